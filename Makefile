@@ -1,0 +1,35 @@
+# make run: install what is missing, build, start the program.
+# make test: install what is missing, build, run every test (also the core under sanitizers).
+BUILD ?= build
+BUILD_SAN ?= build-san
+JOBS ?= $(shell nproc)
+
+.PHONY: run test deps build build-san bench clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+build-san: deps
+	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNOSTREL_SANITIZE=ON -DNOSTREL_BUILD_UI=OFF -DNOSTREL_BUILD_BENCH=OFF
+	cmake --build $(BUILD_SAN) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "There is no display to show the program on. Start it under a virtual display with: xvfb-run make run"; \
+	  exit 1; \
+	fi
+	$(BUILD)/nostrel-voda
+
+test: build build-san
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD_SAN)

@@ -1,0 +1,19 @@
+#include "platform/clipboard.h"
+
+namespace {
+ClipboardHooks g_clipboardHooks;
+std::string g_headlessClipboard;
+}  // namespace
+
+bool SetClipboardText(const std::string& cp932) {
+    if (g_clipboardHooks.set) return g_clipboardHooks.set(cp932);
+    g_headlessClipboard = cp932;
+    return true;
+}
+
+std::string GetClipboardText() {
+    if (g_clipboardHooks.get) return g_clipboardHooks.get();
+    return g_headlessClipboard;
+}
+
+void SetClipboardHooks(ClipboardHooks hooks) { g_clipboardHooks = std::move(hooks); }

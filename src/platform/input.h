@@ -1,0 +1,39 @@
+#pragma once
+// Time, key state and message pumping for long loops that run on the interface thread.
+#include <cstdint>
+#include <functional>
+
+// Key codes (the values the program has always used for them).
+namespace key {
+constexpr int kMouseLeft = 0x01;
+constexpr int kMouseRight = 0x02;
+constexpr int kMouseMiddle = 0x04;
+constexpr int kReturn = 0x0D;
+constexpr int kShift = 0x10;
+constexpr int kControl = 0x11;
+constexpr int kAlt = 0x12;
+constexpr int kEscape = 0x1B;
+constexpr int kSpace = 0x20;
+// Letters and digits are their upper-case ASCII codes ('Q').
+}  // namespace key
+
+// Milliseconds from an arbitrary start, wrapping like a 32-bit tick counter.
+uint32_t TickCount();
+
+// Whether the key or mouse button is held now.
+bool IsKeyDown(int keyCode);
+
+// Lets the window system handle one batch of pending events.
+void PumpOneMessage();
+
+struct InputHooks {
+    std::function<bool(int)> isKeyDown;
+    std::function<void()> pumpOneMessage;
+};
+// Installed by the window system at start; empty hooks restore the headless ones.
+void SetInputHooks(InputHooks hooks);
+
+// Headless: tests hold keys down (and let them go) by hand.
+void SetHeadlessKeyDown(int keyCode, bool down);
+// Headless: called on every PumpOneMessage, so a test can act in the middle of a loop.
+void SetHeadlessPumpCallback(std::function<void()> callback);

@@ -1,0 +1,131 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QWidget>
+#include <clocale>
+#include <set>
+
+#include "platform/clipboard.h"
+#include "platform/encoding.h"
+#include "platform/folders.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+
+namespace {
+std::set<int> g_keysDown;
+
+int KeyCodeOf(const QKeyEvent* e) {
+    const int k = e->key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
+    switch (k) {
+        case Qt::Key_Shift: return key::kShift;
+        case Qt::Key_Control: return key::kControl;
+        case Qt::Key_Alt: return key::kAlt;
+        case Qt::Key_Escape: return key::kEscape;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return key::kReturn;
+        case Qt::Key_Space: return key::kSpace;
+        default: return -1;
+    }
+}
+
+int ButtonCodeOf(Qt::MouseButton b) {
+    switch (b) {
+        case Qt::LeftButton: return key::kMouseLeft;
+        case Qt::RightButton: return key::kMouseRight;
+        case Qt::MiddleButton: return key::kMouseMiddle;
+        default: return -1;
+    }
+}
+
+class KeyStateFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease: {
+                auto* e = static_cast<QKeyEvent*>(event);
+                const int code = KeyCodeOf(e);
+                if (code >= 0 && !e->isAutoRepeat()) {
+                    if (event->type() == QEvent::KeyPress) g_keysDown.insert(code);
+                    else g_keysDown.erase(code);
+                }
+                break;
+            }
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease: {
+                auto* e = static_cast<QMouseEvent*>(event);
+                const int code = ButtonCodeOf(e->button());
+                if (code >= 0) {
+                    if (event->type() == QEvent::MouseButtonPress) g_keysDown.insert(code);
+                    else g_keysDown.erase(code);
+                }
+                break;
+            }
+            case QEvent::ApplicationDeactivate: g_keysDown.clear(); break;
+            default: break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+int ShowQtMessage(const std::string& text, const std::string& caption, int buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setText(QString::fromUtf8(text.c_str()));
+    box.setWindowTitle(QString::fromUtf8(caption.empty() ? "Nostrel-VODA" : caption.c_str()));
+    switch (buttons & msg::kIconMask) {
+        case msg::kIconError: box.setIcon(QMessageBox::Critical); break;
+        case msg::kIconQuestion: box.setIcon(QMessageBox::Question); break;
+        case msg::kIconWarning: box.setIcon(QMessageBox::Warning); break;
+        case msg::kIconInformation: box.setIcon(QMessageBox::Information); break;
+        default: break;
+    }
+    struct B { QMessageBox::StandardButton qt; int id; };
+    std::vector<B> set;
+    switch (buttons & msg::kButtonMask) {
+        case msg::kOkCancel: set = {{QMessageBox::Ok, msg::kIdOk}, {QMessageBox::Cancel, msg::kIdCancel}}; break;
+        case msg::kYesNoCancel:
+            set = {{QMessageBox::Yes, msg::kIdYes}, {QMessageBox::No, msg::kIdNo}, {QMessageBox::Cancel, msg::kIdCancel}};
+            break;
+        case msg::kYesNo: set = {{QMessageBox::Yes, msg::kIdYes}, {QMessageBox::No, msg::kIdNo}}; break;
+        case msg::kRetryCancel: set = {{QMessageBox::Retry, msg::kIdRetry}, {QMessageBox::Cancel, msg::kIdCancel}}; break;
+        default: set = {{QMessageBox::Ok, msg::kIdOk}}; break;
+    }
+    QMessageBox::StandardButtons all;
+    for (const B& b : set) all |= b.qt;
+    box.setStandardButtons(all);
+    const size_t def = (buttons & msg::kDefButtonMask) >> 8;
+    if (def < set.size()) box.setDefaultButton(set[def].qt);
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const B& b : set)
+        if (b.qt == pressed) return b.id;
+    // Closed with Escape or the window's close button.
+    for (const B& b : set)
+        if (b.id == msg::kIdCancel || b.id == msg::kIdNo) return b.id;
+    return set.front().id;
+}
+}  // namespace
+
+bool QtIsKeyDown(int keyCode) { return g_keysDown.count(keyCode) != 0; }
+
+void InstallQtPlatform(QApplication& app) {
+    std::setlocale(LC_NUMERIC, "C");
+    SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
+    app.installEventFilter(new KeyStateFilter(&app));
+    SetMessageHandler(ShowQtMessage);
+    SetInputHooks({QtIsKeyDown, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
+    SetClipboardHooks({[](const std::string& cp932) {
+                           QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));
+                           return true;
+                       },
+                       [] {
+                           std::string utf8 = QApplication::clipboard()->text().toStdString();
+                           return Utf8ToCp932(utf8);
+                       }});
+}

@@ -1,0 +1,9 @@
+#pragma once
+// Installs the Qt implementations of the platform stand-ins (message boxes, key state,
+// message pumping, clipboard) and sets the program folder. Call once after QApplication.
+class QApplication;
+
+void InstallQtPlatform(QApplication& app);
+
+// Key state as tracked from the application's events (for tests and the input hooks).
+bool QtIsKeyDown(int keyCode);

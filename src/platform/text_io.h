@@ -1,0 +1,43 @@
+#pragma once
+// Text files: written with CR LF line ends, every write checked; read line by line
+// accepting CR LF, LF and a last line without an end.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+class TextFileWriter {
+public:
+    TextFileWriter() = default;
+    explicit TextFileWriter(const std::filesystem::path& path, bool append = false) { Open(path, append); }
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    bool Open(const std::filesystem::path& path, bool append = false);
+    bool IsOpen() const { return m_file != nullptr; }
+    // Writes the text and CR LF.
+    void WriteLine(std::string_view text);
+    // printf into one line (CR LF is added).
+    void PrintLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // Bytes as they are, no line end.
+    void WriteRaw(std::string_view bytes);
+    // Closes; true when the file was opened and every write and the close succeeded.
+    bool Close();
+    bool Failed() const { return m_failed; }
+
+private:
+    std::FILE* m_file = nullptr;
+    bool m_failed = false;
+};
+
+// Reads the next line without its end (CR LF or LF). False at the end of the file.
+bool ReadTextLine(std::FILE* file, std::string& line);
+
+// Whole file into `bytes`; false when it cannot be read.
+bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+// Writes `bytes` as the whole file, checked; false on any failure.
+bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+
+// printf into a std::string.
+std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
