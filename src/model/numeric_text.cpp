@@ -1,0 +1,59 @@
+#include "model/numeric_text.h"
+
+#include <cmath>
+
+#include "model/geometry.h"
+#include "platform/encoding.h"
+
+void IntersectLines2(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                     double y4, int* found, int* parallel, double* x, double* y) {
+    *found = 0;
+    *parallel = 0;
+    const double r = (x4 - x3) * (y2 - y1) - (x2 - x1) * (y4 - y3);
+    if (std::fabs(r) < 1e-6) {
+        *parallel = 1;
+        return;
+    }
+    const double s = ((x4 - x3) * (y3 - y1) - (y4 - y3) * (x3 - x1)) / r;
+    const double t = ((x2 - x1) * (y3 - y1) - (y2 - y1) * (x3 - x1)) / r;
+    if (s < -0.001 || s > 1.001 || t < -0.001 || t > 1.001) return;
+    *x = x1 + (x2 - x1) * s;
+    *y = y1 + (y2 - y1) * s;
+    *found = 1;
+}
+
+double RoundToDecimals(double value, int n) {
+    const double sign = value < 0 ? -1 : 1;
+    const double scale = std::pow(10.0, n);
+    return sign * std::floor(std::fabs(value) * scale + 0.500000001) / scale;
+}
+
+int PolygonAreaTrapezoid(const double* xs, const double* ys, int count, double* area,
+                         int* orientation) {
+    return PolygonArea(xs + 1, ys + 1, count, area, orientation);
+}
+
+namespace {
+// The delimiter found by the last call, or nullptr when that call reached the end.
+char* g_tokenPosition = nullptr;
+}  // namespace
+
+char* TokenizeText(char* text, const char* delimiter) {
+    char* start;
+    if (text != nullptr) {
+        start = text;
+    } else {
+        if (g_tokenPosition == nullptr) return nullptr;
+        start = g_tokenPosition + 1;
+    }
+    const char delim = delimiter != nullptr ? delimiter[0] : '\0';
+    char* p = start;
+    while (*p != '\0' && *p != delim) {
+        // A lead byte cut off by the end of the text must not carry the scan past it.
+        if (IsCp932LeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0') ++p;
+        ++p;
+    }
+    g_tokenPosition = *p != '\0' ? p : nullptr;
+    *p = '\0';
+    return start;
+}

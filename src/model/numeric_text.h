@@ -1,0 +1,20 @@
+#pragma once
+// Small numeric helpers of the earthwork code and the field tokenizer of the text readers.
+
+// Crossing of the segments 1-2 and 3-4, each parameter allowed 0.001 beyond its ends.
+// found and parallel start at 0; x, y are written only when found.
+void IntersectLines2(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
+                     double y4, int* found, int* parallel, double* x, double* y);
+
+// value rounded to n decimals, halves away from zero.
+double RoundToDecimals(double value, int n);
+
+// PolygonArea on arrays used from index 1: entries 1..count, the last repeating the first.
+int PolygonAreaTrapezoid(const double* xs, const double* ys, int count, double* area,
+                         int* orientation);
+
+// Next field of a CP932 text, cut in place at the first byte of delimiter. Pass the text
+// to start and nullptr to go on; nullptr once the end was reached. Unlike strtok, empty
+// fields are kept, and a double-byte character whose trail byte equals the delimiter is
+// not split. Keeps its position between calls, like strtok.
+char* TokenizeText(char* text, const char* delimiter);
