@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/geometry.h"
+#include "model/terrain_data.h"
 #include "platform/encoding.h"
 
 void IntersectLines2(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
@@ -56,4 +57,15 @@ char* TokenizeText(char* text, const char* delimiter) {
     g_tokenPosition = *p != '\0' ? p : nullptr;
     *p = '\0';
     return start;
+}
+
+void MarkHoleVertices() {
+    for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].scratch = 0;
+    for (int32_t k = 1; k <= g_tinEdgeCount; ++k) {
+        TinEdge& e = g_tinEdges[k];
+        e.state = 0;
+        // An end outside the point range (damaged data) marks nothing.
+        for (const int32_t end : {e.a, e.b})
+            if (end < 0 && end >= -g_pointCount) g_points[-end].scratch = 1;
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Small numeric helpers of the earthwork code and the field tokenizer of the text readers.
+// Small numeric helpers of the earthwork code, the field tokenizer of the text readers and
+// the hole-vertex marking.
 
 // Crossing of the segments 1-2 and 3-4, each parameter allowed 0.001 beyond its ends.
 // found and parallel start at 0; x, y are written only when found.
@@ -18,3 +19,7 @@ int PolygonAreaTrapezoid(const double* xs, const double* ys, int count, double* 
 // fields are kept, and a double-byte character whose trail byte equals the delimiter is
 // not split. Keeps its position between calls, like strtok.
 char* TokenizeText(char* text, const char* delimiter);
+
+// Scratch byte of every point 0, then 1 for each point that is a negative (hole) end A or B
+// of a TIN record; the state word of every TIN record 0.
+void MarkHoleVertices();

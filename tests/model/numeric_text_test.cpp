@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "model/terrain_data.h"
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -185,4 +187,28 @@ TEST(TokenizeText, NewTextRestarts) {
     EXPECT_STREQ(TokenizeText(second, ","), "x");
     EXPECT_STREQ(TokenizeText(nullptr, ","), "y");
     EXPECT_EQ(TokenizeText(nullptr, ","), nullptr);
+}
+
+TEST(MarkHoleVertices, MarksNegativeEndsOnly) {
+    InitDataModel();
+    g_pointCount = 6;
+    for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].scratch = 9;
+    SetPointEndMarker();
+    // Triangle 1-2-3 is plain, triangle 2-3-4 is a hole; point 5 is a hole apex only.
+    const TinEdge records[] = {
+        {1, 2, kNoApex, 3, 77},
+        {-3, -2, -1, -4, 77},
+        {-4, -3, kNoApex, -5, 77},
+        {-999, 6, kNoApex, 0, 77},  // damaged end: marks nothing
+    };
+    g_tinEdgeCount = 4;
+    for (int32_t k = 1; k <= g_tinEdgeCount; ++k) g_tinEdges[k] = records[k - 1];
+    SetTinEndRecord();  // its -1 ends are not a hole mark of point 1
+
+    MarkHoleVertices();
+    const int8_t want[] = {0, 0, 1, 1, 1, 0, 0};
+    for (int32_t i = 1; i <= g_pointCount; ++i) EXPECT_EQ(g_points[i].scratch, want[i]) << i;
+    for (int32_t k = 1; k <= g_tinEdgeCount; ++k) EXPECT_EQ(g_tinEdges[k].state, 0) << k;
+    EXPECT_EQ(g_tinEdges[5].a, -1);
+    ReleaseDataModel();
 }
