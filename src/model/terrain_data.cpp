@@ -23,6 +23,8 @@ int32_t g_tinPresent = 0;
 int32_t g_drawingContoursLoaded = 0;
 int32_t g_holesInverted = 0;
 int32_t g_dataChanged = 0;
+double g_pointZMin = 0;
+double g_pointZMax = 0;
 
 namespace {
 std::vector<std::function<void()>>& Releases() {
@@ -168,6 +170,8 @@ void InitDataModel() {
     g_drawingContoursLoaded = 0;
     g_holesInverted = 0;
     g_dataChanged = 0;
+    g_pointZMin = 0;
+    g_pointZMax = 0;
 
     for (auto& reset : Resets()) reset();
 }

@@ -98,6 +98,10 @@ extern int32_t g_drawingContoursLoaded;
 extern int32_t g_holesInverted;
 extern int32_t g_dataChanged;
 
+// Lowest and highest Z of the valid points.
+extern double g_pointZMin;
+extern double g_pointZMax;
+
 constexpr int32_t kStartPointCapacity = 10000;
 constexpr int32_t kStartTinEdgeCapacity = 40000;
 

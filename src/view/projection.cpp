@@ -1,0 +1,261 @@
+#include "view/projection.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "contour/slice_store.h"
+#include "dxf/dxf_store.h"
+#include "route/route_data.h"
+#include "view/text_flags.h"
+#include "view/view_state.h"
+#include "view/viewport.h"
+#include "volume/mesh_data.h"
+
+int32_t g_projectionValid = 0;
+double g_fitScale = 0;
+double g_focalLength = 0;
+
+namespace {
+// Offsets beyond these are too large for the integer line and polygon code.
+constexpr double kPlanLimit = 536870912.0;  // 2^29
+constexpr double kBirdsEyeLimit = 8388608.0;  // 2^23
+
+enum class Rounding { kNearest, kTowardZero, kDown };
+
+double Round(double v, Rounding rounding) {
+    switch (rounding) {
+        case Rounding::kNearest:
+            return std::round(v);
+        case Rounding::kTowardZero:
+            return std::trunc(v);
+        case Rounding::kDown:
+            // Truncation after a shift of 4096: rounds down for every value above -4096.
+            return std::trunc(v + 4096.0) - 4096.0;
+    }
+    return v;
+}
+
+// Stores a whole-numbered offset; false when it lies outside -limit .. limit - 1. The range
+// is tested before the conversion, so a far point never meets an int32 overflow; it is
+// stored clamped to the range (0 when it is not a number).
+bool StoreOffset(double v, double limit, int32_t& out) {
+    if (v >= -limit && v <= limit - 1) {
+        out = static_cast<int32_t>(v);
+        return true;
+    }
+    out = std::isnan(v) ? 0 : static_cast<int32_t>(v < 0 ? -limit : limit - 1);
+    return false;
+}
+
+struct PlanTransform {
+    double centerX;
+    double centerY;
+    double scale;
+
+    // Writes the column and row offsets of (x, y); returns the off-screen flag.
+    int8_t Apply(double x, double y, Rounding rounding, int32_t& column, int32_t& row) const {
+        const bool columnOk = StoreOffset(Round((y - centerY) * scale, rounding), kPlanLimit, column);
+        const bool rowOk = StoreOffset(Round((x - centerX) * scale, rounding), kPlanLimit, row);
+        return columnOk && rowOk ? 0 : 1;
+    }
+};
+
+constexpr int32_t kPlanMarker = 6;
+constexpr int32_t kRouteMarker = 7;
+constexpr int32_t kTextFlagMarker = 10;
+
+template <typename Record>
+void ProjectIp(const PlanTransform& t, Record& ip) {
+    ip.offScreen = 0;
+    ip.offScreen = t.Apply(ip.x, ip.y, Rounding::kTowardZero, ip.screenX, ip.screenY);
+    ip.markerSize = kRouteMarker;
+}
+
+void ProjectStation(const PlanTransform& t, StationRecord& s) {
+    s.offScreen = s.leftOffScreen = s.rightOffScreen = 0;
+    s.offScreen = t.Apply(s.x, s.y, Rounding::kTowardZero, s.screenX, s.screenY);
+    s.leftOffScreen = t.Apply(s.leftX, s.leftY, Rounding::kTowardZero, s.leftScreenX, s.leftScreenY);
+    s.rightOffScreen =
+        t.Apply(s.rightX, s.rightY, Rounding::kTowardZero, s.rightScreenX, s.rightScreenY);
+    s.markerSize = kRouteMarker;
+}
+
+// Records 1..count of a block, never past its end.
+template <typename T>
+int32_t LastRecord(const RecordBlock<T>& block, int32_t count) {
+    return std::min(count, block.Size() - 1);
+}
+
+void ProjectPoints(const PlanTransform& t) {
+    if (!g_pointsPresent || !g_points) return;
+    const int32_t last = LastRecord(g_pointsBlock, g_pointCount);
+    for (int32_t i = 1; i <= last && g_points[i].hidden >= 0; ++i) {
+        RandomPoint& p = g_points[i];
+        p.hidden = 0;
+        p.hidden = t.Apply(p.x, p.y, Rounding::kNearest, p.screenX, p.screenY);
+        p.multiUse = kPlanMarker;
+    }
+}
+
+void ProjectRoutes(const PlanTransform& t) {
+    const int32_t ipCount = std::min(g_ipPointCount, kMaxIpPoints);
+    for (int32_t i = 1; i <= ipCount; ++i) ProjectIp(t, g_ipPoints[i]);
+    if (g_currentIp >= 1 && g_currentIp <= kMaxIpPoints) ProjectIp(t, g_ipPoints[g_currentIp]);
+
+    if (g_stations) {
+        const int32_t last = LastRecord(g_stationsBlock, g_stationCount);
+        for (int32_t i = 1; i <= last; ++i) ProjectStation(t, g_stations[i]);
+    }
+    if (g_otherRouteStations) {
+        const int32_t last = LastRecord(g_otherRouteStationsBlock, g_otherRouteStationCount);
+        for (int32_t i = 1; i <= last; ++i)
+            if (g_otherRouteStations[i].kind != kRouteSeparator)
+                ProjectStation(t, g_otherRouteStations[i]);
+    }
+    const int32_t otherIpCount = std::min(g_otherRouteIpCount, kMaxIpPoints);
+    for (int32_t i = 1; i <= otherIpCount; ++i) ProjectIp(t, g_otherRouteIps[i]);
+}
+
+void ProjectDxf(const PlanTransform& t) {
+    DxfElement* elements = g_dxfElementsBlock.Data();
+    if (!elements) return;
+    const int32_t last = LastRecord(g_dxfElementsBlock, g_dxfElementCount);
+    for (int32_t i = 1; i <= last; ++i) {
+        DxfElement& e = elements[i];
+        e.offScreen = 0;
+        e.offScreen = t.Apply(e.x, e.y, Rounding::kTowardZero, e.screenX, e.screenY);
+        e.projectionWord = kPlanMarker;
+    }
+}
+
+void ProjectCrossings(const PlanTransform& t, RecordBlock<OutlineCrossing>& block, int32_t count) {
+    OutlineCrossing* crossings = block.Data();
+    if (!crossings) return;
+    const int32_t last = LastRecord(block, count);
+    for (int32_t i = 1; i <= last; ++i) {
+        OutlineCrossing& c = crossings[i];
+        c.offScreen = 0;
+        c.offScreen = t.Apply(c.x, c.y, Rounding::kTowardZero, c.screenColumn, c.screenRow);
+        c.markerSize = kPlanMarker;
+    }
+}
+
+void ProjectMesh(const PlanTransform& t) {
+    if (g_meshAreaDefined) {
+        const int32_t count = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
+        for (int32_t i = 1; i <= count; ++i) {
+            MeshAreaVertex& v = g_meshAreaPolygon[i];
+            v.offScreen = 0;
+            v.offScreen = t.Apply(v.x, v.y, Rounding::kTowardZero, v.screenColumn, v.screenRow);
+        }
+    }
+    if (!g_meshElevationsDone) return;
+
+    if (MeshNode* nodes = g_meshNodes.Data()) {
+        const int64_t nodeCount = int64_t{g_meshColumns} * g_meshRows;
+        const int32_t last =
+            g_meshColumns > 0 && g_meshRows > 0
+                ? static_cast<int32_t>(std::min<int64_t>(nodeCount, g_meshNodes.Size() - 1))
+                : 0;
+        for (int32_t i = 1; i <= last; ++i) {
+            MeshNode& n = nodes[i];
+            n.offScreen = 0;
+            n.offScreen = t.Apply(n.x, n.y, Rounding::kTowardZero, n.screenColumn, n.screenRow);
+            n.markerSize = kPlanMarker;
+            if (g_meshVolumeDone) {
+                n.centreOffScreen = 0;
+                n.centreOffScreen = t.Apply(n.centreX, n.centreY, Rounding::kTowardZero,
+                                            n.centreScreenColumn, n.centreScreenRow);
+                n.centreMarkerSize = kPlanMarker;
+            }
+        }
+    }
+    // The current-outline list is closed by the entry after its count.
+    if (g_outlineCrossingCount > 1)
+        ProjectCrossings(t, g_outlineCrossings, g_outlineCrossingCount + 1);
+    if (g_planCrossingCount > 1) ProjectCrossings(t, g_planCrossings, g_planCrossingCount);
+}
+
+void ProjectSliceLines(const PlanTransform& t) {
+    SliceStoreBlock* store = g_sliceStore.Data();
+    if (!store || !g_showSliceContours) return;
+    const int64_t blocks = g_sliceStore.Size();
+    int64_t block = 1;
+    for (int32_t line = 1; line <= g_sliceLineCount && block < blocks; ++line) {
+        auto* header = reinterpret_cast<SliceLine*>(store[block].bytes);
+        // A line whose vertices would run past the store is left alone (and so are the
+        // lines after it, whose places depend on it).
+        const int64_t room = (blocks - block) * kSliceStoreBlockBytes - sizeof(SliceLine);
+        if (header->count < 0 || header->extraBlocks < 0 ||
+            int64_t{header->count} * int64_t{sizeof(SliceVertex)} > room)
+            break;
+        SliceVertex* vertices = SliceLineVertices(header);
+        for (int32_t k = 0; k < header->count; ++k) {
+            SliceVertex& v = vertices[k];
+            v.offScreen = 0;
+            v.offScreen = t.Apply(v.x, v.y, Rounding::kTowardZero, v.screenX, v.screenY);
+        }
+        block += 1 + int64_t{header->extraBlocks};
+    }
+}
+
+void ProjectTextFlags(const PlanTransform& t) {
+    const int32_t count = std::min(g_textFlagCount, kMaxTextFlags);
+    for (int32_t i = 1; i <= count; ++i) {
+        TextFlag& f = g_textFlags[i];
+        f.offScreen = 0;
+        f.offScreen = t.Apply(f.x, f.y, Rounding::kTowardZero, f.screenX, f.screenY);
+        f.markerSize = kTextFlagMarker;
+    }
+}
+}  // namespace
+
+void ProjectAllData(int32_t n) {
+    g_focalLength = g_bufferMaxX;
+    PlanTransform t{};
+    if (n > 0) {
+        g_projectionValid = 0;
+        g_fitScale = n / g_extentSize * 0.95;
+        t = {g_extentCenterX, g_extentCenterY, g_fitScale};
+    } else {
+        g_projectionValid = 1;
+        if (g_birdsEyeOn) {
+            ProjectBirdsEye();
+            return;
+        }
+        t = {g_viewCenterX, g_viewCenterY, g_viewScale};
+    }
+    ProjectPoints(t);
+    ProjectRoutes(t);
+    ProjectDxf(t);
+    ProjectMesh(t);
+    ProjectSliceLines(t);
+    ProjectTextFlags(t);
+}
+
+void ProjectRecord(RandomPoint& record) {
+    if (!g_birdsEyeOn) {
+        const PlanTransform t{g_viewCenterX, g_viewCenterY, g_viewScale};
+        record.hidden = 0;
+        record.hidden = t.Apply(record.x, record.y, Rounding::kDown, record.screenX, record.screenY);
+        return;
+    }
+    record.multiUse = 0;
+    record.hidden = 1;
+    const double* m = g_birdsEyeMatrix;
+    const double east = record.y - g_eyeY;
+    const double up = record.z - g_eyeZ;
+    const double north = record.x - g_eyeX;
+    const double a = m[0] * east + m[1] * up + m[2] * north;
+    const double b = m[3] * east + m[4] * up + m[5] * north;
+    const double d = m[6] * east + m[7] * up + m[8] * north;
+    if (!(d > g_nearPlane)) return;
+    record.hidden = 0;
+    record.multiUse =
+        static_cast<int32_t>(std::clamp(std::trunc(35.0 * g_nearPlane / d), 0.0, 10.0));
+    const bool columnOk =
+        StoreOffset(Round(a * g_focalLength / d, Rounding::kDown), kBirdsEyeLimit, record.screenX);
+    const bool rowOk =
+        StoreOffset(Round(b * g_focalLength / d, Rounding::kDown), kBirdsEyeLimit, record.screenY);
+    if (!columnOk || !rowOk) record.hidden = 1;
+}

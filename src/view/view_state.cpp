@@ -1,0 +1,47 @@
+#include "view/view_state.h"
+
+double g_viewCenterX = 0;
+double g_viewCenterY = 0;
+double g_viewScale = 0;
+
+int32_t g_birdsEyeOn = 0;
+double g_birdsEyeAzimuth = 0;
+double g_birdsEyeTilt = -0.2;
+double g_birdsEyeRoll = 0;
+double g_heightScale = 1.0;
+double g_rotateStep = 0.174533;
+double g_cursorStep = 0.2;
+
+double g_extentCenterX = 0;
+double g_extentCenterY = 0;
+double g_extentCenterZ = 0;
+double g_extentSize = 100.0;
+double g_dataBaseZ = 0;
+int32_t g_overviewExtent = 0;
+int32_t g_pointColorMode = 0;
+
+ScrollInfo g_horzScrollInfo{};
+ScrollInfo g_vertScrollInfo{};
+
+double g_eyeX = 0;
+double g_eyeY = 0;
+double g_eyeZ = 0;
+double g_nearPlane = 0;
+double g_cameraMatrix[9] = {};
+double g_birdsEyeMatrix[9] = {};
+double g_cameraMatrixPlain[9] = {};
+
+int32_t g_redrawMask = 0;
+
+namespace {
+std::function<void()>& RepaintHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
+}  // namespace
+
+void InvalidateAndUpdateView() {
+    if (RepaintHandler()) RepaintHandler()();
+}
+
+void SetViewRepaintHandler(std::function<void()> handler) { RepaintHandler() = std::move(handler); }

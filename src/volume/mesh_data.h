@@ -1,0 +1,114 @@
+#pragma once
+// The mesh: a rectangular grid of nodes in its own rotated frame, with the current and
+// plan elevations, cell cut and fill, the outline crossings and the calculation range.
+// Records are numbered from 1; record 0 is never used.
+#include <cstdint>
+#include <string>
+
+#include "model/record_block.h"
+
+struct MeshNode {
+    double x;
+    double y;
+    double centreX;  // centre of the node's cell
+    double centreY;
+    double z;      // current elevation
+    double planZ;  // plan elevation; equals z where no plan surface covers the node
+    double averageZ;
+    double planAverageZ;
+    double cut;
+    double fill;
+    int32_t screenColumn;  // written by the view's projection
+    int32_t screenRow;
+    int32_t centreScreenColumn;
+    int32_t centreScreenRow;
+    int32_t column;
+    int32_t row;
+    int32_t valid;        // 1 computed from the data, 0 missing
+    int32_t planSource;   // 0 none, else the plan line that gave planZ
+    int32_t markerSize;
+    int32_t centreMarkerSize;
+    int8_t offScreen;
+    int8_t centreOffScreen;
+};
+
+// A vertex of an outline or a point where an outline segment crosses a grid line.
+struct OutlineCrossing {
+    double x;
+    double y;
+    double z;
+    double planZ;
+    double distance;  // along the outline segment from its start vertex
+    int32_t column;   // grid keys
+    int32_t row;
+    int32_t vertexClass;  // 0 crossing; vertex: 1 outside, 2 inside, 3 or 4 on the boundary
+    int32_t screenColumn;
+    int32_t screenRow;
+    int32_t markerSize;
+    int8_t offScreen;
+};
+
+struct PlanLine {
+    std::string path;  // mesh file that supplied it
+    int32_t first = 0;
+    int32_t last = 0;  // 0 when it has no outline
+    int32_t number = 0;
+};
+
+struct MeshAreaVertex {
+    double x;
+    double y;
+    int32_t screenColumn;
+    int32_t screenRow;
+    int32_t offScreen;
+};
+
+constexpr int32_t kMaxPlanLines = 1000;
+constexpr int32_t kMeshAreaPolygonEntries = 33;
+
+// Mesh parameters.
+extern double g_meshOriginX;
+extern double g_meshOriginY;
+extern double g_meshRotation;  // degrees
+extern double g_meshLength;
+extern double g_meshWidth;
+extern double g_meshPitchLength;
+extern double g_meshPitchWidth;
+extern double g_meshVolumeZeroLimit;
+extern int32_t g_meshColumns;
+extern int32_t g_meshRows;
+extern int32_t g_meshAreaDefined;
+extern int32_t g_meshElevationsDone;
+extern int32_t g_meshPlanDone;
+extern int32_t g_meshVolumeDone;
+extern int32_t g_meshSectionDirection;
+extern int32_t g_meshAverageDigits;
+extern int32_t g_meshVolumeDigits;
+extern int32_t g_meshStationNameStyleV;
+extern int32_t g_meshStationNameStyleH;
+extern int32_t g_meshNodeCount;
+extern std::string g_meshFilePath;
+extern std::string g_meshVolumeFilePath;
+
+// Node number = (row - 1) x g_meshColumns + column.
+extern RecordBlock<MeshNode> g_meshNodes;
+
+extern RecordBlock<OutlineCrossing> g_outlineCrossings;
+extern int32_t g_outlineCrossingCount;
+extern int32_t g_outlineCrossingCapacity;
+extern RecordBlock<OutlineCrossing> g_planCrossings;
+extern int32_t g_planCrossingCount;
+extern int32_t g_planCrossingCapacity;
+
+extern PlanLine g_planLines[kMaxPlanLines + 1];
+extern int32_t g_planLineCount;
+
+// Calculation range; the last entry repeats the first.
+extern MeshAreaVertex g_meshAreaPolygon[kMeshAreaPolygonEntries + 1];
+extern int32_t g_meshAreaPolygonCount;
+
+// Resize a mesh block to n records (plus 8192 spare bytes on first allocation): 0, or -1
+// with the old block kept; n = 0 frees.
+int32_t GrowMeshNodeBlock(int32_t n);
+int32_t GrowOutlineCrossingBlock(int32_t n);
+int32_t GrowPlanCrossingBlock(int32_t n);
