@@ -8,10 +8,10 @@
 
 // One clothoid between curvature 0 (its origin) and 1/R.
 struct ClothoidElements {
-    double length;        // L = A^2 / R
-    double shift;         // dR
-    double xm;            // abscissa of the circle centre
-    double x;             // clothoid end in its own frame
+    double length;  // L = A^2 / R
+    double shift;   // dR
+    double xm;      // abscissa of the circle centre
+    double x;       // clothoid end in its own frame
     double y;
     double chord;         // So
     double shortTangent;  // TK

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 struct ColorBandParams {
-    double centre;   // d006
-    double highest;  // d007
-    double lowest;   // d008
-    double step;     // d009; > 0: highest and lowest follow centre +- 10 steps
+    double centre;       // d006
+    double highest;      // d007
+    double lowest;       // d008
+    double step;         // d009; > 0: highest and lowest follow centre +- 10 steps
     double dataHighest;  // elevation range of the data, from ComputeDataExtents
     double dataLowest;
     double lightAzimuth;    // degrees, d011

@@ -17,7 +17,7 @@ double g_focalLength = 0;
 
 namespace {
 // Offsets beyond these are too large for the integer line and polygon code.
-constexpr double kPlanLimit = 536870912.0;  // 2^29
+constexpr double kPlanLimit = 536870912.0;    // 2^29
 constexpr double kBirdsEyeLimit = 8388608.0;  // 2^23
 
 enum class Rounding { kNearest, kTowardZero, kDown };
@@ -54,7 +54,8 @@ struct PlanTransform {
 
     // Writes the column and row offsets of (x, y); returns the off-screen flag.
     int8_t Apply(double x, double y, Rounding rounding, int32_t& column, int32_t& row) const {
-        const bool columnOk = StoreOffset(Round((y - centerY) * scale, rounding), kPlanLimit, column);
+        const bool columnOk =
+            StoreOffset(Round((y - centerY) * scale, rounding), kPlanLimit, column);
         const bool rowOk = StoreOffset(Round((x - centerX) * scale, rounding), kPlanLimit, row);
         return columnOk && rowOk ? 0 : 1;
     }
@@ -74,7 +75,8 @@ void ProjectIp(const PlanTransform& t, Record& ip) {
 void ProjectStation(const PlanTransform& t, StationRecord& s) {
     s.offScreen = s.leftOffScreen = s.rightOffScreen = 0;
     s.offScreen = t.Apply(s.x, s.y, Rounding::kTowardZero, s.screenX, s.screenY);
-    s.leftOffScreen = t.Apply(s.leftX, s.leftY, Rounding::kTowardZero, s.leftScreenX, s.leftScreenY);
+    s.leftOffScreen =
+        t.Apply(s.leftX, s.leftY, Rounding::kTowardZero, s.leftScreenX, s.leftScreenY);
     s.rightOffScreen =
         t.Apply(s.rightX, s.rightY, Rounding::kTowardZero, s.rightScreenX, s.rightScreenY);
     s.markerSize = kRouteMarker;
@@ -237,7 +239,8 @@ void ProjectRecord(RandomPoint& record) {
     if (!g_birdsEyeOn) {
         const PlanTransform t{g_viewCenterX, g_viewCenterY, g_viewScale};
         record.hidden = 0;
-        record.hidden = t.Apply(record.x, record.y, Rounding::kDown, record.screenX, record.screenY);
+        record.hidden =
+            t.Apply(record.x, record.y, Rounding::kDown, record.screenX, record.screenY);
         return;
     }
     record.multiUse = 0;

@@ -24,8 +24,8 @@ struct MeshNode {
     int32_t centreScreenRow;
     int32_t column;
     int32_t row;
-    int32_t valid;        // 1 computed from the data, 0 missing
-    int32_t planSource;   // 0 none, else the plan line that gave planZ
+    int32_t valid;       // 1 computed from the data, 0 missing
+    int32_t planSource;  // 0 none, else the plan line that gave planZ
     int32_t markerSize;
     int32_t centreMarkerSize;
     int8_t offScreen;
