@@ -6,9 +6,9 @@
 #include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
 #include "route/route_data.h"
+#include "view/raster_primitives.h"
 #include "view/text_flags.h"
 #include "view/view_state.h"
-#include "view/viewport.h"
 #include "volume/mesh_data.h"
 
 int32_t g_projectionValid = 0;

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "view/viewport.h"
 
 namespace {
 // Grey levels of the intensity characters '#' (0x23) to '}' (0x7D).

@@ -10,8 +10,8 @@
 #include "route/route_data.h"
 #include "view/color_band_params.h"
 #include "view/projection.h"
+#include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "view/viewport.h"
 #include "volume/mesh_data.h"
 
 namespace {

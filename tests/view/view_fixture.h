@@ -7,8 +7,8 @@
 #include "model/terrain_data.h"
 #include "view/color_band_params.h"
 #include "view/projection.h"
+#include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "view/viewport.h"
 
 class ViewTest : public ::testing::Test {
 protected:

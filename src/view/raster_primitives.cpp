@@ -1,4 +1,4 @@
-#include "view/viewport.h"
+#include "view/raster_primitives.h"
 
 int32_t g_bufferMaxX = 0;
 int32_t g_bufferMaxY = 0;
