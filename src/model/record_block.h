@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 // Tests make allocations fail: after `successes` more successful ones, the next
 // `failures` allocations fail.
@@ -49,6 +50,13 @@ public:
         m_data = nullptr;
         m_size = 0;
         m_spareBytes = 0;
+    }
+
+    // Exchanges the blocks, so a new block can be filled beside the one in use.
+    void Swap(RecordBlock& other) noexcept {
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+        std::swap(m_spareBytes, other.m_spareBytes);
     }
 
     T* Data() { return m_data; }

@@ -26,6 +26,10 @@ int32_t g_dataChanged = 0;
 double g_pointZMin = 0;
 double g_pointZMax = 0;
 
+std::string g_currentDataPath;
+std::string g_documentTitle;
+std::string g_dataFolder;
+
 namespace {
 std::vector<std::function<void()>>& Releases() {
     static std::vector<std::function<void()>> list;
@@ -172,6 +176,9 @@ void InitDataModel() {
     g_dataChanged = 0;
     g_pointZMin = 0;
     g_pointZMax = 0;
+    g_currentDataPath.clear();
+    g_documentTitle.clear();
+    g_dataFolder.clear();
 
     for (auto& reset : Resets()) reset();
 }

@@ -3,6 +3,7 @@
 // and the data-present flags. They are globals that every subsystem reads and writes.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "model/record_block.h"
 
@@ -101,6 +102,12 @@ extern int32_t g_dataChanged;
 // Lowest and highest Z of the valid points.
 extern double g_pointZMin;
 extern double g_pointZMax;
+
+// The current random-data file: full path, file name without folder and extension,
+// and its folder without a trailing separator.
+extern std::string g_currentDataPath;
+extern std::string g_documentTitle;
+extern std::string g_dataFolder;
 
 constexpr int32_t kStartPointCapacity = 10000;
 constexpr int32_t kStartTinEdgeCapacity = 40000;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -40,4 +41,17 @@ bool RemoveCompanion(const fs::path& document, const std::string& extension) {
         if (!fs::remove(found, ec)) return false;
     }
     return false;
+}
+
+void RemoveOtherCaseVariants(const fs::path& path) {
+    std::error_code ec;
+    fs::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    const std::string name = path.filename().string();
+    std::vector<fs::path> variants;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string other = it->path().filename().string();
+        if (other != name && EqualsNoCase(other, name)) variants.push_back(it->path());
+    }
+    for (const fs::path& v : variants) fs::remove(v, ec);
 }

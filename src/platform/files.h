@@ -18,4 +18,8 @@ inline std::filesystem::path FindCompanion(const std::filesystem::path& document
 // Removes the companion with `extension` in whatever case it has; true when none remains.
 bool RemoveCompanion(const std::filesystem::path& document, const std::string& extension);
 
+// Removes the files in `path`'s folder whose names differ from its name only in case,
+// so that a file just written is the one a case-blind lookup finds.
+void RemoveOtherCaseVariants(const std::filesystem::path& path);
+
 bool EqualsNoCase(const std::string& a, const std::string& b);

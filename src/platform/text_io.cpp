@@ -10,6 +10,7 @@ TextFileWriter::~TextFileWriter() {
 bool TextFileWriter::Open(const std::filesystem::path& path, bool append) {
     if (m_file) Close();
     m_failed = false;
+    m_path = path;
     m_file = std::fopen(path.c_str(), append ? "ab" : "wb");
     if (!m_file) m_failed = true;
     return m_file != nullptr;
@@ -42,6 +43,12 @@ void TextFileWriter::PrintLine(const char* format, ...) {
     WriteLine(text);
 }
 
+bool TextFileWriter::Flush() {
+    if (!m_file) return false;
+    if (std::fflush(m_file) != 0 || std::ferror(m_file)) m_failed = true;
+    return !m_failed;
+}
+
 bool TextFileWriter::Close() {
     if (!m_file) return false;
     if (std::fflush(m_file) != 0 || std::ferror(m_file)) m_failed = true;
@@ -61,6 +68,45 @@ bool ReadTextLine(std::FILE* file, std::string& line) {
     }
     if (!any) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+bool TextLineReader::Fill() {
+    if (m_eof || m_error || !m_file) return false;
+    m_buffer.erase(0, m_pos);
+    m_pos = 0;
+    const size_t old = m_buffer.size();
+    constexpr size_t kBlock = 1 << 16;
+    m_buffer.resize(old + kBlock);
+    const size_t n = std::fread(m_buffer.data() + old, 1, kBlock, m_file);
+    m_buffer.resize(old + n);
+    if (n < kBlock) {
+        if (std::ferror(m_file)) m_error = true;
+        m_eof = true;
+    }
+    return n > 0;
+}
+
+bool TextLineReader::Next(std::string_view& line) {
+    size_t searched = m_pos;
+    for (;;) {
+        const size_t end = m_buffer.find('\n', searched);
+        if (end != std::string::npos) {
+            size_t len = end - m_pos;
+            if (len > 0 && m_buffer[end - 1] == '\r') --len;
+            line = std::string_view(m_buffer.data() + m_pos, len);
+            m_pos = end + 1;
+            return true;
+        }
+        searched = m_buffer.size() - m_pos;  // relative: Fill moves the unread part to 0
+        if (!Fill()) break;
+    }
+    if (m_error || m_pos >= m_buffer.size()) return false;
+    // A last line without an end.
+    size_t len = m_buffer.size() - m_pos;
+    if (m_buffer[m_buffer.size() - 1] == '\r') --len;
+    line = std::string_view(m_buffer.data() + m_pos, len);
+    m_pos = m_buffer.size();
     return true;
 }
 

@@ -22,17 +22,41 @@ public:
     void PrintLine(const char* format, ...) __attribute__((format(printf, 2, 3)));
     // Bytes as they are, no line end.
     void WriteRaw(std::string_view bytes);
+    // Pushes buffered bytes to the file; true when every write so far succeeded.
+    bool Flush();
     // Closes; true when the file was opened and every write and the close succeeded.
     bool Close();
     bool Failed() const { return m_failed; }
+    // The path given to Open.
+    const std::filesystem::path& Path() const { return m_path; }
 
 private:
+    std::filesystem::path m_path;
     std::FILE* m_file = nullptr;
     bool m_failed = false;
 };
 
 // Reads the next line without its end (CR LF or LF). False at the end of the file.
 bool ReadTextLine(std::FILE* file, std::string& line);
+
+// Reads a stream in large blocks and hands out whole lines without their end (CR LF or
+// LF), however long they are. For big files where a character-wise read is too slow.
+class TextLineReader {
+public:
+    explicit TextLineReader(std::FILE* file) : m_file(file) {}
+    // The next line; valid until the next call. False at the end of the file or on a
+    // read error (then Error() tells).
+    bool Next(std::string_view& line);
+    bool Error() const { return m_error; }
+
+private:
+    bool Fill();
+    std::FILE* m_file;
+    std::string m_buffer;
+    size_t m_pos = 0;
+    bool m_eof = false;
+    bool m_error = false;
+};
 
 // Whole file into `bytes`; false when it cannot be read.
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
