@@ -33,14 +33,39 @@ bool IsBlankLine(std::string_view line) {
     return true;
 }
 
-// The decimal number at the start of a NUL-terminated field, leading white space
-// skipped; 0 when there is none. Values that are not finite count as none.
-double ParseNumber(const char* field) {
-    while (*field == ' ' || (*field >= '\t' && *field <= '\r')) ++field;
-    if (*field == '+') ++field;
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The decimal number at the start of a field ending at its first NUL or at `limit`,
+// leading white space skipped; 0 when there is none. Values that are not finite count
+// as none.
+double ParseNumber(const char* field, const char* limit) {
+    while (field < limit && (*field == ' ' || (*field >= '\t' && *field <= '\r'))) ++field;
+    const char* start = field;
+    bool negative = false;
+    if (field < limit && (*field == '+' || *field == '-')) negative = *field++ == '-';
+
+    // Plain decimals of up to 15 digits: mantissa and power of ten are exact doubles, so
+    // one division rounds correctly, exactly as a full conversion would.
+    uint64_t mantissa = 0;
+    int digits = 0, decimals = 0;
+    const char* p = field;
+    for (; p < limit && *p >= '0' && *p <= '9'; ++p, ++digits)
+        mantissa = mantissa * 10 + (*p - '0');
+    if (p < limit && *p == '.') {
+        for (++p; p < limit && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals)
+            mantissa = mantissa * 10 + (*p - '0');
+    }
+    const bool exponent = p < limit && (*p == 'e' || *p == 'E');
+    if (digits > 0 && digits <= 15 && !exponent) {
+        const double value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+        return negative ? -value : value;
+    }
+
+    if (*start == '+') ++start;
+    const char* end = static_cast<const char*>(std::memchr(start, '\0', limit - start));
     double value = 0.0;
-    const char* end = field + std::strlen(field);
-    const auto result = std::from_chars(field, end, value);
+    const auto result = std::from_chars(start, end ? end : limit, value);
     if (result.ec != std::errc() || !std::isfinite(value)) return 0.0;
     return value;
 }
@@ -51,23 +76,31 @@ int16_t ParseDigit(char c) { return c >= '0' && c <= '9' ? static_cast<int16_t>(
 // Reads one point line by its columns. Columns past the line's end read as empty; a
 // longer line's tail is ignored.
 void ParsePointLine(std::string_view line, RandomPoint& p) {
-    char cols[64] = {};
-    std::memcpy(cols, line.data(), std::min(line.size(), kPointLineColumns));
+    const char* text = line.data();
+    char padded[64];
+    if (line.size() < kPointLineColumns) {
+        std::memset(padded, 0, sizeof padded);
+        std::memcpy(padded, line.data(), line.size());
+        text = padded;
+    }
+
+    char name[8];
+    std::memcpy(name, text, 8);
     // A "#" name whose line ends at column 7 keeps a mark in that column.
-    if (cols[0] == '#' && static_cast<unsigned char>(cols[7]) < 0x20) cols[7] = '!';
-    for (int cut : {8, 24, 40, 52, 55, 58}) cols[cut] = '\0';
-
-    size_t nameLength = std::strlen(cols);
-    while (nameLength > 0 && cols[nameLength - 1] == ' ') --nameLength;
+    if (name[0] == '#' && static_cast<unsigned char>(name[7]) < 0x20) name[7] = '!';
+    size_t nameLength = 0;
+    while (nameLength < 8 && name[nameLength] != '\0') ++nameLength;
+    while (nameLength > 0 && name[nameLength - 1] == ' ') --nameLength;
     std::memset(p.name, 0, sizeof p.name);
-    std::memcpy(p.name, cols, nameLength);
+    std::memcpy(p.name, name, nameLength);
 
-    p.x = ParseNumber(cols + 10);
-    p.y = ParseNumber(cols + 26);
-    p.z = ParseNumber(cols + 42);
-    p.invalid = ParseDigit(cols[54]);
-    p.outside = static_cast<int8_t>(ParseDigit(cols[57]));
-    p.plotKind = ParseDigit(cols[60]);
+    // Each field is read from its own columns only.
+    p.x = ParseNumber(text + 10, text + 24);
+    p.y = ParseNumber(text + 26, text + 40);
+    p.z = ParseNumber(text + 42, text + 52);
+    p.invalid = ParseDigit(text[54]);
+    p.outside = static_cast<int8_t>(ParseDigit(text[57]));
+    p.plotKind = ParseDigit(text[60]);
     p.hidden = 0;
     p.flags = 0;
 }
@@ -81,12 +114,25 @@ int32_t ZoneFromHeader(std::string_view line) {
 
 // ---- writing ----
 
-// True when printf with this width and these decimals keeps to its columns.
-bool FitsColumn(double value, int width, int decimals, double safeLow, double safeHigh) {
+// Writes `value` right-aligned in `width` columns with `decimals` decimals, as printf
+// "%*.*f" would; false when it needs more columns (or is not finite).
+bool FormatFixed(char* out, double value, int width, int decimals) {
     if (!std::isfinite(value)) return false;
+    char text[400];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return false;
+    const int length = static_cast<int>(result.ptr - text);
+    if (length > width) return false;
+    std::memset(out, ' ', width - length);
+    std::memcpy(out + (width - length), text, length);
+    return true;
+}
+
+bool FitsColumn(double value, int width, int decimals, double safeLow, double safeHigh) {
     if (value > safeLow && value < safeHigh) return true;
     char text[64];
-    return std::snprintf(text, sizeof text, "%*.*f", width, decimals, value) <= width;
+    return FormatFixed(text, value, width, decimals);
 }
 
 bool PointFitsColumns(const RandomPoint& p) {
@@ -113,10 +159,17 @@ size_t FormatPointLine(const RandomPoint& p, char* line) {
         line[i] =
             c < 0x20 ? ' ' : static_cast<char>(c);  // a line end in a name would split the line
     }
-    const int n = std::snprintf(line + 10, 64, "%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", p.x,
-                                p.y, p.z, FileInvalidFlag(p.invalid), FileDigit(p.outside, 1),
-                                FileDigit(p.plotKind, 0));
-    return 10 + static_cast<size_t>(n);
+    // Checked by PointFitsColumns before anything is written.
+    FormatFixed(line + 10, p.x, 14, 4);
+    FormatFixed(line + 26, p.y, 14, 4);
+    FormatFixed(line + 42, p.z, 10, 3);
+    std::memcpy(line + 24, "  ", 2);
+    std::memcpy(line + 40, "  ", 2);
+    std::memcpy(line + 52, "  0  0  0\r\n", 11);
+    line[54] = static_cast<char>('0' + FileInvalidFlag(p.invalid));
+    line[57] = static_cast<char>('0' + FileDigit(p.outside, 1));
+    line[60] = static_cast<char>('0' + FileDigit(p.plotKind, 0));
+    return kPointLineColumns + 2;
 }
 
 }  // namespace
