@@ -1,8 +1,8 @@
 #include <QApplication>
-#include <QMainWindow>
 
 #include "platform/folders.h"
 #include "platform/qt/qt_platform.h"
+#include "shell/ui/application.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -10,11 +10,13 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("nostrel-voda");
     InstallQtPlatform(app);
 
-    QMainWindow window;
-    window.setWindowTitle("Nostrel-VODA");
-    window.resize(1024, 768);
-    window.show();
-    const int rc = app.exec();
+    int rc = 1;
+    {
+        CPelmo_3DApp theApp;
+        QStringList arguments = QApplication::arguments();
+        arguments.removeFirst();
+        if (theApp.InitInstance(arguments)) rc = app.exec();
+    }
     RemoveTempFolder();
     return rc;
 }

@@ -5,10 +5,12 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
 #include <clocale>
 #include <set>
 
+#include "platform/busy.h"
 #include "platform/clipboard.h"
 #include "platform/encoding.h"
 #include "platform/folders.h"
@@ -119,6 +121,8 @@ void InstallQtPlatform(QApplication& app) {
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     app.installEventFilter(new KeyStateFilter(&app));
     SetMessageHandler(ShowQtMessage);
+    // Work that waited for a long operation runs from the event loop after it returned.
+    SetIdleDispatcher([](std::function<void()> run) { QTimer::singleShot(0, qApp, std::move(run)); });
     SetInputHooks({QtIsKeyDown, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
     SetClipboardHooks({[](const std::string& cp932) {
                            QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));

@@ -1,0 +1,42 @@
+#include "shell/frame_lifecycle.h"
+
+#include "model/terrain_data.h"
+#include "shell/settings_file.h"
+#include "shell/sibling_programs.h"
+#include "shell/work_files.h"
+#include "shell/work_folder.h"
+
+SharedMemoryBlock g_simParamMapping;
+
+namespace {
+std::function<void()> g_closeViewer3d;
+}  // namespace
+
+FrameStartState StartFrameState() {
+    g_simParamMapping.Create(kSimParamMappingName, kSimParamMappingSize);
+    InitDataModel();
+    g_workFolder = ReadWorkFolderFile();
+    g_lastFolder = g_workFolder;
+    SetWorkFilePaths();
+    SetDefaultSettingsPaths();
+    ReadSettingsFile();
+
+    FrameStartState state;
+    state.reminderTimer = g_backupReminder[0] != 0;
+    state.reminderIntervalMs = ReminderIntervalMs(g_backupReminder[1]);
+    return state;
+}
+
+void SetCloseViewer3d(std::function<void()> close) { g_closeViewer3d = std::move(close); }
+
+void FrameFinalStep() {
+    if (g_closeViewer3d) g_closeViewer3d();
+    ClosePlottingProgram();
+}
+
+void FrameDestroySteps() {
+    g_simParamMapping.Close();
+    ReleaseDataModel();
+    DeleteWorkFiles();
+    CloseSectionPrograms();
+}

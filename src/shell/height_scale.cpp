@@ -1,0 +1,39 @@
+#include "shell/height_scale.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/text_io.h"
+
+double g_heightScale = 1.0;
+
+double ClampHeightScale(double value) {
+    if (!(value >= kMinHeightScale)) return kMinHeightScale;  // also NaN
+    if (value > kMaxHeightScale) return kMaxHeightScale;
+    return value;
+}
+
+double HeightScaleFromText(const std::string& text) {
+    return ClampHeightScale(std::atof(text.c_str()));
+}
+
+double StepHeightScale(double value, int wheelDelta) {
+    double step = 0.1;
+    if (value >= 10.0)
+        step = 1.0;
+    else if (value >= 5.0)
+        step = 0.5;
+    else if (value >= 2.0)
+        step = 0.3;
+    if (wheelDelta > 0)
+        value += step;
+    else if (wheelDelta < 0)
+        value -= step;
+    else
+        return ClampHeightScale(value);
+    // Held to the tenths the box shows, so that repeated steps do not drift below a
+    // threshold (1.9999... would step like 1.9).
+    return ClampHeightScale(std::round(value * 10.0) / 10.0);
+}
+
+std::string FormatHeightScale(double value) { return FormatString("%.1f", value); }

@@ -1,0 +1,17 @@
+#pragma once
+// The vertical exaggeration of the bird's-eye view, set from the toolbar box.
+#include <string>
+
+extern double g_heightScale;  // 1.0 at start, kept within 0.1 and 50
+
+constexpr double kMinHeightScale = 0.1;
+constexpr double kMaxHeightScale = 50.0;
+
+double ClampHeightScale(double value);
+// The box's text read as a C decimal number (no number reads as 0), clamped.
+double HeightScaleFromText(const std::string& text);
+// One wheel step from `value`: the step grows with the value (0.1 below 2, 0.3 from 2,
+// 0.5 from 5, 1.0 from 10); a positive delta adds it, a negative one subtracts it.
+double StepHeightScale(double value, int wheelDelta);
+// The box's text for a value: "%.1f".
+std::string FormatHeightScale(double value);

@@ -1,0 +1,437 @@
+#include "shell/ui/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QWheelEvent>
+
+#include "platform/busy.h"
+#include "platform/message_box.h"
+#include "shell/backup_reminder.h"
+#include "shell/height_scale.h"
+#include "shell/settings_file.h"
+#include "shell/ui/backup_reminder_dialog.h"
+#include "shell/ui/mouse_info.h"
+#include "shell/ui/recent_files.h"
+#include "shell/ui/toolbar_icons.h"
+#include "shell/work_folder.h"
+
+QPointer<CBackup_MSG> g_backupReminderDlg;
+
+namespace {
+constexpr int kMainToolBarIds[] = {32790, 32775, 32779, 32789, 32800, 32776, 0,    32805,
+                                   32778, 32777, 32780, 32781, 32782, 32961, 32814};
+constexpr int kDisplayToolBarIds[] = {32789, 32779, 32790, 32775, 32800, 32776, 32885, 32792, 32793,
+                                      32797, 32771, 32854, 32786, 32974, 32966, 32979, 32844};
+
+// Status panes in their order on the bar, with the width (in characters) of the blank
+// string that sizes each.
+struct PaneSpec {
+    int id;
+    int chars;
+};
+constexpr PaneSpec kPanes[] = {{0, 0},   {102, 26}, {103, 26}, {108, 20}, {109, 20},
+                               {107, 1}, {104, 25}, {105, 25}, {106, 16}};
+
+QString PlainText(const char* text) {
+    QString s = QString::fromUtf8(text);
+    s.remove('&');
+    return s;
+}
+
+QString MenuText(const char* text) { return QString::fromUtf8(text); }
+}  // namespace
+
+CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
+    : QMainWindow(parent), m_application(application) {
+    setObjectName(QString::fromLatin1(kMainWindowClassName));
+    setWindowIcon(ProgramIcon());
+    m_frameCommands.SetConditionSource([this] { return Conditions(); });
+    m_router.SetTargets(nullptr, nullptr, &m_frameCommands, m_application);
+
+    // Created at the size of a maximised window, in the top-left corner.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
+
+    BuildMenus();
+    BuildToolBars();
+    BuildStatusBar();
+    auto* view = new QWidget(this);
+    view->setObjectName("viewPlaceholder");
+    view->setAutoFillBackground(true);
+    QPalette pal = view->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    view->setPalette(pal);
+    setCentralWidget(view);
+
+    const FrameStartState start = StartFrameState();
+    m_mouseInfo = new CMouseInfo(this);
+    m_mouseInfo->show();
+
+    m_reminderTimer.setTimerType(Qt::VeryCoarseTimer);
+    connect(&m_reminderTimer, &QTimer::timeout, this, [this] { OnTimer(kBackupReminderTimerId); });
+    if (start.reminderTimer) m_reminderTimer.start(start.reminderIntervalMs);
+
+    RegisterFrameCommands();
+    qApp->installEventFilter(this);
+    RefreshCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    m_reminderTimer.stop();
+    if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)
+        delete g_backupReminderDlg.data();
+    FrameFinalStep();
+    FrameDestroySteps();
+}
+
+void CMainFrame::SetDocument(ShellDocument* document) {
+    m_document = document;
+    m_router.SetDocument(document);
+    UpdateFrameTitle();
+}
+
+void CMainFrame::SetView(QWidget* viewWidget, CommandTarget* viewCommands) {
+    if (viewWidget) setCentralWidget(viewWidget);
+    m_viewCommands = viewCommands;
+    m_router.SetView(viewCommands);
+}
+
+ShellConditions CMainFrame::Conditions() const {
+    ShellConditions c = m_conditionSource ? m_conditionSource() : CurrentShellConditions();
+    c.modeToolBarCode = m_modeToolBarCode;
+    c.displayToolBarVisible = m_displayToolBar && !m_displayToolBar->isHidden();
+    return c;
+}
+
+QAction* CMainFrame::MakeAction(int id, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+    m_actions[id].push_back(action);
+    return action;
+}
+
+void CMainFrame::BuildMenus() {
+    std::map<std::string, QMenu*> menus;
+    auto menuFor = [&](const std::string& path) -> QMenu* {
+        if (auto it = menus.find(path); it != menus.end()) return it->second;
+        QMenu* menu = nullptr;
+        const size_t slash = path.find('/');
+        if (slash == std::string::npos) {
+            menu = menuBar()->addMenu(QString::fromStdString(path));
+        } else {
+            QMenu* top =
+                menus.count(path.substr(0, slash)) ? menus[path.substr(0, slash)] : nullptr;
+            if (!top) {
+                top = menuBar()->addMenu(QString::fromStdString(path.substr(0, slash)));
+                menus[path.substr(0, slash)] = top;
+                connect(top, &QMenu::aboutToShow, this, [this, top] { RefreshMenu(top); });
+            }
+            menu = top->addMenu(QString::fromStdString(path.substr(slash + 1)));
+        }
+        menu->setObjectName(QString::fromStdString(path));
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { RefreshMenu(menu); });
+        menus[path] = menu;
+        return menu;
+    };
+
+    for (const MenuEntry& e : MenuEntries()) {
+        if (!e.menu) continue;  // toolbar-only commands
+        if (e.menu[0] == '\0') {
+            menuBar()->addAction(MakeAction(e.id, MenuText(e.text)));
+            continue;
+        }
+        QMenu* menu = menuFor(e.menu);
+        if (e.id == 0) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = MakeAction(e.id, MenuText(e.text));
+        menu->addAction(action);
+        if (e.id == cmd::kFileRecent) {
+            m_fileMenu = menu;
+            m_recentPlaceholder = action;
+        }
+        switch (e.id) {
+            case cmd::kFileNew:
+                action->setShortcut(QKeySequence("Ctrl+N"));
+                break;
+            case cmd::kFileOpen:
+                action->setShortcut(QKeySequence("Ctrl+O"));
+                break;
+            case cmd::kFileSave:
+                action->setShortcut(QKeySequence("Ctrl+S"));
+                break;
+            default:
+                break;
+        }
+    }
+    if (m_fileMenu)
+        connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { RebuildRecentFiles(m_fileMenu); });
+}
+
+void CMainFrame::RebuildRecentFiles(QMenu* fileMenu) {
+    for (QAction* a : m_recentActions) {
+        auto& list = m_actions[a->data().toInt()];
+        list.erase(std::remove(list.begin(), list.end(), a), list.end());
+        fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    const QStringList files = RecentFileList().Files();
+    m_recentPlaceholder->setVisible(files.isEmpty());
+    for (int i = 0; i < files.size(); ++i) {
+        QAction* a = MakeAction(cmd::kFileRecent + i, QString("&%1 %2").arg(i + 1).arg(files[i]));
+        fileMenu->insertAction(m_recentPlaceholder, a);
+        m_recentActions.push_back(a);
+    }
+    RefreshActions(m_recentActions);
+}
+
+void CMainFrame::BuildToolBars() {
+    m_mainToolBar = new QToolBar(QString::fromUtf8("基本操作ツール"), this);
+    m_mainToolBar->setObjectName("mainToolBar");
+    m_mainToolBar->setIconSize(QSize(16, 15));
+    for (int id : kMainToolBarIds) {
+        if (id == 0) {
+            m_mainToolBar->addSeparator();
+            continue;
+        }
+        const MenuEntry* e = FindCommand(id);
+        QAction* a = MakeAction(id, PlainText(e->text));
+        a->setIcon(ToolbarIcon(id, QSize(16, 15)));
+        m_mainToolBar->addAction(a);
+    }
+    // The sixteenth slot holds the exaggeration box and its label.
+    m_mainToolBar->addSeparator();
+    auto* slot = new QWidget(m_mainToolBar);
+    slot->setObjectName("heightSlot");
+    slot->setFixedSize(180, 24);
+    m_heightLabel = new QLabel(QString::fromUtf8("縦倍率"), slot);
+    m_heightLabel->setObjectName("heightLabel");
+    m_heightLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_heightLabel->setGeometry(102, 5, 36, 24 - 7);
+    m_heightEdit = new QLineEdit(slot);
+    m_heightEdit->setObjectName("heightEdit");
+    m_heightEdit->setAlignment(Qt::AlignRight);
+    m_heightEdit->setGeometry(142, 2, 36, 24 - 4);
+    m_heightEdit->setText(QString::fromStdString(FormatHeightScale(g_heightScale)));
+    m_heightLabel->hide();
+    m_heightEdit->hide();
+    m_mainToolBar->addWidget(slot);
+    addToolBar(Qt::TopToolBarArea, m_mainToolBar);
+
+    m_displayToolBar = new QToolBar(QString::fromUtf8("表示制御ツール"), this);
+    m_displayToolBar->setObjectName("displayToolBar");
+    m_displayToolBar->setIconSize(QSize(35, 15));
+    for (int id : kDisplayToolBarIds) {
+        const MenuEntry* e = FindCommand(id);
+        const QString tip = id == 32844 ? QString::fromUtf8("２点間情報") : PlainText(e->text);
+        QAction* a = MakeAction(id, tip);
+        a->setIcon(ToolbarIcon(id, QSize(35, 15)));
+        m_displayToolBar->addAction(a);
+    }
+    addToolBar(Qt::BottomToolBarArea, m_displayToolBar);
+}
+
+void CMainFrame::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("statusBar");
+    const int charWidth = bar->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    for (const PaneSpec& pane : kPanes) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString("pane%1").arg(pane.id));
+        if (pane.id == 0) {
+            label->setText(QString::fromUtf8("ﾚﾃﾞｨ"));
+            bar->addWidget(label, 1);
+        } else {
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setFixedWidth(pane.chars * charWidth + 6);
+            bar->addPermanentWidget(label);
+        }
+        m_panes[pane.id] = label;
+    }
+}
+
+QLabel* CMainFrame::StatusPane(int id) const {
+    auto it = m_panes.find(id);
+    return it == m_panes.end() ? nullptr : it->second;
+}
+
+std::vector<QAction*> CMainFrame::Actions(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? std::vector<QAction*>{} : it->second;
+}
+
+CBackup_MSG* CMainFrame::BackupReminder() const { return g_backupReminderDlg.data(); }
+
+void CMainFrame::RegisterFrameCommands() {
+    m_frameCommands.SetHandler(cmd::kWorkFolder, [this] { OnWorkFolder(); });
+    m_frameCommands.SetHandler(cmd::kDisplayToolBar, [this] {
+        m_displayToolBar->setVisible(m_displayToolBar->isHidden());
+    });
+    m_frameCommands.SetHandler(cmd::kMainToolBar,
+                               [this] { m_mainToolBar->setVisible(m_mainToolBar->isHidden()); });
+    m_frameCommands.SetUpdateRule(cmd::kMainToolBar, [this](CommandUpdate& u) {
+        u.enabled = true;
+        u.check = m_mainToolBar->isHidden() ? CheckState::kUnchecked : CheckState::kChecked;
+    });
+    m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
+}
+
+void CMainFrame::ExecuteCommand(int id) {
+    m_router.Execute(id);
+    RefreshCommandStates();
+}
+
+void CMainFrame::RefreshActions(const std::vector<QAction*>& actions) {
+    std::map<int, CommandUpdate> seen;
+    for (QAction* a : actions) {
+        const int id = a->data().toInt();
+        auto it = seen.find(id);
+        if (it == seen.end()) it = seen.emplace(id, m_router.Update(id)).first;
+        const CommandUpdate& u = it->second;
+        a->setEnabled(u.enabled);
+        const bool checked = u.check == CheckState::kChecked;
+        if (checked && !a->isCheckable()) a->setCheckable(true);
+        if (a->isCheckable()) a->setChecked(checked);
+    }
+}
+
+void CMainFrame::RefreshMenu(QMenu* menu) {
+    std::vector<QAction*> actions;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator() && !a->menu()) actions.push_back(a);
+    RefreshActions(actions);
+}
+
+void CMainFrame::RefreshCommandStates() {
+    std::vector<QAction*> all;
+    for (auto& [id, list] : m_actions) all.insert(all.end(), list.begin(), list.end());
+    RefreshActions(all);
+    UpdateFrameTitle();
+}
+
+void CMainFrame::UpdateFrameTitle() {
+    if (m_document)
+        setWindowTitle(QString::fromStdString(m_document->Title()) + " - Nostrel-VODA");
+    else
+        setWindowTitle("Quarvel");
+}
+
+void CMainFrame::FullRedraw() {
+    if (m_fullRedraw)
+        m_fullRedraw();
+    else if (centralWidget())
+        centralWidget()->update();
+}
+
+void CMainFrame::OnTimer(int id) {
+    switch (id) {
+        case 96:
+            m_reminderTimer.stop();
+            if (g_backupReminder[0] != 0)
+                m_reminderTimer.start(ReminderIntervalMs(g_backupReminder[1]));
+            break;
+        case 97:
+            if (m_document) m_document->SaveForBackupPrompt(2);
+            break;
+        case 98:
+            if (m_document) m_document->SaveForBackupPrompt(1);
+            break;
+        case kBackupReminderTimerId: {
+            // A tick during a long operation waits for its end: the reminder's buttons
+            // save the document, which must not happen with half-built data.
+            QPointer<CMainFrame> frame(this);
+            RunWhenIdle("backup-reminder", [frame] {
+                if (!frame) return;
+                const bool modified = frame->m_document && frame->m_document->IsModified();
+                if (ReminderShouldOpen(!g_backupReminderDlg.isNull(), modified))
+                    g_backupReminderDlg = new CBackup_MSG(frame);
+            });
+            break;
+        }
+        case 353: {
+            const ShellConditions c = Conditions();
+            bool on = c.birdsEyeOn;
+            bool shown = c.birdsEyeOn;
+            if (!c.points && c.stationCount == 0) on = shown = false;
+            m_heightEdit->setEnabled(on);
+            m_heightLabel->setEnabled(on);
+            m_heightEdit->setVisible(shown);
+            m_heightLabel->setVisible(shown);
+            m_heightEdit->setText(QString::fromStdString(FormatHeightScale(g_heightScale)));
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void CMainFrame::ApplyHeightEditText() {
+    g_heightScale = HeightScaleFromText(m_heightEdit->text().toStdString());
+    m_heightEdit->setText(QString::fromStdString(FormatHeightScale(g_heightScale)));
+    FullRedraw();
+}
+
+void CMainFrame::StepHeightEdit(int wheelDelta) {
+    if (wheelDelta == 0) return;
+    g_heightScale = StepHeightScale(g_heightScale, wheelDelta);
+    m_heightEdit->setText(QString::fromStdString(FormatHeightScale(g_heightScale)));
+    FullRedraw();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    const bool boxActive = m_heightEdit && !m_heightEdit->isHidden() && m_heightEdit->isEnabled();
+    if (watched == m_heightEdit) {
+        if (event->type() == QEvent::Wheel && boxActive) {
+            StepHeightEdit(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            // The box takes digits only; editing and moving keys pass.
+            const QString text = static_cast<QKeyEvent*>(event)->text();
+            if (text.size() == 1 && text[0].isPrint() && !text[0].isDigit()) return true;
+        }
+    }
+    // Any Enter that passes while the box is shown applies the box's text; the key goes
+    // on to its receiver.
+    if (event->type() == QEvent::KeyPress && boxActive) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) ApplyHeightEditText();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_document && !m_document->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+void CMainFrame::OnWorkFolder() {
+    std::string chosen;
+    if (m_folderChooser) {
+        chosen = m_folderChooser(g_workFolder);
+    } else {
+        chosen = QFileDialog::getExistingDirectory(this, QString::fromUtf8("作業フォルダ変更"),
+                                                   QString::fromStdString(g_workFolder))
+                     .toStdString();
+    }
+    if (chosen.empty()) return;
+    if (!SetWorkFolder(chosen))
+        ShowMessage("作業フォルダを保存できません。\n" + WorkFolderFilePath().string(), "",
+                    msg::kOk | msg::kIconWarning);
+}
