@@ -1,6 +1,7 @@
 #include "shell/frame_lifecycle.h"
 
 #include "model/terrain_data.h"
+#include "section/section_defaults.h"
 #include "shell/settings_file.h"
 #include "shell/sibling_programs.h"
 #include "shell/work_files.h"
@@ -13,12 +14,15 @@ std::function<void()> g_closeViewer3d;
 }  // namespace
 
 FrameStartState StartFrameState() {
+    InitRouteSectionDefaults();
     g_simParamMapping.Create(kSimParamMappingName, kSimParamMappingSize);
     InitDataModel();
     g_workFolder = ReadWorkFolderFile();
     g_lastFolder = g_workFolder;
     SetWorkFilePaths();
     SetDefaultSettingsPaths();
+    g_backupReminder[0] = 0;  // off, every 60 minutes, unless the settings file says otherwise
+    g_backupReminder[1] = 60;
     ReadSettingsFile();
 
     FrameStartState state;

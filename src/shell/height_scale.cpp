@@ -5,8 +5,6 @@
 
 #include "platform/text_io.h"
 
-double g_heightScale = 1.0;
-
 double ClampHeightScale(double value) {
     if (!(value >= kMinHeightScale)) return kMinHeightScale;  // also NaN
     if (value > kMaxHeightScale) return kMaxHeightScale;

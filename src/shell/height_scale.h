@@ -2,7 +2,7 @@
 // The vertical exaggeration of the bird's-eye view, set from the toolbar box.
 #include <string>
 
-extern double g_heightScale;  // 1.0 at start, kept within 0.1 and 50
+#include "view/view_state.h"  // g_heightScale
 
 constexpr double kMinHeightScale = 0.1;
 constexpr double kMaxHeightScale = 50.0;

@@ -1,7 +1,12 @@
 #include "shell/shell_conditions.h"
 
+#include "contour/slice_store.h"
+#include "dxf/dxf_store.h"
 #include "model/terrain_data.h"
+#include "route/route_data.h"
 #include "shell/tool_mode.h"
+#include "view/view_state.h"
+#include "volume/mesh_data.h"
 
 ShellConditions CurrentShellConditions() {
     ShellConditions c;
@@ -11,14 +16,18 @@ ShellConditions CurrentShellConditions() {
     c.outlineVertices = g_outline.Count();
     c.contours = g_drawingContoursLoaded != 0;
 
-    // The data of the subsystems below come with those subsystems; until they are
-    // built nothing of theirs can be loaded, so their conditions stay false:
-    // slice lines (g_sliceStore, g_sliceLineCount), IP points (g_ipPointCount),
-    // stations (g_stationCount), sections (g_hasSections), simple sections,
-    // mesh (g_meshDefined, g_meshElevationsDone), background DXF (g_dxfElementCount),
-    // background images (slot 1 loaded), the bird's-eye switch (g_birdsEyeOn), and the
-    // display switches g_colorBandOn, g_showBackgroundImage, g_showBackgroundDxf and
-    // g_latLongDisplay.
+    c.sliceLines = !g_sliceStore.Empty() && g_sliceLineCount > 0;
+    c.ipCount = g_ipPointCount;
+    c.stationCount = g_stationCount;
+    c.meshArea = g_meshAreaDefined != 0;
+    c.meshElevations = g_meshElevationsDone != 0;
+    c.dxfCount = g_dxfElementCount;
+    c.birdsEyeOn = g_birdsEyeOn != 0;
+
+    // Not built yet, so nothing of theirs can be loaded or switched on and these stay
+    // false: sections (g_hasSections) and simple sections, background images (slot 1
+    // loaded), and the display switches g_colorBandOn, g_showBackgroundImage,
+    // g_showBackgroundDxf and g_latLongDisplay.
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

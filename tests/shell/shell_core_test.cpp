@@ -14,14 +14,19 @@
 #include "platform/folders.h"
 #include "platform/text_io.h"
 #include "platform/window_registry.h"
+#include "route/route_data.h"
 #include "shell/command_routing.h"
 #include "shell/frame_lifecycle.h"
 #include "shell/height_scale.h"
 #include "shell/settings_file.h"
+#include "shell/shell_conditions.h"
 #include "shell/sibling_programs.h"
+#include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "shell/work_files.h"
 #include "shell/work_folder.h"
+#include "view/view_state.h"
+#include "volume/mesh_data.h"
 
 namespace fs = std::filesystem;
 
@@ -134,6 +139,34 @@ TEST(CommandRouting, FrameCommandsWithoutHandlersShowDisabled) {
     EXPECT_TRUE(router.Update(32836).enabled);
     c.points = false;
     EXPECT_FALSE(router.Update(32836).enabled);
+}
+
+TEST(CommandRouting, ConditionsComeFromTheProgramsData) {
+    InitDataModel();
+    EXPECT_FALSE(CurrentShellConditions().points);
+    g_pointsPresent = -1;
+    g_pointCount = 5;
+    g_tinPresent = -1;
+    g_ipPointCount = 2;
+    g_stationCount = 3;
+    g_meshAreaDefined = -1;
+    g_birdsEyeOn = 1;
+    g_toolMode = MODE_POINT_EDIT;
+    g_pointEditState = POINT_EDIT_OFFSET;
+    const ShellConditions c = CurrentShellConditions();
+    EXPECT_TRUE(c.points && c.tin && c.meshArea && c.birdsEyeOn);
+    EXPECT_EQ(c.pointCount, 5);
+    EXPECT_EQ(c.ipCount, 2);
+    EXPECT_EQ(c.stationCount, 3);
+    EXPECT_EQ(c.toolMode, MODE_POINT_EDIT);
+    EXPECT_EQ(c.pointEditState, POINT_EDIT_OFFSET);
+    EXPECT_EQ(EvaluateFrameRule(32845, c).check, CheckState::kChecked);
+    g_ipPointCount = 0;
+    g_stationCount = 0;
+    g_meshAreaDefined = 0;
+    g_birdsEyeOn = 0;
+    ResetToolMode();
+    InitDataModel();
 }
 
 TEST(CommandRouting, BusyTestMakesHandlersReturn) {

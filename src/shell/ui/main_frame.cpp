@@ -23,6 +23,7 @@
 #include "shell/ui/recent_files.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
+#include "view/view_state.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
 

@@ -59,7 +59,7 @@ public:
     // The exaggeration box: Enter applies its text, the wheel steps it.
     void ApplyHeightEditText();
     void StepHeightEdit(int wheelDelta);
-    // What a full redraw of the view does (set by the view).
+    // Replaces the full redraw of the view (for tests).
     void SetFullRedraw(std::function<void()> redraw) { m_fullRedraw = std::move(redraw); }
 
     QToolBar* MainToolBar() const { return m_mainToolBar; }
