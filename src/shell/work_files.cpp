@@ -5,7 +5,6 @@
 
 #include "platform/folders.h"
 
-std::string g_contourLinesPath;
 std::string g_contourIndexPath;
 std::string g_tempPath4;
 std::string g_tempPath5;

@@ -2,7 +2,8 @@
 // The five work files in this instance's temp folder. There is no number 3.
 #include <string>
 
-extern std::string g_contourLinesPath;  // "_#ovk$1.$$$"
+#include "contour/contour_files.h"  // g_contourLinesPath, "_#ovk$1.$$$"
+
 extern std::string g_contourIndexPath;  // "_#ovk$2.$$$"
 extern std::string g_tempPath4;         // "_#ovk$4.$$$"
 extern std::string g_tempPath5;         // "_#ovk$5.$$$"
