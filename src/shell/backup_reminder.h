@@ -1,7 +1,5 @@
 #pragma once
 // The backup reminder opened by the frame's timer 99.
-#include <functional>
-#include <string>
 
 constexpr int kReminderCloseMs = 20000;
 
@@ -10,9 +8,3 @@ constexpr int kReminderCloseMs = 20000;
 inline bool ReminderShouldOpen(bool reminderOpen, bool documentModified) {
     return !reminderOpen && documentModified;
 }
-
-// Writes the backup snapshot to a path: 0 on success, -1 on failure. Installed by the
-// backup file's owner; until then the reminder cannot offer the snapshot.
-using BackupFileWriter = std::function<int(const std::string& path)>;
-void SetBackupFileWriter(BackupFileWriter writer);
-const BackupFileWriter& GetBackupFileWriter();

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QVBoxLayout>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
@@ -26,6 +27,7 @@
 #include "shell/ui/about_dialog.h"
 #include "shell/ui/application.h"
 #include "shell/ui/backup_reminder_dialog.h"
+#include "shell/ui/enter_as_tab.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/work_folder.h"
@@ -363,7 +365,6 @@ private slots:
         QCOMPARE(reminder->windowTitle(), QString("ランダムファイル保存確認"));
         QCOMPARE(reminder->PathLabel()->text(),
                  "[" + QString::fromStdString(g_backupFilePath) + "]");
-        QVERIFY(!reminder->Button(1045)->isEnabled());  // no backup writer yet
         reminder->Button(1043)->click();
         QTRY_VERIFY(!frame.BackupReminder());
         QCOMPARE(doc.saves, std::vector<int>{1});
@@ -373,6 +374,27 @@ private slots:
         frame.BackupReminder()->Button(1044)->click();
         QTRY_VERIFY(!frame.BackupReminder());
         QCOMPARE(doc.saves, (std::vector<int>{1, 2}));
+
+        // The snapshot goes into the backup file; a file that cannot be made is reported.
+        InitDataModel();
+        std::filesystem::remove(g_backupFilePath);
+        frame.OnTimer(99);
+        QTRY_VERIFY(frame.BackupReminder());
+        frame.BackupReminder()->Button(1045)->click();
+        QTRY_VERIFY(!frame.BackupReminder());
+        QVERIFY(std::filesystem::exists(g_backupFilePath));
+        QVERIFY(RecordedMessages().empty());
+        const std::string saved = g_backupFilePath;
+        g_backupFilePath =
+            (std::filesystem::path(saved).parent_path() / "no-such-folder" / "x.$BK").string();
+        frame.OnTimer(99);
+        QTRY_VERIFY(frame.BackupReminder());
+        frame.BackupReminder()->Button(1045)->click();
+        QTRY_VERIFY(!frame.BackupReminder());
+        QCOMPARE(RecordedMessages().size(), size_t(1));
+        QCOMPARE(QString::fromStdString(RecordedMessages()[0].text),
+                 QString("一時ファイルが作成できません"));
+        g_backupFilePath = saved;
     }
 
     void reminderChangesTheBackupName() {
@@ -394,6 +416,28 @@ private slots:
         QVERIFY(bytes.find(chosen + "\r\n") != std::string::npos);
         reminder->Button(1188)->click();
         QTRY_VERIFY(!frame.BackupReminder());
+    }
+
+    void enterMovesToTheNextControlInDialogsThatAskForIt() {
+        QDialog dialog;
+        auto* first = new QLineEdit(&dialog);
+        auto* second = new QLineEdit(&dialog);
+        auto* ok = new QPushButton("OK", &dialog);
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+        auto* layout = new QVBoxLayout(&dialog);
+        layout->addWidget(first);
+        layout->addWidget(second);
+        layout->addWidget(ok);
+        InstallEnterAsTab(&dialog);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        first->setFocus();
+        QTRY_VERIFY(first->hasFocus());
+        QTest::keyClick(first, Qt::Key_Return);
+        QTRY_VERIFY(second->hasFocus());
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), 0);
     }
 
     void workFolderCommandStoresTheChoice() {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "model/backup_file.h"
 #include "platform/message_box.h"
 #include "shell/backup_reminder.h"
 #include "shell/settings_file.h"
@@ -31,14 +32,12 @@ CBackup_MSG::CBackup_MSG(CMainFrame* frame) : QDialog(frame), m_frame(frame) {
     };
     addButton(1043, "上書保存", 0, 0, &CBackup_MSG::OnSave);
     addButton(1044, "名前を付けて保存", 0, 1, &CBackup_MSG::OnSaveAs);
-    QPushButton* write = addButton(1045, "一時ファイルに保存", 1, 0, &CBackup_MSG::OnWriteBackup);
+    addButton(1045, "一時ファイルに保存", 1, 0, &CBackup_MSG::OnWriteBackup);
     addButton(1242, "一時ﾌｧｲﾙ名変更", 1, 1, &CBackup_MSG::OnChangeBackupName);
     auto* closeButton = new QPushButton(QString::fromUtf8("閉じる"), this);
     closeButton->setObjectName("1188");
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
     grid->addWidget(closeButton, 2, 1);
-    // The snapshot can be offered only once the backup file can be written.
-    write->setEnabled(static_cast<bool>(GetBackupFileWriter()));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pathLabel);
@@ -86,8 +85,7 @@ void CBackup_MSG::OnSaveAs() {
 
 void CBackup_MSG::OnWriteBackup() {
     m_countdown.stop();
-    const BackupFileWriter& writer = GetBackupFileWriter();
-    if (!writer || writer(g_backupFilePath) != 0) ShowMessage("一時ファイルが作成できません");
+    if (WriteBackupFile(g_backupFilePath) != 0) ShowMessage("一時ファイルが作成できません");
     close();
 }
 

@@ -1,0 +1,6 @@
+#pragma once
+// In the dialogs that use it, Enter moves to the next control (as Tab does) instead of
+// closing the dialog.
+class QWidget;
+
+void InstallEnterAsTab(QWidget* dialog);
