@@ -18,6 +18,7 @@
 
 #include "model/terrain_data.h"
 #include "platform/busy.h"
+#include "platform/folders.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/text_io.h"
@@ -462,7 +463,9 @@ int main(int argc, char** argv) {
     // Message boxes answer by themselves.
     SetMessageHandler(nullptr);
     MainFrameTest t;
-    return QTest::qExec(&t, argc, argv);
+    const int rc = QTest::qExec(&t, argc, argv);
+    RemoveTempFolder();
+    return rc;
 }
 
 #include "main_frame_uitest.moc"
