@@ -3,39 +3,36 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <filesystem>
 
+#include "model/rnd_file.h"
 #include "model/terrain_data.h"
-#include "platform/text_io.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
 
+namespace fs = std::filesystem;
+
 namespace {
-constexpr const char* kGridFile = "../shared/data/jacksboro/jacksboro_grid.RND";
 constexpr int32_t kRows = 344;
 constexpr int32_t kColumns = 403;
 
-// Reads the points of the RND text (five header lines, then name, X, Y, Z, flags).
-bool LoadPoints() {
-    std::FILE* file = std::fopen(kGridFile, "rb");
-    if (!file) return false;
-    std::string line;
-    for (int i = 0; i < 5; ++i) ReadTextLine(file, line);
-    while (ReadTextLine(file, line)) {
-        if (line.size() < 48) continue;
-        if (EnsurePointCapacity(g_pointCount + 1) != 0) break;
-        RandomPoint& p = g_points[++g_pointCount];
-        p = RandomPoint{};
-        std::snprintf(p.name, sizeof p.name, "%.11s", line.substr(0, 10).c_str());
-        p.x = std::strtod(line.substr(10, 14).c_str(), nullptr);
-        p.y = std::strtod(line.substr(24, 14).c_str(), nullptr);
-        p.z = std::strtod(line.substr(38, 10).c_str(), nullptr);
+// The data lie beside the project (or beside the folder of worktrees).
+fs::path GridFile() {
+    for (const char* up : {"..", "../.."}) {
+        const fs::path path = fs::current_path() / up / "shared/data/jacksboro/jacksboro_grid.RND";
+        if (fs::exists(path)) return path;
     }
-    std::fclose(file);
-    SetPointEndMarker();
+    return {};
+}
+
+bool LoadPoints() {
+    const fs::path path = GridFile();
+    if (path.empty()) return false;
+    g_pointCapacity = static_cast<int32_t>(fs::file_size(path) / 63 + 1000);
+    if (GrowPointBlock(g_pointCapacity) != 0) return false;
+    if (ReadRndText(std::fopen(path.c_str(), "rb")) != 0) return false;
     g_pointsPresent = -1;
     return g_pointCount == kRows * kColumns;
 }
