@@ -1,11 +1,82 @@
 #pragma once
-// Global drawing state of the back buffer: its drawable size, the view centre in it and
-// the colour of points, markers, fills and clears.
+// The raster layer below the painter: global drawing state of the back buffer (clip
+// rectangle, colours, pen, line ends, depth buffer) and the primitives that write pixels
+// through it. They assume a locked back buffer (LockBackBuffer) and never allocate.
+//
+// Coordinates are buffer columns and rows; row 0 is the bottom row of the window.
+// Pixels are 0x00RRGGBB words; depth words compare as unsigned, larger is nearer.
 #include <cstdint>
+#include <vector>
 
-extern int32_t g_bufferMaxX;       // last usable column
-extern int32_t g_bufferMaxY;       // last usable row
-extern int32_t g_viewportCenterX;  // g_bufferMaxX / 2
-extern int32_t g_viewportCenterY;  // g_bufferMaxY / 2
+extern uint32_t* g_backBufferPixels;  // null while no buffer is locked
+extern int32_t g_backBufferStride;    // bytes per buffer row
+// Start of every buffer row (one entry per row of the allocated buffer).
+extern std::vector<uint32_t*> g_rowTable;
+
+extern int32_t g_clipLeft;
+extern int32_t g_clipTop;
+extern int32_t g_bufferMaxX;  // last usable column (right of the clip rectangle)
+extern int32_t g_bufferMaxY;  // last usable row (bottom of the clip rectangle)
+extern int32_t g_innerLeft;   // the clip rectangle shrunk by one pixel: thick lines
+extern int32_t g_innerTop;
+extern int32_t g_innerRight;
+extern int32_t g_innerBottom;
+extern int32_t g_clipLeftBytes;   // clip columns times 4
+extern int32_t g_clipRightBytes;
+extern int32_t g_viewportCenterX;
+extern int32_t g_viewportCenterY;
 
 extern uint32_t g_rasterColor;  // points, markers, fills, clears
+extern uint32_t g_lineColor;    // the line primitives
+extern int32_t g_penSize;       // 1, 2, 3; anything else is the largest footprint
+extern int32_t g_lineX0;
+extern int32_t g_lineY0;
+extern int32_t g_lineX1;
+extern int32_t g_lineY1;
+
+// Depth buffer of a bird's-eye frame (one word per drawable pixel); null otherwise.
+extern uint32_t* g_zBuffer;
+extern int32_t g_zBufferStride;  // bytes per depth row
+
+// Per-row byte offsets (column x 4) of the two edges of the triangle being filled.
+extern std::vector<int32_t> g_edgeLeft;
+extern std::vector<int32_t> g_edgeRight;
+
+// Dash cycle of 32 steps (bit i set: step i draws) and the ring's cursor.
+extern uint32_t g_dashPattern;
+extern int32_t g_dashStep;
+
+// Bit 0: no buffer or its lock failed; bit 1: no depth buffer for a bird's-eye frame.
+extern int32_t g_rasterStatus;
+
+void PlotPixel(int32_t x, int32_t y);
+int32_t PlotCross(int32_t x, int32_t y);
+int32_t PlotPoint(int32_t x, int32_t y);
+// 0 some pixel drawn, 2 all hidden, 4 outside.
+int32_t PlotPointDepth(int32_t x, int32_t y, uint32_t depth);
+int32_t PlotBlockDepth(int32_t x, int32_t y, uint32_t depth);
+int32_t TestDepth(int32_t x, int32_t y, uint32_t depth);
+void SetDashPattern(uint32_t mask);
+
+// Lines from (g_lineX0, g_lineY0) to (g_lineX1, g_lineY1) in g_lineColor.
+void DrawLine();
+void DrawDottedLine();
+void DrawThickLine();
+
+void FillTriangle2D(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+
+struct RasterPoint {
+    int32_t x;
+    int32_t y;
+};
+// Clips the segment in place; 0 when nothing remains, -1 when a part does.
+int32_t ClipSegmentToViewport(RasterPoint& p, RasterPoint& q);
+
+void ClearViewport();
+void ClearMarkBytes();
+// Clip state for a sub-picture; bottom is the last row but one.
+void SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// Double to int32, truncated toward zero; values beyond the int32 range (and NaN)
+// become the nearest limit so that far-off points stay far off instead of wrapping.
+int32_t TruncToRaster(double v);
