@@ -16,6 +16,7 @@
 #include "platform/folders.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_system_text.h"
 
 namespace {
 std::set<int> g_keysDown;
@@ -123,6 +124,7 @@ void InstallQtPlatform(QApplication& app) {
     SetMessageHandler(ShowQtMessage);
     // Work that waited for a long operation runs from the event loop after it returned.
     SetIdleDispatcher([](std::function<void()> run) { QTimer::singleShot(0, qApp, std::move(run)); });
+    InstallQtSystemText();
     SetInputHooks({QtIsKeyDown, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
     SetClipboardHooks({[](const std::string& cp932) {
                            QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));
