@@ -33,7 +33,8 @@ public:
     virtual bool IsLit(int column, int row) const = 0;
 };
 
-using SystemTextCanvasFactory = std::function<std::unique_ptr<SystemTextCanvas>(int width, int height)>;
+using SystemTextCanvasFactory =
+    std::function<std::unique_ptr<SystemTextCanvas>(int width, int height)>;
 
 // A canvas of width x height pixels with the default font selected.
 std::unique_ptr<SystemTextCanvas> CreateSystemTextCanvas(int width, int height);

@@ -23,8 +23,8 @@ constexpr size_t kSlackBytes = 4096;
 
 // The single back buffer of the view.
 struct BackBuffer {
-    std::unique_ptr<uint8_t[]> block;  // header, pixel rows, slack
-    size_t byteSize = 0;               // width x height x 4 of the current block
+    std::unique_ptr<uint8_t[]> block;    // header, pixel rows, slack
+    size_t byteSize = 0;                 // width x height x 4 of the current block
     BitmapInfoHeader* header = nullptr;  // set while locked
     int32_t width = 0;
     int32_t height = 0;
@@ -50,7 +50,8 @@ void BuildColorTable() {
     if (g_drawBitmapInfo == nullptr) return;
     for (int i = 0; i < 256; ++i) {
         const RgbQuad& q = g_drawBitmapInfo->colors[i];
-        g_colorTable[i] = static_cast<uint32_t>(q.red) << 16 | static_cast<uint32_t>(q.green) << 8 | q.blue;
+        g_colorTable[i] =
+            static_cast<uint32_t>(q.red) << 16 | static_cast<uint32_t>(q.green) << 8 | q.blue;
     }
     g_monoBackColor = g_colorTable[80];
     g_monoForeColor = g_colorTable[240];

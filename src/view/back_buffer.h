@@ -61,10 +61,10 @@ extern uint32_t g_monoColorDiff;
 
 // The routine kind the bird's-eye rasteriser fills its spans with.
 enum class SpanKind {
-    kTexture,                    // texels of the active background image
-    kVertexColor,                // colours blended between the span's ends
+    kTexture,      // texels of the active background image
+    kVertexColor,  // colours blended between the span's ends
     kHalfTransparentVertexColor,
-    kFlat,                       // g_triangleColor
+    kFlat,  // g_triangleColor
     kHalfTransparentFlat,
     kHalfTransparentTexture,
 };

@@ -68,8 +68,9 @@ void ReadSystemPalette() { g_paletteDevice = 0; }
 
 void InitPaletteDefaults(DrawBitmapInfo& bmi) {
     SetRun(bmi, 10, {{0, 0, 0}, {0, 0, 0}});
-    SetRun(bmi, 20,
-           {{255, 255, 255}, {255, 0, 255}, {255, 0, 0}, {255, 250, 0}, {255, 0, 255}, {200, 200, 0}});
+    SetRun(
+        bmi, 20,
+        {{255, 255, 255}, {255, 0, 255}, {255, 0, 0}, {255, 250, 0}, {255, 0, 255}, {200, 200, 0}});
     SetRun(bmi, 30, {{0, 150, 50}, {255, 0, 0}});
     SetRun(bmi, 40,
            {{255, 0, 0},

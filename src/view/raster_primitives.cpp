@@ -68,7 +68,8 @@ inline bool PutDepth(int32_t x, int32_t y, uint32_t depth) {
 
 // from + (to - from) * num / den, truncated toward zero.
 inline int32_t Interpolate(int32_t from, int32_t to, int64_t num, int64_t den) {
-    return static_cast<int32_t>(from + static_cast<Wide>(static_cast<int64_t>(to) - from) * num / den);
+    return static_cast<int32_t>(from +
+                                static_cast<Wide>(static_cast<int64_t>(to) - from) * num / den);
 }
 
 // A line after ordering and clipping: A has the larger column.
@@ -223,7 +224,9 @@ int32_t PlotPoint(int32_t x, int32_t y) {
     if (!Drawable() || !StrictlyInside(x, y)) return -1;
     const uint32_t c = g_rasterColor;
     switch (g_penSize) {
-        case 1: Put(x, y, c); break;
+        case 1:
+            Put(x, y, c);
+            break;
         case 2:
             Put(x - 1, y, c);
             Put(x, y, c);
@@ -248,10 +251,18 @@ int32_t PlotPointDepth(int32_t x, int32_t y, uint32_t depth) {
             for (int32_t col = c0; col <= c1; ++col) drawn |= PutDepth(col, r, depth);
     };
     switch (g_penSize) {
-        case 1: block(y, y, x, x); break;
-        case 2: block(y, y, x - 1, x + 1); break;
-        case 3: block(y - 1, y, x - 1, x + 1); break;
-        default: block(y - 1, y + 1, x - 1, x + 1); break;
+        case 1:
+            block(y, y, x, x);
+            break;
+        case 2:
+            block(y, y, x - 1, x + 1);
+            break;
+        case 3:
+            block(y - 1, y, x - 1, x + 1);
+            break;
+        default:
+            block(y - 1, y + 1, x - 1, x + 1);
+            break;
     }
     return drawn ? 0 : 2;
 }
@@ -298,8 +309,10 @@ void DrawThickLine() {
     const uint32_t c = g_lineColor;
     WalkLine(l, [c](int32_t, int32_t x, int32_t y, bool xMajor, int32_t sy) {
         Put(x, y, c);
-        if (xMajor) Put(x, y + sy, c);
-        else Put(x + 1, y, c);
+        if (xMajor)
+            Put(x, y + sy, c);
+        else
+            Put(x + 1, y, c);
     });
 }
 
@@ -360,9 +373,11 @@ int32_t ClipSegmentToViewport(RasterPoint& p, RasterPoint& q) {
     {
         const RasterPoint a = lo, b = hi;
         const int64_t dx = static_cast<int64_t>(b.x) - a.x;
-        if (a.x < g_clipLeft) lo = {g_clipLeft, Interpolate(a.y, b.y, static_cast<int64_t>(g_clipLeft) - a.x, dx)};
+        if (a.x < g_clipLeft)
+            lo = {g_clipLeft, Interpolate(a.y, b.y, static_cast<int64_t>(g_clipLeft) - a.x, dx)};
         if (b.x > g_bufferMaxX)
-            hi = {g_bufferMaxX, Interpolate(a.y, b.y, static_cast<int64_t>(g_bufferMaxX) - a.x, dx)};
+            hi = {g_bufferMaxX,
+                  Interpolate(a.y, b.y, static_cast<int64_t>(g_bufferMaxX) - a.x, dx)};
     }
     if ((lo.y <= g_clipTop && hi.y <= g_clipTop) || (lo.y >= g_bufferMaxY && hi.y >= g_bufferMaxY))
         return 0;
@@ -370,7 +385,9 @@ int32_t ClipSegmentToViewport(RasterPoint& p, RasterPoint& q) {
         const RasterPoint a = lo, b = hi;
         const int64_t dy = static_cast<int64_t>(b.y) - a.y;
         for (RasterPoint* e : {&lo, &hi}) {
-            const int32_t boundary = e->y < g_clipTop ? g_clipTop : e->y > g_bufferMaxY ? g_bufferMaxY : e->y;
+            const int32_t boundary = e->y < g_clipTop      ? g_clipTop
+                                     : e->y > g_bufferMaxY ? g_bufferMaxY
+                                                           : e->y;
             if (boundary == e->y) continue;
             *e = {Interpolate(a.x, b.x, static_cast<int64_t>(boundary) - a.y, dy), boundary};
         }

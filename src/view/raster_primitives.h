@@ -21,7 +21,7 @@ extern int32_t g_innerLeft;   // the clip rectangle shrunk by one pixel: thick l
 extern int32_t g_innerTop;
 extern int32_t g_innerRight;
 extern int32_t g_innerBottom;
-extern int32_t g_clipLeftBytes;   // clip columns times 4
+extern int32_t g_clipLeftBytes;  // clip columns times 4
 extern int32_t g_clipRightBytes;
 extern int32_t g_viewportCenterX;
 extern int32_t g_viewportCenterY;

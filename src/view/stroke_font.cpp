@@ -32,16 +32,22 @@ void DecodeRecords(const unsigned char* bytes, size_t size) {
     for (size_t c = 0; c < count; ++c) {
         const unsigned char* rec = bytes + c * kRecordBytes;
         StrokeGlyph& g = g_strokeFont.glyphs[c];
-        auto value = [rec](int k) { return static_cast<int16_t>(rec[2 * k] | rec[2 * k + 1] << 8); };
+        auto value = [rec](int k) {
+            return static_cast<int16_t>(rec[2 * k] | rec[2 * k + 1] << 8);
+        };
         for (int k = 0; k < 21; ++k) g.x[k] = value(k);
         for (int k = 0; k < 21; ++k) g.y[k] = value(21 + k);
     }
 }
 
-inline int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+inline int32_t Clamp32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 
 // base + trunc(v), without wrapping far-off points round.
-inline int32_t Offset(int32_t base, double v) { return Clamp32(static_cast<int64_t>(base) + TruncToRaster(v)); }
+inline int32_t Offset(int32_t base, double v) {
+    return Clamp32(static_cast<int64_t>(base) + TruncToRaster(v));
+}
 
 inline void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     g_lineX0 = x0;
@@ -138,8 +144,12 @@ void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size,
     double ox = static_cast<double>(g_viewportCenterX) + dx;
     const double oy = static_cast<double>(g_viewportCenterY) + dy;
     for (size_t i = 0; i < n; ++i) {
-        auto col = [&](int16_t gx) { return TruncToRaster(std::nearbyint(ox + gx * static_cast<double>(width) / 4)); };
-        auto row = [&](int16_t gy) { return TruncToRaster(std::nearbyint(oy + gy * static_cast<double>(size) / 4)); };
+        auto col = [&](int16_t gx) {
+            return TruncToRaster(std::nearbyint(ox + gx * static_cast<double>(width) / 4));
+        };
+        auto row = [&](int16_t gy) {
+            return TruncToRaster(std::nearbyint(oy + gy * static_cast<double>(size) / 4));
+        };
         WalkStrokeGlyph(g_strokeFont.glyphs[static_cast<unsigned char>(text[i])],
                         [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
                             Line(col(h0), row(v0), col(h1), row(v1));
@@ -168,12 +178,13 @@ int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, i
             outCol = Offset(g_viewportCenterX, a * c - bb * s + x);
             outRow = Offset(g_viewportCenterY, a * s + bb * c + y);
         };
-        WalkStrokeGlyph(g_strokeFont.glyphs[glyph], [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
-            int32_t c0, r0, c1, r1;
-            map(h0, v0, c0, r0);
-            map(h1, v1, c1, r1);
-            Line(c0, r0, c1, r1);
-        });
+        WalkStrokeGlyph(g_strokeFont.glyphs[glyph],
+                        [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+                            int32_t c0, r0, c1, r1;
+                            map(h0, v0, c0, r0);
+                            map(h1, v1, c1, r1);
+                            Line(c0, r0, c1, r1);
+                        });
         x += advance * c;
         y += advance * s;
     }

@@ -70,8 +70,8 @@ int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, i
                               int32_t width, double spacing, double angle);
 // The canvas's lit pixels scaled into the buffer, lower left corner at the viewport
 // centre + (col, row), in g_rasterColor; returns 0.
-int32_t DrawGdiTextScaled(SystemTextCanvas* canvas, std::string_view text, int32_t col,
-                          int32_t row, int32_t height);
+int32_t DrawGdiTextScaled(SystemTextCanvas* canvas, std::string_view text, int32_t col, int32_t row,
+                          int32_t height);
 // Each lit pixel of the canvas as a cell outline of height / text height pixels, turned by
 // `angle` degrees about the viewport centre + (col, row), in g_lineColor.
 void DrawGdiTextRotatedPixels(SystemTextCanvas* canvas, std::string_view text, int32_t col,

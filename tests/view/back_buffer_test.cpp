@@ -25,10 +25,20 @@ TEST(BackBufferLadder, WidthsAndHeightsFollowTheLadderAndTheWindow) {
         int32_t drawable, buffer;
     };
     const Case cases[] = {
-        {2, 1126},    {1000, 1126}, {1026, 1126}, {1027, 1382}, {1282, 1382}, {1283, 1636},
-        {1536, 1636}, {2050, 2150}, {2051, 4198}, {4098, 4198},
+        {2, 1126},
+        {1000, 1126},
+        {1026, 1126},
+        {1027, 1382},
+        {1282, 1382},
+        {1283, 1636},
+        {1536, 1636},
+        {2050, 2150},
+        {2051, 4198},
+        {4098, 4198},
         // Beyond the ladder the buffer keeps growing with the window.
-        {4099, 5222}, {5122, 5222}, {5123, 6246},
+        {4099, 5222},
+        {5122, 5222},
+        {5123, 6246},
     };
     for (const Case& c : cases) EXPECT_EQ(BackBufferSideFor(c.drawable), c.buffer) << c.drawable;
 }
@@ -187,9 +197,9 @@ TEST_F(RasterTest, PaletteDefaultsAndGradient) {
         uint32_t rgb;
     };
     const Case cases[] = {
-        {0, 0x000000},   {1, 0xBF0000},   {9, 0xA4C8DC},   {10, 0x000000}, {20, 0xFFFFFF},
-        {23, 0xFFFA00},  {25, 0xC8C800},  {30, 0x009632},  {31, 0xFF0000}, {48, 0x0000FF},
-        {53, 0x969600},  {67, 0xC8C8C8},  {75, 0x646464},  {79, 0xFF00FF}, {80, 0x000000},
+        {0, 0x000000},   {1, 0xBF0000},   {9, 0xA4C8DC},   {10, 0x000000},  {20, 0xFFFFFF},
+        {23, 0xFFFA00},  {25, 0xC8C800},  {30, 0x009632},  {31, 0xFF0000},  {48, 0x0000FF},
+        {53, 0x969600},  {67, 0xC8C8C8},  {75, 0x646464},  {79, 0xFF00FF},  {80, 0x000000},
         {81, 0x000000},  {82, 0x010101},  {160, 0x404040}, {239, 0x7F7F7F}, {240, 0x808080},
         {246, 0xFFFBF0}, {247, 0xA0A0A4}, {255, 0xFFFFFF},
     };

@@ -70,6 +70,22 @@ protected:
         return out;
     }
 
+    // Whether every written pixel of the whole buffer lies in columns l..r of rows t..b;
+    // `count` gets how many were written.
+    static bool WrittenOnlyIn(int32_t l, int32_t t, int32_t r, int32_t b, size_t& count) {
+        count = 0;
+        bool inside = true;
+        for (int32_t y = 0; y < BackBufferHeight(); ++y) {
+            const uint32_t* row = g_rowTable[y];
+            for (int32_t x = 0; x < BackBufferWidth(); ++x)
+                if (row[x] != kSentinel) {
+                    ++count;
+                    inside = inside && x >= l && x <= r && y >= t && y <= b;
+                }
+        }
+        return inside;
+    }
+
     // Columns 0..w-1 of rows h-1 down to 0 (the top of the window first): '#' written.
     static std::vector<std::string> Picture(int32_t w, int32_t h) {
         std::vector<std::string> rows;

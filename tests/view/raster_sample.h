@@ -45,9 +45,12 @@ inline void DrawRasterSample() {
         g_lineX1 = 570 + static_cast<int32_t>(130 * std::cos(i * M_PI / 12));
         g_lineY1 = 120 + static_cast<int32_t>(110 * std::sin(i * M_PI / 12));
         g_lineColor = g_colorTable[i % 3 == 0 ? 22 : i % 3 == 1 ? 48 : 30];
-        if (i % 3 == 0) DrawLine();
-        else if (i % 3 == 1) DrawDottedLine();
-        else DrawThickLine();
+        if (i % 3 == 0)
+            DrawLine();
+        else if (i % 3 == 1)
+            DrawDottedLine();
+        else
+            DrawThickLine();
     }
     for (int pen = 0; pen < 4; ++pen) {
         g_penSize = pen;

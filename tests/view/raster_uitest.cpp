@@ -77,7 +77,8 @@ private slots:
         canvas->SelectFont({14, 300, true});
         const std::string text = Utf8ToCp932("標高データ");
         const SystemTextExtent ext = canvas->Extent(text);
-        QVERIFY2(ext.width >= 5 * 12 && ext.width <= 5 * 16, qPrintable(QString::number(ext.width)));
+        QVERIFY2(ext.width >= 5 * 12 && ext.width <= 5 * 16,
+                 qPrintable(QString::number(ext.width)));
         QVERIFY(ext.height >= 14 && ext.height <= 22);
 
         g_rasterColor = 0x00FF00FF;
@@ -92,7 +93,8 @@ private slots:
         g_rasterColor = 0;
         ClearViewport();
         g_lineColor = 0x0000FF00;
-        DrawGdiTextRotatedPixels(canvas.get(), text, 150 - g_viewportCenterX, 10 - g_viewportCenterY, 14, 90);
+        DrawGdiTextRotatedPixels(canvas.get(), text, 150 - g_viewportCenterX,
+                                 10 - g_viewportCenterY, 14, 90);
         CountColor(0x0000FF00, 300, 100, &box);
         QVERIFY(box.height() > box.width());
     }
@@ -105,8 +107,8 @@ private slots:
         auto canvas = CreateSystemTextCanvas(1024, 128);
         canvas->SelectFont({20, 300, true});
         g_rasterColor = g_colorTable[22];
-        DrawGdiTextScaled(canvas.get(), Utf8ToCp932("標高 123.45m 測点No.1"), 455 - g_viewportCenterX,
-                          80 - g_viewportCenterY, 20);
+        DrawGdiTextScaled(canvas.get(), Utf8ToCp932("標高 123.45m 測点No.1"),
+                          455 - g_viewportCenterX, 80 - g_viewportCenterY, 20);
         g_lineColor = g_colorTable[73];
         canvas->SelectFont({12, 400, true});
         DrawGdiTextRotatedPixels(canvas.get(), Utf8ToCp932("切土"), 620 - g_viewportCenterX,

@@ -17,7 +17,8 @@ namespace {
 bool IsEmpty(const StrokeGlyph& g) { return g.x[1] == kStrokeEnd; }
 
 // A glyph from strokes of points; the rest of the record as the file has it.
-StrokeGlyph MakeGlyph(std::initializer_list<std::initializer_list<std::pair<int16_t, int16_t>>> strokes) {
+StrokeGlyph MakeGlyph(
+    std::initializer_list<std::initializer_list<std::pair<int16_t, int16_t>>> strokes) {
     StrokeGlyph g{};
     int k = 0;
     for (const auto& s : strokes) {
@@ -72,7 +73,8 @@ protected:
         fs::remove_all(m_dir);
         RasterTest::TearDown();
     }
-    PixelSet Draw(std::string_view text, int32_t col, int32_t row, int32_t h, int32_t w, double angle = 0) {
+    PixelSet Draw(std::string_view text, int32_t col, int32_t row, int32_t h, int32_t w,
+                  double angle = 0) {
         FillAll(kSentinel, 400, 300);
         DrawTextRotatedPixels(text, col, row, h, w, 0, angle);
         return Written(400, 300);
@@ -85,7 +87,8 @@ TEST_F(StrokeFontTest, BuiltInGlyphSet) {
     int defined = 0;
     for (int c = 0; c < 256; ++c) {
         const StrokeGlyph& g = g_strokeFont.glyphs[c];
-        const bool wanted = (c >= 33 && c <= 126) || (c >= 0xA1 && c <= 0xDF) || c == kDoubleByteGlyph;
+        const bool wanted =
+            (c >= 33 && c <= 126) || (c >= 0xA1 && c <= 0xDF) || c == kDoubleByteGlyph;
         EXPECT_EQ(!IsEmpty(g), wanted) << c;
         if (IsEmpty(g)) continue;
         ++defined;
@@ -93,10 +96,13 @@ TEST_F(StrokeFontTest, BuiltInGlyphSet) {
         const int top = c == kDoubleByteGlyph ? 7 : 4;
         bool ended = false, penUp = true;
         for (int k = 0; k < 21 && !ended; ++k) {
-            if (k > 0 && g.x[k] == kStrokeEnd) ended = true;
-            else if (k > 0 && g.x[k] == kStrokePenUp) penUp = true;
+            if (k > 0 && g.x[k] == kStrokeEnd)
+                ended = true;
+            else if (k > 0 && g.x[k] == kStrokePenUp)
+                penUp = true;
             else {
-                EXPECT_TRUE(g.x[k] >= 0 && g.x[k] <= top && g.y[k] >= 0 && g.y[k] <= top) << c << " entry " << k;
+                EXPECT_TRUE(g.x[k] >= 0 && g.x[k] <= top && g.y[k] >= 0 && g.y[k] <= top)
+                    << c << " entry " << k;
                 penUp = false;
             }
         }
@@ -129,7 +135,8 @@ TEST_F(StrokeFontTest, FontFileInTheProgramFolderWins) {
 
     // A short file gives the whole records it holds; the rest stay empty.
     fs::remove(m_dir / "ovkfont.fon");
-    ASSERT_TRUE(WriteFileBytes(m_dir / "OVKFONT.FON", FontBytes(custom, 66).substr(0, 66 * 84 - 10)));
+    ASSERT_TRUE(
+        WriteFileBytes(m_dir / "OVKFONT.FON", FontBytes(custom, 66).substr(0, 66 * 84 - 10)));
     LoadStrokeFontFrom(m_dir);
     EXPECT_EQ(g_fontLoaded, 1);
     EXPECT_TRUE(IsEmpty(g_strokeFont.glyphs['A'])) << "record 65 is cut short";
@@ -142,7 +149,8 @@ TEST_F(StrokeFontTest, DamagedFontNeverOverruns) {
     for (char& b : noise) b = static_cast<char>(rng());
     // Some glyphs that are all points, and pen-ups in the last entry.
     for (int c = 0; c < 40; ++c)
-        for (int k = 0; k < 21; ++k) noise[(c * 42 + k) * 2 + 1] = 0, noise[(c * 42 + k) * 2] = k == 20 ? 8 : 3;
+        for (int k = 0; k < 21; ++k)
+            noise[(c * 42 + k) * 2 + 1] = 0, noise[(c * 42 + k) * 2] = k == 20 ? 8 : 3;
     ASSERT_TRUE(WriteFileBytes(m_dir / "OVKFONT.FON", noise));
     LoadStrokeFontFrom(m_dir);
     std::string all;
@@ -246,8 +254,14 @@ TEST_F(StrokeFontTest, PixelTextBoxesForDoubleByteCharacters) {
     // Empty glyphs (255, control codes) advance the pen and draw nothing.
     const PixelSet a = Draw("A", 0, 0, 20, 14);
     ASSERT_FALSE(a.empty());
-    EXPECT_EQ(Draw("\xFF" "A", 0, 0, 20, 14), Shift(a, 20, 0));
-    EXPECT_EQ(Draw("\x01" "A", 0, 0, 20, 14), Shift(a, 20, 0));
+    EXPECT_EQ(Draw("\xFF"
+                   "A",
+                   0, 0, 20, 14),
+              Shift(a, 20, 0));
+    EXPECT_EQ(Draw("\x01"
+                   "A",
+                   0, 0, 20, 14),
+              Shift(a, 20, 0));
     // Half-width katakana have their own glyphs.
     EXPECT_FALSE(Draw("\xB1", 0, 0, 20, 14).empty());
 

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 
 #include "platform/encoding.h"
 #include "platform/system_text.h"
@@ -14,7 +15,8 @@ QString FromCp932(std::string_view cp932) { return QString::fromStdString(Cp932T
 // Text in white on black; a pixel is lit when it is not black.
 class QtTextCanvas : public SystemTextCanvas {
 public:
-    QtTextCanvas(int width, int height) : m_image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
+    QtTextCanvas(int width, int height)
+        : m_image(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32) {
         m_image.fill(Qt::black);
         SelectFont({});
     }
@@ -45,7 +47,8 @@ public:
     }
 
     bool IsLit(int column, int row) const override {
-        if (column < 0 || row < 0 || column >= m_image.width() || row >= m_image.height()) return false;
+        if (column < 0 || row < 0 || column >= m_image.width() || row >= m_image.height())
+            return false;
         return (reinterpret_cast<const QRgb*>(m_image.constScanLine(row))[column] & 0xFFFFFF) != 0;
     }
 
@@ -56,5 +59,6 @@ private:
 }  // namespace
 
 void InstallQtSystemText() {
-    SetSystemTextFactory([](int width, int height) { return std::make_unique<QtTextCanvas>(width, height); });
+    SetSystemTextFactory(
+        [](int width, int height) { return std::make_unique<QtTextCanvas>(width, height); });
 }

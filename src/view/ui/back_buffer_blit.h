@@ -10,7 +10,8 @@ class QtBlitTarget : public BlitTarget {
 public:
     explicit QtBlitTarget(QPainter& painter) : m_painter(painter) {}
     // Draws the rows at the window's top-left corner, the bottom row lowest.
-    void ShowBottomUpRows(const uint32_t* rows, int32_t width, int32_t height, int32_t strideBytes) override;
+    void ShowBottomUpRows(const uint32_t* rows, int32_t width, int32_t height,
+                          int32_t strideBytes) override;
     // The picture of the last blit, top row first.
     const QImage& Image() const { return m_image; }
 
