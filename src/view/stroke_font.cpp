@@ -9,7 +9,9 @@
 #include "platform/files.h"
 #include "platform/folders.h"
 #include "platform/system_text.h"
+#include "view/projection.h"
 #include "view/raster_primitives.h"
+#include "view/view_state.h"
 
 StrokeFont g_strokeFont;
 int32_t g_fontLoaded = 0;
@@ -158,11 +160,14 @@ void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size,
     }
 }
 
-int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, int32_t height,
-                              int32_t width, double spacing, double angle) {
-    if (g_fontLoaded != 1) return -1;
-    const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
-    double x = col, y = row;
+namespace {
+// The text walk of the rotatable drawers: every byte a glyph, a double-byte character
+// glyph 224 on its 8-unit cell. `place(a, b, px, py, col, row)` turns a glyph point's
+// offsets along (a) and across (b) the text at pen position (px, py) into a pixel; the pen
+// starts at (x, y) and advances by height + spacing along the text.
+template <class Place>
+void WalkText(std::string_view text, double x, double y, double height, double width,
+              double spacing, double c, double s, Place&& place) {
     const double advance = height + spacing;
     for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
@@ -172,11 +177,8 @@ int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, i
             ++i;  // the trail byte is part of the same character
         }
         const double u = glyph == kDoubleByteGlyph ? 1.0 / 8 : 1.0 / 4;
-        auto map = [&](int16_t h, int16_t v, int32_t& outCol, int32_t& outRow) {
-            const double a = h * u * width;
-            const double bb = v * u * height;
-            outCol = Offset(g_viewportCenterX, a * c - bb * s + x);
-            outRow = Offset(g_viewportCenterY, a * s + bb * c + y);
+        auto map = [&](int16_t h, int16_t v, int32_t& col, int32_t& row) {
+            place(h * u * width, v * u * height, x, y, col, row);
         };
         WalkStrokeGlyph(g_strokeFont.glyphs[glyph],
                         [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
@@ -188,6 +190,59 @@ int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, i
         x += advance * c;
         y += advance * s;
     }
+}
+
+// The drawers that transform ground coordinates themselves: (value - centre) x scale,
+// truncated toward zero.
+inline int32_t GroundColumn(double east) {
+    return Offset(g_viewportCenterX, (east - g_viewCenterY) * g_viewScale);
+}
+inline int32_t GroundRow(double north) {
+    return Offset(g_viewportCenterY, (north - g_viewCenterX) * g_viewScale);
+}
+
+// The cell outline of every lit canvas pixel but the last column's: origin (ox, oy), steps
+// u along the text and v up it, in pixels.
+void DrawCellOutlines(const SystemTextCanvas& canvas, int w, int hs, double ox, double oy,
+                      double ux, double uy, double vx, double vy) {
+    auto T = TruncToRaster;
+    for (int r = hs - 1, k = 0; r >= 0; --r, ++k) {
+        double px = ox + k * vx, py = oy + k * vy;
+        for (int i = 0; i <= w - 2; ++i) {
+            if (canvas.IsLit(i, r)) {
+                Line(T(px), T(py), T(px + ux), T(py + uy));
+                Line(T(px + ux + vx), T(py + uy + vy), T(px + ux), T(py + uy));
+                Line(T(px + ux + vx), T(py + uy + vy), T(px + vx), T(py + vy));
+                Line(T(px), T(py), T(px + vx), T(py + vy));
+            }
+            px += ux;
+            py += uy;
+        }
+    }
+}
+}  // namespace
+
+int32_t DrawTextRotated(std::string_view text, double east, double north, double height,
+                        double width, double spacing, double angle) {
+    if (g_fontLoaded != 1) return -1;
+    const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
+    WalkText(text, east, north, height, width, spacing, c, s,
+             [&](double a, double b, double pe, double pn, int32_t& col, int32_t& row) {
+                 col = GroundColumn(pe + a * c - b * s);
+                 row = GroundRow(pn + a * s + b * c);
+             });
+    return 0;
+}
+
+int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, int32_t height,
+                              int32_t width, double spacing, double angle) {
+    if (g_fontLoaded != 1) return -1;
+    const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
+    WalkText(text, col, row, height, width, spacing, c, s,
+             [&](double a, double b, double x, double y, int32_t& outCol, int32_t& outRow) {
+                 outCol = Offset(g_viewportCenterX, a * c - b * s + x);
+                 outRow = Offset(g_viewportCenterY, a * s + b * c + y);
+             });
     return 0;
 }
 
@@ -211,31 +266,44 @@ int32_t DrawGdiTextScaled(SystemTextCanvas* canvas, std::string_view text, int32
     return 0;
 }
 
+void DrawGdiTextRotated(SystemTextCanvas* canvas, std::string_view text, double east, double north,
+                        double height, double angle) {
+    if (canvas == nullptr || text.empty()) return;
+    const SystemTextExtent ext = canvas->Extent(text);
+    canvas->DrawText(text);
+    if (ext.width < 4 || ext.height < 4) return;
+    const double g = g_viewScale * height / ext.height;
+    const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
+    const double ox = g_viewportCenterX + (east - g_viewCenterY) * g_viewScale;
+    const double oy = g_viewportCenterY + (north - g_viewCenterX) * g_viewScale;
+    DrawCellOutlines(*canvas, ext.width, ext.height, ox, oy, g * c, g * s, -g * s, g * c);
+}
+
 void DrawGdiTextRotatedPixels(SystemTextCanvas* canvas, std::string_view text, int32_t col,
                               int32_t row, int32_t height, double angle) {
     if (canvas == nullptr || text.empty()) return;
     const SystemTextExtent ext = canvas->Extent(text);
     canvas->DrawText(text);
-    const int w = ext.width, hs = ext.height;
-    if (w < 4 || hs < 4) return;
-    const double g = static_cast<double>(height) / hs;
+    if (ext.width < 4 || ext.height < 4) return;
+    const double g = static_cast<double>(height) / ext.height;
     const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
-    const double ux = g * c, uy = g * s;   // one pixel along the text
-    const double vx = -g * s, vy = g * c;  // one pixel up
-    const double ox = static_cast<double>(g_viewportCenterX) + col;
-    const double oy = static_cast<double>(g_viewportCenterY) + row;
-    for (int r = hs - 1, k = 0; r >= 0; --r, ++k) {
-        double px = ox + k * vx, py = oy + k * vy;
-        for (int i = 0; i <= w - 2; ++i) {
-            if (canvas->IsLit(i, r)) {
-                auto T = TruncToRaster;
-                Line(T(px), T(py), T(px + ux), T(py + uy));
-                Line(T(px + ux + vx), T(py + uy + vy), T(px + ux), T(py + uy));
-                Line(T(px + ux + vx), T(py + uy + vy), T(px + vx), T(py + vy));
-                Line(T(px), T(py), T(px + vx), T(py + vy));
-            }
-            px += ux;
-            py += uy;
-        }
-    }
+    DrawCellOutlines(*canvas, ext.width, ext.height, static_cast<double>(g_viewportCenterX) + col,
+                     static_cast<double>(g_viewportCenterY) + row, g * c, g * s, -g * s, g * c);
+}
+
+void DrawLabel3D(double x, double y, double z, std::string_view text) {
+    const double* m = g_cameraMatrix;
+    const double east = y - g_eyeY, up = z - g_eyeZ, north = x - g_eyeX;
+    const double d = m[6] * east + m[7] * up + m[8] * north;
+    if (!(d > g_nearPlane)) return;
+    const double size = std::min(std::trunc(7.0 * g_bufferMaxX / (g_viewScale * d)), 10.0);
+    const double col = std::trunc(g_focalLength / d * (m[0] * east + m[1] * up + m[2] * north));
+    const double row = std::trunc(g_focalLength / d * (m[3] * east + m[4] * up + m[5] * north));
+    // Tested before the conversion, so far-off points are dropped, not wrapped round.
+    constexpr double kLimit = 8388608.0;  // 2^23
+    if (!(col >= -kLimit && col < kLimit && row >= -kLimit && row < kLimit)) return;
+    const int32_t px = size > 0 ? static_cast<int32_t>(size) : 0;
+    const auto length = static_cast<int32_t>(std::min<size_t>(text.size(), 1 << 20));
+    DrawTextRotatedPixels(text, static_cast<int32_t>(col) - 4 * length,
+                          static_cast<int32_t>(row) + 3, px, px * 3 / 4, 0, 0);
 }

@@ -64,18 +64,29 @@ void DrawStrokeTextRotated(std::string_view text, int32_t x, int32_t y);
 // Codes 32..127 unrotated, first glyph origin at the viewport centre + (dx, dy).
 void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size, int32_t width);
 
-// Every byte drawn (double-byte characters as glyph 224), origin at the viewport centre
-// + (col, row); -1 without a font, else 0.
+// Every byte drawn (double-byte characters as glyph 224) in ground units: origin (east,
+// north), sizes in metres, angle in degrees from east towards north; -1 without a font.
+int32_t DrawTextRotated(std::string_view text, double east, double north, double height,
+                        double width, double spacing, double angle);
+// The same in pixels, origin at the viewport centre + (col, row); -1 without a font.
 int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, int32_t height,
                               int32_t width, double spacing, double angle);
 // The canvas's lit pixels scaled into the buffer, lower left corner at the viewport
 // centre + (col, row), in g_rasterColor; returns 0.
 int32_t DrawGdiTextScaled(SystemTextCanvas* canvas, std::string_view text, int32_t col, int32_t row,
                           int32_t height);
+// Each lit pixel of the canvas as a cell outline of height / text height metres at the
+// ground origin (east, north), turned by `angle` degrees, in g_lineColor.
+void DrawGdiTextRotated(SystemTextCanvas* canvas, std::string_view text, double east, double north,
+                        double height, double angle);
 // Each lit pixel of the canvas as a cell outline of height / text height pixels, turned by
 // `angle` degrees about the viewport centre + (col, row), in g_lineColor.
 void DrawGdiTextRotatedPixels(SystemTextCanvas* canvas, std::string_view text, int32_t col,
                               int32_t row, int32_t height, double angle);
+
+// A label beside the ground point (X north, Y east, Z up) in the bird's-eye view, its
+// size shrinking with the distance; nothing for a point behind the near plane.
+void DrawLabel3D(double x, double y, double z, std::string_view text);
 
 // Walks one glyph: segment(h0, v0, h1, v1) for every stroke line, in glyph units. Never
 // reads past the record, whatever it holds.

@@ -10,6 +10,8 @@
 #include "platform/system_text.h"
 #include "platform/text_io.h"
 #include "raster_fixture.h"
+#include "view/projection.h"
+#include "view/view_state.h"
 
 namespace fs = std::filesystem;
 
@@ -322,4 +324,96 @@ TEST_F(StrokeFontTest, SystemFontTextThroughTheCanvas) {
     EXPECT_EQ(RecordedSystemTexts()[0].text, "\x95\x57\x8D\x82");
     EXPECT_EQ(RecordedSystemTexts()[0].font.pixelHeight, 14);
     EXPECT_TRUE(Written(400, 300).empty());
+}
+
+TEST_F(StrokeFontTest, GroundTextMatchesPixelText) {
+    const double saved[] = {g_viewCenterX, g_viewCenterY, g_viewScale};
+    // One metre a pixel, centred on the origin: ground and pixel text coincide.
+    g_viewCenterX = 0;
+    g_viewCenterY = 0;
+    g_viewScale = 1;
+    for (double angle : {0.0, 30.0, 90.0, 200.0}) {
+        const PixelSet pixels = Draw("Ab1\xB1\x88\x9F", -100, -20, 20, 14, angle);
+        FillAll(kSentinel, 400, 300);
+        EXPECT_EQ(DrawTextRotated("Ab1\xB1\x88\x9F", -100, -20, 20, 14, 0, angle), 0);
+        EXPECT_EQ(Written(400, 300), pixels) << angle;
+    }
+    // Two pixels a metre, the view centred 10 m east and 5 m north of the origin.
+    g_viewCenterX = 5;
+    g_viewCenterY = 10;
+    g_viewScale = 2;
+    const PixelSet pixels = Draw("Ab1", 2 * (-40 - 10), 2 * (-10 - 5), 20, 14);
+    FillAll(kSentinel, 400, 300);
+    DrawTextRotated("Ab1", -40, -10, 10, 7, 0, 0);
+    EXPECT_EQ(Written(400, 300), pixels);
+    // Angle 90 writes northwards: each bar turns into a run westwards of the pen, the
+    // second one 10 m (20 pixels) further north. (The degree factor leaves the cosine of
+    // 90 degrees a hair above zero, so a run may step by one row.)
+    FillAll(kSentinel, 400, 300);
+    DrawTextRotated("||", 0, 0, 10, 7, 0, 90);
+    int32_t minX = INT32_MAX, maxX = INT32_MIN, minY = INT32_MAX, maxY = INT32_MIN;
+    for (auto [x, y] : Written(400, 300)) {
+        minX = std::min(minX, x), maxX = std::max(maxX, x);
+        minY = std::min(minY, y), maxY = std::max(maxY, y);
+    }
+    EXPECT_EQ(maxX, g_viewportCenterX - 19);
+    EXPECT_EQ(minX, g_viewportCenterX - 39);
+    EXPECT_GE(maxY - minY, 20);
+    EXPECT_LE(maxY - minY, 21);
+
+    // System-font text in ground units: a lit pixel is a cell of scale x height / text
+    // height pixels at the ground origin.
+    FillAll(kSentinel, 400, 300);
+    PatternCanvas one(8, 8);
+    one.lit.insert({0, 7});
+    DrawGdiTextRotated(&one, "x", 20, 15, 12, 0);  // 2 x 12 / 8 = 3 pixels
+    const int32_t c0 = g_viewportCenterX + 20, r0 = g_viewportCenterY + 20;
+    PixelSet cell;
+    for (int i = 0; i <= 3; ++i) {
+        cell.insert({c0 + i, r0});
+        cell.insert({c0 + i, r0 + 3});
+        cell.insert({c0, r0 + i});
+        cell.insert({c0 + 3, r0 + i});
+    }
+    EXPECT_EQ(Written(400, 300), cell);
+    g_viewCenterX = saved[0];
+    g_viewCenterY = saved[1];
+    g_viewScale = saved[2];
+}
+
+TEST_F(StrokeFontTest, BirdsEyeLabels) {
+    const double saved[] = {g_eyeX, g_eyeY, g_eyeZ, g_nearPlane, g_focalLength, g_viewScale};
+    double savedMatrix[9];
+    std::memcpy(savedMatrix, g_cameraMatrix, sizeof savedMatrix);
+    // Looking north from the origin: depth is the northing.
+    const double identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::memcpy(g_cameraMatrix, identity, sizeof identity);
+    g_eyeX = g_eyeY = g_eyeZ = 0;
+    g_nearPlane = 1;
+    g_focalLength = 100;
+    g_viewScale = 1;
+
+    // A near point: size 10, offsets (4, 2) from 50 m north, 2 m east, 1 m up.
+    DrawLabel3D(50, 2, 1, "P1");
+    const PixelSet label = Written(400, 300);
+    EXPECT_EQ(label, Draw("P1", 4 - 8, 2 + 3, 10, 7));
+    EXPECT_FALSE(label.empty());
+    // Farther: 7 x 399 / 560 = 4.98, so size 4.
+    FillAll(kSentinel, 400, 300);
+    DrawLabel3D(560, 0, 0, "P1");
+    EXPECT_EQ(Written(400, 300), Draw("P1", -8, 3, 4, 3));
+    // Behind the eye or at the near plane, or beyond the offsets' range: nothing.
+    FillAll(kSentinel, 400, 300);
+    DrawLabel3D(-20, 0, 0, "P1");
+    DrawLabel3D(1, 0, 0, "P1");
+    DrawLabel3D(2, 1e9, 0, "P1");
+    EXPECT_TRUE(Written(400, 300).empty());
+
+    std::memcpy(g_cameraMatrix, savedMatrix, sizeof savedMatrix);
+    g_eyeX = saved[0];
+    g_eyeY = saved[1];
+    g_eyeZ = saved[2];
+    g_nearPlane = saved[3];
+    g_focalLength = saved[4];
+    g_viewScale = saved[5];
 }
