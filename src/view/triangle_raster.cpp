@@ -1,0 +1,674 @@
+#include "view/triangle_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "image/image_slot.h"
+#include "view/back_buffer.h"
+#include "view/raster_primitives.h"
+#include "view/triangle_raster_internal.h"
+
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
+double g_halfWidth = 0;
+double g_halfHeight = 0;
+double g_projScale = 0;
+int32_t g_projCenterX = 0;
+int32_t g_projCenterY = 0;
+int32_t g_rasterWidth = 0;
+int32_t g_rasterHeight = 0;
+double g_viewAngle = 0;
+
+std::vector<SpanRow> g_spanRows;
+
+const uint8_t* g_texturePixels = nullptr;
+int32_t g_textureWidth = 0;
+int32_t g_textureHeight = 0;
+int32_t g_textureStride = 0;
+int32_t g_textureMono = 0;
+int32_t g_textureIndexed8 = 0;
+
+uint32_t g_triangleColor = 0;
+int32_t g_triangleShade = 0x3F00;
+int32_t g_lightingOn = 0;
+double g_depthBias = 0;
+int32_t g_depthBiasOn = 0;
+
+uint32_t g_monoShadeTable[64][2];
+
+SpanRoutine g_spanAffine = SpanFlat;
+SpanRoutine g_spanPerspective = SpanFlat;
+int32_t g_forceAffine = 0;
+
+namespace {
+// The depth-buffer block, kept across frames of one size.
+std::unique_ptr<uint32_t[]> g_depthBlock;
+int32_t g_depthBlockWidth = 0;
+int32_t g_depthBlockHeight = 0;
+
+// 512.5 in 16.16: the nearest vertex's normalised 1/z.
+constexpr int32_t kDepthFixedNear = 0x2008000;
+}  // namespace
+
+namespace raster_internal {
+
+int32_t RoundToInt(float f) {
+#if defined(__SSE2__)
+    // Nearest, ties to even; out of range and NaN give INT32_MIN, which no table takes.
+    return _mm_cvtss_si32(_mm_set_ss(f));
+#else
+    if (!(f > -2147483648.0f && f < 2147483648.0f)) return INT32_MIN;
+    return static_cast<int32_t>(std::nearbyint(f));
+#endif
+}
+
+int32_t RoundDiv(int64_t num, int64_t den) {
+    // floor(num / den + 1/2) for den > 0, in exact integers so that two edges through
+    // the same rows keep their order after rounding.
+    const int64_t a = 2 * num + den;
+    const int64_t b = 2 * den;
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return static_cast<int32_t>(q);
+}
+
+uint32_t MixColor(uint32_t a, uint32_t b, int32_t k) {
+    if (a == b) return a;
+    k = std::clamp(k, 0, 256);
+    const uint32_t ka = static_cast<uint32_t>(256 - k);
+    const uint32_t kb = static_cast<uint32_t>(k);
+    const uint32_t rb = (((a & 0xFF00FF) * ka + (b & 0xFF00FF) * kb) >> 8) & 0xFF00FF;
+    const uint32_t g = (((a & 0x00FF00) * ka + (b & 0x00FF00) * kb) >> 8) & 0x00FF00;
+    return rb | g;
+}
+
+float DepthW(double z) {
+    if (g_depthBiasOn) z = std::max(z + g_depthBias, 1e-6);
+    return static_cast<float>(1.0 / z);
+}
+
+void WriteEdgeRow(const EdgePoint& a, const EdgePoint& b, int32_t k, int32_t n, bool right,
+                  bool perspective, float zNear, bool keepOuter) {
+    const int32_t row = a.sy + k;
+    if (row < 0 || row >= static_cast<int32_t>(g_spanRows.size())) return;
+    SpanRow& spanRow = g_spanRows[row];
+    SpanEnd& e = right ? spanRow.right : spanRow.left;
+    int32_t x;
+    float w, u, v;
+    int32_t depthFixed = a.depthFixed;
+    uint32_t color = a.color;
+    if (n <= 0) {
+        x = a.sx;
+        w = a.w;
+        u = a.u;
+        v = a.v;
+    } else {
+        x = a.sx + RoundDiv(int64_t{k} * (b.sx - a.sx), n);
+        const float fk = static_cast<float>(k);
+        const float fn = static_cast<float>(n);
+        w = a.w + (b.w - a.w) / fn * fk;
+        if (perspective) {
+            const int32_t step = RoundToInt(static_cast<float>(b.depthFixed - a.depthFixed) / fn);
+            depthFixed = a.depthFixed + step * k;
+            const float rB = zNear * b.invZ;
+            const int32_t index = std::clamp(depthFixed >> 16, 0, 513);
+            const float r = g_reciprocalTable[index].reciprocal;
+            u = a.u + (b.u - a.u) / fn * rB * fk * r;
+            v = a.v + (b.v - a.v) / fn * rB * fk * r;
+        } else {
+            u = a.u + (b.u - a.u) / fn * fk;
+            v = a.v + (b.v - a.v) / fn * fk;
+        }
+        if (a.color != b.color) {
+            const int32_t weight = RoundToInt(65536.0f / fn) * k;
+            color = MixColor(a.color, b.color, weight >> 8);
+        }
+    }
+    if (keepOuter && e.spare == 1.0f) {
+        // The row already has this chain's end: the outer column stays.
+        if (right ? x <= e.x : x >= e.x) return;
+    }
+    e.x = x;
+    e.w = w;
+    e.u = u;
+    e.v = v;
+    e.depthFixed = depthFixed;
+    e.color = color;
+    e.spare = 1.0f;
+}
+
+void CallSpans(SpanRoutine routine, int32_t firstRow, int32_t lastRow) {
+    firstRow = std::max(firstRow, 0);
+    lastRow = std::min(lastRow, g_rasterHeight - 1);
+    if (firstRow > lastRow || g_zBuffer == nullptr) return;
+    routine(firstRow, lastRow);
+}
+
+}  // namespace raster_internal
+
+using namespace raster_internal;
+
+uint32_t LerpColor(uint32_t a, uint32_t b, float t) {
+    if (a == b) return a;
+    return MixColor(a, b, RoundToInt(t * 256.0f));
+}
+
+void SetRasterFrustum(double viewAngleDeg, int32_t width, int32_t height) {
+    g_viewAngle = std::clamp(viewAngleDeg, 0.01, 60.0);
+    const double t = 0.5 * std::tan(g_viewAngle * M_PI / 180.0);
+    if (width > height) {
+        g_halfWidth = t;
+        g_halfHeight = t * height / width;
+        g_projScale = width / g_halfWidth * 0.5;
+    } else {
+        g_halfHeight = t;
+        g_halfWidth = t * width / height;
+        g_projScale = height / g_halfHeight * 0.5;
+    }
+    g_projCenterX = width / 2;
+    g_projCenterY = height / 2;
+}
+
+void LockRasterTexture() {
+    const ImageSlot& image = g_bgImage;
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0) {
+        g_texturePixels = nullptr;
+        g_textureWidth = g_textureHeight = g_textureStride = 0;
+        g_textureMono = g_textureIndexed8 = 0;
+        return;
+    }
+    g_texturePixels = image.pixels;
+    g_textureWidth = image.width;
+    g_textureHeight = image.height;
+    g_textureMono = image.isMono ? 1 : 0;
+    g_textureIndexed8 = image.isIndexed8 ? 1 : 0;
+    g_textureStride = ImageRowStride(image);
+}
+
+int32_t InitTriangleRaster(double viewAngleDeg, int32_t width, int32_t height) {
+    if (width < 16 || height < 16 || !(viewAngleDeg >= 0.1)) return -1;
+
+    // The depth buffer, the span rows and the frustum follow the real window; only a
+    // window larger than the back buffer is cut to what the buffer holds.
+    if (g_backBufferStride > 0) width = std::min(width, g_backBufferStride / 4);
+    if (!g_rowTable.empty()) height = std::min(height, static_cast<int32_t>(g_rowTable.size()));
+
+    g_rasterWidth = width;
+    g_rasterHeight = height;
+    SetRasterFrustum(viewAngleDeg, width, height);
+
+    if (!g_depthBlock || width != g_depthBlockWidth || height != g_depthBlockHeight) {
+        g_depthBlock.reset();
+        g_depthBlockWidth = g_depthBlockHeight = 0;
+        g_depthBlock.reset(new (std::nothrow) uint32_t[static_cast<size_t>(width) * height]);
+        if (g_depthBlock) {
+            g_depthBlockWidth = width;
+            g_depthBlockHeight = height;
+        }
+    }
+    g_zBuffer = g_depthBlock.get();
+    g_zBufferStride = 4 * width;
+    if (g_zBuffer) std::memset(g_zBuffer, 0, static_cast<size_t>(width) * height * 4);
+
+    LockRasterTexture();
+
+    g_spanRows.assign(static_cast<size_t>(height) + 1, SpanRow{});
+    for (int32_t r = 0; r <= height; ++r) {
+        uint32_t* row = r < static_cast<int32_t>(g_rowTable.size()) ? g_rowTable[r] : nullptr;
+        g_spanRows[r].left.row = row;
+        g_spanRows[r].right.row = row;
+    }
+
+    for (int i = 0; i < 64; ++i) {
+        const double f = (i + 16) / 79.5;
+        auto scale = [f](uint32_t c) {
+            const uint32_t r = static_cast<uint32_t>(((c >> 16) & 0xFF) * f);
+            const uint32_t g = static_cast<uint32_t>(((c >> 8) & 0xFF) * f);
+            const uint32_t b = static_cast<uint32_t>((c & 0xFF) * f);
+            return r << 16 | g << 8 | b;
+        };
+        g_monoShadeTable[i][0] = scale(g_monoForeColor);
+        g_monoShadeTable[i][1] = scale(g_monoBackColor);
+    }
+
+    if (g_zBuffer)
+        g_rasterStatus &= ~2;
+    else
+        g_rasterStatus |= 2;
+    const bool haveBuffer = !g_rowTable.empty() && g_rowTable[0] != nullptr;
+    return haveBuffer && g_texturePixels != nullptr ? 1 : 0;
+}
+
+void EndTriangleRaster() {
+    g_texturePixels = nullptr;
+    g_zBuffer = nullptr;
+}
+
+void FreeTriangleRasterBlocks() {
+    EndTriangleRaster();
+    g_depthBlock.reset();
+    g_depthBlockWidth = g_depthBlockHeight = 0;
+}
+
+void ComputeVertexOutcode(RasterVertex& v) {
+    v.zf = static_cast<float>(v.z);
+    if (v.z < kNearDepth) {
+        v.outcode = static_cast<uint16_t>(kOutNear + (v.x >= 0 ? kOutRight : kOutLeft) +
+                                          (v.y >= 0 ? kOutBottom : kOutTop));
+        v.px = v.py = 0;
+        v.invZ = 0;
+        v.w = 0;
+        return;
+    }
+    v.invZ = 1.0 / v.z;
+    v.w = DepthW(v.z);
+    v.px = v.x * v.invZ;
+    v.py = v.y * v.invZ;
+    // A coordinate that is not a number counts as outside, so it never reaches a span.
+    const int32_t cx = v.px > g_halfWidth ? kOutRight : !(v.px >= -g_halfWidth) ? kOutLeft : 0;
+    const int32_t cy = v.py > g_halfHeight ? kOutBottom : !(v.py >= -g_halfHeight) ? kOutTop : 0;
+    v.outcode = static_cast<uint16_t>(cx + cy);
+}
+
+namespace {
+
+EdgePoint ToEdgePoint(const RasterVertex& v) {
+    return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), v.depthFixed, v.color};
+}
+
+// Fills the span rows of the triangle top, middle, bottom (rows of top .. bottom); the
+// middle vertex lies on the right or the left of the long edge.
+void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const RasterVertex& bottom,
+                   bool midRight, bool perspective) {
+    float zNear = 0;
+    EdgePoint t = ToEdgePoint(top), m = ToEdgePoint(mid), b = ToEdgePoint(bottom);
+    if (perspective) {
+        const RasterVertex* nearest = &top;
+        if (mid.invZ > nearest->invZ) nearest = &mid;
+        if (bottom.invZ > nearest->invZ) nearest = &bottom;
+        zNear = nearest->zf;
+        for (EdgePoint* e : {&t, &m, &b})
+            e->depthFixed = static_cast<int32_t>(e->invZ * zNear * 33587200.0f);
+    }
+    auto walk = [&](const EdgePoint& a, const EdgePoint& c, bool right) {
+        const int32_t n = c.sy - a.sy;
+        for (int32_t k = 0; k < n; ++k) WriteEdgeRow(a, c, k, n, right, perspective, zNear, false);
+    };
+    walk(t, m, midRight);
+    walk(m, b, midRight);
+    walk(t, b, !midRight);
+    if (b.sy >= 0 && b.sy < static_cast<int32_t>(g_spanRows.size())) {
+        WriteEdgeRow(b, b, 0, 0, true, false, zNear, false);
+        WriteEdgeRow(b, b, 0, 0, false, false, zNear, false);
+    }
+    CallSpans(perspective ? g_spanPerspective : g_spanAffine, t.sy, b.sy);
+}
+
+}  // namespace
+
+int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
+    EnsureSpanRoutines();
+    // Back faces in camera space.
+    const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
+    const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
+    const double t =
+        p.x * (ay * bz - az * by) + p.y * (az * bx - ax * bz) + p.z * (ax * by - ay * bx);
+    if (t < 0) return 0;
+
+    if (p.outcode == 0 && q.outcode == 0 && r.outcode == 0) {
+        for (RasterVertex* v : {&p, &q, &r}) {
+            v->sx = static_cast<int32_t>(g_projScale * v->px) + g_projCenterX;
+            v->sy = static_cast<int32_t>(g_projScale * v->py) + g_projCenterY;
+        }
+        const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
+                            q.zf * static_cast<float>(r.invZ);
+        const bool perspective = !g_forceAffine && ratio > 3.01f;
+
+        const RasterVertex* v[3] = {&p, &q, &r};
+        std::sort(v, v + 3,
+                  [](const RasterVertex* a, const RasterVertex* b) { return a->py < b->py; });
+        const RasterVertex& top = *v[0];
+        const RasterVertex& mid = *v[1];
+        const RasterVertex& bottom = *v[2];
+        // The middle vertex's side of the long edge, on the pixel positions themselves.
+        const int64_t cross = int64_t{mid.sx - top.sx} * (bottom.sy - top.sy) -
+                              int64_t{bottom.sx - top.sx} * (mid.sy - top.sy);
+        const bool midRight = cross != 0 ? cross > 0 : mid.sx >= top.sx;
+        SetUpTriangle(top, mid, bottom, midRight, perspective);
+        return 0;
+    }
+    if (p.outcode & q.outcode & r.outcode) return -1;
+    return ClipTriangle3D(p, q, r);
+}
+
+int32_t DrawLine3D(RasterVertex& a, RasterVertex& b) {
+    EnsureSpanRoutines();
+    RasterVertex s = a, e = b;
+    if (a.outcode || b.outcode) {
+        if (a.outcode & b.outcode) return -1;
+        ClipEdge3D(a, b);
+        if (b.inPlane >= kEdgeOutside || a.outPlane >= kEdgeOutside) return 0;
+        s.x = a.outX, s.y = a.outY, s.z = a.outZ, s.u = a.outU, s.v = a.outV, s.color = a.outColor;
+        e.x = b.inX, e.y = b.inY, e.z = b.inZ, e.u = b.inU, e.v = b.inV, e.color = b.inColor;
+        ComputeVertexOutcode(s);
+        ComputeVertexOutcode(e);
+        if (s.outcode & e.outcode) return -1;
+        if ((s.outcode | e.outcode) & kOutNear) return 0;
+    }
+    for (RasterVertex* v : {&s, &e}) {
+        v->sx = static_cast<int32_t>(std::clamp(g_projScale * v->px, -1e6, 1e6)) + g_projCenterX;
+        v->sy = static_cast<int32_t>(std::clamp(g_projScale * v->py, -1e6, 1e6)) + g_projCenterY;
+    }
+    if (s.sy > e.sy) std::swap(s, e);
+    const int32_t dx = e.sx - s.sx;
+    const int32_t dy = e.sy - s.sy;
+    const EdgePoint ps = ToEdgePoint(s), pe = ToEdgePoint(e);
+    auto setEnd = [&](SpanEnd& end, int32_t x, float f) {
+        end.x = x;
+        end.w = ps.w + (pe.w - ps.w) * f;
+        end.u = ps.u + (pe.u - ps.u) * f;
+        end.v = ps.v + (pe.v - ps.v) * f;
+        end.depthFixed = 0;
+        end.color = ps.color;
+    };
+    const int32_t firstRow = std::max(s.sy, 0);
+    const int32_t lastRow = std::min(e.sy, g_rasterHeight - 1);
+    for (int32_t row = firstRow; row <= lastRow; ++row) {
+        SpanRow& sr = g_spanRows[row];
+        int32_t x0, x1;
+        if (dy == 0) {
+            x0 = std::min(s.sx, e.sx);
+            x1 = std::max(s.sx, e.sx);
+        } else if (std::abs(dy) >= std::abs(dx)) {
+            x0 = x1 = s.sx + RoundDiv(int64_t{row - s.sy} * dx, dy);
+        } else {
+            // The columns whose nearest row is this one.
+            const int32_t k = row - s.sy;
+            const int32_t from = s.sx + RoundDiv(int64_t{2 * k - 1} * dx, 2 * dy);
+            const int32_t to = s.sx + RoundDiv(int64_t{2 * k + 1} * dx, 2 * dy);
+            x0 = std::clamp(std::min(from, to), std::min(s.sx, e.sx), std::max(s.sx, e.sx));
+            x1 = std::clamp(std::max(from, to), std::min(s.sx, e.sx), std::max(s.sx, e.sx));
+            if (row != e.sy && x1 > x0) {
+                // The column halfway between two rows belongs to the next one.
+                if (dx > 0)
+                    --x1;
+                else
+                    ++x0;
+            }
+        }
+        const float f0 = dx != 0 ? static_cast<float>(x0 - s.sx) / dx
+                                 : (dy != 0 ? static_cast<float>(row - s.sy) / dy : 0.0f);
+        const float f1 = dx != 0 ? static_cast<float>(x1 - s.sx) / dx : f0;
+        setEnd(sr.left, x0, std::clamp(f0, 0.0f, 1.0f));
+        setEnd(sr.right, x1, std::clamp(f1, 0.0f, 1.0f));
+    }
+    CallSpans(g_spanAffine, firstRow, lastRow);
+    return 0;
+}
+
+// ---- span routines ----
+
+namespace {
+
+enum class Fill { kTex32, kTex8, kTex1, kFlat, kGouraud, kGouraudBlend, kFlatBlend, kTexBlend32 };
+
+inline uint32_t FloatBits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, 4);
+    return u;
+}
+
+inline uint32_t ShadeColor(uint32_t c, const uint8_t* table) {
+    return uint32_t{table[(c >> 16) & 0xFF]} << 16 | uint32_t{table[(c >> 8) & 0xFF]} << 8 |
+           table[c & 0xFF];
+}
+
+// The texel at (row, column), or false when it lies outside the texture.
+template <Fill F, bool Shaded>
+inline bool FetchTexel(int32_t row, int32_t column, const uint8_t* shade, int32_t level,
+                       uint32_t& out) {
+    if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(g_textureHeight) ||
+        static_cast<uint32_t>(column) >= static_cast<uint32_t>(g_textureWidth))
+        return false;
+    const uint8_t* line = g_texturePixels + static_cast<ptrdiff_t>(row) * g_textureStride;
+    if constexpr (F == Fill::kTex32 || F == Fill::kTexBlend32) {
+        uint32_t texel;
+        std::memcpy(&texel, line + static_cast<ptrdiff_t>(column) * 4, 4);
+        out = Shaded ? ShadeColor(texel, shade) : texel & 0xFFFFFF;
+    } else if constexpr (F == Fill::kTex8) {
+        const uint32_t texel = g_bgImagePalette[line[column]] & 0xFFFFFF;
+        out = Shaded ? ShadeColor(texel, shade) : texel;
+    } else {
+        const bool set = (line[column >> 3] & (0x80 >> (column & 7))) != 0;
+        if (Shaded)
+            out = g_monoShadeTable[level][set ? 0 : 1];
+        else
+            out = set ? g_monoForeColor : g_monoBackColor;
+    }
+    return true;
+}
+
+inline uint32_t Blend(uint32_t old, uint32_t color) {
+    return (((old >> 1) & 0x7F7F7F7F) + ((color >> 1) & 0x7F7F7F)) | 0x80000000u;
+}
+
+template <Fill F, bool Perspective, bool Shaded>
+void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
+    constexpr bool kTexture =
+        F == Fill::kTex32 || F == Fill::kTex8 || F == Fill::kTex1 || F == Fill::kTexBlend32;
+    constexpr bool kGouraud = F == Fill::kGouraud || F == Fill::kGouraudBlend;
+    constexpr bool kBlend =
+        F == Fill::kGouraudBlend || F == Fill::kFlatBlend || F == Fill::kTexBlend32;
+    constexpr bool kStrict = F == Fill::kFlatBlend;
+
+    if constexpr (kTexture) {
+        if (g_texturePixels == nullptr) return;
+    }
+    const int32_t level = (g_triangleShade >> 8) & 63;
+    const uint8_t* shade = g_shadeTable[level];
+    const int32_t width = g_rasterWidth;
+    const uint32_t flat = g_triangleColor & 0xFFFFFF;
+
+    for (int32_t rowIndex = firstRow; rowIndex <= lastRow; ++rowIndex) {
+        const SpanRow& row = g_spanRows[rowIndex];
+        const SpanEnd& L = row.left;
+        const SpanEnd& R = row.right;
+        const int32_t n = R.x - L.x;
+        if (n < 0) return;
+        uint32_t* pixels = L.row;
+        if (pixels == nullptr) continue;
+        uint32_t* depth = g_zBuffer + static_cast<ptrdiff_t>(rowIndex) * width;
+
+        uint32_t leftColor = L.color & 0xFFFFFF, rightColor = R.color & 0xFFFFFF;
+        if constexpr (kGouraud) {
+            if (g_lightingOn) {
+                leftColor = ShadeColor(leftColor, shade);
+                rightColor = ShadeColor(rightColor, shade);
+            }
+        }
+
+        auto plot = [&](int32_t x, float w, uint32_t color, bool have) {
+            const uint32_t bits = FloatBits(w);
+            if (kStrict ? bits <= depth[x] : bits < depth[x]) return;
+            depth[x] = bits;
+            if (!have) return;
+            uint32_t& p = pixels[x];
+            if constexpr (kBlend) {
+                if (p & 0x80000000u) return;
+                if constexpr (F == Fill::kTexBlend32)
+                    p = (((p & 0xFEFEFEFEu) + (color & 0xFEFEFEu)) >> 1) | 0x80000000u;
+                else
+                    p = Blend(p, color);
+            } else {
+                p = color;
+            }
+        };
+
+        if (n == 0) {
+            const int32_t x = L.x;
+            if (x < 0 || x >= width) continue;
+            uint32_t color = flat;
+            bool have = true;
+            if constexpr (kTexture) {
+                have = FetchTexel<F, Shaded>(RoundToInt(R.v), RoundToInt(R.u), shade, level, color);
+            } else if constexpr (kGouraud) {
+                color = leftColor;
+            }
+            plot(x, L.w, color, have);
+            continue;
+        }
+
+        const float fn = static_cast<float>(n);
+        const float dw = (R.w - L.w) / fn;
+        int32_t i0 = 0;
+        int32_t i1 = n;
+        if (L.x < 0) i0 = -L.x;
+        if (R.x >= width) i1 = width - 1 - L.x;
+        if (i0 > i1) continue;
+
+        float w = L.w + dw * static_cast<float>(i0);
+        if constexpr (kTexture && !Perspective) {
+            const float du = (R.u - L.u) / fn, dv = (R.v - L.v) / fn;
+            float u = L.u + du * static_cast<float>(i0);
+            float v = L.v + dv * static_cast<float>(i0);
+            for (int32_t i = i0; i <= i1; ++i) {
+                uint32_t color = 0;
+                const bool have =
+                    FetchTexel<F, Shaded>(RoundToInt(v), RoundToInt(u), shade, level, color);
+                plot(L.x + i, w, color, have);
+                u += du;
+                v += dv;
+                w += dw;
+            }
+        } else if constexpr (kTexture && Perspective) {
+            const int32_t qL = L.depthFixed, qR = R.depthFixed;
+            int32_t mStart, mEnd;
+            float du = (R.u - L.u) / fn, dv = (R.v - L.v) / fn;
+            if (qR < qL) {
+                mStart = kDepthFixedNear;
+                mEnd = RoundToInt(static_cast<float>(qR) * 512.0f /
+                                  static_cast<float>(std::max(qL >> 16, 1)));
+                const float ratio = g_reciprocalTable[std::clamp(mEnd >> 16, 0, 513)].fraction;
+                du *= ratio;
+                dv *= ratio;
+            } else {
+                mStart = RoundToInt(static_cast<float>(qL) * 512.0f /
+                                    static_cast<float>(std::max(qR >> 16, 1)));
+                mEnd = kDepthFixedNear;
+            }
+            const int32_t mStep = RoundToInt(static_cast<float>(mEnd - mStart) / fn);
+            int32_t m = mStart + mStep * i0;
+            float U = du * static_cast<float>(i0), V = dv * static_cast<float>(i0);
+            for (int32_t i = i0; i <= i1; ++i) {
+                const float r = g_reciprocalTable[std::clamp(m >> 16, 0, 513)].reciprocal;
+                uint32_t color = 0;
+                const bool have = FetchTexel<F, Shaded>(
+                    RoundToInt(V * r + L.v), RoundToInt(L.u + U * r), shade, level, color);
+                plot(L.x + i, w, color, have);
+                m += mStep;
+                U += du;
+                V += dv;
+                w += dw;
+            }
+        } else if constexpr (kGouraud) {
+            const int32_t step = RoundToInt(65536.0f / fn);
+            int32_t weight = step * i0;
+            for (int32_t i = i0; i <= i1; ++i) {
+                plot(L.x + i, w, MixColor(leftColor, rightColor, weight >> 8), true);
+                weight += step;
+                w += dw;
+            }
+        } else {
+            for (int32_t i = i0; i <= i1; ++i) {
+                plot(L.x + i, w, flat, true);
+                w += dw;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void SpanTexPersp32(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex32, true, false>(f, l); }
+void SpanTexAffine32(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex32, false, false>(f, l); }
+void SpanTexPersp32Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex32, true, true>(f, l); }
+void SpanTexAffine32Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex32, false, true>(f, l); }
+void SpanTexPersp8(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex8, true, false>(f, l); }
+void SpanTexAffine8(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex8, false, false>(f, l); }
+void SpanTexPersp8Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex8, true, true>(f, l); }
+void SpanTexAffine8Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex8, false, true>(f, l); }
+void SpanTexPersp1(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex1, true, false>(f, l); }
+void SpanTexAffine1(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex1, false, false>(f, l); }
+void SpanTexPersp1Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex1, true, true>(f, l); }
+void SpanTexAffine1Shaded(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTex1, false, true>(f, l); }
+void SpanFlat(int32_t f, int32_t l) { SpanRowsImpl<Fill::kFlat, false, false>(f, l); }
+void SpanGouraud(int32_t f, int32_t l) { SpanRowsImpl<Fill::kGouraud, false, false>(f, l); }
+void SpanGouraudBlend(int32_t f, int32_t l) {
+    SpanRowsImpl<Fill::kGouraudBlend, false, false>(f, l);
+}
+void SpanFlatBlend(int32_t f, int32_t l) { SpanRowsImpl<Fill::kFlatBlend, false, false>(f, l); }
+void SpanTexBlend32(int32_t f, int32_t l) { SpanRowsImpl<Fill::kTexBlend32, false, false>(f, l); }
+
+namespace {
+// What the installed pair was chosen for.
+struct SpanChoice {
+    SpanKind kind;
+    int32_t lighting;
+    int32_t mono;
+    int32_t indexed8;
+    bool operator==(const SpanChoice&) const = default;
+};
+SpanChoice g_installedFor{SpanKind::kFlat, -1, -1, -1};
+
+SpanChoice CurrentChoice() {
+    return {g_spanKind, g_lightingOn != 0, g_textureMono, g_textureIndexed8};
+}
+}  // namespace
+
+void EnsureSpanRoutines() {
+    if (!(CurrentChoice() == g_installedFor)) InstallSpanRoutines();
+}
+
+void InstallSpanRoutines() {
+    g_installedFor = CurrentChoice();
+    switch (g_spanKind) {
+        case SpanKind::kTexture:
+            g_forceAffine = 0;
+            if (g_textureMono) {
+                g_spanAffine = g_lightingOn ? SpanTexAffine1Shaded : SpanTexAffine1;
+                g_spanPerspective = g_lightingOn ? SpanTexPersp1Shaded : SpanTexPersp1;
+            } else if (g_textureIndexed8) {
+                g_spanAffine = g_lightingOn ? SpanTexAffine8Shaded : SpanTexAffine8;
+                g_spanPerspective = g_lightingOn ? SpanTexPersp8Shaded : SpanTexPersp8;
+            } else {
+                g_spanAffine = g_lightingOn ? SpanTexAffine32Shaded : SpanTexAffine32;
+                g_spanPerspective = g_lightingOn ? SpanTexPersp32Shaded : SpanTexPersp32;
+            }
+            break;
+        case SpanKind::kVertexColor:
+            g_forceAffine = 1;
+            g_spanAffine = g_spanPerspective = SpanGouraud;
+            break;
+        case SpanKind::kHalfTransparentVertexColor:
+            g_forceAffine = 1;
+            g_spanAffine = g_spanPerspective = SpanGouraudBlend;
+            break;
+        case SpanKind::kFlat:
+            g_forceAffine = 0;
+            g_spanAffine = g_spanPerspective = SpanFlat;
+            break;
+        case SpanKind::kHalfTransparentFlat:
+            g_forceAffine = 0;
+            g_spanAffine = g_spanPerspective = SpanFlatBlend;
+            break;
+        case SpanKind::kHalfTransparentTexture:
+            g_forceAffine = 0;
+            g_spanAffine = g_spanPerspective = SpanTexBlend32;
+            break;
+    }
+}
