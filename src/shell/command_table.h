@@ -44,6 +44,7 @@ constexpr int kMainToolBar = 59392;
 constexpr int kDisplayToolBar = 32918;
 constexpr int kDisplayMenuToolBar = 32917;
 constexpr int kWorkFolder = 32868;
+constexpr int kLatLongDisplay = 32984;
 }  // namespace cmd
 
 enum class CheckState { kUnchecked, kChecked, kIndeterminate };

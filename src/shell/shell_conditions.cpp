@@ -4,6 +4,7 @@
 #include "dxf/dxf_store.h"
 #include "model/terrain_data.h"
 #include "route/route_data.h"
+#include "shell/status_bar.h"
 #include "shell/tool_mode.h"
 #include "view/view_state.h"
 #include "volume/mesh_data.h"
@@ -23,11 +24,12 @@ ShellConditions CurrentShellConditions() {
     c.meshElevations = g_meshElevationsDone != 0;
     c.dxfCount = g_dxfElementCount;
     c.birdsEyeOn = g_birdsEyeOn != 0;
+    c.latLongDisplay = g_latLongDisplay != 0;
 
     // Not built yet, so nothing of theirs can be loaded or switched on and these stay
     // false: sections (g_hasSections) and simple sections, background images (slot 1
-    // loaded), and the display switches g_colorBandOn, g_showBackgroundImage,
-    // g_showBackgroundDxf and g_latLongDisplay.
+    // loaded), and the display switches g_colorBandOn, g_showBackgroundImage and
+    // g_showBackgroundDxf.
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

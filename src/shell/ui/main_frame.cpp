@@ -8,21 +8,26 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "shell/backup_reminder.h"
 #include "shell/height_scale.h"
 #include "shell/settings_file.h"
+#include "shell/status_bar.h"
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
+#include "view/cursor_state.h"
 #include "view/view_state.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -71,6 +76,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     QPalette pal = view->palette();
     pal.setColor(QPalette::Window, Qt::white);
     view->setPalette(pal);
+    view->setMouseTracking(true);
     setCentralWidget(view);
 
     const FrameStartState start = StartFrameState();
@@ -80,6 +86,8 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     m_reminderTimer.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_reminderTimer, &QTimer::timeout, this, [this] { OnTimer(kBackupReminderTimerId); });
     if (start.reminderTimer) m_reminderTimer.start(start.reminderIntervalMs);
+    connect(&m_statusTimer, &QTimer::timeout, this, [this] { UpdateStatusPanes(); });
+    m_statusTimer.start(200);
 
     RegisterFrameCommands();
     qApp->installEventFilter(this);
@@ -89,6 +97,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     m_reminderTimer.stop();
+    m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)
         delete g_backupReminderDlg.data();
     FrameFinalStep();
@@ -102,7 +111,10 @@ void CMainFrame::SetDocument(ShellDocument* document) {
 }
 
 void CMainFrame::SetView(QWidget* viewWidget, CommandTarget* viewCommands) {
-    if (viewWidget) setCentralWidget(viewWidget);
+    if (viewWidget) {
+        viewWidget->setMouseTracking(true);
+        setCentralWidget(viewWidget);
+    }
     m_viewCommands = viewCommands;
     m_router.SetView(viewCommands);
 }
@@ -274,6 +286,32 @@ std::vector<QAction*> CMainFrame::Actions(int id) const {
     return it == m_actions.end() ? std::vector<QAction*>{} : it->second;
 }
 
+void CMainFrame::UpdateStatusPanes() {
+    OnUpdatePaneX();
+    OnUpdatePaneY();
+    OnUpdatePaneWidth();
+    OnUpdatePaneHeight();
+    OnUpdatePanePointCount();
+    OnUpdatePaneDistance();
+    OnUpdatePaneAzimuth();
+}
+
+void CMainFrame::UpdatePane(int id) {
+    QLabel* label = StatusPane(id);
+    if (!label) return;
+    const std::optional<std::string> text =
+        StatusPaneText(id, m_geodesy, IsKeyDown(key::kMouseLeft));
+    if (text) label->setText(QString::fromStdString(*text));
+}
+
+void CMainFrame::OnUpdatePaneX() { UpdatePane(pane::kX); }
+void CMainFrame::OnUpdatePaneY() { UpdatePane(pane::kY); }
+void CMainFrame::OnUpdatePaneWidth() { UpdatePane(pane::kWidth); }
+void CMainFrame::OnUpdatePaneHeight() { UpdatePane(pane::kHeight); }
+void CMainFrame::OnUpdatePanePointCount() { UpdatePane(pane::kPointCount); }
+void CMainFrame::OnUpdatePaneDistance() { UpdatePane(pane::kDistance); }
+void CMainFrame::OnUpdatePaneAzimuth() { UpdatePane(pane::kAzimuth); }
+
 CBackup_MSG* CMainFrame::BackupReminder() const { return g_backupReminderDlg.data(); }
 
 void CMainFrame::RegisterFrameCommands() {
@@ -288,6 +326,14 @@ void CMainFrame::RegisterFrameCommands() {
         u.check = m_mainToolBar->isHidden() ? CheckState::kUnchecked : CheckState::kChecked;
     });
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
+    m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
+}
+
+void CMainFrame::OnLatLongDisplay() {
+    ToggleLatLongDisplay(m_geodesy, [this](ZoneSelectValues& values) {
+        return m_zoneDialogRunner ? m_zoneDialogRunner(values) : CZoneSelectDlg::Run(values, this);
+    });
+    UpdateStatusPanes();
 }
 
 void CMainFrame::ExecuteCommand(int id) {
@@ -404,6 +450,18 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
             const QString text = static_cast<QKeyEvent*>(event)->text();
             if (text.size() == 1 && text[0].isPrint() && !text[0].isDigit()) return true;
         }
+    }
+    // The cursor's ground position for the status bar.
+    if (watched == centralWidget() &&
+        (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint p = mouse->position().toPoint();
+        if (event->type() == QEvent::MouseMove) {
+            TrackCursorAt(p.x(), p.y());
+        } else if (mouse->button() == Qt::LeftButton) {
+            TrackPressAt(p.x(), p.y());
+        }
+        UpdateStatusPanes();
     }
     // Any Enter that passes while the box is shown applies the box's text; the key goes
     // on to its receiver.

@@ -8,6 +8,8 @@
 #include <map>
 #include <vector>
 
+#include "model/geodesy.h"
+#include "model/zone_dialog.h"
 #include "shell/command_routing.h"
 #include "shell/frame_lifecycle.h"
 #include "shell/shell_document.h"
@@ -68,10 +70,19 @@ public:
     QLabel* HeightLabel() const { return m_heightLabel; }
     // A status pane by its indicator id (0 the message pane; 102 to 109).
     QLabel* StatusPane(int id) const;
+    // The idle update of the status panes (also run by a short timer).
+    void UpdateStatusPanes();
+    // The geodesy object of the latitude/longitude display.
+    Ellipsoid& Geodesy() { return m_geodesy; }
     std::vector<QAction*> Actions(int id) const;
     CMouseInfo* MouseInfo() const { return m_mouseInfo; }
     CBackup_MSG* BackupReminder() const;
     int ModeToolBarCode() const { return m_modeToolBarCode; }
+
+    // How the zone dialog runs (default: CZoneSelectDlg); false when cancelled.
+    void SetZoneDialogRunner(std::function<bool(ZoneSelectValues&)> runner) {
+        m_zoneDialogRunner = std::move(runner);
+    }
 
     // How the working folder is chosen (default: a folder dialog); empty cancels.
     void SetFolderChooser(std::function<std::string(const std::string& start)> chooser) {
@@ -93,6 +104,15 @@ private:
     void RebuildRecentFiles(QMenu* fileMenu);
     void FullRedraw();
     void OnWorkFolder();
+    void OnLatLongDisplay();
+    void OnUpdatePaneX();
+    void OnUpdatePaneY();
+    void OnUpdatePaneWidth();
+    void OnUpdatePaneHeight();
+    void OnUpdatePanePointCount();
+    void OnUpdatePaneDistance();
+    void OnUpdatePaneAzimuth();
+    void UpdatePane(int id);
 
     CommandRouter m_router;
     FrameCommandTarget m_frameCommands;
@@ -102,6 +122,8 @@ private:
     std::function<ShellConditions()> m_conditionSource;
     std::function<void()> m_fullRedraw;
     std::function<std::string(const std::string&)> m_folderChooser;
+    std::function<bool(ZoneSelectValues&)> m_zoneDialogRunner;
+    Ellipsoid m_geodesy;
 
     std::map<int, std::vector<QAction*>> m_actions;
     QMenu* m_fileMenu = nullptr;
@@ -116,6 +138,7 @@ private:
     std::map<int, QLabel*> m_panes;
 
     QTimer m_reminderTimer;  // timer 99
+    QTimer m_statusTimer;    // idle update of the status panes
     CMouseInfo* m_mouseInfo = nullptr;
 };
 
