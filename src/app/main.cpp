@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include "model/document.h"
+#include "model/ui/document_ui.h"
 #include "platform/folders.h"
 #include "platform/qt/qt_platform.h"
 #include "shell/ui/application.h"
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
     int rc = 1;
     {
         CPelmo_3DApp theApp;
+        theApp.SetDocumentFactory([] { return MakeDocument(); });
         QStringList arguments = QApplication::arguments();
         arguments.removeFirst();
         if (theApp.InitInstance(arguments)) rc = app.exec();

@@ -6,6 +6,7 @@
 #include "route/route_data.h"
 #include "shell/status_bar.h"
 #include "shell/tool_mode.h"
+#include "view/display_flags.h"
 #include "view/view_state.h"
 #include "volume/mesh_data.h"
 
@@ -26,10 +27,11 @@ ShellConditions CurrentShellConditions() {
     c.birdsEyeOn = g_birdsEyeOn != 0;
     c.latLongDisplay = g_latLongDisplay != 0;
 
+    c.colorBandOn = g_colorBandOn != 0;
+    c.showBackgroundImage = g_showBackgroundImage != 0;
     // Not built yet, so nothing of theirs can be loaded or switched on and these stay
     // false: sections (g_hasSections) and simple sections, background images (slot 1
-    // loaded), and the display switches g_colorBandOn, g_showBackgroundImage and
-    // g_showBackgroundDxf.
+    // loaded), and the display switch g_showBackgroundDxf.
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

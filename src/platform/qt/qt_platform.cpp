@@ -13,9 +13,11 @@
 #include "platform/busy.h"
 #include "platform/clipboard.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
 #include "platform/folders.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
+#include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_system_text.h"
 
 namespace {
@@ -122,6 +124,7 @@ void InstallQtPlatform(QApplication& app) {
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     app.installEventFilter(new KeyStateFilter(&app));
     SetMessageHandler(ShowQtMessage);
+    SetFileDialogHandler(ShowQtFileDialog);
     // Work that waited for a long operation runs from the event loop after it returned.
     SetIdleDispatcher([](std::function<void()> run) { QTimer::singleShot(0, qApp, std::move(run)); });
     InstallQtSystemText();

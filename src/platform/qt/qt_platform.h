@@ -1,7 +1,7 @@
 #pragma once
 // Installs the Qt implementations of the platform stand-ins (message boxes, key state,
-// message pumping, clipboard, system-font text) and sets the program folder. Call once
-// after QApplication.
+// message pumping, clipboard, system-font text, file dialogs) and sets the program folder.
+// Call once after QApplication.
 class QApplication;
 
 void InstallQtPlatform(QApplication& app);

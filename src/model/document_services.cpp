@@ -1,0 +1,79 @@
+#include "model/document_services.h"
+
+#include <system_error>
+
+#include "contour/contour_files.h"
+#include "contour/slice_store.h"
+#include "shell/work_files.h"
+#include "view/color_band_params.h"
+#include "view/display_flags.h"
+
+namespace fs = std::filesystem;
+
+// The owners of these files and windows are not built yet; until they are, each of
+// these does nothing (and the document behaves as if the companion were absent).
+
+void ReadDocumentTextFlags(const fs::path&) {}
+
+bool ReadDocumentColorBands(const fs::path&) { return false; }
+
+bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
+void FreeDocumentImages() {}
+bool BackgroundImageLoaded() { return false; }
+bool BackgroundImageIsMono() { return false; }
+bool BackgroundImagePlaced() { return false; }
+
+void RestoreDocumentContours(const fs::path&) {}
+void ReadDocumentDxf(const fs::path&) {}
+void WriteDocumentCompanions(const fs::path&) {}
+
+bool RouteDocumentFilesAvailable() { return false; }
+void ReadRouteDocumentFiles(const fs::path&) {}
+bool WriteRouteDocumentFiles(const fs::path&) { return false; }
+void ClearRouteSections() {}
+void RefreshRouteWindows() {}
+
+SimaImport ImportSimaPoints(const fs::path&, bool) { return SimaImport::kUnavailable; }
+
+void BuildElevationPaletteForced() {}
+void ClearViewHistory() {}
+void DestroyLegendWindows() {}
+void OpenLegendWindows() {}
+bool Viewer3dRunning() { return false; }
+void CloseViewer3d() {}
+void RefreshViewer3d() {}
+
+// ---- what exists already ----
+
+void DeleteContourWorkFiles() {
+    for (const std::string* path : {&g_contourLinesPath, &g_contourIndexPath}) {
+        if (path->empty()) continue;
+        std::error_code ec;
+        fs::remove(*path, ec);
+    }
+}
+
+void ClearSliceContours() {
+    g_sliceLineCount = 0;
+    g_sliceContoursLoaded = 0;
+    g_showSliceContours = 0;
+}
+
+void ResetColorBandState() {
+    g_colorBandOn = 0;
+    g_colorBandParams.textColourChange = 0;
+    g_colorBandParams.shading = 1;
+    g_colorBandParams.mode = 0;
+    g_colorBandParams.refInclined = 0;
+}
+
+// Dialogs and the viewer link of the view subsystem, not built yet.
+bool SimpleContourDialogAvailable() { return false; }
+void RunSimpleContourDialog() {}
+bool SlopeLineDialogAvailable() { return false; }
+void RunSlopeLineDialog() {}
+bool GridIntervalDialogAvailable() { return false; }
+void RunGridIntervalDialog() {}
+bool Viewer3dLinkAvailable() { return false; }
+void StartOrCloseViewer3d() {}
+void SendViewToViewer3d() {}
