@@ -67,6 +67,8 @@ bool IsReadOnly(const fs::path& path) {
 
 // Empties both pick lists and clears their bits in every point.
 void EmptyPickLists() {
+    g_pickedPoint = 0;
+    g_pickedPoint2 = 0;
     g_pickList.ClearHead();
     g_pickList2.ClearHead();
     for (int32_t i = 1; i <= g_pointCount; ++i)
@@ -270,6 +272,7 @@ void CPelmo_3DDoc::ResetViewStateForLoad() {
     g_showGrid = 0;
     g_showPointNames = 0;
     g_showSimpleContours = 0;
+    ForgetActiveImage();
     g_showBackgroundImage = 0;
 }
 
@@ -339,13 +342,13 @@ bool CPelmo_3DDoc::OpenDocument(const std::string& path) {
 
 bool CPelmo_3DDoc::OnOpenDocument(const fs::path& path) {
     if (IsSimaFile(path)) {
-        return ConvertSimaDocument(path, [](const fs::path& p, bool zero) {
-            return ImportSimaPoints(p, zero);
-        });
+        return ConvertSimaDocument(
+            path, [](const fs::path& p, bool zero) { return ImportSimaPoints(p, zero); });
     }
     if (IsRouteFile(path)) {
         if (!RouteDocumentFilesAvailable()) {
-            ShowMessage(FormatString(kNoRouteReader, path.c_str()), "", msg::kOk | msg::kIconWarning);
+            ShowMessage(FormatString(kNoRouteReader, path.c_str()), "",
+                        msg::kOk | msg::kIconWarning);
             return false;
         }
         // Loading a route leaves the random data and their unsaved changes alone.
@@ -482,7 +485,8 @@ bool CPelmo_3DDoc::ConvertSimaDocument(const fs::path& path, const SimaImporter&
     if (result != SimaImport::kRead) {
         kept.Restore();
         if (result == SimaImport::kUnavailable)
-            ShowMessage(FormatString(kNoSimaReader, path.c_str()), "", msg::kOk | msg::kIconWarning);
+            ShowMessage(FormatString(kNoSimaReader, path.c_str()), "",
+                        msg::kOk | msg::kIconWarning);
         else
             ShowMessage(kNoMemoryText, "", msg::kOk | msg::kIconError);
         g_redrawMask = -1;
@@ -537,7 +541,8 @@ bool CPelmo_3DDoc::StoreRndDocument(const fs::path& path) {
         }
         const int32_t written = WriteRndText(file.Writer());
         if (written != kRndWritten) {
-            if (written == kRndNoData) ShowMessage(kNothingToSave, "", msg::kOk | msg::kIconWarning);
+            if (written == kRndNoData)
+                ShowMessage(kNothingToSave, "", msg::kOk | msg::kIconWarning);
             return false;
         }
         if (!file.Commit()) return false;
@@ -677,7 +682,8 @@ void CPelmo_3DDoc::RegisterCommands() {
     }
 
     // Rules of the document's commands, including those whose handlers later code adds.
-    for (int id : {cmd::kFileSave, cmd::kFileSaveAs, 32857}) m_commands.SetUpdateRule(id, UpdateNeedsPoints);
+    for (int id : {cmd::kFileSave, cmd::kFileSaveAs, 32857})
+        m_commands.SetUpdateRule(id, UpdateNeedsPoints);
     for (int id : {32883, 32820, 32841, 32848}) m_commands.SetUpdateRule(id, UpdateNeedsMesh);
     for (int id : {32773, 32813}) m_commands.SetUpdateRule(id, UpdateNeedsRoute);
     for (int id : {32816, 32812, 32815}) m_commands.SetUpdateRule(id, UpdateNeedsSections);

@@ -41,7 +41,7 @@ public:
     struct Hooks {
         std::function<void(const std::string& path)> addRecentFile;
         std::function<void()> titleChanged;
-        std::function<void()> repaintMainWindow;  // default: the view
+        std::function<void()> repaintMainWindow;      // default: the view
         std::function<void()> refreshHeightScaleBox;  // the frame's WM_TIMER 353
     };
     void SetHooks(Hooks hooks) { m_hooks = std::move(hooks); }

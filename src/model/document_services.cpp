@@ -4,6 +4,7 @@
 
 #include "contour/contour_files.h"
 #include "contour/slice_store.h"
+#include "image/image_slot.h"
 #include "shell/work_files.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
@@ -19,9 +20,6 @@ bool ReadDocumentColorBands(const fs::path&) { return false; }
 
 bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
 void FreeDocumentImages() {}
-bool BackgroundImageLoaded() { return false; }
-bool BackgroundImageIsMono() { return false; }
-bool BackgroundImagePlaced() { return false; }
 
 void RestoreDocumentContours(const fs::path&) {}
 void ReadDocumentDxf(const fs::path&) {}
@@ -44,6 +42,14 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+bool BackgroundImageLoaded() { return g_bgImage.loaded != 0; }
+bool BackgroundImageIsMono() { return g_bgImage.isMono != 0; }
+bool BackgroundImagePlaced() { return g_bgImage.loaded != 0 && g_bgImage.positionKnown != 0; }
+void ForgetActiveImage() {
+    g_bgImage.loaded = 0;
+    g_bgImage.positionKnown = 0;
+}
 
 void DeleteContourWorkFiles() {
     for (const std::string* path : {&g_contourLinesPath, &g_contourIndexPath}) {

@@ -22,6 +22,8 @@ bool LoadBackgroundImageFile(const std::filesystem::path& imagePath, int32_t kin
 // Frees every image slot and the active image's pixels; the active image is then neither
 // loaded nor placed.
 void FreeDocumentImages();
+// The active image is then neither loaded nor placed (its pixels stay).
+void ForgetActiveImage();
 bool BackgroundImageLoaded();
 bool BackgroundImageIsMono();
 bool BackgroundImagePlaced();

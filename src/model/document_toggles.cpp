@@ -8,9 +8,9 @@
 #include "route/route_data.h"
 #include "shell/shell_conditions.h"
 #include "view/display_flags.h"
-#include "view/view_state.h"
 #include "view/raster_primitives.h"
 #include "view/text_flags.h"
+#include "view/view_state.h"
 
 namespace {
 void Flip(int32_t& flag) { flag = flag == 0 ? -1 : 0; }
@@ -107,7 +107,9 @@ void OnViewerAutoUpdate() {
 }
 
 void UpdatePointNames(CommandUpdate& u) { Set(u, g_pointsPresent != 0, g_showPointNames); }
-void UpdatePointElevations(CommandUpdate& u) { Set(u, g_pointsPresent != 0, g_showPointElevations); }
+void UpdatePointElevations(CommandUpdate& u) {
+    Set(u, g_pointsPresent != 0, g_showPointElevations);
+}
 void UpdateDrawingContours(CommandUpdate& u) {
     Set(u, g_drawingContoursLoaded != 0, g_showDrawingContours);
 }

@@ -8,11 +8,11 @@
 enum class RepaintTarget { kNone, kView, kMainWindow };
 
 // Off -> on; on -> off, or with Shift held the switch's variant (the flag stays on).
-RepaintTarget OnTogglePointNames(bool shift);       // variant: g_hideDoubleByteText
+RepaintTarget OnTogglePointNames(bool shift);  // variant: g_hideDoubleByteText
 RepaintTarget OnTogglePointElevations();
 RepaintTarget OnToggleDrawingContours();
-RepaintTarget OnToggleContours();                   // the slice contours
-RepaintTarget OnToggleRandomPoints(bool shift);     // variant: pen size 0, 1, 2, 3, 0 ...
+RepaintTarget OnToggleContours();                // the slice contours
+RepaintTarget OnToggleRandomPoints(bool shift);  // variant: pen size 0, 1, 2, 3, 0 ...
 RepaintTarget OnToggleTextFlags();
 // Switching on opens the settings dialog first (the contours are shown whatever its
 // answer); nothing happens while the program is busy.
@@ -39,10 +39,10 @@ void UpdateViewerLink(CommandUpdate& u);
 void UpdateViewerAutoUpdate(CommandUpdate& u);
 
 // The rules that only enable.
-void UpdateNeedsPoints(CommandUpdate& u);    // 57603, 57604, 32857
-void UpdateNeedsMesh(CommandUpdate& u);      // 32883, 32820, 32841, 32848
-void UpdateNeedsRoute(CommandUpdate& u);     // 32773, 32813
-void UpdateNeedsSections(CommandUpdate& u);  // 32816, 32812, 32815
-void UpdateStationText(CommandUpdate& u);    // 32828
-void UpdateTinLattice(CommandUpdate& u);     // 33006
+void UpdateNeedsPoints(CommandUpdate& u);      // 57603, 57604, 32857
+void UpdateNeedsMesh(CommandUpdate& u);        // 32883, 32820, 32841, 32848
+void UpdateNeedsRoute(CommandUpdate& u);       // 32773, 32813
+void UpdateNeedsSections(CommandUpdate& u);    // 32816, 32812, 32815
+void UpdateStationText(CommandUpdate& u);      // 32828
+void UpdateTinLattice(CommandUpdate& u);       // 33006
 void UpdateOtherRouteClear(CommandUpdate& u);  // 32922

@@ -5,7 +5,6 @@
 int32_t g_showPoints = -1;
 int32_t g_showPointNames = 0;
 int32_t g_showPointElevations = 0;
-int32_t g_showTin = -1;
 int32_t g_showGrid = 0;
 int32_t g_showSimpleContours = 0;
 int32_t g_showSlopeLines = 0;
@@ -20,7 +19,6 @@ const bool g_registered = [] {
         g_showPoints = -1;
         g_showPointNames = 0;
         g_showPointElevations = 0;
-        g_showTin = -1;
         g_showGrid = 0;
         g_showSimpleContours = 0;
         g_showSlopeLines = 0;

@@ -6,7 +6,6 @@
 extern int32_t g_showPoints;
 extern int32_t g_showPointNames;
 extern int32_t g_showPointElevations;
-extern int32_t g_showTin;
 extern int32_t g_showGrid;
 extern int32_t g_showSimpleContours;
 extern int32_t g_showSlopeLines;

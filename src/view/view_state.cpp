@@ -33,6 +33,13 @@ double g_cameraMatrixPlain[9] = {};
 
 int32_t g_redrawMask = 0;
 
+int32_t g_showTin = 0;
+
+int32_t g_pickedPoint = 0;
+int32_t g_pickedPoint2 = 0;
+int32_t g_pickedPoint3 = 0;
+int32_t g_pickedPoint4 = 0;
+
 namespace {
 std::function<void()>& RepaintHandler() {
     static std::function<void()> handler;

@@ -58,6 +58,15 @@ extern double g_cameraMatrixPlain[9];
 // What the next paint re-renders: -1 everything; other values are the painter's.
 extern int32_t g_redrawMask;
 
+// The TIN layer is shown (-1 or 1) or hidden (0).
+extern int32_t g_showTin;
+
+// Points the view marks as picked (0 none); a TIN build marks the side it works on.
+extern int32_t g_pickedPoint;
+extern int32_t g_pickedPoint2;
+extern int32_t g_pickedPoint3;
+extern int32_t g_pickedPoint4;
+
 // Invalidates the whole view without erasing and repaints it at once.
 void InvalidateAndUpdateView();
 // Installed by the window; headless there is nothing to repaint.

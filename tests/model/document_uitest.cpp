@@ -1,0 +1,246 @@
+// The document road end to end in the program's own windows: start on the start-up data
+// set, open a survey with its TIN and outline through the menu, change it, save, open it
+// again and find the same data, save it under a new name and find the same bytes.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "model/backup_file.h"
+#include "model/bnd_file.h"
+#include "model/document.h"
+#include "model/rnd_file.h"
+#include "model/terrain_data.h"
+#include "model/tri_file.h"
+#include "model/ui/document_ui.h"
+#include "platform/file_dialog.h"
+#include "platform/files.h"
+#include "platform/folders.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/text_io.h"
+#include "shell/command_table.h"
+#include "shell/ui/application.h"
+#include "shell/ui/main_frame.h"
+#include "shell/ui/recent_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+QString g_root;
+fs::path g_survey;  // the real survey, found once before any load changes the current folder
+
+fs::path Root() { return g_root.toStdString(); }
+
+// The first points of the real survey with a TIN over them and their outline, written
+// beside each other as a document and its companions.
+fs::path WriteSurvey(const fs::path& path, int32_t points) {
+    InitDataModel();
+    g_currentDataPath = g_survey.string();
+    if (ReadRndDocument() != -1) return {};
+    g_pointCount = points;
+    SetPointEndMarker();
+    // A fan of triangles around point 1, closed by the outline through the others.
+    for (int32_t i = 2; i < points; ++i) {
+        g_tinEdges[i - 1] = TinEdge{i, i + 1, kNoApex, 1, 0};
+    }
+    g_tinEdgeCount = points - 2;
+    SetTinEndRecord();
+    g_tinPresent = -1;
+    g_outline.Reset();
+    for (int32_t i = 2; i <= points; ++i) g_outline.Append(i);
+    g_outline.Close();
+    TextFileWriter file(path);
+    if (WriteRndText(file) != kRndWritten || !file.Close()) return {};
+    WriteTriFile(path);
+    WriteBndFile(path);
+    InitDataModel();
+    return path;
+}
+
+struct Records {
+    std::vector<RandomPoint> points;
+    std::vector<TinEdge> edges;
+    std::vector<int32_t> outline;
+};
+
+// What a save stores of the loaded data.
+Records Loaded() {
+    Records r;
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        RandomPoint p{};
+        std::memcpy(p.name, g_points[i].name, sizeof p.name);
+        p.x = g_points[i].x;
+        p.y = g_points[i].y;
+        p.z = g_points[i].z;
+        p.invalid = g_points[i].invalid;
+        p.plotKind = g_points[i].plotKind;
+        p.outside = g_points[i].outside;
+        r.points.push_back(p);
+    }
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+        TinEdge e = g_tinEdges[i];
+        e.state = 0;
+        r.edges.push_back(e);
+    }
+    for (int32_t i = 0; i <= g_outline.Count() + 1; ++i) r.outline.push_back(g_outline[i]);
+    return r;
+}
+
+bool operator==(const Records& a, const Records& b) {
+    if (a.points.size() != b.points.size() || a.edges.size() != b.edges.size() ||
+        a.outline != b.outline)
+        return false;
+    for (size_t i = 0; i < a.points.size(); ++i)
+        if (std::memcmp(&a.points[i], &b.points[i], sizeof(RandomPoint)) != 0) return false;
+    for (size_t i = 0; i < a.edges.size(); ++i)
+        if (std::memcmp(&a.edges[i], &b.edges[i], sizeof(TinEdge)) != 0) return false;
+    return true;
+}
+
+std::string Bytes(const fs::path& path) {
+    std::string bytes;
+    ReadFileBytes(path, bytes);
+    return bytes;
+}
+
+bool Enabled(CMainFrame* frame, int id) {
+    const auto actions = frame->Actions(id);
+    return !actions.empty() && actions.front()->isEnabled();
+}
+}  // namespace
+
+class DocumentRoadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        ClearRecordedMessages();
+        ClearRecordedFileDialogs();
+    }
+
+    void openChangeSaveAndOpenAgain() {
+        const fs::path program = Root() / "program";
+        const fs::path work = Root() / "work";
+        fs::create_directories(program);
+        fs::create_directories(work);
+        // The start-up set: the first ten points of the survey.
+        QVERIFY(!WriteSurvey(work / "start.RND", 10).empty());
+        g_currentDataPath = (work / "start.RND").string();
+        QCOMPARE(ReadRndDocument(), -1);
+        QCOMPARE(WriteBackupFile(program / "DATA1.VEW"), 0);
+        const fs::path site = WriteSurvey(work / "site.RND", 400);
+        QVERIFY(!site.empty());
+        SetProgramFolder(program);
+
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        QVERIFY(frame->windowTitle().contains("VODA XML"));
+        QCOMPARE(g_pointCount, 10);
+        QCOMPARE(g_tinEdgeCount, 8);
+
+        // Open through the menu.
+        QueueFileDialogAnswer(site.string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_pointCount, 400);
+        QCOMPARE(g_tinEdgeCount, 398);
+        QCOMPARE(g_outline.Count(), 399);
+        QVERIFY(g_outline.IsClosed());
+        QVERIFY(frame->windowTitle().contains("site.RND"));
+        QCOMPARE(RecentFileList().Files().value(0), QString::fromStdString(site.string()));
+        QVERIFY(Enabled(frame, cmd::kFileSave));
+        QVERIFY(!frame->Document()->IsModified());
+
+        // A change, as an editing tool makes it, then Save.
+        g_points[7].z += 12.5;
+        std::strcpy(g_points[8].name, "BM8");
+        g_dataChanged = -1;
+        QVERIFY(frame->Document()->IsModified());
+        const Records changed = Loaded();
+        frame->ExecuteCommand(cmd::kFileSave);
+        QVERIFY(!frame->Document()->IsModified());
+        QCOMPARE(RecordedFileDialogs().size(), size_t(1));  // saved under its name
+        const std::string rnd = Bytes(site), tri = Bytes(work / "site.TRI"),
+                          bnd = Bytes(work / "site.BND");
+        QVERIFY(rnd.find("BM8") != std::string::npos);
+
+        // Open it again: the same data.
+        InitDataModel();
+        QueueFileDialogAnswer(site.string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QVERIFY(Loaded() == changed);
+
+        // Save As another name: the same bytes there.
+        const fs::path copy = work / "copy.RND";
+        QueueFileDialogAnswer(copy.string());
+        frame->ExecuteCommand(cmd::kFileSaveAs);
+        QVERIFY(Bytes(copy) == rnd);
+        QVERIFY(Bytes(work / "copy.TRI") == tri);
+        QVERIFY(Bytes(work / "copy.BND") == bnd);
+        QVERIFY(frame->windowTitle().contains("copy.RND"));
+        const QStringList recent = RecentFileList().Files();
+        QCOMPARE(recent.value(0), QString::fromStdString(copy.string()));
+        QCOMPARE(recent.value(1), QString::fromStdString(site.string()));
+        QVERIFY(RecordedMessages().empty());
+
+        // New while changed asks first; No goes back to the start-up set.
+        g_dataChanged = -1;
+        QueueMessageAnswer(msg::kIdNo);
+        frame->ExecuteCommand(cmd::kFileNew);
+        QCOMPARE(RecordedMessages().size(), size_t(1));
+        QCOMPARE(g_pointCount, 10);
+        QVERIFY(frame->windowTitle().contains("VODA XML"));
+        QVERIFY(!frame->Document()->IsModified());
+    }
+
+    void recentListKeepsFourFiles() {
+        const fs::path work = Root() / "recent";
+        fs::create_directories(work);
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        std::vector<fs::path> files;
+        for (int i = 0; i < 5; ++i) {
+            files.push_back(WriteSurvey(work / ("s" + std::to_string(i) + ".RND"), 5 + i));
+            QVERIFY(!files.back().empty());
+            QVERIFY(app.Document()->OpenDocument(files.back().string()));
+        }
+        const QStringList recent = RecentFileList().Files();
+        QCOMPARE(recent.size(), 4);
+        QCOMPARE(recent.first(), QString::fromStdString(files.back().string()));
+        QVERIFY(!recent.contains(QString::fromStdString(files.front().string())));
+
+        // The second entry of the menu opens that file.
+        app.MainFrame()->ExecuteCommand(cmd::kFileRecent + 1);
+        QCOMPARE(g_pointCount, 5 + 3);
+    }
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir root;
+    g_root = root.path();
+    for (const char* up : {"..", "../.."}) {
+        const fs::path survey =
+            fs::path(NOSTREL_SOURCE_DIR) / up / "shared/data/jacksboro/jacksboro_scatter20k.RND";
+        if (fs::exists(survey)) g_survey = survey.lexically_normal();
+    }
+    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
+    QDir().mkpath(root.path() + "/run");
+    QApplication app(argc, argv);
+    InstallQtPlatform(app);
+    // Message boxes and file dialogs take the answers the tests queue.
+    SetMessageHandler(nullptr);
+    SetFileDialogHandler(nullptr);
+    DocumentRoadTest t;
+    const int rc = QTest::qExec(&t, argc, argv);
+    RemoveTempFolder();
+    return rc;
+}
+
+#include "document_uitest.moc"
