@@ -1,0 +1,290 @@
+#include "model/point_in_outline.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <utility>
+
+#include "model/geometry.h"
+
+namespace {
+
+// The polygon's vertex coordinates, n + 1 entries with the first repeated at the end;
+// false (and nothing read) for fewer than 3 vertices or an index that names no point.
+bool ReadPolygon(const IndexList& polygon, std::vector<double>& xs, std::vector<double>& ys) {
+    const int32_t n = polygon.Count();
+    if (n < 3 || n > kIndexListMaxVertices) return false;
+    xs.resize(n + 1);
+    ys.resize(n + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+        const int32_t p = polygon[i];
+        if (p < 1 || p > g_pointCount) return false;
+        xs[i - 1] = g_points[p].x;
+        ys[i - 1] = g_points[p].y;
+    }
+    xs[n] = xs[0];
+    ys[n] = ys[0];
+    return true;
+}
+
+// For every row of unit cells that the segment (r0, c0)-(r1, c1) touches when widened by
+// `margin`, calls visit(row, first column, last column) with the columns it touches there.
+// Rows and columns are not clipped.
+template <typename Visit>
+void ForEachTouchedRow(double r0, double c0, double r1, double c1, double margin, Visit visit) {
+    const double rLow = std::min(r0, r1) - margin;
+    const double rHigh = std::max(r0, r1) + margin;
+    const int64_t firstRow = static_cast<int64_t>(std::floor(rLow));
+    const int64_t lastRow = static_cast<int64_t>(std::floor(rHigh));
+    for (int64_t row = firstRow; row <= lastRow; ++row) {
+        double cLow, cHigh;
+        if (r0 == r1) {
+            cLow = std::min(c0, c1);
+            cHigh = std::max(c0, c1);
+        } else {
+            const double bandLow = std::max(static_cast<double>(row) - margin, rLow);
+            const double bandHigh = std::min(static_cast<double>(row) + 1.0 + margin, rHigh);
+            double t0 = (bandLow - r0) / (r1 - r0);
+            double t1 = (bandHigh - r0) / (r1 - r0);
+            t0 = std::clamp(t0, 0.0, 1.0);
+            t1 = std::clamp(t1, 0.0, 1.0);
+            const double ca = c0 + t0 * (c1 - c0);
+            const double cb = c0 + t1 * (c1 - c0);
+            cLow = std::min(ca, cb);
+            cHigh = std::max(ca, cb);
+        }
+        visit(row, static_cast<int64_t>(std::floor(cLow - margin)),
+              static_cast<int64_t>(std::floor(cHigh + margin)));
+    }
+}
+
+constexpr int32_t kGridCells = 40;
+constexpr int32_t kGridNodes = 41;
+// In cell units: how far a side's touch is widened, far above the rounding of the
+// coordinate transform, so a cell left unmarked lies wholly on one side of the outline.
+constexpr double kCellMargin = 1e-6;
+constexpr int32_t kRasterSize = 1024;
+constexpr double kPixelMargin = 0.01;
+
+}  // namespace
+
+void OrientPolygonClockwise(IndexList& polygon) {
+    std::vector<double> xs, ys;
+    if (!ReadPolygon(polygon, xs, ys)) return;
+    const int32_t n = polygon.Count();
+    double area = 0.0;
+    int orientation = 1;
+    PolygonArea(xs.data(), ys.data(), n + 1, &area, &orientation);
+    if (orientation != 0) {
+        for (int32_t i = 1, j = n; i < j; ++i, --j) std::swap(polygon[i], polygon[j]);
+    }
+    polygon[n + 1] = polygon[1];
+}
+
+namespace {
+// The signed crossing sum of the test below (4 inside a polygon in the expected
+// orientation, -4 inside one listed the other way, 0 outside); `onSegment` when the point
+// lies on a segment.
+int CrossingSum(const double* segments, double x, double y, int32_t count, bool* onSegment) {
+    *onSegment = false;
+    int sum = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const double* s = segments + 4 * static_cast<size_t>(k);
+        const double ya = s[0], xa = s[1], yb = s[2], xb = s[3];
+        if ((xa - x) * (x - xb) < 0.0) continue;
+        if (xa == xb) {
+            if ((y - yb) * (ya - y) >= 0.0) {
+                *onSegment = true;
+                return 0;
+            }
+            continue;
+        }
+        const double d = (x - xb) * (yb - ya) - (y - yb) * (xb - xa);
+        if (d == 0.0) {
+            if ((y - yb) * (ya - y) >= 0.0) {
+                *onSegment = true;
+                return 0;
+            }
+            continue;
+        }
+        const int weight = (x - xa) * (x - xb) == 0.0 ? 1 : 2;
+        sum += d > 0.0 ? weight : -weight;
+    }
+    return sum;
+}
+}  // namespace
+
+int PointInPolygonCrossing(const double* segments, double x, double y, int32_t count) {
+    if (count <= 0) return 1;
+    bool onSegment = false;
+    const int sum = CrossingSum(segments, x, y, count, &onSegment);
+    return !onSegment && sum >= 4 ? 0 : 1;
+}
+
+void MarkPointsOutsideOutline(const IndexList& polygon) {
+    std::vector<double> xs, ys;
+    if (!ReadPolygon(polygon, xs, ys)) return;
+    const int32_t n = polygon.Count();
+
+    const auto [minX, maxX] = std::minmax_element(xs.begin(), xs.end() - 1);
+    const auto [minY, maxY] = std::minmax_element(ys.begin(), ys.end() - 1);
+    const double lowX = *minX - 1.0, highX = *maxX + 1.1;
+    const double lowY = *minY - 1.0, highY = *maxY + 1.1;
+    const double cellX = (highX - lowX) * 0.025;
+    const double cellY = (highY - lowY) * 0.025;
+
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        const RandomPoint& pt = g_points[p];
+        if (pt.x <= lowX || pt.x >= highX || pt.y <= lowY || pt.y >= highY) g_points[p].outside = 1;
+    }
+
+    try {
+        // Which cells an outline side touches, and per row of cells the sides that reach
+        // into it: a point of that row only needs those for the exact test.
+        std::vector<uint8_t> touched(kGridCells * kGridCells, 0);
+        std::vector<std::vector<double>> rowSegments(kGridCells);
+        for (int32_t k = 0; k < n; ++k) {
+            const double r0 = (xs[k] - lowX) / cellX, c0 = (ys[k] - lowY) / cellY;
+            const double r1 = (xs[k + 1] - lowX) / cellX, c1 = (ys[k + 1] - lowY) / cellY;
+            ForEachTouchedRow(r0, c0, r1, c1, kCellMargin, [&](int64_t row, int64_t c, int64_t cLast) {
+                if (row < 0 || row >= kGridCells) return;
+                std::vector<double>& seg = rowSegments[row];
+                seg.insert(seg.end(), {ys[k], xs[k], ys[k + 1], xs[k + 1]});
+                for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, kGridCells - 1); ++c)
+                    touched[row * kGridCells + c] = 1;
+            });
+        }
+        auto crossing = [&](int32_t row, double x, double y) {
+            const std::vector<double>& seg = rowSegments[row];
+            return PointInPolygonCrossing(seg.data(), x, y, static_cast<int32_t>(seg.size() / 4));
+        };
+        // A cell the outline does not touch lies wholly inside or outside: its centre says
+        // which.
+        std::vector<int8_t> cellOutside(kGridCells * kGridCells, 1);
+        for (int32_t r = 0; r < kGridCells; ++r)
+            for (int32_t c = 0; c < kGridCells; ++c)
+                if (!touched[r * kGridCells + c])
+                    cellOutside[r * kGridCells + c] = static_cast<int8_t>(
+                        crossing(r, lowX + (r + 0.5) * cellX, lowY + (c + 0.5) * cellY));
+
+        for (int32_t p = 1; p <= g_pointCount; ++p) {
+            RandomPoint& pt = g_points[p];
+            if (pt.invalid != 0 || pt.x <= lowX || pt.x >= highX || pt.y <= lowY || pt.y >= highY) {
+                pt.multiUse = -1;
+                continue;
+            }
+            const int32_t r = std::clamp(static_cast<int32_t>((pt.x - lowX) / cellX), 0, kGridCells - 1);
+            const int32_t c = std::clamp(static_cast<int32_t>((pt.y - lowY) / cellY), 0, kGridCells - 1);
+            pt.multiUse = c + kGridNodes * r;
+            if (pt.flags & kPointFlagOutline) pt.outside = 0;
+            else if (touched[r * kGridCells + c]) pt.outside = static_cast<int8_t>(crossing(r, pt.x, pt.y));
+            else pt.outside = cellOutside[r * kGridCells + c];
+        }
+    } catch (const std::bad_alloc&) {
+        // Only the box step has been applied.
+    }
+}
+
+// ---- raster ----
+
+BitRaster::BitRaster(int32_t width, int32_t height)
+    : m_width(width), m_height(height), m_wordsPerRow((width + 63) / 64),
+      m_bits(static_cast<size_t>(m_wordsPerRow) * height, 0) {}
+
+bool BitRaster::Get(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return true;
+    return (m_bits[static_cast<size_t>(y) * m_wordsPerRow + (x >> 6)] >> (x & 63)) & 1u;
+}
+
+void BitRaster::Set(int32_t x, int32_t y) {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    m_bits[static_cast<size_t>(y) * m_wordsPerRow + (x >> 6)] |= uint64_t{1} << (x & 63);
+}
+
+void BitRaster::DrawSegment(double x0, double y0, double x1, double y1, double margin) {
+    ForEachTouchedRow(y0, x0, y1, x1, margin, [&](int64_t row, int64_t c, int64_t cLast) {
+        if (row < 0 || row >= m_height) return;
+        for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, m_width - 1); ++c)
+            Set(static_cast<int32_t>(c), static_cast<int32_t>(row));
+    });
+}
+
+void BitRaster::FloodFill(int32_t x, int32_t y) {
+    if (Get(x, y)) return;
+    std::vector<std::pair<int32_t, int32_t>> stack{{x, y}};
+    while (!stack.empty()) {
+        auto [sx, sy] = stack.back();
+        stack.pop_back();
+        if (Get(sx, sy)) continue;
+        int32_t left = sx, right = sx;
+        while (!Get(left - 1, sy)) --left;
+        while (!Get(right + 1, sy)) ++right;
+        for (int32_t i = left; i <= right; ++i) Set(i, sy);
+        for (int32_t ny : {sy - 1, sy + 1}) {
+            if (ny < 0 || ny >= m_height) continue;
+            bool inRun = false;
+            for (int32_t i = left; i <= right; ++i) {
+                const bool open = !Get(i, ny);
+                if (open && !inRun) stack.emplace_back(i, ny);
+                inRun = open;
+            }
+        }
+    }
+}
+
+void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
+    std::vector<double> xs, ys;
+    if (!ReadPolygon(polygon, xs, ys)) return;
+    const int32_t n = polygon.Count();
+
+    const auto [minX, maxX] = std::minmax_element(xs.begin(), xs.end() - 1);
+    const auto [minY, maxY] = std::minmax_element(ys.begin(), ys.end() - 1);
+    const double boxLowX = *minX, boxHighX = *maxX, boxLowY = *minY, boxHighY = *maxY;
+    // The polygon fills a 1000-pixel square in the middle of the raster: columns from Y,
+    // rows from X.
+    double pixel = std::max(boxHighX - boxLowX, boxHighY - boxLowY) / 1000.0;
+    if (!(pixel > 0.0)) pixel = 1.0;
+    const double centerX = 0.5 * (boxLowX + boxHighX), centerY = 0.5 * (boxLowY + boxHighY);
+    const double half = kRasterSize / 2;
+    auto column = [&](double y) { return (y - centerY) / pixel + half; };
+    auto row = [&](double x) { return (x - centerX) / pixel + half; };
+
+    BitRaster raster(kRasterSize, kRasterSize);
+    for (int32_t k = 0; k < n; ++k)
+        raster.DrawSegment(column(ys[k]), row(xs[k]), column(ys[k + 1]), row(xs[k + 1]), kPixelMargin);
+    raster.FloodFill(0, 0);
+    // Clear pixels are now those inside the polygon that no side touches.
+
+    std::vector<double> segments;  // for the fallback below, made on first use
+    auto exactOutside = [&](double x, double y) -> int8_t {
+        if (x <= boxLowX || x >= boxHighX || y <= boxLowY || y >= boxHighY) return 1;
+        int cls = 0;
+        if (ClassifyPointInPolygon(0, xs.data(), ys.data(), n + 1, x, y, 1e-6, &cls) == kGeomOk)
+            return cls == kPolygonInside || cls == kPolygonOnVertex ? 0 : 1;
+        // A degenerate side (two equal vertices in a row): the crossing sum still decides,
+        // in either orientation.
+        if (segments.empty())
+            for (int32_t k = 0; k < n; ++k)
+                segments.insert(segments.end(), {ys[k], xs[k], ys[k + 1], xs[k + 1]});
+        bool onSegment = false;
+        const int sum = CrossingSum(segments.data(), x, y, n, &onSegment);
+        return !onSegment && (sum >= 4 || sum <= -4) ? 0 : 1;
+    };
+    auto clear = [&](double cx, double cy) {
+        if (!(cx > -1.0 && cx < kRasterSize + 1.0 && cy > -1.0 && cy < kRasterSize + 1.0)) return false;
+        return !raster.Get(static_cast<int32_t>(std::floor(cx)), static_cast<int32_t>(std::floor(cy)));
+    };
+
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        RandomPoint& pt = g_points[p];
+        const double cx = column(pt.y), cy = row(pt.x);
+        if (mode == 0) {
+            const bool inside = (pt.flags & kPointFlagOutline) ||
+                                (clear(cx, cy) && clear(cx - 1, cy) && clear(cx + 1, cy) &&
+                                 clear(cx, cy - 1) && clear(cx, cy + 1));
+            pt.outside = inside ? 0 : exactOutside(pt.x, pt.y);
+        } else {
+            pt.hidden = clear(cx, cy) ? 0 : exactOutside(pt.x, pt.y);
+        }
+    }
+}

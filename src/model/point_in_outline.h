@@ -1,0 +1,50 @@
+#pragma once
+// Which points lie inside the outline (or a picked polygon), and the one polygon
+// orientation that every inside test and both TIN builders expect: a positive trapezoid
+// sum, counterclockwise as drawn on the map (clockwise in the X-Y axes).
+#include <cstdint>
+#include <vector>
+
+#include "model/terrain_data.h"
+
+// Reverses vertices 1..n when the polygon is not in the expected orientation, and writes
+// the closing entry [n+1] = [1]. Polygons of fewer than 3 vertices are left alone.
+void OrientPolygonClockwise(IndexList& polygon);
+
+// Exact crossing test of a point against segments of 4 doubles each (Y start, X start,
+// Y end, X end): 0 inside, 1 outside or on a segment. count <= 0 gives 1. Only right for
+// segments of a polygon in the expected orientation.
+int PointInPolygonCrossing(const double* segments, double x, double y, int32_t count);
+
+// Sets the outside byte of the points against the polygon with a 40 x 40 cell grid; the
+// exact test runs only in cells that the outline passes through. Also sets every point's
+// multi-use word to its cell (column + 41 x row) or -1. Nothing for fewer than 3 vertices.
+void MarkPointsOutsideOutline(const IndexList& polygon);
+
+// The same decision with a 1024 x 1024 one-bit raster of the polygon; points that the
+// raster leaves in doubt get the exact test. Mode 0 writes the outside byte, any other
+// mode the hidden byte (1 outside the polygon, 0 inside). Nothing for fewer than 3
+// vertices.
+void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode);
+
+// A one-bit raster with conservative segment drawing and a flood fill, for the raster
+// inside test. Pixel (x, y) covers the square [x, x+1) x [y, y+1).
+class BitRaster {
+public:
+    BitRaster(int32_t width, int32_t height);
+    int32_t Width() const { return m_width; }
+    int32_t Height() const { return m_height; }
+    // Pixels outside the raster read as set.
+    bool Get(int32_t x, int32_t y) const;
+    void Set(int32_t x, int32_t y);
+    // Sets every pixel whose square, widened by `margin` pixels, the segment touches.
+    void DrawSegment(double x0, double y0, double x1, double y1, double margin);
+    // Sets the 4-connected region of clear pixels that holds (x, y).
+    void FloodFill(int32_t x, int32_t y);
+
+private:
+    int32_t m_width;
+    int32_t m_height;
+    int32_t m_wordsPerRow;
+    std::vector<uint64_t> m_bits;
+};

@@ -1,0 +1,855 @@
+#include "model/tin_grid_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "model/progress.h"
+#include "model/terrain_data.h"
+#include "model/tin_build_env.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+
+double g_dupTolerance = 0.001;
+double g_tinEpsilon = 2e-7;
+double g_tinEpsilonSquared = 2e-7 * 2e-7;
+double g_tinEpsilonNegative = -2e-7;
+
+double TinEpsilonForDupTolerance(double dupTolerance) {
+    if (dupTolerance == 0.001) return 2e-7;
+    double x = std::fabs(dupTolerance + 0.0005);
+    if (!std::isfinite(x)) return 2e-7;
+    while (x > 5e-7) x *= 0.08;
+    return x;
+}
+
+namespace {
+
+TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
+bool g_buildRunning = false;
+
+constexpr int32_t kMinGridCells = 400;
+constexpr int32_t kMaxExclusions = 90;
+constexpr int32_t kSurroundWalkLimit = 400;
+constexpr double kNoValue = 1e32;
+
+// Sets the tie tolerance for one build and puts the previous values back however it ends.
+class TinEpsilonScope {
+public:
+    explicit TinEpsilonScope(double epsilon)
+        : m_saved(g_tinEpsilon), m_savedSquared(g_tinEpsilonSquared), m_savedNegative(g_tinEpsilonNegative) {
+        g_tinEpsilon = epsilon;
+        g_tinEpsilonSquared = epsilon * epsilon;
+        g_tinEpsilonNegative = -epsilon;
+    }
+    ~TinEpsilonScope() {
+        g_tinEpsilon = m_saved;
+        g_tinEpsilonSquared = m_savedSquared;
+        g_tinEpsilonNegative = m_savedNegative;
+    }
+
+private:
+    double m_saved, m_savedSquared, m_savedNegative;
+};
+
+double Cross(double ax, double ay, double bx, double by, double px, double py) {
+    return (bx - ax) * (py - ay) - (by - ay) * (px - ax);
+}
+
+class TinGridBuilder {
+public:
+    TinBuildResult Run();
+
+private:
+    // One binned point, with its coordinates at hand so a scan stays in one array.
+    struct Entry {
+        double x;
+        double y;
+        int32_t point;
+    };
+
+    bool CheckOutline();
+    void AllocateWork();
+    void BinPointsIntoGrid();
+    int InitFrontFromOutline();
+    TinBuildResult AdvanceTinFrontGrid();
+
+    void RegisterTinEdge(int32_t record);
+    int32_t FindTinEdge(int32_t b, int32_t a) const;
+    int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
+    bool EnsureRoom();
+
+    int32_t RowOf(double x) const;
+    int32_t ColumnOf(double y) const;
+
+    void SetUpSearch(int32_t a, int32_t b);
+    int32_t Search();
+    void InitialCellRect();
+    bool NextCellRing();
+    bool CellMayHoldCandidate(int32_t row, int32_t column) const;
+    bool CircleInsideSearchBox() const;
+    void ScanCell(int32_t row, int32_t column);
+    void Take(int32_t p, double q);
+    void UpdateReach();
+    bool CandidateCrossesTin(int32_t p);
+    bool SegmentCrossesNewSides(int32_t s, int32_t t) const;
+    bool PreferByEdgeAngle(int32_t p, int32_t e) const;
+    bool NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const;
+    void CountPointsInCircumcircle(int32_t p, int32_t record);
+    void MarkPointIfSurrounded(int32_t p);
+    void DropFromCell(int32_t p);
+    bool AnyOutlineVertexOpen() const;
+
+    bool Poll();
+    void PublishPartialTin();
+    void ResetFinishedMarks();
+    TinBuildResult Complete();
+    TinBuildResult Stop();
+    TinBuildResult LimitStop();
+    TinBuildResult NoCandidate(int32_t a, int32_t b);
+
+    // Outline.
+    int32_t m_outlineCount = 0;
+    std::vector<int32_t> m_outline;  // 1..n, [n+1] = [1]
+
+    // Grid.
+    int32_t m_dim = kMinGridCells;
+    double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
+    std::vector<int32_t> m_cellStart;  // dim*dim + 1 running offsets into m_entries
+    std::vector<int32_t> m_cellLive;   // live points at the start of each run
+    std::vector<Entry> m_entries;
+    std::vector<int32_t> m_pointCell;  // cell index of a binned point, -1 otherwise
+    std::vector<int32_t> m_pointSlot;  // its place in m_entries
+
+    // Records by end point: lists through m_nextA / m_nextB, in registration order for
+    // the first record that leaves a point.
+    std::vector<int32_t> m_headA, m_headB, m_firstA;
+    std::vector<int32_t> m_nextA, m_nextB;
+    int32_t m_count = 0;
+
+    // Search state of the current open record A->B.
+    int32_t m_a = 0, m_b = 0;
+    double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0;
+    double m_h = 0, m_h2 = 0;
+    double m_nx = 0, m_ny = 0;  // (YB - YA, XA - XB): normal towards the search side, length 2h
+    int32_t m_e = 0;
+    double m_best = kNoValue;
+    double m_bound = kNoValue;
+    double m_reach = kNoValue;  // farthest distance from M of the best circle's search side
+    int32_t m_candidate = 0;
+    int32_t m_r0 = 0, m_c0 = 0, m_r1 = 0, m_c1 = 0, m_ring = 0;
+    double m_boxLowX = 0, m_boxHighX = 0, m_boxLowY = 0, m_boxHighY = 0;
+    std::vector<int32_t> m_excluded;
+
+    // Run state.
+    bool m_outlineTest = true;
+    int32_t m_lastSwitchCheck = -1;
+    int32_t m_singleCellHits = 0;
+    uint32_t m_start = 0;
+    uint32_t m_lastPoll = 0;
+    uint32_t m_pollCounter = 0;
+    bool m_published = false;
+    bool m_openedWindow = false;
+};
+
+// ---- set-up ----
+
+bool TinGridBuilder::CheckOutline() {
+    const int32_t n = g_outline.Count();
+    if (n < 3 || n > kIndexListMaxVertices) return false;
+    m_outlineCount = n;
+    m_outline.assign(n + 2, 0);
+    for (int32_t i = 1; i <= n; ++i) {
+        const int32_t p = g_outline[i];
+        if (p < 1 || p > g_pointCount) return false;
+        m_outline[i] = p;
+    }
+    m_outline[n + 1] = m_outline[1];
+    for (int32_t i = 1; i <= n; ++i) {
+        if (m_outline[i] == m_outline[i + 1]) {
+            SetPickedPoints(m_outline[i], 0);
+            ShowMessage("外周に重複点があります", "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
+            RepaintMainWindow();
+            return false;
+        }
+    }
+    return true;
+}
+
+void TinGridBuilder::AllocateWork() {
+    int64_t usable = 0;
+    for (int32_t p = 1; p <= g_pointCount; ++p)
+        if (g_points[p].invalid == 0 && g_points[p].outside == 0) ++usable;
+    // About two points per cell on large sets keeps a search to a few cells.
+    m_dim = std::max<int32_t>(kMinGridCells, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0))));
+    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    const size_t points = static_cast<size_t>(g_pointCount) + 2;
+    m_cellStart.assign(cells + 1, 0);
+    m_cellLive.assign(cells, 0);
+    m_entries.reserve(static_cast<size_t>(usable));
+    m_pointCell.assign(points, -1);
+    m_pointSlot.assign(points, 0);
+    m_headA.assign(points, 0);
+    m_headB.assign(points, 0);
+    m_firstA.assign(points, 0);
+    m_nextA.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    m_nextB.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    m_excluded.reserve(kMaxExclusions);
+}
+
+int32_t TinGridBuilder::RowOf(double x) const {
+    int32_t r = static_cast<int32_t>(std::floor((x - m_lowX) / m_cellX));
+    r = std::clamp(r, 0, m_dim - 1);
+    // Agree with the grid lines the search box is made of.
+    if (r > 0 && x < m_lowX + r * m_cellX) --r;
+    else if (r < m_dim - 1 && x >= m_lowX + (r + 1) * m_cellX) ++r;
+    return r;
+}
+
+int32_t TinGridBuilder::ColumnOf(double y) const {
+    int32_t c = static_cast<int32_t>(std::floor((y - m_lowY) / m_cellY));
+    c = std::clamp(c, 0, m_dim - 1);
+    if (c > 0 && y < m_lowY + c * m_cellY) --c;
+    else if (c < m_dim - 1 && y >= m_lowY + (c + 1) * m_cellY) ++c;
+    return c;
+}
+
+void TinGridBuilder::BinPointsIntoGrid() {
+    double minX = g_points[m_outline[1]].x, maxX = minX;
+    double minY = g_points[m_outline[1]].y, maxY = minY;
+    for (int32_t i = 2; i <= m_outlineCount; ++i) {
+        const RandomPoint& v = g_points[m_outline[i]];
+        minX = std::min(minX, v.x);
+        maxX = std::max(maxX, v.x);
+        minY = std::min(minY, v.y);
+        maxY = std::max(maxY, v.y);
+    }
+    const double padX = (maxX - minX) * 0.001 + 1.0;
+    const double padY = (maxY - minY) * 0.001 + 1.0;
+    m_lowX = minX - padX;
+    m_lowY = minY - padY;
+    m_cellX = (maxX - minX + 2 * padX) / m_dim;
+    m_cellY = (maxY - minY + 2 * padY) / m_dim;
+    m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
+
+    std::vector<int32_t>& count = m_cellLive;
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        const RandomPoint& pt = g_points[p];
+        if (pt.invalid != 0 || pt.outside != 0) continue;
+        const double fr = (pt.x - m_lowX) / m_cellX, fc = (pt.y - m_lowY) / m_cellY;
+        if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
+        const int32_t cell = RowOf(pt.x) * m_dim + ColumnOf(pt.y);
+        m_pointCell[p] = cell;
+        ++count[cell];
+    }
+    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
+    m_entries.resize(m_cellStart[cells]);
+    std::fill(count.begin(), count.end(), 0);
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        const int32_t cell = m_pointCell[p];
+        if (cell < 0) continue;
+        const int32_t slot = m_cellStart[cell] + count[cell]++;
+        m_entries[slot] = Entry{g_points[p].x, g_points[p].y, p};
+        m_pointSlot[p] = slot;
+    }
+}
+
+int TinGridBuilder::InitFrontFromOutline() {
+    std::fill(g_tinEdges + 1, g_tinEdges + g_tinEdgeCapacity, TinEdge{0, 0, 0, 0, 0});
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
+    }
+    m_count = m_outlineCount;
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    for (int32_t i = 1; i <= m_outlineCount; ++i) RegisterTinEdge(i);
+    return 0;
+}
+
+// ---- records ----
+
+void TinGridBuilder::RegisterTinEdge(int32_t record) {
+    const TinEdge& r = g_tinEdges[record];
+    m_nextA[record] = m_headA[r.a];
+    m_headA[r.a] = record;
+    if (m_firstA[r.a] == 0) m_firstA[r.a] = record;
+    m_nextB[record] = m_headB[r.b];
+    m_headB[r.b] = record;
+}
+
+int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
+    for (int32_t r = m_headA[a]; r != 0; r = m_nextA[r])
+        if (g_tinEdges[r].b == b) return r;
+    return 0;
+}
+
+// Room for two more records and the end record; false when the block cannot grow.
+bool TinGridBuilder::EnsureRoom() {
+    if (m_count + 3 < g_tinEdgeCapacity) return true;
+    const int32_t step = std::max(10000, g_tinEdgeCapacity / 2);
+    if (EnsureTinEdgeCapacity(m_count + 3, step) != 0) return false;
+    try {
+        m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+        m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
+    const int32_t record = ++m_count;
+    g_tinEdges[record] = TinEdge{a, b, apexBack, 0, 0};
+    RegisterTinEdge(record);
+    return record;
+}
+
+// ---- candidate search ----
+
+void TinGridBuilder::SetUpSearch(int32_t a, int32_t b) {
+    m_a = a;
+    m_b = b;
+    m_xa = g_points[a].x;
+    m_ya = g_points[a].y;
+    m_xb = g_points[b].x;
+    m_yb = g_points[b].y;
+    m_xm = 0.5 * (m_xa + m_xb);
+    m_ym = 0.5 * (m_ya + m_yb);
+    m_h2 = ((m_xa - m_xb) * (m_xa - m_xb) + (m_ya - m_yb) * (m_ya - m_yb)) / 4.0;
+    m_h = std::sqrt(m_h2);
+    m_nx = m_yb - m_ya;
+    m_ny = m_xa - m_xb;
+}
+
+void TinGridBuilder::UpdateReach() {
+    if (m_best >= kNoValue) {
+        m_reach = kNoValue;
+        return;
+    }
+    // The pruning takes the tie band along, so a point that ties is never cut off.
+    const double q = m_best + g_tinEpsilon;
+    const double s = q > 0 ? q + std::sqrt(q * q + 1.0) : 1.0;
+    m_reach = m_h * s;
+}
+
+void TinGridBuilder::Take(int32_t p, double q) {
+    m_e = p;
+    m_best = q;
+    UpdateReach();
+    m_bound = m_reach * m_reach * (1.0 + 1e-12);
+}
+
+void TinGridBuilder::InitialCellRect() {
+    const int32_t ra = RowOf(m_xa), ca = ColumnOf(m_ya);
+    const int32_t rb = RowOf(m_xb), cb = ColumnOf(m_yb);
+    m_r0 = std::min(ra, rb);
+    m_r1 = std::max(ra, rb);
+    m_c0 = std::min(ca, cb);
+    m_c1 = std::max(ca, cb);
+    m_ring = 0;
+    m_boxLowX = m_lowX + m_r0 * m_cellX;
+    m_boxHighX = m_lowX + (m_r1 + 1) * m_cellX;
+    m_boxLowY = m_lowY + m_c0 * m_cellY;
+    m_boxHighY = m_lowY + (m_c1 + 1) * m_cellY;
+}
+
+// Scans the next ring of cells around the rectangle and widens the examined box; false
+// when the ring lies wholly outside the grid.
+bool TinGridBuilder::NextCellRing() {
+    const int32_t k = ++m_ring;
+    const int32_t rLow = m_r0 - k, rHigh = m_r1 + k, cLow = m_c0 - k, cHigh = m_c1 + k;
+    if (rLow < 0 && rHigh >= m_dim && cLow < 0 && cHigh >= m_dim) return false;
+    m_boxLowX = m_lowX + rLow * m_cellX;
+    m_boxHighX = m_lowX + (rHigh + 1) * m_cellX;
+    m_boxLowY = m_lowY + cLow * m_cellY;
+    m_boxHighY = m_lowY + (cHigh + 1) * m_cellY;
+    const int32_t cFrom = std::max(cLow, 0), cTo = std::min(cHigh, m_dim - 1);
+    for (int32_t r : {rLow, rHigh}) {
+        if (r < 0 || r >= m_dim) continue;
+        for (int32_t c = cFrom; c <= cTo; ++c) ScanCell(r, c);
+    }
+    const int32_t rFrom = std::max(rLow + 1, 0), rTo = std::min(rHigh - 1, m_dim - 1);
+    for (int32_t c : {cLow, cHigh}) {
+        if (c < 0 || c >= m_dim) continue;
+        for (int32_t r = rFrom; r <= rTo; ++r) ScanCell(r, c);
+    }
+    return true;
+}
+
+bool TinGridBuilder::CellMayHoldCandidate(int32_t row, int32_t column) const {
+    const double cx = m_lowX + (row + 0.5) * m_cellX;
+    const double cy = m_lowY + (column + 0.5) * m_cellY;
+    if (m_e > 0 && m_reach < kNoValue) {
+        const double limit = m_reach + 0.51 * m_diag;
+        const double dx = cx - m_xm, dy = cy - m_ym;
+        if (dx * dx + dy * dy > limit * limit) return false;
+    }
+    if (m_ring >= 4) {
+        const double side = ((cx - m_xm) * m_nx + (cy - m_ym) * m_ny) / (2.0 * m_h);
+        if (side <= -m_diag) return false;
+    }
+    return true;
+}
+
+bool TinGridBuilder::CircleInsideSearchBox() const {
+    if (m_best >= kNoValue) return false;
+    const double q = m_best + g_tinEpsilon;
+    const double root = std::sqrt(q * q + 1.0);
+    const double reach = m_h * (q + root);
+    // Unit vectors along the edge and towards the search side.
+    const double ux = (m_xb - m_xa) / (2.0 * m_h), uy = (m_yb - m_ya) / (2.0 * m_h);
+    const double vx = m_nx / (2.0 * m_h), vy = m_ny / (2.0 * m_h);
+    auto inside = [&](double x, double y) {
+        return x > m_boxLowX && x < m_boxHighX && y > m_boxLowY && y < m_boxHighY;
+    };
+    if (q >= 0) {
+        const double r = m_h * root;
+        for (double along : {-r, r}) {
+            const double x = m_xm + along * ux, y = m_ym + along * uy;
+            if (!inside(x, y) || !inside(x + reach * vx, y + reach * vy)) return false;
+        }
+        return true;
+    }
+    return inside(m_xa + reach * vx, m_ya + reach * vy) && inside(m_xb + reach * vx, m_yb + reach * vy);
+}
+
+void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
+    const int32_t cell = row * m_dim + column;
+    const int32_t live = m_cellLive[cell];
+    if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
+    const Entry* run = m_entries.data() + m_cellStart[cell];
+    for (int32_t k = 0; k < live; ++k) {
+        const Entry& en = run[k];
+        const double dx = en.x - m_xm, dy = en.y - m_ym;
+        const double d2 = dx * dx + dy * dy;
+        if (d2 > m_bound) continue;
+        const double s = dx * m_nx + dy * m_ny;
+        if (!(s > 0)) continue;
+        const int32_t p = en.point;
+        if (p == m_a || p == m_b) continue;
+        if (!m_excluded.empty() && std::find(m_excluded.begin(), m_excluded.end(), p) != m_excluded.end())
+            continue;
+        const double q = (d2 - m_h2) / s;
+        if (std::fabs(q - m_best) < g_tinEpsilon) {
+            const bool pCrosses = CandidateCrossesTin(p);
+            const bool eCrosses = CandidateCrossesTin(m_e);
+            if (pCrosses && eCrosses) {
+                m_best = kNoValue;
+                UpdateReach();
+            } else if (eCrosses) {
+                Take(p, q);
+            } else if (!pCrosses && !PreferByEdgeAngle(p, m_e)) {
+                Take(p, q);
+            }
+        } else if (q < m_best) {
+            Take(p, q);
+        }
+    }
+}
+
+int32_t TinGridBuilder::Search() {
+    m_e = 0;
+    m_best = kNoValue;
+    m_bound = kNoValue;
+    m_reach = kNoValue;
+    InitialCellRect();
+    for (int32_t r = m_r0; r <= m_r1; ++r)
+        for (int32_t c = m_c0; c <= m_c1; ++c) ScanCell(r, c);
+    if (m_e > 0 && CircleInsideSearchBox()) {
+        if (m_r0 == m_r1 && m_c0 == m_c1) ++m_singleCellHits;
+        return m_e;
+    }
+    while (NextCellRing()) {
+        if (m_e > 0 && CircleInsideSearchBox()) break;
+    }
+    return m_e;
+}
+
+bool TinGridBuilder::SegmentCrossesNewSides(int32_t s, int32_t t) const {
+    const RandomPoint& ps = g_points[s];
+    const RandomPoint& pt = g_points[t];
+    const RandomPoint& pp = g_points[m_candidate];
+    const double eps2 = g_tinEpsilonSquared;
+    for (int32_t x : {m_a, m_b}) {
+        if (s == x || t == x) continue;
+        const RandomPoint& px = g_points[x];
+        const double c1 = Cross(ps.x, ps.y, pt.x, pt.y, pp.x, pp.y);
+        const double c2 = Cross(ps.x, ps.y, pt.x, pt.y, px.x, px.y);
+        const double c3 = Cross(px.x, px.y, pp.x, pp.y, pt.x, pt.y);
+        const double c4 = Cross(px.x, px.y, pp.x, pp.y, ps.x, ps.y);
+        if (!(c1 * c2 < eps2 && c3 * c4 < eps2)) continue;
+        if (c3 * c3 + c4 * c4 < eps2) {
+            // On the line X-P: crossing when X or P lies strictly between s and t.
+            const double dotX = (px.x - ps.x) * (px.x - pt.x) + (px.y - ps.y) * (px.y - pt.y);
+            const double dotP = (pp.x - ps.x) * (pp.x - pt.x) + (pp.y - ps.y) * (pp.y - pt.y);
+            if (dotX < 0 || dotP < 0) return true;
+            continue;
+        }
+        if (s == m_candidate || t == m_candidate) continue;
+        return true;
+    }
+    return false;
+}
+
+bool TinGridBuilder::CandidateCrossesTin(int32_t p) {
+    m_candidate = p;
+    auto checkFan = [&](int32_t r) {
+        const TinEdge& rec = g_tinEdges[r];
+        const int32_t apex = rec.apexSearch;
+        return apex > 0 && (SegmentCrossesNewSides(rec.a, apex) || SegmentCrossesNewSides(rec.b, apex));
+    };
+    for (int32_t r = m_headA[p]; r != 0; r = m_nextA[r])
+        if (checkFan(r)) return true;
+    for (int32_t r = m_headB[p]; r != 0; r = m_nextB[r])
+        if (checkFan(r)) return true;
+    auto checkStar = [&](int32_t end, int32_t other) {
+        for (int32_t r = m_headA[end]; r != 0; r = m_nextA[r]) {
+            const TinEdge& rec = g_tinEdges[r];
+            if (rec.b != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
+        }
+        for (int32_t r = m_headB[end]; r != 0; r = m_nextB[r]) {
+            const TinEdge& rec = g_tinEdges[r];
+            if (rec.a != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
+        }
+        return false;
+    };
+    return checkStar(m_a, m_b) || checkStar(m_b, m_a);
+}
+
+bool TinGridBuilder::PreferByEdgeAngle(int32_t p, int32_t e) const {
+    const double ex = m_xb - m_xa, ey = m_yb - m_ya;
+    auto cosine = [&](int32_t q) {
+        const double dx = g_points[q].x - m_xm, dy = g_points[q].y - m_ym;
+        const double len = std::sqrt(dx * dx + dy * dy) * std::sqrt(ex * ex + ey * ey);
+        return len > 0 ? (dx * ex + dy * ey) / len : 0.0;
+    };
+    return cosine(e) > cosine(p);
+}
+
+bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
+    const double eps = g_tinEpsilon;
+    const RandomPoint& pp = g_points[p];
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        const TinEdge& side = g_tinEdges[i];
+        if (side.state < 1) continue;
+        const RandomPoint& o1 = g_points[side.a];
+        const RandomPoint& o2 = g_points[side.b];
+        for (int32_t x : {a, b}) {
+            if (x == side.a || x == side.b || p == side.a || p == side.b) continue;
+            const RandomPoint& px = g_points[x];
+            if (std::max(std::min(px.x, pp.x), std::min(o1.x, o2.x)) >
+                    std::min(std::max(px.x, pp.x), std::max(o1.x, o2.x)) + eps ||
+                std::max(std::min(px.y, pp.y), std::min(o1.y, o2.y)) >
+                    std::min(std::max(px.y, pp.y), std::max(o1.y, o2.y)) + eps)
+                continue;
+            const double c1 = Cross(o1.x, o1.y, o2.x, o2.y, px.x, px.y);
+            const double c2 = Cross(o1.x, o1.y, o2.x, o2.y, pp.x, pp.y);
+            const double c3 = Cross(px.x, px.y, pp.x, pp.y, o1.x, o1.y);
+            const double c4 = Cross(px.x, px.y, pp.x, pp.y, o2.x, o2.y);
+            if (((c1 > 0 && c2 < 0) || (c1 < 0 && c2 > 0)) && ((c3 > 0 && c4 < 0) || (c3 < 0 && c4 > 0)))
+                return true;
+        }
+    }
+    return false;
+}
+
+void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
+    const double dx = g_points[p].x - m_xm, dy = g_points[p].y - m_ym;
+    const double s = dx * m_nx + dy * m_ny;
+    if (!(s > 0)) return;
+    const double q = (dx * dx + dy * dy - m_h2) / s;
+    const double cx = m_xm + 0.5 * q * m_nx, cy = m_ym + 0.5 * q * m_ny;
+    const double r2 = m_h2 * (q * q + 1.0);
+    const double r = std::sqrt(r2);
+    auto clampRow = [&](double x) {
+        return std::clamp(static_cast<int32_t>(std::floor((x - m_lowX) / m_cellX)), 0, m_dim - 1);
+    };
+    auto clampColumn = [&](double y) {
+        return std::clamp(static_cast<int32_t>(std::floor((y - m_lowY) / m_cellY)), 0, m_dim - 1);
+    };
+    const int32_t rFrom = clampRow(cx - r), rTo = clampRow(cx + r);
+    const int32_t cFrom = clampColumn(cy - r), cTo = clampColumn(cy + r);
+    int32_t count = 0;
+    for (int32_t row = rFrom; row <= rTo; ++row) {
+        for (int32_t col = cFrom; col <= cTo; ++col) {
+            const int32_t cell = row * m_dim + col;
+            for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
+                const Entry& en = m_entries[k];
+                if (en.point == m_a || en.point == m_b) continue;
+                const double side = (en.x - m_xm) * m_nx + (en.y - m_ym) * m_ny;
+                if (side > 0) continue;
+                const double ex = en.x - cx, ey = en.y - cy;
+                if (ex * ex + ey * ey <= 1.1 * r2) ++count;
+            }
+        }
+    }
+    g_tinEdges[record].state = count;
+}
+
+void TinGridBuilder::DropFromCell(int32_t p) {
+    const int32_t cell = m_pointCell[p];
+    if (cell < 0) return;
+    const int32_t slot = m_pointSlot[p];
+    const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
+    if (slot > last) return;
+    std::swap(m_entries[slot], m_entries[last]);
+    m_pointSlot[m_entries[slot].point] = slot;
+    m_pointSlot[p] = last;
+    --m_cellLive[cell];
+}
+
+void TinGridBuilder::MarkPointIfSurrounded(int32_t p) {
+    if (p < 1 || p > g_pointCount || g_points[p].outside == 2) return;
+    const int32_t first = m_firstA[p];
+    if (first == 0) return;
+    const int32_t start = g_tinEdges[first].b;
+    int32_t q = g_tinEdges[first].apexSearch;
+    if (q <= 0) return;
+    bool closed = false;
+    for (int32_t step = 0; step < kSurroundWalkLimit; ++step) {
+        if (q == start) {
+            closed = true;
+            break;
+        }
+        // The outline side q->p ends the fan of an outline vertex.
+        const int32_t back = FindTinEdge(p, q);
+        if (back != 0 && g_tinEdges[back].apexBack == kNoApex) {
+            closed = true;
+            break;
+        }
+        int32_t next = 0;
+        for (int32_t r = m_headA[q]; r != 0 && next == 0; r = m_nextA[r])
+            if (g_tinEdges[r].apexSearch == p) next = g_tinEdges[r].b;
+        for (int32_t r = m_headB[q]; r != 0 && next == 0; r = m_nextB[r])
+            if (g_tinEdges[r].apexBack == p) next = g_tinEdges[r].a;
+        if (next == 0) return;
+        q = next;
+    }
+    if (!closed) return;
+    g_points[p].outside = 2;
+    DropFromCell(p);
+}
+
+bool TinGridBuilder::AnyOutlineVertexOpen() const {
+    for (int32_t i = 1; i <= m_outlineCount; ++i)
+        if (g_points[m_outline[i]].outside == 0) return true;
+    return false;
+}
+
+// ---- polling and endings ----
+
+void TinGridBuilder::ResetFinishedMarks() {
+    for (int32_t p = 1; p <= g_pointCount; ++p)
+        if (g_points[p].outside == 2) g_points[p].outside = 0;
+}
+
+void TinGridBuilder::PublishPartialTin() {
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    ShowTinLayer();
+    g_tinPresent = -1;
+    RequestFullRedraw();
+    RepaintViewNow();
+    m_published = true;
+}
+
+bool TinGridBuilder::Poll() {
+    if ((++m_pollCounter & 63) != 0 && LongLoopPollInterval() > 0) return true;
+    const uint32_t now = TickCount();
+    if (now - m_lastPoll < LongLoopPollInterval()) return true;
+    m_lastPoll = now;
+    // The array stays closed at every poll, so whatever runs in between sees whole records.
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    RefreshProgressWindow();
+    if (IsKeyDown('Q')) {
+        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "", msg::kOkCancel | msg::kIconQuestion);
+        if (answer == msg::kIdOk) return false;
+        RepaintMainWindow();
+    }
+    if (IsKeyDown(key::kMouseLeft)) {
+        ShowProgressNote(FormatString(" %7d 秒経過", static_cast<int>((now - m_start) / 1000)));
+        PublishPartialTin();
+    }
+    if (IsKeyDown(key::kShift)) {
+        ShowProgressNote(FormatString(" %7d 外周: %7dメッシュヒット", m_outlineCount, m_singleCellHits));
+    }
+    PumpOneMessage();
+    return true;
+}
+
+TinBuildResult TinGridBuilder::Complete() {
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    SetPickedPoints(0, 0);
+    g_tinPresent = -1;
+    if (!InPartialTinState()) {
+        const uint32_t ms = TickCount() - m_start;
+        if (!QuietMode()) {
+            ShowMessage(FormatString("三角網作成終了 %4d.%02d秒 \n%d ライン", static_cast<int>(ms / 1000),
+                                     static_cast<int>(ms % 1000 / 10), m_count),
+                        "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
+        }
+        for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].outside = 0;
+        SetStatusText(FormatString(" %d ライン作成", m_count));
+    } else {
+        ResetFinishedMarks();
+        SetStatusText("");
+    }
+    return TinBuildResult::kComplete;
+}
+
+// Stopped by the user: the TIN shown so far stays when the left button published it,
+// otherwise no TIN remains.
+TinBuildResult TinGridBuilder::Stop() {
+    SetPickedPoints(0, 0);
+    RequestFullRedraw();
+    SetStatusText("");
+    ResetFinishedMarks();
+    if (m_published) {
+        g_tinEdgeCount = m_count;
+        g_tinPresent = -1;
+    } else {
+        g_tinEdgeCount = 0;
+        g_tinPresent = 0;
+    }
+    SetTinEndRecord();
+    return TinBuildResult::kStopped;
+}
+
+TinBuildResult TinGridBuilder::LimitStop() {
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    g_tinPresent = -1;
+    SetPickedPoints(0, 0);
+    ResetFinishedMarks();
+    ShowMessage("作成ラインが制限を越えました。\n計算を終了します。", "", msg::kOk | msg::kIconWarning);
+    return TinBuildResult::kLimit;
+}
+
+TinBuildResult TinGridBuilder::NoCandidate(int32_t a, int32_t b) {
+    g_tinEdgeCount = m_count;
+    SetTinEndRecord();
+    ShowTinLayer();
+    g_tinPresent = -1;
+    RequestFullRedraw();
+    ResetFinishedMarks();
+    ShowMessage(FormatString("失敗しました。\n %7d : %7d 間で停止", a, b), "", msg::kOk | msg::kIconWarning);
+    SetStatusText("");
+    return TinBuildResult::kNoCandidate;
+}
+
+TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
+    if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
+    m_start = TickCount();
+    m_lastPoll = m_start;
+    m_outlineTest = true;
+    m_excluded.clear();
+    for (int32_t i = 1;; ++i) {
+        if (i > m_count) return Complete();
+        const TinEdge record = g_tinEdges[i];
+        if (record.apexSearch != 0) continue;
+        const int32_t a = record.a, b = record.b;
+        SetUpSearch(a, b);
+        m_excluded.clear();
+        int32_t e = Search();
+        SetPickedPoints(a, b);
+
+        if (m_outlineTest && m_count > 4 * m_outlineCount && m_count % 32 == 0 && m_count != m_lastSwitchCheck) {
+            m_lastSwitchCheck = m_count;
+            if (!(m_count < 32 * m_outlineCount && AnyOutlineVertexOpen())) m_outlineTest = false;
+        }
+        while (m_outlineTest && e > 0 && NewSideCrossesOutline(a, b, e)) {
+            if (static_cast<int32_t>(m_excluded.size()) < kMaxExclusions) {
+                m_excluded.push_back(e);
+                e = Search();
+                continue;
+            }
+            const int answer = ShowMessage("作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります。",
+                                           FormatString("%7d : %7d 間", a, b),
+                                           msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
+            if (answer != msg::kIdOk) return Stop();
+            e = m_excluded.front();
+            break;
+        }
+        if (e < 1) return NoCandidate(a, b);
+
+        if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
+        if (!EnsureRoom()) return LimitStop();
+        g_tinEdges[i].apexSearch = e;
+        if (const int32_t ea = FindTinEdge(a, e)) {
+            g_tinEdges[ea].apexSearch = b;
+        } else if (!FindTinEdge(e, a)) {
+            AppendRecord(a, e, b);
+        }
+        if (const int32_t be = FindTinEdge(e, b)) {
+            g_tinEdges[be].apexSearch = a;
+        } else if (!FindTinEdge(b, e)) {
+            AppendRecord(e, b, a);
+        }
+        MarkPointIfSurrounded(e);
+        MarkPointIfSurrounded(record.apexBack);
+        MarkPointIfSurrounded(b);
+        MarkPointIfSurrounded(a);
+
+        if (!Poll()) return Stop();
+        if (m_count >= 5.0 * g_pointCount) return LimitStop();
+    }
+}
+
+TinBuildResult TinGridBuilder::Run() {
+    g_dataChanged = -1;
+    if (!CheckOutline()) return TinBuildResult::kNothingDone;
+    try {
+        AllocateWork();
+    } catch (const std::bad_alloc&) {
+        ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
+        return TinBuildResult::kNothingDone;
+    }
+    if (EnsureTinEdgeCapacity(m_outlineCount + 3) != 0) {
+        ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
+        return TinBuildResult::kNothingDone;
+    }
+    m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+
+    g_tinPresent = 0;
+    g_holesInverted = 0;
+    RepaintMainWindow();
+    SetStatusText("ランダム点分割中...");
+    BinPointsIntoGrid();
+    InitFrontFromOutline();
+    SetStatusText("三角網作成中");
+    TinEpsilonScope epsilon(TinEpsilonForDupTolerance(g_dupTolerance));
+
+    m_openedWindow = OpenProgressWindow(progress::kTinEdges);
+    TinBuildResult result;
+    try {
+        result = AdvanceTinFrontGrid();
+    } catch (const std::bad_alloc&) {
+        result = LimitStop();
+    }
+    if (m_openedWindow) CloseProgressWindow();
+    return result;
+}
+
+}  // namespace
+
+void BuildTinGrid() {
+    if (g_buildRunning) return;
+    g_buildRunning = true;
+    try {
+        TinGridBuilder builder;
+        g_lastResult = builder.Run();
+    } catch (...) {
+        g_buildRunning = false;
+        throw;
+    }
+    g_buildRunning = false;
+}
+
+TinBuildResult LastTinBuildResult() { return g_lastResult; }

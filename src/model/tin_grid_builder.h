@@ -1,0 +1,35 @@
+#pragma once
+// The grid TIN builder: a Delaunay TIN of the valid points inside the outline, grown as an
+// advancing front from the outline sides. A bucket grid over the outline keeps every
+// candidate search local.
+#include <cstdint>
+
+// Duplicate-point judging distance in metres (0.001 at start); also the seed of the
+// builder's tie tolerance.
+extern double g_dupTolerance;
+
+// Tie tolerance of the TIN builders (2e-7 at start) with its square and its negative;
+// BuildTinGrid derives it from g_dupTolerance for the time of a build.
+extern double g_tinEpsilon;
+extern double g_tinEpsilonSquared;
+extern double g_tinEpsilonNegative;
+
+// The tie tolerance a build uses for a duplicate tolerance.
+double TinEpsilonForDupTolerance(double dupTolerance);
+
+// Builds the TIN from g_outline (oriented by OrientPolygonClockwise, points classified by
+// MarkPointsOutsideOutline) and the valid points whose outside byte is 0. Shows the
+// progress window while it runs; Q asks to stop, the left button shows the TIN so far.
+// However it ends, the TIN edge array is closed by its end record after g_tinEdgeCount
+// records and g_tinPresent tells whether a TIN exists.
+void BuildTinGrid();
+
+// How a build ended (for callers and tests).
+enum class TinBuildResult {
+    kComplete,
+    kNothingDone,      // refused before touching the TIN (outline, memory, busy)
+    kStopped,          // Q, or Cancel at the outline-crossing question
+    kLimit,            // the edge limit or a failed enlargement of the edge block
+    kNoCandidate,      // an open side found no point
+};
+TinBuildResult LastTinBuildResult();
