@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/grid_walk.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "model/tin_build_env.h"
@@ -32,9 +33,9 @@ TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
 bool g_buildRunning = false;
 
 constexpr int32_t kMinGridCells = 400;
-constexpr int32_t kMaxExclusions = 90;
 constexpr int32_t kSurroundWalkLimit = 400;
 constexpr double kNoValue = 1e32;
+constexpr double kSideMargin = 1e-3;  // cells
 
 // Sets the tie tolerance for one build and puts the previous values back however it ends.
 class TinEpsilonScope {
@@ -78,6 +79,7 @@ private:
     TinBuildResult AdvanceTinFrontGrid();
 
     void RegisterTinEdge(int32_t record);
+    void CloseRecord(int32_t record, int32_t apex);
     int32_t FindTinEdge(int32_t b, int32_t a) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
     bool EnsureRoom();
@@ -98,10 +100,11 @@ private:
     bool SegmentCrossesNewSides(int32_t s, int32_t t) const;
     bool PreferByEdgeAngle(int32_t p, int32_t e) const;
     bool NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const;
+    bool SideCrossesOutlineSide(int32_t i, int32_t x, int32_t p) const;
+    void IndexOutlineSides();
     void CountPointsInCircumcircle(int32_t p, int32_t record);
     void MarkPointIfSurrounded(int32_t p);
     void DropFromCell(int32_t p);
-    bool AnyOutlineVertexOpen() const;
 
     bool Poll();
     void PublishPartialTin();
@@ -123,10 +126,12 @@ private:
     std::vector<Entry> m_entries;
     std::vector<int32_t> m_pointCell;  // cell index of a binned point, -1 otherwise
     std::vector<int32_t> m_pointSlot;  // its place in m_entries
+    std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
+    std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
 
-    // Records by end point: lists through m_nextA / m_nextB, in registration order for
-    // the first record that leaves a point.
-    std::vector<int32_t> m_headA, m_headB, m_firstA;
+    // Records by end point: lists through m_nextA / m_nextB.
+    std::vector<int32_t> m_headA, m_headB;
+    std::vector<int32_t> m_open;  // per point: its records whose search side is still open
     std::vector<int32_t> m_nextA, m_nextB;
     int32_t m_count = 0;
 
@@ -142,11 +147,9 @@ private:
     int32_t m_candidate = 0;
     int32_t m_r0 = 0, m_c0 = 0, m_r1 = 0, m_c1 = 0, m_ring = 0;
     double m_boxLowX = 0, m_boxHighX = 0, m_boxLowY = 0, m_boxHighY = 0;
-    std::vector<int32_t> m_excluded;
+    bool m_visibleOnly = false;  // skip points whose new sides would cross the outline
 
     // Run state.
-    bool m_outlineTest = true;
-    int32_t m_lastSwitchCheck = -1;
     int32_t m_singleCellHits = 0;
     uint32_t m_start = 0;
     uint32_t m_lastPoll = 0;
@@ -194,10 +197,9 @@ void TinGridBuilder::AllocateWork() {
     m_pointSlot.assign(points, 0);
     m_headA.assign(points, 0);
     m_headB.assign(points, 0);
-    m_firstA.assign(points, 0);
+    m_open.assign(points, 0);
     m_nextA.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
     m_nextB.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    m_excluded.reserve(kMaxExclusions);
 }
 
 int32_t TinGridBuilder::RowOf(double x) const {
@@ -276,9 +278,21 @@ void TinGridBuilder::RegisterTinEdge(int32_t record) {
     const TinEdge& r = g_tinEdges[record];
     m_nextA[record] = m_headA[r.a];
     m_headA[r.a] = record;
-    if (m_firstA[r.a] == 0) m_firstA[r.a] = record;
     m_nextB[record] = m_headB[r.b];
     m_headB[r.b] = record;
+    if (r.apexSearch == 0) {
+        ++m_open[r.a];
+        ++m_open[r.b];
+    }
+}
+
+void TinGridBuilder::CloseRecord(int32_t record, int32_t apex) {
+    TinEdge& r = g_tinEdges[record];
+    if (r.apexSearch == 0) {
+        --m_open[r.a];
+        --m_open[r.b];
+    }
+    r.apexSearch = apex;
 }
 
 int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
@@ -431,9 +445,8 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
         if (!(s > 0)) continue;
         const int32_t p = en.point;
         if (p == m_a || p == m_b) continue;
-        if (!m_excluded.empty() && std::find(m_excluded.begin(), m_excluded.end(), p) != m_excluded.end())
-            continue;
         const double q = (d2 - m_h2) / s;
+        if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
         if (std::fabs(q - m_best) < g_tinEpsilon) {
             const bool pCrosses = CandidateCrossesTin(p);
             const bool eCrosses = CandidateCrossesTin(m_e);
@@ -530,31 +543,78 @@ bool TinGridBuilder::PreferByEdgeAngle(int32_t p, int32_t e) const {
     return cosine(e) > cosine(p);
 }
 
-bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
+// Whether the new side x-p crosses outline side i.
+bool TinGridBuilder::SideCrossesOutlineSide(int32_t i, int32_t x, int32_t p) const {
     const double eps = g_tinEpsilon;
+    const TinEdge& side = g_tinEdges[i];
+    if (x == side.a || x == side.b || p == side.a || p == side.b) return false;
+    const RandomPoint& o1 = g_points[side.a];
+    const RandomPoint& o2 = g_points[side.b];
+    const RandomPoint& px = g_points[x];
     const RandomPoint& pp = g_points[p];
-    for (int32_t i = 1; i <= m_outlineCount; ++i) {
-        const TinEdge& side = g_tinEdges[i];
-        if (side.state < 1) continue;
-        const RandomPoint& o1 = g_points[side.a];
-        const RandomPoint& o2 = g_points[side.b];
-        for (int32_t x : {a, b}) {
-            if (x == side.a || x == side.b || p == side.a || p == side.b) continue;
-            const RandomPoint& px = g_points[x];
-            if (std::max(std::min(px.x, pp.x), std::min(o1.x, o2.x)) >
-                    std::min(std::max(px.x, pp.x), std::max(o1.x, o2.x)) + eps ||
-                std::max(std::min(px.y, pp.y), std::min(o1.y, o2.y)) >
-                    std::min(std::max(px.y, pp.y), std::max(o1.y, o2.y)) + eps)
-                continue;
-            const double c1 = Cross(o1.x, o1.y, o2.x, o2.y, px.x, px.y);
-            const double c2 = Cross(o1.x, o1.y, o2.x, o2.y, pp.x, pp.y);
-            const double c3 = Cross(px.x, px.y, pp.x, pp.y, o1.x, o1.y);
-            const double c4 = Cross(px.x, px.y, pp.x, pp.y, o2.x, o2.y);
-            if (((c1 > 0 && c2 < 0) || (c1 < 0 && c2 > 0)) && ((c3 > 0 && c4 < 0) || (c3 < 0 && c4 > 0)))
-                return true;
-        }
+    if (std::max(std::min(px.x, pp.x), std::min(o1.x, o2.x)) > std::min(std::max(px.x, pp.x), std::max(o1.x, o2.x)) + eps ||
+        std::max(std::min(px.y, pp.y), std::min(o1.y, o2.y)) > std::min(std::max(px.y, pp.y), std::max(o1.y, o2.y)) + eps)
+        return false;
+    const double c1 = Cross(o1.x, o1.y, o2.x, o2.y, px.x, px.y);
+    const double c2 = Cross(o1.x, o1.y, o2.x, o2.y, pp.x, pp.y);
+    const double c3 = Cross(px.x, px.y, pp.x, pp.y, o1.x, o1.y);
+    const double c4 = Cross(px.x, px.y, pp.x, pp.y, o2.x, o2.y);
+    return ((c1 > 0 && c2 < 0) || (c1 < 0 && c2 > 0)) && ((c3 > 0 && c4 < 0) || (c3 < 0 && c4 > 0));
+}
+
+// The outline sides are looked up through the cells the new sides pass, so the test stays
+// cheap for the whole build and is never switched off: a front that has left the outline
+// can still reach across a notch of it.
+bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
+    // Most triangles lie far from the outline: no side in the cells around them.
+    {
+        const int32_t rp = RowOf(g_points[p].x), cp = ColumnOf(g_points[p].y);
+        const int32_t rLow = std::max(std::min(m_r0, rp) - 1, 0), rHigh = std::min(std::max(m_r1, rp) + 1, m_dim - 1);
+        const int32_t cLow = std::max(std::min(m_c0, cp) - 1, 0), cHigh = std::min(std::max(m_c1, cp) + 1, m_dim - 1);
+        bool any = false;
+        for (int32_t r = rLow; r <= rHigh && !any; ++r)
+            for (int32_t c = cLow; c <= cHigh && !any; ++c) any = m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c];
+        if (!any) return false;
+    }
+    const double pr = (g_points[p].x - m_lowX) / m_cellX, pc = (g_points[p].y - m_lowY) / m_cellY;
+    for (int32_t x : {a, b}) {
+        const double xr = (g_points[x].x - m_lowX) / m_cellX, xc = (g_points[x].y - m_lowY) / m_cellY;
+        bool crosses = false;
+        ForEachTouchedRow(xr, xc, pr, pc, kSideMargin, [&](int64_t row, int64_t c, int64_t cLast) {
+            if (crosses || row < 0 || row >= m_dim) return;
+            for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, m_dim - 1) && !crosses; ++c) {
+                const int64_t cell = row * m_dim + c;
+                for (int32_t k = m_sideStart[cell]; k < m_sideStart[cell + 1]; ++k) {
+                    if (SideCrossesOutlineSide(m_sides[k], x, p)) {
+                        crosses = true;
+                        break;
+                    }
+                }
+            }
+        });
+        if (crosses) return true;
     }
     return false;
+}
+
+void TinGridBuilder::IndexOutlineSides() {
+    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    m_sideStart.assign(cells + 1, 0);
+    auto walk = [&](int32_t i, auto visitCell) {
+        const RandomPoint& o1 = g_points[m_outline[i]];
+        const RandomPoint& o2 = g_points[m_outline[i + 1]];
+        ForEachTouchedRow((o1.x - m_lowX) / m_cellX, (o1.y - m_lowY) / m_cellY, (o2.x - m_lowX) / m_cellX,
+                          (o2.y - m_lowY) / m_cellY, kSideMargin, [&](int64_t row, int64_t c, int64_t cLast) {
+                              if (row < 0 || row >= m_dim) return;
+                              for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, m_dim - 1); ++c)
+                                  visitCell(row * m_dim + c);
+                          });
+    };
+    for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { ++m_sideStart[cell + 1]; });
+    for (size_t c = 0; c < cells; ++c) m_sideStart[c + 1] += m_sideStart[c];
+    m_sides.assign(m_sideStart[cells], 0);
+    std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
+    for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
 }
 
 void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
@@ -602,42 +662,13 @@ void TinGridBuilder::DropFromCell(int32_t p) {
     --m_cellLive[cell];
 }
 
+// A point whose records are all closed has its triangles all round it (or up to the
+// outline on both sides): no open side can take it any more.
 void TinGridBuilder::MarkPointIfSurrounded(int32_t p) {
     if (p < 1 || p > g_pointCount || g_points[p].outside == 2) return;
-    const int32_t first = m_firstA[p];
-    if (first == 0) return;
-    const int32_t start = g_tinEdges[first].b;
-    int32_t q = g_tinEdges[first].apexSearch;
-    if (q <= 0) return;
-    bool closed = false;
-    for (int32_t step = 0; step < kSurroundWalkLimit; ++step) {
-        if (q == start) {
-            closed = true;
-            break;
-        }
-        // The outline side q->p ends the fan of an outline vertex.
-        const int32_t back = FindTinEdge(p, q);
-        if (back != 0 && g_tinEdges[back].apexBack == kNoApex) {
-            closed = true;
-            break;
-        }
-        int32_t next = 0;
-        for (int32_t r = m_headA[q]; r != 0 && next == 0; r = m_nextA[r])
-            if (g_tinEdges[r].apexSearch == p) next = g_tinEdges[r].b;
-        for (int32_t r = m_headB[q]; r != 0 && next == 0; r = m_nextB[r])
-            if (g_tinEdges[r].apexBack == p) next = g_tinEdges[r].a;
-        if (next == 0) return;
-        q = next;
-    }
-    if (!closed) return;
+    if (m_open[p] != 0 || (m_headA[p] == 0 && m_headB[p] == 0)) return;
     g_points[p].outside = 2;
     DropFromCell(p);
-}
-
-bool TinGridBuilder::AnyOutlineVertexOpen() const {
-    for (int32_t i = 1; i <= m_outlineCount; ++i)
-        if (g_points[m_outline[i]].outside == 0) return true;
-    return false;
 }
 
 // ---- polling and endings ----
@@ -747,47 +778,34 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
     m_start = TickCount();
     m_lastPoll = m_start;
-    m_outlineTest = true;
-    m_excluded.clear();
     for (int32_t i = 1;; ++i) {
         if (i > m_count) return Complete();
         const TinEdge record = g_tinEdges[i];
         if (record.apexSearch != 0) continue;
         const int32_t a = record.a, b = record.b;
         SetUpSearch(a, b);
-        m_excluded.clear();
         int32_t e = Search();
         SetPickedPoints(a, b);
 
-        if (m_outlineTest && m_count > 4 * m_outlineCount && m_count % 32 == 0 && m_count != m_lastSwitchCheck) {
-            m_lastSwitchCheck = m_count;
-            if (!(m_count < 32 * m_outlineCount && AnyOutlineVertexOpen())) m_outlineTest = false;
-        }
-        while (m_outlineTest && e > 0 && NewSideCrossesOutline(a, b, e)) {
-            if (static_cast<int32_t>(m_excluded.size()) < kMaxExclusions) {
-                m_excluded.push_back(e);
-                e = Search();
-                continue;
-            }
-            const int answer = ShowMessage("作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります。",
-                                           FormatString("%7d : %7d 間", a, b),
-                                           msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
-            if (answer != msg::kIdOk) return Stop();
-            e = m_excluded.front();
-            break;
+        if (e > 0 && NewSideCrossesOutline(a, b, e)) {
+            // The nearest point is hidden behind the outline: take the nearest one that the
+            // outline does not hide.
+            m_visibleOnly = true;
+            e = Search();
+            m_visibleOnly = false;
         }
         if (e < 1) return NoCandidate(a, b);
 
         if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
         if (!EnsureRoom()) return LimitStop();
-        g_tinEdges[i].apexSearch = e;
+        CloseRecord(i, e);
         if (const int32_t ea = FindTinEdge(a, e)) {
-            g_tinEdges[ea].apexSearch = b;
+            CloseRecord(ea, b);
         } else if (!FindTinEdge(e, a)) {
             AppendRecord(a, e, b);
         }
         if (const int32_t be = FindTinEdge(e, b)) {
-            g_tinEdges[be].apexSearch = a;
+            CloseRecord(be, a);
         } else if (!FindTinEdge(b, e)) {
             AppendRecord(e, b, a);
         }
@@ -822,6 +840,7 @@ TinBuildResult TinGridBuilder::Run() {
     RepaintMainWindow();
     SetStatusText("ランダム点分割中...");
     BinPointsIntoGrid();
+    IndexOutlineSides();
     InitFrontFromOutline();
     SetStatusText("三角網作成中");
     TinEpsilonScope epsilon(TinEpsilonForDupTolerance(g_dupTolerance));

@@ -55,6 +55,15 @@ inline void SetOutline(const std::vector<int32_t>& vertices) {
     g_outline.Close();
 }
 
+// A file of ../shared/data/jacksboro, also found from a worktree one level further down.
+inline std::string JacksboroFile(const std::string& name) {
+    for (const char* up : {"../", "../../"}) {
+        const std::string path = std::string(up) + "shared/data/jacksboro/" + name;
+        if (std::ifstream(path)) return path;
+    }
+    return "../shared/data/jacksboro/" + name;
+}
+
 // Reads the points of an RND file by its fixed columns: name 10, X and Y 14, Z 10.
 inline int32_t LoadRndPoints(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
