@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <utility>
 
@@ -179,7 +180,9 @@ void BitRaster::DrawSegment(double x0, double y0, double x1, double y1, double m
     });
 }
 
-void BitRaster::FloodFill(int32_t x, int32_t y) {
+void BitRaster::FloodFill(int32_t x, int32_t y) { FloodFill(x, y, [](int32_t, int32_t, int32_t) {}); }
+
+void BitRaster::FloodFill(int32_t x, int32_t y, const std::function<void(int32_t, int32_t, int32_t)>& onRun) {
     if (Get(x, y)) return;
     std::vector<std::pair<int32_t, int32_t>> stack{{x, y}};
     while (!stack.empty()) {
@@ -190,6 +193,7 @@ void BitRaster::FloodFill(int32_t x, int32_t y) {
         while (!Get(left - 1, sy)) --left;
         while (!Get(right + 1, sy)) ++right;
         for (int32_t i = left; i <= right; ++i) Set(i, sy);
+        onRun(sy, left, right);
         for (int32_t ny : {sy - 1, sy + 1}) {
             if (ny < 0 || ny >= m_height) continue;
             bool inRun = false;
@@ -223,38 +227,53 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
     for (int32_t k = 0; k < n; ++k)
         raster.DrawSegment(column(ys[k]), row(xs[k]), column(ys[k + 1]), row(xs[k + 1]), kPixelMargin);
     raster.FloodFill(0, 0);
-    // Clear pixels are now those inside the polygon that no side touches.
 
-    std::vector<double> segments;  // for the fallback below, made on first use
+    std::vector<double> segments;
+    for (int32_t k = 0; k < n; ++k) segments.insert(segments.end(), {ys[k], xs[k], ys[k + 1], xs[k + 1]});
+    auto crossingOutside = [&](double x, double y) -> int8_t {
+        bool onSegment = false;
+        const int sum = CrossingSum(segments.data(), x, y, n, &onSegment);
+        return !onSegment && (sum >= 4 || sum <= -4) ? 0 : 1;
+    };
+    // The clear pixels left form regions that no side touches, so each lies wholly on one
+    // side of the polygon. Most are inside, but the drawn sides can also close off the
+    // mouth of a narrow notch: one exact test per region tells which it is.
+    BitRaster inside(kRasterSize, kRasterSize);
+    for (int32_t py = 0; py < kRasterSize; ++py) {
+        for (int32_t px = 0; px < kRasterSize; ++px) {
+            if (raster.Get(px, py)) continue;
+            const double x = (py + 0.5 - half) * pixel + centerX, y = (px + 0.5 - half) * pixel + centerY;
+            const bool isInside = crossingOutside(x, y) == 0;
+            raster.FloodFill(px, py, [&](int32_t runY, int32_t left, int32_t right) {
+                if (isInside)
+                    for (int32_t i = left; i <= right; ++i) inside.Set(i, runY);
+            });
+        }
+    }
+
     auto exactOutside = [&](double x, double y) -> int8_t {
         if (x <= boxLowX || x >= boxHighX || y <= boxLowY || y >= boxHighY) return 1;
         int cls = 0;
         if (ClassifyPointInPolygon(0, xs.data(), ys.data(), n + 1, x, y, 1e-6, &cls) == kGeomOk)
             return cls == kPolygonInside || cls == kPolygonOnVertex ? 0 : 1;
-        // A degenerate side (two equal vertices in a row): the crossing sum still decides,
-        // in either orientation.
-        if (segments.empty())
-            for (int32_t k = 0; k < n; ++k)
-                segments.insert(segments.end(), {ys[k], xs[k], ys[k + 1], xs[k + 1]});
-        bool onSegment = false;
-        const int sum = CrossingSum(segments.data(), x, y, n, &onSegment);
-        return !onSegment && (sum >= 4 || sum <= -4) ? 0 : 1;
+        // A degenerate side (two equal vertices in a row): the crossing sum still decides.
+        return crossingOutside(x, y);
     };
-    auto clear = [&](double cx, double cy) {
-        if (!(cx > -1.0 && cx < kRasterSize + 1.0 && cy > -1.0 && cy < kRasterSize + 1.0)) return false;
-        return !raster.Get(static_cast<int32_t>(std::floor(cx)), static_cast<int32_t>(std::floor(cy)));
+    auto insidePixel = [&](double cx, double cy) {
+        if (!(cx >= 0.0 && cx < kRasterSize && cy >= 0.0 && cy < kRasterSize)) return false;
+        return inside.Get(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
     };
 
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         RandomPoint& pt = g_points[p];
         const double cx = column(pt.y), cy = row(pt.x);
         if (mode == 0) {
-            const bool inside = (pt.flags & kPointFlagOutline) ||
-                                (clear(cx, cy) && clear(cx - 1, cy) && clear(cx + 1, cy) &&
-                                 clear(cx, cy - 1) && clear(cx, cy + 1));
-            pt.outside = inside ? 0 : exactOutside(pt.x, pt.y);
+            const bool in = (pt.flags & kPointFlagOutline) ||
+                                (insidePixel(cx, cy) && insidePixel(cx - 1, cy) && insidePixel(cx + 1, cy) &&
+                                 insidePixel(cx, cy - 1) && insidePixel(cx, cy + 1));
+            pt.outside = in ? 0 : exactOutside(pt.x, pt.y);
         } else {
-            pt.hidden = clear(cx, cy) ? 0 : exactOutside(pt.x, pt.y);
+            pt.hidden = insidePixel(cx, cy) ? 0 : exactOutside(pt.x, pt.y);
         }
     }
 }

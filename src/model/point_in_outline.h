@@ -3,6 +3,7 @@
 // orientation that every inside test and both TIN builders expect: a positive trapezoid
 // sum, counterclockwise as drawn on the map (clockwise in the X-Y axes).
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "model/terrain_data.h"
@@ -39,8 +40,10 @@ public:
     void Set(int32_t x, int32_t y);
     // Sets every pixel whose square, widened by `margin` pixels, the segment touches.
     void DrawSegment(double x0, double y0, double x1, double y1, double margin);
-    // Sets the 4-connected region of clear pixels that holds (x, y).
+    // Sets the 4-connected region of clear pixels that holds (x, y), telling onRun each
+    // run of pixels it sets (row, first column, last column).
     void FloodFill(int32_t x, int32_t y);
+    void FloodFill(int32_t x, int32_t y, const std::function<void(int32_t, int32_t, int32_t)>& onRun);
 
 private:
     int32_t m_width;

@@ -1,6 +1,7 @@
 #include "model/progress.h"
 
 #include "model/terrain_data.h"
+#include "platform/busy.h"
 #include "platform/text_io.h"
 
 int32_t g_progressMode = 0;
@@ -100,6 +101,7 @@ bool OpenProgressWindow(int32_t mode, const std::string& caption) {
     ProgressWindow* window = MakeWindow(ProgressWindowKind::kMain);
     if (!window) return false;
     g_progressWnd = window;
+    SetBusy(true);
     if (!caption.empty()) window->SetCaption(caption);
     window->Refresh();
     return true;
@@ -115,8 +117,10 @@ void ShowProgressNote(const std::string& utf8) {
 
 void CloseProgressWindow() {
     ProgressWindow* window = g_progressWnd;
+    if (!window) return;
     g_progressWnd = nullptr;
-    if (window) window->Destroy();
+    window->Destroy();
+    SetBusy(false);
 }
 
 void OpenRecordProgressWindow() {
@@ -143,8 +147,11 @@ void SetProgressWindowFactory(ProgressWindowFactory factory) { g_factory = std::
 
 void ProgressWindowGone(ProgressWindow* window) {
     if (window == nullptr) return;
-    if (g_progressWnd == window) g_progressWnd = nullptr;
     if (g_recordProgressWnd == window) g_recordProgressWnd = nullptr;
+    if (g_progressWnd == window) {
+        g_progressWnd = nullptr;
+        SetBusy(false);
+    }
 }
 
 const HeadlessProgressTexts& LastHeadlessProgressTexts() { return g_headlessTexts; }

@@ -9,10 +9,13 @@
 #include "model/grid_walk.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
-#include "model/tin_build_env.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "shell/quiet_mode.h"
+#include "shell/status_text.h"
+#include "shell/tool_mode.h"
+#include "view/view_state.h"
 
 double g_dupTolerance = 0.001;
 double g_tinEpsilon = 2e-7;
@@ -28,6 +31,22 @@ double TinEpsilonForDupTolerance(double dupTolerance) {
 }
 
 namespace {
+
+// The side being worked on is marked in the view.
+void SetPickedPoints(int32_t first, int32_t second) {
+    g_pickedPoint = first;
+    g_pickedPoint2 = second;
+}
+
+void RepaintMainWindow() { InvalidateAndUpdateView(); }
+
+void RepaintViewNow() { InvalidateAndUpdateView(); }
+
+void RequestFullRedraw() { g_redrawMask = -1; }
+
+void ShowTinLayer() { g_showTin = -1; }
+
+bool InPartialTinState() { return g_outlineEditState == OUTLINE_EDIT_PARTIAL_TIN; }
 
 TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
 bool g_buildRunning = false;
@@ -62,7 +81,7 @@ double Cross(double ax, double ay, double bx, double by, double px, double py) {
 
 class TinGridBuilder {
 public:
-    TinBuildResult Run();
+    TinBuildResult Run(bool* openedWindow);
 
 private:
     // One binned point, with its coordinates at hand so a scan stays in one array.
@@ -155,7 +174,6 @@ private:
     uint32_t m_lastPoll = 0;
     uint32_t m_pollCounter = 0;
     bool m_published = false;
-    bool m_openedWindow = false;
 };
 
 // ---- set-up ----
@@ -720,7 +738,7 @@ TinBuildResult TinGridBuilder::Complete() {
     g_tinPresent = -1;
     if (!InPartialTinState()) {
         const uint32_t ms = TickCount() - m_start;
-        if (!QuietMode()) {
+        if (g_quietMode == 0) {
             ShowMessage(FormatString("三角網作成終了 %4d.%02d秒 \n%d ライン", static_cast<int>(ms / 1000),
                                      static_cast<int>(ms % 1000 / 10), m_count),
                         "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
@@ -819,7 +837,7 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     }
 }
 
-TinBuildResult TinGridBuilder::Run() {
+TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
     g_dataChanged = -1;
     if (!CheckOutline()) return TinBuildResult::kNothingDone;
     try {
@@ -845,30 +863,32 @@ TinBuildResult TinGridBuilder::Run() {
     SetStatusText("三角網作成中");
     TinEpsilonScope epsilon(TinEpsilonForDupTolerance(g_dupTolerance));
 
-    m_openedWindow = OpenProgressWindow(progress::kTinEdges);
-    TinBuildResult result;
+    if (!IsProgressWindowOpen()) *openedWindow = OpenProgressWindow(progress::kTinEdges);
     try {
-        result = AdvanceTinFrontGrid();
+        return AdvanceTinFrontGrid();
     } catch (const std::bad_alloc&) {
-        result = LimitStop();
+        return LimitStop();
     }
-    if (m_openedWindow) CloseProgressWindow();
-    return result;
 }
 
 }  // namespace
 
 void BuildTinGrid() {
+    // The one message passed on per poll must not start a second build inside this one.
     if (g_buildRunning) return;
     g_buildRunning = true;
+    bool openedWindow = false;
     try {
         TinGridBuilder builder;
-        g_lastResult = builder.Run();
+        g_lastResult = builder.Run(&openedWindow);
     } catch (...) {
         g_buildRunning = false;
+        if (openedWindow) CloseProgressWindow();
         throw;
     }
     g_buildRunning = false;
+    // Last: closing ends the busy state, and work that waited for it may run now.
+    if (openedWindow) CloseProgressWindow();
 }
 
 TinBuildResult LastTinBuildResult() { return g_lastResult; }

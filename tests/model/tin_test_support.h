@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/rnd_file.h"
 #include "model/terrain_data.h"
 
 namespace tintest {
@@ -64,17 +65,13 @@ inline std::string JacksboroFile(const std::string& name) {
     return "../shared/data/jacksboro/" + name;
 }
 
-// Reads the points of an RND file by its fixed columns: name 10, X and Y 14, Z 10.
+// Loads the points of an RND file with the program's reader.
 inline int32_t LoadRndPoints(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    int32_t n = 0;
-    while (std::getline(in, line)) {
-        if (line.size() < 48 || line[0] == '*') continue;
-        AddPoint(std::stod(line.substr(10, 14)), std::stod(line.substr(24, 14)), std::stod(line.substr(38, 10)));
-        ++n;
-    }
-    return n;
+    g_pointCapacity = 200000;
+    EXPECT_EQ(GrowPointBlock(g_pointCapacity), 0);
+    EXPECT_EQ(ReadRndText(std::fopen(path.c_str(), "rb")), 0) << path;
+    g_pointsPresent = -1;
+    return g_pointCount;
 }
 
 inline std::pair<int32_t, int32_t> Edge(int32_t a, int32_t b) { return {std::min(a, b), std::max(a, b)}; }

@@ -1,0 +1,3 @@
+#include "pointedit/edit_point.h"
+
+RandomPoint g_editPoint{};

@@ -1,0 +1,3 @@
+#include "shell/quiet_mode.h"
+
+int32_t g_quietMode = 0;
