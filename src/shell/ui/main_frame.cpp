@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include "model/ui/progress_window.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -22,6 +23,7 @@
 #include "shell/height_scale.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar.h"
+#include "shell/status_text.h"
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
@@ -70,6 +72,11 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     BuildMenus();
     BuildToolBars();
     BuildStatusBar();
+    // The core writes the message pane and opens its progress windows over this frame.
+    SetStatusTextHandler([this](const std::string& text) {
+        if (QLabel* pane = StatusPane(0)) pane->setText(QString::fromUtf8(text.c_str()));
+    });
+    InstallQtProgressWindows(this);
     auto* view = new QWidget(this);
     view->setObjectName("viewPlaceholder");
     view->setAutoFillBackground(true);
@@ -96,6 +103,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    SetStatusTextHandler(nullptr);
     m_reminderTimer.stop();
     m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)
