@@ -47,13 +47,17 @@ std::vector<int32_t> StarPolygon(std::mt19937_64& rng, int32_t m, bool countercl
 }
 
 double DistanceToOutline(int32_t p) {
+    const double px = g_points[p].x, py = g_points[p].y;
     double best = 1e300;
-    const std::vector<Point> poly = OutlinePolygon();
-    for (size_t i = 0; i < poly.size(); ++i) {
-        const Kernel::Segment_2 side(poly[i], poly[(i + 1) % poly.size()]);
-        best = std::min(best, CGAL::to_double(CGAL::squared_distance(MapPoint(p), side)));
+    const int32_t n = g_outline.Count();
+    for (int32_t i = 1; i <= n; ++i) {
+        const RandomPoint& a = g_points[g_outline[i]];
+        const RandomPoint& b = g_points[g_outline[i % n + 1]];
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double t = std::clamp(((px - a.x) * dx + (py - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        best = std::min(best, std::hypot(px - a.x - t * dx, py - a.y - t * dy));
     }
-    return std::sqrt(best);
+    return best;
 }
 
 }  // namespace
@@ -186,7 +190,7 @@ TEST_F(PointInOutline, GridBoxCellsInvalidPointsAndShortPolygons) {
     g_points[farAway].multiUse = 77;
 
     // Fewer than three vertices change nothing.
-    IndexList two;
+    IndexList& two = g_pickList;
     two.Append(a);
     two.Append(b);
     MarkPointsOutsideOutline(two);
