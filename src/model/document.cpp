@@ -59,9 +59,12 @@ bool IsRouteFile(const fs::path& path) { return UpperExtension(path) == ".ALG"; 
 
 bool TinExists() { return g_tinPresent != 0 && g_tinEdgeCount > 0; }
 
+// A file whose write permission is taken away, or that this user may not write.
 bool IsReadOnly(const fs::path& path) {
     std::error_code ec;
-    if (!fs::exists(path, ec)) return false;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec || !fs::exists(status)) return false;
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return true;
     return ::access(path.c_str(), W_OK) != 0;
 }
 
@@ -82,13 +85,17 @@ public:
     explicit ReplacingFile(const fs::path& path) : m_path(path) {
         m_temp = path;
         m_temp += ".saving";
-        m_writer.Open(m_temp);
+        // A folder where no new file can be made still lets the file itself be rewritten.
+        if (!m_writer.Open(m_temp)) {
+            m_temp.clear();
+            m_writer.Open(m_path);
+        }
     }
     ~ReplacingFile() {
         if (!m_done) {
             m_writer.Close();
             std::error_code ec;
-            fs::remove(m_temp, ec);
+            if (!m_temp.empty()) fs::remove(m_temp, ec);
         }
     }
     TextFileWriter& Writer() { return m_writer; }
@@ -99,13 +106,19 @@ public:
             ReportWriteFailed(m_path);
             return false;
         }
-        std::error_code ec;
-        fs::rename(m_temp, m_path, ec);
-        if (ec) {
-            ReportCannotCreate(m_path);
-            return false;
-        }
         m_done = true;
+        if (!m_temp.empty()) {
+            std::error_code ec;
+            // The new file keeps the permissions of the one it replaces.
+            const fs::file_status old = fs::status(m_path, ec);
+            if (!ec && fs::exists(old)) fs::permissions(m_temp, old.permissions(), ec);
+            fs::rename(m_temp, m_path, ec);
+            if (ec) {
+                m_done = false;
+                ReportCannotCreate(m_path);
+                return false;
+            }
+        }
         RemoveOtherCaseVariants(m_path);
         return true;
     }
@@ -533,6 +546,10 @@ bool CPelmo_3DDoc::StoreRndDocument(const fs::path& path) {
         ShowMessage(kNothingToSave, "", msg::kOk | msg::kIconWarning);
         return false;
     }
+    if (IsReadOnly(path)) {  // replacing it would bypass its protection
+        ReportCannotCreate(path);
+        return false;
+    }
     {
         ReplacingFile file(path);
         if (!file.IsOpen()) {
@@ -690,6 +707,8 @@ void CPelmo_3DDoc::RegisterCommands() {
     m_commands.SetUpdateRule(32828, UpdateStationText);
     m_commands.SetUpdateRule(33006, UpdateTinLattice);
     m_commands.SetUpdateRule(32922, UpdateOtherRouteClear);
+    // The volume list (32898) and the mesh volume table (33016) get their rules with
+    // their commands: the section and mesh volume data they test are not built yet.
 
     RegisterDisplayToggles();
 }

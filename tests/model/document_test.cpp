@@ -229,6 +229,29 @@ TEST_F(Document, RefusedWriteKeepsTheOldFile) {
     EXPECT_EQ(RecordedMessages().size(), 1u);
 }
 
+TEST_F(Document, ReadOnlyFileIsNotReplaced) {
+    const fs::path path = SaveSquareAs("locked.RND");
+    const std::string before = Read(path);
+    fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    g_points[1].z = 7.0;
+    g_dataChanged = -1;
+    ClearRecordedMessages();
+    QueueFileDialogAnswer(path.string());  // Save asks for another name, and gets this one
+    doc.OnFileSave();
+    EXPECT_EQ(RecordedFileDialogs().size(), 2u);
+    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_TRUE(doc.IsModified());
+
+    const fs::path other = Dir() / "unlocked.RND";
+    QueueFileDialogAnswer(other.string());
+    doc.OnFileSave();  // the name is still the read-only file's
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.PathName(), other);
+}
+
 TEST_F(Document, UnreadableFileLeavesTheDocumentAsItWas) {
     const fs::path path = SaveSquareAs("good.RND");
     g_ipPointCount = 2;  // a route loaded beside the data
