@@ -1,0 +1,135 @@
+// Makes the start-up data set DATA1.VEW from a survey: its points, their convex hull as
+// the outline and the TIN inside it, in the backup snapshot format. The build runs it on
+// the project's real survey and puts the set beside the program.
+//
+//   make_startup_data <survey.RND> <DATA1.VEW>
+//   make_startup_data --check <DATA1.VEW>     reads a set back and checks it
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/backup_file.h"
+#include "model/geometry.h"
+#include "model/point_in_outline.h"
+#include "model/rnd_file.h"
+#include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
+#include "platform/message_box.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+// Whether c lies to the right of the directed line a -> b (as drawn on the map), that is,
+// a turn to the left in X-Y axes.
+bool TurnsRight(int32_t a, int32_t b, int32_t c) {
+    int side = 0;
+    PointSideOfLine(g_points[a].x, g_points[a].y, g_points[b].x, g_points[b].y, g_points[c].x,
+                    g_points[c].y, 1e-9, &side);
+    return side == 1;
+}
+
+// The convex hull of the valid points (monotone chain); points on a hull side are left
+// out.
+std::vector<int32_t> ConvexHull() {
+    std::vector<int32_t> order;
+    for (int32_t i = 1; i <= g_pointCount; ++i)
+        if (g_points[i].invalid == 0) order.push_back(i);
+    std::sort(order.begin(), order.end(), [](int32_t a, int32_t b) {
+        if (g_points[a].x != g_points[b].x) return g_points[a].x < g_points[b].x;
+        return g_points[a].y < g_points[b].y;
+    });
+    const size_t n = order.size();
+    if (n < 3) return order;
+    std::vector<int32_t> hull(2 * n);
+    size_t k = 0;
+    for (size_t i = 0; i < n; ++i) {
+        while (k >= 2 && !TurnsRight(hull[k - 2], hull[k - 1], order[i])) --k;
+        hull[k++] = order[i];
+    }
+    for (size_t i = n - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && !TurnsRight(hull[k - 2], hull[k - 1], order[i])) --k;
+        hull[k++] = order[i];
+    }
+    hull.resize(k - 1);  // the last repeats the first
+    return hull;
+}
+
+void PrintMessages() {
+    for (const RecordedMessage& m : RecordedMessages())
+        std::fprintf(stderr, "%s\n", m.text.c_str());
+}
+
+int Make(const fs::path& survey, const fs::path& output) {
+    InitDataModel();
+    g_currentDataPath = survey.string();
+    if (ReadRndDocument() != -1 || g_pointCount < 3) {
+        PrintMessages();
+        std::fprintf(stderr, "make_startup_data: cannot read %s\n", survey.c_str());
+        return 1;
+    }
+    g_outline.Reset();
+    for (int32_t v : ConvexHull()) {
+        g_outline.Append(v);
+        g_points[v].flags |= kPointFlagOutline;
+    }
+    g_outline.Close();
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    if (LastTinBuildResult() != TinBuildResult::kComplete || g_tinEdgeCount <= 0) {
+        PrintMessages();
+        std::fprintf(stderr, "make_startup_data: the TIN of %s could not be built\n",
+                     survey.c_str());
+        return 1;
+    }
+    if (WriteBackupFile(output) != 0) {
+        std::fprintf(stderr, "make_startup_data: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    std::printf("%s: %d points, outline of %d vertices, %d TIN edges\n", output.c_str(),
+                g_pointCount, g_outline.Count(), g_tinEdgeCount);
+    return 0;
+}
+
+// The set reads back with points, a closed-able outline and a TIN on those points.
+int Check(const fs::path& set) {
+    InitDataModel();
+    if (ReadBackupFile(set) != 0 || g_pointCount < 3 || g_outline.Count() < 3 ||
+        g_tinEdgeCount < g_pointCount) {
+        PrintMessages();
+        std::fprintf(stderr, "make_startup_data: %s is not a usable start-up set\n", set.c_str());
+        return 1;
+    }
+    // The outline is convex and holds every point, so the TIN must reach every point.
+    std::vector<bool> used(static_cast<size_t>(g_pointCount) + 1, false);
+    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
+        for (int32_t v : {g_tinEdges[e].a, g_tinEdges[e].b}) {
+            v = v < 0 ? -v : v;
+            if (v >= 1 && v <= g_pointCount) used[v] = true;
+        }
+    }
+    const int32_t unused = static_cast<int32_t>(std::count(used.begin() + 1, used.end(), false));
+    if (unused > 0) {
+        std::fprintf(stderr, "make_startup_data: %d points of %s are not in its TIN\n", unused,
+                     set.c_str());
+        return 1;
+    }
+    std::printf("%s: %d points, outline of %d vertices, %d TIN edges\n", set.c_str(), g_pointCount,
+                g_outline.Count(), g_tinEdgeCount);
+    return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--check") return Check(fs::absolute(argv[2]));
+    if (argc != 3) {
+        std::fprintf(stderr,
+                     "usage: make_startup_data <survey.RND> <DATA1.VEW>\n"
+                     "       make_startup_data --check <DATA1.VEW>\n");
+        return 2;
+    }
+    // Reading the survey makes its folder the current one; the output is named before.
+    return Make(fs::absolute(argv[1]), fs::absolute(argv[2]));
+}
