@@ -1,5 +1,5 @@
 // The document road end to end in the program's own windows: start on the start-up data
-// set, open a survey with its TIN and outline through the menu, change it, save, open it
+// set, open a real survey with its TIN and outline through the menu, change it, save, open it
 // again and find the same data, save it under a new name and find the same bytes.
 #include <QAction>
 #include <QApplication>
@@ -13,8 +13,10 @@
 #include "model/backup_file.h"
 #include "model/bnd_file.h"
 #include "model/document.h"
+#include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
 #include "model/tri_file.h"
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
@@ -36,30 +38,46 @@ fs::path g_survey;  // the real survey, found once before any load changes the c
 
 fs::path Root() { return g_root.toStdString(); }
 
-// The first points of the real survey with a TIN over them and their outline, written
-// beside each other as a document and its companions.
-fs::path WriteSurvey(const fs::path& path, int32_t points) {
+struct Survey {
+    fs::path path;
+    int32_t edges = 0;
+    int32_t outline = 0;
+};
+
+// The first points of the real survey with the TIN that the grid builder makes inside the
+// quadrilateral of their extreme points, written as a document with its companions.
+Survey WriteSurvey(const fs::path& path, int32_t points) {
     InitDataModel();
     g_currentDataPath = g_survey.string();
     if (ReadRndDocument() != -1) return {};
     g_pointCount = points;
     SetPointEndMarker();
-    // A fan of triangles around point 1, closed by the outline through the others.
-    for (int32_t i = 2; i < points; ++i) {
-        g_tinEdges[i - 1] = TinEdge{i, i + 1, kNoApex, 1, 0};
+    int32_t extreme[4] = {1, 1, 1, 1};  // lowest X, highest Y, highest X, lowest Y
+    for (int32_t i = 2; i <= points; ++i) {
+        const RandomPoint& p = g_points[i];
+        if (p.x < g_points[extreme[0]].x) extreme[0] = i;
+        if (p.y > g_points[extreme[1]].y) extreme[1] = i;
+        if (p.x > g_points[extreme[2]].x) extreme[2] = i;
+        if (p.y < g_points[extreme[3]].y) extreme[3] = i;
     }
-    g_tinEdgeCount = points - 2;
-    SetTinEndRecord();
-    g_tinPresent = -1;
     g_outline.Reset();
-    for (int32_t i = 2; i <= points; ++i) g_outline.Append(i);
+    for (int32_t v : extreme) {
+        if (g_points[v].flags & kPointFlagOutline) continue;
+        g_outline.Append(v);
+        g_points[v].flags |= kPointFlagOutline;
+    }
     g_outline.Close();
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    if (LastTinBuildResult() != TinBuildResult::kComplete) return {};
     TextFileWriter file(path);
     if (WriteRndText(file) != kRndWritten || !file.Close()) return {};
     WriteTriFile(path);
     WriteBndFile(path);
+    Survey survey{path, g_tinEdgeCount, g_outline.Count()};
     InitDataModel();
-    return path;
+    return survey;
 }
 
 struct Records {
@@ -128,12 +146,15 @@ private slots:
         fs::create_directories(program);
         fs::create_directories(work);
         // The start-up set: the first ten points of the survey.
-        QVERIFY(!WriteSurvey(work / "start.RND", 10).empty());
+        const Survey start = WriteSurvey(work / "start.RND", 10);
+        QVERIFY(start.edges > 0);
         g_currentDataPath = (work / "start.RND").string();
         QCOMPARE(ReadRndDocument(), -1);
         QCOMPARE(WriteBackupFile(program / "DATA1.VEW"), 0);
-        const fs::path site = WriteSurvey(work / "site.RND", 400);
-        QVERIFY(!site.empty());
+        const Survey survey = WriteSurvey(work / "site.RND", 400);
+        QVERIFY(survey.edges > 0);
+        const fs::path site = survey.path;
+        ClearRecordedMessages();  // the builder's report
         SetProgramFolder(program);
 
         CPelmo_3DApp app;
@@ -142,14 +163,14 @@ private slots:
         CMainFrame* frame = app.MainFrame();
         QVERIFY(frame->windowTitle().contains("VODA XML"));
         QCOMPARE(g_pointCount, 10);
-        QCOMPARE(g_tinEdgeCount, 8);
+        QCOMPARE(g_tinEdgeCount, start.edges);
 
         // Open through the menu.
         QueueFileDialogAnswer(site.string());
         frame->ExecuteCommand(cmd::kFileOpen);
         QCOMPARE(g_pointCount, 400);
-        QCOMPARE(g_tinEdgeCount, 398);
-        QCOMPARE(g_outline.Count(), 399);
+        QCOMPARE(g_tinEdgeCount, survey.edges);
+        QCOMPARE(g_outline.Count(), survey.outline);
         QVERIFY(g_outline.IsClosed());
         QVERIFY(frame->windowTitle().contains("site.RND"));
         QCOMPARE(RecentFileList().Files().value(0), QString::fromStdString(site.string()));
@@ -206,7 +227,7 @@ private slots:
         QVERIFY(app.InitInstance({}));
         std::vector<fs::path> files;
         for (int i = 0; i < 5; ++i) {
-            files.push_back(WriteSurvey(work / ("s" + std::to_string(i) + ".RND"), 5 + i));
+            files.push_back(WriteSurvey(work / ("s" + std::to_string(i) + ".RND"), 5 + i).path);
             QVERIFY(!files.back().empty());
             QVERIFY(app.Document()->OpenDocument(files.back().string()));
         }
