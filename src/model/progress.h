@@ -2,10 +2,11 @@
 // Progress windows of long operations.
 //
 // The main progress window ("IDD_MAKETRI") shows one or two text lines chosen by
-// g_progressMode. While it exists the program is busy: commands that carry the busy test,
-// tool clicks, host requests and the backup-reminder tick wait until it is closed. The core
-// opens, refreshes and closes it through this file; the window itself is made by a factory
-// that the program installs (Qt) and is a silent recorder in headless runs.
+// g_progressMode. While it exists the program is busy (IsBusy of platform/busy.h): commands
+// that carry the busy test, tool clicks, host requests and the backup-reminder tick wait
+// until it is closed. The core opens, refreshes and closes it through this file; the
+// window itself is made by a factory that the program installs (Qt, model/ui) and is a
+// silent recorder in headless runs.
 //
 // The record-progress window (dialog 134) shows g_progressCaption and g_progressCounter
 // for the mesh, section and elevation-at-points calculations; it does not make the program

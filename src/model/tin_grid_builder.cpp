@@ -52,7 +52,6 @@ TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
 bool g_buildRunning = false;
 
 constexpr int32_t kMinGridCells = 400;
-constexpr int32_t kSurroundWalkLimit = 400;
 constexpr double kNoValue = 1e32;
 constexpr double kSideMargin = 1e-3;  // cells
 
@@ -279,7 +278,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
 }
 
 int TinGridBuilder::InitFrontFromOutline() {
-    std::fill(g_tinEdges + 1, g_tinEdges + g_tinEdgeCapacity, TinEdge{0, 0, 0, 0, 0});
+    std::fill(g_tinEdges + 1, g_tinEdges + std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size()), TinEdge{0, 0, 0, 0, 0});
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
     }
@@ -635,6 +634,10 @@ void TinGridBuilder::IndexOutlineSides() {
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
 }
 
+// Points inside the outline behind an outline side (where the outline is concave), within
+// the slightly enlarged circle of the side's triangle; the count is left in the side's
+// state word. The crossing test looks at every side through the grid, so the count does
+// not retire sides from it.
 void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     const double dx = g_points[p].x - m_xm, dy = g_points[p].y - m_ym;
     const double s = dx * m_nx + dy * m_ny;
@@ -840,6 +843,8 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
 TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
     g_dataChanged = -1;
     if (!CheckOutline()) return TinBuildResult::kNothingDone;
+    // Records are only ever written inside the block, whatever the capacity word says.
+    g_tinEdgeCapacity = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
     try {
         AllocateWork();
     } catch (const std::bad_alloc&) {
