@@ -378,6 +378,23 @@ TEST_F(TinGridBuilderTest, AFailedEnlargementOfTheEdgeBlockStopsAtTheLimit) {
     for (int32_t p = 1; p <= g_pointCount; ++p) ASSERT_NE(g_points[p].outside, 2) << p;
 }
 
+TEST_F(TinGridBuilderTest, FiveRecordsPerPointIsTheLimit) {
+    // Three points and an outline that goes round them six times: 18 sides, more than
+    // five records per point before the first triangle.
+    const int32_t a = AddPoint(0, 0), b = AddPoint(0, 10), c = AddPoint(10, 0);
+    std::vector<int32_t> ring;
+    for (int k = 0; k < 6; ++k) ring.insert(ring.end(), {a, c, b});
+    SetOutline(ring);
+    BuildTinGrid();
+    EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kLimit);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "作成ラインが制限を越えました。\n計算を終了します。");
+    EXPECT_EQ(g_tinEdgeCount, 18);
+    EXPECT_EQ(g_tinEdges[19].a, -1);
+    EXPECT_EQ(g_tinPresent, -1);
+    EXPECT_EQ(g_progressWnd, nullptr);
+}
+
 TEST_F(TinGridBuilderTest, ASideWithoutCandidateStopsWithTheTinSoFar) {
     // Three points on one line: no side has a point on its inner side.
     SetOutline({AddPoint(0, 0), AddPoint(10, 0), AddPoint(20, 0)});
