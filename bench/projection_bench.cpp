@@ -4,9 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
+#include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
+#include "platform/message_box.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
@@ -37,29 +41,28 @@ bool LoadPoints() {
     return g_pointCount == kRows * kColumns;
 }
 
-// The grid's TIN: each cell split into two triangles by its diagonal from the north-west
-// to the south-east corner; one record per line with the apexes on both sides.
-void BuildGridTin() {
-    auto index = [](int32_t row, int32_t column) { return row * kColumns + column + 1; };
-    auto add = [](int32_t a, int32_t b, int32_t back, int32_t search) {
-        EnsureTinEdgeCapacity(g_tinEdgeCount + 1);
-        g_tinEdges[++g_tinEdgeCount] = {a, b, back, search, 0};
-    };
-    for (int32_t r = 0; r < kRows; ++r) {
-        for (int32_t c = 0; c < kColumns; ++c) {
-            const bool south = r + 1 < kRows, east = c + 1 < kColumns, north = r > 0, west = c > 0;
-            if (east)  // west-east line
-                add(index(r, c), index(r, c + 1), north ? index(r - 1, c) : kNoApex,
-                    south ? index(r + 1, c + 1) : kNoApex);
-            if (south)  // north-south line
-                add(index(r, c), index(r + 1, c), west ? index(r, c - 1) : kNoApex,
-                    east ? index(r + 1, c + 1) : kNoApex);
-            if (south && east)  // the diagonal
-                add(index(r, c), index(r + 1, c + 1), index(r, c + 1), index(r + 1, c));
-        }
+// The grid's TIN, built by the grid TIN builder inside the ring of boundary nodes (rows
+// run from the north edge).
+bool BuildTin() {
+    auto node = [](int32_t r, int32_t c) { return r * kColumns + c + 1; };
+    std::vector<int32_t> ring;
+    for (int32_t c = 0; c < kColumns; ++c) ring.push_back(node(0, c));
+    for (int32_t r = 1; r < kRows; ++r) ring.push_back(node(r, kColumns - 1));
+    for (int32_t c = kColumns - 2; c >= 0; --c) ring.push_back(node(kRows - 1, c));
+    for (int32_t r = kRows - 2; r >= 1; --r) ring.push_back(node(r, 0));
+    g_outline.Reset();
+    for (int32_t v : ring) {
+        g_outline.Append(v);
+        g_points[v].flags |= kPointFlagOutline;
     }
-    SetTinEndRecord();
-    g_tinPresent = -1;
+    g_outline.Close();
+    g_tinEdgeCapacity = 4 * g_pointCount;
+    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    ClearRecordedMessages();
+    return LastTinBuildResult() == TinBuildResult::kComplete;
 }
 
 bool Setup(benchmark::State& state) {
@@ -70,7 +73,10 @@ bool Setup(benchmark::State& state) {
             state.SkipWithError("cannot read the Jacksboro grid (run from the project root)");
             return false;
         }
-        BuildGridTin();
+        if (!BuildTin()) {
+            state.SkipWithError("the TIN build did not complete");
+            return false;
+        }
         loaded = true;
     }
     g_bufferMaxX = 1600;
