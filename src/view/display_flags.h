@@ -15,3 +15,22 @@ extern int32_t g_colorBandOn;
 extern int32_t g_hideDoubleByteText;
 // The external 3D viewer follows every change of the view while set.
 extern int32_t g_viewer3dAutoUpdate;
+
+// Routes, sections, mesh and the background DXF layer.
+extern int32_t g_showRoute;
+extern int32_t g_showOtherRoutes;
+extern int32_t g_showIpNames;  // names of IP points and stations
+extern int32_t g_showRouteCrossSections;
+extern int32_t g_showOtherRouteCrossSections;
+extern int32_t g_showSections;
+extern int32_t g_showMesh;
+extern int32_t g_showMeshElevations;
+extern int32_t g_showMeshVolumes;
+extern int32_t g_showBackgroundDxf;
+
+// How points are shown.
+extern char g_pointColorPrefix;      // '#' while point colours are shown; anything else off
+extern int32_t g_hideInvalidPoints;  // invalid points are left out while set
+extern int32_t g_depthOrderPoints;   // bird's-eye points drawn through the depth buffer
+extern int32_t g_elevationDecimals;  // decimals of the elevation labels, 0..3
+extern double g_gridInterval;        // metres between grid lines, above 0

@@ -1,7 +1,9 @@
 #include "view/palette.h"
 
 #include <algorithm>
+#include <memory>
 
+#include "model/terrain_data.h"
 #include "view/back_buffer.h"
 #include "view/raster_primitives.h"
 
@@ -11,6 +13,15 @@ int32_t g_canvasRowLength = 0;
 int32_t g_canvasClipTop = 0;
 
 namespace {
+int32_t g_screenWidth = 1024;
+int32_t g_screenHeight = 768;
+std::unique_ptr<DrawBitmapInfo> g_ownedBitmapInfo;
+
+const bool g_registered = [] {
+    RegisterDataModelReset(MakeDrawBitmapInfo);
+    return true;
+}();
+
 struct Rgb {
     uint8_t r, g, b;
 };
@@ -168,4 +179,22 @@ void SetPaletteCanvasViewport(int32_t left, int32_t top, int32_t right, int32_t 
     g_bufferMaxY = bottom + 1;
     g_viewportCenterY = (top + bottom + 1) / 2;
     KeepCanvasClipInBuffer();
+}
+
+void SetScreenSize(int32_t width, int32_t height) {
+    g_screenWidth = std::max(width, 1);
+    g_screenHeight = std::max(height, 1);
+}
+
+void MakeDrawBitmapInfo() {
+    auto bmi = std::make_unique<DrawBitmapInfo>();
+    BitmapInfoHeader& h = bmi->header;
+    h.biSize = 40;
+    h.biWidth = std::max(1024, (g_screenWidth + 3) / 4 * 4);
+    h.biHeight = std::max(g_screenHeight, 1024) + 3;
+    h.biPlanes = 1;
+    h.biBitCount = 8;
+    g_ownedBitmapInfo = std::move(bmi);
+    g_drawBitmapInfo = g_ownedBitmapInfo.get();
+    InitPaletteCanvas(*g_drawBitmapInfo);
 }

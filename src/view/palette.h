@@ -38,6 +38,13 @@ struct DrawBitmapInfo {
 // Made at main-frame creation (with the data model); null before.
 extern DrawBitmapInfo* g_drawBitmapInfo;
 
+// The screen the canvas is made for; the window system tells it before the main frame
+// makes the data model (1024 x 768 until then).
+void SetScreenSize(int32_t width, int32_t height);
+// Makes g_drawBitmapInfo for the screen (width max(1024, screen width rounded up to 4),
+// height max(screen height, 1024) + 3) and sets up its palette. InitDataModel calls it.
+void MakeDrawBitmapInfo();
+
 // -1 on a palette display, else 0. Displays here are always true colour.
 extern int32_t g_paletteDevice;
 

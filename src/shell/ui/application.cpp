@@ -9,6 +9,7 @@
 #include "shell/ui/about_dialog.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/recent_files.h"
+#include "view/ui/pelmo_3d_view.h"
 
 namespace {
 CPelmo_3DApp* g_theApp = nullptr;
@@ -47,6 +48,9 @@ bool CPelmo_3DApp::InitInstance(const QStringList& arguments) {
     if (m_viewFactory) {
         ViewParts view = m_viewFactory(m_frame.get());
         m_frame->SetView(view.widget, view.commands);
+    } else {
+        auto* view = new CPelmo_3DView(m_frame.get());
+        m_frame->SetView(view, view);
     }
     m_frame->SetDocument(m_document.get());
 

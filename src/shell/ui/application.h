@@ -20,7 +20,7 @@ public:
     void SetDocumentFactory(std::function<std::unique_ptr<ShellDocument>()> factory) {
         m_documentFactory = std::move(factory);
     }
-    // Makes the view widget and its commands (default: an empty view).
+    // Makes the view widget and its commands (default: the plan view CPelmo_3DView).
     struct ViewParts {
         QWidget* widget = nullptr;
         CommandTarget* commands = nullptr;

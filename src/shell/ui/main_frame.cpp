@@ -30,6 +30,8 @@
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
 #include "view/cursor_state.h"
+#include "view/palette.h"
+#include "view/stroke_font.h"
 #include "view/view_state.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -66,8 +68,10 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     m_router.SetTargets(nullptr, nullptr, &m_frameCommands, m_application);
 
     // Created at the size of a maximised window, in the top-left corner.
-    if (QScreen* screen = QGuiApplication::primaryScreen())
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
         setGeometry(screen->availableGeometry());
+        SetScreenSize(screen->geometry().width(), screen->geometry().height());
+    }
 
     BuildMenus();
     BuildToolBars();
@@ -87,6 +91,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     setCentralWidget(view);
 
     const FrameStartState start = StartFrameState();
+    LoadStrokeFont();
     m_mouseInfo = new CMouseInfo(this);
     m_mouseInfo->show();
 
@@ -385,10 +390,12 @@ void CMainFrame::UpdateFrameTitle() {
 }
 
 void CMainFrame::FullRedraw() {
-    if (m_fullRedraw)
+    if (m_fullRedraw) {
         m_fullRedraw();
-    else if (centralWidget())
+    } else if (centralWidget()) {
+        g_redrawMask = -1;
         centralWidget()->update();
+    }
 }
 
 void CMainFrame::OnTimer(int id) {

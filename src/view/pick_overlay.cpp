@@ -1,0 +1,116 @@
+#include "view/pick_overlay.h"
+
+#include <algorithm>
+
+#include "model/terrain_data.h"
+#include "route/route_data.h"
+#include "shell/tool_mode.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
+#include "volume/mesh_data.h"
+
+namespace {
+struct WindowPoint {
+    int32_t x;
+    int32_t y;
+};
+
+WindowPoint ToWindow(int32_t column, int32_t row) {
+    return {g_viewportCenterX + column, g_viewportCenterY - row};
+}
+
+void SmallCircle(OverlayCanvas& c, WindowPoint p) { c.Ellipse(p.x - 3, p.y - 3, p.x + 2, p.y + 2); }
+void LargeCircle(OverlayCanvas& c, WindowPoint p) { c.Ellipse(p.x - 4, p.y - 4, p.x + 3, p.y + 3); }
+void HandleCircle(OverlayCanvas& c, WindowPoint p) {
+    c.Ellipse(p.x - 4, p.y - 4, p.x + 4, p.y + 4);
+}
+
+void Line(OverlayCanvas& c, WindowPoint a, WindowPoint b) {
+    c.MoveTo(a.x, a.y);
+    c.LineTo(b.x, b.y);
+}
+
+// A picked point that is a point on the screen.
+const RandomPoint* ShownPoint(int32_t i) {
+    if (!g_points || i < 1 || i > g_pointCount || i >= g_pointsBlock.Size()) return nullptr;
+    const RandomPoint& p = g_points[i];
+    return p.hidden == 0 ? &p : nullptr;
+}
+
+void DrawPickedPoints(OverlayCanvas& c) {
+    if (g_pickedPoint <= 0 || g_pointEditState == POINT_EDIT_VALID_INVALID) return;
+    c.SetPen(kOverlayOrange);
+    const RandomPoint* p1 = ShownPoint(g_pickedPoint);
+    if (p1) SmallCircle(c, ToWindow(p1->screenX, p1->screenY));
+    if (const RandomPoint* p2 = ShownPoint(g_pickedPoint2)) {
+        SmallCircle(c, ToWindow(p2->screenX, p2->screenY));
+        const bool joined =
+            g_pointEditState != POINT_EDIT_MODIFY || g_outlineEditState == OUTLINE_EDIT_TIN_EDGE;
+        if (joined && p1)
+            Line(c, ToWindow(p1->screenX, p1->screenY), ToWindow(p2->screenX, p2->screenY));
+    }
+    const RandomPoint* p3 = ShownPoint(g_pickedPoint3);
+    if (p3) SmallCircle(c, ToWindow(p3->screenX, p3->screenY));
+    if (const RandomPoint* p4 = ShownPoint(g_pickedPoint4)) {
+        SmallCircle(c, ToWindow(p4->screenX, p4->screenY));
+        if (p3) {
+            c.SetPen(kOverlayWhite);
+            Line(c, ToWindow(p3->screenX, p3->screenY), ToWindow(p4->screenX, p4->screenY));
+        }
+    }
+}
+
+bool SectionsShownInBirdsEye() { return g_birdsEyeOn && g_showSections; }
+
+void DrawCurrentIp(OverlayCanvas& c) {
+    const int32_t count = std::min(g_ipPointCount, kMaxIpPoints);
+    if (g_currentIp <= 0 || g_currentIp > count || SectionsShownInBirdsEye()) return;
+    const IpPoint& ip = g_ipPoints[g_currentIp];
+    // The last IP may be the one being entered, not placed yet.
+    if (g_currentIp == count && (ip.x == 0 || ip.y == 0)) return;
+    if (ip.offScreen != 0) return;
+    c.SetPen(kOverlayOrange);
+    LargeCircle(c, ToWindow(ip.screenX, ip.screenY));
+}
+
+void DrawCurrentStation(OverlayCanvas& c) {
+    if (!g_stations) return;
+    const int32_t count = std::min(g_stationCount, g_stationsBlock.Size() - 1);
+    if (g_currentStation <= 0 || g_currentStation > count || SectionsShownInBirdsEye()) return;
+    const StationRecord& s = g_stations[g_currentStation];
+    if (g_currentStation == count && (s.x == 0 || s.y == 0)) return;
+    if (s.offScreen != 0) return;
+    c.SetPen(kOverlayOrange);
+    const WindowPoint centre = ToWindow(s.screenX, s.screenY);
+    if (s.leftOffScreen == 0) Line(c, centre, ToWindow(s.leftScreenX, s.leftScreenY));
+    if (s.rightOffScreen == 0) Line(c, centre, ToWindow(s.rightScreenX, s.rightScreenY));
+}
+
+void DrawMeshRange(OverlayCanvas& c) {
+    const int32_t n = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
+    if (!g_meshAreaDefined || g_birdsEyeOn || n < 1 || !g_showMesh) return;
+    c.SetPen(kOverlayYellow);
+    for (int32_t i = 2; i <= n; ++i) {
+        const MeshAreaVertex& a = g_meshAreaPolygon[i - 1];
+        const MeshAreaVertex& b = g_meshAreaPolygon[i];
+        if (a.offScreen == 0 && b.offScreen == 0)
+            Line(c, ToWindow(a.screenColumn, a.screenRow), ToWindow(b.screenColumn, b.screenRow));
+    }
+    if (g_toolMode != MODE_MESH_AREA_EDIT) return;
+    for (int32_t i = 2; i <= n; ++i) {
+        const MeshAreaVertex& v = g_meshAreaPolygon[i];
+        if (v.offScreen == 0) HandleCircle(c, ToWindow(v.screenColumn, v.screenRow));
+    }
+}
+}  // namespace
+
+void DrawPickOverlay(OverlayCanvas& canvas) {
+    DrawPickedPoints(canvas);
+    // The point list's highlight, the picked mesh node, the current section, the mesh
+    // rectangle's handles, the DXF registration and crossings and the line tools' ends
+    // come with the tools that pick them.
+    DrawCurrentIp(canvas);
+    DrawCurrentStation(canvas);
+    DrawMeshRange(canvas);
+}

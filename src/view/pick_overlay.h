@@ -1,0 +1,29 @@
+#pragma once
+// The marks of picked items, drawn on the window over the blitted frame (they never enter
+// the back buffer and go with the next paint).
+#include <cstdint>
+#include <string>
+
+// Drawing on the window in window pixels (rows downwards). Colours are 0x00BBGGRR pen
+// colours; pens are solid and one pixel wide. Ellipses are filled white.
+class OverlayCanvas {
+public:
+    virtual ~OverlayCanvas() = default;
+    virtual void SetPen(uint32_t colorRef) = 0;
+    // The ellipse inside (left, top) .. (right, bottom), right and bottom excluded.
+    virtual void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
+    virtual void MoveTo(int32_t x, int32_t y) = 0;
+    // A line from the current position to (x, y), which becomes the current position.
+    virtual void LineTo(int32_t x, int32_t y) = 0;
+    // UTF-8 text with its top-left corner at (x, y).
+    virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
+};
+
+constexpr uint32_t kOverlayOrange = 0x0019FF;
+constexpr uint32_t kOverlayRed = 0x0000FF;
+constexpr uint32_t kOverlayYellow = 0x00FFFF;
+constexpr uint32_t kOverlayCyan = 0xFFFF00;
+constexpr uint32_t kOverlayWhite = 0xFFFFFF;
+
+// Picked points, the current IP and station, and the mesh calculation range.
+void DrawPickOverlay(OverlayCanvas& canvas);

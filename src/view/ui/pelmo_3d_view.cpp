@@ -1,0 +1,242 @@
+#include "view/ui/pelmo_3d_view.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "platform/input.h"
+#include "shell/tool_mode.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+#include "view/pick_overlay.h"
+#include "view/raster_primitives.h"
+#include "view/ui/back_buffer_blit.h"
+#include "view/view_navigation.h"
+#include "view/view_painter.h"
+#include "view/view_state.h"
+
+namespace {
+constexpr int kZoomIn = 32775;
+constexpr int kZoomOut = 32779;
+constexpr int kZoomRectMode = 32790;
+constexpr int kPanMode = 32789;
+constexpr int kShowAll = 32800;
+constexpr int kPreviousScreen = 32776;
+
+// GDI-like drawing of the overlays: pens of one pixel, ellipses filled white.
+class QtOverlayCanvas : public OverlayCanvas {
+public:
+    explicit QtOverlayCanvas(QPainter& painter) : m_painter(painter) {
+        m_painter.setBrush(Qt::white);
+    }
+    void SetPen(uint32_t colorRef) override {
+        m_painter.setPen(
+            QPen(QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF), 1));
+    }
+    void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override {
+        m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
+    }
+    void MoveTo(int32_t x, int32_t y) override { m_at = QPoint(x, y); }
+    void LineTo(int32_t x, int32_t y) override {
+        const QPoint to(x, y);
+        m_painter.drawLine(m_at, to);
+        m_at = to;
+    }
+    void Text(int32_t x, int32_t y, const std::string& text) override {
+        const QFontMetrics metrics(m_painter.font());
+        m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
+    }
+
+private:
+    QPainter& m_painter;
+    QPoint m_at;
+};
+
+int32_t MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
+    int32_t flags = 0;
+    if (buttons & Qt::LeftButton) flags |= kMouseFlagLeft;
+    if (buttons & Qt::RightButton) flags |= kMouseFlagRight;
+    if (modifiers & Qt::ShiftModifier) flags |= kMouseFlagShift;
+    if (modifiers & Qt::ControlModifier) flags |= kMouseFlagControl;
+    return flags;
+}
+
+int32_t VirtualKey(const QKeyEvent* e) {
+    const int k = e->key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return 'A' + (k - Qt::Key_A);
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return '0' + (k - Qt::Key_0);
+    switch (k) {
+        case Qt::Key_Left:
+            return vkey::kLeft;
+        case Qt::Key_Right:
+            return vkey::kRight;
+        case Qt::Key_Up:
+            return vkey::kUp;
+        case Qt::Key_Down:
+            return vkey::kDown;
+        case Qt::Key_Delete:
+            return vkey::kDelete;
+        case Qt::Key_Insert:
+            return vkey::kInsert;
+        case Qt::Key_Escape:
+            return vkey::kEscape;
+        case Qt::Key_Backspace:
+            return vkey::kBack;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return vkey::kReturn;
+        default:
+            return 0;
+    }
+}
+}  // namespace
+
+CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
+    setObjectName("CPelmo_3DView");
+    setAttribute(Qt::WA_OpaquePaintEvent);  // the blit covers the whole client area
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    g_showTin = -1;
+
+    m_commands.SetHandler(kZoomIn, OnZoomIn);
+    m_commands.SetHandler(kZoomOut, OnZoomOut);
+    m_commands.SetHandler(kZoomRectMode, [this] {
+        OnZoomRectMode();
+        UpdateCursor();
+    });
+    m_commands.SetHandler(kPanMode, [this] {
+        OnPanMode();
+        UpdateCursor();
+    });
+    m_commands.SetHandler(kShowAll, OnShowAll);
+    m_commands.SetHandler(kPreviousScreen, OnPreviousScreen);
+    m_commands.SetUpdateRule(kZoomRectMode, [](CommandUpdate& u) {
+        u.enabled = true;
+        u.check = ZoomRectModeChecked() ? CheckState::kChecked : CheckState::kUnchecked;
+    });
+    m_commands.SetUpdateRule(kPanMode, [](CommandUpdate& u) {
+        u.enabled = true;
+        u.check = PanModeChecked() ? CheckState::kChecked : CheckState::kUnchecked;
+    });
+    m_commands.SetUpdateRule(kShowAll, [](CommandUpdate& u) { u.enabled = ShowAllEnabled(); });
+    m_commands.SetUpdateRule(kPreviousScreen,
+                             [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
+
+    SetViewRepaintHandler([this] { repaint(); });
+    SetViewCursorMover([this](int32_t column, int32_t row) {
+        // Windowing systems that do not let programs move the pointer ignore this.
+        QCursor::setPos(mapToGlobal(QPoint(column, row)));
+    });
+}
+
+CPelmo_3DView::~CPelmo_3DView() {
+    SetViewRepaintHandler(nullptr);
+    SetViewCursorMover(nullptr);
+    FreeRasterBlocks();
+}
+
+bool CPelmo_3DView::OnCommand(int id) { return m_commands.OnCommand(id); }
+bool CPelmo_3DView::HasCommandHandler(int id) const { return m_commands.HasCommandHandler(id); }
+bool CPelmo_3DView::OnUpdateCommand(int id, CommandUpdate& update) {
+    return m_commands.OnUpdateCommand(id, update);
+}
+
+void CPelmo_3DView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    AllocateBackBuffer(width() + 1, height() + 1);
+    g_redrawMask = -1;
+}
+
+void CPelmo_3DView::paintEvent(QPaintEvent*) {
+    g_viewPainting = -1;
+    QPainter painter(this);
+    int32_t shown = 0;
+    if (LockBackBuffer()) {
+        const ViewClient client{width(), height()};
+        shown = PaintView(&client);
+        if (shown) {
+            // The bottom-up rows put the viewport centre row at the window row the mouse
+            // formulas give it, also for an odd height.
+            painter.save();
+            painter.translate(0, 2 * g_viewportCenterY - g_bufferMaxY);
+            QtBlitTarget target(painter);
+            BlitBackBuffer(target);
+            painter.restore();
+        }
+    }
+    UnlockBackBuffer();
+    if (!shown) painter.fillRect(rect(), Qt::white);
+
+    QtOverlayCanvas canvas(painter);
+    DrawPickOverlay(canvas);
+    if (g_dragState == kDragZoomBox) {
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(g_rubberBandRect[0], g_rubberBandRect[1]),
+                               QPoint(g_rubberBandRect[2], g_rubberBandRect[3]))
+                             .normalized());
+    }
+    g_redrawMask = 0;
+    g_viewPainting = 0;
+}
+
+void CPelmo_3DView::mousePressEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int32_t flags = MouseFlags(event->buttons(), event->modifiers());
+    if (event->button() == Qt::LeftButton)
+        OnViewLButtonDown(flags, p.x(), p.y(), IsKeyDown(key::kAlt));
+    UpdateCursor();
+}
+
+void CPelmo_3DView::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    OnViewMouseMove(MouseFlags(event->buttons(), event->modifiers()), p.x(), p.y());
+}
+
+void CPelmo_3DView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    const int32_t flags = MouseFlags(event->buttons(), event->modifiers());
+    if (event->button() == Qt::LeftButton)
+        OnViewLButtonUp(flags, p.x(), p.y(), IsKeyDown(key::kAlt));
+    else if (event->button() == Qt::RightButton)
+        OnViewRButtonUp();
+    UpdateCursor();
+}
+
+void CPelmo_3DView::mouseDoubleClickEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (event->button() == Qt::LeftButton)
+        CentreOnPickedPoint(p.x(), p.y());
+    else if (event->button() == Qt::RightButton)
+        OnViewRButtonDoubleClick();
+    UpdateCursor();
+}
+
+void CPelmo_3DView::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) return;
+    const QPoint p = event->position().toPoint();
+    ZoomWheel(delta, p.x(), p.y());
+    event->accept();
+}
+
+void CPelmo_3DView::keyPressEvent(QKeyEvent* event) {
+    const int32_t key = VirtualKey(event);
+    if (key == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    OnViewKey(key);
+}
+
+void CPelmo_3DView::UpdateCursor() {
+    if ((g_dragState & 0x30) == 0x10)
+        setCursor(Qt::CrossCursor);
+    else if (g_dragState == kDragPan)
+        setCursor(IsKeyDown(key::kMouseLeft) ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
+    else
+        unsetCursor();
+}

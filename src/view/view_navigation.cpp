@@ -1,0 +1,295 @@
+#include "view/view_navigation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "contour/contour_files.h"
+#include "contour/slice_store.h"
+#include "dxf/dxf_store.h"
+#include "model/pick_reset.h"
+#include "model/terrain_data.h"
+#include "platform/input.h"
+#include "route/route_data.h"
+#include "shell/tool_mode.h"
+#include "view/color_band_params.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/text_flags.h"
+#include "view/view_history.h"
+#include "view/view_painter.h"
+#include "view/view_state.h"
+#include "view/view_transform.h"
+#include "volume/mesh_data.h"
+
+ViewMouseState g_viewMouse;
+int32_t g_rubberBandRect[4] = {0, 0, 0, 0};
+
+namespace {
+std::function<void(int32_t, int32_t)>& CursorMover() {
+    static std::function<void(int32_t, int32_t)> mover;
+    return mover;
+}
+
+bool AnyViewData() {
+    return (g_pointsPresent && g_pointCount > 0) || g_ipPointCount > 0 || g_stationCount > 0 ||
+           g_otherRouteStationCount > 0 || g_otherRouteIpCount > 0 || g_dxfElementCount > 0 ||
+           g_meshAreaDefined;
+}
+
+bool Held(int32_t flags, int32_t flag) { return (flags & flag) != 0; }
+
+// Layers that drag frames leave out: after a drag they need one full frame.
+bool LabelsOrOverlaysShown() {
+    return g_showSimpleContours || g_showTextFlags || g_showPointNames || g_showPointElevations ||
+           g_showSliceContours || g_showDrawingContours || g_colorBandOn || g_showSlopeLines ||
+           (g_birdsEyeOn && g_showBackgroundImage);
+}
+}  // namespace
+
+void QuickRepaintView() {
+    g_redrawMask = 0;
+    InvalidateAndUpdateView();
+}
+
+void FullRepaintView() {
+    g_redrawMask = -1;
+    InvalidateAndUpdateView();
+}
+
+void SetViewCursorMover(std::function<void(int32_t, int32_t)> mover) {
+    CursorMover() = std::move(mover);
+}
+
+int32_t ZoomToBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t width,
+                  int32_t height) {
+    const int32_t w = std::abs(right - left);
+    const int32_t h = std::abs(bottom - top);
+    if (w <= 3 && h <= 3) return -1;
+    const int32_t bx = (left + right) / 2;
+    const int32_t by = (top + bottom) / 2;
+    if (g_birdsEyeOn && g_tinPresent)
+        CentreOnPixel3D(bx - g_viewportCenterX, g_viewportCenterY - by);
+    else
+        PanByPixels(g_viewportCenterX - bx, g_viewportCenterY - by);
+    const double fx = (w + 1.0) / (width + 1.0);
+    const double fy = (h + 1.0) / (height + 1.0);
+    g_viewScale /= std::max(fx, fy);
+    return -1;
+}
+
+void ZoomAtClick(int32_t flags, int32_t column, int32_t row) {
+    if (Held(flags, kMouseFlagShift | kMouseFlagControl) || IsKeyDown(key::kAlt)) return;
+    g_redrawMask = -1;
+    g_viewCenterY += (column - g_viewportCenterX) / g_viewScale;
+    g_viewCenterX += (g_viewportCenterY - row) / g_viewScale;
+    g_viewScale *= kZoomStep;
+    InvalidateAndUpdateView();
+    if (CursorMover()) CursorMover()(g_viewportCenterX, g_viewportCenterY);
+}
+
+void OnViewKey(int32_t key) {
+    if (key == vkey::kReturn) {
+        if (g_toolMode == MODE_OUTLINE_EDIT && g_pickList2.Count() >= 2) {
+            g_outlineEditState = OUTLINE_EDIT_PARTIAL_CHANGE + 1;
+            g_pickedPoint4 = g_pickedPoint3 = 0;
+            g_pickedPoint2 = g_pickList2[g_pickList2.Count()];
+            ClearPickList();
+            FullRepaintView();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN &&
+                   g_outlineEditState != 3) {
+            ClearPickList();
+            FullRepaintView();
+        }
+        // The parallel points (sub-state 7), the two-point tool's next phase (sub-state 2
+        // in phase 3) and the vector editor come with their tools.
+    }
+    switch (key) {
+        case vkey::kLeft:
+            PanByArrowKey(-1, 0);
+            break;
+        case vkey::kRight:
+            PanByArrowKey(1, 0);
+            break;
+        case vkey::kUp:
+            PanByArrowKey(0, 1);
+            break;
+        case vkey::kDown:
+            PanByArrowKey(0, -1);
+            break;
+        default:
+            break;
+    }
+}
+
+void ShowAllKeepSettings() {
+    const ColorBandParams saved = g_colorBandParams;
+    ComputeDataExtents(0);
+    g_colorBandParams = saved;
+    g_birdsEyeOn = 0;
+    g_redrawMask = -1;
+    g_viewScale = std::min(g_bufferMaxX, g_bufferMaxY) / g_extentSize;
+    g_viewCenterX = g_extentCenterX;
+    g_viewCenterY = g_extentCenterY;
+    g_birdsEyeAzimuth = 0;
+    g_birdsEyeTilt = -0.2;
+    g_birdsEyeRoll = 0;
+    g_heightScale = 1.0;
+    InvalidateAndUpdateView();
+}
+
+void EnsureIpPointVisible(int32_t i) {
+    if (i < 1 || i > std::min(g_ipPointCount, kMaxIpPoints)) return;
+    const IpPoint& ip = g_ipPoints[i];
+    const double h = g_extentSize * 5 / 12;
+    if (std::abs(ip.x - g_extentCenterX) <= h && std::abs(ip.y - g_extentCenterY) <= h) return;
+    const ColorBandParams saved = g_colorBandParams;
+    ComputeDataExtents(1);
+    g_colorBandParams = saved;
+}
+
+void OnZoomIn() {
+    g_viewScale *= kZoomStep;
+    FullRepaintView();
+}
+
+void OnZoomOut() {
+    g_viewScale *= kZoomOutStep;
+    FullRepaintView();
+}
+
+void OnZoomRectMode() { g_dragState = (g_dragState & kDragZoomArmed) ? 0 : kDragZoomArmed; }
+
+void OnPanMode() { g_dragState = g_dragState != kDragPan ? kDragPan : 0; }
+
+void OnShowAll() { ShowAllKeepSettings(); }
+
+void OnPreviousScreen() {
+    PopViewHistory();
+    FullRepaintView();
+}
+
+bool ZoomRectModeChecked() { return (g_dragState & 0x30) == 0x10; }
+bool PanModeChecked() { return g_dragState == kDragPan; }
+// The background image is not part of this program yet; when it comes, a loaded image
+// enables the overall view too.
+bool ShowAllEnabled() { return AnyViewData(); }
+bool PreviousScreenEnabled() { return CanPopViewHistory(); }
+
+void ZoomWheel(int32_t delta, int32_t column, int32_t row) {
+    const double k = static_cast<int16_t>(delta) > 0 ? kZoomStep : kZoomOutStep;
+    const double s = g_viewScale;
+    if (!g_birdsEyeOn) {
+        const double e = column - g_bufferMaxX / 2;
+        const double f = row - g_bufferMaxY / 2;
+        g_viewCenterY -= e / (s * k) - e / s;
+        g_viewCenterX += f / (s * k) - f / s;
+        g_viewScale = s * k;
+    } else if (!IsKeyDown(key::kAlt)) {
+        g_viewScale = s * k;
+    }
+    // Alt with the wheel in the bird's-eye view changes the exaggeration: the bird's-eye
+    // camera commands own it.
+    FullRepaintView();
+}
+
+bool CentreOnPickedPoint(int32_t column, int32_t row) {
+    if (g_birdsEyeOn || g_pickedPoint == 0 || g_outlineEditState != 0) return false;
+    if (!g_points || g_pickedPoint < 1 || g_pickedPoint > g_pointCount) return false;
+    const RandomPoint& p = g_points[g_pickedPoint];
+    const double s = g_viewScale;
+    g_viewCenterY = p.y - (column - g_viewportCenterX) / s;
+    g_viewCenterX = p.x + (row - g_viewportCenterY) / s;
+    FullRepaintView();
+    return true;
+}
+
+void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
+    ViewMouseState& m = g_viewMouse;
+    m.pressFlags = alt ? kMouseFlagControl : flags;
+    m.buttonDown = 1;
+    m.pressX = m.lastX = x;
+    m.pressY = m.lastY = y;
+    if (g_dragState == kDragZoomArmed) g_dragState = kDragZoomPressed;
+}
+
+void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
+    ViewMouseState& m = g_viewMouse;
+    const int32_t dx = x - m.lastX, dy = y - m.lastY;
+    if (Held(flags, kMouseFlagLeft)) {
+        if (IsKeyDown(key::kAlt) || Held(flags, kMouseFlagControl)) {
+            // Camera turns of the bird's-eye view belong to its own commands.
+        } else if (g_dragState == kDragPan) {
+            PanByPixels(dx, dy);
+            FullRepaintView();
+        } else if (g_dragState == kDragZoomPressed || g_dragState == kDragZoomBox) {
+            g_rubberBandRect[0] = m.pressX;
+            g_rubberBandRect[1] = m.pressY;
+            g_rubberBandRect[2] = x;
+            g_rubberBandRect[3] = y;
+            g_dragState |= 0x13;
+            QuickRepaintView();
+        }
+    } else if (Held(flags, kMouseFlagRight)) {
+        PanByPixels(dx, dy);
+        FullRepaintView();
+    } else if (g_overlaysDrawn == 0) {
+        g_overlaysDrawn = -1;
+        if (LabelsOrOverlaysShown()) FullRepaintView();
+    }
+    m.lastX = x;
+    m.lastY = y;
+}
+
+void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
+    ViewMouseState& m = g_viewMouse;
+    m.buttonDown = 0;
+    m.lastX = x;
+    m.lastY = y;
+    if (alt) {
+        QuickRepaintView();
+        return;
+    }
+    if (Held(flags, kMouseFlagControl)) return;
+    if (g_dragState == kDragRubberLine) {
+        g_dragState = 0;
+        QuickRepaintView();
+        return;
+    }
+    if ((g_dragState & 0x1F) == kDragZoomBox) {
+        if (g_dragState == kDragZoomBox) {
+            ZoomToBox(g_rubberBandRect[0], g_rubberBandRect[1], g_rubberBandRect[2],
+                      g_rubberBandRect[3], g_bufferMaxX, g_bufferMaxY);
+            g_dragState = kDragZoomArmed;
+            FullRepaintView();
+        }
+        // A tool's rubber rectangle belongs to its tool.
+        return;
+    }
+    const bool zoomArmed = (g_dragState & 0x10) != 0;
+    g_dragState &= (g_dragState & 0x20) ? 0x80 : 0x90;
+    if (zoomArmed) ZoomAtClick(flags, x, y);
+    if ((g_overlaysDrawn == 0 && (LabelsOrOverlaysShown() || g_showSections || g_showIpNames)) ||
+        g_meshAreaDefined)
+        FullRepaintView();
+}
+
+void OnViewRButtonUp() {
+    if (g_pickedPoint == 0) return;
+    g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = 0;
+    QuickRepaintView();
+}
+
+void OnViewRButtonDoubleClick() {
+    if (g_toolMode != MODE_NONE) {
+        g_toolMode = MODE_NONE;
+        g_outlineEditState = 0;
+        ClearPicks();
+        ClearPickList();
+        FullRepaintView();
+    } else if (g_dragState != 0) {
+        g_dragState = 0;
+        g_outlineEditState = 0;
+        FullRepaintView();
+    }
+}
