@@ -8,6 +8,7 @@
 #include "shell/work_files.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/view_history.h"
 
 namespace fs = std::filesystem;
 
@@ -34,7 +35,6 @@ void RefreshRouteWindows() {}
 SimaImport ImportSimaPoints(const fs::path&, bool) { return SimaImport::kUnavailable; }
 
 void BuildElevationPaletteForced() {}
-void ClearViewHistory() {}
 void DestroyLegendWindows() {}
 void OpenLegendWindows() {}
 bool Viewer3dRunning() { return false; }
@@ -42,6 +42,8 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+void ClearViewHistory() { ResetViewHistory(); }
 
 bool BackgroundImageLoaded() { return g_bgImage.loaded != 0; }
 bool BackgroundImageIsMono() { return g_bgImage.isMono != 0; }

@@ -1,0 +1,203 @@
+// The plan view end to end in the program's own windows: an empty document paints white;
+// a survey opened through the menu shows its TIN, outline and points in their colours
+// where the projection puts them; the view's commands, wheel and keys move it.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+#include <filesystem>
+
+#include "model/document.h"
+#include "model/terrain_data.h"
+#include "model/ui/document_ui.h"
+#include "platform/file_dialog.h"
+#include "platform/folders.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_platform.h"
+#include "shell/command_table.h"
+#include "shell/tool_mode.h"
+#include "shell/ui/application.h"
+#include "shell/ui/main_frame.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/ui/pelmo_3d_view.h"
+#include "view/view_history.h"
+#include "view/view_state.h"
+#include "view/view_transform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+QString g_root;
+
+constexpr int kShowAll = 32800;
+constexpr int kPreviousScreen = 32776;
+constexpr int kZoomIn = 32775;
+
+// The fixture: a 3 x 3 grid of points 10 m apart (G1 south-west .. G9 north-east), eight
+// triangles and the outline through the eight border points.
+fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
+
+QRgb Rgb(uint32_t color) { return qRgb((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF); }
+
+// Window position of a point record as the projection left it.
+QPoint WindowPosition(int32_t i) {
+    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
+}
+
+QPoint Midpoint(int32_t a, int32_t b) {
+    const QPoint pa = WindowPosition(a), pb = WindowPosition(b);
+    return {(pa.x() + pb.x()) / 2, (pa.y() + pb.y()) / 2};
+}
+
+// Whether the pixel or one of its eight neighbours has the colour.
+bool Near(const QImage& image, QPoint p, QRgb color) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.pixel(p.x() + dx, p.y() + dy) == color) return true;
+    return false;
+}
+
+bool Enabled(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    const auto actions = frame->Actions(id);
+    return !actions.empty() && actions.front()->isEnabled();
+}
+}  // namespace
+
+class PlanViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        const fs::path program = fs::path(g_root.toStdString()) / "program";
+        fs::create_directories(program);
+        SetProgramFolder(program);  // no start-up data set there
+    }
+
+    void emptyDocumentThenSurveyInThePlan() {
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
+        QVERIFY(view);
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(view->width() > 100 && view->height() > 100);
+
+        QImage empty = view->grab().toImage();
+        QCOMPARE(empty.size(), view->size());
+        bool white = true;
+        for (int y = 0; y < empty.height() && white; ++y)
+            for (int x = 0; x < empty.width(); ++x)
+                if (empty.pixel(x, y) != qRgb(255, 255, 255)) {
+                    white = false;
+                    break;
+                }
+        QVERIFY(white);
+        QVERIFY(!Enabled(frame, kShowAll));
+        QVERIFY(!Enabled(frame, kPreviousScreen));
+
+        // Open through the menu, then the plan with TIN and points.
+        QueueFileDialogAnswer(Fixture().string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_pointCount, 9);
+        QCOMPARE(g_tinEdgeCount, 16);
+        QCOMPARE(g_outline.Count(), 8);
+        view->grab();
+        QVERIFY2(!Enabled(frame, kPreviousScreen), "nothing to go back to after a load");
+        g_showTin = -1;
+        g_showPoints = -1;
+        g_colorBandOn = 0;
+        QVERIFY(Enabled(frame, kShowAll));
+        frame->ExecuteCommand(kShowAll);
+        QCOMPARE(g_birdsEyeOn, 0);
+
+        const QImage plan = view->grab().toImage();
+        const QRgb tin = Rgb(g_colorTable[30]);
+        const QRgb outline = Rgb(g_colorTable[40]);
+        const QRgb background = Rgb(g_colorTable[10]);
+        // Inner edges in the TIN colour; the diagonal may fall a pixel beside its midpoint.
+        QCOMPARE(plan.pixel(Midpoint(2, 5)), tin);
+        QCOMPARE(plan.pixel(Midpoint(4, 5)), tin);
+        QVERIFY(Near(plan, Midpoint(1, 5), tin));
+        // Border edges in the outline colour (drawn over the TIN).
+        QCOMPARE(plan.pixel(Midpoint(1, 2)), outline);
+        QCOMPARE(plan.pixel(Midpoint(9, 6)), outline);
+        // Points with the pen: the inner point in the point colour, a border point in the
+        // colour of outline vertices, one pixel each.
+        const QPoint centre = WindowPosition(5);
+        QCOMPARE(plan.pixel(centre), Rgb(g_colorTable[20]));
+        QCOMPARE(plan.pixel(WindowPosition(1)), Rgb(g_colorTable[22]));
+        QCOMPARE(plan.pixel(centre + QPoint(3, 3)), background);
+        // The overall view puts the middle of the data at the middle of the window.
+        QVERIFY((centre - QPoint(view->width() / 2, view->height() / 2)).manhattanLength() <= 1);
+
+        // A thicker pen.
+        g_penSize = 3;
+        g_redrawMask = -1;
+        const QImage thick = view->grab().toImage();
+        g_penSize = 1;
+        QCOMPARE(thick.pixel(centre + QPoint(-1, 0)), Rgb(g_colorTable[20]));
+        QCOMPARE(thick.pixel(centre + QPoint(1, 0)), Rgb(g_colorTable[20]));
+
+        // Zoom in, then back through the previous screen.
+        const double scale = g_viewScale;
+        frame->ExecuteCommand(kZoomIn);
+        QCOMPARE(g_viewScale, scale * 1.2);
+        QVERIFY(Enabled(frame, kPreviousScreen));
+        frame->ExecuteCommand(kPreviousScreen);
+        QVERIFY(std::abs(g_viewScale - scale) < 1e-6 * scale);
+
+        // The wheel keeps the ground under the cursor.
+        const double restored = g_viewScale;
+        const QPoint at(view->width() / 3, view->height() / 4);
+        double x0, y0, x1, y1;
+        ClientToGround(at.x(), at.y(), x0, y0);
+        QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view, &wheel);
+        QCOMPARE(g_viewScale, restored * 1.2);
+        ClientToGround(at.x(), at.y(), x1, y1);
+        QVERIFY(std::abs(x1 - x0) < 1e-9 && std::abs(y1 - y0) < 1e-9);
+
+        // The arrow key pans by a fifth of the view.
+        const double centreY = g_viewCenterY;
+        QTest::keyClick(view, Qt::Key_Right);
+        QVERIFY(std::abs(g_viewCenterY - (centreY + 0.2 / g_viewScale * g_bufferMaxX)) < 1e-9);
+
+        // A zoom box through the mouse.
+        frame->ExecuteCommand(32790);
+        QCOMPARE(g_dragState, 16);
+        const double before = g_viewScale;
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(60, 40), view->mapToGlobal(QPointF(60, 40)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        QCOMPARE(g_dragState, 19);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, QPoint(60, 40));
+        QCOMPARE(g_dragState, 16);
+        QVERIFY(g_viewScale > before * 4);
+        g_dragState = 0;
+    }
+};
+
+int main(int argc, char** argv) {
+    QTemporaryDir root;
+    g_root = root.path();
+    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
+    QDir().mkpath(root.path() + "/run");
+    QApplication app(argc, argv);
+    InstallQtPlatform(app);
+    SetMessageHandler(nullptr);
+    SetFileDialogHandler(nullptr);
+    PlanViewTest t;
+    const int rc = QTest::qExec(&t, argc, argv);
+    RemoveTempFolder();
+    return rc;
+}
+
+#include "plan_view_uitest.moc"
