@@ -14,6 +14,7 @@
 #include "dxf/dxf_store.h"
 #include "model/numeric_text.h"
 #include "model/terrain_data.h"
+#include "model/tin_query.h"
 #include "platform/busy.h"
 #include "platform/encoding.h"
 #include "platform/input.h"
@@ -461,16 +462,14 @@ void DrawContourOverlays(uint8_t* triangleBytes, bool buttonHeld) {
     if (g_birdsEyeOn && g_painterLayers.northArrow) g_painterLayers.northArrow();
 }
 
-// The per-triangle bytes of the triangle pass and the slope lines: 1 on each record that
-// carries a triangle of its own (the others share theirs).
+// The per-triangle bytes of the triangle pass and the slope lines: 1 on the record that
+// stands for each triangle. None when the work memory cannot be had.
 std::vector<uint8_t> TriangleBytes() {
     std::vector<uint8_t> bytes;
-    const int32_t count = std::max(g_tinEdgeCount, 0);
-    bytes.assign(static_cast<size_t>(count) + 16, 0);
-    if (!g_tinEdges || !g_points) return bytes;
-    const int32_t last = std::min(g_tinEdgeCount, g_tinEdgesBlock.Size() - 2);
-    for (int32_t i = 1; i <= last; ++i)
-        if (g_tinEdges[i].apexSearch != 0) bytes[i] = 1;
+    if (BuildTinAdjacency(nullptr, nullptr, &bytes) == 0)
+        bytes.clear();
+    else
+        bytes.resize(bytes.size() + 16, 0);
     MarkHoleVertices();
     return bytes;
 }

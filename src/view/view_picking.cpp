@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "model/terrain_data.h"
+#include "model/tin_query.h"
 #include "route/route_data.h"
 #include "view/back_buffer.h"
 #include "view/palette.h"
@@ -179,4 +180,15 @@ void BuildTriangleIdMap(int32_t* map) {
                           &g_clipRightBytes, &g_viewportCenterX, &g_viewportCenterY,
                           &g_canvasClipTop};
     for (size_t k = 0; k < std::size(saved); ++k) *targets[k] = saved[k];
+}
+
+int32_t FindTriangleAtPoint(const int32_t*, double x, double y) {
+    // The map's own pixels are too coarse for the answer; its area only bounds the search.
+    const double k = 971.85 / g_extentSize;
+    auto inside = [k](double v, double centre) {
+        const double cell = std::trunc(k * (v - centre)) + 511;
+        return cell >= 1 && cell <= kTriangleIdMapSide - 2;
+    };
+    if (!inside(y, g_extentCenterY) || !inside(x, g_extentCenterX)) return 0;
+    return -GetTinZ(x, y);
 }

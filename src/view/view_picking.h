@@ -31,3 +31,7 @@ constexpr int32_t kTriangleIdMapSide = 1024;
 // none. Draws through the back buffer and leaves the positions in fit form, so the next
 // paint is a full one.
 void BuildTriangleIdMap(int32_t* map);
+
+// Minus the number of the TIN record whose triangle holds the ground point (X north,
+// Y east), 0 when there is none or the point lies outside the map's inner area.
+int32_t FindTriangleAtPoint(const int32_t* map, double x, double y);

@@ -34,6 +34,7 @@ protected:
         g_viewCenterX = g_viewCenterY = 0;
         g_viewScale = 1;
         g_birdsEyeOn = 0;
+        g_showTin = -1;  // as the view turns it on when it is made
         g_redrawMask = -1;
         g_projectionValid = 0;
     }

@@ -7,10 +7,14 @@
 #include <QTemporaryDir>
 #include <QWheelEvent>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
 #include "model/document.h"
+#include "model/point_in_outline.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
 #include "platform/folders.h"
@@ -181,6 +185,88 @@ private slots:
         QCOMPARE(g_dragState, 16);
         QVERIFY(g_viewScale > before * 4);
         g_dragState = 0;
+    }
+
+    // A real survey: the 20,000 scattered Jacksboro points, their convex hull as the
+    // outline and the TIN the grid builder makes, in the plan. The picture is saved into
+    // $NOSTREL_SCREENS when that is set.
+    void jacksboroScatterInThePlan() {
+        fs::path survey;
+        for (const char* up : {"..", "../.."}) {
+            const fs::path p = fs::path(NOSTREL_SOURCE_DIR) / up /
+                               "shared/data/jacksboro/jacksboro_scatter20k.RND";
+            if (fs::exists(p)) survey = p.lexically_normal();
+        }
+        if (survey.empty()) QSKIP("jacksboro_scatter20k.RND not found");
+
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        frame->resize(1280, 960);
+        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QueueFileDialogAnswer(survey.string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_pointCount, 20000);
+
+        SetConvexHullOutline();
+        g_tinEdgeCapacity = 4 * g_pointCount;
+        QCOMPARE(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);
+        OrientPolygonClockwise(g_outline);
+        MarkPointsOutsideOutline(g_outline);
+        BuildTinGrid();
+        QCOMPARE(int(LastTinBuildResult()), int(TinBuildResult::kComplete));
+        QVERIFY(g_tinEdgeCount > 3 * 20000 - 100);
+
+        g_showTin = -1;
+        g_showPoints = -1;
+        g_colorBandOn = 0;
+        frame->ExecuteCommand(kShowAll);
+        const QImage plan = view->grab().toImage();
+        // Most of the overall view is TIN: the data fill the window's shorter side.
+        int tin = 0;
+        const QRgb tinColor = Rgb(g_colorTable[30]);
+        for (int y = 0; y < plan.height(); ++y)
+            for (int x = 0; x < plan.width(); ++x) tin += plan.pixel(x, y) == tinColor;
+        QVERIFY(tin > plan.width() * plan.height() / 10);
+        const QByteArray screens = qgetenv("NOSTREL_SCREENS");
+        if (!screens.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(screens));
+            QVERIFY(plan.save(QString::fromLocal8Bit(screens) + "/plan_jacksboro.png"));
+        }
+    }
+
+private:
+    // The convex hull of the points (Andrew's monotone chain) as the closed outline.
+    static void SetConvexHullOutline() {
+        std::vector<int32_t> order(g_pointCount);
+        for (int32_t i = 0; i < g_pointCount; ++i) order[i] = i + 1;
+        auto key = [](int32_t i) { return std::pair(g_points[i].y, g_points[i].x); };
+        std::sort(order.begin(), order.end(),
+                  [&](int32_t a, int32_t b) { return key(a) < key(b); });
+        auto cross = [](int32_t o, int32_t a, int32_t b) {
+            const RandomPoint &p = g_points[o], &q = g_points[a], &r = g_points[b];
+            return (q.y - p.y) * (r.x - p.x) - (q.x - p.x) * (r.y - p.y);
+        };
+        std::vector<int32_t> hull;
+        for (int pass = 0; pass < 2; ++pass) {
+            const size_t start = hull.size();
+            for (int32_t i : order) {
+                while (hull.size() >= start + 2 &&
+                       cross(hull[hull.size() - 2], hull.back(), i) <= 0)
+                    hull.pop_back();
+                hull.push_back(i);
+            }
+            hull.pop_back();
+            std::reverse(order.begin(), order.end());
+        }
+        g_outline.Reset();
+        for (int32_t i : hull) {
+            g_outline.Append(i);
+            g_points[i].flags = kPointFlagOutline;
+        }
+        g_outline.Close();
     }
 };
 

@@ -332,6 +332,11 @@ TEST_F(Navigation, TriangleIdMapHoldsTheRecordOfEachTriangle) {
     EXPECT_TRUE(upper >= 3 && upper <= 5) << upper;
     EXPECT_EQ(at(-30, 0), 0);
     EXPECT_EQ(map[0], 0);
+
+    // The lookup answers with the first record of the triangle, inside the map only.
+    EXPECT_EQ(FindTriangleAtPoint(map.data(), -20 + 40 / 3.0, -20 + 80 / 3.0), -1);
+    EXPECT_EQ(FindTriangleAtPoint(map.data(), -20 + 80 / 3.0, -20 + 40 / 3.0), -3);
+    EXPECT_EQ(FindTriangleAtPoint(map.data(), 0, 40), 0) << "beyond the map's inner area";
 }
 
 TEST_F(Navigation, RightButtonClearsPicksAndDoubleClickEndsTheTool) {
