@@ -27,6 +27,7 @@
 #include "view/raster_primitives.h"
 #include "view/stroke_font.h"
 #include "view/text_flags.h"
+#include "view/triangle_raster.h"
 #include "view/view_helpers.h"
 #include "view/view_history.h"
 #include "view/view_state.h"
@@ -480,6 +481,7 @@ void FullRepaint(bool buttonHeld, bool pointsForced, int32_t trianglePassWanted)
     SetRasterColorIndex(kBackgroundColor);
     ClearViewport();
     g_pointsDrawnWithDepth = 0;
+    g_lightingOn = g_colorBandParams.shading;
 
     if (!g_birdsEyeOn && g_showBackgroundImage && g_painterLayers.backgroundImages)
         g_painterLayers.backgroundImages();

@@ -223,3 +223,21 @@ TEST_F(Painter, RoutesDrawIpPolygonStationsAndCutLines) {
     Paint();
     EXPECT_EQ(At(0, 0), Color(10));
 }
+
+TEST_F(Painter, MaskEightAddsTheTextsOverThePreviousFrame) {
+    LoadStrokeFontFrom("/nonexistent");
+    MakeSquareTin();
+    ASSERT_EQ(Paint(), 1);  // the first paint is always a full one
+    g_showPointNames = -1;
+    g_redrawMask = kRedrawTin | kRedrawPolylines;  // a full frame without texts
+    ASSERT_EQ(Paint(), 1);
+    const int32_t c = g_viewportCenterX + 40, r = g_viewportCenterY + 40;  // P3
+    EXPECT_FALSE(AnyInBox(Color(20), c - 8, r + 3, c, r + 10));
+    EXPECT_EQ(At(0, 20), Color(30));
+
+    g_showTin = 0;  // not re-rendered by the short pass
+    g_redrawMask = kRedrawTexts;
+    ASSERT_EQ(Paint(), 1);
+    EXPECT_TRUE(AnyInBox(Color(20), c - 8, r + 3, c, r + 10));
+    EXPECT_EQ(At(0, 20), Color(30));
+}

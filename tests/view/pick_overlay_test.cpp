@@ -1,0 +1,159 @@
+#include "view/pick_overlay.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "route/route_data.h"
+#include "shell/tool_mode.h"
+#include "view/display_flags.h"
+#include "view_fixture.h"
+#include "volume/mesh_data.h"
+
+namespace {
+// Records what the overlay draws, one text per call.
+class RecordingCanvas : public OverlayCanvas {
+public:
+    void SetPen(uint32_t colorRef) override { m_pen = colorRef; }
+    void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override {
+        calls.push_back(Format("ellipse", l, t, r, b));
+    }
+    void MoveTo(int32_t x, int32_t y) override {
+        m_x = x;
+        m_y = y;
+    }
+    void LineTo(int32_t x, int32_t y) override {
+        calls.push_back(Format("line", m_x, m_y, x, y));
+        m_x = x;
+        m_y = y;
+    }
+    void Text(int32_t x, int32_t y, const std::string& text) override {
+        calls.push_back(Format("text " + text, x, y, 0, 0));
+    }
+
+    std::vector<std::string> calls;
+
+private:
+    std::string Format(const std::string& what, int32_t a, int32_t b, int32_t c, int32_t d) {
+        char pen[16];
+        std::snprintf(pen, sizeof pen, "%06X", m_pen);
+        return what + " " + pen + " " + std::to_string(a) + "," + std::to_string(b) + " " +
+               std::to_string(c) + "," + std::to_string(d);
+    }
+    uint32_t m_pen = 0;
+    int32_t m_x = 0, m_y = 0;
+};
+
+class PickOverlay : public ViewTest {
+protected:
+    void SetUp() override {
+        ViewTest::SetUp();
+        g_toolMode = MODE_NONE;
+        g_pointEditState = 0;
+        g_outlineEditState = 0;
+        g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = g_pickedPoint4 = 0;
+        // Window positions (400 + Y, 300 - X) at one pixel per metre.
+        AddPoint(10, 20, 0);    // (420, 290)
+        AddPoint(-30, 40, 0);   // (440, 330)
+        AddPoint(50, -60, 0);   // (340, 250)
+        AddPoint(-70, -80, 0);  // (320, 370)
+    }
+    void TearDown() override {
+        g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = g_pickedPoint4 = 0;
+        g_pointEditState = g_outlineEditState = 0;
+        g_toolMode = MODE_NONE;
+        ViewTest::TearDown();
+    }
+
+    std::vector<std::string> Draw() {
+        ProjectAllData(0);
+        RecordingCanvas canvas;
+        DrawPickOverlay(canvas);
+        return canvas.calls;
+    }
+};
+
+using Calls = std::vector<std::string>;
+}  // namespace
+
+TEST_F(PickOverlay, PickedPointsAreCircledAndJoinedByTool) {
+    g_pickedPoint = 1;
+    g_pickedPoint2 = 2;
+    g_pointEditState = POINT_EDIT_MODIFY;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0019FF 417,287 422,292", "ellipse 0019FF 437,327 442,332"}))
+        << "modify: circled, not joined";
+
+    g_toolMode = MODE_OUTLINE_EDIT;
+    g_outlineEditState = OUTLINE_EDIT_TIN_EDGE;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0019FF 417,287 422,292", "ellipse 0019FF 437,327 442,332",
+                             "line 0019FF 420,290 440,330"}))
+        << "TIN edge swap: joined";
+
+    g_outlineEditState = 0;
+    g_pointEditState = POINT_EDIT_FOUR_POINT;
+    g_pickedPoint3 = 3;
+    g_pickedPoint4 = 4;
+    const Calls four = Draw();
+    ASSERT_EQ(four.size(), 6u);
+    EXPECT_EQ(four[5], "line FFFFFF 340,250 320,370") << "points 3 and 4 joined in white";
+
+    g_pointEditState = POINT_EDIT_VALID_INVALID;
+    EXPECT_TRUE(Draw().empty());
+
+    // A picked point off the screen gets no circle and no line.
+    g_pointEditState = POINT_EDIT_BETWEEN;
+    g_pickedPoint3 = g_pickedPoint4 = 0;
+    g_points[1].x = 1e12;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0019FF 437,327 442,332"}));
+}
+
+TEST_F(PickOverlay, CurrentIpAndStation) {
+    g_ipPointCount = 2;
+    g_ipPoints[1] = IpPoint{};
+    g_ipPoints[1].x = 5;
+    g_ipPoints[1].y = 6;
+    g_ipPoints[2] = IpPoint{};
+    g_ipPoints[2].x = 0;  // the one being entered
+    g_ipPoints[2].y = 9;
+    g_currentIp = 2;
+    EXPECT_TRUE(Draw().empty()) << "the last IP with a zero coordinate";
+    g_currentIp = 1;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0019FF 402,291 409,298"}));
+    g_currentIp = 0;
+
+    ASSERT_EQ(GrowStationBlock(4), 0);
+    g_stationCount = 1;
+    g_stations[1] = StationRecord{};
+    g_stations[1].x = 10;
+    g_stations[1].y = 10;
+    g_stations[1].leftX = 10;
+    g_stations[1].leftY = 0;
+    g_stations[1].rightX = 10;
+    g_stations[1].rightY = 30;
+    g_currentStation = 1;
+    EXPECT_EQ(Draw(), (Calls{"line 0019FF 410,290 400,290", "line 0019FF 410,290 430,290"}));
+    g_currentStation = 0;
+    g_currentIp = 0;
+}
+
+TEST_F(PickOverlay, MeshRangeGetsHandlesOnlyInItsEditTool) {
+    g_meshAreaDefined = 1;
+    g_showMesh = -1;
+    g_meshAreaPolygonCount = 3;
+    const double xy[4][2] = {{0, 0}, {0, 0}, {10, 0}, {10, 10}};
+    for (int32_t i = 1; i <= 3; ++i) {
+        g_meshAreaPolygon[i] = MeshAreaVertex{};
+        g_meshAreaPolygon[i].x = xy[i][0];
+        g_meshAreaPolygon[i].y = xy[i][1];
+    }
+    EXPECT_EQ(Draw(), (Calls{"line 00FFFF 400,300 400,290", "line 00FFFF 400,290 410,290"}));
+    g_toolMode = MODE_MESH_AREA_EDIT;
+    const Calls edit = Draw();
+    ASSERT_EQ(edit.size(), 4u);
+    EXPECT_EQ(edit[2], "ellipse 00FFFF 396,286 404,294");
+    EXPECT_EQ(edit[3], "ellipse 00FFFF 406,286 414,294");
+    g_showMesh = 0;
+    EXPECT_TRUE(Draw().empty());
+    g_meshAreaDefined = 0;
+    g_meshAreaPolygonCount = 0;
+}
