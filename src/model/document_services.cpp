@@ -6,6 +6,7 @@
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
 #include "shell/work_files.h"
+#include "view/band_texture.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/view_history.h"
@@ -34,7 +35,6 @@ void RefreshRouteWindows() {}
 
 SimaImport ImportSimaPoints(const fs::path&, bool) { return SimaImport::kUnavailable; }
 
-void BuildElevationPaletteForced() {}
 void DestroyLegendWindows() {}
 void OpenLegendWindows() {}
 bool Viewer3dRunning() { return false; }
@@ -42,6 +42,8 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+void BuildElevationPaletteForced() { BuildElevationPalette(); }
 
 void ClearViewHistory() { ResetViewHistory(); }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
@@ -52,12 +53,50 @@ struct PlanTransform {
     double centerY;
     double scale;
 
-    // Writes the column and row offsets of (x, y); returns the off-screen flag.
-    int8_t Apply(double x, double y, Rounding rounding, int32_t& column, int32_t& row) const {
+    static constexpr bool kBirdsEye = false;
+
+    // Writes the column and row offsets of (x, y); returns the off-screen flag. The plan
+    // has no use for the elevation.
+    int8_t Apply(double x, double y, double /*z*/, Rounding rounding, int32_t& column,
+                 int32_t& row) const {
         const bool columnOk =
             StoreOffset(Round((y - centerY) * scale, rounding), kPlanLimit, column);
         const bool rowOk = StoreOffset(Round((x - centerX) * scale, rounding), kPlanLimit, row);
         return columnOk && rowOk ? 0 : 1;
+    }
+    // The marker size of the last record applied: the plan's own for its kind.
+    int32_t Marker(int32_t planSize, int32_t /*cap*/ = 0) const { return planSize; }
+};
+
+// The bird's-eye camera (built by ProjectBirdsEye): v = (Y - eyeY, Z - eyeZ, X - eyeX),
+// rows 0, 1, 2 of the camera matrix give column, row and depth d; a record is in front
+// when d > g_nearPlane and is then drawn at g_focalLength x (column, row) / d.
+struct BirdsEyeTransform {
+    static constexpr bool kBirdsEye = true;
+    mutable double depth = 0;  // of the last record applied; 0 when it was not in front
+
+    int8_t Apply(double x, double y, double z, Rounding rounding, int32_t& column,
+                 int32_t& row) const {
+        const double* m = g_birdsEyeMatrix;
+        const double east = y - g_eyeY, up = z - g_eyeZ, north = x - g_eyeX;
+        const double a = m[0] * east + m[1] * up + m[2] * north;
+        const double b = m[3] * east + m[4] * up + m[5] * north;
+        const double d = m[6] * east + m[7] * up + m[8] * north;
+        depth = 0;
+        if (!(d > g_nearPlane)) return 1;
+        depth = d;
+        const bool columnOk =
+            StoreOffset(Round(a * g_focalLength / d, rounding), kBirdsEyeLimit, column);
+        const bool rowOk = StoreOffset(Round(b * g_focalLength / d, rounding), kBirdsEyeLimit, row);
+        return columnOk && rowOk ? 0 : 1;
+    }
+    // 7 w / d (w the view width in metres, 35 near-plane lengths), at most `cap` when
+    // one is given; 0 for a record not in front.
+    int32_t Marker(int32_t /*planSize*/, int32_t cap = 0) const {
+        if (depth <= 0) return 0;
+        double size = std::trunc(35.0 * g_nearPlane / depth);
+        if (cap > 0) size = std::min(size, static_cast<double>(cap));
+        return static_cast<int32_t>(std::min(size, 2147483647.0));
     }
 };
 
@@ -65,21 +104,25 @@ constexpr int32_t kPlanMarker = 6;
 constexpr int32_t kRouteMarker = 7;
 constexpr int32_t kTextFlagMarker = 10;
 
-template <typename Record>
-void ProjectIp(const PlanTransform& t, Record& ip) {
+// Routes carry no elevation of their own; the bird's-eye view shows them at the highest
+// point.
+template <typename T, typename Record>
+void ProjectIp(const T& t, Record& ip, int32_t cap) {
     ip.offScreen = 0;
-    ip.offScreen = t.Apply(ip.x, ip.y, Rounding::kTowardZero, ip.screenX, ip.screenY);
-    ip.markerSize = kRouteMarker;
+    ip.offScreen = t.Apply(ip.x, ip.y, g_pointZMax, Rounding::kTowardZero, ip.screenX, ip.screenY);
+    ip.markerSize = t.Marker(kRouteMarker, cap);
 }
 
-void ProjectStation(const PlanTransform& t, StationRecord& s) {
+template <typename T>
+void ProjectStation(const T& t, StationRecord& s) {
+    const double z = g_pointZMax;
     s.offScreen = s.leftOffScreen = s.rightOffScreen = 0;
-    s.offScreen = t.Apply(s.x, s.y, Rounding::kTowardZero, s.screenX, s.screenY);
+    s.offScreen = t.Apply(s.x, s.y, z, Rounding::kTowardZero, s.screenX, s.screenY);
+    s.markerSize = t.Marker(kRouteMarker, 10);
     s.leftOffScreen =
-        t.Apply(s.leftX, s.leftY, Rounding::kTowardZero, s.leftScreenX, s.leftScreenY);
+        t.Apply(s.leftX, s.leftY, z, Rounding::kTowardZero, s.leftScreenX, s.leftScreenY);
     s.rightOffScreen =
-        t.Apply(s.rightX, s.rightY, Rounding::kTowardZero, s.rightScreenX, s.rightScreenY);
-    s.markerSize = kRouteMarker;
+        t.Apply(s.rightX, s.rightY, z, Rounding::kTowardZero, s.rightScreenX, s.rightScreenY);
 }
 
 // Records 1..count of a block, never past its end.
@@ -88,21 +131,23 @@ int32_t LastRecord(const RecordBlock<T>& block, int32_t count) {
     return std::min(count, block.Size() - 1);
 }
 
-void ProjectPoints(const PlanTransform& t) {
+template <typename T>
+void ProjectPoints(const T& t) {
     if (!g_pointsPresent || !g_points) return;
     const int32_t last = LastRecord(g_pointsBlock, g_pointCount);
     for (int32_t i = 1; i <= last && g_points[i].hidden >= 0; ++i) {
         RandomPoint& p = g_points[i];
         p.hidden = 0;
-        p.hidden = t.Apply(p.x, p.y, Rounding::kNearest, p.screenX, p.screenY);
-        p.multiUse = kPlanMarker;
+        p.hidden = t.Apply(p.x, p.y, p.z, Rounding::kNearest, p.screenX, p.screenY);
+        p.multiUse = t.Marker(kPlanMarker, 10);
     }
 }
 
-void ProjectRoutes(const PlanTransform& t) {
+template <typename T>
+void ProjectRoutes(const T& t) {
     const int32_t ipCount = std::min(g_ipPointCount, kMaxIpPoints);
-    for (int32_t i = 1; i <= ipCount; ++i) ProjectIp(t, g_ipPoints[i]);
-    if (g_currentIp >= 1 && g_currentIp <= kMaxIpPoints) ProjectIp(t, g_ipPoints[g_currentIp]);
+    for (int32_t i = 1; i <= ipCount; ++i) ProjectIp(t, g_ipPoints[i], 10);
+    if (g_currentIp >= 1 && g_currentIp <= kMaxIpPoints) ProjectIp(t, g_ipPoints[g_currentIp], 10);
 
     if (g_stations) {
         const int32_t last = LastRecord(g_stationsBlock, g_stationCount);
@@ -115,40 +160,50 @@ void ProjectRoutes(const PlanTransform& t) {
                 ProjectStation(t, g_otherRouteStations[i]);
     }
     const int32_t otherIpCount = std::min(g_otherRouteIpCount, kMaxIpPoints);
-    for (int32_t i = 1; i <= otherIpCount; ++i) ProjectIp(t, g_otherRouteIps[i]);
+    for (int32_t i = 1; i <= otherIpCount; ++i) ProjectIp(t, g_otherRouteIps[i], 0);
 }
 
-void ProjectDxf(const PlanTransform& t) {
+template <typename T>
+void ProjectDxf(const T& t) {
     DxfElement* elements = g_dxfElementsBlock.Data();
     if (!elements) return;
     const int32_t last = LastRecord(g_dxfElementsBlock, g_dxfElementCount);
     for (int32_t i = 1; i <= last; ++i) {
         DxfElement& e = elements[i];
         e.offScreen = 0;
-        e.offScreen = t.Apply(e.x, e.y, Rounding::kTowardZero, e.screenX, e.screenY);
-        e.projectionWord = kPlanMarker;
+        e.offScreen = t.Apply(e.x, e.y, e.z, Rounding::kTowardZero, e.screenX, e.screenY);
+        if constexpr (T::kBirdsEye) {
+            // The painter scales the element's text by the perspective factor.
+            const float factor = t.depth > 0 ? static_cast<float>(g_focalLength / t.depth) : 0.0f;
+            std::memcpy(&e.projectionWord, &factor, sizeof factor);
+        } else {
+            e.projectionWord = kPlanMarker;
+        }
     }
 }
 
-void ProjectCrossings(const PlanTransform& t, RecordBlock<OutlineCrossing>& block, int32_t count) {
+template <typename T>
+void ProjectCrossings(const T& t, RecordBlock<OutlineCrossing>& block, int32_t count) {
     OutlineCrossing* crossings = block.Data();
     if (!crossings) return;
     const int32_t last = LastRecord(block, count);
     for (int32_t i = 1; i <= last; ++i) {
         OutlineCrossing& c = crossings[i];
         c.offScreen = 0;
-        c.offScreen = t.Apply(c.x, c.y, Rounding::kTowardZero, c.screenColumn, c.screenRow);
-        c.markerSize = kPlanMarker;
+        c.offScreen = t.Apply(c.x, c.y, c.z, Rounding::kTowardZero, c.screenColumn, c.screenRow);
+        c.markerSize = t.Marker(kPlanMarker);
     }
 }
 
-void ProjectMesh(const PlanTransform& t) {
-    if (g_meshAreaDefined) {
+template <typename T>
+void ProjectMesh(const T& t) {
+    // The calculation range is a plan drawing only.
+    if (!T::kBirdsEye && g_meshAreaDefined) {
         const int32_t count = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
         for (int32_t i = 1; i <= count; ++i) {
             MeshAreaVertex& v = g_meshAreaPolygon[i];
             v.offScreen = 0;
-            v.offScreen = t.Apply(v.x, v.y, Rounding::kTowardZero, v.screenColumn, v.screenRow);
+            v.offScreen = t.Apply(v.x, v.y, 0, Rounding::kTowardZero, v.screenColumn, v.screenRow);
         }
     }
     if (!g_meshElevationsDone) return;
@@ -161,14 +216,22 @@ void ProjectMesh(const PlanTransform& t) {
                 : 0;
         for (int32_t i = 1; i <= last; ++i) {
             MeshNode& n = nodes[i];
+            const double z = n.planSource != 0 ? n.planZ : n.z;
             n.offScreen = 0;
-            n.offScreen = t.Apply(n.x, n.y, Rounding::kTowardZero, n.screenColumn, n.screenRow);
-            n.markerSize = kPlanMarker;
+            n.offScreen = t.Apply(n.x, n.y, z, Rounding::kTowardZero, n.screenColumn, n.screenRow);
+            n.markerSize = t.Marker(kPlanMarker);
             if (g_meshVolumeDone) {
                 n.centreOffScreen = 0;
-                n.centreOffScreen = t.Apply(n.centreX, n.centreY, Rounding::kTowardZero,
+                n.centreOffScreen = t.Apply(n.centreX, n.centreY, n.averageZ, Rounding::kTowardZero,
                                             n.centreScreenColumn, n.centreScreenRow);
-                n.centreMarkerSize = kPlanMarker;
+                n.centreMarkerSize = t.Marker(kPlanMarker);
+                // The cells of the last column and row have no corners beyond them.
+                const bool lastColumn = i % g_meshColumns == 0;
+                const bool lastRow = i > (g_meshRows - 1) * int64_t{g_meshColumns};
+                if (T::kBirdsEye && (lastColumn || lastRow)) {
+                    n.centreOffScreen = 1;
+                    n.centreMarkerSize = 0;
+                }
             }
         }
     }
@@ -178,7 +241,8 @@ void ProjectMesh(const PlanTransform& t) {
     if (g_planCrossingCount > 1) ProjectCrossings(t, g_planCrossings, g_planCrossingCount);
 }
 
-void ProjectSliceLines(const PlanTransform& t) {
+template <typename T>
+void ProjectSliceLines(const T& t) {
     SliceStoreBlock* store = g_sliceStore.Data();
     if (!store || !g_showSliceContours) return;
     const int64_t blocks = g_sliceStore.Size();
@@ -195,20 +259,35 @@ void ProjectSliceLines(const PlanTransform& t) {
         for (int32_t k = 0; k < header->count; ++k) {
             SliceVertex& v = vertices[k];
             v.offScreen = 0;
-            v.offScreen = t.Apply(v.x, v.y, Rounding::kTowardZero, v.screenX, v.screenY);
+            v.offScreen =
+                t.Apply(v.x, v.y, header->elevation, Rounding::kTowardZero, v.screenX, v.screenY);
         }
         block += 1 + int64_t{header->extraBlocks};
     }
 }
 
-void ProjectTextFlags(const PlanTransform& t) {
+template <typename T>
+void ProjectTextFlags(const T& t) {
     const int32_t count = std::min(g_textFlagCount, kMaxTextFlags);
     for (int32_t i = 1; i <= count; ++i) {
         TextFlag& f = g_textFlags[i];
         f.offScreen = 0;
-        f.offScreen = t.Apply(f.x, f.y, Rounding::kTowardZero, f.screenX, f.screenY);
+        f.offScreen = t.Apply(f.x, f.y, f.z, Rounding::kTowardZero, f.screenX, f.screenY);
         f.markerSize = kTextFlagMarker;
+        if constexpr (T::kBirdsEye) {
+            if (f.offScreen) f.markerSize = 0;
+        }
     }
+}
+
+template <typename T>
+void ProjectRecords(const T& t) {
+    ProjectPoints(t);
+    ProjectRoutes(t);
+    ProjectDxf(t);
+    ProjectMesh(t);
+    ProjectSliceLines(t);
+    ProjectTextFlags(t);
 }
 }  // namespace
 
@@ -227,38 +306,21 @@ void ProjectAllData(int32_t n) {
         }
         t = {g_viewCenterX, g_viewCenterY, g_viewScale};
     }
-    ProjectPoints(t);
-    ProjectRoutes(t);
-    ProjectDxf(t);
-    ProjectMesh(t);
-    ProjectSliceLines(t);
-    ProjectTextFlags(t);
+    ProjectRecords(t);
 }
+
+void ProjectRecordsBirdsEye() { ProjectRecords(BirdsEyeTransform{}); }
 
 void ProjectRecord(RandomPoint& record) {
     if (!g_birdsEyeOn) {
         const PlanTransform t{g_viewCenterX, g_viewCenterY, g_viewScale};
         record.hidden = 0;
         record.hidden =
-            t.Apply(record.x, record.y, Rounding::kDown, record.screenX, record.screenY);
+            t.Apply(record.x, record.y, record.z, Rounding::kDown, record.screenX, record.screenY);
         return;
     }
-    record.multiUse = 0;
-    record.hidden = 1;
-    const double* m = g_birdsEyeMatrix;
-    const double east = record.y - g_eyeY;
-    const double up = record.z - g_eyeZ;
-    const double north = record.x - g_eyeX;
-    const double a = m[0] * east + m[1] * up + m[2] * north;
-    const double b = m[3] * east + m[4] * up + m[5] * north;
-    const double d = m[6] * east + m[7] * up + m[8] * north;
-    if (!(d > g_nearPlane)) return;
-    record.hidden = 0;
-    record.multiUse =
-        static_cast<int32_t>(std::clamp(std::trunc(35.0 * g_nearPlane / d), 0.0, 10.0));
-    const bool columnOk =
-        StoreOffset(Round(a * g_focalLength / d, Rounding::kDown), kBirdsEyeLimit, record.screenX);
-    const bool rowOk =
-        StoreOffset(Round(b * g_focalLength / d, Rounding::kDown), kBirdsEyeLimit, record.screenY);
-    if (!columnOk || !rowOk) record.hidden = 1;
+    const BirdsEyeTransform t;
+    record.hidden =
+        t.Apply(record.x, record.y, record.z, Rounding::kDown, record.screenX, record.screenY);
+    record.multiUse = t.Marker(kPlanMarker, 10);
 }

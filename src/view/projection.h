@@ -17,5 +17,7 @@ void ProjectAllData(int32_t n);
 // Projects one point-shaped record for the current view, plan or bird's-eye.
 void ProjectRecord(RandomPoint& record);
 
-// The bird's-eye form of ProjectAllData; it sets up its own camera.
+// The bird's-eye form of ProjectAllData: builds the camera, then projects every record.
 void ProjectBirdsEye();
+// Its second half: every record with the camera as it stands.
+void ProjectRecordsBirdsEye();

@@ -384,6 +384,11 @@ void RasterizePolygon(int32_t count, bool perspective) {
 
 }  // namespace
 
+void EmptyNearPointSlots() {
+    g_nearPointA.outcode = kEmptySlot;
+    g_nearPointB.outcode = kEmptySlot;
+}
+
 void ClipEdge3D(RasterVertex& s, RasterVertex& e) {
     ClipPoint ep = PointOf(e), sp = PointOf(s);
     int32_t ce = e.outcode, cs = s.outcode;
@@ -462,8 +467,7 @@ int32_t ClipTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
     g_clipV1 = &q;
     g_clipV2 = &r;
     g_clipPolygonCount = 0;
-    g_nearPointA.outcode = kEmptySlot;
-    g_nearPointB.outcode = kEmptySlot;
+    EmptyNearPointSlots();
     ClipEdge3D(q, p);
     ClipEdge3D(r, q);
     ClipEdge3D(p, r);

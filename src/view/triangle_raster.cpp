@@ -281,6 +281,97 @@ EdgePoint ToEdgePoint(const RasterVertex& v) {
     return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), v.depthFixed, v.color};
 }
 
+int64_t FloorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+    return q;
+}
+
+// Rows a.sy .. b.sy - 1 of the edge a -> b into the right or left ends of the span rows,
+// stepping every value by its per-row change; the columns are those of WriteEdgeRow.
+template <bool Perspective, bool Right>
+void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear) {
+    constexpr bool perspective = Perspective;
+    constexpr bool right = Right;
+    const int32_t n = b.sy - a.sy;
+    if (n <= 0) return;
+    const int32_t rows = static_cast<int32_t>(g_spanRows.size());
+    const int32_t k0 = std::max(0, -a.sy);
+    const int32_t k1 = std::min(n - 1, rows - 1 - a.sy);
+    if (k0 > k1) return;
+
+    // Column a.sx + floor((2 k dx + n) / 2n), carried as quotient and remainder.
+    const int64_t den = 2 * int64_t{n};
+    const int64_t step = 2 * (int64_t{b.sx} - a.sx);
+    const int64_t stepQ = FloorDiv(step, den);
+    const int64_t stepR = step - stepQ * den;
+    int64_t q = 0, rem = n;
+    if (k0 > 0) {
+        const int64_t start = step * k0 + n;
+        q = FloorDiv(start, den);
+        rem = start - q * den;
+    }
+
+    const float inverse = 1.0f / static_cast<float>(n);
+    const float fk = static_cast<float>(k0);
+    const float dw = (b.w - a.w) * inverse;
+    float w = a.w + dw * fk;
+    const bool gouraud = a.color != b.color;
+    const int32_t weightStep = gouraud ? RoundToInt(65536.0f * inverse) : 0;
+    int32_t weight = weightStep * k0;
+    float u, v, du, dv;
+    int32_t m = a.depthFixed, mStep = 0;
+    if constexpr (perspective) {
+        const float rB = zNear * b.invZ;
+        du = (b.u - a.u) * inverse * rB;
+        dv = (b.v - a.v) * inverse * rB;
+        mStep = RoundToInt(static_cast<float>(b.depthFixed - a.depthFixed) * inverse);
+        m += mStep * k0;
+        u = du * fk;  // the accumulated parts, multiplied by 1/z at each row
+        v = dv * fk;
+    } else {
+        du = (b.u - a.u) * inverse;
+        dv = (b.v - a.v) * inverse;
+        u = a.u + du * fk;
+        v = a.v + dv * fk;
+    }
+    SpanRow* row = g_spanRows.data() + a.sy + k0;
+    for (int32_t k = k0; k <= k1; ++k, ++row) {
+        SpanEnd& e = right ? row->right : row->left;  // decided when compiled
+        e.x = a.sx + static_cast<int32_t>(q);
+        e.w = w;
+        if constexpr (perspective) {
+            const float r = g_reciprocalTable[std::clamp(m >> 16, 0, 513)].reciprocal;
+            e.u = a.u + u * r;
+            e.v = a.v + v * r;
+            e.depthFixed = m;
+            m += mStep;
+        } else {
+            e.u = u;
+            e.v = v;
+            e.depthFixed = a.depthFixed;
+        }
+        e.color = gouraud ? MixColor(a.color, b.color, weight >> 8) : a.color;
+        q += stepQ;
+        rem += stepR;
+        if (rem >= den) {
+            ++q;
+            rem -= den;
+        }
+        w += dw;
+        u += du;
+        v += dv;
+        weight += weightStep;
+    }
+}
+
+void WalkEdge(const EdgePoint& a, const EdgePoint& b, bool right, bool perspective, float zNear) {
+    if (perspective)
+        right ? WalkEdgeT<true, true>(a, b, zNear) : WalkEdgeT<true, false>(a, b, zNear);
+    else
+        right ? WalkEdgeT<false, true>(a, b, zNear) : WalkEdgeT<false, false>(a, b, zNear);
+}
+
 // Fills the span rows of the triangle top, middle, bottom (rows of top .. bottom); the
 // middle vertex lies on the right or the left of the long edge.
 void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const RasterVertex& bottom,
@@ -295,16 +386,19 @@ void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const Raste
         for (EdgePoint* e : {&t, &m, &b})
             e->depthFixed = static_cast<int32_t>(e->invZ * zNear * 33587200.0f);
     }
-    auto walk = [&](const EdgePoint& a, const EdgePoint& c, bool right) {
-        const int32_t n = c.sy - a.sy;
-        for (int32_t k = 0; k < n; ++k) WriteEdgeRow(a, c, k, n, right, perspective, zNear, false);
-    };
-    walk(t, m, midRight);
-    walk(m, b, midRight);
-    walk(t, b, !midRight);
+    WalkEdge(t, m, midRight, perspective, zNear);
+    WalkEdge(m, b, midRight, perspective, zNear);
+    WalkEdge(t, b, !midRight, perspective, zNear);
     if (b.sy >= 0 && b.sy < static_cast<int32_t>(g_spanRows.size())) {
-        WriteEdgeRow(b, b, 0, 0, true, false, zNear, false);
-        WriteEdgeRow(b, b, 0, 0, false, false, zNear, false);
+        SpanRow& row = g_spanRows[b.sy];
+        for (SpanEnd* e : {&row.right, &row.left}) {
+            e->x = b.sx;
+            e->w = b.w;
+            e->u = b.u;
+            e->v = b.v;
+            e->depthFixed = b.depthFixed;
+            e->color = b.color;
+        }
     }
     CallSpans(perspective ? g_spanPerspective : g_spanAffine, t.sy, b.sy);
 }
@@ -428,27 +522,49 @@ inline uint32_t ShadeColor(uint32_t c, const uint8_t* table) {
            table[c & 0xFF];
 }
 
+// The texture as a span routine reads it, taken out of the globals once per call (the
+// pixel stores could otherwise alias them).
+struct TextureView {
+    const uint8_t* pixels;
+    uint32_t width;
+    uint32_t height;
+    ptrdiff_t stride;
+    const uint8_t* shade;
+    int32_t level;
+    // The last texel shaded and its result: neighbouring pixels mostly share a texel.
+    mutable uint32_t lastTexel;
+    mutable uint32_t lastShaded;
+};
+
 // The texel at (row, column), or false when it lies outside the texture.
 template <Fill F, bool Shaded>
-inline bool FetchTexel(int32_t row, int32_t column, const uint8_t* shade, int32_t level,
-                       uint32_t& out) {
-    if (static_cast<uint32_t>(row) >= static_cast<uint32_t>(g_textureHeight) ||
-        static_cast<uint32_t>(column) >= static_cast<uint32_t>(g_textureWidth))
+inline bool FetchTexel(const TextureView& t, int32_t row, int32_t column, uint32_t& out) {
+    if (static_cast<uint32_t>(row) >= t.height || static_cast<uint32_t>(column) >= t.width)
         return false;
-    const uint8_t* line = g_texturePixels + static_cast<ptrdiff_t>(row) * g_textureStride;
-    if constexpr (F == Fill::kTex32 || F == Fill::kTexBlend32) {
-        uint32_t texel;
-        std::memcpy(&texel, line + static_cast<ptrdiff_t>(column) * 4, 4);
-        out = Shaded ? ShadeColor(texel, shade) : texel & 0xFFFFFF;
-    } else if constexpr (F == Fill::kTex8) {
-        const uint32_t texel = g_bgImagePalette[line[column]] & 0xFFFFFF;
-        out = Shaded ? ShadeColor(texel, shade) : texel;
-    } else {
+    const uint8_t* line = t.pixels + static_cast<ptrdiff_t>(row) * t.stride;
+    if constexpr (F == Fill::kTex1) {
         const bool set = (line[column >> 3] & (0x80 >> (column & 7))) != 0;
         if (Shaded)
-            out = g_monoShadeTable[level][set ? 0 : 1];
+            out = g_monoShadeTable[t.level][set ? 0 : 1];
         else
             out = set ? g_monoForeColor : g_monoBackColor;
+        return true;
+    }
+    uint32_t texel;
+    if constexpr (F == Fill::kTex8) {
+        texel = g_bgImagePalette[line[column]] & 0xFFFFFF;
+    } else {
+        std::memcpy(&texel, line + static_cast<ptrdiff_t>(column) * 4, 4);
+        texel &= 0xFFFFFF;
+    }
+    if constexpr (Shaded) {
+        if (texel != t.lastTexel) {
+            t.lastTexel = texel;
+            t.lastShaded = ShadeColor(texel, t.shade);
+        }
+        out = t.lastShaded;
+    } else {
+        out = texel;
     }
     return true;
 }
@@ -472,6 +588,15 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
     const int32_t level = (g_triangleShade >> 8) & 63;
     const uint8_t* shade = g_shadeTable[level];
     const int32_t width = g_rasterWidth;
+    uint32_t* const zBuffer = g_zBuffer;
+    const TextureView texture{g_texturePixels,
+                              static_cast<uint32_t>(g_textureWidth),
+                              static_cast<uint32_t>(g_textureHeight),
+                              g_textureStride,
+                              shade,
+                              level,
+                              0xFFFFFFFFu,
+                              0};
     const uint32_t flat = g_triangleColor & 0xFFFFFF;
 
     for (int32_t rowIndex = firstRow; rowIndex <= lastRow; ++rowIndex) {
@@ -482,7 +607,7 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
         if (n < 0) return;
         uint32_t* pixels = L.row;
         if (pixels == nullptr) continue;
-        uint32_t* depth = g_zBuffer + static_cast<ptrdiff_t>(rowIndex) * width;
+        uint32_t* depth = zBuffer + static_cast<ptrdiff_t>(rowIndex) * width;
 
         uint32_t leftColor = L.color & 0xFFFFFF, rightColor = R.color & 0xFFFFFF;
         if constexpr (kGouraud) {
@@ -515,7 +640,7 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
             uint32_t color = flat;
             bool have = true;
             if constexpr (kTexture) {
-                have = FetchTexel<F, Shaded>(RoundToInt(R.v), RoundToInt(R.u), shade, level, color);
+                have = FetchTexel<F, Shaded>(texture, RoundToInt(R.v), RoundToInt(R.u), color);
             } else if constexpr (kGouraud) {
                 color = leftColor;
             }
@@ -539,7 +664,7 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
             for (int32_t i = i0; i <= i1; ++i) {
                 uint32_t color = 0;
                 const bool have =
-                    FetchTexel<F, Shaded>(RoundToInt(v), RoundToInt(u), shade, level, color);
+                    FetchTexel<F, Shaded>(texture, RoundToInt(v), RoundToInt(u), color);
                 plot(L.x + i, w, color, have);
                 u += du;
                 v += dv;
@@ -567,8 +692,8 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
             for (int32_t i = i0; i <= i1; ++i) {
                 const float r = g_reciprocalTable[std::clamp(m >> 16, 0, 513)].reciprocal;
                 uint32_t color = 0;
-                const bool have = FetchTexel<F, Shaded>(
-                    RoundToInt(V * r + L.v), RoundToInt(L.u + U * r), shade, level, color);
+                const bool have = FetchTexel<F, Shaded>(texture, RoundToInt(V * r + L.v),
+                                                        RoundToInt(L.u + U * r), color);
                 plot(L.x + i, w, color, have);
                 m += mStep;
                 U += du;

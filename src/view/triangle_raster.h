@@ -178,6 +178,8 @@ extern RasterVertex* g_clipV2;
 extern RasterVertex g_nearPointA;
 extern RasterVertex g_nearPointB;
 
+// Empties both near-point slots.
+void EmptyNearPointSlots();
 // Clips the edge start -> end: end's in-fields and start's out-fields.
 void ClipEdge3D(RasterVertex& start, RasterVertex& end);
 // DrawTriangle3D's road for a triangle that crosses the view volume: 1, or -1 when the

@@ -51,11 +51,20 @@ int32_t PointColorFromName(const char* name) {
         g_rasterColor = grey << 16 | grey << 8 | grey;
         return 1;
     }
+    uint32_t color = 0;
+    HexColorFromName(name, color);
+    g_rasterColor = color;
+    return 1;
+}
+
+bool HexColorFromName(const char* name, uint32_t& color) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+    if (bytes[0] != '#') return false;
     uint32_t channel[3];
     for (int k = 0; k < 3; ++k)
         channel[k] = HexDigit(bytes[2 * k + 1]) * 16 + HexDigit(bytes[2 * k + 2]);
-    g_rasterColor = channel[0] << 16 | channel[1] << 8 | channel[2];
-    return 1;
+    color = channel[0] << 16 | channel[1] << 8 | channel[2];
+    return true;
 }
 
 int32_t FormatFixed(double value, int32_t decimals, char* out, size_t outSize) {

@@ -9,6 +9,9 @@
 // the character in byte 7 gives a grey level instead. 1 with g_rasterColor = 0x00RRGGBB
 // when a colour was found, else 0.
 int32_t PointColorFromName(const char* name);
+// The colour of a name "#RRGGBB" by the same digit rules, whatever g_pointColorMode says;
+// false for a name that does not start with '#'.
+bool HexColorFromName(const char* name, uint32_t& color);
 
 // Writes value with `decimals` (0..7) decimals into out (at most outSize - 1 characters
 // and a zero byte); returns the characters written, 0 for decimals outside 0..7.

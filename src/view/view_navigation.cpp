@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
+#include "view/birds_eye_camera.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/raster_primitives.h"
@@ -187,9 +188,10 @@ void ZoomWheel(int32_t delta, int32_t column, int32_t row) {
         g_viewScale = s * k;
     } else if (!IsKeyDown(key::kAlt)) {
         g_viewScale = s * k;
+    } else {
+        // Alt with the wheel in the bird's-eye view steps the exaggeration.
+        WheelExaggeration(static_cast<int16_t>(delta));
     }
-    // Alt with the wheel in the bird's-eye view changes the exaggeration: the bird's-eye
-    // camera commands own it.
     FullRepaintView();
 }
 
@@ -217,8 +219,11 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     ViewMouseState& m = g_viewMouse;
     const int32_t dx = x - m.lastX, dy = y - m.lastY;
     if (Held(flags, kMouseFlagLeft)) {
-        if (IsKeyDown(key::kAlt) || Held(flags, kMouseFlagControl)) {
-            // Camera turns of the bird's-eye view belong to its own commands.
+        const bool alt = IsKeyDown(key::kAlt);
+        const bool shift = Held(flags, kMouseFlagShift), ctrl = Held(flags, kMouseFlagControl);
+        if (alt || ctrl || (shift && g_birdsEyeOn)) {
+            // The camera turns; dx and dy run from the new position to the previous one.
+            DragBirdsEyeCamera(m.lastX - x, m.lastY - y, alt, shift, ctrl);
         } else if (g_dragState == kDragPan) {
             PanByPixels(dx, dy);
             FullRepaintView();

@@ -193,7 +193,8 @@ void DrawPolylines() {
 
 // --- Points and labels -----------------------------------------------------------------
 
-// The colour of point p into g_rasterColor; false when the point is not drawn at all.
+}  // namespace
+
 bool ChoosePointColor(const RandomPoint& p) {
     if (!(g_pointColorPrefix == '#' && PointColorFromName(p.name)))
         SetRasterColorIndex(p.outside ? kOutsidePointColor : kPointColor);
@@ -209,6 +210,8 @@ bool ChoosePointColor(const RandomPoint& p) {
         SetRasterColorIndex(kOutlineVertexColor);
     return true;
 }
+
+namespace {
 
 size_t NameLength(const char* name, size_t size) { return strnlen(name, size); }
 
@@ -491,7 +494,8 @@ void FullRepaint(bool buttonHeld, bool pointsForced, int32_t trianglePassWanted)
     uint8_t* bytes = triangleBytes.empty() ? nullptr : triangleBytes.data();
 
     ColorBandParams& bands = g_colorBandParams;
-    if (bands.mode != 2 || !g_colorBandOn || g_dataChanged) bands.useVertexColours &= ~1;
+    // The vertex colours (bit 1; bit 0 is the user's option) are parsed again.
+    if (bands.mode != 2 || !g_colorBandOn || g_dataChanged) bands.useVertexColours &= ~2;
 
     bool tinLinesDrawn = false;
     if ((trianglePassWanted == 1 || (g_birdsEyeOn && g_depthOrderPoints)) &&

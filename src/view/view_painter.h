@@ -26,6 +26,11 @@ extern int32_t g_pointsDrawnWithDepth;
 // drag frames; the mouse handlers ask for one full frame afterwards).
 extern int32_t g_overlaysDrawn;
 
+struct RandomPoint;
+// The colour point p is drawn in, into g_rasterColor; false when the point is not drawn
+// at all (an invalid point while invalid points are hidden).
+bool ChoosePointColor(const RandomPoint& p);
+
 // Layers that other subsystems draw inside the paint. Each is installed by its owner;
 // one that is not installed is skipped. `triangleBytes` is one byte per TIN record
 // (index 1..count) marking the records that carry a triangle, or null when none was made.

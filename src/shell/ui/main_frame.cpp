@@ -20,6 +20,7 @@
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "shell/backup_reminder.h"
+#include "shell/frame_timer.h"
 #include "shell/height_scale.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar.h"
@@ -81,6 +82,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
         if (QLabel* pane = StatusPane(0)) pane->setText(QString::fromUtf8(text.c_str()));
     });
     InstallQtProgressWindows(this);
+    SetFrameTimerHandler([this](int id) { OnTimer(id); });
     auto* view = new QWidget(this);
     view->setObjectName("viewPlaceholder");
     view->setAutoFillBackground(true);
@@ -109,6 +111,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     SetStatusTextHandler(nullptr);
+    SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
     m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)

@@ -5,13 +5,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
+#include <utility>
 
 #include "platform/input.h"
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
+#include "view/birds_eye_camera.h"
 #include "view/display_flags.h"
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
+#include "view/triangle_pass.h"
 #include "view/ui/back_buffer_blit.h"
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
@@ -24,6 +27,12 @@ constexpr int kZoomRectMode = 32790;
 constexpr int kPanMode = 32789;
 constexpr int kShowAll = 32800;
 constexpr int kPreviousScreen = 32776;
+constexpr int kBirdsEye = 32805;
+constexpr int kRotateRight = 32781;
+constexpr int kRotateLeft = 32780;
+constexpr int kTiltDown = 32777;
+constexpr int kTiltUp = 32778;
+constexpr int kResetBirdsEye = 32782;
 
 // GDI-like drawing of the overlays: pens of one pixel, ellipses filled white.
 class QtOverlayCanvas : public OverlayCanvas {
@@ -124,6 +133,23 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     m_commands.SetUpdateRule(kPreviousScreen,
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
 
+    // The bird's-eye camera.
+    m_commands.SetHandler(kBirdsEye, OnToggleBirdsEye);
+    m_commands.SetUpdateRule(kBirdsEye, [](CommandUpdate& u) {
+        u.enabled = CanToggleBirdsEye();
+        u.check = g_birdsEyeOn ? CheckState::kChecked : CheckState::kUnchecked;
+    });
+    const std::pair<int, void (*)()> steps[] = {{kRotateRight, OnRotateRight},
+                                                {kRotateLeft, OnRotateLeft},
+                                                {kTiltDown, OnTiltDown},
+                                                {kTiltUp, OnTiltUp},
+                                                {kResetBirdsEye, OnResetBirdsEye}};
+    for (const auto& [id, handler] : steps) {
+        m_commands.SetHandler(id, handler);
+        m_commands.SetUpdateRule(id, [](CommandUpdate& u) { u.enabled = CanSteerBirdsEye(); });
+    }
+    InstallTrianglePass();
+
     SetViewRepaintHandler([this] { repaint(); });
     SetViewCursorMover([this](int32_t column, int32_t row) {
         // Windowing systems that do not let programs move the pointer ignore this.
@@ -188,6 +214,8 @@ void CPelmo_3DView::mousePressEvent(QMouseEvent* event) {
     const int32_t flags = MouseFlags(event->buttons(), event->modifiers());
     if (event->button() == Qt::LeftButton)
         OnViewLButtonDown(flags, p.x(), p.y(), IsKeyDown(key::kAlt));
+    else if (event->button() == Qt::MiddleButton)
+        ResetExaggeration(IsKeyDown(key::kAlt));
     UpdateCursor();
 }
 

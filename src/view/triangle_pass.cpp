@@ -1,0 +1,549 @@
+#include "view/triangle_pass.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "model/terrain_data.h"
+#include "view/back_buffer.h"
+#include "view/band_texture.h"
+#include "view/birds_eye_projection.h"
+#include "view/color_band_params.h"
+#include "view/display_flags.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+#include "view/text_flags.h"
+#include "view/triangle_raster.h"
+#include "view/view_helpers.h"
+#include "view/view_painter.h"
+#include "view/view_state.h"
+
+namespace {
+
+// Palette entries of the layers drawn here.
+constexpr int kColorPoint = 20;
+constexpr int kColorInvalidPoint = 21;
+constexpr int kColorOutlineFlag = 22;
+constexpr int kColorPickList2Flag = 23;
+constexpr int kColorOutsideOrPicked = 25;
+constexpr int kColorTinLine = 30;
+constexpr int kColorHoleTinLine = 31;
+constexpr int kColorSelectedTextFlag = 40;
+constexpr int kColorTextFlagClass1 = 76;
+
+// Bird's-eye colouring: the class bits of a triangle's three corners, or-ed, give its
+// colour slot (c301 + slot).
+constexpr uint8_t kClassSlot[64] = {
+    0, 1, 1, 1, 2, 1, 2, 1, 3, 0, 0, 0, 0, 0, 0, 0, 4, 1, 1, 1, 4, 4, 4, 0, 0, 0, 1, 0, 4, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+// The vertex colours parsed from "#RRGGBB" names; kept beside the points, never in them.
+std::vector<uint32_t> g_vertexColorCache;
+constexpr uint32_t kCached = 0x01000000;
+
+// Per point, the band texture row of the current pass.
+std::vector<float> g_bandValues;
+// Per TIN record, the slope row of its triangle (slope bands).
+std::vector<float> g_slopeRows;
+
+// The triangles of this pass: their TIN record and corners, hidden hole triangles left out.
+struct PassTriangle {
+    int32_t record;
+    int32_t a, b, c;
+    bool hole;
+};
+std::vector<PassTriangle> g_passTriangles;
+
+bool ImageShown(const ImageSlot& slot) { return slot.loaded && slot.blendMode; }
+
+bool ValidPoint(int32_t i) { return i >= 1 && i <= g_pointCount && i < g_pointsBlock.Size(); }
+
+int32_t LastTinRecord() {
+    if (!g_tinEdges) return 0;
+    return std::min(g_tinEdgeCount, g_tinEdgesBlock.Size() - 2);
+}
+
+struct Triangle {
+    int32_t a, b, c;  // point numbers
+    bool hole;        // the search apex is negative
+};
+
+// The triangle that TIN record i stands for; false when its corners are not points.
+bool TriangleOf(int32_t i, Triangle& t) {
+    const TinEdge& e = g_tinEdges[i];
+    t.a = std::abs(e.a);
+    t.b = std::abs(e.b);
+    t.c = e.apexSearch == kNoApex ? 0 : std::abs(e.apexSearch);
+    t.hole = e.apexSearch < 0;
+    return ValidPoint(t.a) && ValidPoint(t.b) && ValidPoint(t.c);
+}
+
+bool HoleVertex(int32_t i) { return g_points[i].scratch == 1; }
+
+// All three corners belong to holes: hidden while hole triangles are not coloured.
+bool HiddenHoleTriangle(const Triangle& t) {
+    return g_colorBandParams.holesHidden && HoleVertex(t.a) && HoleVertex(t.b) && HoleVertex(t.c);
+}
+
+void Corner(int32_t i, double (&out)[3]) {
+    out[0] = g_points[i].x;
+    out[1] = g_points[i].y;
+    out[2] = g_points[i].z;
+}
+
+// A ground point as a camera-space vertex: bird's-eye through the camera; plan laid out
+// flat at the depth `planDepth`.
+void PlaceVertex(RasterVertex& v, double x, double y, double z, double planDepth) {
+    if (g_birdsEyeOn) {
+        v.x = y;
+        v.y = z;
+        v.z = x;
+    } else {
+        v.x = y - g_viewCenterY;
+        v.y = x - g_viewCenterX;
+        v.z = planDepth;
+    }
+}
+
+// The plan form's depth of a ground point: one depth for all, less the height above the
+// water while water is shown, so that ground above the water hides it.
+double PlanDepth(double z) {
+    const double q = g_projScale / g_viewScale;
+    if (g_colorBandParams.waterShown == 0) return q;
+    return q - (z - g_colorBandParams.waterLevel) * g_extentSize * 1e-5 / g_viewScale;
+}
+
+// Every point in camera space once per pass: each point is a corner of about six
+// triangles and the end of as many TIN lines.
+struct CameraPoint {
+    double x, y, z;
+    double px, py, invZ;
+    float zf;
+    uint16_t outcode;
+};
+std::vector<CameraPoint> g_cameraPoints;
+
+void ProjectCameraPoints() {
+    g_cameraPoints.resize(static_cast<size_t>(g_pointCount) + 1);
+    const bool biasOn = g_depthBiasOn;
+    g_depthBiasOn = 0;
+    for (int32_t i = 1; i <= g_pointCount && i < g_pointsBlock.Size(); ++i) {
+        const RandomPoint& p = g_points[i];
+        RasterVertex v;
+        PlaceVertex(v, p.x, p.y, p.z, PlanDepth(p.z));
+        if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
+        ComputeVertexOutcode(v);
+        g_cameraPoints[i] = {v.x, v.y, v.z, v.px, v.py, v.invZ, v.zf, v.outcode};
+    }
+    g_depthBiasOn = biasOn;
+}
+
+// The rasteriser's vertex of point i, its depth word with the bias now in force.
+void VertexOfPoint(int32_t i, RasterVertex& v) {
+    const CameraPoint& c = g_cameraPoints[i];
+    v.x = c.x;
+    v.y = c.y;
+    v.z = c.z;
+    v.px = c.px;
+    v.py = c.py;
+    v.invZ = c.invZ;
+    v.zf = c.zf;
+    v.outcode = c.outcode;
+    v.w = static_cast<float>(c.invZ);
+    if (g_depthBiasOn && !(c.outcode & kOutNear))
+        v.w = static_cast<float>(1.0 / std::max(c.z + g_depthBias, 1e-6));
+    v.u = v.v = 0;
+    v.color = 0;
+}
+
+uint32_t FloatBits(float f) {
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    return u;
+}
+
+// The depth word of a ground point for the depth-tested points and flags.
+uint32_t PointDepth(double x, double y, double z, double bias) {
+    const double* m = g_cameraMatrix;
+    const double d = m[6] * (y - g_eyeY) + m[7] * (z - g_eyeZ) + m[8] * (x - g_eyeX) + bias;
+    return FloatBits(static_cast<float>(1.0 / std::max(d, 1e-6)));
+}
+
+uint32_t Shaded(uint32_t color, int32_t shade) {
+    uint32_t out = 0;
+    for (int shift = 0; shift <= 16; shift += 8)
+        out |= static_cast<uint32_t>(((color >> shift) & 0xFF) * (shade * 0.00006224)) << shift;
+    return out;
+}
+
+int32_t ClassBits(const RandomPoint& p) {
+    if (p.name[0] != '_') return 32;
+    switch (p.name[1]) {
+        case 'C':
+            return 1;
+        case 'F':
+            return 2;
+        case 'N':
+            return 4;
+        case 'H':
+            return 8;
+        case 'W':
+            return 16;
+        default:
+            return 32;
+    }
+}
+
+void BuildVertexColorCache() {
+    g_vertexColorCache.assign(static_cast<size_t>(g_pointCount) + 1, 0);
+    const int32_t last = LastTinRecord();
+    for (int32_t i = 1; i <= last; ++i) {
+        for (int32_t end : {std::abs(g_tinEdges[i].a), std::abs(g_tinEdges[i].b)}) {
+            if (!ValidPoint(end) || g_points[end].name[0] != '#') continue;
+            uint32_t color = 0;
+            HexColorFromName(g_points[end].name, color);
+            g_vertexColorCache[end] = color | kCached;
+        }
+    }
+}
+
+uint32_t VertexColor(int32_t i) {
+    if (static_cast<size_t>(i) < g_vertexColorCache.size() && (g_vertexColorCache[i] & kCached))
+        return g_vertexColorCache[i] & 0xFFFFFF;
+    const uint32_t saved = g_rasterColor;
+    uint32_t color = 0;
+    if (PointColorFromName(g_points[i].name)) color = g_rasterColor;
+    g_rasterColor = saved;
+    return color;
+}
+
+// The unit normal (C - A) x (B - A) over (north, east, up), or false for no area.
+bool UnitNormal(const double (&a)[3], const double (&b)[3], const double (&c)[3], double (&n)[3]) {
+    const double u[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const double v[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    n[0] = u[1] * v[2] - u[2] * v[1];
+    n[1] = u[2] * v[0] - u[0] * v[2];
+    n[2] = u[0] * v[1] - u[1] * v[0];
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(length > 0)) return false;
+    for (double& c3 : n) c3 /= length;
+    return true;
+}
+
+// The light direction over (north, east, up).
+struct Light {
+    double d[3];
+};
+
+Light CurrentLight() {
+    const ColorBandParams& p = g_colorBandParams;
+    const double az = p.lightAzimuth * M_PI / 180.0;
+    const double el = p.lightElevation * M_PI / 180.0;
+    const double ce = std::cos(el);
+    return {{ce * std::cos(az), ce * std::sin(az), std::sqrt(1 - ce * ce)}};
+}
+
+int32_t ShadeLevelIn(const Light& light, const double (&a)[3], const double (&b)[3],
+                     const double (&c)[3]) {
+    double n[3];
+    double lit = 0.3;
+    if (UnitNormal(a, b, c, n))
+        lit = std::max(n[0] * light.d[0] + n[1] * light.d[1] + n[2] * light.d[2], 0.3);
+    return static_cast<int32_t>(std::min(lit, 1.0) * 63.9);
+}
+
+// The triangles the bytes mark, less those hidden as holes.
+void CollectTriangles(const uint8_t* bytes) {
+    g_passTriangles.clear();
+    const int32_t last = LastTinRecord();
+    for (int32_t i = 1; i <= last; ++i) {
+        if (!bytes[i]) continue;
+        Triangle t;
+        if (!TriangleOf(i, t) || HiddenHoleTriangle(t)) continue;
+        g_passTriangles.push_back({i, t.a, t.b, t.c, t.hole});
+    }
+}
+
+void ShadeTriangles(uint8_t* bytes) {
+    const ColorBandParams& p = g_colorBandParams;
+    const Light light = CurrentLight();
+    const bool slopes = p.mode == 3;
+    if (slopes) g_slopeRows.assign(static_cast<size_t>(LastTinRecord()) + 1, 0);
+    for (const PassTriangle& t : g_passTriangles) {
+        double a[3], b[3], c[3];
+        Corner(t.a, a);
+        Corner(t.b, b);
+        Corner(t.c, c);
+        if (slopes) g_slopeRows[t.record] = SlopeRow(a, b, c);
+        if (p.shading) bytes[t.record] = static_cast<uint8_t>(ShadeLevelIn(light, a, b, c));
+    }
+}
+
+void DrawTinLines() {
+    UseFlatSpans();
+    g_depthBias = -0.01 * g_nearPlane;
+    g_depthBiasOn = 1;
+    const int32_t last = LastTinRecord();
+    for (int32_t i = 1; i <= last; ++i) {
+        const TinEdge& e = g_tinEdges[i];
+        const int32_t a = std::abs(e.a), b = std::abs(e.b);
+        if (!ValidPoint(a) || !ValidPoint(b)) continue;
+        RasterVertex p, q;
+        VertexOfPoint(a, p);
+        VertexOfPoint(b, q);
+        g_triangleColor = g_colorTable[e.a < 0 ? kColorHoleTinLine : kColorTinLine];
+        DrawLine3D(p, q);
+    }
+    g_depthBias = 0;
+    g_depthBiasOn = 0;
+}
+
+void DrawColorBands(const uint8_t* bytes) {
+    ColorBandParams& p = g_colorBandParams;
+    const bool imageShown = ImageShown(g_savedImageSlot);
+    g_bgImage = g_bandTextureSlot;
+    LockRasterTexture();
+    if (imageShown) {
+        g_depthBiasOn = 1;
+        g_depthBias = -0.001 * g_nearPlane;
+    }
+
+    // The span kind of the flat-coloured triangles; vertex-coloured ones change it.
+    void (*flatSpans)() = UseFlatSpans;
+    if (p.mode == 2) {
+        if (imageShown) {
+            ClearMarkBytes();
+            flatSpans = UseHalfTransparentFlatSpans;
+        }
+        flatSpans();
+    } else {
+        if (p.mode != 3) {
+            g_bandValues.assign(static_cast<size_t>(g_pointCount) + 1, 0);
+            for (int32_t i = 1; i <= g_pointCount && i < g_pointsBlock.Size(); ++i)
+                g_bandValues[i] = BandValue(g_points[i].x, g_points[i].y, g_points[i].z);
+        }
+        if (imageShown) {
+            ClearMarkBytes();
+            UseHalfTransparentTextureSpans();
+        } else {
+            SelectSpanRenderer();
+        }
+    }
+    if (p.mode == 2 && p.useVertexColours == 1) {
+        p.useVertexColours = 3;
+        BuildVertexColorCache();
+    }
+
+    for (const PassTriangle& t : g_passTriangles) {
+        const uint8_t byte = bytes[t.record];
+        // Wholly beyond one side of the view: the rasteriser would drop it too.
+        if (g_cameraPoints[t.a].outcode & g_cameraPoints[t.b].outcode & g_cameraPoints[t.c].outcode)
+            continue;
+        const int32_t corners[3] = {t.a, t.b, t.c};
+        g_triangleShade = (byte & 63) * 256;
+        RasterVertex v[3];
+        for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
+        if (p.mode == 2) {
+            const bool allNamed = g_points[t.a].name[0] == '#' && g_points[t.b].name[0] == '#' &&
+                                  g_points[t.c].name[0] == '#';
+            if ((p.useVertexColours & 1) && allNamed) {
+                for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
+                if (imageShown)
+                    UseHalfTransparentVertexColorSpans();
+                else
+                    UseVertexColorSpans();
+                if (!p.shading) g_triangleShade = 0x3F00;
+            } else {
+                const int32_t bits =
+                    ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) | ClassBits(g_points[t.c]);
+                const int32_t slot = kClassSlot[bits & 63];
+                if (p.planOnly && slot == 0) continue;
+                uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
+                if (p.shading) {
+                    if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
+                        UseFlatSpans();
+                    else
+                        UseHalfTransparentFlatSpans();
+                    color = Shaded(color, g_triangleShade);
+                } else {
+                    flatSpans();
+                }
+                g_triangleColor = color;
+            }
+        } else {
+            const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
+            for (int k = 0; k < 3; ++k) {
+                v[k].u = column;
+                v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
+            }
+        }
+        DrawTriangle3D(v[0], v[1], v[2]);
+    }
+
+    g_bgImage = g_savedImageSlot;
+    LockRasterTexture();
+    g_depthBias = 0;
+    g_depthBiasOn = 0;
+}
+
+void DrawPointsWithDepth() {
+    const double bias = -0.02 * g_nearPlane;
+    if (g_showPoints && g_points) {
+        g_pointsDrawnWithDepth = -1;
+        const int32_t last = std::min(g_pointCount, g_pointsBlock.Size() - 1);
+        for (int32_t i = 1; i <= last && g_points[i].hidden >= 0; ++i) {
+            RandomPoint& p = g_points[i];
+            if (p.hidden != 0) continue;
+            if (!ChoosePointColor(p)) continue;
+            const uint32_t depth = PointDepth(p.x, p.y, p.z, bias);
+            const int32_t column = g_viewportCenterX + p.screenX;
+            const int32_t row = g_viewportCenterY + p.screenY;
+            p.hidden = static_cast<int8_t>(g_penSize != 0 ? PlotPointDepth(column, row, depth)
+                                                          : PlotBlockDepth(column, row, depth));
+        }
+    }
+    if (g_showTextFlags) {
+        const int32_t savedPen = g_penSize;
+        g_penSize = 0;
+        const int32_t count = std::min(g_textFlagCount, kMaxTextFlags);
+        for (int32_t i = 1; i <= count; ++i) {
+            TextFlag& f = g_textFlags[i];
+            if (f.offScreen != 0) continue;
+            const int32_t colorClass = f.colour >= 2 && f.colour <= 4 ? f.colour : 1;
+            g_rasterColor =
+                g_colorTable[i == g_selectedTextFlag ? kColorSelectedTextFlag
+                                                     : kColorTextFlagClass1 + colorClass - 1];
+            const uint32_t depth = PointDepth(f.x, f.y, f.z, bias);
+            const int32_t column = g_viewportCenterX + f.screenX;
+            const int32_t row = g_viewportCenterY + f.screenY;
+            f.offScreen = static_cast<int8_t>(TestDepth(column, row + 4, depth));
+            if (f.offScreen == 0) PlotBlockDepth(column, row, depth);
+        }
+        g_penSize = savedPen;
+    }
+}
+
+// Hole triangles filled at the water level.
+void DrawWaterInHoles(const uint8_t* bytes) {
+    const ColorBandParams& p = g_colorBandParams;
+    ClearMarkBytes();
+    if (p.waterTransparent)
+        UseHalfTransparentFlatSpans();
+    else
+        UseFlatSpans();
+    g_triangleColor = static_cast<uint32_t>(p.waterColour) & 0xFFFFFF;
+    const double planDepth = g_projScale / g_viewScale;
+    const int32_t last = LastTinRecord();
+    for (int32_t i = 1; i <= last; ++i) {
+        if (!bytes[i]) continue;
+        Triangle t;
+        if (!TriangleOf(i, t) || !t.hole) continue;
+        if (!HoleVertex(t.a) || !HoleVertex(t.b) || !HoleVertex(t.c)) continue;
+        RasterVertex v[3];
+        const int32_t corners[3] = {t.a, t.b, t.c};
+        for (int k = 0; k < 3; ++k) {
+            PlaceVertex(v[k], g_points[corners[k]].x, g_points[corners[k]].y, p.waterLevel,
+                        planDepth);
+            v[k].u = v[k].v = 0;
+            v[k].color = 0;
+        }
+        if (g_birdsEyeOn) ProjectTriangle3D(&v[0], &v[1], &v[2]);
+        for (RasterVertex& vertex : v) ComputeVertexOutcode(vertex);
+        DrawTriangle3D(v[0], v[1], v[2]);
+    }
+}
+
+}  // namespace
+
+bool TinLinesDrawnWithDepth() {
+    return g_showTin && g_birdsEyeOn && (g_colorBandOn || ImageShown(g_bgImage));
+}
+
+float BandValue(double x, double y, double z) {
+    const ColorBandParams& p = g_colorBandParams;
+    double dz;
+    if (p.refInclined) {
+        const double t = -p.refInclination * M_PI / 180.0;
+        const double d = p.refDirection * M_PI / 180.0;
+        dz = (z - p.refH) * std::cos(t) + (x - p.refX) * std::sin(t) * std::cos(d) +
+             (y - p.refY) * std::sin(t) * std::sin(d);
+    } else {
+        dz = z - p.centre;
+    }
+    double value;
+    if (dz < 0) {
+        const double range = p.centre - p.lowest;
+        value = (range != 0 ? dz * 120.0 / range : 0.0) + 119.499;
+    } else {
+        const double range = p.highest - p.centre;
+        value = (range != 0 ? dz * 120.0 / range : 0.0) + 119.501;
+    }
+    if (!(value >= 0)) value = 0;  // also a value that is not a number
+    return static_cast<float>(std::min(value, 239.4));
+}
+
+int32_t ShadeLevel(const double (&a)[3], const double (&b)[3], const double (&c)[3]) {
+    return ShadeLevelIn(CurrentLight(), a, b, c);
+}
+
+float SlopeRow(const double (&a)[3], const double (&b)[3], const double (&c)[3]) {
+    // A maximum slope of zero or less would divide by nothing; the dialog keeps it at
+    // 0.001 or more, and so does this.
+    const double maxSlope = std::max(g_colorBandParams.maxSlope, 0.001);
+    double n[3];
+    const double up = UnitNormal(a, b, c, n) ? std::min(std::abs(n[2]), 1.0) : 0.0;
+    const double row = std::acos(up) * 13750.987083139758 / maxSlope - 0.499;
+    return static_cast<float>(std::min(row, 239.0));
+}
+
+bool DrawTrianglePass(uint8_t* bytes) {
+    const ColorBandParams& p = g_colorBandParams;
+
+    UnlockBackBuffer();
+    g_savedImageSlot = g_bgImage;
+    const double longer = std::max(g_bufferMaxX, g_bufferMaxY);
+    const double angle = std::atan2(longer, g_focalLength) * 180.0 / M_PI;
+    const int32_t ready = InitTriangleRaster(angle, g_bufferMaxX + 1, g_bufferMaxY + 1);
+    LockBackBuffer();
+    if (ready < 0 || g_rasterStatus != 0) {
+        UnlockBackBuffer();
+        EndTriangleRaster();
+        LockBackBuffer();
+        return false;
+    }
+    g_depthBias = 0;
+    g_depthBiasOn = 0;
+    g_pointsDrawnWithDepth = 0;
+    ProjectCameraPoints();
+
+    g_passTriangles.clear();
+    if (bytes && g_tinPresent) CollectTriangles(bytes);
+    if (bytes && g_tinPresent && (p.shading || p.mode == 3)) ShadeTriangles(bytes);
+
+    if (TinLinesDrawnWithDepth()) DrawTinLines();
+
+    if (g_bandTexture && g_colorBandOn && g_tinPresent) DrawColorBands(bytes);
+
+    if (g_birdsEyeOn && (g_colorBandOn || ImageShown(g_savedImageSlot) || g_depthOrderPoints))
+        DrawPointsWithDepth();
+
+    const bool waterShown = g_colorBandOn || (ImageShown(g_savedImageSlot) && g_birdsEyeOn);
+    if (p.waterShown < 0 && bytes && g_tinPresent && waterShown) DrawWaterInHoles(bytes);
+
+    g_depthBiasOn = 0;
+    g_depthBias = 0;
+    UnlockBackBuffer();
+    EndTriangleRaster();
+    LockBackBuffer();
+    return true;
+}
+
+void InstallTrianglePass() {
+    g_painterLayers.trianglePass = [](uint8_t* bytes, bool& tinLinesDrawn) -> int32_t {
+        tinLinesDrawn = false;
+        if (!DrawTrianglePass(bytes)) return 1;
+        tinLinesDrawn = TinLinesDrawnWithDepth();
+        return 0;
+    };
+}
