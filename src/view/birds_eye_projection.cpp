@@ -52,7 +52,7 @@ void FindTargetElevation() {
             }
         }
     }
-    if (found || station) return;
+    if (found || station || !g_showBackgroundDxf) return;
     if (const DxfElement* elements = g_dxfElementsBlock.Data()) {
         const int32_t last = std::min(g_dxfElementCount, g_dxfElementsBlock.Size() - 1);
         double best = 1e10;

@@ -7,6 +7,7 @@
 #include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
 #include "route/route_data.h"
+#include "view/display_flags.h"
 #include "view/raster_primitives.h"
 #include "view/text_flags.h"
 #include "view/view_state.h"
@@ -167,6 +168,7 @@ template <typename T>
 void ProjectDxf(const T& t) {
     DxfElement* elements = g_dxfElementsBlock.Data();
     if (!elements) return;
+    if (T::kBirdsEye && !g_showBackgroundDxf) return;
     const int32_t last = LastRecord(g_dxfElementsBlock, g_dxfElementCount);
     for (int32_t i = 1; i <= last; ++i) {
         DxfElement& e = elements[i];

@@ -106,8 +106,10 @@ void PlaceVertex(RasterVertex& v, double x, double y, double z, double planDepth
     }
 }
 
-// The plan form's depth of a ground point: one depth for all, less the height above the
-// water while water is shown, so that ground above the water hides it.
+// The plan form's depth of a ground point for the depth test: one depth for all, less
+// the height above the water while water is shown, so that ground above the water hides
+// it. The picture itself is laid out at the one depth: a point's own depth would scale its
+// place by its height and bend the plan.
 double PlanDepth(double z) {
     const double q = g_projScale / g_viewScale;
     if (g_colorBandParams.waterShown == 0) return q;
@@ -119,6 +121,7 @@ double PlanDepth(double z) {
 struct CameraPoint {
     double x, y, z;
     double px, py, invZ;
+    double depth;  // of the depth test (the plan's water ordering), else z
     float zf;
     uint16_t outcode;
 };
@@ -131,10 +134,11 @@ void ProjectCameraPoints() {
     for (int32_t i = 1; i <= g_pointCount && i < g_pointsBlock.Size(); ++i) {
         const RandomPoint& p = g_points[i];
         RasterVertex v;
-        PlaceVertex(v, p.x, p.y, p.z, PlanDepth(p.z));
+        PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
         if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
         ComputeVertexOutcode(v);
-        g_cameraPoints[i] = {v.x, v.y, v.z, v.px, v.py, v.invZ, v.zf, v.outcode};
+        const double depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
+        g_cameraPoints[i] = {v.x, v.y, v.z, v.px, v.py, v.invZ, depth, v.zf, v.outcode};
     }
     g_depthBiasOn = biasOn;
 }
@@ -150,9 +154,9 @@ void VertexOfPoint(int32_t i, RasterVertex& v) {
     v.invZ = c.invZ;
     v.zf = c.zf;
     v.outcode = c.outcode;
-    v.w = static_cast<float>(c.invZ);
+    v.w = static_cast<float>(c.depth == c.z ? c.invZ : 1.0 / std::max(c.depth, 1e-6));
     if (g_depthBiasOn && !(c.outcode & kOutNear))
-        v.w = static_cast<float>(1.0 / std::max(c.z + g_depthBias, 1e-6));
+        v.w = static_cast<float>(1.0 / std::max(c.depth + g_depthBias, 1e-6));
     v.u = v.v = 0;
     v.color = 0;
 }

@@ -608,6 +608,67 @@ TEST_F(PlaneTerrainTest, PointsBelowTheSurfaceAreHiddenAndPointsAboveItDrawn) {
               g_colorTable[20]);
 }
 
+TEST_F(PlaneTerrainTest, WaterOverHolesIsOpaqueOrMixedOnce) {
+    // The triangles west of x = -40 (inclusive) become holes: their records carry negative
+    // indices.
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+        TinEdge& e = g_tinEdges[i];
+        if (e.apexSearch <= 0) continue;
+        if (g_points[e.a].x < -39 && g_points[e.b].x < -39 && g_points[e.apexSearch].x < -39) {
+            e.a = -e.a;
+            e.b = -e.b;
+            if (e.apexBack != kNoApex) e.apexBack = -e.apexBack;
+            e.apexSearch = -e.apexSearch;
+        }
+    }
+    g_birdsEyeOn = 0;
+    g_viewScale = 1.0;
+    // A large extent weighs the height above the water heavily in the plan's depths; the
+    // picture must still lie where the plan puts the ground.
+    g_extentSize = 40000;
+    ColorBandParams& p = g_colorBandParams;
+    p.waterShown = -1;
+    p.waterLevel = 200;  // above the whole surface
+    const uint32_t water = 0x2060A0;
+    p.waterColour = static_cast<int32_t>(water);
+    std::set<uint32_t> stripes;
+    for (int k = 0; k < 20; ++k) stripes.insert(static_cast<uint32_t>(p.stripeColours[k]));
+
+    for (int transparent : {0, 1}) {
+        p.waterTransparent = transparent;
+        ASSERT_TRUE(Paint());
+        int inHoles = 0, outside = 0;
+        for (int32_t r = 0; r <= g_bufferMaxY; ++r) {
+            for (int32_t c = 0; c <= g_bufferMaxX; ++c) {
+                double x = 0, y = 0, z = 0;
+                GroundAt(c, r, x, y, z);
+                if (std::abs(y) > kSide / 2 - 5 || std::abs(x) > kSide / 2 - 5) continue;
+                const uint32_t pixel = g_rowTable[r][c];
+                if (x > -35) {
+                    // No water: the bands as they are.
+                    ASSERT_TRUE(stripes.count(pixel)) << c << "," << r;
+                    ++outside;
+                } else if (x < -45) {
+                    ++inHoles;
+                    if (!transparent) {
+                        ASSERT_EQ(pixel, water) << c << "," << r;
+                        continue;
+                    }
+                    // Mixed once with a band colour, also where two hole triangles met.
+                    ASSERT_TRUE(pixel & 0x80000000u) << c << "," << r;
+                    bool found = false;
+                    for (uint32_t s : stripes)
+                        found |= pixel == ((((s >> 1) & 0x7F7F7F7F) + ((water >> 1) & 0x7F7F7F)) |
+                                           0x80000000u);
+                    ASSERT_TRUE(found) << c << "," << r << " " << std::hex << pixel;
+                }
+            }
+        }
+        EXPECT_GT(inHoles, 1000);
+        EXPECT_GT(outside, 1000);
+    }
+}
+
 TEST_F(PlaneTerrainTest, TinLinesAreDrawnInFrontOfTheBands) {
     g_showTin = -1;
     g_birdsEyeTilt = -0.9;
