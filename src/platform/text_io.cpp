@@ -33,12 +33,7 @@ void TextFileWriter::WriteLine(std::string_view text) {
 void TextFileWriter::PrintLine(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    std::string text(n > 0 ? n : 0, '\0');
-    if (n > 0) std::vsnprintf(text.data(), n + 1, format, args);
+    const std::string text = FormatStringV(format, args);
     va_end(args);
     WriteLine(text);
 }
@@ -128,15 +123,20 @@ bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
     return w.Close();
 }
 
-std::string FormatString(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
+std::string FormatStringV(const char* format, va_list args) {
     va_list copy;
     va_copy(copy, args);
     const int n = std::vsnprintf(nullptr, 0, format, copy);
     va_end(copy);
     std::string text(n > 0 ? n : 0, '\0');
     if (n > 0) std::vsnprintf(text.data(), n + 1, format, args);
+    return text;
+}
+
+std::string FormatString(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatStringV(format, args);
     va_end(args);
     return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Text files: written with CR LF line ends, every write checked; read line by line
 // accepting CR LF, LF and a last line without an end.
+#include <cstdarg>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -64,4 +65,5 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 bool WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
 // printf into a std::string.
+std::string FormatStringV(const char* format, va_list args);
 std::string FormatString(const char* format, ...) __attribute__((format(printf, 1, 2)));
