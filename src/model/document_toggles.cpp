@@ -11,6 +11,7 @@
 #include "view/raster_primitives.h"
 #include "view/text_flags.h"
 #include "view/view_state.h"
+#include "volume/mesh_data.h"
 
 namespace {
 void Flip(int32_t& flag) { flag = flag == 0 ? -1 : 0; }
@@ -147,3 +148,6 @@ void UpdateTinLattice(CommandUpdate& u) {
     Enable(u, c.tin && c.meshArea);
 }
 void UpdateOtherRouteClear(CommandUpdate& u) { Enable(u, g_otherRouteStationCount > 0); }
+void UpdateMeshVolumeClipboard(CommandUpdate& u) {
+    Set(u, g_meshVolumeDone != 0, g_showMeshVolumes);
+}

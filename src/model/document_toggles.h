@@ -46,3 +46,6 @@ void UpdateNeedsSections(CommandUpdate& u);    // 32816, 32812, 32815
 void UpdateStationText(CommandUpdate& u);      // 32828
 void UpdateTinLattice(CommandUpdate& u);       // 33006
 void UpdateOtherRouteClear(CommandUpdate& u);  // 32922
+// Enabled once the mesh volumes are computed, checked while they are shown: the view's
+// switch 32784 (and 33016).
+void UpdateMeshVolumeClipboard(CommandUpdate& u);

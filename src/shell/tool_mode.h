@@ -9,6 +9,15 @@ extern int32_t g_outlineEditState;  // sub-state of MODE_OUTLINE_EDIT
 extern int32_t g_toolSubState;   // sub-state of MODE_IP_POINT and of the mesh, section, flag modes
 extern int32_t g_areaInfoState;  // sub-state of MODE_AREA_INFO
 extern int32_t g_dragState;      // the view's drag state; every switch clears it
+extern int32_t g_linePickState;  // progress of a two-click line pick (simple section, sag curve)
+// Further picks of the outline, hole and point tools (0 none).
+extern int32_t g_pickAux1;
+extern int32_t g_pickAux2;
+extern int32_t g_pickAux3;
+// How the point-edit panel takes input: 0 typed values, 1 by mouse, 2 modify with DXF
+// snapping.
+extern int32_t g_pointInputKind;
+extern int32_t g_draggedMeshVertex;  // vertex of the mesh calculation range being dragged
 
 // Tool modes. 522488 and 1044976 are not single bits: compare the word as a whole.
 constexpr int32_t MODE_NONE = 0;
@@ -18,9 +27,13 @@ constexpr int32_t MODE_AREA_INFO = 8;
 constexpr int32_t MODE_IP_POINT = 16;
 constexpr int32_t MODE_SIMPLE_SECTION = 32;
 constexpr int32_t MODE_ARBITRARY_SECTION = 64;
+constexpr int32_t MODE_BG_IMAGE_POSITION = 128;  // and 256
+constexpr int32_t MODE_BG_DXF_POSITION = 512;    // and 1024
 constexpr int32_t MODE_MESH_AREA_REGISTER = 2047;
 constexpr int32_t MODE_MESH_AREA_EDIT = 8192;
 constexpr int32_t MODE_MESH_ELEVATION_EDIT = 16384;
+constexpr int32_t MODE_RASTER_TRACE = 2048;   // to 2051
+constexpr int32_t MODE_CUT_POSITION = 32768;  // centre; 65536 left, 131072 right stake
 constexpr int32_t MODE_TEXT_FLAG = 262144;
 constexpr int32_t MODE_CUT_POSITION_DELETE = 522488;
 constexpr int32_t MODE_VECTOR_CREATE = 1044976;
@@ -61,3 +74,5 @@ constexpr int32_t AREA_INFO_PICK = 4;
 
 // The frame's "reset the mode": drag state, mode and the point and outline sub-states.
 void ResetToolMode();
+// "Clear the picks": the four picked points.
+void ClearPickedPoints();

@@ -43,6 +43,10 @@ enum class ToolWindow : int {
     kSimpleSection,     // g_simpleSectionWnd
     kTextFlag,          // the text-flag dialog
     kRouteCalc,         // g_routeCalcDlgHwnd
+    // Not closed by CloseToolWindows: the point tools close these themselves.
+    kPointEditDialog,  // the point edit dialog (CloseEditToolWindows)
+    kOffsetDialog,     // the offset dialog (CloseEditToolWindows)
+    kPointInputPanel,  // g_pointInputParamDlg
     kCount
 };
 constexpr size_t kToolWindowCount = static_cast<size_t>(ToolWindow::kCount);

@@ -24,7 +24,7 @@ int32_t g_showMeshElevations = 0;
 int32_t g_showMeshVolumes = 0;
 int32_t g_showBackgroundDxf = -1;
 
-char g_pointColorPrefix = 0;
+char g_pointColorPrefix = '#';
 int32_t g_hideInvalidPoints = 0;
 int32_t g_depthOrderPoints = 0;
 int32_t g_elevationDecimals = 2;
@@ -55,7 +55,7 @@ const bool g_registered = [] {
         g_showMeshVolumes = 0;
         g_showBackgroundDxf = -1;
 
-        g_pointColorPrefix = 0;
+        g_pointColorPrefix = '#';
         g_hideInvalidPoints = 0;
         g_depthOrderPoints = 0;
         g_elevationDecimals = 2;

@@ -29,8 +29,10 @@ extern int32_t g_showMeshVolumes;
 extern int32_t g_showBackgroundDxf;
 
 // How points are shown.
-extern char g_pointColorPrefix;      // '#' while point colours are shown; anything else off
+// Points whose name starts with '#' take their colour from the name while this is '#'; 27
+// (escape, which no name starts with) turns that off.
+extern char g_pointColorPrefix;
 extern int32_t g_hideInvalidPoints;  // invalid points are left out while set
-extern int32_t g_depthOrderPoints;   // bird's-eye points drawn through the depth buffer
+extern int32_t g_depthOrderPoints;   // bird's-eye points drawn through the depth buffer (0, 1)
 extern int32_t g_elevationDecimals;  // decimals of the elevation labels, 0..3
 extern double g_gridInterval;        // metres between grid lines, above 0

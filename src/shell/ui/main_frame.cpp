@@ -22,9 +22,13 @@
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
+#include "shell/mode_toolbars.h"
 #include "shell/settings_file.h"
 #include "shell/status_bar.h"
 #include "shell/status_text.h"
+#include "shell/tool_commands.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
@@ -42,6 +46,9 @@ constexpr int kMainToolBarIds[] = {32790, 32775, 32779, 32789, 32800, 32776, 0, 
                                    32778, 32777, 32780, 32781, 32782, 32961, 32814};
 constexpr int kDisplayToolBarIds[] = {32789, 32779, 32790, 32775, 32800, 32776, 32885, 32792, 32793,
                                       32797, 32771, 32854, 32786, 32974, 32966, 32979, 32844};
+constexpr int kDisplayMenuToolBarIds[] = {
+    32789, 32779, 32790, 32775, 32800, 32776, 32885, 32792, 32793, 32794, 32797, 32771, 32876,
+    32783, 32784, 32824, 32785, 32798, 32894, 32854, 32866, 32873, 32786, 32970, 32974};
 
 // Status panes in their order on the bar, with the width (in characters) of the blank
 // string that sizes each.
@@ -76,6 +83,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
 
     BuildMenus();
     BuildToolBars();
+    BuildModeToolBars();
     BuildStatusBar();
     // The core writes the message pane and opens its progress windows over this frame.
     SetStatusTextHandler([this](const std::string& text) {
@@ -110,6 +118,8 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    ToolServices().focusMainWindow = nullptr;
+    ToolServices().refreshPointToolBar = nullptr;
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -139,6 +149,7 @@ ShellConditions CMainFrame::Conditions() const {
     ShellConditions c = m_conditionSource ? m_conditionSource() : CurrentShellConditions();
     c.modeToolBarCode = m_modeToolBarCode;
     c.displayToolBarVisible = m_displayToolBar && !m_displayToolBar->isHidden();
+    c.displayMenuToolBarVisible = m_displayMenuToolBar && !m_displayMenuToolBar->isHidden();
     return c;
 }
 
@@ -273,6 +284,60 @@ void CMainFrame::BuildToolBars() {
     addToolBar(Qt::BottomToolBarArea, m_displayToolBar);
 }
 
+void CMainFrame::BuildModeToolBars() {
+    // The display-menu toolbar: the display switches, hidden at start.
+    m_displayMenuToolBar = new QToolBar(QString::fromUtf8("表示メニューツール"), this);
+    m_displayMenuToolBar->setObjectName("displayMenuToolBar");
+    m_displayMenuToolBar->setIconSize(QSize(32, 15));
+    for (int id : kDisplayMenuToolBarIds) {
+        QAction* a = MakeAction(id, PlainText(FindCommand(id)->text).trimmed());
+        a->setIcon(ToolbarIcon(id, QSize(32, 15)));
+        m_displayMenuToolBar->addAction(a);
+    }
+    addToolBar(Qt::TopToolBarArea, m_displayMenuToolBar);
+    m_displayMenuToolBar->hide();
+
+    // The mode toolbars carry their commands' names on buttons of at least 65 x 16.
+    for (const ModeToolBarSpec& spec : ModeToolBars()) {
+        if (spec.code == 7) {
+            m_modeToolBars[7] = m_modeToolBars[6];
+            continue;
+        }
+        auto* bar = new QToolBar(QString::fromUtf8(spec.title), this);
+        bar->setObjectName(QString("modeToolBar%1").arg(spec.code));
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        for (int id : spec.buttons) {
+            const MenuEntry* e = FindCommand(id);
+            QAction* a = MakeAction(id, PlainText(e ? e->text : "").trimmed());
+            bar->addAction(a);
+            if (QWidget* button = bar->widgetForAction(a)) button->setMinimumSize(65, 16);
+        }
+        addToolBar(Qt::TopToolBarArea, bar);
+        bar->hide();
+        m_modeToolBars[spec.code] = bar;
+    }
+}
+
+QToolBar* CMainFrame::ModeToolBar(int code) const {
+    auto it = m_modeToolBars.find(code);
+    return it == m_modeToolBars.end() ? nullptr : it->second;
+}
+
+void CMainFrame::HideModeToolbars() {
+    for (const auto& [code, bar] : m_modeToolBars)
+        if (HiddenWithModeToolBars(code)) bar->hide();
+    EndToolForModeToolBars();
+}
+
+void CMainFrame::OnModeToolBar(int commandId) {
+    const ModeToolBarSpec* spec = FindModeToolBarCommand(commandId);
+    if (!spec) return;
+    HideModeToolbars();
+    if (QToolBar* bar = ModeToolBar(spec->code)) bar->show();
+    m_modeToolBarCode = spec->code;
+    if (ApplyModeToolBarDisplay(spec->code)) FullRedraw();
+}
+
 void CMainFrame::BuildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("statusBar");
@@ -341,6 +406,25 @@ void CMainFrame::RegisterFrameCommands() {
         u.enabled = true;
         u.check = m_mainToolBar->isHidden() ? CheckState::kUnchecked : CheckState::kChecked;
     });
+    m_frameCommands.SetHandler(cmd::kDisplayMenuToolBar, [this] {
+        m_displayMenuToolBar->setVisible(m_displayMenuToolBar->isHidden());
+    });
+    for (const ModeToolBarSpec& spec : ModeToolBars())
+        m_frameCommands.SetHandler(spec.commandId,
+                                   [this, id = spec.commandId] { OnModeToolBar(id); });
+
+    ToolCommandServices& tools = ToolServices();
+    tools.focusMainWindow = [this] {
+        activateWindow();
+        setFocus();
+    };
+    tools.refreshPointToolBar = [this] {
+        if (QToolBar* bar = ModeToolBar(8)) {
+            RefreshActions(std::vector<QAction*>(bar->actions().begin(), bar->actions().end()));
+            bar->repaint();
+        }
+    };
+    RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
 }

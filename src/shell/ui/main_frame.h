@@ -66,6 +66,12 @@ public:
 
     QToolBar* MainToolBar() const { return m_mainToolBar; }
     QToolBar* DisplayToolBar() const { return m_displayToolBar; }
+    QToolBar* DisplayMenuToolBar() const { return m_displayMenuToolBar; }
+    // The mode toolbar of a code (1 to 8 and 10; 6 and 7 are one bar), or null.
+    QToolBar* ModeToolBar(int code) const;
+    // Hides the mode toolbars (all but the terrain and cross-section calculation bars)
+    // and ends the active tool.
+    virtual void HideModeToolbars();
     QLineEdit* HeightEdit() const { return m_heightEdit; }
     QLabel* HeightLabel() const { return m_heightLabel; }
     // A status pane by its indicator id (0 the message pane; 102 to 109).
@@ -96,6 +102,8 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBars();
+    void BuildModeToolBars();
+    void OnModeToolBar(int commandId);
     void BuildStatusBar();
     void RegisterFrameCommands();
     QAction* MakeAction(int id, const QString& text);
@@ -133,6 +141,8 @@ private:
     int m_modeToolBarCode = 0;
     QToolBar* m_mainToolBar = nullptr;
     QToolBar* m_displayToolBar = nullptr;
+    QToolBar* m_displayMenuToolBar = nullptr;
+    std::map<int, QToolBar*> m_modeToolBars;  // by code
     QLineEdit* m_heightEdit = nullptr;
     QLabel* m_heightLabel = nullptr;
     std::map<int, QLabel*> m_panes;

@@ -106,6 +106,28 @@ QString WideLabel(int id) {
             return "流水";
         case 32844:
             return "２点";
+        case 32794:
+            return "等高";
+        case 32894:
+            return "ｽﾗｲｽ";
+        case 32876:
+            return "ﾒｯｼｭ";
+        case 32783:
+            return "ﾒ標高";
+        case 32784:
+            return "ﾒ土量";
+        case 32824:
+            return "基準線";
+        case 32785:
+            return "基準名";
+        case 32798:
+            return "縦横";
+        case 32866:
+            return "画像";
+        case 32873:
+            return "DXF";
+        case 32970:
+            return "ﾌﾗｸﾞ";
         default:
             return {};
     }

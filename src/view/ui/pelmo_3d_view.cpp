@@ -19,6 +19,7 @@
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
 #include "view/view_state.h"
+#include "view/view_toggles.h"
 
 namespace {
 constexpr int kZoomIn = 32775;
@@ -132,6 +133,8 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     m_commands.SetUpdateRule(kShowAll, [](CommandUpdate& u) { u.enabled = ShowAllEnabled(); });
     m_commands.SetUpdateRule(kPreviousScreen,
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
+    // The mesh registration's question and area dialogs come with the mesh subsystem.
+    RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{});
 
     // The bird's-eye camera.
     m_commands.SetHandler(kBirdsEye, OnToggleBirdsEye);

@@ -1,0 +1,559 @@
+#include "shell/tool_commands.h"
+
+#include <cstring>
+
+#include "dxf/dxf_store.h"
+#include "model/pick_reset.h"
+#include "model/terrain_data.h"
+#include "platform/busy.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "pointedit/edit_point.h"
+#include "pointedit/edit_windows.h"
+#include "route/route_data.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
+#include "view/display_flags.h"
+#include "view/view_navigation.h"
+#include "view/view_state.h"
+#include "volume/mesh_data.h"
+
+namespace {
+ToolCommandServices& Services() {
+    static ToolCommandServices services;
+    return services;
+}
+
+void Call(const std::function<void()>& f) {
+    if (f) f();
+}
+
+void Focus() { Call(Services().focusMainWindow); }
+
+// Points, DXF elements or a mesh area to snap the coordinate input to.
+void RunCoordInputWhenThereIsData() {
+    if (g_pointCount > 0 || g_dxfElementCount > 0 || g_meshAreaDefined != 0)
+        Call(Services().runCoordInputDialog);
+}
+
+void ClosePointEditPanels() {
+    CloseToolWindow(ToolWindow::kPointEditPanel1);
+    CloseToolWindow(ToolWindow::kPointEditPanel2);
+    CloseToolWindow(ToolWindow::kPointEditPanel3);
+}
+
+// ---- Outline and hole tools ----
+
+bool OutlineToolActive(int32_t state) {
+    return g_toolMode == MODE_OUTLINE_EDIT && g_outlineEditState == state;
+}
+
+void StartOutlineTool(int32_t state, bool clearAux3) {
+    g_dragState = 0;
+    g_toolMode = MODE_NONE;
+    g_pointEditState = 0;
+    CloseToolWindows();
+    g_toolMode = MODE_OUTLINE_EDIT;
+    g_outlineEditState = state;
+    ClearPickedPoints();
+    if (clearAux3) g_pickAux3 = 0;
+    ClearPicks();
+    ClearPickList();
+    g_showPoints = -1;
+    FullRepaintView();
+    Focus();
+}
+
+void StartHoleTool(int32_t state) {
+    ResetToolMode();
+    CloseToolWindows();
+    ClearPicks();
+    g_toolMode = MODE_OUTLINE_EDIT;
+    g_outlineEditState = state;
+    g_pickAux1 = 0;
+    g_pickAux2 = 0;
+    ClearPickedPoints();
+    FullRepaintView();
+}
+
+// ---- Point tools ----
+
+bool PointToolActive(int32_t state) {
+    return g_toolMode == MODE_POINT_EDIT && g_pointEditState == state;
+}
+
+void SetPointTool(int32_t state) {
+    g_toolMode = MODE_POINT_EDIT;
+    g_pointEditState = state;
+}
+
+// Reset the mode and close the point tools' windows and every tool window.
+void EndToolForPointTool() {
+    ResetToolMode();
+    CloseEditToolWindows();
+    CloseToolWindows();
+}
+
+void ShowPointInputPanel(int32_t kind) {
+    g_pointInputKind = kind;
+    Call(Services().showPointInputPanel);
+}
+
+// 32845 and 32846: the offset and four-point tools take typed values in the panel.
+void TogglePointToolWithTypedValues(int32_t state) {
+    ClearPickedPoints();
+    if (PointToolActive(state)) {
+        ResetToolMode();
+        return;
+    }
+    EndToolForPointTool();
+    ClearPicks();
+    g_showPoints = -1;
+    g_pickAux1 = 0;
+    g_pickAux3 = 0;
+    FullRepaintView();
+    Focus();
+    SetPointTool(state);
+    ShowPointInputPanel(0);
+}
+
+// ---- IP tools ----
+
+bool IpToolActive(int32_t state) { return g_toolMode == MODE_IP_POINT && g_toolSubState == state; }
+
+// True when the command switched its tool off.
+bool SwitchIpTool(int32_t state) {
+    if (IpToolActive(state)) {
+        g_dragState = 0;
+        g_toolMode = MODE_NONE;
+        g_toolSubState = 0;
+        return true;
+    }
+    g_dragState = 0;
+    g_toolMode = MODE_NONE;
+    CloseToolWindows();
+    g_toolMode = MODE_IP_POINT;
+    g_toolSubState = state;
+    return false;
+}
+
+// ---- Area information ----
+
+void ToggleAreaInfo(int32_t state) {
+    // Only the command of the active tool switches it off; the other one switches over.
+    if (g_toolMode == MODE_AREA_INFO && g_areaInfoState == state) {
+        g_areaInfoState = 0;
+        g_toolMode = MODE_NONE;
+        return;
+    }
+    ClearPicks();
+    ClearPickList();
+    g_areaInfoState = state;
+    g_toolMode = MODE_AREA_INFO;
+    g_dragState = 0;
+}
+
+bool g_sectionSettingsUsed = false;
+}  // namespace
+
+ToolCommandServices& ToolServices() { return Services(); }
+
+void OnOutlinePartialErase() {
+    if (IsBusy()) return;
+    if (OutlineToolActive(OUTLINE_EDIT_PARTIAL_ERASE)) {
+        ResetToolMode();
+        return;
+    }
+    StartOutlineTool(OUTLINE_EDIT_PARTIAL_ERASE, true);
+}
+
+void OnOutlinePartialChange() {
+    // In its second step the command starts the tool again.
+    if (OutlineToolActive(OUTLINE_EDIT_PARTIAL_CHANGE)) {
+        ResetToolMode();
+        return;
+    }
+    StartOutlineTool(OUTLINE_EDIT_PARTIAL_CHANGE, false);
+}
+
+void OnHoleDelete() {
+    if (OutlineToolActive(OUTLINE_EDIT_HOLE_DELETE)) {
+        ResetToolMode();
+        return;
+    }
+    StartHoleTool(OUTLINE_EDIT_HOLE_DELETE);
+}
+
+void OnPartialTin() {
+    if (OutlineToolActive(OUTLINE_EDIT_PARTIAL_TIN)) {
+        ResetToolMode();
+        return;
+    }
+    StartHoleTool(OUTLINE_EDIT_PARTIAL_TIN);
+}
+
+void OnHoleRegister() {
+    if (OutlineToolActive(OUTLINE_EDIT_HOLE_REGISTER)) {
+        ResetToolMode();
+        CloseToolWindow(ToolWindow::kHoleType);
+        return;
+    }
+    StartHoleTool(OUTLINE_EDIT_HOLE_REGISTER);
+    if (!IsToolWindowOpen(ToolWindow::kHoleType)) Call(Services().openHoleTypeDialog);
+}
+
+void OnPointModify() {
+    ClearPickedPoints();
+    if (PointToolActive(POINT_EDIT_MODIFY)) {
+        ResetToolMode();
+        return;
+    }
+    EndToolForPointTool();
+    g_pickAux1 = 0;
+    g_pickAux3 = 0;
+    ClearPicks();
+    g_showPoints = -1;
+    FullRepaintView();
+    Focus();
+    SetPointTool(POINT_EDIT_MODIFY);
+    if (g_dxfElementCount >= 1)
+        ShowPointInputPanel(2);
+    else
+        CloseToolWindow(ToolWindow::kPointInputPanel);
+}
+
+void OnPointAddByMouse() {
+    if (PointToolActive(POINT_EDIT_ADD)) {
+        ResetToolMode();
+        ClearPicks();
+        return;
+    }
+    EndToolForPointTool();
+    ClearPicks();
+    g_showPoints = -1;
+    FullRepaintView();
+    Focus();
+    g_editPoint.z = 0;
+    ClearPickedPoints();
+    g_pickAux1 = 0;
+    g_pickAux3 = 0;
+    g_dragState = 0;
+    SetPointTool(POINT_EDIT_ADD);
+    std::memset(g_editPoint.name, 0, sizeof g_editPoint.name);
+    ShowPointInputPanel(1);
+}
+
+void OnPointAddBetweenTwo() {
+    ClearPickedPoints();
+    if (PointToolActive(POINT_EDIT_BETWEEN)) {
+        ResetToolMode();
+        ClearPicks();
+        return;
+    }
+    EndToolForPointTool();
+    ClearPicks();
+    g_showPoints = -1;
+    FullRepaintView();
+    Focus();
+    SetPointTool(POINT_EDIT_BETWEEN);
+    g_pickAux1 = 0;
+    g_pickAux3 = 0;
+    g_pickedPointRecord.flags = 0;
+    g_pickedPointRecord2.flags = 0;
+    g_pointSnapMode = -1;
+    g_pointInputKind = 1;
+}
+
+void OnPointAddOffset() { TogglePointToolWithTypedValues(POINT_EDIT_OFFSET); }
+
+void OnPointAddFourPointIntersection() { TogglePointToolWithTypedValues(POINT_EDIT_FOUR_POINT); }
+
+void OnPointAddParallel() {
+    if (PointToolActive(POINT_EDIT_PARALLEL)) {
+        ResetToolMode();
+        ClearPicks();
+        ClearPickList();
+        return;
+    }
+    EndToolForPointTool();
+    ClearPicks();
+    g_showPoints = -1;
+    ClearPickedPoints();
+    g_pickAux1 = 0;
+    g_pickAux3 = 0;
+    FullRepaintView();
+    Focus();
+    SetPointTool(POINT_EDIT_PARALLEL);
+    ShowMessage("基準線選択後ENTERキーを押してください。", "", msg::kOk | msg::kIconInformation);
+    ShowPointInputPanel(0);
+    ClearPicks();
+    ClearPickList();
+}
+
+void OnPointValidInvalid(bool shift) {
+    if (shift) {
+        ResetToolMode();
+        g_showPoints = -1;
+        if (IsToolWindowOpen(ToolWindow::kMoveRotate)) {
+            CloseToolWindow(ToolWindow::kMoveRotate);
+        } else if (Services().openMoveRotateDialog) {
+            CloseEditToolWindows();
+            ClearPicks();
+            Services().openMoveRotateDialog();
+        }
+        return;
+    }
+    if (PointToolActive(POINT_EDIT_VALID_INVALID)) {
+        ResetToolMode();
+        return;
+    }
+    EndToolForPointTool();
+    ClearPicks();
+    g_showPoints = -1;
+    g_pickedPoint = 0;
+    FullRepaintView();
+    Focus();
+    ClosePointEditPanels();
+    SetPointTool(POINT_EDIT_VALID_INVALID);
+}
+
+void OnPointBatchEdit() {
+    if (g_toolMode == MODE_POINT_EDIT && g_pointEditState >= POINT_EDIT_BATCH &&
+        g_pointEditState <= POINT_EDIT_BATCH + 2) {
+        ResetToolMode();
+        g_pickedPoint3 = 0;
+        g_pickedPoint = 0;
+        return;
+    }
+    ResetToolMode();
+    g_pickedPoint3 = 0;
+    g_pickedPoint = 0;
+    CloseEditToolWindows();
+    CloseToolWindows();
+    ClearPicks();
+    g_showPoints = -1;
+    FullRepaintView();
+    Focus();
+    ClosePointEditPanels();
+    SetPointTool(POINT_EDIT_BATCH);
+    Call(Services().refreshPointToolBar);
+    const int shape = Services().runSelectShapeDialog ? Services().runSelectShapeDialog() : 0;
+    switch (shape) {
+        case 1:
+            break;
+        case 2:
+        case 3:
+            g_pointEditState = POINT_EDIT_BATCH + shape - 1;
+            g_pickList[0] = 0;
+            break;
+        default:
+            g_toolMode = MODE_NONE;
+            g_pointEditState = 0;
+            break;
+    }
+}
+
+void OnIpInput() {
+    if (SwitchIpTool(IP_POINT_INPUT)) return;
+    g_showRoute = -1;
+    RunCoordInputWhenThereIsData();
+}
+
+void OnIpChange() {
+    if (SwitchIpTool(IP_POINT_CHANGE)) return;
+    RunCoordInputWhenThereIsData();
+}
+
+void OnIpDelete() { SwitchIpTool(IP_POINT_DELETE); }
+void OnIpInsert() { SwitchIpTool(IP_POINT_INSERT); }
+
+void OnAreaInfo() { ToggleAreaInfo(AREA_INFO_PICK); }
+void OnSliceValidInvalid() { ToggleAreaInfo(AREA_INFO_VALID_INVALID); }
+
+void OnMeshElevationEdit() {
+    if (g_toolMode == MODE_MESH_ELEVATION_EDIT) {
+        g_toolMode = MODE_NONE;
+        g_toolSubState = 0;
+    } else {
+        g_dragState = 0;
+        g_toolMode = MODE_MESH_ELEVATION_EDIT;
+        g_toolSubState = 0;
+        g_draggedMeshVertex = 0;
+    }
+    InvalidateAndUpdateView();
+}
+
+void OnMeshAreaEdit() {
+    if (g_toolMode == MODE_MESH_AREA_EDIT) {
+        g_toolMode = MODE_NONE;
+        g_toolSubState = 0;
+        InvalidateAndUpdateView();
+        return;
+    }
+    if (!Services().runMeshRangeDialog) return;
+    const int result = Services().runMeshRangeDialog();
+    if (result == 2) {
+        g_meshAreaPolygonCount = 0;
+    } else {
+        g_dragState = 0;
+        g_toolMode = MODE_MESH_AREA_EDIT;
+        if (result == 1 || g_meshAreaPolygonCount == 0) Call(Services().initMeshAreaPolygon);
+        g_draggedMeshVertex = 0;
+        g_toolSubState = 0;
+    }
+    InvalidateAndUpdateView();
+}
+
+void OnArbitrarySection() {
+    if (g_toolMode == MODE_ARBITRARY_SECTION) {
+        g_dragState = 0;
+        g_toolMode = MODE_NONE;
+        g_toolSubState = 0;
+        return;
+    }
+    if (g_ipPointCount > 0) {
+        if (ShowMessage("現在のＩＰデータは破棄されますがよろしいですか", "",
+                        msg::kYesNo | msg::kIconQuestion) != msg::kIdYes)
+            return;
+        g_ipPointCount = 0;
+        FullRepaintView();
+    }
+    g_dragState = 0;
+    g_toolMode = MODE_NONE;
+    g_toolSubState = 0;
+    CloseToolWindows();
+    g_toolMode = MODE_ARBITRARY_SECTION;
+    g_showRoute = -1;
+    RunCoordInputWhenThereIsData();
+}
+
+void OnSimpleSection() {
+    g_linePickState = 0;
+    g_toolSubState = 0;
+    g_dragState = 0;
+    if (g_toolMode == MODE_SIMPLE_SECTION) {
+        g_toolMode = MODE_NONE;
+        return;
+    }
+    g_toolMode = MODE_SIMPLE_SECTION;
+    if (g_tinEdgeCount < 3 && Services().runPointSectionSettingsDialog) {
+        const bool firstUse = !g_sectionSettingsUsed;
+        g_sectionSettingsUsed = true;
+        Services().runPointSectionSettingsDialog(firstUse);
+    }
+}
+
+void OnSagCurve() {
+    g_dragState = 0;
+    g_toolSubState = 0;
+    g_linePickState = 0;
+    g_toolMode = MODE_SAG_CURVE;
+}
+
+void OnTextFlag() {
+    g_toolSubState = 0;
+    g_dragState = 0;
+    if (g_toolMode == MODE_TEXT_FLAG) {
+        g_toolMode = MODE_NONE;
+        CloseToolWindow(ToolWindow::kTextFlag);
+        return;
+    }
+    g_toolMode = MODE_TEXT_FLAG;
+    if (!IsToolWindowOpen(ToolWindow::kTextFlag)) Call(Services().openTextFlagDialog);
+}
+
+void OnCutPositionDelete() {
+    g_toolMode = g_toolMode == MODE_CUT_POSITION_DELETE ? MODE_NONE : MODE_CUT_POSITION_DELETE;
+    g_dragState = 0;
+    g_toolSubState = 0;
+}
+
+void OnVectorCreate() {
+    g_outlineEditState = 0;
+    g_pointEditState = 0;
+    g_dragState = 0;
+    // Closing the dialog by itself leaves the mode: the command then opens it again.
+    if (g_toolMode == MODE_VECTOR_CREATE && IsToolWindowOpen(ToolWindow::kVecCreate)) {
+        g_toolMode = MODE_NONE;
+        CloseToolWindow(ToolWindow::kVecCreate);
+        return;
+    }
+    g_toolMode = MODE_VECTOR_CREATE;
+    ClearPicks();
+    ClearPickList();
+    g_showBackgroundDxf = -1;
+    Call(Services().openVecCreateDialog);
+    FullRepaintView();
+}
+
+namespace {
+void ApplyTableRule(int id, const ShellConditions& c, CommandUpdate& u) {
+    const CommandRule rule = EvaluateFrameRule(id, c);
+    u.enabled = rule.enabled;
+    u.check = rule.check;
+}
+}  // namespace
+
+void UpdateSimpleSection(const ShellConditions& c, CommandUpdate& u) {
+    ApplyTableRule(32966, c, u);
+    if (c.toolMode != MODE_SIMPLE_SECTION) {
+        CloseToolWindow(ToolWindow::kSimpleSection);
+        if (c.toolMode != MODE_SAG_CURVE) g_linePickState = 0;
+    }
+    if (c.pointCount < 4) {
+        u.enabled = false;
+        g_linePickState = 0;
+        CloseToolWindow(ToolWindow::kSimpleSection);
+    }
+}
+
+void UpdateTextFlag(const ShellConditions& c, CommandUpdate& u) {
+    ApplyTableRule(32968, c, u);
+    if (!c.tin) CloseToolWindow(ToolWindow::kTextFlag);
+}
+
+void RegisterToolCommands(FrameCommandTarget& commands,
+                          std::function<ShellConditions()> conditions) {
+    if (!conditions) conditions = CurrentShellConditions;
+    struct Tool {
+        int id;
+        void (*run)();
+    };
+    static constexpr Tool kTools[] = {
+        {32834, OnOutlinePartialErase},
+        {32835, OnOutlinePartialChange},
+        {32954, OnHoleDelete},
+        {32862, OnPartialTin},
+        {32955, OnHoleRegister},
+        {32842, OnPointModify},
+        {32843, OnPointAddByMouse},
+        {32844, OnPointAddBetweenTwo},
+        {32845, OnPointAddOffset},
+        {32846, OnPointAddFourPointIntersection},
+        {32879, OnPointAddParallel},
+        {32808, OnIpInput},
+        {32809, OnIpChange},
+        {32810, OnIpDelete},
+        {32976, OnIpInsert},
+        {32893, OnAreaInfo},
+        {32901, OnSliceValidInvalid},
+        {32878, OnMeshElevationEdit},
+        {32911, OnArbitrarySection},
+        {32966, OnSimpleSection},
+        {32985, OnSagCurve},
+        {32968, OnTextFlag},
+        {32980, OnCutPositionDelete},
+    };
+    for (const Tool& t : kTools) commands.SetHandler(t.id, t.run);
+    commands.SetHandler(32847, [] { OnPointValidInvalid(IsKeyDown(key::kShift)); });
+    commands.SetUpdateRule(
+        32966, [conditions](CommandUpdate& u) { UpdateSimpleSection(conditions(), u); });
+    commands.SetUpdateRule(32968,
+                           [conditions](CommandUpdate& u) { UpdateTextFlag(conditions(), u); });
+
+    // These cannot work without their dialogs.
+    const ToolCommandServices& s = Services();
+    if (s.runSelectShapeDialog) commands.SetHandler(32914, OnPointBatchEdit);
+    if (s.runMeshRangeDialog && s.initMeshAreaPolygon) commands.SetHandler(32903, OnMeshAreaEdit);
+    if (s.openVecCreateDialog) commands.SetHandler(33025, OnVectorCreate);
+}
