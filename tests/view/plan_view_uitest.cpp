@@ -40,6 +40,9 @@ QString g_root;
 constexpr int kShowAll = 32800;
 constexpr int kPreviousScreen = 32776;
 constexpr int kZoomIn = 32775;
+constexpr int kBirdsEyeSwitch = 32805;
+constexpr int kShowTin = 32771;
+constexpr int kShowPoints = 32885;
 
 // The fixture: a 3 x 3 grid of points 10 m apart (G1 south-west .. G9 north-east), eight
 // triangles and the outline through the eight border points.
@@ -69,6 +72,18 @@ bool Enabled(CMainFrame* frame, int id) {
     frame->RefreshCommandStates();
     const auto actions = frame->Actions(id);
     return !actions.empty() && actions.front()->isEnabled();
+}
+
+bool Checked(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    const auto actions = frame->Actions(id);
+    return !actions.empty() && actions.front()->isChecked();
+}
+
+// Chooses the command's menu item as the user does; a disabled item does nothing.
+void Choose(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    frame->Actions(id).front()->trigger();
 }
 }  // namespace
 
@@ -112,15 +127,32 @@ private slots:
         QCOMPARE(g_outline.Count(), 8);
         view->grab();
         QVERIFY2(!Enabled(frame, kPreviousScreen), "nothing to go back to after a load");
-        g_showTin = -1;
-        g_showPoints = -1;
-        g_colorBandOn = 0;
+        // The survey opens in the bird's-eye view with the TIN and the points hidden; the
+        // menus switch to the plan and show the points.
+        QCOMPARE(g_birdsEyeOn, 1);
+        QCOMPARE(g_showTin, 0);
+        QVERIFY(Checked(frame, kBirdsEyeSwitch));
+        Choose(frame, kBirdsEyeSwitch);
+        QCOMPARE(g_birdsEyeOn, 0);
+        QVERIFY(!Checked(frame, kBirdsEyeSwitch));
+        Choose(frame, kShowPoints);
+        QCOMPARE(g_showPoints, -1);
+        g_colorBandOn = 0;  // the colour-band switch comes with its dialog
         QVERIFY(Enabled(frame, kShowAll));
         frame->ExecuteCommand(kShowAll);
         QCOMPARE(g_birdsEyeOn, 0);
 
-        const QImage plan = view->grab().toImage();
+        // Then the TIN through its menu item, which is enabled now that a TIN exists.
         const QRgb tin = Rgb(g_colorTable[30]);
+        const QImage bare = view->grab().toImage();
+        QVERIFY(bare.pixel(Midpoint(2, 5)) != tin);
+        QVERIFY(Enabled(frame, kShowTin));
+        QVERIFY(!Checked(frame, kShowTin));
+        Choose(frame, kShowTin);
+        QCOMPARE(g_showTin, -1);
+        QVERIFY(Checked(frame, kShowTin));
+
+        const QImage plan = view->grab().toImage();
         const QRgb outline = Rgb(g_colorTable[40]);
         const QRgb background = Rgb(g_colorTable[10]);
         // Inner edges in the TIN colour; the diagonal may fall a pixel beside its midpoint.
