@@ -91,6 +91,12 @@ private slots:
             QWidget* button = points->widgetForAction(a);
             QVERIFY(button->width() >= 65 && button->height() >= 16);
         }
+        const QByteArray screens = qgetenv("NOSTREL_SCREENS");
+        if (!screens.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(screens));
+            QVERIFY(
+                frame.grab().save(QString::fromLocal8Bit(screens) + "/mode_toolbar_points.png"));
+        }
 
         // The mesh bar replaces it.
         frame.ExecuteCommand(32795);

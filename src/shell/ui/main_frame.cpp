@@ -285,6 +285,8 @@ void CMainFrame::BuildToolBars() {
 }
 
 void CMainFrame::BuildModeToolBars() {
+    // A row of their own below the main toolbar.
+    addToolBarBreak(Qt::TopToolBarArea);
     // The display-menu toolbar: the display switches, hidden at start.
     m_displayMenuToolBar = new QToolBar(QString::fromUtf8("表示メニューツール"), this);
     m_displayMenuToolBar->setObjectName("displayMenuToolBar");
@@ -414,9 +416,13 @@ void CMainFrame::RegisterFrameCommands() {
                                    [this, id = spec.commandId] { OnModeToolBar(id); });
 
     ToolCommandServices& tools = ToolServices();
+    // The keys of the tools (Enter ends a base line) reach the view.
     tools.focusMainWindow = [this] {
         activateWindow();
-        setFocus();
+        if (centralWidget())
+            centralWidget()->setFocus();
+        else
+            setFocus();
     };
     tools.refreshPointToolBar = [this] {
         if (QToolBar* bar = ModeToolBar(8)) {
