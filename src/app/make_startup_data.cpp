@@ -1,9 +1,11 @@
-// Makes the start-up data set DATA1.VEW from a survey: its points, their convex hull as
-// the outline and the TIN inside it, in the backup snapshot format. The build runs it on
-// the project's real survey and puts the set beside the program.
+// Makes the start-up data set from a survey: DATA1.VEW with its points, their convex hull
+// as the outline and the TIN inside it, in the backup snapshot format, and DATA1.CDF with
+// the picture the program opens on: the bird's-eye view over the whole set, coloured by
+// elevation bands and shaded. The build runs it on the project's real survey and puts the
+// set beside the program.
 //
-//   make_startup_data <survey.RND> <DATA1.VEW>
-//   make_startup_data --check <DATA1.VEW>     reads a set back and checks it
+//   make_startup_data <survey.RND> <DATA1.VEW> <DATA1.CDF>
+//   make_startup_data --check <DATA1.VEW> <DATA1.CDF>     reads a set back and checks it
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +19,11 @@
 #include "model/terrain_data.h"
 #include "model/tin_grid_builder.h"
 #include "platform/message_box.h"
+#include "view/color_band_file.h"
+#include "view/color_band_params.h"
+#include "view/display_flags.h"
+#include "view/view_state.h"
+#include "view/view_transform.h"
 
 namespace fs = std::filesystem;
 
@@ -61,7 +68,23 @@ void PrintMessages() {
         std::fprintf(stderr, "%s\n", m.text.c_str());
 }
 
-int Make(const fs::path& survey, const fs::path& output) {
+// The display state of the start-up picture, over the data in memory: the whole set in
+// view, striped elevation bands over the data's range, shading on, points and TIN lines
+// left out.
+void SetStartupPicture() {
+    g_overviewExtent = 0;
+    ComputeDataExtents(0);
+    g_birdsEyeOn = 1;
+    g_birdsEyeAzimuth = 0;
+    g_birdsEyeTilt = -0.2;
+    g_showPoints = 0;
+    g_showTin = 0;
+    g_colorBandOn = -1;
+    g_colorBandParams.mode = 0;
+    g_colorBandParams.shading = 1;
+}
+
+int Make(const fs::path& survey, const fs::path& output, const fs::path& bands) {
     InitDataModel();
     g_currentDataPath = survey.string();
     if (ReadRndDocument() != -1 || g_pointCount < 3) {
@@ -90,11 +113,18 @@ int Make(const fs::path& survey, const fs::path& output) {
     }
     std::printf("%s: %d points, outline of %d vertices, %d TIN edges\n", output.c_str(),
                 g_pointCount, g_outline.Count(), g_tinEdgeCount);
+    SetStartupPicture();
+    if (WriteColorBandFile(bands) == 0) {
+        std::fprintf(stderr, "make_startup_data: cannot write %s\n", bands.c_str());
+        return 1;
+    }
+    std::printf("%s: bird's-eye view, elevation bands %.3f .. %.3f, shaded\n", bands.c_str(),
+                g_colorBandParams.lowest, g_colorBandParams.highest);
     return 0;
 }
 
 // The set reads back with points, a closed-able outline and a TIN on those points.
-int Check(const fs::path& set) {
+int Check(const fs::path& set, const fs::path& bands) {
     InitDataModel();
     if (ReadBackupFile(set) != 0 || g_pointCount < 3 || g_outline.Count() < 3 ||
         g_tinEdgeCount < g_pointCount) {
@@ -118,18 +148,36 @@ int Check(const fs::path& set) {
     }
     std::printf("%s: %d points, outline of %d vertices, %d TIN edges\n", set.c_str(), g_pointCount,
                 g_outline.Count(), g_tinEdgeCount);
+
+    // The settings open the bird's-eye view with shaded bands over the set's elevations.
+    g_birdsEyeOn = 0;
+    g_colorBandOn = 0;
+    g_colorBandParams.shading = 0;
+    int32_t found = 0;
+    const bool read =
+        ReadColorBandFile(bands, kColorBandReadView | kColorBandReadPalette, &found) != 0;
+    const ColorBandParams& p = g_colorBandParams;
+    if (!read || (found & 0x3F) != 0x3F || g_birdsEyeOn == 0 || g_colorBandOn == 0 || p.mode != 0 ||
+        p.shading == 0 || !(p.lowest < p.highest) || !(g_viewScale > 0)) {
+        std::fprintf(stderr, "make_startup_data: %s does not open the start-up picture\n",
+                     bands.c_str());
+        return 1;
+    }
+    std::printf("%s: bird's-eye view, elevation bands %.3f .. %.3f, shaded\n", bands.c_str(),
+                p.lowest, p.highest);
     return 0;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--check") return Check(fs::absolute(argv[2]));
-    if (argc != 3) {
+    if (argc == 4 && std::string(argv[1]) == "--check")
+        return Check(fs::absolute(argv[2]), fs::absolute(argv[3]));
+    if (argc != 4) {
         std::fprintf(stderr,
-                     "usage: make_startup_data <survey.RND> <DATA1.VEW>\n"
-                     "       make_startup_data --check <DATA1.VEW>\n");
+                     "usage: make_startup_data <survey.RND> <DATA1.VEW> <DATA1.CDF>\n"
+                     "       make_startup_data --check <DATA1.VEW> <DATA1.CDF>\n");
         return 2;
     }
-    // Reading the survey makes its folder the current one; the output is named before.
-    return Make(fs::absolute(argv[1]), fs::absolute(argv[2]));
+    // Reading the survey makes its folder the current one; the outputs are named before.
+    return Make(fs::absolute(argv[1]), fs::absolute(argv[2]), fs::absolute(argv[3]));
 }

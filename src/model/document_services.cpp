@@ -7,6 +7,7 @@
 #include "image/image_slot.h"
 #include "shell/work_files.h"
 #include "view/band_texture.h"
+#include "view/color_band_file.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/view_history.h"
@@ -17,8 +18,6 @@ namespace fs = std::filesystem;
 // these does nothing (and the document behaves as if the companion were absent).
 
 void ReadDocumentTextFlags(const fs::path&) {}
-
-bool ReadDocumentColorBands(const fs::path&) { return false; }
 
 bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
 void FreeDocumentImages() {}
@@ -42,6 +41,11 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+bool ReadDocumentColorBands(const fs::path& cdfPath) {
+    int32_t found = 0;
+    return ReadColorBandFile(cdfPath, kColorBandReadView | kColorBandReadPalette, &found) != 0;
+}
 
 void BuildElevationPaletteForced() { BuildElevationPalette(); }
 

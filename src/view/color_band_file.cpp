@@ -1,0 +1,340 @@
+#include "view/color_band_file.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "contour/contour_files.h"
+#include "contour/slice_store.h"
+#include "image/image_slot.h"
+#include "model/file_report.h"
+#include "platform/encoding.h"
+#include "platform/text_io.h"
+#include "view/color_band_params.h"
+#include "view/display_flags.h"
+#include "view/palette.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
+
+namespace fs = std::filesystem;
+
+const int32_t kColorBandPaletteIndex[40] = {20, 21, 25, 22, 40, 10, 30, 31,  50, 51, 52, 53, 54, 55,
+                                            42, 46, 58, 43, 44, 45, 80, 240, 60, 61, 62, 63, 64, 65,
+                                            66, 67, 68, 69, 70, 71, 72, 73,  74, 75, 47, 48};
+
+namespace {
+constexpr double kDegreesPerRadian = 57.29577951308232;
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+unsigned Hex(int32_t color) { return static_cast<unsigned>(color); }
+
+// The palette entry as the file stores it: blue in the high byte, red in the low one.
+unsigned PaletteWord(const RgbQuad& c) {
+    return (static_cast<unsigned>(c.blue) << 16) | (static_cast<unsigned>(c.green) << 8) | c.red;
+}
+
+// ---- reading ----
+
+std::string_view SkipBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    return text;
+}
+
+// The leading integer of the text, as the key number.
+std::optional<int32_t> LeadingInteger(std::string_view text) {
+    text = SkipBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end == text.data()) return std::nullopt;
+    return value;
+}
+
+// The leading decimal number of the text; a value that is no finite number is damaged.
+std::optional<double> LeadingNumber(std::string_view text) {
+    text = SkipBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end == text.data() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+// An integer field takes the number truncated toward zero; one beyond int32 is damaged.
+std::optional<int32_t> Truncated(std::optional<double> value) {
+    if (!value) return std::nullopt;
+    const double t = std::trunc(*value);
+    if (t < -2147483648.0 || t > 2147483647.0) return std::nullopt;
+    return static_cast<int32_t>(t);
+}
+
+// Six hexadecimal digits, most significant first, in either case; another character in
+// their place counts as 0. A value cut short is damaged.
+std::optional<int32_t> SixHexDigits(std::string_view text) {
+    if (text.size() < 6) return std::nullopt;
+    int32_t value = 0;
+    for (size_t i = 0; i < 6; ++i) {
+        const char c = text[i];
+        int32_t digit = 0;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// The d-lines' fields: an integer or a number of g_colorBandParams.
+struct BandField {
+    int32_t key;
+    int32_t ColorBandParams::*integer;
+    double ColorBandParams::*number;
+};
+constexpr BandField kBandFields[] = {
+    {1, &ColorBandParams::mode, nullptr},
+    {2, &ColorBandParams::textColourChange, nullptr},
+    {3, &ColorBandParams::shading, nullptr},
+    {4, &ColorBandParams::waterShown, nullptr},
+    {5, &ColorBandParams::waterTransparent, nullptr},
+    {6, nullptr, &ColorBandParams::centre},
+    {7, nullptr, &ColorBandParams::highest},
+    {8, nullptr, &ColorBandParams::lowest},
+    {9, nullptr, &ColorBandParams::step},
+    {10, nullptr, &ColorBandParams::waterLevel},
+    {11, nullptr, &ColorBandParams::lightAzimuth},
+    {12, nullptr, &ColorBandParams::lightElevation},
+    {13, &ColorBandParams::twoColourSlope, nullptr},
+    {14, &ColorBandParams::planOnly, nullptr},
+    {15, &ColorBandParams::useVertexColours, nullptr},
+    {21, &ColorBandParams::refInclined, nullptr},
+    {22, nullptr, &ColorBandParams::refX},
+    {23, nullptr, &ColorBandParams::refY},
+    {24, nullptr, &ColorBandParams::refH},
+    {25, nullptr, &ColorBandParams::refDirection},
+    {26, nullptr, &ColorBandParams::refInclination},
+};
+
+void ReadBandLine(int32_t key, std::string_view text) {
+    for (const BandField& f : kBandFields) {
+        if (f.key != key) continue;
+        const std::optional<double> value = LeadingNumber(text);
+        if (f.number && value) g_colorBandParams.*f.number = *value;
+        if (f.integer) {
+            if (const std::optional<int32_t> v = Truncated(value))
+                g_colorBandParams.*f.integer = *v;
+        }
+        return;
+    }
+}
+
+void ReadColourLine(int32_t key, std::string_view text) {
+    ColorBandParams& p = g_colorBandParams;
+    int32_t* target = nullptr;
+    if (key >= 101 && key <= 120)
+        target = &p.stripeColours[key - 101];
+    else if (key == 121)
+        target = &p.waterColour;
+    else if (key >= 201 && key <= 204)
+        target = &p.gradientColours[key - 201];
+    else if (key >= 301 && key <= 308)
+        target = &p.birdsEyeColours[key - 301];
+    else if (key >= 401 && key <= 412)
+        target = &p.slopeColours[key - 401];
+    if (!target) return;
+    if (const std::optional<int32_t> v = SixHexDigits(text)) *target = *v;
+}
+
+// The v-lines' display switches (v006 .. v015) with their found-mask bits.
+struct ViewSwitch {
+    int32_t* flag;
+    int32_t bit;
+};
+const ViewSwitch kViewSwitches[] = {
+    {&g_birdsEyeOn, 32},          {&g_showTin, 64},
+    {&g_showPoints, 128},         {&g_penSize, 256},
+    {&g_pointColorMode, 512},     {&g_showBackgroundImage, 1024},
+    {&g_colorBandOn, 1024},       {&g_showDrawingContours, 2048},
+    {&g_showSliceContours, 4096}, {&g_showBackgroundDxf, 8192},
+};
+
+// Returns the found-mask bit of the line, 0 when nothing was stored.
+int32_t ReadViewLine(int32_t key, std::string_view text) {
+    const std::optional<double> value = LeadingNumber(text);
+    if (key >= 6 && key <= 15) {
+        const std::optional<int32_t> v = Truncated(value);
+        if (!v) return 0;
+        const ViewSwitch& s = kViewSwitches[key - 6];
+        *s.flag = *v;
+        return s.bit;
+    }
+    if (!value) return 0;
+    switch (key) {
+        case 1:
+            g_viewCenterX = *value;
+            return 1;
+        case 2:
+            g_viewCenterY = *value;
+            return 2;
+        case 3:
+            // A scale of zero or below would leave nothing to look at.
+            if (!(*value > 0)) return 0;
+            g_viewScale = *value;
+            return 4;
+        case 4:
+            g_birdsEyeAzimuth = *value * kRadiansPerDegree;
+            return 8;
+        case 5:
+            g_birdsEyeTilt = *value * kRadiansPerDegree;
+            return 16;
+        default:
+            return 0;
+    }
+}
+
+bool ReadPaletteLine(int32_t key, std::string_view text) {
+    if (key < 1 || key > 40 || !g_drawBitmapInfo) return false;
+    const int32_t index = kColorBandPaletteIndex[key - 1];
+    if (index < 1 || index > 254) return false;
+    const std::optional<int32_t> v = SixHexDigits(text);
+    if (!v) return false;
+    RgbQuad& entry = g_drawBitmapInfo->colors[index];
+    entry.blue = static_cast<uint8_t>((*v >> 16) & 0xFF);
+    entry.green = static_cast<uint8_t>((*v >> 8) & 0xFF);
+    entry.red = static_cast<uint8_t>(*v & 0xFF);
+    entry.reserved = 0;
+    return true;
+}
+
+void ReadLine(std::string_view line, int32_t what, int32_t& found) {
+    if (line.size() <= 4 || line.front() == ';') return;
+    // The first comma not followed by another one, after the key letter.
+    size_t comma = std::string_view::npos;
+    for (size_t i = 1; i < line.size(); ++i) {
+        if (line[i] == ',' && (i + 1 == line.size() || line[i + 1] != ',')) {
+            comma = i;
+            break;
+        }
+    }
+    if (comma == std::string_view::npos || comma == 1) return;
+    const std::optional<int32_t> key = LeadingInteger(line.substr(1, comma - 1));
+    if (!key) return;
+    const std::string_view value = line.substr(comma + 1);
+    switch (line.front()) {
+        case 'd':
+            ReadBandLine(*key, value);
+            break;
+        case 'c':
+            ReadColourLine(*key, value);
+            break;
+        case 'v':
+            if ((what & kColorBandReadView) == 0) break;
+            found |= ReadViewLine(*key, value);
+            // The image display cannot stay on without an image to show.
+            if (g_bgImage.loaded == 0) g_showBackgroundImage = 0;
+            break;
+        case 'p':
+            if ((what & kColorBandReadPalette) == 0) break;
+            if (ReadPaletteLine(*key, value)) found |= kColorBandFoundPalette;
+            break;
+        default:
+            break;
+    }
+}
+}  // namespace
+
+int32_t WriteColorBandFile(const fs::path& path) {
+    TextFileWriter out;
+    if (!out.Open(path)) return 0;
+    const ColorBandParams& p = g_colorBandParams;
+
+    out.WriteLine(Utf8ToCp932(";段彩パラメータ"));
+    out.WriteLine("ver1.2");
+    out.PrintLine("d001,%2d", p.mode);
+    out.PrintLine("d002,%2d", p.textColourChange);
+    out.PrintLine("d003,%2d", p.shading);
+    out.PrintLine("d004,%2d", p.waterShown);
+    out.PrintLine("d005,%2d", p.waterTransparent);
+    out.PrintLine("d006,%10.3f", p.centre);
+    out.PrintLine("d007,%10.3f", p.highest);
+    out.PrintLine("d008,%10.3f", p.lowest);
+    out.PrintLine("d009,%10.3f", p.step);
+    out.PrintLine("d010,%10.3f", p.waterLevel);
+    out.PrintLine("d011,%7.3f", p.lightAzimuth);
+    out.PrintLine("d012,%7.3f", p.lightElevation);
+    out.PrintLine("d013,%2d", p.twoColourSlope);
+    out.PrintLine("d014,%2d", p.planOnly);
+    out.PrintLine("d015,%2d", p.useVertexColours != 0 ? 1 : 0);
+    out.PrintLine("d021,%2d", p.refInclined);
+    out.PrintLine("d022,%12.5f", p.refX);
+    out.PrintLine("d023,%12.5f", p.refY);
+    out.PrintLine("d024,%8.4f", p.refH);
+    out.PrintLine("d025,%7.3f", p.refDirection);
+    out.PrintLine("d026,%7.3f", p.refInclination);
+
+    out.WriteLine(Utf8ToCp932(";縞段彩配色"));
+    for (int32_t k = 0; k < 20; ++k) out.PrintLine("c%03d,%06X", 101 + k, Hex(p.stripeColours[k]));
+    out.PrintLine("c121,%06X", Hex(p.waterColour));
+    out.PrintLine("c122,%06X", Hex(p.spareColour));
+    out.WriteLine(Utf8ToCp932(";グラデーション配色"));
+    for (int32_t k = 0; k < 4; ++k) out.PrintLine("c%03d,%06X", 201 + k, Hex(p.gradientColours[k]));
+    out.WriteLine(Utf8ToCp932(";鳥瞰図配色"));
+    // The four surface colours and the extension colour the bird's-eye dialog edits.
+    for (int32_t k = 0; k < 5; ++k) out.PrintLine("c%03d,%06X", 301 + k, Hex(p.birdsEyeColours[k]));
+    out.WriteLine(Utf8ToCp932(";傾斜段彩配色"));
+    for (int32_t k = 0; k < 12; ++k) out.PrintLine("c%03d,%06X", 401 + k, Hex(p.slopeColours[k]));
+
+    out.WriteLine(";ViewParametars");
+    out.PrintLine("v001,%14.4f", g_viewCenterX);
+    out.PrintLine("v002,%14.4f", g_viewCenterY);
+    out.PrintLine("v003,%12.5f", g_viewScale);
+    out.PrintLine("v004,%10.6f", g_birdsEyeAzimuth * kDegreesPerRadian);
+    out.PrintLine("v005,%10.6f", g_birdsEyeTilt * kDegreesPerRadian);
+    out.PrintLine("v006,%2d", g_birdsEyeOn);
+    out.PrintLine("v007,%2d", g_showTin);
+    out.PrintLine("v008,%2d", g_showPoints);
+    out.PrintLine("v009,%2d", g_penSize);
+    out.PrintLine("v010,%2d", g_pointColorMode);
+    out.PrintLine("v011,%2d", g_showBackgroundImage);
+    out.PrintLine("v012,%2d", g_colorBandOn);
+    out.PrintLine("v013,%2d", g_showDrawingContours);
+    out.PrintLine("v014,%2d", g_showSliceContours);
+    out.PrintLine("v015,%2d", g_showBackgroundDxf);
+
+    out.WriteLine(";PaletteData");
+    // Before the palette is made its defaults stand for it.
+    DrawBitmapInfo defaults{};
+    if (!g_drawBitmapInfo) {
+        LoadStaticColors(defaults);
+        InitPaletteDefaults(defaults);
+    }
+    const DrawBitmapInfo& palette = g_drawBitmapInfo ? *g_drawBitmapInfo : defaults;
+    for (int32_t k = 0; k < 40; ++k)
+        out.PrintLine("p%03d,%06X", k + 1, PaletteWord(palette.colors[kColorBandPaletteIndex[k]]));
+
+    if (!out.Close()) {
+        RemovePartialFile(path);
+        return 0;
+    }
+    return 1;
+}
+
+int32_t ReadColorBandFile(const fs::path& path, int32_t what, int32_t* found) {
+    int32_t mask = 0;
+    if (found) *found = 0;
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return 0;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return 0;
+    std::string line;
+    while (ReadTextLine(file, line)) ReadLine(line, what, mask);
+    std::fclose(file);
+    if (found) *found = mask;
+    return 1;
+}
