@@ -68,6 +68,25 @@ void PrintMessages() {
         std::fprintf(stderr, "%s\n", m.text.c_str());
 }
 
+// Twenty band colours from the lowest band (c101) to the highest (c120): greens through
+// yellow and browns to near white, so that neighbouring bands differ a little and the
+// whole reads as low ground to high ground.
+void SetHypsometricStripes() {
+    const int32_t anchors[] = {0x1E6B2E, 0x7DB84A, 0xF0E070, 0xC8964F, 0x8B5A2B, 0xF2F2EE};
+    constexpr int32_t kSteps = 5;  // anchor colours 0 .. 5 over bands 0 .. 19
+    for (int32_t k = 0; k < 20; ++k) {
+        const double t = k * kSteps / 19.0;
+        const int32_t i = std::min(static_cast<int32_t>(t), kSteps - 1);
+        const double f = t - i;
+        int32_t colour = 0;
+        for (int shift = 0; shift <= 16; shift += 8) {
+            const int32_t a = (anchors[i] >> shift) & 0xFF, b = (anchors[i + 1] >> shift) & 0xFF;
+            colour |= static_cast<int32_t>(a + (b - a) * f + 0.5) << shift;
+        }
+        g_colorBandParams.stripeColours[k] = colour;
+    }
+}
+
 // The display state of the start-up picture, over the data in memory: the whole set in
 // view, striped elevation bands over the data's range, shading on, points and TIN lines
 // left out.
@@ -82,6 +101,7 @@ void SetStartupPicture() {
     g_colorBandOn = -1;
     g_colorBandParams.mode = 0;
     g_colorBandParams.shading = 1;
+    SetHypsometricStripes();
 }
 
 int Make(const fs::path& survey, const fs::path& output, const fs::path& bands) {

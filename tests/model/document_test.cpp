@@ -20,6 +20,7 @@
 #include "platform/input.h"
 #include "route/route_data.h"
 #include "shell/work_folder.h"
+#include "view/color_band_file.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/raster_primitives.h"
@@ -367,6 +368,59 @@ TEST_F(Document, NewDocumentLoadsTheStartUpSet) {
     EXPECT_EQ(doc.ScrollWidth(), static_cast<int32_t>(g_viewScale * g_extentSize));
     EXPECT_TRUE(recent.empty());
     EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// The start-up set's colour-band file decides the first picture; a damaged one is read
+// for what it holds.
+TEST_F(Document, NewDocumentTakesTheStartUpColorBands) {
+    MakeSquareData();
+    ASSERT_EQ(WriteBackupFile(Dir() / "program" / "DATA1.VEW"), 0);
+    g_colorBandParams.mode = 1;
+    g_colorBandParams.shading = 1;
+    g_colorBandParams.stripeColours[0] = 0x123456;
+    g_birdsEyeOn = 1;
+    g_colorBandOn = -1;
+    g_showTin = -1;
+    ASSERT_NE(WriteColorBandFile(Dir() / "program" / "data1.cdf"), 0);
+    InitDataModel();
+    ASSERT_TRUE(doc.NewDocument());
+    EXPECT_EQ(g_birdsEyeOn, 1);
+    EXPECT_NE(g_colorBandOn, 0);
+    EXPECT_EQ(g_colorBandParams.mode, 1);
+    EXPECT_EQ(g_colorBandParams.shading, 1);
+    EXPECT_EQ(g_colorBandParams.stripeColours[0], 0x123456);
+    EXPECT_EQ(g_showTin, -1);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// Beside an opened file the colour-band file keeps its settings instead of the bird's-eye
+// colours a TIN gets without one.
+TEST_F(Document, OpeningWithAColorBandFileKeepsItsSettings) {
+    const fs::path path = SaveSquareAs("bands.RND");
+    g_colorBandParams.mode = 0;
+    g_colorBandParams.lightAzimuth = 200;
+    g_colorBandOn = -1;
+    g_birdsEyeOn = 0;
+    g_showPoints = -1;
+    g_showTin = -1;
+    g_viewScale = 3.5;
+    ASSERT_NE(WriteColorBandFile(Dir() / "bands.Cdf"), 0);
+    InitDataModel();
+    ASSERT_TRUE(doc.OpenDocument(path.string()));
+    EXPECT_EQ(g_colorBandParams.mode, 0);
+    EXPECT_EQ(g_colorBandParams.lightAzimuth, 200);
+    EXPECT_NE(g_colorBandOn, 0);
+    EXPECT_EQ(g_birdsEyeOn, 0);
+    EXPECT_EQ(g_showTin, -1);
+    EXPECT_EQ(g_viewScale, 3.5);
+
+    // Without it: the bird's-eye colours.
+    fs::remove(Dir() / "bands.Cdf");
+    ASSERT_TRUE(doc.OpenDocument(path.string()));
+    EXPECT_EQ(g_colorBandParams.mode, 2);
+    EXPECT_EQ(g_birdsEyeOn, 1);
+    EXPECT_EQ(g_showTin, 0);
 }
 
 TEST_F(Document, NewDocumentWithoutTheStartUpSetSaysNothing) {

@@ -20,6 +20,7 @@
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
 #include "view/back_buffer.h"
+#include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
@@ -59,6 +60,8 @@ private slots:
         const fs::path program = fs::path(g_root.toStdString()) / "program";
         fs::create_directories(program);
         fs::copy_file(made, program / "DATA1.VEW");
+        const fs::path bands = fs::path(made).replace_extension(".CDF");
+        if (fs::exists(bands)) fs::copy_file(bands, program / "DATA1.CDF");
         SetProgramFolder(program);
     }
 
@@ -77,6 +80,11 @@ private slots:
         QCOMPARE(g_birdsEyeOn, 1);
         QVERIFY(g_colorBandOn != 0);
         QVERIFY(Checked(frame, kBirdsEye));
+        // The start-up set's colour-band file asks for shaded elevation bands.
+        if (fs::exists(fs::path(ProgramFolder()) / "DATA1.CDF")) {
+            QCOMPARE(g_colorBandParams.mode, 0);
+            QVERIFY(g_colorBandParams.shading != 0);
+        }
 
         // The surface fills a good part of the view in many shades.
         const QImage picture = view->grab().toImage();
@@ -106,7 +114,8 @@ private slots:
         frame->ExecuteCommand(kRotateLeft);
         QVERIFY(std::abs(g_birdsEyeAzimuth - 0.174533) < 1e-12);
         frame->ExecuteCommand(kTiltDown);
-        QVERIFY(std::abs(g_birdsEyeTilt - (-0.2 - 0.0872665)) < 1e-12);
+        // The start tilt comes from the colour-band file in degrees with six decimals.
+        QVERIFY(std::abs(g_birdsEyeTilt - (-0.2 - 0.0872665)) < 1e-8);
         const QImage turned = view->grab().toImage();
         QVERIFY(turned != picture);
         g_heightScale = 3;
