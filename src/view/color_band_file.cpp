@@ -12,7 +12,9 @@
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
 #include "model/file_report.h"
+#include "model/terrain_data.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
 #include "platform/text_io.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
@@ -337,4 +339,17 @@ int32_t ReadColorBandFile(const fs::path& path, int32_t what, int32_t* found) {
     std::fclose(file);
     if (found) *found = mask;
     return 1;
+}
+
+void OnDisplayParameterSave() {
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "段彩設定ファイルの選択";
+    request.filter = "段彩設定ファイル(*.CDF) |*.CDF|すべてのファイル|*.*||";
+    request.defaultExtension = "CDF";
+    request.folder = g_dataFolder;
+    request.fileName = g_documentTitle + ".CDF";
+    const std::string chosen = RunFileDialog(request);
+    if (chosen.empty()) return;
+    if (WriteColorBandFile(chosen) == 0) ReportWriteFailed(chosen);
 }

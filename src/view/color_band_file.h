@@ -26,3 +26,7 @@ int32_t WriteColorBandFile(const std::filesystem::path& path);
 // kColorBandFoundPalette for palette lines. 0 when the file cannot be opened, else 1.
 int32_t ReadColorBandFile(const std::filesystem::path& path, int32_t what,
                           int32_t* found = nullptr);
+
+// 表示パラメータ保存: writes the settings to a file the user chooses, proposed as
+// <document title>.CDF in the data folder; a failed write is reported.
+void OnDisplayParameterSave();

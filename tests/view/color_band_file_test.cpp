@@ -14,6 +14,8 @@
 #include "image/image_slot.h"
 #include "model/terrain_data.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
@@ -398,4 +400,39 @@ TEST_F(ColorBandFile, MissingFileAndFailedWriteAreReportedByTheResult) {
     fs::create_directories(Path("taken.CDF"));
     EXPECT_EQ(WriteColorBandFile(Path("taken.CDF")), 0);
     EXPECT_TRUE(fs::is_directory(Path("taken.CDF")));
+}
+
+TEST_F(ColorBandFile, SaveCommandProposesTheDataNameAndReportsAFailure) {
+    ClearRecordedFileDialogs();
+    ClearRecordedMessages();
+    g_dataFolder = m_dir.string();
+    g_documentTitle = "site";
+    g_colorBandParams.mode = 1;
+    const fs::path chosen = Path("site.CDF");
+    QueueFileDialogAnswer(chosen.string());
+    OnDisplayParameterSave();
+    ASSERT_EQ(RecordedFileDialogs().size(), 1u);
+    const FileDialogRequest& asked = RecordedFileDialogs()[0];
+    EXPECT_TRUE(asked.save);
+    EXPECT_EQ(asked.title, "段彩設定ファイルの選択");
+    EXPECT_EQ(asked.fileName, "site.CDF");
+    EXPECT_EQ(asked.defaultExtension, "CDF");
+    EXPECT_EQ(asked.folder, m_dir.string());
+    EXPECT_TRUE(RecordedMessages().empty());
+    g_colorBandParams.mode = 0;
+    ASSERT_EQ(ReadColorBandFile(chosen, 0), 1);
+    EXPECT_EQ(g_colorBandParams.mode, 1);
+
+    // Cancelled: nothing written, nothing said.
+    QueueFileDialogAnswer("");
+    OnDisplayParameterSave();
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    // A place where the file cannot be made is told.
+    const fs::path nowhere = Path("missing/site.CDF");
+    QueueFileDialogAnswer(nowhere.string());
+    OnDisplayParameterSave();
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_NE(RecordedMessages()[0].text.find(nowhere.string()), std::string::npos);
+    EXPECT_FALSE(fs::exists(nowhere));
 }

@@ -34,6 +34,7 @@
 #include "shell/ui/recent_files.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
+#include "view/color_band_file.h"
 #include "view/cursor_state.h"
 #include "view/palette.h"
 #include "view/stroke_font.h"
@@ -433,6 +434,7 @@ void CMainFrame::RegisterFrameCommands() {
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
+    m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
 }
 
 void CMainFrame::OnLatLongDisplay() {
