@@ -8,6 +8,7 @@
 
 #include "model/grid_walk.h"
 #include "model/progress.h"
+#include "model/tin_build_support.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
@@ -40,16 +41,11 @@ void SetPickedPoints(int32_t first, int32_t second) {
 
 void RepaintMainWindow() { InvalidateAndUpdateView(); }
 
-void RepaintViewNow() { InvalidateAndUpdateView(); }
-
 void RequestFullRedraw() { g_redrawMask = -1; }
 
 void ShowTinLayer() { g_showTin = -1; }
 
 bool InPartialTinState() { return g_outlineEditState == OUTLINE_EDIT_PARTIAL_TIN; }
-
-TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
-bool g_buildRunning = false;
 
 constexpr int32_t kMinGridCells = 400;
 constexpr double kNoValue = 1e32;
@@ -125,7 +121,6 @@ private:
     void DropFromCell(int32_t p);
 
     bool Poll();
-    void PublishPartialTin();
     void ResetFinishedMarks();
     TinBuildResult Complete();
     TinBuildResult Stop();
@@ -170,9 +165,7 @@ private:
     // Run state.
     int32_t m_singleCellHits = 0;
     uint32_t m_start = 0;
-    uint32_t m_lastPoll = 0;
-    uint32_t m_pollCounter = 0;
-    bool m_published = false;
+    TinBuildPoll m_poll{0};
 };
 
 // ---- set-up ----
@@ -699,40 +692,7 @@ void TinGridBuilder::ResetFinishedMarks() {
         if (g_points[p].outside == 2) g_points[p].outside = 0;
 }
 
-void TinGridBuilder::PublishPartialTin() {
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    ShowTinLayer();
-    g_tinPresent = -1;
-    RequestFullRedraw();
-    RepaintViewNow();
-    m_published = true;
-}
-
-bool TinGridBuilder::Poll() {
-    if ((++m_pollCounter & 63) != 0 && LongLoopPollInterval() > 0) return true;
-    const uint32_t now = TickCount();
-    if (now - m_lastPoll < LongLoopPollInterval()) return true;
-    m_lastPoll = now;
-    // The array stays closed at every poll, so whatever runs in between sees whole records.
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    RefreshProgressWindow();
-    if (IsKeyDown('Q')) {
-        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "", msg::kOkCancel | msg::kIconQuestion);
-        if (answer == msg::kIdOk) return false;
-        RepaintMainWindow();
-    }
-    if (IsKeyDown(key::kMouseLeft)) {
-        ShowProgressNote(FormatString(" %7d 秒経過", static_cast<int>((now - m_start) / 1000)));
-        PublishPartialTin();
-    }
-    if (IsKeyDown(key::kShift)) {
-        ShowProgressNote(FormatString(" %7d 外周: %7dメッシュヒット", m_outlineCount, m_singleCellHits));
-    }
-    PumpOneMessage();
-    return true;
-}
+bool TinGridBuilder::Poll() { return m_poll.Poll(m_count); }
 
 TinBuildResult TinGridBuilder::Complete() {
     g_tinEdgeCount = m_count;
@@ -755,21 +715,12 @@ TinBuildResult TinGridBuilder::Complete() {
     return TinBuildResult::kComplete;
 }
 
-// Stopped by the user: the TIN shown so far stays when the left button published it,
-// otherwise no TIN remains.
 TinBuildResult TinGridBuilder::Stop() {
     SetPickedPoints(0, 0);
     RequestFullRedraw();
     SetStatusText("");
     ResetFinishedMarks();
-    if (m_published) {
-        g_tinEdgeCount = m_count;
-        g_tinPresent = -1;
-    } else {
-        g_tinEdgeCount = 0;
-        g_tinPresent = 0;
-    }
-    SetTinEndRecord();
+    EndStoppedTinBuild(m_count, m_poll.Published());
     return TinBuildResult::kStopped;
 }
 
@@ -798,7 +749,11 @@ TinBuildResult TinGridBuilder::NoCandidate(int32_t a, int32_t b) {
 TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
     m_start = TickCount();
-    m_lastPoll = m_start;
+    m_poll = TinBuildPoll(m_start);
+    m_poll.leftButtonNote = [](uint32_t ms) { return FormatString(" %7d 秒経過", static_cast<int>(ms / 1000)); };
+    m_poll.shiftNote = [this] {
+        return FormatString(" %7d 外周: %7dメッシュヒット", m_outlineCount, m_singleCellHits);
+    };
     for (int32_t i = 1;; ++i) {
         if (i > m_count) return Complete();
         const TinEdge record = g_tinEdges[i];
@@ -880,20 +835,19 @@ TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
 
 void BuildTinGrid() {
     // The one message passed on per poll must not start a second build inside this one.
-    if (g_buildRunning) return;
-    g_buildRunning = true;
+    if (g_tinBuildRunning) return;
+    g_tinBuildRunning = true;
     bool openedWindow = false;
     try {
         TinGridBuilder builder;
-        g_lastResult = builder.Run(&openedWindow);
+        SetLastTinBuildResult(builder.Run(&openedWindow));
     } catch (...) {
-        g_buildRunning = false;
+        g_tinBuildRunning = false;
         if (openedWindow) CloseProgressWindow();
         throw;
     }
-    g_buildRunning = false;
+    g_tinBuildRunning = false;
     // Last: closing ends the busy state, and work that waited for it may run now.
     if (openedWindow) CloseProgressWindow();
 }
 
-TinBuildResult LastTinBuildResult() { return g_lastResult; }

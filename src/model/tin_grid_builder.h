@@ -4,6 +4,8 @@
 // candidate search local.
 #include <cstdint>
 
+#include "model/tin_build_support.h"
+
 // Duplicate-point judging distance in metres (0.001 at start); also the seed of the
 // builder's tie tolerance.
 extern double g_dupTolerance;
@@ -25,13 +27,3 @@ double TinEpsilonForDupTolerance(double dupTolerance);
 // However it ends, the TIN edge array is closed by its end record after g_tinEdgeCount
 // records and g_tinPresent tells whether a TIN exists.
 void BuildTinGrid();
-
-// How a build ended (for callers and tests).
-enum class TinBuildResult {
-    kComplete,
-    kNothingDone,      // refused before touching the TIN (outline, memory, busy)
-    kStopped,          // Q, or Cancel at the outline-crossing question
-    kLimit,            // the edge limit or a failed enlargement of the edge block
-    kNoCandidate,      // an open side found no point
-};
-TinBuildResult LastTinBuildResult();

@@ -1,0 +1,61 @@
+#include "model/tin_build_support.h"
+
+#include "model/progress.h"
+#include "model/terrain_data.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "view/view_state.h"
+
+namespace {
+TinBuildResult g_lastResult = TinBuildResult::kNothingDone;
+}  // namespace
+
+bool g_tinBuildRunning = false;
+
+TinBuildResult LastTinBuildResult() { return g_lastResult; }
+void SetLastTinBuildResult(TinBuildResult result) { g_lastResult = result; }
+
+bool TinBuildPoll::Poll(int32_t count) {
+    // The clock is read only now and then; a poll interval of 0 (tests) polls every time.
+    if ((++m_calls & 63) != 0 && LongLoopPollInterval() > 0) return true;
+    const uint32_t now = TickCount();
+    if (now - m_last < LongLoopPollInterval()) return true;
+    m_last = now;
+    // The array stays closed at every poll, so whatever runs in between sees whole records.
+    g_tinEdgeCount = count;
+    SetTinEndRecord();
+    RefreshProgressWindow();
+    if (IsKeyDown('Q')) {
+        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "", msg::kOkCancel | msg::kIconQuestion);
+        if (answer == msg::kIdOk) return false;
+        InvalidateAndUpdateView();
+    }
+    if (IsKeyDown(key::kMouseLeft)) {
+        if (leftButtonNote) ShowProgressNote(leftButtonNote(now - m_start));
+        PublishPartialTin(count);
+        m_published = true;
+    }
+    if (shiftNote && IsKeyDown(key::kShift)) ShowProgressNote(shiftNote());
+    PumpOneMessage();
+    return true;
+}
+
+void PublishPartialTin(int32_t count) {
+    g_tinEdgeCount = count;
+    SetTinEndRecord();
+    g_showTin = -1;
+    g_tinPresent = -1;
+    g_redrawMask = -1;
+    InvalidateAndUpdateView();
+}
+
+void EndStoppedTinBuild(int32_t count, bool published) {
+    if (published) {
+        g_tinEdgeCount = count;
+        g_tinPresent = -1;
+    } else {
+        g_tinEdgeCount = 0;
+        g_tinPresent = 0;
+    }
+    SetTinEndRecord();
+}

@@ -1,0 +1,56 @@
+#pragma once
+// What the TIN builders share: how a build ended, the poll of their long loop (Q asks to
+// stop, the left button shows the TIN so far, one message is passed on) and the state a
+// build stopped by the user leaves behind.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// How a build ended (for callers and tests).
+enum class TinBuildResult {
+    kComplete,
+    kNothingDone,  // refused before touching the TIN (outline, memory, busy)
+    kStopped,      // Q, or Cancel at the outline-crossing question
+    kLimit,        // the edge limit or a failed enlargement of the edge block
+    kNoCandidate,  // an open side found no point
+};
+// The result of the last build of either builder.
+TinBuildResult LastTinBuildResult();
+void SetLastTinBuildResult(TinBuildResult result);
+
+// Set while a builder runs: the message passed on per poll must not start a second build
+// inside the first.
+extern bool g_tinBuildRunning;
+
+// The poll of a builder's loop, called after every triangle. At most every
+// LongLoopPollInterval() ms it publishes the record count (closed by the end record) to the
+// progress window, asks "三角網計算を中止してよろしいですか" while Q is held, shows the TIN
+// so far while the left button is held and passes one message on.
+class TinBuildPoll {
+public:
+    explicit TinBuildPoll(uint32_t start) : m_start(start), m_last(start) {}
+    // Optional notes written into the progress window: while the left button is held (given
+    // the milliseconds since the start) and while SHIFT is held.
+    std::function<std::string(uint32_t elapsedMs)> leftButtonNote;
+    std::function<std::string()> shiftNote;
+
+    // False when the user confirmed stopping.
+    bool Poll(int32_t count);
+    // Whether the TIN so far has been shown (the left button).
+    bool Published() const { return m_published; }
+
+private:
+    uint32_t m_start;
+    uint32_t m_last;
+    uint32_t m_calls = 0;
+    bool m_published = false;
+};
+
+// Shows the TIN made so far: count and end record, the TIN layer on, the TIN present, a
+// full repaint of the view.
+void PublishPartialTin(int32_t count);
+
+// After the user stopped a build: a TIN that was shown while building stays (closed after
+// `count` records and marked present); otherwise no TIN remains. Either way the array ends
+// with its end record and the count matches it, so a later command sees the truth.
+void EndStoppedTinBuild(int32_t count, bool published);
