@@ -20,6 +20,11 @@ bool IsKeyDown(int keyCode) {
     return g_headlessKeys.count(keyCode) != 0;
 }
 
+bool KeyPressedSinceLastCheck(int keyCode) {
+    if (g_hooks.pressedSinceLastCheck) return g_hooks.pressedSinceLastCheck(keyCode);
+    return IsKeyDown(keyCode);
+}
+
 void PumpOneMessage() {
     if (g_hooks.pumpOneMessage) g_hooks.pumpOneMessage();
     else if (g_headlessPump) g_headlessPump();

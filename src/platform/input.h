@@ -23,11 +23,15 @@ uint32_t TickCount();
 // Whether the key or mouse button is held now.
 bool IsKeyDown(int keyCode);
 
+// Whether the key or mouse button was pressed since the last call for it, or is held now.
+bool KeyPressedSinceLastCheck(int keyCode);
+
 // Lets the window system handle one batch of pending events.
 void PumpOneMessage();
 
 struct InputHooks {
     std::function<bool(int)> isKeyDown;
+    std::function<bool(int)> pressedSinceLastCheck;  // empty: as isKeyDown
     std::function<void()> pumpOneMessage;
 };
 // Installed by the window system at start; empty hooks restore the headless ones.

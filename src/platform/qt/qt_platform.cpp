@@ -19,9 +19,11 @@
 #include "platform/message_box.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_system_text.h"
+#include "platform/window_state.h"
 
 namespace {
 std::set<int> g_keysDown;
+std::set<int> g_keysPressed;  // pressed since the last KeyPressedSinceLastCheck for them
 
 int KeyCodeOf(const QKeyEvent* e) {
     const int k = e->key();
@@ -58,8 +60,12 @@ public:
                 auto* e = static_cast<QKeyEvent*>(event);
                 const int code = KeyCodeOf(e);
                 if (code >= 0 && !e->isAutoRepeat()) {
-                    if (event->type() == QEvent::KeyPress) g_keysDown.insert(code);
-                    else g_keysDown.erase(code);
+                    if (event->type() == QEvent::KeyPress) {
+                        g_keysDown.insert(code);
+                        g_keysPressed.insert(code);
+                    } else {
+                        g_keysDown.erase(code);
+                    }
                 }
                 break;
             }
@@ -68,12 +74,19 @@ public:
                 auto* e = static_cast<QMouseEvent*>(event);
                 const int code = ButtonCodeOf(e->button());
                 if (code >= 0) {
-                    if (event->type() == QEvent::MouseButtonPress) g_keysDown.insert(code);
-                    else g_keysDown.erase(code);
+                    if (event->type() == QEvent::MouseButtonPress) {
+                        g_keysDown.insert(code);
+                        g_keysPressed.insert(code);
+                    } else {
+                        g_keysDown.erase(code);
+                    }
                 }
                 break;
             }
-            case QEvent::ApplicationDeactivate: g_keysDown.clear(); break;
+            case QEvent::ApplicationDeactivate:
+                g_keysDown.clear();
+                g_keysPressed.clear();
+                break;
             default: break;
         }
         return QObject::eventFilter(watched, event);
@@ -82,7 +95,11 @@ public:
 
 int ShowQtMessage(const std::string& text, const std::string& caption, int buttons) {
     QMessageBox box(QApplication::activeWindow());
-    box.setText(QString::fromUtf8(text.c_str()));
+    // Some texts break their lines with CR alone.
+    QString shown = QString::fromUtf8(text.c_str());
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     box.setWindowTitle(QString::fromUtf8(caption.empty() ? "Nostrel-VODA" : caption.c_str()));
     switch (buttons & msg::kIconMask) {
         case msg::kIconError: box.setIcon(QMessageBox::Critical); break;
@@ -119,6 +136,11 @@ int ShowQtMessage(const std::string& text, const std::string& caption, int butto
 
 bool QtIsKeyDown(int keyCode) { return g_keysDown.count(keyCode) != 0; }
 
+bool QtKeyPressedSinceLastCheck(int keyCode) {
+    const bool pressed = g_keysPressed.erase(keyCode) != 0;
+    return pressed || QtIsKeyDown(keyCode);
+}
+
 void InstallQtPlatform(QApplication& app) {
     std::setlocale(LC_NUMERIC, "C");
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
@@ -128,7 +150,12 @@ void InstallQtPlatform(QApplication& app) {
     // Work that waited for a long operation runs from the event loop after it returned.
     SetIdleDispatcher([](std::function<void()> run) { QTimer::singleShot(0, qApp, std::move(run)); });
     InstallQtSystemText();
-    SetInputHooks({QtIsKeyDown, [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
+    SetWaitCursorHandler([](bool on) {
+        if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+        else QApplication::restoreOverrideCursor();
+    });
+    SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck,
+                   [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
     SetClipboardHooks({[](const std::string& cp932) {
                            QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));
                            return true;

@@ -8,3 +8,5 @@ void InstallQtPlatform(QApplication& app);
 
 // Key state as tracked from the application's events (for tests and the input hooks).
 bool QtIsKeyDown(int keyCode);
+// Whether the key was pressed since the last call for it, or is held now.
+bool QtKeyPressedSinceLastCheck(int keyCode);
