@@ -1,7 +1,6 @@
 #include "model/auto_outline.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "model/geometry.h"
+#include "model/numeric_text.h"
 #include "model/outline_edit.h"
 #include "model/point_in_outline.h"
 #include "model/progress.h"
@@ -352,17 +352,6 @@ bool g_walkRunning = false;
 
 std::string FormatDistance(const char* format, double d) { return FormatString(format, d); }
 
-bool ParsePositive(const std::string& text, double* value) {
-    const char* s = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const double v = std::strtod(s, &end);
-    if (end == s || errno == ERANGE || !std::isfinite(v)) return false;
-    while (*end == ' ' || *end == '\t') ++end;
-    if (*end != '\0') return false;
-    *value = v;
-    return true;
-}
 
 void RepaintView() {
     g_redrawMask = -1;
@@ -409,7 +398,7 @@ void OpenAutoOutlineDialog(AutoOutlineDialogValues& values) {
 
 void AutoOutlineDistanceLeft(AutoOutlineDialogValues& values) {
     double typed = 0;
-    if (ParsePositive(values.distanceText, &typed) && typed > 0) g_autoOutlineDistance = typed;
+    if (ParseDialogNumber(values.distanceText, &typed) && typed > 0) g_autoOutlineDistance = typed;
     values.distanceText = FormatDistance("%3.3f", g_autoOutlineDistance);
     RepaintView();
 }

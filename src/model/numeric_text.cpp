@@ -1,6 +1,8 @@
 #include "model/numeric_text.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 
 #include "model/geometry.h"
 #include "model/terrain_data.h"
@@ -68,4 +70,17 @@ void MarkHoleVertices() {
         for (const int32_t end : {e.a, e.b})
             if (end < 0 && end >= -g_pointCount) g_points[-end].scratch = 1;
     }
+}
+
+bool ParseDialogNumber(const std::string& text, double* value) {
+    const char* s = text.c_str();
+    while (*s == ' ' || *s == '\t') ++s;
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(s, &end);
+    if (end == s || errno == ERANGE || !std::isfinite(v)) return false;
+    while (*end == ' ' || *end == '\t') ++end;
+    if (*end != '\0') return false;
+    *value = v;
+    return true;
 }

@@ -1,11 +1,16 @@
 #pragma once
 // Small numeric helpers of the earthwork code, the field tokenizer of the text readers and
 // the hole-vertex marking.
+#include <string>
 
 // Crossing of the segments 1-2 and 3-4, each parameter allowed 0.001 beyond its ends.
 // found and parallel start at 0; x, y are written only when found.
 void IntersectLines2(double x1, double y1, double x2, double y2, double x3, double y3, double x4,
                      double y4, int* found, int* parallel, double* x, double* y);
+
+// A number typed into a dialog's edit (C locale, blanks around it allowed); false, and
+// value untouched, for anything else.
+bool ParseDialogNumber(const std::string& text, double* value);
 
 // value rounded to n decimals, halves away from zero.
 double RoundToDecimals(double value, int n);
