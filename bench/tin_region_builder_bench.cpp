@@ -43,7 +43,8 @@ void MakeRandomSquare(int32_t n) {
     std::mt19937_64 rng(20240601);
     std::uniform_real_distribution<double> u(0.0, 10000.0);
     for (int32_t i = 0; i < n; ++i) AddPoint(u(rng), u(rng));
-    SetOutline({AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
+    SetOutline(
+        {AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
 }
 
 // From the project root the data lie in ../shared; from a worktree one more level up.
@@ -65,7 +66,8 @@ bool LoadJacksboro(const char* name) {
 bool MakeJacksboroScatter() {
     if (!LoadJacksboro("jacksboro_scatter20k.RND")) return false;
     ComputeDataExtents(0);
-    return BuildAutoOutline(DefaultAutoOutlineDistance(g_pointCount, g_extentSize)) == kAutoOutlineDone;
+    return BuildAutoOutline(DefaultAutoOutlineDistance(g_pointCount, g_extentSize)) ==
+           kAutoOutlineDone;
 }
 
 bool MakeJacksboroGrid() {
@@ -92,7 +94,8 @@ void Build(benchmark::State& state) {
     g_tinEdgeCount = 0;
     BuildTinRegions(0);
     ClearRecordedMessages();
-    if (LastTinBuildResult() != TinBuildResult::kComplete) state.SkipWithError("the build did not complete");
+    if (LastTinBuildResult() != TinBuildResult::kComplete)
+        state.SkipWithError("the build did not complete");
 }
 
 template <bool (*Make)()>
@@ -108,8 +111,8 @@ void BM_Jacksboro(benchmark::State& state) {
     }
     state.counters["points"] = g_pointCount;
     state.counters["edges"] = g_tinEdgeCount;
-    state.counters["points/s"] = benchmark::Counter(static_cast<double>(g_pointCount) * state.iterations(),
-                                                    benchmark::Counter::kIsRate);
+    state.counters["points/s"] = benchmark::Counter(
+        static_cast<double>(g_pointCount) * state.iterations(), benchmark::Counter::kIsRate);
     ReleaseDataModel();
 }
 
@@ -130,5 +133,11 @@ void BM_RandomSquare(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_RandomSquare)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Jacksboro<MakeJacksboroScatter>)->Name("BM_JacksboroScatter20k")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Jacksboro<MakeJacksboroGrid>)->Name("BM_JacksboroGrid")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Jacksboro<MakeJacksboroScatter>)
+    ->Name("BM_JacksboroScatter20k")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Jacksboro<MakeJacksboroGrid>)
+    ->Name("BM_JacksboroGrid")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

@@ -124,8 +124,12 @@ void OutlineWalk::BinValidPoints() {
     m_cellStart.assign(kGridCells * kGridCells + 2, 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         if (g_points[p].invalid != 0) continue;
-        const int32_t r = std::clamp(static_cast<int32_t>(std::floor((g_points[p].x - m_lowX) / m_cellX)), 0, kGridCells - 1);
-        const int32_t c = std::clamp(static_cast<int32_t>(std::floor((g_points[p].y - m_lowY) / m_cellY)), 0, kGridCells - 1);
+        const int32_t r =
+            std::clamp(static_cast<int32_t>(std::floor((g_points[p].x - m_lowX) / m_cellX)), 0,
+                       kGridCells - 1);
+        const int32_t c =
+            std::clamp(static_cast<int32_t>(std::floor((g_points[p].y - m_lowY) / m_cellY)), 0,
+                       kGridCells - 1);
         g_points[p].multiUse = r * kGridCells + c + 1;
         ++m_cellStart[g_points[p].multiUse + 1];
     }
@@ -143,8 +147,8 @@ bool OutlineWalk::SideCrossesOutline(Vec a, Vec b, int32_t firstSide, int32_t la
         const Vec s = At(g_outline[k]), t = At(g_outline[k + 1]);
         double x = 0, y = 0;
         int pointClass = 1;
-        if (IntersectSegments(a.n, a.e, b.n, b.e, s.n, s.e, t.n, t.e, 0, kCrossTolerance, kCrossTolerance, &x, &y,
-                              &pointClass) == kGeomOk &&
+        if (IntersectSegments(a.n, a.e, b.n, b.e, s.n, s.e, t.n, t.e, 0, kCrossTolerance,
+                              kCrossTolerance, &x, &y, &pointClass) == kGeomOk &&
             pointClass == 0)
             return true;
     }
@@ -168,7 +172,8 @@ bool OutlineWalk::Append(int32_t p) {
     g_points[p].flags |= kPointFlagOutline;
     if (m_guideCount > 0) {
         const auto it = m_guidePlace.find(p);
-        if (it != m_guidePlace.end() && it->second > m_guideSide) m_guideSide = std::min(it->second, m_guideCount);
+        if (it != m_guidePlace.end() && it->second > m_guideSide)
+            m_guideSide = std::min(it->second, m_guideCount);
     }
     return true;
 }
@@ -181,7 +186,8 @@ bool OutlineWalk::StopRequested() {
         PumpOneMessage();
     }
     if (!KeyPressedSinceLastCheck(key::kMouseRight)) return false;
-    return ShowMessage("自動外周処理を中止します", "中断要求", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes;
+    return ShowMessage("自動外周処理を中止します", "中断要求", msg::kYesNo | msg::kIconQuestion) ==
+           msg::kIdYes;
 }
 
 void OutlineWalk::Publish(bool force) {
@@ -195,10 +201,11 @@ void OutlineWalk::Publish(bool force) {
 int32_t OutlineWalk::Finish(int32_t result) {
     if (result == kAutoOutlineDone) {
         for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].flags = 0;
-        for (int32_t i = 1; i <= g_outline.Count(); ++i) g_points[g_outline[i]].flags |= kPointFlagOutline;
+        for (int32_t i = 1; i <= g_outline.Count(); ++i)
+            g_points[g_outline[i]].flags |= kPointFlagOutline;
         const uint32_t ms = TickCount() - m_startTime;
-        SetStatusText(FormatString("作成外周 %7d ライン  %7d.%02d 秒", g_outline.Count(), static_cast<int>(ms / 1000),
-                                   static_cast<int>(ms % 1000 / 10)));
+        SetStatusText(FormatString("作成外周 %7d ライン  %7d.%02d 秒", g_outline.Count(),
+                                   static_cast<int>(ms / 1000), static_cast<int>(ms % 1000 / 10)));
     }
     return result;
 }
@@ -237,7 +244,8 @@ int32_t OutlineWalk::Run(double distance) {
             incoming = Unit(At(m_guide[2]) - At(m_guide[1]));
         } else {
             for (int32_t p = 1; p <= g_pointCount; ++p)
-                if (g_points[p].invalid == 0 && (start == 0 || g_points[p].y < g_points[start].y)) start = p;
+                if (g_points[p].invalid == 0 && (start == 0 || g_points[p].y < g_points[start].y))
+                    start = p;
         }
         if (start == 0) return kAutoOutlineFailed;
         g_outline.Append(start);
@@ -264,10 +272,14 @@ int32_t OutlineWalk::Run(double distance) {
         const bool enlarged = r > radius;
         const bool graceStep = doubledGrace > 0;
         const double reach2 = 4 * r * r;
-        const int32_t rowFrom = std::clamp(static_cast<int32_t>(std::floor((pc.n - 2 * r - m_lowX) / m_cellX)), 0, kGridCells - 1);
-        const int32_t rowTo = std::clamp(static_cast<int32_t>(std::floor((pc.n + 2 * r - m_lowX) / m_cellX)), 0, kGridCells - 1);
-        const int32_t colFrom = std::clamp(static_cast<int32_t>(std::floor((pc.e - 2 * r - m_lowY) / m_cellY)), 0, kGridCells - 1);
-        const int32_t colTo = std::clamp(static_cast<int32_t>(std::floor((pc.e + 2 * r - m_lowY) / m_cellY)), 0, kGridCells - 1);
+        const int32_t rowFrom = std::clamp(
+            static_cast<int32_t>(std::floor((pc.n - 2 * r - m_lowX) / m_cellX)), 0, kGridCells - 1);
+        const int32_t rowTo = std::clamp(
+            static_cast<int32_t>(std::floor((pc.n + 2 * r - m_lowX) / m_cellX)), 0, kGridCells - 1);
+        const int32_t colFrom = std::clamp(
+            static_cast<int32_t>(std::floor((pc.e - 2 * r - m_lowY) / m_cellY)), 0, kGridCells - 1);
+        const int32_t colTo = std::clamp(
+            static_cast<int32_t>(std::floor((pc.e + 2 * r - m_lowY) / m_cellY)), 0, kGridCells - 1);
 
         int32_t best = 0;
         double bestRank = -1e300;
@@ -278,9 +290,11 @@ int32_t OutlineWalk::Run(double distance) {
             for (int32_t col = colFrom; col <= colTo; ++col) {
                 const int32_t cell = row * kGridCells + col + 1;
                 for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-                    if (++m_examined % kStopCheckEvery == 0 && StopRequested()) return Finish(kAutoOutlineStopped);
+                    if (++m_examined % kStopCheckEvery == 0 && StopRequested())
+                        return Finish(kAutoOutlineStopped);
                     const int32_t p = m_bucket[k];
-                    if ((g_points[p].flags & kPointFlagOutline) && !(p == m_start && f > 2)) continue;
+                    if ((g_points[p].flags & kPointFlagOutline) && !(p == m_start && f > 2))
+                        continue;
                     const Vec d = At(p) - pc;
                     const double d2 = Dot(d, d);
                     if (!(d2 < reach2) || d2 == 0) continue;
@@ -326,7 +340,8 @@ int32_t OutlineWalk::Run(double distance) {
             return Finish(kAutoOutlineDone);
         }
         if (!Append(best)) {
-            for (int32_t i = 1; i <= g_outline.Count(); ++i) g_points[g_outline[i]].flags |= kPointFlagOutline;
+            for (int32_t i = 1; i <= g_outline.Count(); ++i)
+                g_points[g_outline[i]].flags |= kPointFlagOutline;
             return Finish(kAutoOutlineFull);
         }
         ++f;
@@ -351,7 +366,6 @@ private:
 bool g_walkRunning = false;
 
 std::string FormatDistance(const char* format, double d) { return FormatString(format, d); }
-
 
 void RepaintView() {
     g_redrawMask = -1;
@@ -405,7 +419,8 @@ void AutoOutlineDistanceLeft(AutoOutlineDialogValues& values) {
 
 void AutoOutlineDistanceWheel(int wheelDelta, AutoOutlineDialogValues& values) {
     if (wheelDelta == 0) return;
-    g_autoOutlineDistance = StepAutoOutlineDistance(g_autoOutlineDistance, wheelDelta, g_extentSize);
+    g_autoOutlineDistance =
+        StepAutoOutlineDistance(g_autoOutlineDistance, wheelDelta, g_extentSize);
     values.distanceText = FormatDistance(" %3.3f", g_autoOutlineDistance);
     RepaintView();
 }
@@ -426,8 +441,10 @@ bool RunAutoOutline(const AutoOutlineDialogValues& /*values*/) {
     const int32_t n = g_outline.Count();
     if (n > 0 && g_outline.IsClosed()) {
         const int answer = ShowMessage(
-            "現在の外周は解除されます\n よろしいですか\r\r※【いいえ】を押すと現在の外周内の点のみを\r　使用して外周計算を行います", "",
-            msg::kYesNoCancel | msg::kIconQuestion);
+            "現在の外周は解除されます\n "
+            "よろしいですか\r\r※【いいえ】を押すと現在の外周内の点のみを\r　使用して外周計算を行い"
+            "ます",
+            "", msg::kYesNoCancel | msg::kIconQuestion);
         if (answer == msg::kIdCancel) return false;
         if (answer == msg::kIdYes) {
             ClearOutline();
@@ -446,7 +463,8 @@ bool RunAutoOutline(const AutoOutlineDialogValues& /*values*/) {
             g_outline.Reset();
         }
     } else if (n > 0) {
-        const int answer = ShowMessage("現在の外周に追加します\n よろしいですか", "", msg::kYesNo | msg::kIconQuestion);
+        const int answer = ShowMessage("現在の外周に追加します\n よろしいですか", "",
+                                       msg::kYesNo | msg::kIconQuestion);
         if (answer != msg::kIdYes) ClearOutline();
     }
 
@@ -473,7 +491,8 @@ bool RunAutoOutline(const AutoOutlineDialogValues& /*values*/) {
     ShowWaitCursor(false);
 
     if (result == kAutoOutlineFailed)
-        ShowMessage("外周ラインが交差しました", "自動外周処理失敗", msg::kOkCancel | msg::kIconQuestion);
+        ShowMessage("外周ラインが交差しました", "自動外周処理失敗",
+                    msg::kOkCancel | msg::kIconQuestion);
     g_autoOutlineWnd = 0;
     RepaintView();
     return true;

@@ -7,9 +7,9 @@
 
 #include "model/numeric_text.h"
 #include "model/outline_edit.h"
-#include "model/tin_grid_builder.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -53,8 +53,9 @@ public:
         for (int32_t p = 1; p <= g_pointCount; ++p)
             if (g_points[p].invalid == 0) m_entries.push_back(SortEntry{g_points[p].x, p, 0});
         // Equal X keep the order of their numbers, so every run groups alike.
-        std::stable_sort(m_entries.begin(), m_entries.end(),
-                         [](const SortEntry& a, const SortEntry& b) { return CompareXDescending(&a, &b) < 0; });
+        std::stable_sort(
+            m_entries.begin(), m_entries.end(),
+            [](const SortEntry& a, const SortEntry& b) { return CompareXDescending(&a, &b) < 0; });
     }
 
     size_t Entries() const { return m_entries.size(); }
@@ -126,7 +127,6 @@ void ForgetOutlineAndTin() {
     SetTinEndRecord();
 }
 
-
 }  // namespace
 
 int CompareXDescending(const void* a, const void* b) {
@@ -186,8 +186,8 @@ void CheckDuplicatePoints(int32_t keepRule) {
             duplicates += static_cast<int64_t>(group.size()) - 1;
             stopAsked = stopAsked || IsKeyDown('Q');
         }
-        if (stopAsked && ShowMessage("重複点チェックを中止してよろしいですか", "", msg::kOkCancel | msg::kIconQuestion) ==
-                             msg::kIdOk)
+        if (stopAsked && ShowMessage("重複点チェックを中止してよろしいですか", "",
+                                     msg::kOkCancel | msg::kIconQuestion) == msg::kIdOk)
             stopped = true;
     }
 
@@ -204,11 +204,13 @@ void CheckDuplicatePoints(int32_t keepRule) {
     grouping.RemoveGrouped();
     if (openedWindow) CloseProgressWindow();
     if (duplicates > 0)
-        ShowMessage(FormatString("重複点がありました。\n重複点数 [%5ld]", static_cast<long>(duplicates)), "",
-                    msg::kOk | msg::kIconInformation | msg::kSystemModal);
+        ShowMessage(
+            FormatString("重複点がありました。\n重複点数 [%5ld]", static_cast<long>(duplicates)),
+            "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
     else
-        ShowMessage(FormatString("重複点はありませんでした。\n全点数 [%5ld]", static_cast<long>(g_pointCount)), "",
-                    msg::kOk | msg::kIconInformation | msg::kSystemModal);
+        ShowMessage(FormatString("重複点はありませんでした。\n全点数 [%5ld]",
+                                 static_cast<long>(g_pointCount)),
+                    "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
     if (resolved) {
         for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].outside = g_points[p].flags = 0;
         ForgetOutlineAndTin();
@@ -231,8 +233,10 @@ void RemoveDuplicatePoints(double tolerance, int32_t keepRule) {
         const std::vector<int32_t>& group = grouping.GroupAt(i);
         if (group.size() < 2) continue;
         int32_t keep = group.front();
-        if (keepRule == kKeepHighest) keep = ByElevation(group, true);
-        else if (keepRule == kKeepLowest) keep = ByElevation(group, false);
+        if (keepRule == kKeepHighest)
+            keep = ByElevation(group, true);
+        else if (keepRule == kKeepLowest)
+            keep = ByElevation(group, false);
         KeepInFirstSlot(grouping, group, keep);
         duplicates += static_cast<int64_t>(group.size()) - 1;
     }
@@ -275,7 +279,9 @@ void FindDuplicatePoints(ProgressWindow* window, int32_t mode, double tolerance)
         const std::vector<int32_t>& group = grouping.GroupAt(i);
         if (group.size() < 2) continue;
         grouping.Mark(group.front()) = kGrouped;
-        const int32_t keep = mode == 0 ? ByElevation(group, true) : mode == 1 ? ByElevation(group, false) : group.front();
+        const int32_t keep = mode == 0   ? ByElevation(group, true)
+                             : mode == 1 ? ByElevation(group, false)
+                                         : group.front();
         grouping.Mark(keep) = kKept;
         if (!qHeld) changed = true;
     }
@@ -295,7 +301,8 @@ DuplicateCheckValues OpenDuplicateCheckDialog() {
 
 void DuplicateDistanceLeft(DuplicateCheckValues& values) {
     double typed = 0;
-    if (ParseDialogNumber(values.distanceText, &typed) && std::fabs(typed) >= 0.001) values.distance = std::fabs(typed);
+    if (ParseDialogNumber(values.distanceText, &typed) && std::fabs(typed) >= 0.001)
+        values.distance = std::fabs(typed);
     values.distanceText = FormatString("%.3f", values.distance);
 }
 

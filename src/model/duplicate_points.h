@@ -42,8 +42,8 @@ void SetDupPointChooser(DupPointChooser chooser);
 
 struct DuplicateCheckValues {
     int32_t keepRule = kKeepAsk;  // radios ユーザー指定 / 標高最高値を登録 / 標高最低値を登録
-    double distance = 0.001;      // 判定距離
-    std::string distanceText;     // edit 1236
+    double distance = 0.001;   // 判定距離
+    std::string distanceText;  // edit 1236
 };
 
 // Opening: rule 3, the distance from g_dupTolerance ("%.3f").

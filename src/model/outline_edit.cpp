@@ -16,11 +16,13 @@ void ClearPicks() {
     g_pickedPoint2 = 0;
     if (g_pointCount < 2) return;
     g_pickList2.ClearHead();
-    for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].flags &= static_cast<uint8_t>(~kPointFlagPickList2);
+    for (int32_t p = 1; p <= g_pointCount; ++p)
+        g_points[p].flags &= static_cast<uint8_t>(~kPointFlagPickList2);
 }
 
 void ClearPickList() {
     if (g_pointCount < 2) return;
     g_pickList.ClearHead();
-    for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].flags &= static_cast<uint8_t>(~kPointFlagPickList);
+    for (int32_t p = 1; p <= g_pointCount; ++p)
+        g_points[p].flags &= static_cast<uint8_t>(~kPointFlagPickList);
 }

@@ -26,7 +26,8 @@ bool TinBuildPoll::Poll(int32_t count) {
     SetTinEndRecord();
     RefreshProgressWindow();
     if (IsKeyDown('Q')) {
-        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "", msg::kOkCancel | msg::kIconQuestion);
+        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "",
+                                       msg::kOkCancel | msg::kIconQuestion);
         if (answer == msg::kIdOk) return false;
         InvalidateAndUpdateView();
     }

@@ -33,7 +33,9 @@ public:
 };
 }  // namespace
 
-void SetKeepExistingTinBuilder(std::function<void()> builder) { g_keepExistingBuilder = std::move(builder); }
+void SetKeepExistingTinBuilder(std::function<void()> builder) {
+    g_keepExistingBuilder = std::move(builder);
+}
 
 void OnTinCalc() {
     ResetToolMode();
@@ -47,19 +49,22 @@ void OnTinCalc() {
         return;
     }
     if (!g_outline.IsClosed()) {
-        if (ShowMessage("外周が閉じていません\n始点と終点をつなぎますか", "", msg::kOkCancel | msg::kIconQuestion) !=
-            msg::kIdOk)
+        if (ShowMessage("外周が閉じていません\n始点と終点をつなぎますか", "",
+                        msg::kOkCancel | msg::kIconQuestion) != msg::kIdOk)
             return;
         g_outline.Close();
     }
     if (g_tinEdgeCount != 0) {
         const int answer = ShowMessage(
-            "三角網が既に作成されています。\n 既存の三角網を残さない場合は「はい」\n既存の三角網を残す場合は「いいえ」\n計算しない場合は「キャンセル」を選択してくだい。",
+            "三角網が既に作成されています。\n "
+            "既存の三角網を残さない場合は「はい」\n既存の三角網を残す場合は「いいえ」\n計算しない場"
+            "合は「キャンセル」を選択してくだい。",
             "", msg::kYesNoCancel | msg::kIconQuestion);
         if (answer == msg::kIdCancel) return;
         if (answer == msg::kIdNo) {
             if (!g_keepExistingBuilder) {
-                ShowMessage("既存の三角網を残す計算は、この版ではまだ使えません。", "", msg::kOk | msg::kIconInformation);
+                ShowMessage("既存の三角網を残す計算は、この版ではまだ使えません。", "",
+                            msg::kOk | msg::kIconInformation);
                 return;
             }
             g_keepExistingBuilder();
@@ -79,7 +84,8 @@ void OnTinCalc() {
             g_tinEdgeCapacity = 4 * g_pointCount;
             if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) {
                 g_tinEdgeCapacity = previous;
-                ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
+                ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "",
+                            msg::kOk | msg::kIconError);
                 return;
             }
         }

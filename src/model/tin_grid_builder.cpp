@@ -8,8 +8,8 @@
 
 #include "model/grid_walk.h"
 #include "model/progress.h"
-#include "model/tin_build_support.h"
 #include "model/terrain_data.h"
+#include "model/tin_build_support.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -750,7 +750,9 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
     m_start = TickCount();
     m_poll = TinBuildPoll(m_start);
-    m_poll.leftButtonNote = [](uint32_t ms) { return FormatString(" %7d 秒経過", static_cast<int>(ms / 1000)); };
+    m_poll.leftButtonNote = [](uint32_t ms) {
+        return FormatString(" %7d 秒経過", static_cast<int>(ms / 1000));
+    };
     m_poll.shiftNote = [this] {
         return FormatString(" %7d 外周: %7dメッシュヒット", m_outlineCount, m_singleCellHits);
     };
@@ -850,4 +852,3 @@ void BuildTinGrid() {
     // Last: closing ends the busy state, and work that waited for it may run now.
     if (openedWindow) CloseProgressWindow();
 }
-

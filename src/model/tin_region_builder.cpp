@@ -24,12 +24,12 @@ namespace {
 
 bool g_linearScans = false;
 
-constexpr double kTie = 1e-6;           // tie tolerance of the candidate choice
+constexpr double kTie = 1e-6;  // tie tolerance of the candidate choice
 constexpr double kSegmentTolerance = 1e-6;
-constexpr double kNoValue = 1e32;       // "no best value yet"
+constexpr double kNoValue = 1e32;  // "no best value yet"
 constexpr int32_t kExclusionLimit = 90;
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-constexpr double kCellMargin = 1e-3;    // cells, for walking segments through the grid
+constexpr double kCellMargin = 1e-3;  // cells, for walking segments through the grid
 
 }  // namespace
 
@@ -165,7 +165,9 @@ private:
         m_values.assign(size, 0);
         m_used = 0;
         for (size_t i = 0; i < keys.size(); ++i)
-            if (values[i] != 0) Add(static_cast<int32_t>(keys[i] >> 32), static_cast<int32_t>(keys[i] & 0xFFFFFFFFu), values[i]);
+            if (values[i] != 0)
+                Add(static_cast<int32_t>(keys[i] >> 32),
+                    static_cast<int32_t>(keys[i] & 0xFFFFFFFFu), values[i]);
     }
 
     std::vector<uint64_t> m_keys;
@@ -211,13 +213,14 @@ private:
     void ScanMode(bool fullMode, ScanState& state);
     void ScanLinearAfter(bool fullMode, int64_t afterKey, ScanState& state);
     void ScanWithLookups(bool fullMode, ScanState& state);
-    bool CollectLowCandidates(bool fullMode, double window, std::vector<Candidate>& low, bool* complete);
+    bool CollectLowCandidates(bool fullMode, double window, std::vector<Candidate>& low,
+                              bool* complete);
 
     // Records and the outline.
     int32_t FindRecord(int32_t a, int32_t b) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
-    void IndexSegment(std::vector<int32_t>& head, std::vector<int32_t>& next, std::vector<int32_t>& item,
-                      int32_t p, int32_t q, int32_t id);
+    void IndexSegment(std::vector<int32_t>& head, std::vector<int32_t>& next,
+                      std::vector<int32_t>& item, int32_t p, int32_t q, int32_t id);
     template <typename Visit>
     void WalkCells(int32_t p, int32_t q, Visit visit) const;
     bool RecordsCrossNewSides(int32_t a, int32_t b, int32_t p);
@@ -307,7 +310,8 @@ void TinRegionBuilder::AllocateWork() {
 void TinRegionBuilder::BuildLookups() {
     int64_t usable = 0;
     for (int32_t p = 1; p <= m_n; ++p) usable += m_qualifies[p];
-    const int32_t perBand = std::max<int32_t>(1, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0) / kRegionBands)));
+    const int32_t perBand = std::max<int32_t>(
+        1, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0) / kRegionBands)));
     m_dim = perBand * kRegionBands;
     const TinRegion& first = m_partition.regions[1];
     m_lowX = first.lowX;
@@ -323,7 +327,8 @@ void TinRegionBuilder::BuildLookups() {
     for (int32_t p = 1; p <= m_n; ++p) {
         if (!m_qualifies[p]) continue;
         const double fr = (m_x[p] - m_lowX) / m_cell, fc = (m_y[p] - m_lowY) / m_cell;
-        if (m_partition.pointRegion[p] == 0 || !(fr >= 0 && fr < m_dim + 1 && fc >= 0 && fc < m_dim + 1)) {
+        if (m_partition.pointRegion[p] == 0 ||
+            !(fr >= 0 && fr < m_dim + 1 && fc >= 0 && fc < m_dim + 1)) {
             m_stray.push_back(p);
             continue;
         }
@@ -336,12 +341,14 @@ void TinRegionBuilder::BuildLookups() {
     m_entries.assign(m_cellStart[cells], Entry{});
     std::vector<int32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
     for (int32_t p = 1; p <= m_n; ++p)
-        if (cellOf[p] >= 0) m_entries[fill[cellOf[p]]++] = Entry{m_x[p], m_y[p], p, m_partition.pointRegion[p]};
+        if (cellOf[p] >= 0)
+            m_entries[fill[cellOf[p]]++] = Entry{m_x[p], m_y[p], p, m_partition.pointRegion[p]};
 
     m_sideHead.assign(cells, 0);
     m_sideNext.assign(1, 0);
     m_sideItem.assign(1, 0);
-    for (int32_t i = 1; i <= m_outlineCount; ++i) IndexSegment(m_sideHead, m_sideNext, m_sideItem, m_outline[i], m_outline[i + 1], i);
+    for (int32_t i = 1; i <= m_outlineCount; ++i)
+        IndexSegment(m_sideHead, m_sideNext, m_sideItem, m_outline[i], m_outline[i + 1], i);
     m_recordHead.assign(cells, 0);
     m_recordNext.assign(1, 0);
     m_recordItem.assign(1, 0);
@@ -355,17 +362,19 @@ void TinRegionBuilder::BuildLookups() {
 template <typename Visit>
 void TinRegionBuilder::WalkCells(int32_t p, int32_t q, Visit visit) const {
     const double margin = std::max(kCellMargin, 1e-5 / m_cell);
-    ForEachTouchedRow((m_x[p] - m_lowX) / m_cell, (m_y[p] - m_lowY) / m_cell, (m_x[q] - m_lowX) / m_cell,
-                      (m_y[q] - m_lowY) / m_cell, margin, [&](int64_t row, int64_t c0, int64_t c1) {
+    ForEachTouchedRow((m_x[p] - m_lowX) / m_cell, (m_y[p] - m_lowY) / m_cell,
+                      (m_x[q] - m_lowX) / m_cell, (m_y[q] - m_lowY) / m_cell, margin,
+                      [&](int64_t row, int64_t c0, int64_t c1) {
                           const int64_t r = std::clamp<int64_t>(row, 0, m_dim - 1);
                           c0 = std::clamp<int64_t>(c0, 0, m_dim - 1);
                           c1 = std::clamp<int64_t>(c1, 0, m_dim - 1);
-                          for (int64_t c = c0; c <= c1; ++c) visit(static_cast<size_t>(r * m_dim + c));
+                          for (int64_t c = c0; c <= c1; ++c)
+                              visit(static_cast<size_t>(r * m_dim + c));
                       });
 }
 
-void TinRegionBuilder::IndexSegment(std::vector<int32_t>& head, std::vector<int32_t>& next, std::vector<int32_t>& item,
-                                    int32_t p, int32_t q, int32_t id) {
+void TinRegionBuilder::IndexSegment(std::vector<int32_t>& head, std::vector<int32_t>& next,
+                                    std::vector<int32_t>& item, int32_t p, int32_t q, int32_t id) {
     size_t lastCell = static_cast<size_t>(-1);
     WalkCells(p, q, [&](size_t cell) {
         // Rows outside the grid fold onto the border row; one entry per cell is enough.
@@ -382,7 +391,8 @@ int TinRegionBuilder::InitRegionFrontFromOutline() {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 0};
         if (!g_linearScans) {
             m_edges.Add(m_outline[i], m_outline[i + 1], i);
-            IndexSegment(m_recordHead, m_recordNext, m_recordItem, m_outline[i], m_outline[i + 1], i);
+            IndexSegment(m_recordHead, m_recordNext, m_recordItem, m_outline[i], m_outline[i + 1],
+                         i);
         }
     }
     m_count = m_outlineCount;
@@ -421,12 +431,13 @@ bool TinRegionBuilder::SideCrossesRecord(int32_t p, int32_t x, int32_t record) c
     if (MaxOf(MinOf(px, xx), MinOf(ax, bx)) > MinOf(MaxOf(px, xx), MaxOf(ax, bx)) + e ||
         MaxOf(MinOf(py, xy), MinOf(ay, by)) > MinOf(MaxOf(py, xy), MaxOf(ay, by)) + e)
         return false;
-    if (PointsCoincide(px, py, ax, ay, e) || PointsCoincide(px, py, bx, by, e) || PointsCoincide(xx, xy, ax, ay, e) ||
-        PointsCoincide(xx, xy, bx, by, e))
+    if (PointsCoincide(px, py, ax, ay, e) || PointsCoincide(px, py, bx, by, e) ||
+        PointsCoincide(xx, xy, ax, ay, e) || PointsCoincide(xx, xy, bx, by, e))
         return false;
     double ix = 0, iy = 0;
     int pointClass = 1;
-    return IntersectSegments(px, py, xx, xy, ax, ay, bx, by, 0, e, e, &ix, &iy, &pointClass) == kGeomOk &&
+    return IntersectSegments(px, py, xx, xy, ax, ay, bx, by, 0, e, e, &ix, &iy, &pointClass) ==
+               kGeomOk &&
            pointClass == 0;
 }
 
@@ -586,13 +597,18 @@ void TinRegionBuilder::ScanLinearAfter(bool fullMode, int64_t afterKey, ScanStat
 // Gathers every scanned candidate whose value lies below (smallest value + window), searching
 // ring by ring outwards from the side's cells until the circle of that value lies inside
 // the cells seen. `complete` tells whether every scanned point was seen.
-bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window, std::vector<Candidate>& low, bool* complete) {
+bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window,
+                                            std::vector<Candidate>& low, bool* complete) {
     low.clear();
     double bestMin = kInfinity;
     const int32_t lr0 = fullMode ? 0 : m_limitR0, lr1 = fullMode ? m_dim - 1 : m_limitR1;
     const int32_t lc0 = fullMode ? 0 : m_limitC0, lc1 = fullMode ? m_dim - 1 : m_limitC1;
-    auto rowOf = [&](double x) { return std::clamp(static_cast<int32_t>(std::floor((x - m_lowX) / m_cell)), lr0, lr1); };
-    auto colOf = [&](double y) { return std::clamp(static_cast<int32_t>(std::floor((y - m_lowY) / m_cell)), lc0, lc1); };
+    auto rowOf = [&](double x) {
+        return std::clamp(static_cast<int32_t>(std::floor((x - m_lowX) / m_cell)), lr0, lr1);
+    };
+    auto colOf = [&](double y) {
+        return std::clamp(static_cast<int32_t>(std::floor((y - m_lowY) / m_cell)), lc0, lc1);
+    };
     const int32_t r0 = std::min(rowOf(m_xa), rowOf(m_xb)), r1 = std::max(rowOf(m_xa), rowOf(m_xb));
     const int32_t c0 = std::min(colOf(m_ya), colOf(m_yb)), c1 = std::max(colOf(m_ya), colOf(m_yb));
     // Unit vectors along the side and towards the search side.
@@ -623,7 +639,8 @@ bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window, std::v
             if (!(q < bestMin + window)) continue;
             int64_t key = en.point;
             if (!fullMode) {
-                const size_t bi = std::find(m_block.begin(), m_block.end(), en.region) - m_block.begin();
+                const size_t bi =
+                    std::find(m_block.begin(), m_block.end(), en.region) - m_block.begin();
                 key = static_cast<int64_t>(bi) << 32 | en.point;
             }
             low.push_back(Candidate{q, key, en.point});
@@ -679,7 +696,9 @@ bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window, std::v
             }
     }
     const double bound = bestMin + window;
-    low.erase(std::remove_if(low.begin(), low.end(), [&](const Candidate& c) { return !(c.q < bound); }), low.end());
+    low.erase(
+        std::remove_if(low.begin(), low.end(), [&](const Candidate& c) { return !(c.q < bound); }),
+        low.end());
     return bestMin < kInfinity;
 }
 
@@ -698,14 +717,16 @@ void TinRegionBuilder::ScanWithLookups(bool fullMode, ScanState& state) {
         const double bound = m_low.front().q + window;
         take = 0;
         for (size_t i = 0; i < m_low.size() && take == 0; ++i) {
-            const double next = i + 1 < m_low.size() ? m_low[i + 1].q : (complete ? kInfinity : bound);
+            const double next =
+                i + 1 < m_low.size() ? m_low[i + 1].q : (complete ? kInfinity : bound);
             if (next - m_low[i].q >= kTie) take = i + 1;
         }
         if (take > 0) break;
         window *= 16;
     }
     m_low.resize(take);
-    std::sort(m_low.begin(), m_low.end(), [](const Candidate& l, const Candidate& r) { return l.key < r.key; });
+    std::sort(m_low.begin(), m_low.end(),
+              [](const Candidate& l, const Candidate& r) { return l.key < r.key; });
     int64_t resetKey = -1;
     for (const Candidate& c : m_low) {
         Consider(state, c.point, c.q);
@@ -716,8 +737,10 @@ void TinRegionBuilder::ScanWithLookups(bool fullMode, ScanState& state) {
 }
 
 void TinRegionBuilder::ScanMode(bool fullMode, ScanState& state) {
-    if (g_linearScans) ScanLinearAfter(fullMode, -1, state);
-    else ScanWithLookups(fullMode, state);
+    if (g_linearScans)
+        ScanLinearAfter(fullMode, -1, state);
+    else
+        ScanWithLookups(fullMode, state);
 }
 
 // The candidate of the open side: the side's block of regions when both ends lie in one
@@ -757,7 +780,8 @@ TinBuildResult TinRegionBuilder::LimitStop() {
     SetTinEndRecord();
     g_tinPresent = -1;
     g_pickedPoint = g_pickedPoint2 = 0;
-    ShowMessage("作成ラインが制限を越えました。\n計算を終了します。", "", msg::kOk | msg::kIconWarning);
+    ShowMessage("作成ラインが制限を越えました。\n計算を終了します。", "",
+                msg::kOk | msg::kIconWarning);
     return TinBuildResult::kLimit;
 }
 
@@ -768,7 +792,8 @@ TinBuildResult TinRegionBuilder::NoCandidate(int32_t a, int32_t b) {
     g_showTin = -1;
     g_tinPresent = -1;
     g_redrawMask = -1;
-    ShowMessage(FormatString("失敗しました。\n %7d : %7d 間で停止", a, b), "", msg::kOk | msg::kIconWarning);
+    ShowMessage(FormatString("失敗しました。\n %7d : %7d 間で停止", a, b), "",
+                msg::kOk | msg::kIconWarning);
     return TinBuildResult::kNoCandidate;
 }
 
@@ -800,8 +825,10 @@ TinBuildResult TinRegionBuilder::AdvanceTinFrontRegions() {
             if (e != 0 && !NewSidesCrossOutlineList(a, b, e)) break;
             if (e == 0 || static_cast<int32_t>(m_excluded.size()) >= kExclusionLimit) {
                 // Every point near enough is hidden behind the outline.
-                const int answer = ShowMessage("作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります。", "",
-                                               msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
+                const int answer = ShowMessage(
+                    "作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります"
+                    "。",
+                    "", msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
                 if (answer != msg::kIdOk) return Stopped();
                 e = m_excluded.front();
                 break;
@@ -811,10 +838,14 @@ TinBuildResult TinRegionBuilder::AdvanceTinFrontRegions() {
         }
 
         g_tinEdges[i].apexSearch = e;
-        if (const int32_t ea = FindRecord(e, a)) g_tinEdges[ea].apexSearch = b;
-        else AppendRecord(a, e, b);
-        if (const int32_t be = FindRecord(b, e)) g_tinEdges[be].apexSearch = a;
-        else AppendRecord(e, b, a);
+        if (const int32_t ea = FindRecord(e, a))
+            g_tinEdges[ea].apexSearch = b;
+        else
+            AppendRecord(a, e, b);
+        if (const int32_t be = FindRecord(b, e))
+            g_tinEdges[be].apexSearch = a;
+        else
+            AppendRecord(e, b, a);
 
         if (!m_poll.Poll(m_count)) return Stopped();
         if (m_count >= 5.0 * g_pointCount || m_count >= capacity - 3) return LimitStop();
@@ -825,7 +856,8 @@ TinBuildResult TinRegionBuilder::Run(bool* openedWindow) {
     g_dataChanged = -1;
     // Records are only ever written inside the block, whatever the capacity word says.
     g_tinEdgeCapacity = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
-    if (!CheckOutline() || g_tinEdgeCapacity < m_outlineCount + 3) return TinBuildResult::kNothingDone;
+    if (!CheckOutline() || g_tinEdgeCapacity < m_outlineCount + 3)
+        return TinBuildResult::kNothingDone;
     try {
         AllocateWork();
     } catch (const std::bad_alloc&) {

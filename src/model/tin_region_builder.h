@@ -28,7 +28,7 @@ struct TinRegion {
 };
 
 struct TinRegionPartition {
-    double side = 0;  // t, the side of every (square) region
+    double side = 0;                      // t, the side of every (square) region
     TinRegion regions[kRegionCount + 1];  // 1..64
     std::vector<int32_t> pointRegion;     // per point 1..g_pointCount: its region, 0 none
     std::vector<int32_t> list;            // point numbers grouped by region, in point order

@@ -22,5 +22,9 @@ void EnableMainWindow(bool enable) {
 
 bool MainWindowEnabled() { return g_mainWindowEnabled; }
 
-void SetWaitCursorHandler(std::function<void(bool on)> handler) { g_cursorHandler = std::move(handler); }
-void SetMainWindowEnableHandler(std::function<void(bool enable)> handler) { g_enableHandler = std::move(handler); }
+void SetWaitCursorHandler(std::function<void(bool on)> handler) {
+    g_cursorHandler = std::move(handler);
+}
+void SetMainWindowEnableHandler(std::function<void(bool enable)> handler) {
+    g_enableHandler = std::move(handler);
+}

@@ -45,6 +45,9 @@ constexpr int kDisplayToolBar = 32918;
 constexpr int kDisplayMenuToolBar = 32917;
 constexpr int kWorkFolder = 32868;
 constexpr int kLatLongDisplay = 32984;
+constexpr int kDuplicateCheck = 32858;
+constexpr int kAutoOutline = 32832;
+constexpr int kTinCalc = 32836;
 }  // namespace cmd
 
 enum class CheckState { kUnchecked, kChecked, kIndeterminate };

@@ -1,19 +1,19 @@
-#include <gtest/gtest.h>
+#include "model/auto_outline.h"
 
 #include <CGAL/convex_hull_2.h>
+#include <gtest/gtest.h>
 
-#include "model/auto_outline.h"
 #include "model/point_in_outline.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
-#include "shell/tool_mode.h"
 #include "platform/window_state.h"
 #include "shell/status_text.h"
+#include "shell/tool_mode.h"
+#include "tin_test_support.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
-#include "tin_test_support.h"
 
 using namespace tintest;
 
@@ -54,10 +54,11 @@ std::vector<int32_t> CgalHull() {
     CGAL::convex_hull_2(points.begin(), points.end(), std::back_inserter(hull));
     std::vector<int32_t> ids;
     for (const Point& h : hull) ids.push_back(index[{h.x(), h.y()}]);
-    std::rotate(ids.begin(), std::min_element(ids.begin(), ids.end(), [](int32_t a, int32_t b) {
-                    return g_points[a].y < g_points[b].y;
-                }),
-                ids.end());
+    std::rotate(
+        ids.begin(),
+        std::min_element(ids.begin(), ids.end(),
+                         [](int32_t a, int32_t b) { return g_points[a].y < g_points[b].y; }),
+        ids.end());
     return ids;
 }
 
@@ -65,8 +66,8 @@ std::vector<int32_t> CgalHull() {
 bool EveryValidPointInside() {
     const std::vector<Point> poly = OutlinePolygon();
     for (int32_t p = 1; p <= g_pointCount; ++p)
-        if (g_points[p].invalid == 0 &&
-            CGAL::bounded_side_2(poly.begin(), poly.end(), MapPoint(p), Kernel()) == CGAL::ON_UNBOUNDED_SIDE)
+        if (g_points[p].invalid == 0 && CGAL::bounded_side_2(poly.begin(), poly.end(), MapPoint(p),
+                                                             Kernel()) == CGAL::ON_UNBOUNDED_SIDE)
             return false;
     return true;
 }
@@ -93,9 +94,11 @@ TEST_F(AutoOutlineTest, ALargeDistanceGivesTheConvexHullCounterclockwiseFromTheW
         // The walk ended closed: only the outline vertices carry the mark.
         const std::vector<int32_t> vertices = OutlineVertices();
         for (int32_t p = 1; p <= g_pointCount; ++p)
-            ASSERT_EQ(g_points[p].flags, std::count(vertices.begin(), vertices.end(), p) ? 1 : 0) << p;
+            ASSERT_EQ(g_points[p].flags, std::count(vertices.begin(), vertices.end(), p) ? 1 : 0)
+                << p;
         EXPECT_EQ(StatusText().rfind("作成外周 ", 0), 0u);
-        EXPECT_NE(StatusText().find(std::to_string(g_outline.Count()) + " ライン"), std::string::npos);
+        EXPECT_NE(StatusText().find(std::to_string(g_outline.Count()) + " ライン"),
+                  std::string::npos);
     }
 }
 
@@ -112,7 +115,8 @@ TEST_F(AutoOutlineTest, DefaultDistanceFormulas) {
         {29, 100.0, 50.0},
         {0, 100.0, 50.0},
     };
-    for (const Case& c : cases) EXPECT_DOUBLE_EQ(DefaultAutoOutlineDistance(c.n, c.extent), c.want) << c.n;
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(DefaultAutoOutlineDistance(c.n, c.extent), c.want) << c.n;
 
     // The dialog opens with it.
     RandomDisc(40, 1);
@@ -145,7 +149,8 @@ TEST_F(AutoOutlineTest, WheelStepsAndTypedDistances) {
         const char* text;
         double want;
     };
-    const Typed typed[] = {{"12.5", 12.5}, {"0", 12.5}, {"-3", 12.5}, {"abc", 12.5}, {"", 12.5}, {" 7 ", 7}};
+    const Typed typed[] = {{"12.5", 12.5}, {"0", 12.5}, {"-3", 12.5},
+                           {"abc", 12.5},  {"", 12.5},  {" 7 ", 7}};
     for (const Typed& t : typed) {
         values.distanceText = t.text;
         AutoOutlineDistanceLeft(values);
@@ -164,7 +169,8 @@ void NotchedLattice() {
 }
 bool OutlineEntersNotch() {
     for (int32_t p : OutlineVertices())
-        if (g_points[p].y >= 7 && g_points[p].y <= 13 && g_points[p].x >= 1 && g_points[p].x <= 15) return true;
+        if (g_points[p].y >= 7 && g_points[p].y <= 13 && g_points[p].x >= 1 && g_points[p].x <= 15)
+            return true;
     return false;
 }
 }  // namespace
@@ -176,7 +182,8 @@ TEST_F(AutoOutlineTest, BaysWiderThanTheCircleAreFollowedNarrowerOnesBridged) {
     EXPECT_TRUE(OutlineEntersNotch());
     for (int32_t i = 1; i <= g_outline.Count(); ++i) {
         const RandomPoint &a = g_points[g_outline[i]], &b = g_points[g_outline[i + 1]];
-        EXPECT_LE(std::hypot(a.x - b.x, a.y - b.y), 2.0 + 1e-9) << "no side longer than the diameter";
+        EXPECT_LE(std::hypot(a.x - b.x, a.y - b.y), 2.0 + 1e-9)
+            << "no side longer than the diameter";
     }
 
     InitDataModel();
@@ -189,7 +196,8 @@ TEST_F(AutoOutlineTest, BaysWiderThanTheCircleAreFollowedNarrowerOnesBridged) {
 TEST_F(AutoOutlineTest, ADistanceBelowThePointSpacingDoublesTheRadius) {
     // 0.35 doubles four times to 5.6: a circle that reaches the next corner 10 away, while
     // its diameter stays within the 12 m box.
-    const int32_t a = AddPoint(0, 0), b = AddPoint(0, 10), c = AddPoint(10, 10), d = AddPoint(10, 0);
+    const int32_t a = AddPoint(0, 0), b = AddPoint(0, 10), c = AddPoint(10, 10),
+                  d = AddPoint(10, 0);
     ASSERT_EQ(BuildAutoOutline(0.35), kAutoOutlineDone);
     // From the westernmost (the first of the two with Y 0) round counterclockwise on the map.
     EXPECT_EQ(OutlineVertices(), (std::vector<int32_t>{a, b, c, d}));
@@ -208,7 +216,8 @@ TEST_F(AutoOutlineTest, TheRightButtonAsksToStop) {
     // What was built stays, open, its vertices marked.
     EXPECT_GT(g_outline.Count(), 1);
     EXPECT_FALSE(g_outline.IsClosed());
-    for (int32_t p : OutlineVertices()) EXPECT_EQ(g_points[p].flags & kPointFlagOutline, kPointFlagOutline);
+    for (int32_t p : OutlineVertices())
+        EXPECT_EQ(g_points[p].flags & kPointFlagOutline, kPointFlagOutline);
 }
 
 TEST_F(AutoOutlineTest, RunAsksAboutTheOutlineThereIs) {
@@ -225,7 +234,9 @@ TEST_F(AutoOutlineTest, RunAsksAboutTheOutlineThereIs) {
     EXPECT_EQ(OutlineVertices(), hull);
     ASSERT_EQ(RecordedMessages().size(), 1u);
     EXPECT_EQ(RecordedMessages()[0].text,
-              "現在の外周は解除されます\n よろしいですか\r\r※【いいえ】を押すと現在の外周内の点のみを\r　使用して外周計算を行います");
+              "現在の外周は解除されます\n "
+              "よろしいですか\r\r※【いいえ】を押すと現在の外周内の点のみを\r　使用して外周計算を行"
+              "います");
     EXPECT_EQ(RecordedMessages()[0].buttons, msg::kYesNoCancel | msg::kIconQuestion);
 
     // Yes: a new outline with the dialog's distance; the dialog closes.
@@ -243,7 +254,8 @@ TEST_F(AutoOutlineTest, RunAsksAboutTheOutlineThereIs) {
 TEST_F(AutoOutlineTest, NoLimitsTheWalkToThePointsInsideTheOldOutline) {
     RandomDisc(3000, 5);
     // The old outline: a square inside the disc.
-    const int32_t s1 = AddPoint(800, 1800), s2 = AddPoint(800, 2200), s3 = AddPoint(1200, 2200), s4 = AddPoint(1200, 1800);
+    const int32_t s1 = AddPoint(800, 1800), s2 = AddPoint(800, 2200), s3 = AddPoint(1200, 2200),
+                  s4 = AddPoint(1200, 1800);
     SetOutline({s1, s2, s3, s4});
     // Points outside it that were invalid before keep their flags.
     const int32_t invalid99 = 3, invalid3 = 5, invalid1 = 6;
@@ -260,7 +272,8 @@ TEST_F(AutoOutlineTest, NoLimitsTheWalkToThePointsInsideTheOldOutline) {
     EXPECT_TRUE(RunAutoOutline(values));
     EXPECT_TRUE(g_outline.IsClosed());
     for (int32_t p : OutlineVertices())
-        EXPECT_NE(CGAL::bounded_side_2(square.begin(), square.end(), MapPoint(p), Kernel()), CGAL::ON_UNBOUNDED_SIDE);
+        EXPECT_NE(CGAL::bounded_side_2(square.begin(), square.end(), MapPoint(p), Kernel()),
+                  CGAL::ON_UNBOUNDED_SIDE);
     EXPECT_EQ(g_points[invalid99].invalid, 99);
     EXPECT_EQ(g_points[invalid3].invalid, 3);
     EXPECT_EQ(g_points[invalid1].invalid, 1);

@@ -1,8 +1,9 @@
+#include "model/duplicate_points.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "model/duplicate_points.h"
 #include "model/progress.h"
 #include "model/tin_calc_command.h"
 #include "model/tin_grid_builder.h"
@@ -66,11 +67,11 @@ TEST_F(DuplicatePointsTest, ComparatorPutsLargerXFirst) {
 
 TEST_F(DuplicatePointsTest, TheWindowIsSquareAndGroupsStartAtTheirFirstPoint) {
     Named("A", 0, 0);
-    Named("B", 0.0009, 0.0009);    // 0.00127 away, inside the square window
+    Named("B", 0.0009, 0.0009);  // 0.00127 away, inside the square window
     Named("C", 50, 50);
-    Named("D", 50.0011, 50);       // just outside in X
+    Named("D", 50.0011, 50);  // just outside in X
     Named("E", 100, 100);
-    Named("F", 100, 100.0011);     // just outside in Y
+    Named("F", 100, 100.0011);  // just outside in Y
     // A group of three around G; J is within the tolerance of H but not of G, so it starts a
     // group of its own with K.
     Named("G", 200.0000, 10);
@@ -223,7 +224,8 @@ TEST_F(DuplicatePointsTest, FindMarksDuplicatesInvalidAndKeepsTheCount) {
         FindDuplicatePoints(nullptr, c.mode, 0.001);
         EXPECT_EQ(g_pointCount, 4);
         for (int32_t p = 1; p <= 3; ++p)
-            EXPECT_EQ(g_points[p].invalid, std::string(g_points[p].name) == c.kept ? 0 : 3) << c.mode << g_points[p].name;
+            EXPECT_EQ(g_points[p].invalid, std::string(g_points[p].name) == c.kept ? 0 : 3)
+                << c.mode << g_points[p].name;
         EXPECT_EQ(g_points[4].invalid, 0);
         EXPECT_EQ(g_dataChanged, 1);
     }
@@ -273,8 +275,11 @@ TEST_F(DuplicatePointsTest, TheDialogTakesDistancesOfAtLeastAMillimetre) {
         double want;
         const char* shown;
     };
-    const Typed typed[] = {{"-0.5", 0.5, "0.500"}, {"0.0005", 0.5, "0.500"}, {"x", 0.5, "0.500"},
-                           {"0.001", 0.001, "0.001"}, {"0.0123", 0.0123, "0.012"}};
+    const Typed typed[] = {{"-0.5", 0.5, "0.500"},
+                           {"0.0005", 0.5, "0.500"},
+                           {"x", 0.5, "0.500"},
+                           {"0.001", 0.001, "0.001"},
+                           {"0.0123", 0.0123, "0.012"}};
     for (const Typed& t : typed) {
         values.distanceText = t.text;
         DuplicateDistanceLeft(values);

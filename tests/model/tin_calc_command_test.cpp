@@ -1,18 +1,19 @@
+#include "model/tin_calc_command.h"
+
 #include <gtest/gtest.h>
 
 #include "model/auto_outline.h"
 #include "model/point_in_outline.h"
 #include "model/progress.h"
-#include "model/tin_calc_command.h"
 #include "model/tin_grid_builder.h"
 #include "model/tin_region_builder.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/window_state.h"
 #include "shell/tool_mode.h"
+#include "tin_test_support.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
-#include "tin_test_support.h"
 
 using namespace tintest;
 
@@ -42,14 +43,17 @@ void RandomSquare(int32_t n, uint32_t seed) {
 }
 
 const std::string kExistingTinQuestion =
-    "三角網が既に作成されています。\n 既存の三角網を残さない場合は「はい」\n既存の三角網を残す場合は「いいえ」\n計算しない場合は「キャンセル」を選択してくだい。";
+    "三角網が既に作成されています。\n "
+    "既存の三角網を残さない場合は「はい」\n既存の三角網を残す場合は「いいえ」\n計算しない場合は「キ"
+    "ャンセル」を選択してくだい。";
 
 }  // namespace
 
 TEST_F(TinCalcCommandTest, JacksboroScatterWithItsAutomaticOutlineGivesTheConstrainedDelaunayTin) {
     ASSERT_EQ(LoadRndPoints(JacksboroFile("jacksboro_scatter20k.RND")), 20000);
     ComputeDataExtents(0);
-    ASSERT_EQ(BuildAutoOutline(DefaultAutoOutlineDistance(g_pointCount, g_extentSize)), kAutoOutlineDone);
+    ASSERT_EQ(BuildAutoOutline(DefaultAutoOutlineDistance(g_pointCount, g_extentSize)),
+              kAutoOutlineDone);
     ASSERT_GE(g_outline.Count(), 3);
     g_showTin = 0;
     OnTinCalc();

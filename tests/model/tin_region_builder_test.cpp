@@ -1,3 +1,5 @@
+#include "model/tin_region_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -5,13 +7,12 @@
 #include "model/point_in_outline.h"
 #include "model/progress.h"
 #include "model/tin_grid_builder.h"
-#include "model/tin_region_builder.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "shell/tool_mode.h"
+#include "tin_test_support.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
-#include "tin_test_support.h"
 
 using namespace tintest;
 
@@ -39,7 +40,8 @@ void RandomSquare(int32_t n, uint32_t seed, double size = 1000.0) {
     std::mt19937_64 rng(seed);
     std::uniform_real_distribution<double> u(0.0, size);
     for (int32_t i = 0; i < n; ++i) AddPoint(u(rng), u(rng));
-    SetOutline({AddPoint(-1, -1), AddPoint(-1, size + 1), AddPoint(size + 1, size + 1), AddPoint(size + 1, -1)});
+    SetOutline({AddPoint(-1, -1), AddPoint(-1, size + 1), AddPoint(size + 1, size + 1),
+                AddPoint(size + 1, -1)});
 }
 
 // A star-shaped outline of m vertices around (500, 500), radii `inner` to 1 x 450, and n
@@ -107,7 +109,8 @@ void ExpectSameTinBothWays(const char* what) {
     EXPECT_EQ(LastTinBuildResult(), linearResult);
     const std::vector<std::array<int32_t, 4>> lookups = Records();
     ASSERT_EQ(lookups.size(), linear.size());
-    for (size_t i = 0; i < linear.size(); ++i) ASSERT_EQ(lookups[i], linear[i]) << "record " << i + 1;
+    for (size_t i = 0; i < linear.size(); ++i)
+        ASSERT_EQ(lookups[i], linear[i]) << "record " << i + 1;
 }
 
 // The TIN is the constrained Delaunay triangulation of the points inside the outline.
@@ -130,7 +133,8 @@ void ExpectDelaunay(const char* what) {
 
 TEST_F(TinRegionBuilderTest, PartitionIsEightByEightSquaresOfTheOutlineBox) {
     // Outline box X 100..300, Y 1000..1100: t = (200 + 2) / 8 along X, the longer side.
-    SetOutline({AddPoint(100, 1000), AddPoint(100, 1100), AddPoint(300, 1100), AddPoint(300, 1000)});
+    SetOutline(
+        {AddPoint(100, 1000), AddPoint(100, 1100), AddPoint(300, 1100), AddPoint(300, 1000)});
     const int32_t low = AddPoint(100.5, 1000.5);
     const int32_t onLine = AddPoint(99 + 202.0 / 8, 1050);  // on the line between X bands 1 and 2
     const int32_t outsideByte = AddPoint(200, 1050);
@@ -172,9 +176,15 @@ TEST_F(TinRegionBuilderTest, BlocksOfCornerEdgeAndInnerRegions) {
         std::vector<int32_t> block;
     };
     const Case cases[] = {
-        {1, {1, 2, 9, 10}},          {8, {8, 7, 15, 16}},          {57, {57, 49, 50, 58}},
-        {64, {64, 55, 56, 63}},      {3, {3, 2, 4, 10, 11, 12}},   {60, {60, 51, 52, 53, 59, 61}},
-        {17, {17, 9, 10, 18, 25, 26}}, {24, {24, 15, 16, 23, 31, 32}}, {27, {27, 18, 19, 20, 26, 28, 34, 35, 36}},
+        {1, {1, 2, 9, 10}},
+        {8, {8, 7, 15, 16}},
+        {57, {57, 49, 50, 58}},
+        {64, {64, 55, 56, 63}},
+        {3, {3, 2, 4, 10, 11, 12}},
+        {60, {60, 51, 52, 53, 59, 61}},
+        {17, {17, 9, 10, 18, 25, 26}},
+        {24, {24, 15, 16, 23, 31, 32}},
+        {27, {27, 18, 19, 20, 26, 28, 34, 35, 36}},
     };
     for (const Case& c : cases) EXPECT_EQ(RegionBlock(c.k), c.block) << c.k;
 }
@@ -207,7 +217,8 @@ TEST_F(TinRegionBuilderTest, LookupsGiveTheTinOfTheScans) {
         AddPoint(x, y);
         if (i % 2 == 0) AddPoint(x + 1e-5, y + 0.7e-5);
     }
-    SetOutline({AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
+    SetOutline(
+        {AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
     ExpectSameTinBothWays("near duplicates");
 }
 
@@ -285,7 +296,8 @@ TEST_F(TinRegionBuilderTest, ASideWithoutAnyPointOnItsSearchSideStopsWithTheTinS
     EXPECT_NE(RecordedMessages()[0].text.find(" 間で停止"), std::string::npos);
     EXPECT_EQ(g_tinEdgeCount, 3);
     EXPECT_EQ(g_tinEdges[4].a, -1);
-    for (int32_t i = 1; i <= 3; ++i) EXPECT_EQ(g_tinEdges[i].apexSearch, 0) << "no triangle with point 1";
+    for (int32_t i = 1; i <= 3; ++i)
+        EXPECT_EQ(g_tinEdges[i].apexSearch, 0) << "no triangle with point 1";
     EXPECT_EQ(g_tinPresent, -1);
     EXPECT_EQ(g_showTin, -1);
     EXPECT_EQ(g_progressWnd, nullptr);
@@ -300,7 +312,8 @@ TEST_F(TinRegionBuilderTest, QStopsAfterConfirmationLeavingAConsistentState) {
     Build();
     EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
     ASSERT_EQ(RecordedMessages().size(), 2u);
-    for (const RecordedMessage& m : RecordedMessages()) EXPECT_EQ(m.text, "三角網計算を中止してよろしいですか");
+    for (const RecordedMessage& m : RecordedMessages())
+        EXPECT_EQ(m.text, "三角網計算を中止してよろしいですか");
     // Nothing was shown while building: no TIN remains, and the array says so.
     EXPECT_EQ(g_tinEdgeCount, 0);
     EXPECT_EQ(g_tinPresent, 0);
@@ -362,8 +375,10 @@ TEST_F(TinRegionBuilderTest, MoreThanNinetyHiddenPointsAskBeforeCrossingTheOutli
     Build();
     EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
     ASSERT_EQ(RecordedMessages().size(), 1u);
-    EXPECT_EQ(RecordedMessages()[0].text, "作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります。");
-    EXPECT_EQ(RecordedMessages()[0].buttons, msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
+    EXPECT_EQ(RecordedMessages()[0].text,
+              "作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります。");
+    EXPECT_EQ(RecordedMessages()[0].buttons,
+              msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
     EXPECT_EQ(g_tinEdgeCount, 0);
     EXPECT_EQ(g_tinPresent, 0);
     EXPECT_EQ(g_tinEdges[1].a, -1);

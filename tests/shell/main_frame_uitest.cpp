@@ -135,13 +135,15 @@ private slots:
         InitDataModel();
         CMainFrame frame;
         QMenu* tin = TopMenu(frame, "三角網");
-        QAction* calc = ActionIn(tin->actions(), 32836);
+        // 外周全消去 (32833): enabled with points and an outline vertex once it has a handler.
+        QAction* calc = ActionIn(tin->actions(), 32833);
         QVERIFY(calc);
         g_pointsPresent = -1;
+        g_outline.Append(1);
         emit tin->aboutToShow();
         QVERIFY(!calc->isEnabled());  // its handler is not built yet
 
-        frame.FrameCommands().SetHandler(32836, [] {});
+        frame.FrameCommands().SetHandler(32833, [] {});
         emit tin->aboutToShow();
         QVERIFY(calc->isEnabled());
         g_pointsPresent = 0;

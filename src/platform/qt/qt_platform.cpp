@@ -151,8 +151,10 @@ void InstallQtPlatform(QApplication& app) {
     SetIdleDispatcher([](std::function<void()> run) { QTimer::singleShot(0, qApp, std::move(run)); });
     InstallQtSystemText();
     SetWaitCursorHandler([](bool on) {
-        if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-        else QApplication::restoreOverrideCursor();
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
     });
     SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck,
                    [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});

@@ -14,11 +14,18 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include "model/auto_outline.h"
+#include "model/duplicate_points.h"
+#include "model/tin_calc_command.h"
+#include "model/ui/auto_outline_dialog.h"
+#include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
+#include "platform/window_state.h"
+#include "pointedit/ui/dup_point_select_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
@@ -91,6 +98,11 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
         if (QLabel* pane = StatusPane(0)) pane->setText(QString::fromUtf8(text.c_str()));
     });
     InstallQtProgressWindows(this);
+    // The TIN calculation takes the frame's input away while it builds; the duplicate check
+    // asks which point to keep over it.
+    SetMainWindowEnableHandler([this](bool enable) { setEnabled(enable); });
+    SetDupPointChooser(
+        [this](const std::vector<int32_t>& group) { return CDupPointSelectDlg::Run(group, this); });
     SetFrameTimerHandler([this](int id) { OnTimer(id); });
     auto* view = new QWidget(this);
     view->setObjectName("viewPlaceholder");
@@ -435,6 +447,21 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
+    m_frameCommands.SetHandler(cmd::kTinCalc, [] { OnTinCalc(); });
+    m_frameCommands.SetHandler(cmd::kAutoOutline, [this] {
+        OnAutoOutline([this] {
+            if (m_autoOutlineRunner)
+                m_autoOutlineRunner();
+            else
+                CAutoOutlineDlg::Run(this);
+        });
+    });
+    m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
+        OnDuplicateCheck([this](DuplicateCheckValues& values) {
+            return m_duplicateCheckRunner ? m_duplicateCheckRunner(values)
+                                          : CDuplicateCheckDlg::Run(values, this);
+        });
+    });
 }
 
 void CMainFrame::OnLatLongDisplay() {

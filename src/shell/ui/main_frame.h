@@ -8,6 +8,7 @@
 #include <map>
 #include <vector>
 
+#include "model/duplicate_points.h"
 #include "model/geodesy.h"
 #include "model/zone_dialog.h"
 #include "shell/command_routing.h"
@@ -90,6 +91,14 @@ public:
         m_zoneDialogRunner = std::move(runner);
     }
 
+    // How the automatic-outline and duplicate-check dialogs run (default: the dialogs).
+    void SetAutoOutlineDialogRunner(std::function<void()> runner) {
+        m_autoOutlineRunner = std::move(runner);
+    }
+    void SetDuplicateCheckDialogRunner(std::function<bool(DuplicateCheckValues&)> runner) {
+        m_duplicateCheckRunner = std::move(runner);
+    }
+
     // How the working folder is chosen (default: a folder dialog); empty cancels.
     void SetFolderChooser(std::function<std::string(const std::string& start)> chooser) {
         m_folderChooser = std::move(chooser);
@@ -131,6 +140,8 @@ private:
     std::function<void()> m_fullRedraw;
     std::function<std::string(const std::string&)> m_folderChooser;
     std::function<bool(ZoneSelectValues&)> m_zoneDialogRunner;
+    std::function<void()> m_autoOutlineRunner;
+    std::function<bool(DuplicateCheckValues&)> m_duplicateCheckRunner;
     Ellipsoid m_geodesy;
 
     std::map<int, std::vector<QAction*>> m_actions;
