@@ -119,60 +119,34 @@ void SetTinRegionLinearScans(bool on) { g_linearScans = on; }
 
 namespace {
 
-// Directed record lookup: the first record A->B for a pair, as a scan from record 1 finds it.
+// Directed record lookup: the first record A->B of a pair, as a scan from record 1 finds
+// it. Each point lists the records that start at it; the lists stay short (its
+// neighbours), and a point's records are looked up while it is being worked on.
 class DirectedEdgeIndex {
 public:
-    void Reset(size_t records) {
-        size_t size = 64;
-        while (size < 2 * records + 64) size *= 2;
-        m_keys.assign(size, 0);
-        m_values.assign(size, 0);
-        m_used = 0;
+    void Reset(int32_t points, size_t records) {
+        m_head.assign(static_cast<size_t>(points) + 1, 0);
+        m_next.assign(1, 0);
+        m_next.reserve(records + 1);
     }
     int32_t Find(int32_t a, int32_t b) const {
-        const uint64_t key = Key(a, b);
-        for (size_t i = Slot(key);; i = (i + 1) & (m_keys.size() - 1)) {
-            if (m_values[i] == 0) return 0;
-            if (m_keys[i] == key) return m_values[i];
-        }
+        int32_t first = 0;
+        for (int32_t r = m_head[a]; r != 0; r = m_next[r])
+            if (g_tinEdges[r].b == b)
+                first = r;  // newest first: the last match is the first record
+        return first;
     }
-    // Keeps the first record of a pair.
-    void Add(int32_t a, int32_t b, int32_t record) {
-        if (2 * (m_used + 1) > m_keys.size()) Rehash(m_keys.size() * 2);
-        const uint64_t key = Key(a, b);
-        for (size_t i = Slot(key);; i = (i + 1) & (m_keys.size() - 1)) {
-            if (m_values[i] == 0) {
-                m_keys[i] = key;
-                m_values[i] = record;
-                ++m_used;
-                return;
-            }
-            if (m_keys[i] == key) return;
-        }
+    // Records are added in increasing order.
+    void Add(int32_t a, int32_t record) {
+        if (m_next.size() <= static_cast<size_t>(record))
+            m_next.resize(static_cast<size_t>(record) + 1, 0);
+        m_next[record] = m_head[a];
+        m_head[a] = record;
     }
 
 private:
-    static uint64_t Key(int32_t a, int32_t b) {
-        return (static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b);
-    }
-    size_t Slot(uint64_t key) const {
-        return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & (m_keys.size() - 1);
-    }
-    void Rehash(size_t size) {
-        std::vector<uint64_t> keys = std::move(m_keys);
-        std::vector<int32_t> values = std::move(m_values);
-        m_keys.assign(size, 0);
-        m_values.assign(size, 0);
-        m_used = 0;
-        for (size_t i = 0; i < keys.size(); ++i)
-            if (values[i] != 0)
-                Add(static_cast<int32_t>(keys[i] >> 32),
-                    static_cast<int32_t>(keys[i] & 0xFFFFFFFFu), values[i]);
-    }
-
-    std::vector<uint64_t> m_keys;
-    std::vector<int32_t> m_values;
-    size_t m_used = 0;
+    std::vector<int32_t> m_head;
+    std::vector<int32_t> m_next;
 };
 
 // Where the search of one open side stands: the best value and its point.
@@ -252,6 +226,7 @@ private:
     std::vector<int32_t> m_stray;  // qualifying points outside the partition
     std::vector<int32_t> m_sideHead, m_sideNext, m_sideItem;        // outline sides by cell
     std::vector<int32_t> m_recordHead, m_recordNext, m_recordItem;  // records by cell
+    bool m_recordsIndexed = false;
     DirectedEdgeIndex m_edges;
 
     // Records.
@@ -349,12 +324,7 @@ void TinRegionBuilder::BuildLookups() {
     m_sideItem.assign(1, 0);
     for (int32_t i = 1; i <= m_outlineCount; ++i)
         IndexSegment(m_sideHead, m_sideNext, m_sideItem, m_outline[i], m_outline[i + 1], i);
-    m_recordHead.assign(cells, 0);
-    m_recordNext.assign(1, 0);
-    m_recordItem.assign(1, 0);
-    m_recordNext.reserve(static_cast<size_t>(m_n) * 6 + 64);
-    m_recordItem.reserve(static_cast<size_t>(m_n) * 6 + 64);
-    m_edges.Reset(static_cast<size_t>(m_n) * 3 + m_outlineCount);
+    m_edges.Reset(m_n, static_cast<size_t>(m_n) * 3 + m_outlineCount);
 }
 
 // Calls visit(cell) for every cell the segment p-q comes near; parts outside the grid fall
@@ -389,11 +359,7 @@ void TinRegionBuilder::IndexSegment(std::vector<int32_t>& head, std::vector<int3
 int TinRegionBuilder::InitRegionFrontFromOutline() {
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 0};
-        if (!g_linearScans) {
-            m_edges.Add(m_outline[i], m_outline[i + 1], i);
-            IndexSegment(m_recordHead, m_recordNext, m_recordItem, m_outline[i], m_outline[i + 1],
-                         i);
-        }
+        if (!g_linearScans) m_edges.Add(m_outline[i], i);
     }
     m_count = m_outlineCount;
     g_tinEdgeCount = m_count;
@@ -414,8 +380,8 @@ int32_t TinRegionBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
     const int32_t record = ++m_count;
     g_tinEdges[record] = TinEdge{a, b, apexBack, 0, 0};
     if (!g_linearScans) {
-        m_edges.Add(a, b, record);
-        IndexSegment(m_recordHead, m_recordNext, m_recordItem, a, b, record);
+        m_edges.Add(a, record);
+        if (m_recordsIndexed) IndexSegment(m_recordHead, m_recordNext, m_recordItem, a, b, record);
     }
     return record;
 }
@@ -442,6 +408,17 @@ bool TinRegionBuilder::SideCrossesRecord(int32_t p, int32_t x, int32_t record) c
 }
 
 bool TinRegionBuilder::RecordsCrossNewSides(int32_t a, int32_t b, int32_t p) {
+    if (!g_linearScans && !m_recordsIndexed) {
+        // Only ties need the records by cell; many builds never meet one.
+        const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+        m_recordHead.assign(cells, 0);
+        m_recordNext.assign(1, 0);
+        m_recordItem.assign(1, 0);
+        for (int32_t r = 1; r <= m_count; ++r)
+            IndexSegment(m_recordHead, m_recordNext, m_recordItem, g_tinEdges[r].a, g_tinEdges[r].b,
+                         r);
+        m_recordsIndexed = true;
+    }
     for (int32_t x : {a, b}) {
         if (g_linearScans) {
             for (int32_t r = 1; r <= m_count; ++r)
