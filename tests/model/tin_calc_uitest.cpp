@@ -2,6 +2,7 @@
 // and their dialogs, under the offscreen platform.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -11,23 +12,32 @@
 #include <QWheelEvent>
 #include <QtTest>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <random>
 
 #include "model/auto_outline.h"
+#include "model/document.h"
 #include "model/duplicate_points.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "model/tin_grid_builder.h"
 #include "model/tin_region_builder.h"
 #include "model/ui/auto_outline_dialog.h"
+#include "model/ui/document_ui.h"
 #include "model/ui/duplicate_check_dialog.h"
+#include "platform/file_dialog.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/window_state.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
 #include "shell/command_table.h"
+#include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 
 namespace {
@@ -219,6 +229,54 @@ private slots:
         QCOMPARE(CDupPointSelectDlg::Run(group, nullptr), 1);
         WhenModal([](QWidget* dlg) { Control<QPushButton>(dlg, "1088")->click(); });
         QCOMPARE(CDupPointSelectDlg::Run(group, nullptr), -2);
+    }
+
+    // The whole road in the program's windows: a real survey opened without an outline, the
+    // outline traced through the dialog, the TIN computed from the menu and drawn in the
+    // plan. The picture is saved into $NOSTREL_SCREENS when that is set.
+    void jacksboroSurveyFromOpenToTin() {
+        namespace fs = std::filesystem;
+        fs::path survey;
+        for (const char* up : {"..", "../.."}) {
+            const fs::path p = fs::path(NOSTREL_SOURCE_DIR) / up /
+                               "shared/data/jacksboro/jacksboro_scatter20k.RND";
+            if (fs::exists(p)) survey = p.lexically_normal();
+        }
+        if (survey.empty()) QSKIP("jacksboro_scatter20k.RND not found");
+
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        frame->resize(1024, 768);
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QueueFileDialogAnswer(survey.string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_pointCount, 20000);
+        QCOMPARE(g_outline.Count(), 0);
+
+        WhenModal([](QWidget* dlg) { Control<QPushButton>(dlg, "1191")->click(); });
+        frame->ExecuteCommand(cmd::kAutoOutline);
+        QVERIFY(g_outline.IsClosed());
+        ClearRecordedMessages();
+        frame->ExecuteCommand(cmd::kTinCalc);
+        QCOMPARE(int(LastTinBuildResult()), int(TinBuildResult::kComplete));
+        QVERIFY(g_tinEdgeCount > 3 * 20000 - 1000);
+        QCOMPARE(g_showTin, 1);
+
+        g_colorBandOn = 0;
+        frame->ExecuteCommand(32800);  // the overall view
+        const QImage plan = frame->ViewWidget()->grab().toImage();
+        const uint32_t tinColor = g_colorTable[30] & 0xFFFFFF;
+        int tin = 0;
+        for (int y = 0; y < plan.height(); ++y)
+            for (int x = 0; x < plan.width(); ++x) tin += (plan.pixel(x, y) & 0xFFFFFF) == tinColor;
+        QVERIFY(tin > plan.width() * plan.height() / 10);
+        const QByteArray screens = qgetenv("NOSTREL_SCREENS");
+        if (!screens.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(screens));
+            QVERIFY(plan.save(QString::fromLocal8Bit(screens) + "/tin_calc_jacksboro.png"));
+        }
     }
 
 private:
