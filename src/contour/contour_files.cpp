@@ -1,8 +1,14 @@
 #include "contour/contour_files.h"
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <system_error>
 
+#include "model/le_bytes.h"
 #include "model/terrain_data.h"
+#include "platform/files.h"
+#include "shell/work_files.h"
 
 std::string g_contourLinesPath;
 int32_t g_showDrawingContours = 0;
@@ -31,4 +37,179 @@ void SetDefaultContourLevels(double zMin, double zMax) {
     const double range = std::fabs(g_contourMaxZ - g_contourMinZ);
     g_contourInterval = range < 50.0 ? 1.0 : range < 100.0 ? 2.0 : 5.0;
     g_indexContourInterval = 5.0 * g_contourInterval;
+}
+
+// ---- records ----
+
+bool WriteContourRecord(std::FILE* file, const ContourRecord& record) {
+    std::string bytes;
+    PutLe16(bytes, static_cast<uint16_t>(record.code));
+    PutLeF64(bytes, record.a);
+    PutLeF64(bytes, record.b);
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool WriteContourIndexEntry(std::FILE* file, const ContourIndexEntry& entry) {
+    std::string bytes;
+    PutLeF64(bytes, entry.level);
+    PutLeI32(bytes, entry.offset);
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool ReadContourRecord(std::FILE* file, ContourRecord* record) {
+    char bytes[kContourRecordBytes];
+    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return false;
+    record->code = GetLeI16(bytes);
+    record->a = GetLeF64(bytes + 2);
+    record->b = GetLeF64(bytes + 10);
+    return true;
+}
+
+bool ReadContourIndexEntry(std::FILE* file, ContourIndexEntry* entry) {
+    char bytes[kContourIndexEntryBytes];
+    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return false;
+    entry->level = GetLeF64(bytes);
+    entry->offset = GetLeI32(bytes + 8);
+    return true;
+}
+
+// ---- writing ----
+
+bool ContourFileWriter::Open(bool replace) {
+    Close();
+    m_ok = true;
+    const char* mode = replace ? "wb" : "ab";
+    m_lines = std::fopen(g_contourLinesPath.c_str(), mode);
+    m_index = std::fopen(g_contourIndexPath.c_str(), mode);
+    if (!m_lines || !m_index) {
+        Close();
+        m_ok = false;
+        return false;
+    }
+    std::fseek(m_lines, 0, SEEK_END);
+    m_lineBytes = std::ftell(m_lines);
+    if (replace) {
+        for (double level : {g_contourMinZ, g_contourMaxZ, g_contourInterval, g_indexContourInterval})
+            m_ok = WriteContourIndexEntry(m_index, {level, 0}) && m_ok;
+    }
+    return true;
+}
+
+void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, const double* y,
+                                  int32_t n) {
+    if (!m_lines || n < 1) return;
+    auto header = [&](int32_t count) {
+        m_ok = WriteContourIndexEntry(m_index, {level, static_cast<int32_t>(m_lineBytes)}) && m_ok;
+        m_ok = WriteContourRecord(m_lines, {code, level, static_cast<double>(count)}) && m_ok;
+        m_lineBytes += kContourRecordBytes;
+    };
+    auto vertex = [&](int32_t i) {
+        m_ok = WriteContourRecord(m_lines, {0, x[i], y[i]}) && m_ok;
+        m_lineBytes += kContourRecordBytes;
+    };
+    header(std::min(n, kContourPieceMaxVertices));
+    int32_t inPiece = 0;
+    for (int32_t i = 0; i < n; ++i) {
+        if (inPiece == kContourPieceMaxVertices) {
+            // The next piece starts again at the last vertex written.
+            header(std::min(n - i + 1, kContourPieceMaxVertices));
+            vertex(i - 1);
+            inPiece = 1;
+        }
+        vertex(i);
+        ++inPiece;
+    }
+}
+
+bool ContourFileWriter::Close() {
+    if (m_lines && std::fclose(m_lines) != 0) m_ok = false;
+    if (m_index && std::fclose(m_index) != 0) m_ok = false;
+    m_lines = m_index = nullptr;
+    return m_ok;
+}
+
+// ---- document copies ----
+
+namespace {
+namespace fs = std::filesystem;
+
+bool CopyOver(const fs::path& from, const std::string& to) {
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+    // A read-only source must not leave a read-only work file.
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    return true;
+}
+
+bool ReadIndexHeader() {
+    std::FILE* file = std::fopen(g_contourIndexPath.c_str(), "rb");
+    if (!file) return false;
+    ContourIndexEntry e[kContourIndexHeaderEntries];
+    bool ok = true;
+    for (auto& entry : e) ok = ok && ReadContourIndexEntry(file, &entry);
+    std::fclose(file);
+    if (!ok) return false;
+    g_contourMinZ = e[0].level;
+    g_contourMaxZ = e[1].level;
+    g_contourInterval = e[2].level;
+    g_indexContourInterval = e[3].level;
+    return true;
+}
+}  // namespace
+
+int32_t CopyContourFilesToDocument(const std::string& documentPath) {
+    if (g_drawingContoursLoaded == 0) return -1;
+    std::error_code ec;
+    fs::copy_file(g_contourLinesPath, WithExtension(documentPath, ".CT1"),
+                  fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(g_contourIndexPath, WithExtension(documentPath, ".CT2"),
+                  fs::copy_options::overwrite_existing, ec);
+    return 0;
+}
+
+bool RebuildContourIndex() {
+    std::FILE* lines = std::fopen(g_contourLinesPath.c_str(), "rb");
+    if (!lines) return false;
+    std::FILE* index = std::fopen(g_contourIndexPath.c_str(), "wb");
+    if (!index) {
+        std::fclose(lines);
+        return false;
+    }
+    bool ok = true;
+    for (double level : {g_contourMinZ, g_contourMaxZ, g_contourInterval, g_indexContourInterval})
+        ok = WriteContourIndexEntry(index, {level, 0}) && ok;
+    ContourRecord header;
+    int64_t offset = 0;
+    while (ReadContourRecord(lines, &header)) {
+        if (!(header.b >= 1 && header.b <= kContourPieceMaxVertices)) break;
+        ok = WriteContourIndexEntry(index, {header.a, static_cast<int32_t>(offset)}) && ok;
+        const int32_t count = static_cast<int32_t>(header.b);
+        offset += kContourRecordBytes * (1 + static_cast<int64_t>(count));
+        if (std::fseek(lines, offset, SEEK_SET) != 0) break;
+    }
+    std::fclose(lines);
+    if (std::fclose(index) != 0) ok = false;
+    return ok;
+}
+
+void RestoreContourFiles() { RestoreContourFilesFor(g_currentDataPath); }
+
+void RestoreContourFilesFor(const std::string& documentPath) {
+    const fs::path document(documentPath);
+    g_documentTitle = document.stem().string();
+    g_drawingContoursLoaded = 0;
+    g_showDrawingContours = 0;
+    const fs::path lines = FindCompanion(document, ".ct1");
+    if (lines.empty() || !CopyOver(lines, g_contourLinesPath)) {
+        // No contours with this document: the parameters of an index file left by another
+        // document do not belong to it.
+        return;
+    }
+    g_drawingContoursLoaded = g_showDrawingContours = -1;
+    const fs::path index = FindCompanion(document, ".ct2");
+    if (index.empty() || !CopyOver(index, g_contourIndexPath) || !ReadIndexHeader()) {
+        // The lines came without their index: one made from them keeps the two in step.
+        RebuildContourIndex();
+    }
 }

@@ -22,9 +22,7 @@ void ReadDocumentTextFlags(const fs::path&) {}
 bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
 void FreeDocumentImages() {}
 
-void RestoreDocumentContours(const fs::path&) {}
 void ReadDocumentDxf(const fs::path&) {}
-void WriteDocumentCompanions(const fs::path&) {}
 
 bool RouteDocumentFilesAvailable() { return false; }
 void ReadRouteDocumentFiles(const fs::path&) {}
@@ -41,6 +39,10 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+void RestoreDocumentContours(const fs::path& path) { RestoreContourFilesFor(path.string()); }
+// Of the companions only the contour copies have an owner yet.
+void WriteDocumentCompanions(const fs::path& path) { CopyContourFilesToDocument(path.string()); }
 
 bool ReadDocumentColorBands(const fs::path& cdfPath) {
     int32_t found = 0;

@@ -15,6 +15,7 @@
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
 #include "view/triangle_pass.h"
+#include "contour/contour_drawing.h"
 #include "view/ui/back_buffer_blit.h"
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
@@ -152,6 +153,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
         m_commands.SetUpdateRule(id, [](CommandUpdate& u) { u.enabled = CanSteerBirdsEye(); });
     }
     InstallTrianglePass();
+    InstallContourLayer();
 
     SetViewRepaintHandler([this] { repaint(); });
     SetViewCursorMover([this](int32_t column, int32_t row) {

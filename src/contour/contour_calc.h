@@ -1,0 +1,72 @@
+#pragma once
+// Contour lines from the TIN: the level loop, the walk of one level through the TIN, and
+// the smoothing and writing of its chains into the contour work files.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "contour/contour_files.h"
+
+// Contour parameters besides the levels (the contour dialog edits them).
+extern double g_contourSmoothness;
+extern double g_contourLevelTolerance;  // added to each level before tracing
+extern int32_t g_contourMethod;         // 0 straight, 1 B-spline smoothing, 2 spline through
+
+// The work arrays of one calculation, numbered from 1.
+struct ContourWorkspace {
+    std::vector<int32_t> crossingKind;  // 1 strict, 2 end on the level; negative once used
+    std::vector<int32_t> crossingEdge;
+    std::vector<double> traceX, traceY;
+    std::vector<int32_t> tracePen;  // 3 a chain starts here, 2 draw
+    std::vector<int32_t> traceEndA, traceEndB;
+    int32_t traceCount = 0;
+    int32_t traceLimit = 0;  // the trace holds fewer than this many vertices
+    std::vector<double> smoothX, smoothY;
+    int32_t smoothLimit = 0;
+
+    double& Knot(int32_t i) { return knotValues[i + 3]; }
+    std::vector<double> knotValues;
+
+    // Sizes the arrays for the current point and TIN capacities; false when they cannot
+    // be had.
+    bool Allocate();
+};
+
+extern ContourWorkspace* g_contourWorkspace;
+
+// Traces level w into the workspace's trace arrays: 0, or -1 when they are full.
+int32_t TraceContourLevel(ContourWorkspace& ws, double w);
+
+// Cuts the trace into polylines, smooths them by method and appends them at `level`.
+void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out,
+                       int32_t method, double smoothness);
+
+void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed);
+// Samples the B-spline on the control points px/py[0..n] into smoothX/Y[1..m].
+void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n,
+                   bool closed, int32_t m);
+// The knot interval d of u and the cubic basis values N(d-3)..N(d) into basis[0..3].
+int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]);
+// Interpolating spline through px/py[0..last]; writes smoothX/Y[1..count], returns count.
+int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
+                               int32_t last, bool closed, double length, int32_t steps);
+
+enum class ContourCalcResult {
+    kDone,
+    kNoTin,
+    kCancelled,   // the replace-or-add question was cancelled
+    kNoMemory,
+    kBadInterval,
+    kFileError,
+    kStopped,  // Q confirmed; the lines so far stay
+};
+
+// Answer of the replace-or-add question: 2 replace, 1 add, anything else cancels.
+using ContourReplaceQuestion = std::function<int()>;
+void SetContourReplaceQuestion(ContourReplaceQuestion question);
+
+// One contour calculation with line method `method`.
+ContourCalcResult CalcContours(int32_t method);
+// The levels skipped by the last calculation because their trace did not fit.
+const std::vector<double>& SkippedContourLevels();

@@ -1,0 +1,83 @@
+#include "contour/contour_drawing.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "contour/contour_files.h"
+#include "view/back_buffer.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+#include "view/view_painter.h"
+#include "view/view_state.h"
+
+namespace {
+// Bird's-eye offsets of a ground point; false when it is not beyond the near plane.
+bool Project3D(double x, double y, double z, int32_t* column, int32_t* row) {
+    const double v[3] = {y - g_eyeY, z - g_eyeZ, x - g_eyeX};
+    const double* m = g_cameraMatrix;
+    const double d = m[6] * v[0] + m[7] * v[1] + m[8] * v[2];
+    if (!(d > g_nearPlane)) return false;
+    const double c = g_focalLength * (m[0] * v[0] + m[1] * v[1] + m[2] * v[2]) / d;
+    const double r = g_focalLength * (m[3] * v[0] + m[4] * v[1] + m[5] * v[2]) / d;
+    if (std::fabs(c) > 1e9 || std::fabs(r) > 1e9) return false;
+    *column = g_viewportCenterX + static_cast<int32_t>(c);
+    *row = g_viewportCenterY + static_cast<int32_t>(r);
+    return true;
+}
+
+bool PlanPosition(double x, double y, int32_t* column, int32_t* row) {
+    const double c = (y - g_viewCenterY) * g_viewScale;
+    const double r = (x - g_viewCenterX) * g_viewScale;
+    if (!(std::fabs(c) < 1e9 && std::fabs(r) < 1e9)) return false;
+    *column = g_viewportCenterX + static_cast<int32_t>(c);
+    *row = g_viewportCenterY + static_cast<int32_t>(r);
+    return true;
+}
+
+bool IsIndexLevel(double level) {
+    if (!(g_indexContourInterval > 0)) return false;
+    const double q = level / g_indexContourInterval;
+    const double f = q - std::floor(q);
+    return std::fabs(f) < 1e-6 || std::fabs(f - 1) < 1e-6;
+}
+}  // namespace
+
+void DrawLevelLine3D(double x0, double y0, double x1, double y1, double z) {
+    if (!Project3D(x0, y0, z, &g_lineX0, &g_lineY0)) return;
+    if (!Project3D(x1, y1, z, &g_lineX1, &g_lineY1)) return;
+    DrawLine();
+}
+
+void DrawDrawingContours() {
+    std::FILE* file = std::fopen(g_contourLinesPath.c_str(), "rb");
+    if (!file) return;
+    std::vector<double> xs, ys;
+    ContourRecord header;
+    while (ReadContourRecord(file, &header)) {
+        if (!(header.b >= 1 && header.b <= kContourPieceMaxVertices)) break;
+        g_lineColor = g_colorTable[IsIndexLevel(header.a) ? 51 : 50];
+        const int32_t count = static_cast<int32_t>(header.b);
+        xs.resize(count);
+        ys.resize(count);
+        int32_t got = 0;
+        ContourRecord v;
+        while (got < count && ReadContourRecord(file, &v)) {
+            xs[got] = v.a;
+            ys[got] = v.b;
+            ++got;
+        }
+        for (int32_t i = 0; i + 1 < got; ++i) {
+            if (g_birdsEyeOn) {
+                DrawLevelLine3D(xs[i], ys[i], xs[i + 1], ys[i + 1], header.a);
+            } else if (PlanPosition(xs[i], ys[i], &g_lineX0, &g_lineY0) &&
+                       PlanPosition(xs[i + 1], ys[i + 1], &g_lineX1, &g_lineY1)) {
+                DrawLine();
+            }
+        }
+        if (got < count) break;
+    }
+    std::fclose(file);
+}
+
+void InstallContourLayer() { g_painterLayers.drawingContours = DrawDrawingContours; }

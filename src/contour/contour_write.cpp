@@ -1,0 +1,276 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "contour/contour_calc.h"
+#include "platform/message_box.h"
+
+namespace {
+constexpr char kLineLimitMessage[] =
+    "等高線ライン数が制限に達しました。\nなめらかさの数値を大きくして再計算してください。";
+
+double Dist(double x0, double y0, double x1, double y1) { return std::hypot(x1 - x0, y1 - y0); }
+}  // namespace
+
+void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed) {
+    if (ws.knotValues.size() < static_cast<size_t>(n) + 8) ws.knotValues.resize(n + 8);
+    for (int32_t i = -3; i <= n + 3; ++i) {
+        if (closed)
+            ws.Knot(i) = i;
+        else
+            ws.Knot(i) = std::clamp(i, 0, n);
+    }
+}
+
+int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]) {
+    int32_t d = n - 1;
+    while (d > 0 && !(u >= ws.Knot(d))) --d;
+    // Cox-de Boor from N(d, 0) = 1; N[j] holds N(d - p + j, p).
+    double N[4] = {1.0, 0.0, 0.0, 0.0};
+    for (int32_t p = 1; p <= 3; ++p) {
+        double next[4] = {0.0, 0.0, 0.0, 0.0};
+        for (int32_t j = 0; j <= p; ++j) {
+            const int32_t i = d - p + j;
+            double value = 0.0;
+            // Term of N(i, p-1) (index j - 1 in the previous row) and of N(i+1, p-1) (j).
+            if (j >= 1) {
+                const double den = ws.Knot(i + p) - ws.Knot(i);
+                if (den > 0) value += (u - ws.Knot(i)) / den * N[j - 1];
+            }
+            if (j <= p - 1) {
+                const double den = ws.Knot(i + p + 1) - ws.Knot(i + 1);
+                if (den > 0) value += (ws.Knot(i + p + 1) - u) / den * N[j];
+            }
+            next[j] = value;
+        }
+        std::copy(next, next + 4, N);
+    }
+    std::copy(N, N + 4, basis);
+    return d;
+}
+
+void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n,
+                   bool closed, int32_t m) {
+    const double u0 = ws.Knot(0);
+    const double un = ws.Knot(n);
+    for (int32_t s = 1; s <= m; ++s) {
+        const double u = u0 + (s - 1) * (un - u0) / (m - 1);
+        double basis[4];
+        const int32_t d = EvalBSplineBasis(ws, u, n, basis);
+        double x = 0.0, y = 0.0;
+        for (int32_t k = 0; k < 4; ++k) {
+            int32_t j = d - 3 + k + 2;
+            if (closed) {
+                if (j < 0) j += n;
+                if (j > n) j -= n;
+            } else {
+                j = static_cast<int32_t>(ws.Knot(j));
+            }
+            x += basis[k] * px[j];
+            y += basis[k] * py[j];
+        }
+        ws.smoothX[s] = x;
+        ws.smoothY[s] = y;
+    }
+}
+
+namespace {
+// The spline through the knots of one window, emitted into smoothX/Y.
+class SplineWindows {
+public:
+    SplineWindows(ContourWorkspace& ws, int32_t steps) : m_ws(ws), m_steps(steps) {}
+
+    void Add(double x, double y) {
+        m_kx.push_back(x);
+        m_ky.push_back(y);
+    }
+    size_t Size() const { return m_kx.size(); }
+    double LastX() const { return m_kx.back(); }
+    double LastY() const { return m_ky.back(); }
+
+    // Solves the window and emits segments firstOut..N-2; keeps the last two knots.
+    // False when the output is full.
+    bool Solve(int32_t firstOut, bool final, bool dropLast) {
+        const int32_t n = static_cast<int32_t>(m_kx.size());
+        if (n < 2) return true;
+        std::vector<double> h(n - 1);
+        for (int32_t j = 0; j + 1 < n; ++j) h[j] = Dist(m_kx[j], m_ky[j], m_kx[j + 1], m_ky[j + 1]);
+        std::vector<double> mx = Slopes(m_kx, h), my = Slopes(m_ky, h);
+        const int32_t lastOut = dropLast ? n - 3 : n - 2;
+        for (int32_t j = firstOut; j <= lastOut; ++j) {
+            const int32_t last = final ? m_steps : m_steps - 1;
+            for (int32_t k = 0; k <= last; ++k) {
+                const double t = k * h[j] / m_steps;
+                const double x = Eval(m_kx, mx, h, j, t);
+                const double y = Eval(m_ky, my, h, j, t);
+                if (!Finite(x) || !Finite(y)) continue;
+                if (m_count + 1 > m_ws.smoothLimit) {
+                    ShowMessage(kLineLimitMessage, "", msg::kOk | msg::kIconInformation);
+                    return false;
+                }
+                ++m_count;
+                m_ws.smoothX[m_count] = x;
+                m_ws.smoothY[m_count] = y;
+            }
+        }
+        m_kx.erase(m_kx.begin(), m_kx.end() - 2);
+        m_ky.erase(m_ky.begin(), m_ky.end() - 2);
+        return true;
+    }
+    int32_t Count() const { return m_count; }
+
+private:
+    static bool Finite(double v) {
+        return !std::isnan(v) && v != std::numeric_limits<double>::infinity();
+    }
+
+    static std::vector<double> Slopes(const std::vector<double>& K, const std::vector<double>& h) {
+        const int32_t n = static_cast<int32_t>(K.size());
+        std::vector<double> m(n, 0.0);
+        m[0] = (K[1] - K[0]) / (2 * h[0]);
+        m[n - 1] = (K[n - 1] - K[n - 2]) / (2 * h[n - 2]);
+        if (n <= 2) return m;
+        // Rows 1..n-2: sub[i] m[i-1] + diag[i] m[i] + sup[i] m[i+1] = rhs[i].
+        std::vector<double> sub(n), diag(n), sup(n), rhs(n);
+        for (int32_t i = 1; i <= n - 2; ++i) {
+            sub[i] = h[i - 1] / 3;
+            diag[i] = 2 * (h[i - 1] + h[i]) / 3;
+            sup[i] = h[i] / 3;
+            rhs[i] = (h[i - 1] / h[i]) * (K[i + 1] - K[i]) + (h[i] / h[i - 1]) * (K[i] - K[i - 1]);
+        }
+        rhs[1] -= sub[1] * m[0];
+        rhs[n - 2] -= sup[n - 2] * m[n - 1];
+        // Forward elimination by cross-multiplication, no pivoting.
+        for (int32_t i = 2; i <= n - 2; ++i) {
+            const double a = diag[i - 1], b = sub[i];
+            diag[i] = a * diag[i] - b * sup[i - 1];
+            sup[i] = a * sup[i];
+            rhs[i] = a * rhs[i] - b * rhs[i - 1];
+        }
+        for (int32_t i = n - 2; i >= 1; --i) {
+            double r = rhs[i];
+            if (i < n - 2) r -= sup[i] * m[i + 1];
+            m[i] = r / diag[i];
+        }
+        return m;
+    }
+
+    static double Eval(const std::vector<double>& K, const std::vector<double>& m,
+                       const std::vector<double>& h, int32_t j, double t) {
+        const double hj = h[j];
+        const double a0 = K[j], a1 = m[j];
+        const double a2 = 3 * (K[j + 1] - K[j]) / (hj * hj) - (2 * m[j] + m[j + 1]) / hj;
+        const double a3 = (2 * (K[j] - K[j + 1]) / hj + m[j] + m[j + 1]) / (hj * hj);
+        return a0 + t * (a1 + t * (a2 + t * a3));
+    }
+
+    ContourWorkspace& m_ws;
+    int32_t m_steps;
+    int32_t m_count = 0;
+    std::vector<double> m_kx, m_ky;
+};
+}  // namespace
+
+int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
+                               int32_t last, bool closed, double length, int32_t steps) {
+    const double halfMean = length * 0.5 / last;
+    SplineWindows win(ws, steps);
+    auto seg = [&](int32_t i) { return Dist(px[i], py[i], px[i + 1], py[i + 1]); };
+    if (closed) {
+        const double lenLast = seg(last - 1), lenFirst = seg(0);
+        if (lenLast > 0.0001 && lenFirst > 0.0001 && lenLast / lenFirst > 4) {
+            const double f = 2 * lenFirst / lenLast;
+            win.Add(px[last - 1] + f * (px[last - 1] - px[last]),
+                    py[last - 1] + f * (py[last - 1] - py[last]));
+        } else if (lenLast > halfMean) {
+            win.Add((px[last - 1] + px[last]) / 2, (py[last - 1] + py[last]) / 2);
+        } else {
+            win.Add(px[last - 1], py[last - 1]);
+        }
+    }
+    bool firstWindow = true;
+    auto solve = [&] {
+        const int32_t firstOut = firstWindow ? (closed ? 1 : 0) : 1;
+        firstWindow = false;
+        return win.Solve(firstOut, false, false);
+    };
+    for (int32_t i = 0; i <= last; ++i) {
+        if (win.Size() > 15 && !solve()) return win.Count();
+        if (i == 0) {
+            win.Add(px[0], py[0]);
+        } else if (i < last) {
+            const double lenPrev = seg(i - 1), lenNext = seg(i);
+            const double ratio = lenPrev > 0.0001 && lenNext > 0.0001 ? lenPrev / lenNext : -1;
+            if (lenPrev > halfMean) win.Add((px[i - 1] + px[i]) / 2, (py[i - 1] + py[i]) / 2);
+            if (ratio > 4) {
+                const double f = 2 * lenNext / lenPrev;
+                win.Add(px[i] + f * (px[i - 1] - px[i]), py[i] + f * (py[i - 1] - py[i]));
+            }
+            if (lenPrev > 0.0001) win.Add(px[i], py[i]);
+            if (ratio > 0.0001 && ratio < 0.25) {
+                const double f = 2 * lenPrev / lenNext;
+                win.Add(px[i] - f * (px[i] - px[i + 1]), py[i] - f * (py[i] - py[i + 1]));
+            }
+        } else {
+            const double lenLast = seg(last - 1);
+            if (lenLast > 0.0001) {
+                if (lenLast > halfMean)
+                    win.Add((px[last - 1] + px[last]) / 2, (py[last - 1] + py[last]) / 2);
+                win.Add(px[last], py[last]);
+            }
+        }
+    }
+    bool dropLast = false;
+    if (closed && win.Size() > 0 && Dist(win.LastX(), win.LastY(), px[1], py[1]) > 0.0001) {
+        // The knot after the end shapes the closing segment but is not drawn to.
+        win.Add(px[1], py[1]);
+        dropLast = true;
+    }
+    if (win.Size() < 2) return win.Count();
+    int32_t firstOut = firstWindow ? (closed ? 1 : 0) : 1;
+    if (win.Size() == 2) firstOut = 0;
+    win.Solve(firstOut, true, dropLast);
+    return win.Count();
+}
+
+void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out,
+                       int32_t method, double smoothness) {
+    auto handle = [&](int32_t first, int32_t last) {
+        const int32_t s = last - first;
+        if (s < 1) return;
+        const double* px = &ws.traceX[first];
+        const double* py = &ws.traceY[first];
+        const bool closed = px[0] == px[s] && py[0] == py[s];
+        if (s == 1) {
+            if (!closed) out.WriteLine(kContourCodeStraight, level, px, py, 2);
+            return;
+        }
+        double length = 0.0;
+        for (int32_t i = 0; i < s; ++i) length += Dist(px[i], py[i], px[i + 1], py[i + 1]);
+        const double perUnit = smoothness > 0 ? length / smoothness : 0.0;
+        const int64_t units = perUnit < 1e9 ? static_cast<int64_t>(perUnit) : 1000000000;
+        if (method == 2) {
+            const int32_t steps = static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
+            const int32_t count = FitSplineThroughPoints(ws, px, py, s, closed, length, steps);
+            if (count >= 2)
+                out.WriteLine(kContourCodeSplineThrough, level, &ws.smoothX[1], &ws.smoothY[1], count);
+        } else if (method == 1) {
+            int64_t m = units;
+            if (m < 2 * s - 2) m = 2 * s;
+            m = std::min<int64_t>(m, 2 * static_cast<int64_t>(ws.smoothLimit / 10));
+            BuildKnotVector(ws, s, closed);
+            SampleBSpline(ws, px, py, s, closed, static_cast<int32_t>(m));
+            out.WriteLine(kContourCodeBSpline, level, &ws.smoothX[1], &ws.smoothY[1],
+                          static_cast<int32_t>(m));
+        } else {
+            out.WriteLine(kContourCodeStraight, level, px, py, s + 1);
+        }
+    };
+    int32_t start = 1;
+    for (int32_t i = 2; i <= ws.traceCount; ++i) {
+        if (ws.tracePen[i] != 3) continue;
+        handle(start, i - 1);
+        start = i;
+    }
+    if (ws.traceCount >= 1) handle(start, ws.traceCount);
+}

@@ -1,0 +1,208 @@
+// Contour work file layout, the document copies and the smoothing of written lines.
+#include <fstream>
+
+#include "contour_test_support.h"
+#include "platform/text_io.h"
+
+using namespace contourtest;
+
+namespace {
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+void Put(const std::filesystem::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+}  // namespace
+
+TEST_F(ContourFixture, RecordBytesAreLittleEndianAndPacked) {
+    g_contourMinZ = 1.5;
+    ContourFileWriter out;
+    ASSERT_TRUE(out.Open(true));
+    const double x[] = {1.0, 2.0}, y[] = {-3.0, 4.0};
+    out.WriteLine(kContourCodeBSpline, 12.25, x, y, 2);
+    ASSERT_TRUE(out.Close());
+    const std::string lines = Bytes(g_contourLinesPath);
+    ASSERT_EQ(lines.size(), 3u * 18);
+    // Header: int16 1, double 12.25 (0x4028800000000000), double 2.0 (0x4000000000000000).
+    EXPECT_EQ(lines.substr(0, 2), std::string("\x01\x00", 2));
+    EXPECT_EQ(lines.substr(2, 8), std::string("\x00\x00\x00\x00\x00\x80\x28\x40", 8));
+    EXPECT_EQ(lines.substr(10, 8), std::string("\x00\x00\x00\x00\x00\x00\x00\x40", 8));
+    EXPECT_EQ(lines.substr(18, 2), std::string("\x00\x00", 2));
+    const std::string index = Bytes(g_contourIndexPath);
+    ASSERT_EQ(index.size(), 5u * 12);
+    EXPECT_EQ(index.substr(0, 8), std::string("\x00\x00\x00\x00\x00\x00\xf8\x3f", 8));  // 1.5
+    EXPECT_EQ(index.substr(8, 4), std::string(4, '\0'));
+    EXPECT_EQ(index.substr(48, 8), lines.substr(2, 8));
+    EXPECT_EQ(index.substr(56, 4), std::string(4, '\0'));
+}
+
+TEST_F(ContourFixture, LongLinesAreCutIntoPiecesSharingAVertex) {
+    struct Case {
+        int32_t vertices;
+        std::vector<size_t> pieces;
+    };
+    for (const Case& t : std::vector<Case>{{2000, {2000}}, {2001, {2000, 2}}, {4500, {2000, 2000, 502}}}) {
+        SCOPED_TRACE(t.vertices);
+        std::vector<double> x(t.vertices), y(t.vertices);
+        for (int32_t i = 0; i < t.vertices; ++i) x[i] = i, y[i] = -i;
+        ContourFileWriter out;
+        ASSERT_TRUE(out.Open(true));
+        out.WriteLine(kContourCodeStraight, 7.0, x.data(), y.data(), t.vertices);
+        ASSERT_TRUE(out.Close());
+        const std::vector<Line> lines = ReadLines();
+        ASSERT_EQ(lines.size(), t.pieces.size());
+        std::vector<double> joined;
+        for (size_t p = 0; p < lines.size(); ++p) {
+            EXPECT_EQ(lines[p].x.size(), t.pieces[p]);
+            EXPECT_EQ(lines[p].level, 7.0);
+            EXPECT_EQ(lines[p].code, kContourCodeStraight);
+            if (p > 0) EXPECT_EQ(lines[p].x.front(), lines[p - 1].x.back());
+            joined.insert(joined.end(), lines[p].x.begin() + (p > 0 ? 1 : 0), lines[p].x.end());
+        }
+        EXPECT_EQ(joined, x);
+        const std::vector<ContourIndexEntry> index = ReadIndex();
+        ASSERT_EQ(index.size(), 4 + lines.size());
+        for (size_t p = 0; p < lines.size(); ++p) EXPECT_EQ(index[4 + p].offset, lines[p].offset);
+    }
+}
+
+TEST_F(ContourFixture, DocumentCopiesAndRestore) {
+    const std::filesystem::path doc = m_dir / "site.rnd";
+    g_contourMinZ = 10, g_contourMaxZ = 90, g_contourInterval = 2, g_indexContourInterval = 10;
+    ContourFileWriter out;
+    ASSERT_TRUE(out.Open(true));
+    const double x[] = {1, 2, 3}, y[] = {4, 5, 6};
+    out.WriteLine(kContourCodeStraight, 20.0, x, y, 3);
+    out.WriteLine(kContourCodeStraight, 22.0, x, y, 2);
+    ASSERT_TRUE(out.Close());
+    const std::string lines = Bytes(g_contourLinesPath), index = Bytes(g_contourIndexPath);
+
+    // No contours loaded: nothing written, older copies untouched.
+    Put(m_dir / "site.CT1", "old");
+    g_drawingContoursLoaded = 0;
+    EXPECT_EQ(CopyContourFilesToDocument(doc.string()), -1);
+    EXPECT_EQ(Bytes((m_dir / "site.CT1").string()), "old");
+
+    g_drawingContoursLoaded = -1;
+    EXPECT_EQ(CopyContourFilesToDocument(doc.string()), 0);
+    EXPECT_EQ(Bytes((m_dir / "site.CT1").string()), lines);
+    EXPECT_EQ(Bytes((m_dir / "site.CT2").string()), index);
+
+    // Both restored, from a read-only copy, found whatever the case of the names.
+    std::filesystem::rename(m_dir / "site.CT1", m_dir / "site.ct1");
+    std::filesystem::permissions(m_dir / "site.ct1", std::filesystem::perms::owner_read);
+    Put(g_contourLinesPath, "stale");
+    std::filesystem::remove(g_contourIndexPath);
+    g_contourMinZ = g_contourMaxZ = g_contourInterval = g_indexContourInterval = 0;
+    g_drawingContoursLoaded = 0;
+    g_currentDataPath = doc.string();
+    RestoreContourFiles();
+    EXPECT_EQ(g_drawingContoursLoaded, -1);
+    EXPECT_EQ(g_showDrawingContours, -1);
+    EXPECT_EQ(Bytes(g_contourLinesPath), lines);
+    EXPECT_EQ(Bytes(g_contourIndexPath), index);
+    EXPECT_EQ(g_contourMinZ, 10);
+    EXPECT_EQ(g_contourMaxZ, 90);
+    EXPECT_EQ(g_contourInterval, 2);
+    EXPECT_EQ(g_indexContourInterval, 10);
+    EXPECT_EQ(g_documentTitle, "site");
+    { std::ofstream probe(g_contourLinesPath, std::ios::app); EXPECT_TRUE(probe.good()); }
+
+    // A .ct1 without its .ct2: the index is made from the lines, not kept from before.
+    std::filesystem::remove(m_dir / "site.CT2");
+    Put(g_contourIndexPath, std::string(100, 'x'));
+    RestoreContourFiles();
+    EXPECT_EQ(g_drawingContoursLoaded, -1);
+    EXPECT_EQ(Bytes(g_contourIndexPath), index);
+
+    // No .ct1: nothing loaded.
+    std::filesystem::permissions(m_dir / "site.ct1", std::filesystem::perms::owner_all);
+    std::filesystem::remove(m_dir / "site.ct1");
+    RestoreContourFiles();
+    EXPECT_EQ(g_drawingContoursLoaded, 0);
+    EXPECT_EQ(g_showDrawingContours, 0);
+}
+
+TEST_F(ContourFixture, SmoothedLinesKeepTheirEndConditions) {
+    // Polylines written straight into the trace: an open zigzag and a closed square.
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> vertices;
+    };
+    const std::vector<Case> cases = {
+        {"open", {{0, 0}, {10, 5}, {20, 0}, {30, 5}}},
+        {"closed", {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}},
+    };
+    g_pointCapacity = std::max(g_pointCapacity, 100);
+    for (const Case& t : cases) {
+        for (int32_t method : {0, 1, 2}) {
+            SCOPED_TRACE(std::string(t.name) + " method " + std::to_string(method));
+            ContourWorkspace ws;
+            ASSERT_TRUE(ws.Allocate());
+            ws.traceCount = 0;
+            for (auto [x, y] : t.vertices) {
+                ++ws.traceCount;
+                ws.traceX[ws.traceCount] = x;
+                ws.traceY[ws.traceCount] = y;
+                ws.tracePen[ws.traceCount] = ws.traceCount == 1 ? 3 : 2;
+            }
+            ContourFileWriter out;
+            ASSERT_TRUE(out.Open(true));
+            WriteContourLevel(ws, 5.0, out, method, 1000.0);  // smoothness longer than the line
+            ASSERT_TRUE(out.Close());
+            const std::vector<Line> lines = ReadLines();
+            ASSERT_EQ(lines.size(), 1u);
+            const Line& l = lines[0];
+            const int32_t s = static_cast<int32_t>(t.vertices.size()) - 1;
+            const bool closed = t.vertices.front() == t.vertices.back();
+            EXPECT_EQ(l.code, method == 0 ? 3 : method);
+            if (method == 1) EXPECT_EQ(l.x.size(), static_cast<size_t>(2 * s));
+            if (closed) {
+                EXPECT_NEAR(l.x.front(), l.x.back(), 1e-9);
+                EXPECT_NEAR(l.y.front(), l.y.back(), 1e-9);
+                if (method == 1) EXPECT_GT(std::hypot(l.x.front(), l.y.front()), 1.0);
+            } else {
+                EXPECT_NEAR(l.x.front(), t.vertices.front().first, 1e-9);
+                EXPECT_NEAR(l.y.front(), t.vertices.front().second, 1e-9);
+                EXPECT_NEAR(l.x.back(), t.vertices.back().first, 1e-9);
+                EXPECT_NEAR(l.y.back(), t.vertices.back().second, 1e-9);
+            }
+            if (method != 1) {
+                // Straight and through-the-vertices lines pass every vertex.
+                for (auto [x, y] : t.vertices) {
+                    double best = 1e9;
+                    for (size_t i = 0; i < l.x.size(); ++i) best = std::min(best, std::hypot(l.x[i] - x, l.y[i] - y));
+                    EXPECT_LT(best, 1e-9) << x << " " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ContourFixture, TraceIsCutAtPenUps) {
+    // Pens 3, 3, 2, 2: the lone first vertex is dropped; a two-vertex line stays straight;
+    // a closed two-vertex line is dropped.
+    ContourWorkspace ws;
+    ASSERT_TRUE(ws.Allocate());
+    const std::vector<std::tuple<double, double, int>> trace = {
+        {9, 9, 3}, {0, 0, 3}, {1, 0, 2}, {2, 1, 2}, {5, 5, 3}, {6, 5, 2}, {7, 7, 3}, {7, 7, 2}};
+    for (auto [x, y, pen] : trace) {
+        ++ws.traceCount;
+        ws.traceX[ws.traceCount] = x;
+        ws.traceY[ws.traceCount] = y;
+        ws.tracePen[ws.traceCount] = pen;
+    }
+    ContourFileWriter out;
+    ASSERT_TRUE(out.Open(true));
+    WriteContourLevel(ws, 1.0, out, 1, 1000.0);
+    ASSERT_TRUE(out.Close());
+    const std::vector<Line> lines = ReadLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].code, kContourCodeBSpline);
+    EXPECT_EQ(lines[0].x.front(), 0);
+    EXPECT_EQ(lines[0].x.size(), 4u);  // 2 segments sampled 2s times
+    EXPECT_EQ(lines[1].code, kContourCodeStraight);
+    EXPECT_EQ(lines[1].x, (std::vector<double>{5, 6}));
+}

@@ -1,0 +1,249 @@
+// Contours traced through TINs of known surfaces.
+#include <map>
+
+#include "contour_test_support.h"
+
+using namespace contourtest;
+
+namespace {
+
+// Length of the line a x + b y = d inside the square [0, L] x [0, L].
+double ChordInSquare(double a, double b, double d, double L) {
+    std::vector<std::pair<double, double>> hits;
+    for (double x : {0.0, L}) {
+        const double y = (d - a * x) / b;
+        if (y >= 0 && y <= L) hits.push_back({x, y});
+    }
+    for (double y : {0.0, L}) {
+        const double x = (d - b * y) / a;
+        if (x >= 0 && x <= L) hits.push_back({x, y});
+    }
+    double best = 0;
+    for (auto& p : hits)
+        for (auto& q : hits) best = std::max(best, std::hypot(p.first - q.first, p.second - q.second));
+    return best;
+}
+
+// The TIN elevation under each vertex equals the line's level.
+void ExpectVerticesOnLevel(const std::vector<Line>& lines, double tolerance) {
+    for (const Line& l : lines)
+        for (size_t i = 0; i < l.x.size(); ++i) {
+            double z = 0;
+            ASSERT_NE(LocateTinTriangle(l.x[i], l.y[i], &z), 0) << l.x[i] << " " << l.y[i];
+            EXPECT_NEAR(z, l.level, tolerance) << "level " << l.level;
+        }
+}
+
+std::map<double, std::vector<Line>> ByLevel(const std::vector<Line>& lines) {
+    std::map<double, std::vector<Line>> m;
+    for (const Line& l : lines) m[l.level].push_back(l);
+    return m;
+}
+
+}  // namespace
+
+TEST_F(ContourFixture, PlaneGivesStraightLinesAtTheirPositions) {
+    const double a = 0.3, b = 0.2, c = 5.0, L = 100.0;
+    BuildGrid(10, 10.0, [&](double x, double y) { return a * x + b * y + c; });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 100;
+    g_contourInterval = 5;
+    g_indexContourInterval = 25;
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const auto levels = ByLevel(ReadLines());
+    // Levels 5 (the lowest corner) up to 55 (the highest corner, 55) are within the points;
+    // 5 and 55 touch a single corner only.
+    for (double level = 10; level <= 50; level += 5) {
+        ASSERT_TRUE(levels.count(level)) << level;
+        double total = 0;
+        for (const Line& l : levels.at(level)) {
+            EXPECT_EQ(l.code, kContourCodeStraight);
+            for (size_t i = 0; i < l.x.size(); ++i)
+                EXPECT_NEAR(a * l.x[i] + b * l.y[i] + c, level, 2e-5);
+            total += Length(l);
+        }
+        EXPECT_NEAR(total, ChordInSquare(a, b, level + g_contourLevelTolerance - c, L), 1e-6) << level;
+    }
+    EXPECT_EQ(RecordedMessages().back().text, "等高線計算終了");
+}
+
+TEST_F(ContourFixture, HillsGiveClosedRingsOnTheirLevels) {
+    struct Case {
+        const char* name;
+        std::function<double(double, double)> f;
+        std::map<double, size_t> rings;  // level -> number of rings
+    };
+    auto bump = [](double x, double y, double cx, double cy) {
+        return 30.0 * std::exp(-((x - cx) * (x - cx) + (y - cy) * (y - cy)) / 400.0);
+    };
+    const std::vector<Case> cases = {
+        {"cone", [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); },
+         {{60, 1}, {70, 1}, {80, 1}, {90, 1}}},
+        {"paraboloid", [](double x, double y) { return 100 - ((x - 50) * (x - 50) + (y - 50) * (y - 50)) / 40; },
+         {{50, 1}, {70, 1}, {90, 1}}},
+        {"two hills", [&](double x, double y) { return bump(x, y, 30, 30) + bump(x, y, 70, 70); },
+         {{10, 2}, {20, 2}}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        InitDataModel();
+        BuildGrid(25, 4.0, t.f);
+        g_contourMinZ = 0;
+        g_contourMaxZ = 100;
+        g_contourInterval = 10;
+        EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
+        const std::vector<Line> lines = ReadLines();
+        ExpectVerticesOnLevel(lines, 1e-4);
+        const auto levels = ByLevel(lines);
+        for (const auto& [level, count] : t.rings) {
+            ASSERT_TRUE(levels.count(level)) << level;
+            EXPECT_EQ(levels.at(level).size(), count) << level;
+            for (const Line& l : levels.at(level)) EXPECT_TRUE(l.Closed()) << level;
+        }
+    }
+}
+
+TEST_F(ContourFixture, LevelThroughVerticesWithoutTolerance) {
+    // A pyramid whose rings of grid points lie exactly on whole levels.
+    BuildGrid(10, 10.0, [](double x, double y) {
+        return 10 - std::max(std::fabs(x - 50), std::fabs(y - 50)) / 10;
+    });
+    g_contourMinZ = 7;
+    g_contourMaxZ = 7;
+    g_contourInterval = 1;
+    for (double tolerance : {0.00001, 0.0}) {
+        SCOPED_TRACE(tolerance);
+        g_contourLevelTolerance = tolerance;
+        EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
+        const std::vector<Line> lines = ReadLines();
+        ASSERT_FALSE(lines.empty());
+        ExpectVerticesOnLevel(lines, tolerance + 1e-9);
+        // Every vertex lies on the ring of grid points at level 7.
+        for (const Line& l : lines)
+            for (size_t i = 0; i < l.x.size(); ++i)
+                EXPECT_NEAR(std::max(std::fabs(l.x[i] - 50), std::fabs(l.y[i] - 50)), 30, 1e-3);
+    }
+}
+
+TEST_F(ContourFixture, HolesInterruptTheLine) {
+    const double a = 0.3, b = 0.2, c = 5.0;
+    BuildGrid(10, 10.0, [&](double x, double y) { return a * x + b * y + c; });
+    // The grid points of 30..70 x 30..70 are hole vertices.
+    auto inHole = [](int32_t p) {
+        const RandomPoint& q = g_points[std::abs(p)];
+        return q.x >= 30 && q.x <= 70 && q.y >= 30 && q.y <= 70;
+    };
+    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
+        TinEdge& r = g_tinEdges[e];
+        if (inHole(r.a)) r.a = -std::abs(r.a);
+        if (inHole(r.b)) r.b = -std::abs(r.b);
+        if (r.apexSearch != kNoApex && inHole(r.apexSearch)) r.apexSearch = -std::abs(r.apexSearch);
+        if (r.apexBack != kNoApex && inHole(r.apexBack)) r.apexBack = -std::abs(r.apexBack);
+    }
+    g_contourMinZ = g_contourMaxZ = 30;  // through the hole's middle
+    g_contourInterval = 1;
+    for (int32_t inverted : {0, 1}) {
+        SCOPED_TRACE(inverted);
+        g_holesInverted = inverted;
+        EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
+        const std::vector<Line> lines = ReadLines();
+        ASSERT_GE(lines.size(), 2u);
+        double total = 0;
+        for (const Line& l : lines) {
+            total += Length(l);
+            // No segment runs between two points inside the hole.
+            auto inside = [&](size_t i) { return l.x[i] > 31 && l.x[i] < 69 && l.y[i] > 31 && l.y[i] < 69; };
+            for (size_t i = 0; i + 1 < l.x.size(); ++i)
+                EXPECT_FALSE(inside(i) && inside(i + 1)) << l.x[i] << " " << l.y[i];
+        }
+        EXPECT_LT(total, ChordInSquare(a, b, 25, 100) - 20);
+    }
+}
+
+TEST_F(ContourFixture, FullTraceSkipsTheLevelAndSaysSo) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    ContourWorkspace ws;
+    ASSERT_TRUE(ws.Allocate());
+    ASSERT_EQ(TraceContourLevel(ws, 80.00001), 0);
+    const int32_t needed = ws.traceCount;
+    ws.traceLimit = needed;  // one vertex short
+    EXPECT_EQ(TraceContourLevel(ws, 80.00001), -1);
+    ws.traceLimit = needed + 1;
+    EXPECT_EQ(TraceContourLevel(ws, 80.00001), 0);
+}
+
+TEST_F(ContourFixture, RefusedCalculationsTouchNothing) {
+    // No TIN.
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kNoTin);
+    EXPECT_EQ(RecordedMessages().back().text, "三角網作成が終了していません。");
+    EXPECT_FALSE(std::filesystem::exists(g_contourLinesPath));
+
+    BuildGrid(4, 10.0, [](double x, double) { return x; });
+    // An interval that would never advance (a damaged index can bring one).
+    for (double interval : {0.0, -1.0, std::nan("")}) {
+        g_contourInterval = interval;
+        EXPECT_EQ(CalcContours(0), ContourCalcResult::kBadInterval);
+    }
+    EXPECT_FALSE(std::filesystem::exists(g_contourLinesPath));
+
+    // The replace question cancelled leaves existing files as they are.
+    g_contourMinZ = 0;
+    g_contourMaxZ = 40;
+    g_contourInterval = 10;
+    ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const auto before = std::filesystem::file_size(g_contourLinesPath);
+    SetContourReplaceQuestion([] { return 0; });
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kCancelled);
+    EXPECT_EQ(std::filesystem::file_size(g_contourLinesPath), before);
+}
+
+TEST_F(ContourFixture, AddModeKeepsTheFirstHeader) {
+    BuildGrid(4, 10.0, [](double x, double) { return x; });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 20;
+    g_contourInterval = 10;
+    g_indexContourInterval = 50;
+    ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const size_t first = ReadLines().size();
+    g_contourMinZ = 25;
+    g_contourMaxZ = 35;
+    g_contourInterval = 5;
+    SetContourReplaceQuestion([] { return 1; });
+    ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const std::vector<Line> lines = ReadLines();
+    EXPECT_GT(lines.size(), first);
+    const std::vector<ContourIndexEntry> index = ReadIndex();
+    ASSERT_EQ(index.size(), 4 + lines.size());
+    EXPECT_EQ(index[0].level, 0);
+    EXPECT_EQ(index[1].level, 20);
+    EXPECT_EQ(index[2].level, 10);
+    EXPECT_EQ(index[3].level, 50);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(index[4 + i].offset, lines[i].offset);
+        EXPECT_EQ(index[4 + i].level, lines[i].level);
+    }
+}
+
+TEST_F(ContourFixture, StoppedWithQLeavesConsistentFiles) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 100;
+    g_contourInterval = 1;
+    int pumps = 0;
+    SetHeadlessPumpCallback([&] {
+        if (++pumps == 40) SetHeadlessKeyDown('Q', true);
+    });
+    QueueMessageAnswer(msg::kIdNo);  // the first question is declined
+    QueueMessageAnswer(msg::kIdYes);
+    EXPECT_EQ(CalcContours(1), ContourCalcResult::kStopped);
+    EXPECT_FALSE(IsProgressWindowOpen());
+    EXPECT_EQ(RecordedMessages().back().text, "等高線計算終了");
+    const std::vector<Line> lines = ReadLines();
+    ASSERT_FALSE(lines.empty());
+    const double last = lines.back().level;
+    EXPECT_GT(last, 35);
+    EXPECT_LT(last, 100);
+    const std::vector<ContourIndexEntry> index = ReadIndex();
+    ASSERT_EQ(index.size(), 4 + lines.size());
+    for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(index[4 + i].offset, lines[i].offset);
+}
