@@ -14,6 +14,7 @@
 #include "model/document_toggles.h"
 #include "model/file_report.h"
 #include "model/geodesy.h"
+#include "model/pick_reset.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
 #include "model/tri_file.h"
@@ -68,14 +69,9 @@ bool IsReadOnly(const fs::path& path) {
     return ::access(path.c_str(), W_OK) != 0;
 }
 
-// Empties both pick lists and clears their bits in every point.
 void EmptyPickLists() {
-    g_pickedPoint = 0;
-    g_pickedPoint2 = 0;
-    g_pickList.ClearHead();
-    g_pickList2.ClearHead();
-    for (int32_t i = 1; i <= g_pointCount; ++i)
-        g_points[i].flags &= static_cast<uint8_t>(~(kPointFlagPickList | kPointFlagPickList2));
+    ClearPicks();
+    ClearPickList();
 }
 
 // Writes `path` through a file beside it that replaces it only once it is complete, so

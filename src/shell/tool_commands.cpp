@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "dxf/dxf_store.h"
+#include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
 #include "platform/busy.h"
@@ -520,6 +521,8 @@ void RegisterToolCommands(FrameCommandTarget& commands,
         void (*run)();
     };
     static constexpr Tool kTools[] = {
+        {32831, OnOutlineSpecify},
+        {32833, OnOutlineClearAll},
         {32834, OnOutlinePartialErase},
         {32835, OnOutlinePartialChange},
         {32954, OnHoleDelete},

@@ -4,9 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "contour/contour_files.h"
-#include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
+#include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
@@ -14,17 +13,11 @@
 #include "shell/tool_mode.h"
 #include "view/birds_eye_camera.h"
 #include "view/color_band_params.h"
-#include "view/display_flags.h"
 #include "view/raster_primitives.h"
-#include "view/text_flags.h"
 #include "view/view_history.h"
-#include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
 #include "volume/mesh_data.h"
-
-ViewMouseState g_viewMouse;
-int32_t g_rubberBandRect[4] = {0, 0, 0, 0};
 
 namespace {
 std::function<void(int32_t, int32_t)>& CursorMover() {
@@ -38,14 +31,6 @@ bool AnyViewData() {
            g_meshAreaDefined;
 }
 
-bool Held(int32_t flags, int32_t flag) { return (flags & flag) != 0; }
-
-// Layers that drag frames leave out: after a drag they need one full frame.
-bool LabelsOrOverlaysShown() {
-    return g_showSimpleContours || g_showTextFlags || g_showPointNames || g_showPointElevations ||
-           g_showSliceContours || g_showDrawingContours || g_colorBandOn || g_showSlopeLines ||
-           (g_birdsEyeOn && g_showBackgroundImage);
-}
 }  // namespace
 
 void QuickRepaintView() {
@@ -80,7 +65,7 @@ int32_t ZoomToBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int3
 }
 
 void ZoomAtClick(int32_t flags, int32_t column, int32_t row) {
-    if (Held(flags, kMouseFlagShift | kMouseFlagControl) || IsKeyDown(key::kAlt)) return;
+    if ((flags & (kMouseFlagShift | kMouseFlagControl)) != 0 || IsKeyDown(key::kAlt)) return;
     g_redrawMask = -1;
     g_viewCenterY += (column - g_viewportCenterX) / g_viewScale;
     g_viewCenterX += (g_viewportCenterY - row) / g_viewScale;
@@ -104,6 +89,19 @@ void OnViewKey(int32_t key) {
         }
         // The parallel points (sub-state 7), the two-point tool's next phase (sub-state 2
         // in phase 3) and the vector editor come with their tools.
+    }
+    if (key == vkey::kDelete) {
+        if (g_toolMode == MODE_OUTLINE_EDIT ||
+            (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_PARALLEL)) {
+            UndoLastPick();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 1) {
+            UndoLastPick();
+            const int32_t n = std::clamp(g_pickList.Count(), 0, kIndexListMaxVertices);
+            g_pickedPoint3 = n > 0 ? g_pickList[n] : 0;
+            if (n == 0) g_pickedPoint = 0;
+            FullRepaintView();
+        }
+        // The two-point tool's undo and the vector editor's keys come with those tools.
     }
     switch (key) {
         case vkey::kLeft:
@@ -204,97 +202,4 @@ bool CentreOnPickedPoint(int32_t column, int32_t row) {
     g_viewCenterX = p.x + (row - g_viewportCenterY) / s;
     FullRepaintView();
     return true;
-}
-
-void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
-    ViewMouseState& m = g_viewMouse;
-    m.pressFlags = alt ? kMouseFlagControl : flags;
-    m.buttonDown = 1;
-    m.pressX = m.lastX = x;
-    m.pressY = m.lastY = y;
-    if (g_dragState == kDragZoomArmed) g_dragState = kDragZoomPressed;
-}
-
-void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
-    ViewMouseState& m = g_viewMouse;
-    const int32_t dx = x - m.lastX, dy = y - m.lastY;
-    if (Held(flags, kMouseFlagLeft)) {
-        const bool alt = IsKeyDown(key::kAlt);
-        const bool shift = Held(flags, kMouseFlagShift), ctrl = Held(flags, kMouseFlagControl);
-        if (alt || ctrl || (shift && g_birdsEyeOn)) {
-            // The camera turns; dx and dy run from the new position to the previous one.
-            DragBirdsEyeCamera(m.lastX - x, m.lastY - y, alt, shift, ctrl);
-        } else if (g_dragState == kDragPan) {
-            PanByPixels(dx, dy);
-            FullRepaintView();
-        } else if (g_dragState == kDragZoomPressed || g_dragState == kDragZoomBox) {
-            g_rubberBandRect[0] = m.pressX;
-            g_rubberBandRect[1] = m.pressY;
-            g_rubberBandRect[2] = x;
-            g_rubberBandRect[3] = y;
-            g_dragState |= 0x13;
-            QuickRepaintView();
-        }
-    } else if (Held(flags, kMouseFlagRight)) {
-        PanByPixels(dx, dy);
-        FullRepaintView();
-    } else if (g_overlaysDrawn == 0) {
-        g_overlaysDrawn = -1;
-        if (LabelsOrOverlaysShown()) FullRepaintView();
-    }
-    m.lastX = x;
-    m.lastY = y;
-}
-
-void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
-    ViewMouseState& m = g_viewMouse;
-    m.buttonDown = 0;
-    m.lastX = x;
-    m.lastY = y;
-    if (alt) {
-        QuickRepaintView();
-        return;
-    }
-    if (Held(flags, kMouseFlagControl)) return;
-    if (g_dragState == kDragRubberLine) {
-        g_dragState = 0;
-        QuickRepaintView();
-        return;
-    }
-    if ((g_dragState & 0x1F) == kDragZoomBox) {
-        if (g_dragState == kDragZoomBox) {
-            ZoomToBox(g_rubberBandRect[0], g_rubberBandRect[1], g_rubberBandRect[2],
-                      g_rubberBandRect[3], g_bufferMaxX, g_bufferMaxY);
-            g_dragState = kDragZoomArmed;
-            FullRepaintView();
-        }
-        // A tool's rubber rectangle belongs to its tool.
-        return;
-    }
-    const bool zoomArmed = (g_dragState & 0x10) != 0;
-    g_dragState &= (g_dragState & 0x20) ? 0x80 : 0x90;
-    if (zoomArmed) ZoomAtClick(flags, x, y);
-    if ((g_overlaysDrawn == 0 && (LabelsOrOverlaysShown() || g_showSections || g_showIpNames)) ||
-        g_meshAreaDefined)
-        FullRepaintView();
-}
-
-void OnViewRButtonUp() {
-    if (g_pickedPoint == 0) return;
-    g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = 0;
-    QuickRepaintView();
-}
-
-void OnViewRButtonDoubleClick() {
-    if (g_toolMode != MODE_NONE) {
-        g_toolMode = MODE_NONE;
-        g_outlineEditState = 0;
-        ClearPicks();
-        ClearPickList();
-        FullRepaintView();
-    } else if (g_dragState != 0) {
-        g_dragState = 0;
-        g_outlineEditState = 0;
-        FullRepaintView();
-    }
 }

@@ -1,16 +1,12 @@
 #pragma once
 // What changes the part of the ground the view shows: the zoom and pan commands, the
-// wheel, the zoom box and the pan drag, the overall view and the view's keys.
+// wheel, the zoom box, the overall view and the view's keys.
 //
 // Client positions are window pixels, rows counted downwards.
 #include <cstdint>
 #include <functional>
 
-// Key flags of a mouse message.
-constexpr int32_t kMouseFlagLeft = 0x01;
-constexpr int32_t kMouseFlagRight = 0x02;
-constexpr int32_t kMouseFlagShift = 0x04;
-constexpr int32_t kMouseFlagControl = 0x08;
+#include "view/view_input.h"
 
 // Virtual-key codes of OnViewKey.
 namespace vkey {
@@ -24,13 +20,6 @@ constexpr int32_t kDown = 0x28;
 constexpr int32_t kInsert = 0x2D;
 constexpr int32_t kDelete = 0x2E;
 }  // namespace vkey
-
-// g_dragState values of the view.
-constexpr int32_t kDragRubberLine = 1;
-constexpr int32_t kDragZoomArmed = 16;
-constexpr int32_t kDragZoomPressed = 17;
-constexpr int32_t kDragZoomBox = 19;
-constexpr int32_t kDragPan = 128;
 
 constexpr double kZoomStep = 1.2;
 constexpr double kZoomOutStep = 0.8333333333333334;  // the double nearest 1 / 1.2
@@ -67,27 +56,6 @@ void ZoomWheel(int32_t delta, int32_t column, int32_t row);
 // Double-click: in the plan view brings the picked point under the click. True when the
 // view moved (and was repainted).
 bool CentreOnPickedPoint(int32_t column, int32_t row);
-
-// The mouse on the view: zoom box, pan drag and the right button. The tools' own clicks
-// are not handled here.
-struct ViewMouseState {
-    int32_t pressX = 0;
-    int32_t pressY = 0;
-    int32_t lastX = 0;
-    int32_t lastY = 0;
-    int32_t pressFlags = 0;
-    int32_t buttonDown = 0;
-};
-extern ViewMouseState g_viewMouse;
-// The rubber rectangle of the zoom box (x0, y0, x1, y1), shown while g_dragState is 19.
-extern int32_t g_rubberBandRect[4];
-
-// flags: kMouseFlag* of the message; alt: Alt held.
-void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt);
-void OnViewMouseMove(int32_t flags, int32_t x, int32_t y);
-void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt);
-void OnViewRButtonUp();
-void OnViewRButtonDoubleClick();
 
 // Repaints of the view: quick (overlays only, g_redrawMask 0) and full (-1).
 void QuickRepaintView();

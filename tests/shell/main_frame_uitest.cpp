@@ -135,18 +135,17 @@ private slots:
         InitDataModel();
         CMainFrame frame;
         QMenu* tin = TopMenu(frame, "三角網");
-        // 外周全消去 (32833): enabled with points and an outline vertex once it has a handler.
-        QAction* calc = ActionIn(tin->actions(), 32833);
+        // 不良三角網チェック (32884): enabled with a TIN once it has a handler.
+        QAction* calc = ActionIn(tin->actions(), 32884);
         QVERIFY(calc);
-        g_pointsPresent = -1;
-        g_outline.Append(1);
+        g_tinPresent = -1;
         emit tin->aboutToShow();
         QVERIFY(!calc->isEnabled());  // its handler is not built yet
 
-        frame.FrameCommands().SetHandler(32833, [] {});
+        frame.FrameCommands().SetHandler(32884, [] {});
         emit tin->aboutToShow();
         QVERIFY(calc->isEnabled());
-        g_pointsPresent = 0;
+        g_tinPresent = 0;
         emit tin->aboutToShow();
         QVERIFY(!calc->isEnabled());
 

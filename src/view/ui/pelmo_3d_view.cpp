@@ -17,6 +17,8 @@
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "view/ui/back_buffer_blit.h"
+#include "view/ui/tool_cursors.h"
+#include "view/view_input.h"
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
 #include "view/view_state.h"
@@ -64,6 +66,36 @@ private:
     QPainter& m_painter;
     QPoint m_at;
 };
+
+// What follows the mouse between paints: the rubber rectangle or line, inverting what is
+// below, and the tools' lines.
+void DrawRubberBands(QPainter& painter) {
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    const QPoint a(g_rubberBandRect[0], g_rubberBandRect[1]);
+    const QPoint b(g_rubberBandRect[2], g_rubberBandRect[3]);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(Qt::white, 1));
+    if ((g_dragState & 0x1F) == kDragZoomBox)
+        painter.drawRect(QRect(a, b).normalized());
+    else if (g_dragState == kDragRubberLine)
+        painter.drawLine(a, b);
+    for (const RubberLine& line : g_rubberLines)
+        if (line.inverted) painter.drawLine(line.x0, line.y0, line.x1, line.y1);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setPen(QPen(Qt::red, 1));
+    for (const RubberLine& line : g_rubberLines) {
+        if (line.inverted) continue;
+        painter.drawLine(line.x0, line.y0, line.x1, line.y1);
+        if (line.label.empty()) continue;
+        const QString text = QString::fromStdString(line.label);
+        const QFontMetrics metrics(painter.font());
+        const QRect box(QPoint(line.x1 + 8, line.y1 + 8), metrics.size(0, text));
+        painter.fillRect(box, Qt::white);
+        painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
+    }
+    painter.restore();
+}
 
 int32_t MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     int32_t flags = 0;
@@ -202,14 +234,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
-    if (g_dragState == kDragZoomBox) {
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        painter.setPen(QPen(Qt::white, 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(QPoint(g_rubberBandRect[0], g_rubberBandRect[1]),
-                               QPoint(g_rubberBandRect[2], g_rubberBandRect[3]))
-                             .normalized());
-    }
+    DrawRubberBands(painter);
     g_redrawMask = 0;
     g_viewPainting = 0;
 }
@@ -220,13 +245,14 @@ void CPelmo_3DView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton)
         OnViewLButtonDown(flags, p.x(), p.y(), IsKeyDown(key::kAlt));
     else if (event->button() == Qt::MiddleButton)
-        ResetExaggeration(IsKeyDown(key::kAlt));
+        OnViewMButtonDown(IsKeyDown(key::kAlt));
     UpdateCursor();
 }
 
 void CPelmo_3DView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     OnViewMouseMove(MouseFlags(event->buttons(), event->modifiers()), p.x(), p.y());
+    UpdateCursor();
 }
 
 void CPelmo_3DView::mouseReleaseEvent(QMouseEvent* event) {
@@ -262,14 +288,14 @@ void CPelmo_3DView::keyPressEvent(QKeyEvent* event) {
         QWidget::keyPressEvent(event);
         return;
     }
-    OnViewKey(key);
+    OnViewKeyDown(key);
+    UpdateCursor();
 }
 
 void CPelmo_3DView::UpdateCursor() {
-    if ((g_dragState & 0x30) == 0x10)
-        setCursor(Qt::CrossCursor);
-    else if (g_dragState == kDragPan)
-        setCursor(IsKeyDown(key::kMouseLeft) ? Qt::ClosedHandCursor : Qt::OpenHandCursor);
-    else
+    const int32_t id = ViewCursorResource(IsKeyDown(key::kMouseLeft));
+    if (id == kCursorArrow)
         unsetCursor();
+    else
+        setCursor(LoadToolCursor(id));
 }

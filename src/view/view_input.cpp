@@ -1,0 +1,567 @@
+#include "view/view_input.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "contour/contour_files.h"
+#include "contour/slice_store.h"
+#include "model/outline_edit.h"
+#include "model/pick_reset.h"
+#include "model/progress.h"
+#include "model/terrain_data.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+#include "platform/window_state.h"
+#include "route/route_data.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
+#include "view/birds_eye_camera.h"
+#include "view/color_band_params.h"
+#include "view/cursor_state.h"
+#include "view/display_flags.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+#include "view/text_flags.h"
+#include "view/view_navigation.h"
+#include "view/view_painter.h"
+#include "view/view_picking.h"
+#include "view/view_state.h"
+#include "view/view_transform.h"
+#include "volume/mesh_data.h"
+
+ViewMouseState g_viewMouse;
+int32_t g_rubberBandRect[4] = {0, 0, 0, 0};
+std::vector<RubberLine> g_rubberLines;
+
+namespace {
+constexpr const char* kNotInBirdsEye = "立体表示中は設定できません";
+constexpr int32_t kMeshRegisterWaiting = 256;  // sub-states of the mesh-area registration
+constexpr int32_t kMeshRegisterPressed = 513;  // bit 1: not dragged yet
+constexpr int32_t kMeshVertexRadius2 = 50;
+constexpr int32_t kClickSlack = 9;  // pixels a click may move and stay a click
+
+bool Held(int32_t flags, int32_t flag) { return (flags & flag) != 0; }
+
+// Layers that drag frames leave out: after a drag they need one full frame.
+bool LabelsOrOverlaysShown() {
+    return g_showSimpleContours || g_showTextFlags || g_showPointNames || g_showPointElevations ||
+           g_showSliceContours || g_showDrawingContours || g_colorBandOn || g_showSlopeLines ||
+           (g_birdsEyeOn && g_showBackgroundImage);
+}
+
+bool AnyToolWindowOpen() {
+    for (size_t i = 0; i < kToolWindowCount; ++i)
+        if (IsToolWindowOpen(static_cast<ToolWindow>(i))) return true;
+    return false;
+}
+
+bool InRasterTraceMode(int32_t mode) {
+    return mode >= MODE_RASTER_TRACE && mode <= MODE_RASTER_TRACE + 3;
+}
+
+// Client position of a record from its screen offsets.
+int32_t ClientColumn(int32_t column) { return g_viewportCenterX + column; }
+int32_t ClientRow(int32_t row) { return g_viewportCenterY - row; }
+
+// ---- Button down by mode ----
+
+// The mesh area is registered and edited in the plan only.
+bool RefuseInBirdsEye() {
+    if (!g_birdsEyeOn) return false;
+    ShowMessage(kNotInBirdsEye, "", msg::kOk | msg::kIconError);
+    return true;
+}
+
+void PressMeshAreaRegister(int32_t flags, int32_t x, int32_t y) {
+    if (RefuseInBirdsEye()) return;
+    if (g_toolSubState == kMeshRegisterWaiting) g_toolSubState = kMeshRegisterPressed;
+    if (!Held(flags, kMouseFlagShift)) return;
+    g_pickedPoint = FindPointAtCursor(x, y, kPickRadius2);
+    if (g_pickedPoint > 0 && g_pickedPoint <= g_pointCount) {
+        g_viewMouse.anchorX = ClientColumn(g_points[g_pickedPoint].screenX);
+        g_viewMouse.anchorY = ClientRow(g_points[g_pickedPoint].screenY);
+    }
+}
+
+void PressMeshAreaEdit(int32_t x, int32_t y) {
+    if (RefuseInBirdsEye()) return;
+    g_draggedMeshVertex = 0;
+    const int32_t n = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
+    for (int32_t i = 1; i <= n; ++i) {
+        const MeshAreaVertex& v = g_meshAreaPolygon[i];
+        const int64_t dx = int64_t{ClientColumn(v.screenColumn)} - x;
+        const int64_t dy = int64_t{ClientRow(v.screenRow)} - y;
+        if (dx * dx + dy * dy < kMeshVertexRadius2) {
+            g_draggedMeshVertex = i;
+            return;
+        }
+    }
+}
+
+// ---- Lines that follow the mouse ----
+
+void AddLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool inverted = false,
+             std::string label = {}) {
+    g_rubberLines.push_back(RubberLine{x0, y0, x1, y1, inverted, std::move(label)});
+}
+
+bool ValidIp(int32_t i) { return i >= 1 && i <= std::min(g_ipPointCount, kMaxIpPoints); }
+
+// Red lines from the neighbours of the IP being moved to the cursor.
+void IpChangeLines(int32_t x, int32_t y) {
+    const int32_t count = std::min(g_ipPointCount, kMaxIpPoints);
+    for (int32_t i : {g_currentIp - 1, g_currentIp + 1}) {
+        if (i < 1 || i > count || g_ipPoints[i].offScreen != 0) continue;
+        AddLine(ClientColumn(g_ipPoints[i].screenX), ClientRow(g_ipPoints[i].screenY), x, y);
+    }
+}
+
+// The square of the new mesh from the anchor along the drag, the side turned a quarter to
+// the left.
+void MeshSquareLines(int32_t x, int32_t y) {
+    const int32_t ax = g_viewMouse.anchorX, ay = g_viewMouse.anchorY;
+    const int32_t vx = x - ax, vy = y - ay;
+    const int32_t bx = x + vy, by = y - vx;
+    const int32_t cx = ax + vy, cy = ay - vx;
+    AddLine(ax, ay, x, y, true);
+    AddLine(x, y, bx, by, true);
+    AddLine(bx, by, cx, cy, true);
+    AddLine(cx, cy, ax, ay, true);
+    if (vx * vx + vy * vy > 1) g_toolSubState &= ~1;
+}
+
+void DragMeshVertex() {
+    const int32_t n = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
+    const int32_t i = g_draggedMeshVertex;
+    if (i < 1 || i > n) return;
+    g_meshAreaPolygon[i].x = g_cursorX;
+    g_meshAreaPolygon[i].y = g_cursorY;
+    if (i == 1) {
+        g_meshAreaPolygon[n].x = g_cursorX;
+        g_meshAreaPolygon[n].y = g_cursorY;
+    }
+    ProjectAllData(0);
+    QuickRepaintView();
+}
+
+// "L:" and the ground distance of the rubber line's length label.
+std::string LengthLabel(double metres) { return FormatString("L:%10.3f  ", metres); }
+
+// The rubber line of a tool that enters a line by clicks, from its last point to the
+// cursor, while no button is down.
+void EntryLines(int32_t x, int32_t y) {
+    if (g_birdsEyeOn || g_dragState != 0 || !g_cursorValid) return;
+    const bool ipInput = g_toolMode == MODE_IP_POINT && g_toolSubState == IP_POINT_INPUT;
+    if ((ipInput || g_toolMode == MODE_ARBITRARY_SECTION) && g_ipPointCount > 0) {
+        const IpPoint& last = g_ipPoints[std::min(g_ipPointCount, kMaxIpPoints)];
+        if (last.offScreen != 0) return;
+        const double metres = std::hypot(last.x - g_cursorX, last.y - g_cursorY);
+        AddLine(ClientColumn(last.screenX), ClientRow(last.screenY), x, y, false,
+                LengthLabel(metres));
+    }
+    // The simple-section and sag-curve lines and the vector editor's come with those tools.
+}
+
+// ---- The dispatch table of a release ----
+
+void OutlineTool(const ToolClick& c, void (*tool)(int32_t, int32_t, int32_t)) {
+    ShowWaitCursor(true);
+    g_dataChanged = -1;
+    tool(c.flags, c.x, c.y);
+    ShowWaitCursor(false);
+    InvalidateAndUpdateView();
+}
+void EnterOutlineRow(const ToolClick& c) { OutlineTool(c, EnterOutlinePointAtCursor); }
+void EraseOutlineRow(const ToolClick& c) { OutlineTool(c, EditOutlineVertexAtCursor); }
+void ExtendOutlineRow(const ToolClick& c) { OutlineTool(c, ExtendOutlineAtCursor); }
+void PickChainRow(const ToolClick& c) { OutlineTool(c, PickOutlineChainAtCursor); }
+void ReplaceOutlineRow(const ToolClick& c) { OutlineTool(c, ReplaceOutlineAtCursor); }
+
+constexpr int32_t kAny = INT32_MIN;
+// Rows of the modes that a click in "any other mode" (the point list's row) does not reach.
+constexpr int32_t kOtherModes = INT32_MIN + 1;
+enum class CtrlRule { kAny, kHeld, kNotHeld };
+
+struct ToolClickRow {
+    int32_t modeFirst;
+    int32_t modeLast;
+    int32_t subState;
+    CtrlRule ctrl;
+    bool terrainTool;
+    const char* callee;
+    ToolClickHandler run;
+};
+
+// Every tool a release reaches. Rows without a handler belong to tools that are not part
+// of the program yet: their clicks do nothing until the tool comes with its subsystem.
+// The receivers outside this table come with their windows too: the flow window, the
+// colour-band gizmo, the text-flag window, the vector editor, the valid-area, duplicate-
+// area and move-and-rotate editors (press, move, release), the visibility, tunnel,
+// line-number and DXF-information windows (release, before the tools), the cross-section
+// window and the text-flag link marks (PickLinkMark, release without a tool), the batch
+// lasso (TrackBatchEditLasso, press), the mesh handles (DragMeshArea, press and move) and
+// the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
+constexpr int32_t M4 = MODE_OUTLINE_EDIT;
+constexpr int32_t M2 = MODE_POINT_EDIT;
+const ToolClickRow kToolClickRows[] = {
+    {M4, M4, OUTLINE_EDIT_SPECIFY, CtrlRule::kAny, true, "EnterOutlinePointAtCursor",
+     EnterOutlineRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_ERASE, CtrlRule::kAny, true, "EditOutlineVertexAtCursor",
+     EraseOutlineRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_CHANGE, CtrlRule::kHeld, false, "ExtendOutlineAtCursor",
+     ExtendOutlineRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_CHANGE, CtrlRule::kNotHeld, true, "PickOutlineChainAtCursor",
+     PickChainRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_CHANGE + 1, CtrlRule::kAny, true, "ReplaceOutlineAtCursor",
+     ReplaceOutlineRow},
+    {M4, M4, OUTLINE_EDIT_TIN_EDGE, CtrlRule::kAny, true, "SwapTinDiagonal", nullptr},
+    {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
+    {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
+    {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", nullptr},
+    {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", nullptr},
+    {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", nullptr},
+    {M2, M2, POINT_EDIT_OFFSET, CtrlRule::kAny, false, "OnClickOffsetMode", nullptr},
+    {M2, M2, POINT_EDIT_FOUR_POINT, CtrlRule::kAny, false, "OnClickFourPointIntersection", nullptr},
+    {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid", nullptr},
+    {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
+    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", nullptr},
+    {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint", nullptr},
+    {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", nullptr},
+    {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
+     "CRasterTraceDlg::OnViewClick", nullptr},
+    {MODE_BG_IMAGE_POSITION, MODE_BG_IMAGE_POSITION, kAny, CtrlRule::kAny, false,
+     "g_bgImagePositionDlg", nullptr},
+    {MODE_BG_IMAGE_POSITION * 2, MODE_BG_IMAGE_POSITION * 2, kAny, CtrlRule::kAny, false,
+     "g_bgImagePositionDlg", nullptr},
+    {MODE_BG_DXF_POSITION, MODE_BG_DXF_POSITION, kAny, CtrlRule::kAny, false, "g_dxfPositionDlgWnd",
+     nullptr},
+    {MODE_BG_DXF_POSITION * 2, MODE_BG_DXF_POSITION * 2, kAny, CtrlRule::kAny, false,
+     "g_dxfPositionDlgWnd", nullptr},
+    {MODE_TEXT_FLAG, MODE_TEXT_FLAG, kAny, CtrlRule::kAny, false, "CTextFlagDlg::OnViewMouse",
+     nullptr},
+    {kOtherModes, kOtherModes, kAny, CtrlRule::kAny, false, "g_pointListWnd", nullptr},
+    {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_PICK, CtrlRule::kAny, false, "OnClickSliceLineInfo",
+     nullptr},
+    {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_VALID_INVALID, CtrlRule::kAny, false,
+     "OnDragSliceLinesValid", nullptr},
+    {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INPUT, CtrlRule::kAny, false, "EnterRoutePointAtCursor",
+     nullptr},
+    {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_CHANGE, CtrlRule::kAny, false, "EditIpAtCursor",
+     nullptr},
+    {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_DELETE, CtrlRule::kAny, false, "DeleteIpAtCursor",
+     nullptr},
+    {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INSERT, CtrlRule::kAny, false, "InsertIpAtCursor",
+     nullptr},
+    {MODE_ARBITRARY_SECTION, MODE_ARBITRARY_SECTION, kAny, CtrlRule::kAny, false,
+     "EnterRoutePointAtCursor", nullptr},
+    {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
+     nullptr},
+    {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},
+    {MODE_CUT_POSITION, MODE_CUT_POSITION, kAny, CtrlRule::kAny, false, "RegisterStakeAtPoint",
+     nullptr},
+    {MODE_CUT_POSITION * 2, MODE_CUT_POSITION * 2, kAny, CtrlRule::kAny, false,
+     "RegisterStakeAtPoint", nullptr},
+    {MODE_CUT_POSITION * 4, MODE_CUT_POSITION * 4, kAny, CtrlRule::kAny, false,
+     "RegisterStakeAtPoint", nullptr},
+    {MODE_CUT_POSITION_DELETE, MODE_CUT_POSITION_DELETE, kAny, CtrlRule::kAny, false,
+     "PickOrDeleteStation", nullptr},
+    {MODE_MESH_AREA_REGISTER, MODE_MESH_AREA_REGISTER, kAny, CtrlRule::kAny, false,
+     "DefineMeshAreaFromDrag", nullptr},
+    {0x1000, 0x1000, kAny, CtrlRule::kAny, false, "CMeshAreaDlg", nullptr},
+    {MODE_MESH_ELEVATION_EDIT, MODE_MESH_ELEVATION_EDIT, kAny, CtrlRule::kAny, false,
+     "CMeshElevationEditDlg", nullptr},
+};
+
+// The modes whose rows come before the point list's and keep it from the click.
+bool HasOwnRowBeforePointList(int32_t mode) {
+    return mode == MODE_OUTLINE_EDIT || mode == MODE_POINT_EDIT || InRasterTraceMode(mode) ||
+           mode == MODE_BG_IMAGE_POSITION || mode == MODE_BG_IMAGE_POSITION * 2 ||
+           mode == MODE_BG_DXF_POSITION || mode == MODE_BG_DXF_POSITION * 2 ||
+           mode == MODE_TEXT_FLAG;
+}
+
+bool RowMatches(const ToolClickRow& row, int32_t mode, int32_t subState, int32_t flags) {
+    if (row.modeFirst == kOtherModes) return !HasOwnRowBeforePointList(mode);
+    if (mode < row.modeFirst || mode > row.modeLast) return false;
+    if (row.subState != kAny && row.subState != subState) return false;
+    const bool ctrl = Held(flags, kMouseFlagControl);
+    return row.ctrl == CtrlRule::kAny || (row.ctrl == CtrlRule::kHeld) == ctrl;
+}
+
+void DispatchToolClick(const ToolClick& click) {
+    const int32_t mode = g_toolMode;
+    for (const ToolClickRoute& route : FindToolClickRoutes(mode, ToolSubState(mode), click.flags))
+        if (route.run && !ToolClickIgnored(route, click.flags)) route.run(click);
+}
+
+// The partial change inserts outline vertices with Ctrl-clicks.
+bool TakesCtrlClicks() {
+    return g_toolMode == MODE_OUTLINE_EDIT && g_outlineEditState == OUTLINE_EDIT_PARTIAL_CHANGE;
+}
+
+// Input that changes data waits while a long operation runs.
+bool Busy() { return IsProgressWindowOpen(); }
+}  // namespace
+
+std::vector<ToolClickRoute> FindToolClickRoutes(int32_t mode, int32_t subState, int32_t flags) {
+    std::vector<ToolClickRoute> routes;
+    for (const ToolClickRow& row : kToolClickRows)
+        if (RowMatches(row, mode, subState, flags))
+            routes.push_back(ToolClickRoute{row.callee, row.run, row.terrainTool});
+    return routes;
+}
+
+int32_t ToolSubState(int32_t mode) {
+    switch (mode) {
+        case MODE_OUTLINE_EDIT:
+            return g_outlineEditState;
+        case MODE_POINT_EDIT:
+            return g_pointEditState;
+        case MODE_AREA_INFO:
+            return g_areaInfoState;
+        case MODE_IP_POINT:
+        case MODE_MESH_AREA_REGISTER:
+        case 0x1000:
+            return g_toolSubState;
+        default:
+            return 0;
+    }
+}
+
+bool ToolClickIgnored(const ToolClickRoute& route, int32_t flags) {
+    if (Busy() || IsKeyDown(key::kAlt)) return true;
+    return route.terrainTool && TerrainToolClickRefused(flags);
+}
+
+void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
+    ViewMouseState& m = g_viewMouse;
+    m.pressFlags = alt ? kMouseFlagControl : flags;
+    m.buttonDown = 1;
+    m.pressX = m.lastX = m.anchorX = x;
+    m.pressY = m.lastY = m.anchorY = y;
+    g_rubberLines.clear();
+    TrackPressAt(x, y);
+
+    if (g_dragState == kDragZoomArmed) {
+        g_dragState = kDragZoomPressed;
+        return;
+    }
+    if (g_dragState != 0) return;
+    const int32_t mode = g_toolMode;
+    if (mode == MODE_POINT_EDIT &&
+        (g_pointEditState == POINT_EDIT_MODIFY || g_pointEditState == POINT_EDIT_OFFSET)) {
+        if (!alt) g_pickedPoint = FindPointAtCursor(x, y, kPickRadius2);
+        QuickRepaintView();
+    } else if (mode == MODE_IP_POINT && g_toolSubState == IP_POINT_CHANGE) {
+        if (!g_birdsEyeOn) g_currentIp = FindIpPointAtCursor(x, y, kClosePickRadius2);
+    } else if (mode == MODE_MESH_AREA_REGISTER) {
+        PressMeshAreaRegister(flags, x, y);
+    } else if (mode == MODE_MESH_AREA_EDIT && g_meshAreaDefined) {
+        PressMeshAreaEdit(x, y);
+    } else if (g_areaInfoState != AREA_INFO_VALID_INVALID) {
+        // The flow window, which keeps the rubber rectangle away, comes with its tool.
+        if (mode != MODE_NONE) g_dragState = kDragToolArmed;
+        if (mode == MODE_TEXT_FLAG || mode == MODE_VECTOR_CREATE) g_dragState = 0;
+    }
+}
+
+void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
+    ViewMouseState& m = g_viewMouse;
+    const int32_t dx = x - m.lastX, dy = y - m.lastY;
+    TrackCursorAt(x, y);
+    const bool linesBefore = !g_rubberLines.empty();
+    g_rubberLines.clear();
+    const int32_t mode = g_toolMode;
+
+    if (Held(flags, kMouseFlagLeft)) {
+        const bool alt = IsKeyDown(key::kAlt);
+        const bool shift = Held(flags, kMouseFlagShift), ctrl = Held(flags, kMouseFlagControl);
+        if (alt || ctrl || (shift && g_birdsEyeOn)) {
+            // The camera turns; dx and dy run from the new position to the previous one.
+            DragBirdsEyeCamera(m.lastX - x, m.lastY - y, alt, shift, ctrl);
+        } else {
+            const int32_t low = g_dragState & 0x1F;
+            if (g_dragState == kDragPan) {
+                PanByPixels(dx, dy);
+                FullRepaintView();
+            } else if (low == kDragZoomPressed || low == kDragZoomBox) {
+                g_rubberBandRect[0] = m.pressX;
+                g_rubberBandRect[1] = m.pressY;
+                g_rubberBandRect[2] = x;
+                g_rubberBandRect[3] = y;
+                g_dragState |= 0x13;
+                QuickRepaintView();
+            } else if (g_dragState == 0 &&
+                       ((mode == MODE_POINT_EDIT && (g_pointEditState == POINT_EDIT_MODIFY ||
+                                                     g_pointEditState == POINT_EDIT_OFFSET)) ||
+                        (mode == MODE_AREA_INFO && g_areaInfoState == AREA_INFO_VALID_INVALID) ||
+                        mode == MODE_TEXT_FLAG || mode == MODE_VECTOR_CREATE)) {
+                AddLine(m.pressX, m.pressY, x, y);
+                QuickRepaintView();
+            }
+            if (g_dragState == 0) {
+                if (mode == MODE_IP_POINT && g_toolSubState == IP_POINT_CHANGE &&
+                    ValidIp(g_currentIp)) {
+                    IpChangeLines(x, y);
+                    QuickRepaintView();
+                } else if (mode == MODE_MESH_AREA_REGISTER && (g_toolSubState & 0x200)) {
+                    MeshSquareLines(x, y);
+                    QuickRepaintView();
+                } else if (mode == MODE_MESH_AREA_EDIT && g_draggedMeshVertex != 0) {
+                    DragMeshVertex();
+                }
+            }
+            if (mode == MODE_NONE && !AnyToolWindowOpen() &&
+                (g_dragState == 0 || g_dragState == kDragRubberLine)) {
+                g_rubberBandRect[0] = m.pressX;
+                g_rubberBandRect[1] = m.pressY;
+                g_rubberBandRect[2] = x;
+                g_rubberBandRect[3] = y;
+                g_dragState = kDragRubberLine;
+                QuickRepaintView();
+            }
+        }
+    } else {
+        if ((g_dragState & 0x1F) == kDragZoomBox && g_dragState != kDragZoomBox) {
+            // A tool rectangle whose release the view did not see.
+            g_dragState = 0;
+            QuickRepaintView();
+        }
+        if (Held(flags, kMouseFlagRight)) {
+            PanByPixels(dx, dy);
+            FullRepaintView();
+        }
+        EntryLines(x, y);
+        if (!g_rubberLines.empty()) {
+            QuickRepaintView();
+        } else if (g_overlaysDrawn == 0) {
+            g_overlaysDrawn = -1;
+            if (LabelsOrOverlaysShown()) FullRepaintView();
+        }
+    }
+    if (linesBefore && g_rubberLines.empty()) QuickRepaintView();
+    m.lastX = x;
+    m.lastY = y;
+}
+
+void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
+    ViewMouseState& m = g_viewMouse;
+    m.buttonDown = 0;
+    m.lastX = x;
+    m.lastY = y;
+    if (!g_rubberLines.empty()) {
+        g_rubberLines.clear();
+        QuickRepaintView();
+    }
+    if (alt) {
+        QuickRepaintView();
+        return;
+    }
+    // Ctrl keeps a click from the tools, but for the one tool that takes Ctrl-clicks.
+    if (Held(flags, kMouseFlagControl) && !TakesCtrlClicks()) return;
+    if (g_dragState == kDragRubberLine) {
+        g_dragState = 0;
+        QuickRepaintView();
+    }
+    if ((g_dragState & 0x1F) == kDragZoomBox) {
+        if (g_dragState == kDragZoomBox) {
+            ZoomToBox(g_rubberBandRect[0], g_rubberBandRect[1], g_rubberBandRect[2],
+                      g_rubberBandRect[3], g_bufferMaxX, g_bufferMaxY);
+            g_dragState = kDragZoomArmed;
+            FullRepaintView();
+            return;
+        }
+        // A tool rectangle. Selecting by rectangle comes with the tools that use it; until
+        // then a rectangle is a click.
+        const bool large = std::abs(g_rubberBandRect[2] - g_rubberBandRect[0]) > kClickSlack ||
+                           std::abs(g_rubberBandRect[3] - g_rubberBandRect[1]) > kClickSlack;
+        if (!large || g_toolMode == MODE_OUTLINE_EDIT || g_toolMode == MODE_POINT_EDIT)
+            g_dragState = 0;
+        QuickRepaintView();
+    } else {
+        g_dragState &= (g_dragState & 0x20) ? 0x80 : 0x90;
+        if (g_dragState & 0x10) ZoomAtClick(flags, x, y);
+        if ((g_overlaysDrawn == 0 &&
+             (LabelsOrOverlaysShown() || g_showSections || g_showIpNames)) ||
+            g_meshAreaDefined)
+            FullRepaintView();
+        if (g_dragState != 0) return;
+    }
+
+    DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
+
+    if (g_toolMode != MODE_NONE) g_dragState = 0;
+    // Without a tool the click goes to the cross-section window and the text-flag link
+    // marks, which come with their subsystems.
+}
+
+void OnViewRButtonUp() {
+    if (Busy() || g_pickedPoint == 0) return;
+    g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = 0;
+    QuickRepaintView();
+}
+
+void OnViewRButtonDoubleClick() {
+    if (Busy()) return;
+    if (g_toolMode != MODE_NONE) {
+        g_toolMode = MODE_NONE;
+        g_outlineEditState = 0;
+        ClearPicks();
+        ClearPickList();
+        if (IsToolWindowOpen(ToolWindow::kPointInputPanel))
+            CloseToolWindow(ToolWindow::kPointInputPanel);
+        FullRepaintView();
+    } else if (g_dragState != 0) {
+        g_dragState = 0;
+        g_outlineEditState = 0;
+        FullRepaintView();
+    }
+    if (IsToolWindowOpen(ToolWindow::kVecCreate)) CloseToolWindow(ToolWindow::kVecCreate);
+}
+
+void OnViewMButtonDown(bool alt) { ResetExaggeration(alt); }
+
+void OnViewKeyDown(int32_t key) {
+    // The tunnel, raster-trace and duplicate-area windows take their keys first once they
+    // are part of the program. While a long operation runs only the arrows move the view.
+    const bool arrow = key >= vkey::kLeft && key <= vkey::kDown;
+    if (Busy() && !arrow) return;
+    OnViewKey(key);
+}
+
+int32_t ViewCursorResource(bool leftButtonDown) {
+    if (g_viewPainting) return kCursorWait;
+    if ((g_dragState & 0x30) == 0x10) return 142;
+    if (g_dragState == kDragPan) return leftButtonDown ? 140 : 1029;
+    const int32_t mode = g_toolMode;
+    if (mode == MODE_POINT_EDIT) {
+        static constexpr int32_t kPointCursors[] = {173, 170, 168, 171, 169, 172,
+                                                    168, 0,   290, 289, 291};
+        const int32_t s = g_pointEditState;
+        if (s >= 0 && s < static_cast<int32_t>(std::size(kPointCursors)) && kPointCursors[s])
+            return kPointCursors[s];
+    } else if (mode == MODE_OUTLINE_EDIT) {
+        static constexpr struct {
+            int32_t state, cursor;
+        } kOutlineCursors[] = {{1, 174},  {2, 175},  {5, 154},   {6, 1033},  {7, 1034},
+                               {33, 176}, {34, 177}, {53, 1020}, {54, 1023}, {55, 188}};
+        for (const auto& c : kOutlineCursors)
+            if (c.state == g_outlineEditState) return c.cursor;
+    } else if (mode == MODE_BG_IMAGE_POSITION || mode == MODE_BG_IMAGE_POSITION * 2) {
+        return 1024;
+    } else if (InRasterTraceMode(mode)) {
+        static constexpr int32_t kTraceCursors[] = {1025, 1028, 1027, 1026};
+        return kTraceCursors[mode - MODE_RASTER_TRACE];
+    } else if (mode == MODE_CUT_POSITION) {
+        return 1030;
+    } else if (mode == MODE_CUT_POSITION * 2) {
+        return 1031;
+    } else if (mode == MODE_CUT_POSITION * 4) {
+        return 1032;
+    }
+    return kCursorArrow;
+}
