@@ -1,11 +1,13 @@
 // Second half of the route computation: the stations with their names and cut lines,
 // laid out section by section along the main points of the first half.
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "model/geometry.h"
 #include "platform/message_box.h"
@@ -28,7 +30,8 @@ struct Layout {
     double wr = 0.0;
     double tol = 0.0;
     int32_t number = 0;  // N
-    int32_t stake = 1;   // plus-stake cursor
+    size_t stake = 0;    // plus-stake cursor
+    std::vector<double> stakes;
     const char* prefix = "NO";
 };
 
@@ -141,9 +144,8 @@ bool MakeAt(int32_t kind, int32_t number, const std::string& name, double c,
 
 // The plus stakes that come before candidate c in the section from s to e.
 bool PlusStakesBefore(Layout& layout, double c, double s, double e, const Geometry& at) {
-    const int32_t count = g_plusStakeCount < kMaxPlusStakes ? g_plusStakeCount : kMaxPlusStakes;
-    while (layout.stake <= count) {
-        const double p = g_plusStakes[layout.stake];
+    while (layout.stake < layout.stakes.size()) {
+        const double p = layout.stakes[layout.stake];
         if (std::fabs(p - c) < layout.tol) {
             ++layout.stake;
             return true;
@@ -373,6 +375,13 @@ bool CalcRouteStations() {
     layout.tol = g_routeTolerance;
     layout.number = g_firstStationNumber - 1;
     layout.prefix = g_stationNaming == 1 ? "STA" : "NO";
+    // The cursor only moves forward: stakes out of order (a route file, say) would be
+    // passed over, and a repeated one would make two stations.
+    const int32_t stakeCount = std::clamp(g_plusStakeCount, 0, kMaxPlusStakes);
+    layout.stakes.assign(g_plusStakes + 1, g_plusStakes + 1 + stakeCount);
+    std::sort(layout.stakes.begin(), layout.stakes.end());
+    layout.stakes.erase(std::unique(layout.stakes.begin(), layout.stakes.end()),
+                        layout.stakes.end());
     const bool kaNaming = g_clothoidNaming == 1;
     const char* ka1Prefix = kaNaming ? "KA" : "BTC";
     const char* ke1Prefix = kaNaming ? "KE" : "BC";

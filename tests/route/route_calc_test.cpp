@@ -338,6 +338,14 @@ TEST_F(RouteCalc, StationNamesNumbersAndCoincidence) {
          {-5, 10, 20.005, 25.5, 39.999},
          {"BP", "+10.000", "NO1", "+5.500", "EP"},
          {0, 0, 1, 1, 1}},
+        {"plus stakes out of order or repeated",
+         40,
+         0,
+         0,
+         20,
+         {25.5, 10, 10},
+         {"BP", "+10.000", "NO1", "+5.500", "EP"},
+         {0, 0, 1, 1, 1}},
     };
     for (const Case& c : cases) {
         SetIps({{"BP", 0, 0}, {"EP", c.length, 0}});
