@@ -48,6 +48,7 @@ constexpr int kLatLongDisplay = 32984;
 constexpr int kDuplicateCheck = 32858;
 constexpr int kAutoOutline = 32832;
 constexpr int kTinCalc = 32836;
+constexpr int kRouteCalc = 32817;
 }  // namespace cmd
 
 enum class CheckState { kUnchecked, kChecked, kIndeterminate };

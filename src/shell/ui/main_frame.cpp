@@ -26,6 +26,8 @@
 #include "platform/message_box.h"
 #include "platform/window_state.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "route/route_calc_dialog.h"
+#include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
@@ -454,6 +456,14 @@ void CMainFrame::RegisterFrameCommands() {
                 m_autoOutlineRunner();
             else
                 CAutoOutlineDlg::Run(this);
+        });
+    });
+    m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
+        OnRouteCalcCommand([this] {
+            if (m_routeCalcRunner)
+                m_routeCalcRunner();
+            else
+                CRouteCalcDlg::Run(this);
         });
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {

@@ -91,9 +91,12 @@ public:
         m_zoneDialogRunner = std::move(runner);
     }
 
-    // How the automatic-outline and duplicate-check dialogs run (default: the dialogs).
+    // How the automatic-outline, route calculation and duplicate-check dialogs run (default: the dialogs).
     void SetAutoOutlineDialogRunner(std::function<void()> runner) {
         m_autoOutlineRunner = std::move(runner);
+    }
+    void SetRouteCalcDialogRunner(std::function<void()> runner) {
+        m_routeCalcRunner = std::move(runner);
     }
     void SetDuplicateCheckDialogRunner(std::function<bool(DuplicateCheckValues&)> runner) {
         m_duplicateCheckRunner = std::move(runner);
@@ -141,6 +144,7 @@ private:
     std::function<std::string(const std::string&)> m_folderChooser;
     std::function<bool(ZoneSelectValues&)> m_zoneDialogRunner;
     std::function<void()> m_autoOutlineRunner;
+    std::function<void()> m_routeCalcRunner;
     std::function<bool(DuplicateCheckValues&)> m_duplicateCheckRunner;
     Ellipsoid m_geodesy;
 
