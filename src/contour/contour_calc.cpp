@@ -86,9 +86,10 @@ ContourCalcResult CalcContours(int32_t method) {
     }
     ContourWorkspace ws;
     if (!ws.Allocate()) {
-        ShowMessage("スプライン計算領域が不足しています。\n点数を減らして保存し、再度読み込んで"
-                    "再計算してみてください。",
-                    "", msg::kOk | msg::kIconWarning);
+        ShowMessage(
+            "スプライン計算領域が不足しています。\n点数を減らして保存し、再度読み込んで"
+            "再計算してみてください。",
+            "", msg::kOk | msg::kIconWarning);
         return ContourCalcResult::kNoMemory;
     }
     g_contourWorkspace = &ws;

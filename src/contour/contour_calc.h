@@ -39,13 +39,13 @@ extern ContourWorkspace* g_contourWorkspace;
 int32_t TraceContourLevel(ContourWorkspace& ws, double w);
 
 // Cuts the trace into polylines, smooths them by method and appends them at `level`.
-void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out,
-                       int32_t method, double smoothness);
+void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
+                       double smoothness);
 
 void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed);
 // Samples the B-spline on the control points px/py[0..n] into smoothX/Y[1..m].
-void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n,
-                   bool closed, int32_t m);
+void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n, bool closed,
+                   int32_t m);
 // The knot interval d of u and the cubic basis values N(d-3)..N(d) into basis[0..3].
 int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]);
 // Interpolating spline through px/py[0..last]; writes smoothX/Y[1..count], returns count.
@@ -55,7 +55,7 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
 enum class ContourCalcResult {
     kDone,
     kNoTin,
-    kCancelled,   // the replace-or-add question was cancelled
+    kCancelled,  // the replace-or-add question was cancelled
     kNoMemory,
     kBadInterval,
     kFileError,

@@ -89,7 +89,8 @@ bool ContourFileWriter::Open(bool replace) {
     std::fseek(m_lines, 0, SEEK_END);
     m_lineBytes = std::ftell(m_lines);
     if (replace) {
-        for (double level : {g_contourMinZ, g_contourMaxZ, g_contourInterval, g_indexContourInterval})
+        for (double level :
+             {g_contourMinZ, g_contourMaxZ, g_contourInterval, g_indexContourInterval})
             m_ok = WriteContourIndexEntry(m_index, {level, 0}) && m_ok;
     }
     return true;

@@ -229,8 +229,10 @@ private:
             // The chain ends.
             if (apex == kNoApex) return true;
             auto closesTriangle = [&](Edge e) {
-                return (Same(e.a, cur.a) && Same(e.b, apex)) || (Same(e.a, apex) && Same(e.b, cur.a)) ||
-                       (Same(e.a, cur.b) && Same(e.b, apex)) || (Same(e.a, apex) && Same(e.b, cur.b));
+                return (Same(e.a, cur.a) && Same(e.b, apex)) ||
+                       (Same(e.a, apex) && Same(e.b, cur.a)) ||
+                       (Same(e.a, cur.b) && Same(e.b, apex)) ||
+                       (Same(e.a, apex) && Same(e.b, cur.b));
             };
             if (closesTriangle(startEdge) || (examined && closesTriangle(firstCandidate))) {
                 const Edge closing{startEdge.b, startEdge.a};

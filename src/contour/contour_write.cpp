@@ -49,8 +49,8 @@ int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis
     return d;
 }
 
-void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n,
-                   bool closed, int32_t m) {
+void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n, bool closed,
+                   int32_t m) {
     const double u0 = ws.Knot(0);
     const double un = ws.Knot(n);
     for (int32_t s = 1; s <= m; ++s) {
@@ -233,8 +233,8 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
     return win.Count();
 }
 
-void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out,
-                       int32_t method, double smoothness) {
+void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
+                       double smoothness) {
     auto handle = [&](int32_t first, int32_t last) {
         const int32_t s = last - first;
         if (s < 1) return;
@@ -250,10 +250,12 @@ void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& ou
         const double perUnit = smoothness > 0 ? length / smoothness : 0.0;
         const int64_t units = perUnit < 1e9 ? static_cast<int64_t>(perUnit) : 1000000000;
         if (method == 2) {
-            const int32_t steps = static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
+            const int32_t steps =
+                static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
             const int32_t count = FitSplineThroughPoints(ws, px, py, s, closed, length, steps);
             if (count >= 2)
-                out.WriteLine(kContourCodeSplineThrough, level, &ws.smoothX[1], &ws.smoothY[1], count);
+                out.WriteLine(kContourCodeSplineThrough, level, &ws.smoothX[1], &ws.smoothY[1],
+                              count);
         } else if (method == 1) {
             int64_t m = units;
             if (m < 2 * s - 2) m = 2 * s;

@@ -49,6 +49,7 @@ constexpr int kDuplicateCheck = 32858;
 constexpr int kAutoOutline = 32832;
 constexpr int kTinCalc = 32836;
 constexpr int kRouteCalc = 32817;
+constexpr int kContour = 32802;  // 等高線
 }  // namespace cmd
 
 enum class CheckState { kUnchecked, kChecked, kIndeterminate };

@@ -43,7 +43,8 @@ TEST_F(ContourFixture, LongLinesAreCutIntoPiecesSharingAVertex) {
         int32_t vertices;
         std::vector<size_t> pieces;
     };
-    for (const Case& t : std::vector<Case>{{2000, {2000}}, {2001, {2000, 2}}, {4500, {2000, 2000, 502}}}) {
+    for (const Case& t :
+         std::vector<Case>{{2000, {2000}}, {2001, {2000, 2}}, {4500, {2000, 2000, 502}}}) {
         SCOPED_TRACE(t.vertices);
         std::vector<double> x(t.vertices), y(t.vertices);
         for (int32_t i = 0; i < t.vertices; ++i) x[i] = i, y[i] = -i;
@@ -108,7 +109,10 @@ TEST_F(ContourFixture, DocumentCopiesAndRestore) {
     EXPECT_EQ(g_contourInterval, 2);
     EXPECT_EQ(g_indexContourInterval, 10);
     EXPECT_EQ(g_documentTitle, "site");
-    { std::ofstream probe(g_contourLinesPath, std::ios::app); EXPECT_TRUE(probe.good()); }
+    {
+        std::ofstream probe(g_contourLinesPath, std::ios::app);
+        EXPECT_TRUE(probe.good());
+    }
 
     // A .ct1 without its .ct2: the index is made from the lines, not kept from before.
     std::filesystem::remove(m_dir / "site.CT2");
@@ -173,7 +177,8 @@ TEST_F(ContourFixture, SmoothedLinesKeepTheirEndConditions) {
                 // Straight and through-the-vertices lines pass every vertex.
                 for (auto [x, y] : t.vertices) {
                     double best = 1e9;
-                    for (size_t i = 0; i < l.x.size(); ++i) best = std::min(best, std::hypot(l.x[i] - x, l.y[i] - y));
+                    for (size_t i = 0; i < l.x.size(); ++i)
+                        best = std::min(best, std::hypot(l.x[i] - x, l.y[i] - y));
                     EXPECT_LT(best, 1e-9) << x << " " << y;
                 }
             }

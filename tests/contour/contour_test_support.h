@@ -66,7 +66,8 @@ inline std::vector<ContourIndexEntry> ReadIndex(const std::string& path = g_cont
 
 inline double Length(const Line& l) {
     double s = 0;
-    for (size_t i = 0; i + 1 < l.x.size(); ++i) s += std::hypot(l.x[i + 1] - l.x[i], l.y[i + 1] - l.y[i]);
+    for (size_t i = 0; i + 1 < l.x.size(); ++i)
+        s += std::hypot(l.x[i + 1] - l.x[i], l.y[i + 1] - l.y[i]);
     return s;
 }
 
@@ -74,9 +75,10 @@ class ContourFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         InitDataModel();
-        m_dir = std::filesystem::temp_directory_path() /
-                ("contour_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                 "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_dir =
+            std::filesystem::temp_directory_path() /
+            ("contour_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
         g_contourLinesPath = (m_dir / "_#ovk$1.$$$").string();
@@ -116,7 +118,8 @@ protected:
         for (int32_t j = n; j > 0; --j) g_outline.Append(id(n, j));
         for (int32_t i = n; i > 0; --i) g_outline.Append(id(i, 0));
         g_outline.Close();
-        for (int32_t k = 1; k <= g_outline.Count(); ++k) g_points[g_outline[k]].flags |= kPointFlagOutline;
+        for (int32_t k = 1; k <= g_outline.Count(); ++k)
+            g_points[g_outline[k]].flags |= kPointFlagOutline;
         OrientPolygonClockwise(g_outline);
         MarkPointsOutsideOutline(g_outline);
         BuildTinGrid();

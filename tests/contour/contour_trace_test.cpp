@@ -20,7 +20,8 @@ double ChordInSquare(double a, double b, double d, double L) {
     }
     double best = 0;
     for (auto& p : hits)
-        for (auto& q : hits) best = std::max(best, std::hypot(p.first - q.first, p.second - q.second));
+        for (auto& q : hits)
+            best = std::max(best, std::hypot(p.first - q.first, p.second - q.second));
     return best;
 }
 
@@ -62,7 +63,8 @@ TEST_F(ContourFixture, PlaneGivesStraightLinesAtTheirPositions) {
                 EXPECT_NEAR(a * l.x[i] + b * l.y[i] + c, level, 2e-5);
             total += Length(l);
         }
-        EXPECT_NEAR(total, ChordInSquare(a, b, level + g_contourLevelTolerance - c, L), 1e-6) << level;
+        EXPECT_NEAR(total, ChordInSquare(a, b, level + g_contourLevelTolerance - c, L), 1e-6)
+            << level;
     }
     EXPECT_EQ(RecordedMessages().back().text, "等高線計算終了");
 }
@@ -77,11 +79,14 @@ TEST_F(ContourFixture, HillsGiveClosedRingsOnTheirLevels) {
         return 30.0 * std::exp(-((x - cx) * (x - cx) + (y - cy) * (y - cy)) / 400.0);
     };
     const std::vector<Case> cases = {
-        {"cone", [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); },
+        {"cone",
+         [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); },
          {{60, 1}, {70, 1}, {80, 1}, {90, 1}}},
-        {"paraboloid", [](double x, double y) { return 100 - ((x - 50) * (x - 50) + (y - 50) * (y - 50)) / 40; },
+        {"paraboloid",
+         [](double x, double y) { return 100 - ((x - 50) * (x - 50) + (y - 50) * (y - 50)) / 40; },
          {{50, 1}, {70, 1}, {90, 1}}},
-        {"two hills", [&](double x, double y) { return bump(x, y, 30, 30) + bump(x, y, 70, 70); },
+        {"two hills",
+         [&](double x, double y) { return bump(x, y, 30, 30) + bump(x, y, 70, 70); },
          {{10, 2}, {20, 2}}},
     };
     for (const Case& t : cases) {
@@ -152,7 +157,9 @@ TEST_F(ContourFixture, HolesInterruptTheLine) {
         for (const Line& l : lines) {
             total += Length(l);
             // No segment runs between two points inside the hole.
-            auto inside = [&](size_t i) { return l.x[i] > 31 && l.x[i] < 69 && l.y[i] > 31 && l.y[i] < 69; };
+            auto inside = [&](size_t i) {
+                return l.x[i] > 31 && l.x[i] < 69 && l.y[i] > 31 && l.y[i] < 69;
+            };
             for (size_t i = 0; i + 1 < l.x.size(); ++i)
                 EXPECT_FALSE(inside(i) && inside(i + 1)) << l.x[i] << " " << l.y[i];
         }

@@ -14,6 +14,8 @@
 #include <QToolBar>
 #include <QWheelEvent>
 
+#include "contour/contour_dialog.h"
+#include "contour/ui/contour_calc_dialog.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "model/tin_calc_command.h"
@@ -450,6 +452,8 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
     m_frameCommands.SetHandler(cmd::kTinCalc, [] { OnTinCalc(); });
+    CContourCalcDlg::Install(this);
+    m_frameCommands.SetHandler(cmd::kContour, OnContourCommand);
     m_frameCommands.SetHandler(cmd::kAutoOutline, [this] {
         OnAutoOutline([this] {
             if (m_autoOutlineRunner)

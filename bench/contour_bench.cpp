@@ -1,0 +1,92 @@
+// Contours of the jacksboro grid's TIN (built once with the grid builder) at 10 m
+// intervals, straight lines and B-spline smoothing: milliseconds per run.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "contour/contour_calc.h"
+#include "model/point_in_outline.h"
+#include "model/progress.h"
+#include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
+#include "platform/message_box.h"
+#include "shell/work_files.h"
+
+namespace {
+
+bool LoadJacksboroTin() {
+    InitDataModel();
+    std::ifstream in;
+    for (const char* up : {"../", "../../"}) {
+        in.open(std::string(up) + "shared/data/jacksboro/jacksboro_grid.RND", std::ios::binary);
+        if (in) break;
+    }
+    if (!in) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.size() < 48 || line[0] == '*') continue;
+        EnsurePointCapacity(g_pointCount + 1, 500000);
+        RandomPoint& p = g_points[++g_pointCount];
+        p = RandomPoint{};
+        p.x = std::stod(line.substr(10, 14));
+        p.y = std::stod(line.substr(24, 14));
+        p.z = std::stod(line.substr(38, 10));
+    }
+    SetPointEndMarker();
+    const int32_t rows = 344, columns = 403;
+    if (g_pointCount != rows * columns) return false;
+    auto node = [&](int32_t r, int32_t c) { return r * columns + c + 1; };
+    g_outline.Reset();
+    for (int32_t c = 0; c < columns; ++c) g_outline.Append(node(0, c));
+    for (int32_t r = 1; r < rows; ++r) g_outline.Append(node(r, columns - 1));
+    for (int32_t c = columns - 2; c >= 0; --c) g_outline.Append(node(rows - 1, c));
+    for (int32_t r = rows - 2; r >= 1; --r) g_outline.Append(node(r, 0));
+    g_outline.Close();
+    for (int32_t k = 1; k <= g_outline.Count(); ++k)
+        g_points[g_outline[k]].flags |= kPointFlagOutline;
+    g_tinEdgeCapacity = 4 * g_pointCount;
+    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    g_pointZMin = 1e300;
+    g_pointZMax = -1e300;
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        g_pointZMin = std::min(g_pointZMin, g_points[i].z);
+        g_pointZMax = std::max(g_pointZMax, g_points[i].z);
+    }
+    return g_tinPresent != 0;
+}
+
+void Contours(benchmark::State& state) {
+    static const bool loaded = LoadJacksboroTin();
+    if (!loaded) {
+        state.SkipWithError("jacksboro_grid.RND not found");
+        return;
+    }
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "contour_bench";
+    std::filesystem::create_directories(dir);
+    g_contourLinesPath = (dir / "_#ovk$1.$$$").string();
+    g_contourIndexPath = (dir / "_#ovk$2.$$$").string();
+    g_contourMinZ = std::floor(g_pointZMin / 10) * 10;
+    g_contourMaxZ = g_pointZMax;
+    g_contourInterval = 10;
+    g_indexContourInterval = 50;
+    g_contourSmoothness = 5;
+    SetLongLoopPollInterval(100);
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        ClearRecordedMessages();
+        CalcContours(static_cast<int32_t>(state.range(0)));
+        bytes = static_cast<int64_t>(std::filesystem::file_size(g_contourLinesPath));
+    }
+    state.counters["line_file_bytes"] = static_cast<double>(bytes);
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(Contours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
