@@ -59,7 +59,9 @@ TEST_F(ContourFixture, LongLinesAreCutIntoPiecesSharingAVertex) {
             EXPECT_EQ(lines[p].x.size(), t.pieces[p]);
             EXPECT_EQ(lines[p].level, 7.0);
             EXPECT_EQ(lines[p].code, kContourCodeStraight);
-            if (p > 0) EXPECT_EQ(lines[p].x.front(), lines[p - 1].x.back());
+            if (p > 0) {
+                EXPECT_EQ(lines[p].x.front(), lines[p - 1].x.back());
+            }
             joined.insert(joined.end(), lines[p].x.begin() + (p > 0 ? 1 : 0), lines[p].x.end());
         }
         EXPECT_EQ(joined, x);
@@ -162,11 +164,15 @@ TEST_F(ContourFixture, SmoothedLinesKeepTheirEndConditions) {
             const int32_t s = static_cast<int32_t>(t.vertices.size()) - 1;
             const bool closed = t.vertices.front() == t.vertices.back();
             EXPECT_EQ(l.code, method == 0 ? 3 : method);
-            if (method == 1) EXPECT_EQ(l.x.size(), static_cast<size_t>(2 * s));
+            if (method == 1) {
+                EXPECT_EQ(l.x.size(), static_cast<size_t>(2 * s));
+            }
             if (closed) {
                 EXPECT_NEAR(l.x.front(), l.x.back(), 1e-9);
                 EXPECT_NEAR(l.y.front(), l.y.back(), 1e-9);
-                if (method == 1) EXPECT_GT(std::hypot(l.x.front(), l.y.front()), 1.0);
+                if (method == 1) {
+                    EXPECT_GT(std::hypot(l.x.front(), l.y.front()), 1.0);
+                }
             } else {
                 EXPECT_NEAR(l.x.front(), t.vertices.front().first, 1e-9);
                 EXPECT_NEAR(l.y.front(), t.vertices.front().second, 1e-9);
