@@ -23,6 +23,7 @@ struct ContourWorkspace {
     int32_t traceCount = 0;
     int32_t traceLimit = 0;  // the trace holds fewer than this many vertices
     std::vector<double> smoothX, smoothY;
+    bool linearScan = false;  // look crossings up by scanning them all (tests compare)
     int32_t smoothLimit = 0;
 
     double& Knot(int32_t i) { return knotValues[i + 3]; }

@@ -1,6 +1,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <unordered_map>
+#include <utility>
 
 #include "contour/contour_calc.h"
 #include "model/terrain_data.h"
@@ -51,6 +53,7 @@ public:
     int32_t Run() {
         m_ws.traceCount = 0;
         ListCrossings();
+        IndexCrossings();
         for (int32_t k = 1; k <= m_n; ++k) {
             if (m_ws.crossingKind[k] <= 0) continue;
             if (!WalkFrom(k)) return -1;
@@ -100,9 +103,13 @@ private:
 
     // The first listed crossing whose edge joins p and q, or null.
     const TinEdge* FindListed(int32_t p, int32_t q) const {
-        for (int32_t l = 1; l <= m_n; ++l)
-            if (SameEnds(Rec(l), p, q)) return &Rec(l);
-        return nullptr;
+        if (m_ws.linearScan) {
+            for (int32_t l = 1; l <= m_n; ++l)
+                if (SameEnds(Rec(l), p, q)) return &Rec(l);
+            return nullptr;
+        }
+        const std::vector<int32_t>* list = Listed(p, q);
+        return list ? &Rec(list->front()) : nullptr;
     }
 
     // The pen of a segment from the previous edge to the new edge (a, b) whose far apex is
@@ -129,10 +136,123 @@ private:
         int32_t kind;
     };
 
+    // The continuation of the walk from edge cur with apex: the first unused crossing from
+    // `from` on that sets out from one of the two other sides of the triangle (cur, apex);
+    // 0 when none. Reports whether an unused end-on-level crossing was passed on the way
+    // (fanSeen) and, for the first look of a chain, the first unused crossing (examined).
+    static bool Continue(const TinEdge& c, Edge cur, int32_t apex, Edge* next, int32_t* nextApex) {
+        if (Same(c.a, cur.a) && Same(c.b, apex)) {
+            *next = {cur.a, c.b};
+            *nextApex = c.apexSearch;
+        } else if (Same(c.a, apex) && Same(c.b, cur.b)) {
+            *next = {c.a, cur.b};
+            *nextApex = c.apexSearch;
+        } else if (Same(c.a, apex) && Same(c.b, cur.a)) {
+            *next = {cur.a, c.a};
+            *nextApex = c.apexBack;
+        } else if (Same(c.a, cur.b) && Same(c.b, apex)) {
+            *next = {c.b, cur.b};
+            *nextApex = c.apexBack;
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    int32_t ScanLinear(int32_t from, Edge cur, int32_t apex, Edge* next, int32_t* nextApex,
+                       bool* fanSeen, bool* examined, Edge* firstCandidate) const {
+        for (int32_t l = from; l <= m_n; ++l) {
+            const int32_t kind = m_ws.crossingKind[l];
+            if (kind <= 0) continue;
+            if (kind == 2) *fanSeen = true;
+            const TinEdge& c = Rec(l);
+            if (!*examined) {
+                *examined = true;
+                *firstCandidate = {c.a, c.b};
+            }
+            if (Continue(c, cur, apex, next, nextApex)) return l;
+        }
+        return 0;
+    }
+
+    // The same answer from the crossings listed by their end points.
+    int32_t ScanIndexed(int32_t from, Edge cur, int32_t apex, Edge* next, int32_t* nextApex,
+                        bool* fanSeen, bool* examined, Edge* firstCandidate) {
+        int32_t best = 0;
+        for (int32_t end : {cur.a, cur.b}) {
+            const std::vector<int32_t>* list = Listed(end, apex);
+            if (!list) continue;
+            for (int32_t l : *list) {
+                if (l < from || m_ws.crossingKind[l] <= 0) continue;
+                if (best != 0 && l >= best) break;
+                Edge n;
+                int32_t na;
+                if (Continue(Rec(l), cur, apex, &n, &na)) {
+                    best = l;
+                    *next = n;
+                    *nextApex = na;
+                    break;
+                }
+            }
+        }
+        const int32_t last = best != 0 ? best : m_n;
+        if (NextAlive(m_nextKind2, from) <= last) *fanSeen = true;
+        if (!*examined) {
+            const int32_t first = NextAlive(m_nextAlive, from);
+            if (first <= last) {
+                *examined = true;
+                *firstCandidate = {Rec(first).a, Rec(first).b};
+            }
+        }
+        return best;
+    }
+
+    // Marks crossing l used in the lookups.
+    void Use(int32_t l) {
+        m_nextAlive[l] = l + 1;
+        m_nextKind2[l] = l + 1;
+    }
+
+    // The first index from i on whose entry points to itself (path-halving).
+    static int32_t NextAlive(std::vector<int32_t>& next, int32_t i) {
+        while (next[i] != i) {
+            next[i] = next[next[i]];
+            i = next[i];
+        }
+        return i;
+    }
+
+    static uint64_t PairKey(int32_t p, int32_t q) {
+        uint32_t a = static_cast<uint32_t>(std::abs(p)), b = static_cast<uint32_t>(std::abs(q));
+        if (a > b) std::swap(a, b);
+        return (static_cast<uint64_t>(a) << 32) | b;
+    }
+
+    const std::vector<int32_t>* Listed(int32_t p, int32_t q) const {
+        if (p == kNoApex || q == kNoApex) return nullptr;
+        const auto it = m_byEnds.find(PairKey(p, q));
+        return it == m_byEnds.end() ? nullptr : &it->second;
+    }
+
+    void IndexCrossings() {
+        m_byEnds.clear();
+        m_byEnds.reserve(static_cast<size_t>(m_n) * 2);
+        m_nextAlive.assign(static_cast<size_t>(m_n) + 2, 0);
+        m_nextKind2.assign(static_cast<size_t>(m_n) + 2, 0);
+        for (int32_t l = 1; l <= m_n; ++l) {
+            m_byEnds[PairKey(Rec(l).a, Rec(l).b)].push_back(l);
+            m_nextAlive[l] = l;
+            m_nextKind2[l] = m_ws.crossingKind[l] == 2 ? l : l + 1;
+        }
+        m_nextAlive[m_n + 1] = m_n + 1;
+        m_nextKind2[m_n + 1] = m_n + 1;
+    }
+
     bool WalkFrom(int32_t k) {
         const TinEdge start = Rec(k);
         const Edge startEdge{start.a, start.b};
         m_ws.crossingKind[k] = -m_ws.crossingKind[k];
+        Use(k);
         const int32_t startKind = m_ws.crossingKind[k];
         int32_t prevKind = startKind;
         Edge prev = startEdge;
@@ -153,33 +273,18 @@ private:
             int32_t from = k + 1;
             for (;;) {
                 bool matched = false;
-                int32_t l = from;
-                for (; l <= m_n; ++l) {
+                Edge next{0, 0};
+                int32_t nextApex = 0;
+                bool fanSeen = false;
+                const int32_t l = m_ws.linearScan
+                                      ? ScanLinear(from, cur, apex, &next, &nextApex, &fanSeen,
+                                                   &examined, &firstCandidate)
+                                      : ScanIndexed(from, cur, apex, &next, &nextApex, &fanSeen,
+                                                    &examined, &firstCandidate);
+                if (fanSeen) fan = {cur, apex, 0};
+                if (l != 0) {
                     int32_t& kind = m_ws.crossingKind[l];
-                    if (kind <= 0) continue;
-                    if (kind == 2) fan = {cur, apex, 0};
-                    const TinEdge& c = Rec(l);
-                    if (!examined) {
-                        examined = true;
-                        firstCandidate = {c.a, c.b};
-                    }
-                    Edge next;
-                    int32_t nextApex;
-                    if (Same(c.a, cur.a) && Same(c.b, apex)) {
-                        next = {cur.a, c.b};
-                        nextApex = c.apexSearch;
-                    } else if (Same(c.a, apex) && Same(c.b, cur.b)) {
-                        next = {c.a, cur.b};
-                        nextApex = c.apexSearch;
-                    } else if (Same(c.a, apex) && Same(c.b, cur.a)) {
-                        next = {cur.a, c.a};
-                        nextApex = c.apexBack;
-                    } else if (Same(c.a, cur.b) && Same(c.b, apex)) {
-                        next = {c.b, cur.b};
-                        nextApex = c.apexBack;
-                    } else {
-                        continue;
-                    }
+                    Use(l);
                     const int32_t pen = HolePen(next, nextApex, true, prev);
                     if (trying)
                         Put(m_ws.traceCount, next.a, next.b, pen);
@@ -213,7 +318,6 @@ private:
                         prevKind = kind;
                         from = k + 1;
                     }
-                    break;
                 }
                 if (matched) continue;
                 if (trying) {
@@ -253,6 +357,9 @@ private:
     ContourWorkspace& m_ws;
     double m_w;
     int32_t m_n = 0;
+    std::unordered_map<uint64_t, std::vector<int32_t>> m_byEnds;
+    std::vector<int32_t> m_nextAlive;  // unused crossings
+    std::vector<int32_t> m_nextKind2;  // unused end-on-level crossings
 };
 }  // namespace
 

@@ -254,3 +254,33 @@ TEST_F(ContourFixture, StoppedWithQLeavesConsistentFiles) {
     ASSERT_EQ(index.size(), 4 + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(index[4 + i].offset, lines[i].offset);
 }
+
+TEST_F(ContourFixture, IndexedLookupTracesAsTheFullScan) {
+    // Surfaces with rings, saddles, border-to-border lines and vertices on the levels.
+    const std::vector<std::function<double(double, double)>> surfaces = {
+        [](double x, double y) { return 10 * std::sin(x / 7) + 8 * std::cos(y / 5) + 0.1 * x; },
+        [](double x, double y) { return std::round(10 * std::sin(x / 9) * std::cos(y / 11)); },
+        [](double x, double y) { return 10 - std::max(std::fabs(x - 50), std::fabs(y - 50)) / 10; },
+    };
+    for (size_t s = 0; s < surfaces.size(); ++s) {
+        SCOPED_TRACE(s);
+        InitDataModel();
+        BuildGrid(20, 5.0, surfaces[s]);
+        ContourWorkspace fast, full;
+        ASSERT_TRUE(fast.Allocate());
+        ASSERT_TRUE(full.Allocate());
+        full.linearScan = true;
+        for (double w = std::floor(g_pointZMin); w <= g_pointZMax; w += 1) {
+            for (double tolerance : {0.0, 0.00001}) {
+                ASSERT_EQ(TraceContourLevel(fast, w + tolerance), 0);
+                ASSERT_EQ(TraceContourLevel(full, w + tolerance), 0);
+                ASSERT_EQ(fast.traceCount, full.traceCount) << w;
+                for (int32_t i = 1; i <= fast.traceCount; ++i) {
+                    ASSERT_EQ(fast.traceX[i], full.traceX[i]) << w << " " << i;
+                    ASSERT_EQ(fast.traceY[i], full.traceY[i]) << w << " " << i;
+                    ASSERT_EQ(fast.tracePen[i], full.tracePen[i]) << w << " " << i;
+                }
+            }
+        }
+    }
+}
