@@ -21,8 +21,8 @@ int CalcClothoidElements(double tau, double x, double y, double r, ClothoidEleme
 
 // Crossing of the infinite line through (pA, pB) along (dirA, dirB) with the segment
 // (sA1, sB1)-(sA2, sB2); written only for a proper crossing.
-void IntersectRouteSegments(double dirA, double dirB, double pA, double pB, double sA1,
-                            double sB1, double sA2, double sB2, double* outA, double* outB);
+void IntersectRouteSegments(double dirA, double dirB, double pA, double pB, double sA1, double sB1,
+                            double sA2, double sB2, double* outA, double* outB);
 
 // The first half alone: checks, curve types and elements, main points. False after a
 // stop (the message has been shown).

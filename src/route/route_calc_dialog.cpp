@@ -14,14 +14,22 @@
 namespace {
 double* FieldValue(int id) {
     switch (id) {
-        case kRouteIntervalField: return &g_stationInterval;
-        case kRouteLeftWidthField: return &g_leftCutWidth;
-        case kRouteRightWidthField: return &g_rightCutWidth;
-        case kRouteBpAddedField: return &g_bpAddedDistance;
-        case kRouteBpBackField: return &g_bpBackDistance;
-        case kRouteEpForwardField: return &g_epForwardDistance;
-        case kRouteToleranceField: return &g_routeTolerance;
-        default: return nullptr;
+        case kRouteIntervalField:
+            return &g_stationInterval;
+        case kRouteLeftWidthField:
+            return &g_leftCutWidth;
+        case kRouteRightWidthField:
+            return &g_rightCutWidth;
+        case kRouteBpAddedField:
+            return &g_bpAddedDistance;
+        case kRouteBpBackField:
+            return &g_bpBackDistance;
+        case kRouteEpForwardField:
+            return &g_epForwardDistance;
+        case kRouteToleranceField:
+            return &g_routeTolerance;
+        default:
+            return nullptr;
     }
 }
 
@@ -29,9 +37,12 @@ const char* FieldFormat(int id) {
     switch (id) {
         case kRouteIntervalField:
         case kRouteLeftWidthField:
-        case kRouteRightWidthField: return "%10.3f";
-        case kRouteToleranceField: return "%.4f";
-        default: return "%12.5f";
+        case kRouteRightWidthField:
+            return "%10.3f";
+        case kRouteToleranceField:
+            return "%.4f";
+        default:
+            return "%12.5f";
     }
 }
 }  // namespace
@@ -78,12 +89,23 @@ RouteCalcDialogValues OpenRouteCalcDialog() {
 
 void SelectRouteCalcRadio(int id, RouteCalcDialogValues& values) {
     switch (id) {
-        case kRouteNamingNo: g_stationNaming = 0; break;
-        case kRouteNamingSta: g_stationNaming = 1; break;
-        case kRouteNamingAdded: g_stationNaming = 2; break;
-        case kRouteClothoidBtc: g_clothoidNaming = 0; break;
-        case kRouteClothoidKa: g_clothoidNaming = 1; break;
-        default: return;
+        case kRouteNamingNo:
+            g_stationNaming = 0;
+            break;
+        case kRouteNamingSta:
+            g_stationNaming = 1;
+            break;
+        case kRouteNamingAdded:
+            g_stationNaming = 2;
+            break;
+        case kRouteClothoidBtc:
+            g_clothoidNaming = 0;
+            break;
+        case kRouteClothoidKa:
+            g_clothoidNaming = 1;
+            break;
+        default:
+            return;
     }
     if (id == kRouteClothoidBtc || id == kRouteClothoidKa)
         values.clothoidNamingRadio = id;

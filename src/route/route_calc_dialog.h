@@ -14,10 +14,9 @@ constexpr int kRouteBpBackField = 1087;
 constexpr int kRouteEpForwardField = 1088;
 constexpr int kRouteFirstNumberField = 1089;
 constexpr int kRouteToleranceField = 1186;
-constexpr int kRouteCalcFieldIds[] = {kRouteIntervalField,  kRouteLeftWidthField,
-                                      kRouteRightWidthField, kRouteBpAddedField,
-                                      kRouteBpBackField,     kRouteEpForwardField,
-                                      kRouteFirstNumberField, kRouteToleranceField};
+constexpr int kRouteCalcFieldIds[] = {
+    kRouteIntervalField, kRouteLeftWidthField, kRouteRightWidthField,  kRouteBpAddedField,
+    kRouteBpBackField,   kRouteEpForwardField, kRouteFirstNumberField, kRouteToleranceField};
 
 // Radio and check ids.
 constexpr int kRouteNamingNo = 1009;

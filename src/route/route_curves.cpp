@@ -111,8 +111,8 @@ int CalcClothoidElements(double tau, double x, double y, double r, ClothoidEleme
     return 0;
 }
 
-void IntersectRouteSegments(double dirA, double dirB, double pA, double pB, double sA1,
-                            double sB1, double sA2, double sB2, double* outA, double* outB) {
+void IntersectRouteSegments(double dirA, double dirB, double pA, double pB, double sA1, double sB1,
+                            double sA2, double sB2, double* outA, double* outB) {
     const double lengthSq = (sA2 - sA1) * (sA2 - sA1) + (sB2 - sB1) * (sB2 - sB1);
     if (lengthSq < 1e-8) return;
     const double t = dirA * (sB1 - pB) - dirB * (sA1 - pA);
@@ -176,8 +176,9 @@ bool CalcRouteCurves() {
                 type = kCurveCircle;
         } else {
             if (ip.a1 > 0.0 || ip.a2 > 0.0) {
-                Info("半径の入力されていない点にクロソイドパラメータが入力されています。\n"
-                     "パラメータをクリアーして計算します。");
+                Info(
+                    "半径の入力されていない点にクロソイドパラメータが入力されています。\n"
+                    "パラメータをクリアーして計算します。");
                 ip.a1 = ip.a2 = 0.0;
             }
             type = kCurveNone;
@@ -185,8 +186,9 @@ bool CalcRouteCurves() {
         int side = 0;
         PointSideOfLine(prev.x, prev.y, ip.x, ip.y, next.x, next.y, kSideTolerance, &side);
         if (side == 0 && (type == kCurveClothoid || type == kCurveCircle)) {
-            Info("直線上のＩＰ点に曲線データが入力されています。\n"
-                 "各データをクリアーして計算します。");
+            Info(
+                "直線上のＩＰ点に曲線データが入力されています。\n"
+                "各データをクリアーして計算します。");
             ip.radius = ip.a1 = ip.a2 = 0.0;
             type = kCurveNone;
         }
@@ -300,8 +302,8 @@ bool CalcRouteCurves() {
                 ip.centerY = ip.ka1Y + std::fabs(c1.xm) * u1y + rr * n1y;
             } else {
                 double cx = ip.ke1X, cy = ip.ke1Y, ox = 0.0, oy = 0.0;
-                OffsetSegment(ip.ke1X, ip.ke1Y, ip.x, ip.y, side == 1 ? -r : r, kSideTolerance,
-                              &cx, &cy, &ox, &oy);
+                OffsetSegment(ip.ke1X, ip.ke1Y, ip.x, ip.y, side == 1 ? -r : r, kSideTolerance, &cx,
+                              &cy, &ox, &oy);
                 ip.centerX = cx;
                 ip.centerY = cy;
             }
@@ -339,21 +341,24 @@ bool CalcRouteCurves() {
             ip.clothoid1 = c1;
             ip.clothoid2 = c2;
             ip.arcLength = std::fabs(c2.length - c1.length);
-            // The egg's position hangs on the two circle centres; without them (both
-            // slots alike, as in a new IP) the direction is undefined.
+            // The egg's position hangs on the two circle centres. Without them (both slots
+            // alike, as in a new IP) the direction is undefined, and centres the clothoid
+            // cannot join give a curve that is not there: both are refused.
             const double m1x = ip.ke1X, m1y = ip.ke1Y, m2x = ip.ke2X, m2y = ip.ke2Y;
-            if (std::hypot(m1x - m2x, m1y - m2y) < (tol > 0.0 ? tol : 1e-9)) {
+            const double apart = std::hypot(m1x - m2x, m1y - m2y);
+            const double joined = std::hypot(c2.xm - c1.xm, (r + c1.shift) - (r2 + c2.shift));
+            const double slack = tol > 0.0 ? tol : 1e-9;
+            if (apart < slack || std::fabs(apart - joined) > slack) {
                 ShowMessage(IpNameUtf8(ip) + std::to_string(ip.number) +
-                                "の卵形区間の円の中心が入力されていません。",
+                                "の卵形区間の円の中心が入力されていないか、曲線と合いません。",
                             "", msg::kOk | msg::kIconError);
                 g_stationCount = 0;
                 return false;
             }
             const double alpha = std::atan((m1y - m2y) / (m1x - m2x));
-            const double beta =
-                std::atan((c2.xm - c1.xm) / ((r + c1.shift) - (r2 + c2.shift)));
-            const double cand1 = r > r2 ? alpha - sgn * beta + kPi / 2.0
-                                        : alpha + sgn * beta + kPi / 2.0;
+            const double beta = std::atan((c2.xm - c1.xm) / ((r + c1.shift) - (r2 + c2.shift)));
+            const double cand1 =
+                r > r2 ? alpha - sgn * beta + kPi / 2.0 : alpha + sgn * beta + kPi / 2.0;
             const double cand2 = cand1 + kPi;
             const double e1 = AngleGap(thetaIn, cand1), e2 = AngleGap(thetaIn, cand2);
             const double e3 = AngleGap(thetaOut, cand1), e4 = AngleGap(thetaOut, cand2);

@@ -128,8 +128,7 @@ StationRecord* MakeMain(const Layout& layout, int32_t kind, const std::string& n
     return st;
 }
 
-bool MakeAt(int32_t kind, int32_t number, const std::string& name, double c,
-            const Geometry& at) {
+bool MakeAt(int32_t kind, int32_t number, const std::string& name, double c, const Geometry& at) {
     StationRecord temp{};
     temp.kind = kind;
     temp.number = number;
@@ -176,8 +175,9 @@ bool RunSection(Layout& layout, double s, double e, int32_t kind, const Geometry
         if (!(c < e) || c + interval <= c) break;
         ++layout.number;
         if (std::fabs(c - s) <= layout.tol) continue;
-        const std::string name = g_stationNaming == 2 ? AddedDistanceName(c)
-                                                      : Format("%s%d", layout.prefix, layout.number);
+        const std::string name = g_stationNaming == 2
+                                     ? AddedDistanceName(c)
+                                     : Format("%s%d", layout.prefix, layout.number);
         if (!MakeAt(kind, layout.number, name, c, at)) return false;
     }
     return true;
@@ -291,8 +291,8 @@ void ClipAtAngleIps() {
             for (StationRecord* st : {&a, &b}) {
                 IntersectRouteSegments(ux, uy, ipSt.x, ipSt.y, st->x, st->y, st->leftX, st->leftY,
                                        &st->leftX, &st->leftY);
-                IntersectRouteSegments(ux, uy, ipSt.x, ipSt.y, st->x, st->y, st->rightX,
-                                       st->rightY, &st->rightX, &st->rightY);
+                IntersectRouteSegments(ux, uy, ipSt.x, ipSt.y, st->x, st->y, st->rightX, st->rightY,
+                                       &st->rightX, &st->rightY);
             }
         }
     }
@@ -322,8 +322,7 @@ bool SizeStationBlock(const Layout& layout) {
                    layout.interval);
     const double capacity = intervals + 1.0 + 4.0 * n + g_plusStakeCount + 30.0;
     g_stationCount = 0;
-    if (!(capacity < kMostStations) ||
-        GrowStationBlock(static_cast<int32_t>(capacity)) != 0) {
+    if (!(capacity < kMostStations) || GrowStationBlock(static_cast<int32_t>(capacity)) != 0) {
         StopMessage("路線データ用のメモリが確保できませんでした。");
         return false;
     }
@@ -415,7 +414,8 @@ bool CalcRouteStations() {
         {
             Unit dir = UnitBetween(startX, startY, ip.x, ip.y);
             if (std::hypot(ip.x - startX, ip.y - startY) <= 1e-12) dir = leg;
-            if (!RunSection(layout, startD, e, 2, Straight(startD, startX, startY, dir.x, dir.y, layout)))
+            if (!RunSection(layout, startD, e, 2,
+                            Straight(startD, startX, startY, dir.x, dir.y, layout)))
                 return false;
         }
 
@@ -463,8 +463,9 @@ bool CalcRouteStations() {
                 if (!RunSection(layout, s, end, 2, Straight(s, ip.x, ip.y, leg.x, leg.y, layout)))
                     return false;
                 if (std::fabs(end - Last()->addedDistance) >= tol) {
-                    StationRecord* pls = MakeMain(layout, 12, "PLS", end, ip.x + g_epForwardDistance * leg.x,
-                                                  ip.y + g_epForwardDistance * leg.y);
+                    StationRecord* pls =
+                        MakeMain(layout, 12, "PLS", end, ip.x + g_epForwardDistance * leg.x,
+                                 ip.y + g_epForwardDistance * leg.y);
                     if (pls == nullptr) return false;
                     PerpendicularStakes(*pls, leg.x, leg.y, layout);
                 }
@@ -507,8 +508,9 @@ bool CalcRouteStations() {
                 st->kind = promote(st->kind, 13, 14, 15, 3);
                 PerpendicularStakes(*st, leg.x, leg.y, layout);
             } else {
-                StationRecord* st = MakeMain(layout, 3, Format("%s%d%s", ka1Prefix, ip.number, suffix1),
-                                             ip.ka1Distance, ip.ka1X, ip.ka1Y);
+                StationRecord* st =
+                    MakeMain(layout, 3, Format("%s%d%s", ka1Prefix, ip.number, suffix1),
+                             ip.ka1Distance, ip.ka1X, ip.ka1Y);
                 if (st == nullptr) return false;
                 PerpendicularStakes(*st, leg.x, leg.y, layout);
             }
@@ -534,8 +536,9 @@ bool CalcRouteStations() {
                 StationRecord* st = Last();
                 st->kind = promote(st->kind, 16, 17, 18, 5);
             } else {
-                StationRecord* st = MakeMain(layout, 5, Format("%s%d%s", ke1Prefix, ip.number, suffix1),
-                                             ip.ke1Distance, ip.ke1X, ip.ke1Y);
+                StationRecord* st =
+                    MakeMain(layout, 5, Format("%s%d%s", ke1Prefix, ip.number, suffix1),
+                             ip.ke1Distance, ip.ke1X, ip.ke1Y);
                 if (st == nullptr) return false;
                 RadialStakes(*st, ip, layout);
             }
@@ -547,9 +550,9 @@ bool CalcRouteStations() {
             if (CoincidesWithLast(ip.ke2X, ip.ke2Y, tol)) {
                 Last()->kind = ke2Kind;
             } else {
-                StationRecord* st = MakeMain(layout, ke2Kind,
-                                             Format("%s%d%s", ke2Prefix, ip.number, suffix2),
-                                             ip.ke2Distance, ip.ke2X, ip.ke2Y);
+                StationRecord* st =
+                    MakeMain(layout, ke2Kind, Format("%s%d%s", ke2Prefix, ip.number, suffix2),
+                             ip.ke2Distance, ip.ke2X, ip.ke2Y);
                 if (st == nullptr) return false;
                 RadialStakes(*st, ip, layout);
             }
@@ -572,8 +575,9 @@ bool CalcRouteStations() {
             if (!RunSection(layout, ip.ke2Distance, ip.ka2Distance, 9, exit)) return false;
             // KA2
             if (!CoincidesWithLast(ip.ka2X, ip.ka2Y, tol)) {
-                StationRecord* st = MakeMain(layout, 10, Format("%s%d%s", ka2Prefix, ip.number, suffix2),
-                                             ip.ka2Distance, ip.ka2X, ip.ka2Y);
+                StationRecord* st =
+                    MakeMain(layout, 10, Format("%s%d%s", ka2Prefix, ip.number, suffix2),
+                             ip.ka2Distance, ip.ka2X, ip.ka2Y);
                 if (st == nullptr) return false;
                 double tx = next.x, ty = next.y;
                 if (std::fabs(ip.ka2X - next.x) <= 0.001 && std::fabs(ip.ka2Y - next.y) <= 0.001) {
@@ -609,7 +613,8 @@ bool CalcRouteStations() {
                         return false;
                     }
                     const double k = shrinking ? 1.0 : -1.0;
-                    const double ang = shrinking ? phi + sgn * el.sigmaRad : phi - sgn * el.sigmaRad;
+                    const double ang =
+                        shrinking ? phi + sgn * el.sigmaRad : phi - sgn * el.sigmaRad;
                     *px = ip.centerX + k * el.chord * std::cos(ang);
                     *py = ip.centerY + k * el.chord * std::sin(ang);
                     *tx = ip.centerX + k * normal * std::cos(phi);
@@ -644,8 +649,8 @@ bool CalcRouteStations() {
                 StationRecord* st = Last();
                 st->kind = promote(st->kind, 16, 17, 18, 5);
             } else {
-                StationRecord* st =
-                    MakeMain(layout, 5, Format("BC%d", ip.number), ip.ke1Distance, ip.ke1X, ip.ke1Y);
+                StationRecord* st = MakeMain(layout, 5, Format("BC%d", ip.number), ip.ke1Distance,
+                                             ip.ke1X, ip.ke1Y);
                 if (st == nullptr) return false;
                 RadialStakes(*st, ip, layout);
             }
@@ -654,8 +659,7 @@ bool CalcRouteStations() {
             const auto sp = [&](double c) {
                 if (spDone || c < ip.spDistance) return true;
                 spDone = true;
-                return MakeAt(40, layout.number, Format("SP%d", ip.number), ip.spDistance,
-                              onArc);
+                return MakeAt(40, layout.number, Format("SP%d", ip.number), ip.spDistance, onArc);
             };
             if (!RunSection(layout, ip.ke1Distance, ip.ke2Distance, 6, onArc, sp)) return false;
             StationRecord* st =

@@ -329,7 +329,14 @@ TEST_F(RouteCalc, StationNamesNumbersAndCoincidence) {
          {},
          {"BP", "NO2", "EP"},
          {0, 2, 2}},
-        {"added distance names", 1, 1234.2, 2, 0.5, {}, {"BP", "12+34", "12+35", "EP"}, {0, 1, 2, 2}},
+        {"added distance names",
+         1,
+         1234.2,
+         2,
+         0.5,
+         {},
+         {"BP", "12+34", "12+35", "EP"},
+         {0, 1, 2, 2}},
         {"plus stakes",
          40,
          0,
@@ -500,5 +507,107 @@ TEST_F(RouteCalc, EggSectionWithoutCircleCentresIsRefused) {
     CalcRoute();
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find("卵形区間の円の中心"), std::string::npos);
+    EXPECT_EQ(g_stationCount, 0);
+}
+
+TEST_F(RouteCalc, LeftTurnsMirrorRightTurns) {
+    // Clothoid curve, simple circle and an angle point, turning right, left and right; then
+    // the same route mirrored across the X axis, turning the other ways. Names, kinds and
+    // chainages agree; points mirror, and each left stake mirrors the other's right stake.
+    const std::vector<IpInput> right = {{"BP", 0, 0},
+                                        {"IP", 300, 0, 200, 100, 80},
+                                        {"IP", 320, 600, 150},
+                                        {"IP", 600, 700},
+                                        {"EP", 700, 1000}};
+    std::vector<IpInput> left = right;
+    for (IpInput& ip : left) ip.y = -ip.y;
+    g_makeAuxStations = 1;
+    g_outputSingleCurveSp = 1;
+    g_stationInterval = 10;
+
+    SetIps(right);
+    CalcRoute();
+    ASSERT_TRUE(Messages().empty()) << Messages()[0];
+    const std::vector<StationRecord> first(g_stations + 1, g_stations + 1 + g_stationCount);
+    EXPECT_EQ(g_ipPoints[2].turnSide, 1);
+    SetIps(left);
+    CalcRoute();
+    ASSERT_TRUE(Messages().empty());
+    EXPECT_EQ(g_ipPoints[2].turnSide, 2);
+    ASSERT_EQ(static_cast<size_t>(g_stationCount), first.size());
+    for (int32_t k = 1; k <= g_stationCount; ++k) {
+        const StationRecord& a = first[k - 1];
+        const StationRecord& b = g_stations[k];
+        EXPECT_STREQ(a.name, b.name);
+        EXPECT_EQ(a.kind, b.kind) << a.name;
+        EXPECT_NEAR(a.addedDistance, b.addedDistance, 1e-9) << a.name;
+        EXPECT_NEAR(a.x, b.x, 1e-9) << a.name;
+        EXPECT_NEAR(a.y, -b.y, 1e-9) << a.name;
+        EXPECT_NEAR(a.rightX, b.leftX, 1e-9) << a.name;
+        EXPECT_NEAR(a.rightY, -b.leftY, 1e-9) << a.name;
+        EXPECT_NEAR(a.leftX, b.rightX, 1e-9) << a.name;
+        EXPECT_NEAR(a.leftY, -b.rightY, 1e-9) << a.name;
+    }
+}
+
+TEST_F(RouteCalc, EggSectionFollowsItsClothoid) {
+    // One clothoid A = 120 from the circle R = 300 down to R2 = 150, entered at IP 1.
+    const double a = 120, r = 300, r2 = 150;
+    struct Circle {
+        double xm, shift;
+    };
+    auto elements = [&](double radius) {
+        const double l = a * a / radius, tau = l / (2 * radius);
+        double x = 0, y = 0;
+        IntegrateClothoid(a, l, &x, &y);
+        return Circle{x - radius * std::sin(tau), y + radius * std::cos(tau) - radius};
+    };
+    const Circle c1 = elements(r), c2 = elements(r2);
+    const double apart = std::hypot(c2.xm - c1.xm, (r + c1.shift) - (r2 + c2.shift));
+    SetIps({{"BP", 0, 0}, {"IP", 100, 0, r, a, 0, r2}, {"EP", 150, 100}});
+    g_ipPoints[2].ke1X = 0;
+    g_ipPoints[2].ke1Y = r;
+    g_ipPoints[2].ke2X = apart * 0.6;
+    g_ipPoints[2].ke2Y = r + apart * 0.8;
+    g_stationInterval = 5;
+    g_leftCutWidth = g_rightCutWidth = 10;
+    CalcRoute();
+    ASSERT_TRUE(Messages().empty()) << Messages()[0];
+    const IpPoint& ip = g_ipPoints[2];
+    ASSERT_EQ(ip.curveType, kCurveEgg);
+    const double lr = a * a / r;
+    EXPECT_NEAR(ip.arcLength, a * a / r2 - lr, 1e-9);
+    EXPECT_EQ(ip.ka1X, 0);  // starts at the previous IP
+    int eggs = 0;
+    for (int32_t k = 1; k <= g_stationCount; ++k) {
+        const StationRecord& st = g_stations[k];
+        if (st.addedDistance <= ip.ka1Distance || st.addedDistance >= ip.ka2Distance) continue;
+        EXPECT_EQ(st.kind, 40) << st.name;
+        // The station lies on the clothoid, the chord from its origin as long as the
+        // integral says.
+        double x = 0, y = 0;
+        IntegrateClothoid(a, lr + (st.addedDistance - ip.ka1Distance), &x, &y);
+        EXPECT_NEAR(Dist(st.x, st.y, ip.centerX, ip.centerY), std::hypot(x, y), a * 1e-7)
+            << st.name;
+        // Cut line of 10 + 10 m through the station, the left stake left of travel.
+        EXPECT_NEAR(Dist(st.x, st.y, st.leftX, st.leftY), 10, 1e-9) << st.name;
+        EXPECT_NEAR(Dist(st.x, st.y, st.rightX, st.rightY), 10, 1e-9) << st.name;
+        if (k + 1 <= g_stationCount) {
+            const StationRecord& next = g_stations[k + 1];
+            // Negative: X north, Y east turns the usual sign round.
+            EXPECT_LT(Cross(st.x, st.y, next.x, next.y, st.leftX, st.leftY), 0) << st.name;
+        }
+        ++eggs;
+    }
+    EXPECT_EQ(eggs, static_cast<int>((a * a / r2 - lr) / 5));
+
+    // Centres the clothoid cannot join are refused.
+    ClearRecordedMessages();
+    SetIps({{"BP", 0, 0}, {"IP", 100, 0, r, a, 0, r2}, {"EP", 150, 100}});
+    g_ipPoints[2].ke1Y = r;
+    g_ipPoints[2].ke2X = apart + 1;
+    g_ipPoints[2].ke2Y = r;
+    CalcRoute();
+    ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(g_stationCount, 0);
 }

@@ -20,9 +20,9 @@ struct FieldLabel {
     const char* label;
 };
 constexpr FieldLabel kFields[] = {
-    {kRouteIntervalField, "縦断測点の間隔："},   {kRouteLeftWidthField, "左横断切り出し幅："},
-    {kRouteRightWidthField, "右横断切り出し幅："}, {kRouteBpAddedField, "ＢＰの追加距離："},
-    {kRouteBpBackField, "ＢＰ－測点距離："},     {kRouteEpForwardField, "ＥＰ＋測点距離："},
+    {kRouteIntervalField, "縦断測点の間隔："},      {kRouteLeftWidthField, "左横断切り出し幅："},
+    {kRouteRightWidthField, "右横断切り出し幅："},  {kRouteBpAddedField, "ＢＰの追加距離："},
+    {kRouteBpBackField, "ＢＰ－測点距離："},        {kRouteEpForwardField, "ＥＰ＋測点距離："},
     {kRouteFirstNumberField, "Ｎｏ測点開始番号："}, {kRouteToleranceField, "許容誤差："},
 };
 
@@ -125,7 +125,8 @@ void CRouteCalcDlg::CloseToolWindow() { QDialog::reject(); }
 void CRouteCalcDlg::FieldLeft(QLineEdit* edit) {
     const auto it = m_fields.find(edit);
     if (it == m_fields.end()) return;
-    edit->setText(QString::fromStdString(RouteCalcFieldLeft(it->second, edit->text().toStdString())));
+    edit->setText(
+        QString::fromStdString(RouteCalcFieldLeft(it->second, edit->text().toStdString())));
 }
 
 bool CRouteCalcDlg::eventFilter(QObject* watched, QEvent* event) {
