@@ -125,7 +125,7 @@ void IntersectRouteSegments(double dirA, double dirB, double pA, double pB, doub
 }
 
 bool CalcRouteCurves() {
-    const int32_t n = g_ipPointCount;
+    const int32_t n = std::min(g_ipPointCount, kMaxIpPoints);  // the table holds no more
     if (n < 2) {
         Info("ＩＰ点が１点以下では計算できませんよ。");
         return false;

@@ -300,7 +300,7 @@ void ClipAtAngleIps() {
 
 // The station capacity, and the corner allowance of the IPs without curve.
 bool SizeStationBlock(const Layout& layout) {
-    const int32_t n = g_ipPointCount;
+    const int32_t n = std::min(g_ipPointCount, kMaxIpPoints);  // the table holds no more
     double t = 0.0;
     if (g_makeAuxStations && n >= 3) {
         for (int32_t i = 2; i < n; ++i) {
@@ -366,7 +366,7 @@ bool ExtensionBeforeBp(Layout& layout) {
 }  // namespace
 
 bool CalcRouteStations() {
-    const int32_t n = g_ipPointCount;
+    const int32_t n = std::min(g_ipPointCount, kMaxIpPoints);  // the table holds no more
     Layout layout;
     layout.interval = g_stationInterval;
     layout.wl = g_leftCutWidth;
