@@ -611,3 +611,21 @@ TEST_F(RouteCalc, EggSectionFollowsItsClothoid) {
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(g_stationCount, 0);
 }
+
+TEST_F(RouteCalc, SimpleCircleGetsItsSpWithoutAnIntervalStationOnTheArc) {
+    // BC at about 104.2 and EC at 114.7: no multiple of 20 lies on the arc.
+    const double ia = kPi / 3, r = 10;
+    SetIps({{"BP", 0, 0}, {"IP", 100, 0, r}, {"EP", 100 + 100 * std::cos(ia), 100 * std::sin(ia)}});
+    g_bpAddedDistance = 10;
+    g_outputSingleCurveSp = 1;
+    CalcRoute();
+    std::vector<std::string> names;
+    for (int32_t k = 1; k <= g_stationCount; ++k) names.push_back(g_stations[k].name);
+    const std::vector<std::string> want = {"BP",  "NO1", "NO2", "NO3", "NO4", "NO5",  "BC2", "SP2",
+                                           "EC2", "NO6", "NO7", "NO8", "NO9", "NO10", "EP"};
+    EXPECT_EQ(names, want);
+    const StationRecord* sp = Find("SP2");
+    ASSERT_NE(sp, nullptr);
+    EXPECT_NEAR(sp->addedDistance, g_ipPoints[2].ke1Distance + r * ia / 2, 1e-9);
+    EXPECT_EQ(sp->number, 5);
+}
