@@ -257,6 +257,7 @@ private:
         int32_t prevKind = startKind;
         Edge prev = startEdge;
         bool reverse = false;
+        bool reversedAtBorder = false;
 
         Edge cur = startEdge;
         int32_t apex = start.apexSearch;
@@ -330,8 +331,19 @@ private:
                 }
                 break;
             }
-            // The chain ends.
-            if (apex == kNoApex) return true;
+            // The chain ends. One that reached the border still leaves the part of the line
+            // behind the start crossing: the crossings there can no longer reach the start
+            // crossing, so the walk goes that way from the start once.
+            if (apex == kNoApex) {
+                if (reversedAtBorder) return true;
+                reversedAtBorder = true;
+                reverse = true;
+                cur = {startEdge.b, startEdge.a};
+                apex = start.apexBack;
+                prev = startEdge;
+                prevKind = startKind;
+                continue;
+            }
             auto closesTriangle = [&](Edge e) {
                 return (Same(e.a, cur.a) && Same(e.b, apex)) ||
                        (Same(e.a, apex) && Same(e.b, cur.a)) ||
@@ -347,6 +359,7 @@ private:
             }
             if (reverse) return true;
             reverse = true;
+            reversedAtBorder = true;
             cur = {startEdge.b, startEdge.a};
             apex = start.apexBack;
             prev = startEdge;

@@ -1,7 +1,11 @@
 // Contours traced through TINs of known surfaces.
+#include <array>
 #include <map>
+#include <set>
 
 #include "contour_test_support.h"
+#include "model/rnd_file.h"
+#include "model/tri_file.h"
 
 using namespace contourtest;
 
@@ -281,6 +285,84 @@ TEST_F(ContourFixture, IndexedLookupTracesAsTheFullScan) {
                     ASSERT_EQ(fast.tracePen[i], full.tracePen[i]) << w << " " << i;
                 }
             }
+        }
+    }
+}
+
+namespace {
+// The length of the level's line over the TIN, triangle by triangle: each triangle the
+// level crosses strictly holds one segment between its two crossed sides.
+double LevelLengthByTriangles(double w) {
+    std::set<std::array<int32_t, 3>> seen;
+    double total = 0;
+    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
+        const TinEdge& r = g_tinEdges[e];
+        for (int32_t apex : {r.apexSearch, r.apexBack}) {
+            if (apex == kNoApex || apex == 0) continue;
+            std::array<int32_t, 3> t = {std::abs(r.a), std::abs(r.b), std::abs(apex)};
+            std::sort(t.begin(), t.end());
+            if (!seen.insert(t).second) continue;
+            std::vector<std::pair<double, double>> cut;
+            for (int k = 0; k < 3; ++k) {
+                const RandomPoint& p = g_points[t[k]];
+                const RandomPoint& q = g_points[t[(k + 1) % 3]];
+                if ((p.z - w) * (q.z - w) < 0) {
+                    const double s = (w - p.z) / (q.z - p.z);
+                    cut.push_back({p.x + s * (q.x - p.x), p.y + s * (q.y - p.y)});
+                }
+            }
+            if (cut.size() == 2)
+                total += std::hypot(cut[0].first - cut[1].first, cut[0].second - cut[1].second);
+        }
+    }
+    return total;
+}
+}  // namespace
+
+TEST_F(ContourFixture, EveryCrossedTriangleHoldsItsSegment) {
+    // The survey fixture with its own TIN, whose edge order starts lines mid-way, and
+    // surfaces on the grid builder's TIN.
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    const std::vector<Case> cases = {
+        {"plan_grid",
+         [] {
+             g_pointCapacity = 100;
+             ASSERT_EQ(GrowPointBlock(100), 0);
+             ASSERT_EQ(ReadRndText(std::fopen("tests/data/plan_grid.RND", "rb")), 0);
+             ASSERT_EQ(ReadTriFile(std::fopen("tests/data/plan_grid.TRI", "rb")), 0);
+             g_tinPresent = -1;
+             g_pointZMin = 101.5;
+             g_pointZMax = 110;
+         }},
+        {"waves",
+         [this] {
+             BuildGrid(20, 5.0, [](double x, double y) {
+                 return 10 * std::sin(x / 7) + 8 * std::cos(y / 5) + 0.1 * x;
+             });
+         }},
+        {"saddle",
+         [this] {
+             BuildGrid(16, 5.0, [](double x, double y) {
+                 return (x - 40) * (x - 40) / 40 - (y - 40) * (y - 40) / 40;
+             });
+         }},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.name);
+        InitDataModel();
+        t.make();
+        g_contourMinZ = std::floor(g_pointZMin);
+        g_contourMaxZ = g_pointZMax;
+        g_contourInterval = 0.5;
+        ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+        std::map<double, double> drawn;
+        for (const Line& l : ReadLines()) drawn[l.level] += Length(l);
+        for (double w = g_contourMinZ; w <= g_pointZMax; w += 0.5) {
+            if (w < g_pointZMin) continue;
+            EXPECT_NEAR(drawn[w], LevelLengthByTriangles(w + g_contourLevelTolerance), 1e-6) << w;
         }
     }
 }

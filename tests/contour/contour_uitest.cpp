@@ -2,6 +2,7 @@
 // menu, the contour command's dialog started, and the lines drawn in the contour colours.
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -106,6 +107,11 @@ private slots:
         const QImage after = view->grab().toImage();
         QVERIFY(CountColor(after, contour) > 50);
         QVERIFY(CountColor(after, indexContour) > 10);  // 105 is an index level
+        const QByteArray screens = qgetenv("NOSTREL_SCREENS");
+        if (!screens.isEmpty()) {
+            QDir().mkpath(QString::fromLocal8Bit(screens));
+            QVERIFY(after.save(QString::fromLocal8Bit(screens) + "/contours_plan_grid.png"));
+        }
 
         // The command again closes the dialog.
         frame->ExecuteCommand(cmd::kContour);
