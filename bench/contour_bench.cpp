@@ -87,6 +87,6 @@ void Contours(benchmark::State& state) {
     state.counters["line_file_bytes"] = static_cast<double>(bytes);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(Contours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(Contours)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

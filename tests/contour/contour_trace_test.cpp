@@ -197,6 +197,17 @@ TEST_F(ContourFixture, RefusedCalculationsTouchNothing) {
     }
     EXPECT_FALSE(std::filesystem::exists(g_contourLinesPath));
 
+    // Work files that cannot be made are said, not written through.
+    g_contourMinZ = 0;
+    g_contourMaxZ = 40;
+    g_contourInterval = 10;
+    const std::string lines = g_contourLinesPath;
+    g_contourLinesPath = (m_dir / "missing" / "lines").string();
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kFileError);
+    EXPECT_EQ(RecordedMessages().back().text, "等高線作業ファイルを作成できません。");
+    EXPECT_FALSE(IsProgressWindowOpen());
+    g_contourLinesPath = lines;
+
     // The replace question cancelled leaves existing files as they are.
     g_contourMinZ = 0;
     g_contourMaxZ = 40;
