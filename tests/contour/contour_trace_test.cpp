@@ -342,8 +342,8 @@ TEST_F(ContourFixture, EveryCrossedTriangleHoldsItsSegment) {
          [] {
              g_pointCapacity = 100;
              ASSERT_EQ(GrowPointBlock(100), 0);
-             ASSERT_EQ(ReadRndText(std::fopen("tests/data/plan_grid.RND", "rb")), 0);
-             ASSERT_EQ(ReadTriFile(std::fopen("tests/data/plan_grid.TRI", "rb")), 0);
+             ASSERT_EQ(ReadRndText(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.RND", "rb")), 0);
+             ASSERT_EQ(ReadTriFile(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.TRI", "rb")), 0);
              g_tinPresent = -1;
              g_pointZMin = 101.5;
              g_pointZMax = 110;
