@@ -60,3 +60,17 @@ void EndStoppedTinBuild(int32_t count, bool published) {
     }
     SetTinEndRecord();
 }
+
+bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count) {
+    const int32_t n = g_outline.Count();
+    if (n < 3 || n > kIndexListMaxVertices) return false;
+    count = n;
+    outline.assign(n + 2, 0);
+    for (int32_t i = 1; i <= n; ++i) {
+        const int32_t p = g_outline[i];
+        if (p < 1 || p > g_pointCount) return false;
+        outline[i] = p;
+    }
+    outline[n + 1] = outline[1];
+    return true;
+}

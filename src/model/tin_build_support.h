@@ -3,6 +3,7 @@
 // stop, the left button shows the TIN so far, one message is passed on) and the state a
 // build stopped by the user leaves behind.
 #include <cstdint>
+#include <vector>
 #include <functional>
 #include <string>
 
@@ -54,3 +55,7 @@ void PublishPartialTin(int32_t count);
 // `count` records and marked present); otherwise no TIN remains. Either way the array ends
 // with its end record and the count matches it, so a later command sees the truth.
 void EndStoppedTinBuild(int32_t count, bool published);
+
+// Copies the outline into `outline` ([1..n], [n+1] = [1]) for a build; false when it has
+// fewer than 3 vertices or names a point outside 1..g_pointCount.
+bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count);

@@ -171,16 +171,8 @@ private:
 // ---- set-up ----
 
 bool TinGridBuilder::CheckOutline() {
-    const int32_t n = g_outline.Count();
-    if (n < 3 || n > kIndexListMaxVertices) return false;
-    m_outlineCount = n;
-    m_outline.assign(n + 2, 0);
-    for (int32_t i = 1; i <= n; ++i) {
-        const int32_t p = g_outline[i];
-        if (p < 1 || p > g_pointCount) return false;
-        m_outline[i] = p;
-    }
-    m_outline[n + 1] = m_outline[1];
+    if (!CopyOutlineForBuild(m_outline, m_outlineCount)) return false;
+    const int32_t n = m_outlineCount;
     for (int32_t i = 1; i <= n; ++i) {
         if (m_outline[i] == m_outline[i + 1]) {
             SetPickedPoints(m_outline[i], 0);

@@ -251,17 +251,7 @@ private:
 // ---- set-up ----
 
 bool TinRegionBuilder::CheckOutline() {
-    const int32_t n = g_outline.Count();
-    if (n < 3 || n > kIndexListMaxVertices) return false;
-    m_outlineCount = n;
-    m_outline.assign(n + 2, 0);
-    for (int32_t i = 1; i <= n; ++i) {
-        const int32_t p = g_outline[i];
-        if (p < 1 || p > g_pointCount) return false;
-        m_outline[i] = p;
-    }
-    m_outline[n + 1] = m_outline[1];
-    return true;
+    return CopyOutlineForBuild(m_outline, m_outlineCount);
 }
 
 void TinRegionBuilder::AllocateWork() {
