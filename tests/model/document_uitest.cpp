@@ -29,6 +29,7 @@
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
 #include "shell/ui/recent_files.h"
+#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -243,25 +244,12 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    g_root = root.path();
     for (const char* up : {"..", "../.."}) {
         const fs::path survey =
             fs::path(NOSTREL_SOURCE_DIR) / up / "shared/data/jacksboro/jacksboro_scatter20k.RND";
         if (fs::exists(survey)) g_survey = survey.lexically_normal();
     }
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    // Message boxes and file dialogs take the answers the tests queue.
-    SetMessageHandler(nullptr);
-    SetFileDialogHandler(nullptr);
-    DocumentRoadTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<DocumentRoadTest>(argc, argv, &g_root);
 }
 
 #include "document_uitest.moc"

@@ -27,6 +27,7 @@
 #include "view/cursor_state.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
+#include "../windows/window_test_main.h"
 
 namespace {
 template <typename W>
@@ -156,17 +157,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    SetMessageHandler(nullptr);
-    LatLongDisplayTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<LatLongDisplayTest>(argc, argv);
 }
 
 #include "lat_long_display_uitest.moc"

@@ -32,6 +32,7 @@
 #include "shell/ui/main_frame.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/work_folder.h"
+#include "../windows/window_test_main.h"
 
 namespace {
 class FakeDocument : public PlaceholderDocument {
@@ -455,18 +456,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    // Message boxes answer by themselves.
-    SetMessageHandler(nullptr);
-    MainFrameTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<MainFrameTest>(argc, argv);
 }
 
 #include "main_frame_uitest.moc"

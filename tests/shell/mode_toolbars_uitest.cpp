@@ -20,6 +20,7 @@
 #include "shell/ui/main_frame.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
+#include "../windows/window_test_main.h"
 
 namespace {
 QList<int> ButtonIds(QToolBar* bar) {
@@ -201,17 +202,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    SetMessageHandler(nullptr);
-    ModeToolBarsTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<ModeToolBarsTest>(argc, argv);
 }
 
 #include "mode_toolbars_uitest.moc"

@@ -26,6 +26,7 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
+#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -165,19 +166,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    g_root = root.path();
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    SetMessageHandler(nullptr);
-    SetFileDialogHandler(nullptr);
-    OutlineEntryTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<OutlineEntryTest>(argc, argv, &g_root);
 }
 
 #include "outline_entry_uitest.moc"

@@ -31,6 +31,7 @@
 #include "view/view_history.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -303,19 +304,7 @@ private:
 };
 
 int main(int argc, char** argv) {
-    QTemporaryDir root;
-    g_root = root.path();
-    qputenv("XDG_CONFIG_HOME", (root.path() + "/config").toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", (root.path() + "/run").toLocal8Bit());
-    QDir().mkpath(root.path() + "/run");
-    QApplication app(argc, argv);
-    InstallQtPlatform(app);
-    SetMessageHandler(nullptr);
-    SetFileDialogHandler(nullptr);
-    PlanViewTest t;
-    const int rc = QTest::qExec(&t, argc, argv);
-    RemoveTempFolder();
-    return rc;
+    return RunWindowTest<PlanViewTest>(argc, argv, &g_root);
 }
 
 #include "plan_view_uitest.moc"
