@@ -3,6 +3,7 @@
 #include "model/point_in_outline.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
+#include "model/tin_keep_existing.h"
 #include "model/tin_region_builder.h"
 #include "platform/message_box.h"
 #include "platform/window_state.h"
@@ -11,7 +12,8 @@
 #include "view/view_state.h"
 
 namespace {
-std::function<void()> g_keepExistingBuilder;
+void KeepExistingDefault() { BuildTinKeepingExisting(0); }
+std::function<void()> g_keepExistingBuilder = KeepExistingDefault;
 
 void RepaintView() {
     g_redrawMask = -1;
@@ -34,7 +36,7 @@ public:
 }  // namespace
 
 void SetKeepExistingTinBuilder(std::function<void()> builder) {
-    g_keepExistingBuilder = std::move(builder);
+    g_keepExistingBuilder = builder ? std::move(builder) : KeepExistingDefault;
 }
 
 void OnTinCalc() {
@@ -62,12 +64,10 @@ void OnTinCalc() {
             "", msg::kYesNoCancel | msg::kIconQuestion);
         if (answer == msg::kIdCancel) return;
         if (answer == msg::kIdNo) {
-            if (!g_keepExistingBuilder) {
-                ShowMessage("既存の三角網を残す計算は、この版ではまだ使えません。", "",
-                            msg::kOk | msg::kIconInformation);
-                return;
+            {
+                BuildScope scope;
+                g_keepExistingBuilder();
             }
-            g_keepExistingBuilder();
             g_dataChanged = -1;
             RepaintView();
             return;

@@ -6,5 +6,6 @@
 void OnTinCalc();
 
 // The "No" answer to the existing-TIN question keeps the TIN outside the outline and
-// triangulates only inside it; its builder is installed here by the code that provides it.
+// triangulates only inside it (BuildTinKeepingExisting unless a test installs another;
+// null puts that one back).
 void SetKeepExistingTinBuilder(std::function<void()> builder);
