@@ -49,7 +49,8 @@ bool EnsureRoom(int64_t records) {
 }
 
 // Links the new outline sides (no back apex) to the old triangles across them.
-void StitchNewRecords(const std::vector<TinEdge>& old, int32_t oldCount, int32_t newCount) {
+// flipTwice: also the record just flipped is turned back into line with it.
+void StitchNewRecords(const std::vector<TinEdge>& old, int32_t oldCount, int32_t newCount, bool flipTwice) {
     const TinEdge* oldRecords = old.data();
     for (int32_t i = 1; i <= newCount; ++i) {
         TinEdge& r = g_tinEdges[i];
@@ -71,7 +72,7 @@ void StitchNewRecords(const std::vector<TinEdge>& old, int32_t oldCount, int32_t
                     std::swap(r.a, r.b);
                     std::swap(r.apexBack, r.apexSearch);
                     const int32_t j = FlipOrFindRecord(formerSearch, a, b);
-                    if (j > 0) {
+                    if (j > 0 && flipTwice) {
                         const TinEdge& f = g_tinEdges[j];
                         FlipOrFindRecord(std::abs(f.b), std::abs(f.a), std::abs(f.apexSearch));
                     }
@@ -235,7 +236,7 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
     if (newCount == 0) {
         joined.insert(joined.end(), old.begin() + 1, old.begin() + oldCount + 1);
     } else {
-        StitchNewRecords(old, oldCount, newCount);
+        StitchNewRecords(old, oldCount, newCount, true);
         for (int32_t k = 1; k <= oldCount; ++k) {
             const TinEdge& o = old[k];
             const int32_t a = std::abs(o.a), b = std::abs(o.b);
@@ -268,4 +269,69 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
     CheckTinConsistency();
     g_showSimpleContours = savedSimpleContours;
     if (g_tinEdgeCount != 0) g_tinPresent = -1;
+}
+
+int32_t RecalcTinInPolygon() {
+    const int32_t savedSimpleContours = g_showSimpleContours;
+    std::vector<int32_t> polygon;
+    int32_t n = 0;
+    const int32_t m = g_pickList2.Count();
+    bool ready = m >= 3 && m <= kIndexListMaxVertices &&
+                 EnsureRoom(std::max<int64_t>(4 * static_cast<int64_t>(g_pointCount), g_tinEdgeCount) - 1);
+    if (ready) {
+        n = m;
+        polygon.assign(n + 2, 0);
+        for (int32_t i = 1; i <= n && ready; ++i) {
+            polygon[i] = g_pickList2[i];
+            ready = polygon[i] >= 1 && polygon[i] <= g_pointCount;
+        }
+        polygon[n + 1] = polygon[1];
+    }
+    if (ready) {
+        for (int32_t i = 1; i <= n; ++i) g_points[polygon[i]].invalid = 0;
+        std::vector<int32_t> savedOutline(g_outline.Data(), g_outline.Data() + kIndexListEntries);
+        std::copy(g_pickList2.Data(), g_pickList2.Data() + kIndexListEntries, g_outline.Data());
+
+        const int32_t oldCount = g_tinEdgeCount;
+        std::vector<TinEdge> old(g_tinEdges, g_tinEdges + oldCount + 1);
+        g_tinEdgeCount = 0;
+        SetTinEndRecord();
+        MarkPointsInPolygonRaster(g_outline, 0);
+        BuildTinRegions(0);
+        const int32_t newCount = g_tinEdgeCount;
+
+        std::vector<TinEdge> joined(old.begin(), old.end());
+        if (newCount != 0) {
+            for (int32_t i = 1; i <= n; ++i) g_points[polygon[i]].flags |= kInsideMark | kBoundaryMark;
+            StitchNewRecords(old, oldCount, newCount, false);
+            joined.resize(1);
+            for (int32_t k = 1; k <= oldCount; ++k) {
+                const TinEdge& o = old[k];
+                const int32_t a = std::abs(o.a), b = std::abs(o.b);
+                bool drop;
+                if (HasMark(a, kBoundaryMark) && HasMark(b, kBoundaryMark))
+                    drop = IsPolygonSide(polygon, n, a, b) ||
+                           (HasBack(o) && HasMark(o.apexBack, kInsideMark) && HasMark(o.apexSearch, kInsideMark));
+                else
+                    drop = HasMark(a, kInsideMark) && HasMark(b, kInsideMark);
+                if (!drop) joined.push_back(o);
+            }
+            joined.insert(joined.end(), g_tinEdges + 1, g_tinEdges + newCount + 1);
+        }
+
+        std::copy(savedOutline.begin(), savedOutline.end(), g_outline.Data());
+        // Cannot hold the join: the old TIN comes back as it was.
+        if (!EnsureRoom(static_cast<int64_t>(joined.size()) - 1)) joined.assign(old.begin(), old.end());
+        g_tinEdgeCount = static_cast<int32_t>(joined.size()) - 1;
+        std::copy(joined.begin() + 1, joined.end(), g_tinEdges + 1);
+        SetTinEndRecord();
+        for (int32_t i = 1; i <= g_tinEdgeCount; ++i)
+            for (int32_t p : {std::abs(g_tinEdges[i].a), std::abs(g_tinEdges[i].b)})
+                if (p >= 1 && p <= g_pointCount) g_points[p].outside = 0;
+    }
+    ClearMarks(kInsideMark | kBoundaryMark);
+    CheckTinConsistency();
+    g_showSimpleContours = savedSimpleContours;
+    if (g_tinEdgeCount != 0) g_tinPresent = -1;
+    return g_tinEdgeCount;
 }

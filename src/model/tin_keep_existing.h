@@ -7,6 +7,11 @@
 // is not used.
 void BuildTinKeepingExisting(int32_t unused);
 
+// Triangulates anew inside the polygon of g_pickList2 (closed and oriented by the caller,
+// which marks with 0x10 the ends of the lines whose midpoint is inside or on it) and keeps
+// every other line. Returns the record count.
+int32_t RecalcTinInPolygon();
+
 // Over records[1..count]: the first record with |a| = a, |b| = b and |search apex| = c, else 0.
 int32_t FindRecordByApex(const struct TinEdge* records, int32_t count, int32_t a, int32_t b, int32_t c);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "model/point_in_outline.h"
@@ -178,6 +179,68 @@ TEST_F(TinKeepExistingTest, FailedEnlargementReportsAndKeepsTheOldTin) {
     EXPECT_EQ(g_tinEdgeCapacity, capacity);
     EXPECT_EQ(Records(), h.old);
     for (int32_t p = 1; p <= g_pointCount; ++p) EXPECT_EQ(g_points[p].flags & 0x30, 0) << p;
+
+    // The partial recalculation likewise: nothing recalculated, the caller's marks cleared.
+    g_pickList2.Reset();
+    for (int32_t v : {h.c4, h.m1, h.m2, h.m3, h.c3, h.d3, h.d4}) g_pickList2.Append(v);
+    g_pickList2.Close();
+    g_points[h.m1].flags |= 0x10;
+    g_points[h.m2].flags |= 0x10;
+    ClearRecordedMessages();
+    InjectAllocationFailures(0, 1);
+    EXPECT_EQ(RecalcTinInPolygon(), static_cast<int32_t>(h.old.size()));
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "三角網計算の作業用メモリ確保に失敗しました。");
+    EXPECT_EQ(g_tinEdgeCapacity, capacity);
+    EXPECT_EQ(Records(), h.old);
+    for (int32_t p = 1; p <= g_pointCount; ++p) EXPECT_EQ(g_points[p].flags & 0x30, 0) << p;
+}
+
+TEST_F(TinKeepExistingTest, RecalculationInsideAPolygonReplacesOnlyTheLinesInside) {
+    TwoHalves h;
+    h.Make(200, 200);
+    BuildTinKeepingExisting(0);
+    RandomPoints(150, 501.0, 999.0, 23);  // new points inside the east half
+    const std::vector<Record> before = Records();
+
+    g_pickList2.Reset();
+    for (int32_t v : {h.c4, h.m1, h.m2, h.m3, h.c3, h.d3, h.d4}) g_pickList2.Append(v);
+    g_pickList2.Close();
+    OrientPolygonClockwise(g_pickList2);
+    // The caller marks the ends of the lines whose midpoint is inside or on the polygon.
+    std::vector<Point> poly;
+    for (int32_t i = 1; i <= g_pickList2.Count(); ++i) poly.push_back(MapPoint(g_pickList2[i]));
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+        const int32_t a = std::abs(g_tinEdges[i].a), b = std::abs(g_tinEdges[i].b);
+        const Point mid = CGAL::midpoint(MapPoint(a), MapPoint(b));
+        if (CGAL::bounded_side_2(poly.begin(), poly.end(), mid, Kernel()) != CGAL::ON_UNBOUNDED_SIDE) {
+            g_points[a].flags |= 0x10;
+            g_points[b].flags |= 0x10;
+        }
+    }
+    const std::set<std::pair<int32_t, int32_t>> eastEdges = CgalOutlineEdges(PointsInsideByCgal());
+    const std::vector<int32_t> outlineBefore(g_outline.Data(), g_outline.Data() + 10);
+    ClearRecordedMessages();
+
+    EXPECT_EQ(RecalcTinInPolygon(), g_tinEdgeCount);
+    std::set<std::pair<int32_t, int32_t>> expected = h.oldEdges;
+    expected.insert(eastEdges.begin(), eastEdges.end());
+    EXPECT_EQ(TinEdgeSet(), expected);
+    const TinCheck c = CheckTin();
+    EXPECT_EQ(c.openRecords, 0);
+    EXPECT_EQ(c.badTurns, 0);
+    EXPECT_EQ(c.duplicateEdges, 0);
+    EXPECT_NEAR(c.area, 1000.0 * 1000.0, 1e-3);
+    EXPECT_EQ(std::vector<int32_t>(g_outline.Data(), g_outline.Data() + 10), outlineBefore);
+    for (int32_t p = 1; p <= g_pointCount; ++p) EXPECT_EQ(g_points[p].flags & 0x30, 0) << p;
+    // The old records of the west half are untouched.
+    const std::vector<Record> now = Records();
+    for (const Record& r : before) {
+        const int32_t a = std::abs(std::get<0>(r)), b = std::abs(std::get<1>(r));
+        if (g_points[a].y < 500 || g_points[b].y < 500) {
+            EXPECT_NE(std::find(now.begin(), now.end(), r), now.end());
+        }
+    }
 }
 
 TEST_F(TinKeepExistingTest, FlipOrFindRecordTurnsTheRecordOrFindsIt) {
