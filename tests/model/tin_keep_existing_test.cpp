@@ -257,3 +257,28 @@ TEST_F(TinKeepExistingTest, FlipOrFindRecordTurnsTheRecordOrFindsIt) {
               std::make_tuple(5, 6, 8, 7));
     EXPECT_EQ(FlipOrFindRecord(9, 10, 11), 0);
 }
+
+TEST_F(TinKeepExistingTest, ATriangleOnTheBackOfAllItsLinesGetsARecordThatHoldsIt) {
+    // A centre triangle 1-2-3 with one triangle beyond each side; every inner line has the
+    // centre on its back side, so no record holds the centre as its search triangle.
+    const int32_t p1 = AddPoint(0, 0), p2 = AddPoint(0, 10), p3 = AddPoint(10, 5);
+    const int32_t p4 = AddPoint(-10, 5), p5 = AddPoint(8, 12), p6 = AddPoint(8, -2);
+    g_tinEdgeCount = 0;
+    for (const TinEdge& r : {TinEdge{p2, p1, p3, p4, 0}, TinEdge{p3, p2, p1, p5, 0}, TinEdge{p1, p3, p2, p6, 0},
+                             TinEdge{p1, p4, kNoApex, p2, 0}, TinEdge{p4, p2, kNoApex, p1, 0},
+                             TinEdge{p2, p5, kNoApex, p3, 0}, TinEdge{p5, p3, kNoApex, p2, 0},
+                             TinEdge{p3, p6, kNoApex, p1, 0}, TinEdge{p6, p1, kNoApex, p3, 0}})
+        g_tinEdges[++g_tinEdgeCount] = r;
+    SetTinEndRecord();
+    ASSERT_EQ(CheckTin().badTurns, 0);
+
+    CheckTinConsistency();
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(Records()[0], Record(p1, p2, p4, p3));
+    const std::vector<Record> fixed = Records();
+    CheckTinConsistency();
+    EXPECT_EQ(Records(), fixed);
+    const TinCheck c = CheckTin();
+    EXPECT_EQ(c.badTurns, 0);
+    EXPECT_EQ(c.triangles, 4);
+}
