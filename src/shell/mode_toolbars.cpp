@@ -28,7 +28,7 @@ constexpr int kTinAndPoints[] = {32858, 32831, 32832, 32833, 32834, 32835, 32836
                                  32846, 32879, 32847, 32914, 32891, 32829, 32966, 33025};
 constexpr int kExternal[] = {32999, 32995, 33000, 33014, 33058};
 
-const ModeToolBarSpec kBars[] = {
+const ModeToolBarLayout kBars[] = {
     {1, 32799, "スライス数量ツール", kSlice},
     {2, 32796, "平均断面土量ツール", kAverageEnd},
     {3, 32853, "地形作成ﾂｰﾙ ﾊﾞｰ", kTerrain},
@@ -41,10 +41,10 @@ const ModeToolBarSpec kBars[] = {
 };
 }  // namespace
 
-std::span<const ModeToolBarSpec> ModeToolBars() { return kBars; }
+std::span<const ModeToolBarLayout> ModeToolBars() { return kBars; }
 
-const ModeToolBarSpec* FindModeToolBarCommand(int commandId) {
-    for (const ModeToolBarSpec& bar : kBars)
+const ModeToolBarLayout* FindModeToolBarCommand(int commandId) {
+    for (const ModeToolBarLayout& bar : kBars)
         if (bar.commandId == commandId) return &bar;
     return nullptr;
 }

@@ -3,7 +3,7 @@
 // the active tool.
 #include <span>
 
-struct ModeToolBarSpec {
+struct ModeToolBarLayout {
     int code;       // the frame's m_modeToolBarCode while it is shown
     int commandId;  // the command that shows it
     const char* title;
@@ -11,8 +11,8 @@ struct ModeToolBarSpec {
 };
 
 // Codes 6 and 7 share one bar (the planning toolbar).
-std::span<const ModeToolBarSpec> ModeToolBars();
-const ModeToolBarSpec* FindModeToolBarCommand(int commandId);
+std::span<const ModeToolBarLayout> ModeToolBars();
+const ModeToolBarLayout* FindModeToolBarCommand(int commandId);
 // Whether HideModeToolbars hides the bar of this code (the terrain and cross-section
 // calculation bars, 3 and 5, stay as they are).
 bool HiddenWithModeToolBars(int code);

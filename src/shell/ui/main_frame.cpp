@@ -317,15 +317,15 @@ void CMainFrame::BuildModeToolBars() {
     m_displayMenuToolBar->hide();
 
     // The mode toolbars carry their commands' names on buttons of at least 65 x 16.
-    for (const ModeToolBarSpec& spec : ModeToolBars()) {
-        if (spec.code == 7) {
+    for (const ModeToolBarLayout& entry : ModeToolBars()) {
+        if (entry.code == 7) {
             m_modeToolBars[7] = m_modeToolBars[6];
             continue;
         }
-        auto* bar = new QToolBar(QString::fromUtf8(spec.title), this);
-        bar->setObjectName(QString("modeToolBar%1").arg(spec.code));
+        auto* bar = new QToolBar(QString::fromUtf8(entry.title), this);
+        bar->setObjectName(QString("modeToolBar%1").arg(entry.code));
         bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        for (int id : spec.buttons) {
+        for (int id : entry.buttons) {
             const MenuEntry* e = FindCommand(id);
             QAction* a = MakeAction(id, PlainText(e ? e->text : "").trimmed());
             bar->addAction(a);
@@ -333,7 +333,7 @@ void CMainFrame::BuildModeToolBars() {
         }
         addToolBar(Qt::TopToolBarArea, bar);
         bar->hide();
-        m_modeToolBars[spec.code] = bar;
+        m_modeToolBars[entry.code] = bar;
     }
 }
 
@@ -349,12 +349,12 @@ void CMainFrame::HideModeToolbars() {
 }
 
 void CMainFrame::OnModeToolBar(int commandId) {
-    const ModeToolBarSpec* spec = FindModeToolBarCommand(commandId);
-    if (!spec) return;
+    const ModeToolBarLayout* entry = FindModeToolBarCommand(commandId);
+    if (!entry) return;
     HideModeToolbars();
-    if (QToolBar* bar = ModeToolBar(spec->code)) bar->show();
-    m_modeToolBarCode = spec->code;
-    if (ApplyModeToolBarDisplay(spec->code)) FullRedraw();
+    if (QToolBar* bar = ModeToolBar(entry->code)) bar->show();
+    m_modeToolBarCode = entry->code;
+    if (ApplyModeToolBarDisplay(entry->code)) FullRedraw();
 }
 
 void CMainFrame::BuildStatusBar() {
@@ -428,9 +428,9 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(cmd::kDisplayMenuToolBar, [this] {
         m_displayMenuToolBar->setVisible(m_displayMenuToolBar->isHidden());
     });
-    for (const ModeToolBarSpec& spec : ModeToolBars())
-        m_frameCommands.SetHandler(spec.commandId,
-                                   [this, id = spec.commandId] { OnModeToolBar(id); });
+    for (const ModeToolBarLayout& entry : ModeToolBars())
+        m_frameCommands.SetHandler(entry.commandId,
+                                   [this, id = entry.commandId] { OnModeToolBar(id); });
 
     ToolCommandServices& tools = ToolServices();
     // The keys of the tools (Enter ends a base line) reach the view.
