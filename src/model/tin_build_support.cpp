@@ -74,3 +74,18 @@ bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count) {
     outline[n + 1] = outline[1];
     return true;
 }
+
+void RunTinBuild(const std::function<TinBuildResult(bool* openedWindow)>& build) {
+    if (g_tinBuildRunning) return;
+    g_tinBuildRunning = true;
+    bool openedWindow = false;
+    try {
+        SetLastTinBuildResult(build(&openedWindow));
+    } catch (...) {
+        g_tinBuildRunning = false;
+        if (openedWindow) CloseProgressWindow();
+        throw;
+    }
+    g_tinBuildRunning = false;
+    if (openedWindow) CloseProgressWindow();
+}

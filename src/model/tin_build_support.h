@@ -23,6 +23,12 @@ void SetLastTinBuildResult(TinBuildResult result);
 // inside the first.
 extern bool g_tinBuildRunning;
 
+// Runs one build: refuses to start inside a running one (the one message passed on per
+// poll could ask for it), records its result, and closes the progress window it opened
+// last, so work that waited for the busy state runs only after the build has finished.
+// `build` gets a flag to set when it opened the progress window itself.
+void RunTinBuild(const std::function<TinBuildResult(bool* openedWindow)>& build);
+
 // The poll of a builder's loop, called after every triangle. At most every
 // LongLoopPollInterval() ms it publishes the record count (closed by the end record) to the
 // progress window, asks "三角網計算を中止してよろしいですか" while Q is held, shows the TIN

@@ -828,19 +828,8 @@ TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
 }  // namespace
 
 void BuildTinGrid() {
-    // The one message passed on per poll must not start a second build inside this one.
-    if (g_tinBuildRunning) return;
-    g_tinBuildRunning = true;
-    bool openedWindow = false;
-    try {
+    RunTinBuild([](bool* openedWindow) {
         TinGridBuilder builder;
-        SetLastTinBuildResult(builder.Run(&openedWindow));
-    } catch (...) {
-        g_tinBuildRunning = false;
-        if (openedWindow) CloseProgressWindow();
-        throw;
-    }
-    g_tinBuildRunning = false;
-    // Last: closing ends the busy state, and work that waited for it may run now.
-    if (openedWindow) CloseProgressWindow();
+        return builder.Run(openedWindow);
+    });
 }

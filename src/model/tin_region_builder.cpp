@@ -846,18 +846,8 @@ TinBuildResult TinRegionBuilder::Run(bool* openedWindow) {
 }  // namespace
 
 void BuildTinRegions(int32_t /*unused*/) {
-    if (g_tinBuildRunning) return;
-    g_tinBuildRunning = true;
-    bool openedWindow = false;
-    try {
+    RunTinBuild([](bool* openedWindow) {
         TinRegionBuilder builder;
-        SetLastTinBuildResult(builder.Run(&openedWindow));
-    } catch (...) {
-        g_tinBuildRunning = false;
-        if (openedWindow) CloseProgressWindow();
-        throw;
-    }
-    g_tinBuildRunning = false;
-    // Last: closing ends the busy state, and work that waited for it may run now.
-    if (openedWindow) CloseProgressWindow();
+        return builder.Run(openedWindow);
+    });
 }
