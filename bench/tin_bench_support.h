@@ -1,0 +1,72 @@
+#pragma once
+// Survey set-ups shared by the TIN builder benchmarks.
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/rnd_file.h"
+#include "model/terrain_data.h"
+
+namespace tin_bench {
+
+inline void SetOutline(const std::vector<int32_t>& vertices) {
+    g_outline.Reset();
+    for (int32_t v : vertices) {
+        g_outline.Append(v);
+        g_points[v].flags |= kPointFlagOutline;
+    }
+    g_outline.Close();
+}
+
+inline int32_t AddPoint(double x, double y) {
+    EnsurePointCapacity(g_pointCount + 1, 500000);
+    RandomPoint& p = g_points[++g_pointCount];
+    p = RandomPoint{};
+    p.x = x;
+    p.y = y;
+    SetPointEndMarker();
+    return g_pointCount;
+}
+
+inline void MakeRandomSquare(int32_t n) {
+    InitDataModel();
+    std::mt19937_64 rng(20240601);
+    std::uniform_real_distribution<double> u(0.0, 10000.0);
+    for (int32_t i = 0; i < n; ++i) AddPoint(u(rng), u(rng));
+    SetOutline(
+        {AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
+}
+
+// From the project root the data lie in ../shared; from a worktree one more level up.
+inline bool LoadJacksboro(const char* name) {
+    InitDataModel();
+    for (const char* up : {"../", "../../"}) {
+        const std::string path = std::string(up) + "shared/data/jacksboro/" + name;
+        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+            g_pointCapacity = 200000;
+            GrowPointBlock(g_pointCapacity);
+            if (ReadRndText(f) != 0 || g_pointCount == 0) return false;
+            g_pointsPresent = -1;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The grid with the ring of its boundary nodes as the outline.
+inline bool MakeJacksboroGrid() {
+    if (!LoadJacksboro("jacksboro_grid.RND")) return false;
+    const int32_t rows = 344, columns = 403;
+    if (g_pointCount != rows * columns) return false;
+    auto node = [&](int32_t r, int32_t c) { return r * columns + c + 1; };
+    std::vector<int32_t> ring;
+    for (int32_t c = 0; c < columns; ++c) ring.push_back(node(0, c));
+    for (int32_t r = 1; r < rows; ++r) ring.push_back(node(r, columns - 1));
+    for (int32_t c = columns - 2; c >= 0; --c) ring.push_back(node(rows - 1, c));
+    for (int32_t r = rows - 2; r >= 1; --r) ring.push_back(node(r, 0));
+    SetOutline(ring);
+    return true;
+}
+
+}  // namespace tin_bench
