@@ -23,6 +23,7 @@
 #include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../tests/support/survey_data.h"
 
 namespace {
 constexpr int32_t kRows = 344;
@@ -34,12 +35,7 @@ DrawBitmapInfo g_bitmapInfo{};
 
 // The grid with the ring of its boundary nodes as the outline, and its TIN.
 bool LoadGridTin() {
-    std::FILE* file = nullptr;
-    // From the project root the data lie in ../shared; from a worktree one more level up.
-    for (const char* up : {"../", "../../"})
-        if (!file)
-            file = std::fopen(
-                (std::string(up) + "shared/data/jacksboro/jacksboro_grid.RND").c_str(), "rb");
+    std::FILE* file = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
     if (!file) return false;
     InitDataModel();
     g_pointCapacity = kRows * kColumns + 100;

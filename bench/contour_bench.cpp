@@ -15,39 +15,13 @@
 #include "model/tin_grid_builder.h"
 #include "platform/message_box.h"
 #include "shell/work_files.h"
+#include "tin_bench_support.h"
 
 namespace {
 
+// The survey is read with the program's own RND reader, so its columns are those of the file.
 bool LoadJacksboroTin() {
-    InitDataModel();
-    std::ifstream in;
-    for (const char* up : {"../", "../../"}) {
-        in.open(std::string(up) + "shared/data/jacksboro/jacksboro_grid.RND", std::ios::binary);
-        if (in) break;
-    }
-    if (!in) return false;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.size() < 48 || line[0] == '*') continue;
-        EnsurePointCapacity(g_pointCount + 1, 500000);
-        RandomPoint& p = g_points[++g_pointCount];
-        p = RandomPoint{};
-        p.x = std::stod(line.substr(10, 14));
-        p.y = std::stod(line.substr(24, 14));
-        p.z = std::stod(line.substr(38, 10));
-    }
-    SetPointEndMarker();
-    const int32_t rows = 344, columns = 403;
-    if (g_pointCount != rows * columns) return false;
-    auto node = [&](int32_t r, int32_t c) { return r * columns + c + 1; };
-    g_outline.Reset();
-    for (int32_t c = 0; c < columns; ++c) g_outline.Append(node(0, c));
-    for (int32_t r = 1; r < rows; ++r) g_outline.Append(node(r, columns - 1));
-    for (int32_t c = columns - 2; c >= 0; --c) g_outline.Append(node(rows - 1, c));
-    for (int32_t r = rows - 2; r >= 1; --r) g_outline.Append(node(r, 0));
-    g_outline.Close();
-    for (int32_t k = 1; k <= g_outline.Count(); ++k)
-        g_points[g_outline[k]].flags |= kPointFlagOutline;
+    if (!tin_bench::MakeJacksboroGrid()) return false;
     g_tinEdgeCapacity = 4 * g_pointCount;
     if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
     OrientPolygonClockwise(g_outline);

@@ -20,6 +20,7 @@
 #include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../tests/support/survey_data.h"
 
 namespace fs = std::filesystem;
 
@@ -28,13 +29,7 @@ constexpr int32_t kRows = 344;
 constexpr int32_t kColumns = 403;
 constexpr ViewClient kClient{1920, 1080};
 
-fs::path GridFile() {
-    for (const char* up : {"..", "../.."}) {
-        const fs::path path = fs::current_path() / up / "shared/data/jacksboro/jacksboro_grid.RND";
-        if (fs::exists(path)) return path;
-    }
-    return {};
-}
+fs::path GridFile() { return SurveyFile("jacksboro_grid.RND"); }
 
 // The grid read as a document, the ring of its boundary nodes as the outline, the TIN
 // built; then the overall view of a 1920 x 1080 window. False when something is missing.

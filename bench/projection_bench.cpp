@@ -15,6 +15,7 @@
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../tests/support/survey_data.h"
 
 namespace fs = std::filesystem;
 
@@ -23,13 +24,7 @@ constexpr int32_t kRows = 344;
 constexpr int32_t kColumns = 403;
 
 // The data lie beside the project (or beside the folder of worktrees).
-fs::path GridFile() {
-    for (const char* up : {"..", "../.."}) {
-        const fs::path path = fs::current_path() / up / "shared/data/jacksboro/jacksboro_grid.RND";
-        if (fs::exists(path)) return path;
-    }
-    return {};
-}
+fs::path GridFile() { return SurveyFile("jacksboro_grid.RND"); }
 
 bool LoadPoints() {
     const fs::path path = GridFile();

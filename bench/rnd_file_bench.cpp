@@ -9,17 +9,12 @@
 #include "model/terrain_data.h"
 #include "platform/folders.h"
 #include "platform/text_io.h"
+#include "../tests/support/survey_data.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-fs::path GridFile() {
-    for (const char* up : {"..", "../.."}) {
-        const fs::path path = fs::current_path() / up / "shared/data/jacksboro/jacksboro_grid.RND";
-        if (fs::exists(path)) return path;
-    }
-    return {};
-}
+fs::path GridFile() { return SurveyFile("jacksboro_grid.RND"); }
 
 bool Prepare(benchmark::State& state, fs::path& path) {
     path = GridFile();

@@ -7,6 +7,7 @@
 
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
+#include "../tests/support/survey_data.h"
 
 namespace tin_bench {
 
@@ -38,12 +39,10 @@ inline void MakeRandomSquare(int32_t n) {
         {AddPoint(-1, -1), AddPoint(-1, 10001), AddPoint(10001, 10001), AddPoint(10001, -1)});
 }
 
-// From the project root the data lie in ../shared; from a worktree one more level up.
 inline bool LoadJacksboro(const char* name) {
     InitDataModel();
-    for (const char* up : {"../", "../../"}) {
-        const std::string path = std::string(up) + "shared/data/jacksboro/" + name;
-        if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    {
+        if (FILE* f = std::fopen(SurveyFile(name).c_str(), "rb")) {
             g_pointCapacity = 200000;
             GrowPointBlock(g_pointCapacity);
             if (ReadRndText(f) != 0 || g_pointCount == 0) return false;

@@ -49,7 +49,7 @@ void BM_JacksboroGrid(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         if (!MakeJacksboroGrid()) {
-            state.SkipWithError("../shared/data/jacksboro/jacksboro_grid.RND not found (run from the project root)");
+            state.SkipWithError("data/jacksboro/jacksboro_grid.RND not found");
             return;
         }
         state.ResumeTiming();

@@ -49,7 +49,7 @@ void BM_Jacksboro(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         if (!Make()) {
-            state.SkipWithError("../shared/data/jacksboro not found (run from the project root)");
+            state.SkipWithError("data/jacksboro not found");
             return;
         }
         state.ResumeTiming();

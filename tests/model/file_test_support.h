@@ -11,6 +11,7 @@
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "../support/survey_data.h"
 
 class FileTest : public ::testing::Test {
 protected:
@@ -45,15 +46,8 @@ protected:
         return bytes;
     }
 
-    // The project's real data beside the project (one level further up from a worktree),
-    // as an absolute path: the loads change the current folder.
-    std::filesystem::path Data(const std::string& name) const {
-        for (const char* up : {"..", "../.."}) {
-            const std::filesystem::path path = m_cwd / up / "shared/data/jacksboro" / name;
-            if (std::filesystem::exists(path)) return path;
-        }
-        return m_cwd / "../shared/data/jacksboro" / name;
-    }
+    // The project's real data, as an absolute path: the loads change the current folder.
+    std::filesystem::path Data(const std::string& name) const { return SurveyFile(name); }
 
     std::filesystem::path m_cwd;
     std::filesystem::path m_dir;

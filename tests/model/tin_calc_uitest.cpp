@@ -39,6 +39,7 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
+#include "../support/survey_data.h"
 
 namespace {
 template <typename W>
@@ -236,13 +237,7 @@ private slots:
     // plan. The picture is saved into $NOSTREL_SCREENS when that is set.
     void jacksboroSurveyFromOpenToTin() {
         namespace fs = std::filesystem;
-        fs::path survey;
-        for (const char* up : {"..", "../.."}) {
-            const fs::path p = fs::path(NOSTREL_SOURCE_DIR) / up /
-                               "shared/data/jacksboro/jacksboro_scatter20k.RND";
-            if (fs::exists(p)) survey = p.lexically_normal();
-        }
-        if (survey.empty()) QSKIP("jacksboro_scatter20k.RND not found");
+        const fs::path survey = SurveyFile("jacksboro_scatter20k.RND");
 
         CPelmo_3DApp app;
         app.SetDocumentFactory([] { return MakeDocument(); });

@@ -22,6 +22,7 @@
 
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
+#include "../support/survey_data.h"
 
 namespace tintest {
 
@@ -56,14 +57,7 @@ inline void SetOutline(const std::vector<int32_t>& vertices) {
     g_outline.Close();
 }
 
-// A file of ../shared/data/jacksboro, also found from a worktree one level further down.
-inline std::string JacksboroFile(const std::string& name) {
-    for (const char* up : {"../", "../../"}) {
-        const std::string path = std::string(up) + "shared/data/jacksboro/" + name;
-        if (std::ifstream(path)) return path;
-    }
-    return "../shared/data/jacksboro/" + name;
-}
+inline std::string JacksboroFile(const std::string& name) { return SurveyFile(name).string(); }
 
 // Loads the points of an RND file with the program's reader.
 inline int32_t LoadRndPoints(const std::string& path) {

@@ -30,6 +30,7 @@
 #include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../support/survey_data.h"
 
 namespace fs = std::filesystem;
 
@@ -707,13 +708,8 @@ std::vector<int32_t> ConvexHull() {
 }
 
 TEST_F(BirdsEyeTest, TheJacksboroScatterAsABirdsEyePicture) {
-    // From the project root the data lie in ../shared; from a worktree one more level up.
-    std::FILE* file = nullptr;
-    for (const char* up : {"../", "../../"})
-        if (!file)
-            file = std::fopen(
-                (std::string(up) + "shared/data/jacksboro/jacksboro_scatter20k.RND").c_str(), "rb");
-    if (!file) GTEST_SKIP() << "the Jacksboro data are not there (run from the project root)";
+    std::FILE* file = std::fopen(SurveyFile("jacksboro_scatter20k.RND").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
     g_pointCapacity = 20100;
     GrowPointBlock(g_pointCapacity);
     ASSERT_EQ(ReadRndText(file), 0);

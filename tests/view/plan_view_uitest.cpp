@@ -31,6 +31,7 @@
 #include "view/view_history.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "../support/survey_data.h"
 #include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
@@ -224,13 +225,7 @@ private slots:
     // outline and the TIN the grid builder makes, in the plan. The picture is saved into
     // $NOSTREL_SCREENS when that is set.
     void jacksboroScatterInThePlan() {
-        fs::path survey;
-        for (const char* up : {"..", "../.."}) {
-            const fs::path p = fs::path(NOSTREL_SOURCE_DIR) / up /
-                               "shared/data/jacksboro/jacksboro_scatter20k.RND";
-            if (fs::exists(p)) survey = p.lexically_normal();
-        }
-        if (survey.empty()) QSKIP("jacksboro_scatter20k.RND not found");
+        const fs::path survey = SurveyFile("jacksboro_scatter20k.RND");
 
         CPelmo_3DApp app;
         app.SetDocumentFactory([] { return MakeDocument(); });
