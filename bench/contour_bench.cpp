@@ -15,26 +15,9 @@
 #include "model/tin_grid_builder.h"
 #include "platform/message_box.h"
 #include "shell/work_files.h"
-#include "tin_bench_support.h"
+#include "contour_bench_support.h"
 
 namespace {
-
-// The survey is read with the program's own RND reader, so its columns are those of the file.
-bool LoadJacksboroTin() {
-    if (!tin_bench::MakeJacksboroGrid()) return false;
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    g_pointZMin = 1e300;
-    g_pointZMax = -1e300;
-    for (int32_t i = 1; i <= g_pointCount; ++i) {
-        g_pointZMin = std::min(g_pointZMin, g_points[i].z);
-        g_pointZMax = std::max(g_pointZMax, g_points[i].z);
-    }
-    return g_tinPresent != 0;
-}
 
 void Contours(benchmark::State& state) {
     static const bool loaded = LoadJacksboroTin();
@@ -43,15 +26,7 @@ void Contours(benchmark::State& state) {
         return;
     }
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "contour_bench";
-    std::filesystem::create_directories(dir);
-    g_contourLinesPath = (dir / "_#ovk$1.$$$").string();
-    g_contourIndexPath = (dir / "_#ovk$2.$$$").string();
-    g_contourMinZ = std::floor(g_pointZMin / 10) * 10;
-    g_contourMaxZ = g_pointZMax;
-    g_contourInterval = 10;
-    g_indexContourInterval = 50;
-    g_contourSmoothness = 5;
-    SetLongLoopPollInterval(100);
+    PrepareContourRun(dir, 10);
     int64_t bytes = 0;
     for (auto _ : state) {
         ClearRecordedMessages();
