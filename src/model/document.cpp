@@ -335,7 +335,9 @@ bool CPelmo_3DDoc::OnNewDocument() {
     // Loading the set is not a change to save.
     SetModifiedFlag(false);
     SetTitle("VODA XML");
+    // The view shows the new state at once, not the previous document's picture.
     g_redrawMask = -1;
+    UpdateAllViews();
     return true;
 }
 

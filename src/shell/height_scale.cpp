@@ -15,14 +15,15 @@ double HeightScaleFromText(const std::string& text) {
     return ClampHeightScale(std::atof(text.c_str()));
 }
 
+double HeightScaleStep(double value) {
+    if (value >= 10.0) return 1.0;
+    if (value >= 5.0) return 0.5;
+    if (value >= 2.0) return 0.3;
+    return 0.1;
+}
+
 double StepHeightScale(double value, int wheelDelta) {
-    double step = 0.1;
-    if (value >= 10.0)
-        step = 1.0;
-    else if (value >= 5.0)
-        step = 0.5;
-    else if (value >= 2.0)
-        step = 0.3;
+    const double step = HeightScaleStep(value);
     if (wheelDelta > 0)
         value += step;
     else if (wheelDelta < 0)

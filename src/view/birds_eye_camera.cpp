@@ -8,6 +8,7 @@
 #include "platform/text_io.h"
 #include "route/route_data.h"
 #include "shell/frame_timer.h"
+#include "shell/height_scale.h"
 #include "shell/status_text.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
@@ -78,10 +79,10 @@ bool DragBirdsEyeCamera(int32_t dx, int32_t dy, bool alt, bool shift, bool ctrl)
 }
 
 double StepExaggeration(double h, int32_t delta) {
-    const double step = h < 2 ? 0.1 : h < 5 ? 0.3 : h < 10 ? 0.5 : 1.0;
+    const double step = HeightScaleStep(h);
     if (delta > 0) h += step;
     if (delta < 0) h -= step;
-    return std::clamp(h, kMinExaggeration, kMaxExaggeration);
+    return ClampHeightScale(h);
 }
 
 bool WheelExaggeration(int32_t delta) {

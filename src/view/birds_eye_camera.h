@@ -6,9 +6,6 @@
 #include <cstdint>
 #include <string>
 
-constexpr double kMinExaggeration = 0.1;
-constexpr double kMaxExaggeration = 50.0;
-
 // "３D表示": enabled with a background DXF, points, stations, other-route stations or
 // mesh elevations; checked while the bird's-eye view is shown.
 bool CanToggleBirdsEye();
@@ -33,8 +30,9 @@ bool DragBirdsEyeCamera(int32_t dx, int32_t dy, bool alt, bool shift, bool ctrl)
 // delta, down for a negative one; the status bar shows it and the frame's box follows.
 // True when the exaggeration changed. (Without Alt the wheel zooms, ZoomWheel.)
 bool WheelExaggeration(int32_t delta);
-// One exaggeration step from h: 0.1 below 2, 0.3 below 5, 0.5 below 10, else 1; added
-// for a positive delta, subtracted for a negative one; kept within 0.1 .. 50.
+// One exaggeration step from h (HeightScaleStep: 0.1 below 2, 0.3 below 5, 0.5 below 10,
+// else 1); added for a positive delta, subtracted for a negative one; kept within 0.1 ..
+// 50. Unlike the exaggeration box's wheel it is not held to tenths.
 double StepExaggeration(double h, int32_t delta);
 // Alt + middle button: exaggeration back to 1 (the status bar shows "1.0"); true when it
 // was not 1.

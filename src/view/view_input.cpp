@@ -305,6 +305,16 @@ bool TakesCtrlClicks() {
 
 // Input that changes data waits while a long operation runs.
 bool Busy() { return IsProgressWindowOpen(); }
+
+// A drag ends: whichever of the button and the key that turned the camera goes up first,
+// the drag's quick pictures give way to the full one once no button is held.
+bool EndDragFrames() {
+    if (!g_viewMouse.dragFrames || IsKeyDown(key::kMouseLeft) || IsKeyDown(key::kMouseRight))
+        return false;
+    g_viewMouse.dragFrames = 0;
+    FullRepaintView();
+    return true;
+}
 }  // namespace
 
 std::vector<ToolClickRoute> FindToolClickRoutes(int32_t mode, int32_t subState, int32_t flags) {
@@ -382,11 +392,13 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
         const bool shift = Held(flags, kMouseFlagShift), ctrl = Held(flags, kMouseFlagControl);
         if (alt || ctrl || (shift && g_birdsEyeOn)) {
             // The camera turns; dx and dy run from the new position to the previous one.
-            DragBirdsEyeCamera(m.lastX - x, m.lastY - y, alt, shift, ctrl);
+            if (DragBirdsEyeCamera(m.lastX - x, m.lastY - y, alt, shift, ctrl))
+                m.dragFrames = 1;
         } else {
             const int32_t low = g_dragState & 0x1F;
             if (g_dragState == kDragPan) {
                 PanByPixels(dx, dy);
+                m.dragFrames = 1;
                 FullRepaintView();
             } else if (low == kDragZoomPressed || low == kDragZoomBox) {
                 g_rubberBandRect[0] = m.pressX;
@@ -433,6 +445,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
         }
         if (Held(flags, kMouseFlagRight)) {
             PanByPixels(dx, dy);
+            m.dragFrames = 1;
             FullRepaintView();
         }
         EntryLines(x, y);
@@ -453,10 +466,9 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     m.buttonDown = 0;
     m.lastX = x;
     m.lastY = y;
-    if (!g_rubberLines.empty()) {
-        g_rubberLines.clear();
-        QuickRepaintView();
-    }
+    const bool linesShown = !g_rubberLines.empty();
+    g_rubberLines.clear();
+    if (!EndDragFrames() && linesShown) QuickRepaintView();
     if (alt) {
         QuickRepaintView();
         return;
@@ -500,6 +512,7 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
 }
 
 void OnViewRButtonUp() {
+    EndDragFrames();
     if (Busy() || g_pickedPoint == 0) return;
     g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = 0;
     QuickRepaintView();

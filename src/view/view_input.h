@@ -32,6 +32,10 @@ struct ViewMouseState {
     int32_t anchorY = 0;
     int32_t pressFlags = 0;  // key flags of the press; Ctrl when Alt was held
     int32_t buttonDown = 0;
+    // The camera turned or the view panned while a button was held: the frames since then
+    // are the drag's quick pictures, and the full picture follows when the last button goes
+    // up.
+    int32_t dragFrames = 0;
 };
 extern ViewMouseState g_viewMouse;
 // The rubber rectangle (zoom box or tool rectangle, while the drag state's low five bits

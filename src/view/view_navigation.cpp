@@ -175,7 +175,7 @@ bool PanModeChecked() { return g_dragState == kDragPan; }
 bool ShowAllEnabled() { return AnyViewData(); }
 bool PreviousScreenEnabled() { return CanPopViewHistory(); }
 
-void ZoomWheel(int32_t delta, int32_t column, int32_t row) {
+void ZoomWheel(int32_t delta, int32_t column, int32_t row, bool alt) {
     const double k = static_cast<int16_t>(delta) > 0 ? kZoomStep : kZoomOutStep;
     const double s = g_viewScale;
     if (!g_birdsEyeOn) {
@@ -184,10 +184,9 @@ void ZoomWheel(int32_t delta, int32_t column, int32_t row) {
         g_viewCenterY -= e / (s * k) - e / s;
         g_viewCenterX += f / (s * k) - f / s;
         g_viewScale = s * k;
-    } else if (!IsKeyDown(key::kAlt)) {
+    } else if (!alt) {
         g_viewScale = s * k;
     } else {
-        // Alt with the wheel in the bird's-eye view steps the exaggeration.
         WheelExaggeration(static_cast<int16_t>(delta));
     }
     FullRepaintView();

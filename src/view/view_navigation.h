@@ -51,8 +51,9 @@ bool ShowAllEnabled();
 bool PreviousScreenEnabled();
 
 // Wheel step at the client pixel: forward zooms in x 1.2, back out; the plan view keeps
-// the ground point under the cursor. Repaints.
-void ZoomWheel(int32_t delta, int32_t column, int32_t row);
+// the ground point under the cursor. With Alt held (alt) the bird's-eye view steps the
+// exaggeration instead. Repaints.
+void ZoomWheel(int32_t delta, int32_t column, int32_t row, bool alt);
 // Double-click: in the plan view brings the picked point under the click. True when the
 // view moved (and was repainted).
 bool CentreOnPickedPoint(int32_t column, int32_t row);

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstring>
@@ -28,7 +29,9 @@
 #include "shell/command_table.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
+#include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "view/view_state.h"
 #include "../support/survey_data.h"
 #include "../windows/window_test_main.h"
 
@@ -135,6 +138,22 @@ std::string Bytes(const fs::path& path) {
     return bytes;
 }
 
+// What the screen shows of the view, as the window last painted it.
+QImage OnScreen(CMainFrame* frame) {
+    const QWidget* view = frame->ViewWidget();
+    const QPoint at = view->mapTo(frame, QPoint(0, 0));
+    return frame->screen()
+        ->grabWindow(frame->winId(), at.x(), at.y(), view->width(), view->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// The view's full picture of the present data.
+QImage FullPicture(CMainFrame* frame) {
+    g_redrawMask = -1;
+    return frame->ViewWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
 bool Enabled(CMainFrame* frame, int id) {
     const auto actions = frame->Actions(id);
     return !actions.empty() && actions.front()->isEnabled();
@@ -170,6 +189,8 @@ private slots:
         app.SetDocumentFactory([] { return MakeDocument(); });
         QVERIFY(app.InitInstance({}));
         CMainFrame* frame = app.MainFrame();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->MouseInfo()->close();  // the whole view in sight
         QVERIFY(frame->windowTitle().contains("VODA XML"));
         QCOMPARE(g_pointCount, 10);
         QCOMPARE(g_tinEdgeCount, start.edges);
@@ -218,7 +239,9 @@ private slots:
         QVERIFY(SameFile(recent.value(1), site));
         QVERIFY(RecordedMessages().empty());
 
-        // New while changed asks first; No goes back to the start-up set.
+        // New while changed asks first; No goes back to the start-up set, and the screen
+        // shows it: no TIN or outline of the site is left there.
+        const QImage siteOnScreen = OnScreen(frame);
         g_dataChanged = -1;
         QueueMessageAnswer(msg::kIdNo);
         frame->ExecuteCommand(cmd::kFileNew);
@@ -226,6 +249,9 @@ private slots:
         QCOMPARE(g_pointCount, 10);
         QVERIFY(frame->windowTitle().contains("VODA XML"));
         QVERIFY(!frame->Document()->IsModified());
+        const QImage newOnScreen = OnScreen(frame);
+        QVERIFY(newOnScreen != siteOnScreen);
+        QVERIFY(newOnScreen == FullPicture(frame));
     }
 
     void recentListKeepsFourFiles() {

@@ -84,12 +84,12 @@ TEST_F(Navigation, WheelForwardAndBackKeepsTheGroundPointUnderTheCursor) {
         SCOPED_TRACE(c.column);
         double x0, y0, x1, y1;
         ClientToGround(c.column, c.row, x0, y0);
-        ZoomWheel(120, c.column, c.row);
+        ZoomWheel(120, c.column, c.row, false);
         EXPECT_DOUBLE_EQ(g_viewScale, start.scale * 1.2);
         ClientToGround(c.column, c.row, x1, y1);
         EXPECT_NEAR(x1, x0, 1e-9);
         EXPECT_NEAR(y1, y0, 1e-9);
-        ZoomWheel(-120, c.column, c.row);
+        ZoomWheel(-120, c.column, c.row, false);
         ClientToGround(c.column, c.row, x1, y1);
         EXPECT_NEAR(x1, x0, 1e-9);
         EXPECT_NEAR(y1, y0, 1e-9);

@@ -19,6 +19,7 @@
 #include "platform/message_box.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_system_text.h"
+#include "platform/qt/qt_translations.h"
 #include "platform/window_state.h"
 
 namespace {
@@ -145,6 +146,7 @@ void InstallQtPlatform(QApplication& app) {
     std::setlocale(LC_NUMERIC, "C");
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
     app.installEventFilter(new KeyStateFilter(&app));
+    InstallQtTranslations(app);
     SetMessageHandler(ShowQtMessage);
     SetFileDialogHandler(ShowQtFileDialog);
     // Work that waited for a long operation runs from the event loop after it returned.

@@ -1,6 +1,7 @@
 #pragma once
 // Installs the Qt implementations of the platform stand-ins (message boxes, key state,
-// message pumping, clipboard, system-font text, file dialogs) and sets the program folder.
+// message pumping, clipboard, system-font text, file dialogs, Qt's own texts in Japanese)
+// and sets the program folder.
 // Call once after QApplication.
 class QApplication;
 

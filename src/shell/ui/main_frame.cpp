@@ -49,6 +49,7 @@
 #include "view/cursor_state.h"
 #include "view/palette.h"
 #include "view/stroke_font.h"
+#include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -593,7 +594,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     const bool boxActive = m_heightEdit && !m_heightEdit->isHidden() && m_heightEdit->isEnabled();
     if (watched == m_heightEdit) {
         if (event->type() == QEvent::Wheel && boxActive) {
-            StepHeightEdit(static_cast<QWheelEvent*>(event)->angleDelta().y());
+            StepHeightEdit(WheelDelta(*static_cast<QWheelEvent*>(event)));
             return true;
         }
         if (event->type() == QEvent::KeyPress) {

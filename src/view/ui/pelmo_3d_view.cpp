@@ -274,11 +274,18 @@ void CPelmo_3DView::mouseDoubleClickEvent(QMouseEvent* event) {
     UpdateCursor();
 }
 
+int WheelDelta(const QWheelEvent& event) {
+    const QPoint angle = event.angleDelta();
+    // Under X11, Qt turns the wheel sideways while Alt is held.
+    if (angle.y() == 0 && (event.modifiers() & Qt::AltModifier)) return angle.x();
+    return angle.y();
+}
+
 void CPelmo_3DView::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
+    const int delta = WheelDelta(*event);
     if (delta == 0) return;
     const QPoint p = event->position().toPoint();
-    ZoomWheel(delta, p.x(), p.y());
+    ZoomWheel(delta, p.x(), p.y(), (event->modifiers() & Qt::AltModifier) != 0);
     event->accept();
 }
 

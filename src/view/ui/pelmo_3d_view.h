@@ -7,6 +7,8 @@
 
 #include "shell/command_routing.h"
 
+class QWheelEvent;
+
 class CPelmo_3DView : public QWidget, public CommandTarget {
     Q_OBJECT
 public:
@@ -32,3 +34,6 @@ private:
 
     CommandHandlerMap m_commands;
 };
+
+// The wheel's turn in eighths of a degree, forward positive, also while Alt is held.
+int WheelDelta(const QWheelEvent& event);
