@@ -56,18 +56,25 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
 enum class ContourCalcResult {
     kDone,
     kNoTin,
-    kCancelled,  // the replace-or-add question was cancelled
+    kCancelled,  // the replace-or-add question or the many-levels question said no
     kNoMemory,
-    kBadInterval,
+    kBadInterval,  // levels that cannot be stepped through (said)
+    kNoLevel,      // no level inside the points' elevations (said)
     kFileError,
-    kStopped,  // Q confirmed; the lines so far stay
+    kStopped,  // stopping confirmed; the lines so far stay
+    kBusy,     // a calculation or another long operation is running
 };
+
+// Above this many levels the calculation says how many and asks before it starts.
+constexpr int64_t kContourLevelsAskAbove = 5000;
 
 // Answer of the replace-or-add question: 2 replace, 1 add, anything else cancels.
 using ContourReplaceQuestion = std::function<int()>;
 void SetContourReplaceQuestion(ContourReplaceQuestion question);
 
-// One contour calculation with line method `method`.
+// One contour calculation with line method `method`. Level k is g_contourMinZ + k times
+// g_contourInterval; the levels traced are those within g_contourMaxZ and the points'
+// elevations (g_pointZMin..g_pointZMax).
 ContourCalcResult CalcContours(int32_t method);
 // The levels skipped by the last calculation because their trace did not fit.
 const std::vector<double>& SkippedContourLevels();

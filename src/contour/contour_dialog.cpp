@@ -83,29 +83,36 @@ std::string ContourEditText(int id) {
     }
 }
 
-bool ReadContourEdit(int id, const std::string& text) {
+ContourEditRead ReadContourEdit(int id, const std::string& text) {
     using namespace contour_dlg;
     const double v = ParseNumber(text);
+    // A stored infinity or NaN would be taken as a value by every later step.
+    const bool positive = std::isfinite(v) && v > 0;
     switch (id) {
         case kMinZ:
             g_contourMinZ = v;
-            return true;
+            return ContourEditRead::kStored;
         case kMaxZ:
             g_contourMaxZ = v;
-            return true;
+            return ContourEditRead::kStored;
         case kTolerance:
             g_contourLevelTolerance = v;
-            return true;
+            return ContourEditRead::kStored;
         case kIndexInterval:
-            if (!(v > 0)) return false;
+            if (!positive) return ContourEditRead::kIgnored;
             g_indexContourInterval = v;
-            return true;
+            return ContourEditRead::kStored;
         case kSmoothness:
-            if (!(v > 0)) return false;
+            if (!positive) return ContourEditRead::kIgnored;
             g_contourSmoothness = v;
-            return true;
+            return ContourEditRead::kStored;
         case kInterval: {
-            if (!(v > 0)) return false;
+            if (!positive) {
+                // Keeping the old interval unsaid would start the next calculation with it.
+                ShowMessage("主曲線間隔には0より大きい数値を入力してください。", "",
+                            msg::kOk | msg::kIconInformation);
+                return ContourEditRead::kRefused;
+            }
             g_contourInterval = v;
             g_indexContourInterval = v < 1 ? 1 : 5 * v;
             g_simpleContourIndexInterval = g_indexContourInterval;
@@ -114,10 +121,10 @@ bool ReadContourEdit(int id, const std::string& text) {
             if (std::fabs(f) >= 0.000001 && std::fabs(f - 1) >= 0.000001)
                 ShowMessage("最低標高が主曲線間隔の倍数でありません", "",
                             msg::kOk | msg::kIconInformation);
-            return true;
+            return ContourEditRead::kStored;
         }
         default:
-            return false;
+            return ContourEditRead::kIgnored;
     }
 }
 

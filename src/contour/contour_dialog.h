@@ -31,10 +31,17 @@ void ProposeContourParameters();
 // The text an edit shows for its value ("%8.3f"; the tolerance "%9.6f"; the point
 // elevations "(%8.3f)m").
 std::string ContourEditText(int id);
+// What became of an edit's text.
+enum class ContourEditRead {
+    kStored,   // stored; the window shows the edit again (after the main interval also the
+               // index interval)
+    kIgnored,  // not stored, the old value stays and the text keeps what was typed
+    kRefused,  // not stored and said in a message; the window shows the stored value again
+};
 // An edit lost the focus with `text` (read as the C library reads a number, so text that
-// is not one reads as 0): stores it by the edit's rule. True when it was stored; the
-// window then shows the edit again (after the main interval also the index interval).
-bool ReadContourEdit(int id, const std::string& text);
+// is not one reads as 0) and is stored by the edit's rule. A main interval that is not a
+// positive number is refused; an index interval or smoothness that is not is ignored.
+ContourEditRead ReadContourEdit(int id, const std::string& text);
 // The start button: runs the calculation with g_contourMethod; the contours count as
 // present and shown when the calculation wrote the files. Ignored while it runs already
 // or while the progress window is open.

@@ -8,6 +8,7 @@
 #include "model/le_bytes.h"
 #include "model/terrain_data.h"
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "shell/work_files.h"
 
 std::string g_contourLinesPath;
@@ -32,11 +33,19 @@ const bool g_registered = [] {
 }  // namespace
 
 void SetDefaultContourLevels(double zMin, double zMax) {
-    g_contourMinZ = std::trunc(zMin);
-    g_contourMaxZ = std::trunc(zMax);
-    const double range = std::fabs(g_contourMaxZ - g_contourMinZ);
+    const double range = std::fabs(std::trunc(zMax) - std::trunc(zMin));
     g_contourInterval = range < 50.0 ? 1.0 : range < 100.0 ? 2.0 : 5.0;
     g_indexContourInterval = 5.0 * g_contourInterval;
+    g_contourMinZ = std::ceil(zMin / g_contourInterval) * g_contourInterval;
+    g_contourMaxZ = std::trunc(zMax);
+}
+
+bool ContourLevelsUsable(double minZ, double maxZ, double interval) {
+    if (!std::isfinite(minZ) || !std::isfinite(maxZ) || !std::isfinite(interval)) return false;
+    if (!(interval > 0)) return false;
+    // Below the spacing of doubles at the largest level the steps would not move.
+    const double largest = std::max(std::fabs(minZ), std::fabs(maxZ));
+    return largest + interval != largest;
 }
 
 // ---- records ----
@@ -143,19 +152,25 @@ bool CopyOver(const fs::path& from, const std::string& to) {
     return true;
 }
 
-bool ReadIndexHeader() {
+enum class IndexHeader { kTaken, kUnreadable, kBadLevels };
+
+IndexHeader ReadIndexHeader() {
     std::FILE* file = std::fopen(g_contourIndexPath.c_str(), "rb");
-    if (!file) return false;
+    if (!file) return IndexHeader::kUnreadable;
     ContourIndexEntry e[kContourIndexHeaderEntries];
     bool ok = true;
     for (auto& entry : e) ok = ok && ReadContourIndexEntry(file, &entry);
     std::fclose(file);
-    if (!ok) return false;
+    if (!ok) return IndexHeader::kUnreadable;
+    // Levels the calculation could not step through would make it run without end.
+    if (!ContourLevelsUsable(e[0].level, e[1].level, e[2].level) ||
+        !std::isfinite(e[3].level) || e[3].level < 0)
+        return IndexHeader::kBadLevels;
     g_contourMinZ = e[0].level;
     g_contourMaxZ = e[1].level;
     g_contourInterval = e[2].level;
     g_indexContourInterval = e[3].level;
-    return true;
+    return IndexHeader::kTaken;
 }
 }  // namespace
 
@@ -209,8 +224,14 @@ void RestoreContourFilesFor(const std::string& documentPath) {
     }
     g_drawingContoursLoaded = g_showDrawingContours = -1;
     const fs::path index = FindCompanion(document, ".ct2");
-    if (index.empty() || !CopyOver(index, g_contourIndexPath) || !ReadIndexHeader()) {
-        // The lines came without their index: one made from them keeps the two in step.
+    const IndexHeader header = index.empty() || !CopyOver(index, g_contourIndexPath)
+                                   ? IndexHeader::kUnreadable
+                                   : ReadIndexHeader();
+    if (header == IndexHeader::kBadLevels)
+        ShowMessage("等高線パラメータが正しくないため読み込みませんでした。\n" + index.string(), "",
+                    msg::kOk | msg::kIconWarning);
+    if (header != IndexHeader::kTaken) {
+        // The lines came without a usable index: one made from them keeps the two in step.
         RebuildContourIndex();
     }
 }

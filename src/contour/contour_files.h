@@ -21,9 +21,15 @@ extern double g_contourMaxZ;
 extern double g_contourInterval;
 extern double g_indexContourInterval;
 
-// Default levels for a freshly loaded elevation range: the range truncated toward zero
-// to whole metres, main interval 1, 2 or 5 by the size of the range, index every fifth.
+// Default levels for a freshly loaded elevation range: main interval 1, 2 or 5 by the size
+// of the range truncated toward zero to whole metres, index every fifth; the lowest level
+// is the first multiple of the interval at or above zMin (so index levels fall on
+// multiples of the index interval), the highest zMax truncated toward zero.
 void SetDefaultContourLevels(double zMin, double zMax);
+
+// Whether levels minZ, minZ + interval, ... up to maxZ can be stepped through: finite
+// values, a positive interval large enough to change every level it is added to.
+bool ContourLevelsUsable(double minZ, double maxZ, double interval);
 
 constexpr int32_t kContourRecordBytes = 18;
 constexpr int32_t kContourIndexEntryBytes = 12;
@@ -82,7 +88,8 @@ int32_t CopyContourFilesToDocument(const std::string& documentPath);
 // Takes the .ct1/.ct2 beside g_currentDataPath into the work files and the contour
 // parameters from the index header. Without a .ct2 the index is rebuilt from the line
 // file's headers (keeping the current parameters); without a .ct1 the contour parameters
-// are not taken from a stale index file.
+// are not taken from a stale index file. A header whose levels cannot be stepped through
+// is said and not taken: the index is rebuilt as without a .ct2.
 void RestoreContourFiles();
 // The same for the document at documentPath.
 void RestoreContourFilesFor(const std::string& documentPath);

@@ -2,6 +2,8 @@
 
 #include "model/terrain_data.h"
 #include "platform/busy.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
 
 int32_t g_progressMode = 0;
@@ -97,6 +99,7 @@ std::string ProgressSecondLine(int32_t mode) {
 
 bool OpenProgressWindow(int32_t mode, const std::string& caption) {
     if (g_progressWnd) return false;
+    ForgetStopKey();
     g_progressMode = mode;
     ProgressWindow* window = MakeWindow(ProgressWindowKind::kMain);
     if (!window) return false;
@@ -123,8 +126,18 @@ void CloseProgressWindow() {
     SetBusy(false);
 }
 
+void RequestProgressStop() { TapKey(kStopKey); }
+
+int AskToStopWhenRequested(const std::string& question, int buttons) {
+    if (!StopKeyPressed()) return 0;
+    const int answer = ShowMessage(question, "", buttons);
+    ForgetStopKey();
+    return answer;
+}
+
 void OpenRecordProgressWindow() {
     if (g_recordProgressWnd) return;
+    ForgetStopKey();
     g_recordProgressWnd = MakeWindow(ProgressWindowKind::kRecord);
     RefreshRecordProgressWindow();
 }

@@ -83,6 +83,17 @@ void ShowProgressNote(const std::string& utf8);
 // Closes the main window; the busy state ends.
 void CloseProgressWindow();
 
+// Stopping. A long loop under a progress window is asked to stop by a new press of the
+// stop key (platform/input.h) or by closing the window (Escape, its close button), which
+// presses the key for it: the window stays open and the loop asks its question. Presses
+// made before the window opened do not count.
+void RequestProgressStop();
+// The stop question of a loop's poll: asked (owned by the progress window) when the stop
+// key was newly pressed. Returns the answer, or 0 when nothing was asked. Presses made
+// while the question was shown are forgotten, so a declined question is not asked again
+// until the key is pressed again.
+int AskToStopWhenRequested(const std::string& question, int buttons);
+
 // The record-progress window: open (again), refresh after writing the two texts, close.
 void OpenRecordProgressWindow();
 void RefreshRecordProgressWindow();

@@ -26,6 +26,22 @@ bool IsKeyDown(int keyCode);
 // Whether the key or mouse button was pressed since the last call for it, or is held now.
 bool KeyPressedSinceLastCheck(int keyCode);
 
+// Whether the key went down since the last call for it or the last ForgetKeyPresses:
+// each press counts once, a key merely held does not count again.
+bool KeyNewlyPressed(int keyCode);
+// Forgets the presses of the key so far (a key held stays held).
+void ForgetKeyPresses(int keyCode);
+// A press made by the program: counts once as a new press and is seen held by the next
+// IsKeyDown for the key.
+void TapKey(int keyCode);
+
+// The stop key of long loops.
+constexpr int kStopKey = 'Q';
+// A new press of the stop key (a key held since an earlier question does not ask again).
+inline bool StopKeyPressed() { return KeyNewlyPressed(kStopKey); }
+// Called when a long loop starts and after each of its stop questions.
+inline void ForgetStopKey() { ForgetKeyPresses(kStopKey); }
+
 // Lets the window system handle one batch of pending events.
 void PumpOneMessage();
 
@@ -33,11 +49,14 @@ struct InputHooks {
     std::function<bool(int)> isKeyDown;
     std::function<bool(int)> pressedSinceLastCheck;  // empty: as isKeyDown
     std::function<void()> pumpOneMessage;
+    std::function<bool(int)> newlyPressed;   // empty: the headless press record
+    std::function<void(int)> forgetPresses;
 };
 // Installed by the window system at start; empty hooks restore the headless ones.
 void SetInputHooks(InputHooks hooks);
 
-// Headless: tests hold keys down (and let them go) by hand.
+// Headless: tests hold keys down (and let them go) by hand; a key that goes down counts as
+// a new press.
 void SetHeadlessKeyDown(int keyCode, bool down);
 // Headless: called on every PumpOneMessage, so a test can act in the middle of a loop.
 void SetHeadlessPumpCallback(std::function<void()> callback);

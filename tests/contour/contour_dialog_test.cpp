@@ -54,29 +54,38 @@ TEST_F(ContourFixture, DialogEditRules) {
     g_contourMinZ = 13;
     g_contourInterval = 5;
     g_indexContourInterval = 25;
-    // Not positive: ignored.
-    for (const char* text : {"0", "-2", "abc"}) {
-        EXPECT_FALSE(ReadContourEdit(kInterval, text));
-        EXPECT_FALSE(ReadContourEdit(kIndexInterval, text));
-        EXPECT_FALSE(ReadContourEdit(kSmoothness, text));
+    g_contourSmoothness = 2;
+    // Not a positive number: the index interval and smoothness keep their values unsaid;
+    // a main interval is refused with a message, so the old one is not used unknowingly.
+    for (const char* text : {"0", "-1", "abc", "inf", "nan", "1e999"}) {
+        SCOPED_TRACE(text);
+        ClearRecordedMessages();
+        EXPECT_EQ(ReadContourEdit(kIndexInterval, text), ContourEditRead::kIgnored);
+        EXPECT_EQ(ReadContourEdit(kSmoothness, text), ContourEditRead::kIgnored);
+        EXPECT_TRUE(RecordedMessages().empty());
+        EXPECT_EQ(ReadContourEdit(kInterval, text), ContourEditRead::kRefused);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_EQ(RecordedMessages()[0].text, "主曲線間隔には0より大きい数値を入力してください。");
     }
     EXPECT_EQ(g_contourInterval, 5);
     EXPECT_EQ(g_indexContourInterval, 25);
-    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(g_contourSmoothness, 2);
+    EXPECT_EQ(ContourEditText(kInterval), "   5.000");
     // 0.5 gives the index interval 1; 13 is no multiple of 0.5: said, nothing changed.
-    EXPECT_TRUE(ReadContourEdit(kInterval, "0.5"));
+    ClearRecordedMessages();
+    EXPECT_EQ(ReadContourEdit(kInterval, "0.5"), ContourEditRead::kStored);
     EXPECT_EQ(g_indexContourInterval, 1);
     EXPECT_EQ(g_simpleContourIndexInterval, 1);
     EXPECT_TRUE(RecordedMessages().empty());
-    EXPECT_TRUE(ReadContourEdit(kInterval, "5"));
+    EXPECT_EQ(ReadContourEdit(kInterval, "5"), ContourEditRead::kStored);
     EXPECT_EQ(g_indexContourInterval, 25);
     ASSERT_EQ(RecordedMessages().size(), 1u);
     EXPECT_EQ(RecordedMessages()[0].text, "最低標高が主曲線間隔の倍数でありません");
     EXPECT_EQ(g_contourMinZ, 13);
     // Levels and the tolerance take whatever is typed; text that is no number reads as 0.
-    EXPECT_TRUE(ReadContourEdit(kMaxZ, "x"));
+    EXPECT_EQ(ReadContourEdit(kMaxZ, "x"), ContourEditRead::kStored);
     EXPECT_EQ(g_contourMaxZ, 0);
-    EXPECT_TRUE(ReadContourEdit(kTolerance, "0.5"));
+    EXPECT_EQ(ReadContourEdit(kTolerance, "0.5"), ContourEditRead::kStored);
     EXPECT_EQ(ContourEditText(kTolerance), " 0.500000");
 }
 

@@ -131,6 +131,54 @@ TEST_F(ContourFixture, DocumentCopiesAndRestore) {
     EXPECT_EQ(g_showDrawingContours, 0);
 }
 
+TEST_F(ContourFixture, IndexHeaderWithLevelsThatCannotBeSteppedIsNotTaken) {
+    const std::filesystem::path doc = m_dir / "site.rnd";
+    const double nan = std::nan("");
+    struct Case {
+        double minZ, maxZ, interval, index;
+    };
+    const Case cases[] = {
+        {0, 100, 1e-300, 5}, {-1e17, 100, 1, 5}, {0, 1e17, 1, 5},  {0, 100, 0, 5},
+        {0, 100, -1, 5},     {nan, 100, 1, 5},   {0, 100, nan, 5}, {0, 100, 1, nan},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(testing::Message() << t.minZ << " " << t.maxZ << " " << t.interval << " "
+                                        << t.index);
+        // The document's files as a damaged or foreign program left them.
+        g_contourMinZ = t.minZ, g_contourMaxZ = t.maxZ;
+        g_contourInterval = t.interval, g_indexContourInterval = t.index;
+        ContourFileWriter out;
+        ASSERT_TRUE(out.Open(true));
+        const double x[] = {1, 2, 3}, y[] = {4, 5, 6};
+        out.WriteLine(kContourCodeStraight, 20.0, x, y, 3);
+        ASSERT_TRUE(out.Close());
+        std::filesystem::copy_file(g_contourLinesPath, m_dir / "site.CT1",
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(g_contourIndexPath, m_dir / "site.CT2",
+                                   std::filesystem::copy_options::overwrite_existing);
+
+        // Loading keeps the levels the elevations gave and says why.
+        SetDefaultContourLevels(236.4, 300.2);
+        ClearRecordedMessages();
+        RestoreContourFilesFor(doc.string());
+        EXPECT_EQ(g_drawingContoursLoaded, -1);
+        EXPECT_EQ(g_contourMinZ, 238);
+        EXPECT_EQ(g_contourMaxZ, 300);
+        EXPECT_EQ(g_contourInterval, 2);
+        EXPECT_EQ(g_indexContourInterval, 10);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_EQ(RecordedMessages()[0].text.substr(0, RecordedMessages()[0].text.find('\n')),
+                  "等高線パラメータが正しくないため読み込みませんでした。");
+        // The index work file agrees with the lines and with the levels in use.
+        const std::vector<ContourIndexEntry> index = ReadIndex();
+        ASSERT_EQ(index.size(), 5u);
+        EXPECT_EQ(index[0].level, 238);
+        EXPECT_EQ(index[2].level, 2);
+        EXPECT_EQ(index[4].level, 20);
+        EXPECT_EQ(index[4].offset, 0);
+    }
+}
+
 TEST_F(ContourFixture, SmoothedLinesKeepTheirEndConditions) {
     // Polylines written straight into the trace: an open zigzag and a closed square.
     struct Case {

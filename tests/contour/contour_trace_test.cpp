@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "contour/contour_dialog.h"
 #include "contour_test_support.h"
 #include "model/rnd_file.h"
 #include "model/tri_file.h"
@@ -251,15 +252,25 @@ TEST_F(ContourFixture, StoppedWithQLeavesConsistentFiles) {
     g_contourMinZ = 0;
     g_contourMaxZ = 100;
     g_contourInterval = 1;
+    // Q goes down at poll 40 and stays down; it is let go and pressed again at poll 60.
     int pumps = 0;
     SetHeadlessPumpCallback([&] {
-        if (++pumps == 40) SetHeadlessKeyDown('Q', true);
+        ++pumps;
+        if (pumps == 40) SetHeadlessKeyDown('Q', true);
+        if (pumps == 59) SetHeadlessKeyDown('Q', false);
+        if (pumps == 60) SetHeadlessKeyDown('Q', true);
     });
     QueueMessageAnswer(msg::kIdNo);  // the first question is declined
     QueueMessageAnswer(msg::kIdYes);
     EXPECT_EQ(CalcContours(1), ContourCalcResult::kStopped);
     EXPECT_FALSE(IsProgressWindowOpen());
-    EXPECT_EQ(RecordedMessages().back().text, "等高線計算終了");
+    // A key held after a declined question does not ask again; the new press does.
+    int questions = 0;
+    for (const RecordedMessage& m : RecordedMessages())
+        questions += m.text == "等高線計算を中止してよろしいですか";
+    EXPECT_EQ(questions, 2);
+    EXPECT_EQ(pumps, 60);
+    EXPECT_EQ(RecordedMessages().back().text, "等高線計算を中止しました。");
     const std::vector<Line> lines = ReadLines();
     ASSERT_FALSE(lines.empty());
     const double last = lines.back().level;
@@ -268,6 +279,79 @@ TEST_F(ContourFixture, StoppedWithQLeavesConsistentFiles) {
     const std::vector<ContourIndexEntry> index = ReadIndex();
     ASSERT_EQ(index.size(), 4 + lines.size());
     for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(index[4 + i].offset, lines[i].offset);
+
+    // Q still held from the stop: the next run is not asked at once, nor later.
+    ClearRecordedMessages();
+    EXPECT_EQ(CalcContours(1), ContourCalcResult::kDone);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "等高線計算終了");
+}
+
+TEST_F(ContourFixture, ClosingTheProgressWindowAsksAsQDoes) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 100;
+    g_contourInterval = 1;
+    struct Case {
+        int answer;
+        ContourCalcResult result;
+        const char* end;
+    };
+    const Case cases[] = {
+        {msg::kIdNo, ContourCalcResult::kDone, "等高線計算終了"},
+        {msg::kIdYes, ContourCalcResult::kStopped, "等高線計算を中止しました。"},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.answer);
+        ClearRecordedMessages();
+        int pumps = 0;
+        bool openAtQuestion = false;
+        SetHeadlessPumpCallback([&] {
+            if (++pumps == 20) RequestProgressStop();
+            if (pumps == 21) openAtQuestion = IsProgressWindowOpen();
+        });
+        QueueMessageAnswer(t.answer);
+        EXPECT_EQ(CalcContours(0), t.result);
+        ASSERT_EQ(RecordedMessages().size(), 2u);
+        EXPECT_EQ(RecordedMessages()[0].text, "等高線計算を中止してよろしいですか");
+        EXPECT_EQ(RecordedMessages()[0].buttons, msg::kYesNo | msg::kIconQuestion);
+        EXPECT_EQ(RecordedMessages()[1].text, t.end);
+        EXPECT_TRUE(openAtQuestion || t.answer == msg::kIdYes);
+        EXPECT_FALSE(IsProgressWindowOpen());
+    }
+}
+
+TEST_F(ContourFixture, NoSecondCalculationInsideARunningOne) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 100;
+    g_contourInterval = 1;
+    ASSERT_EQ(CalcContours(1), ContourCalcResult::kDone);
+    const std::vector<Line> alone = ReadLines();
+    const std::vector<ContourIndexEntry> aloneIndex = ReadIndex();
+
+    // The messages passed on by the poll start a calculation from the dialog and directly.
+    SetContourReplaceQuestion([] { return 2; });
+    int pumps = 0;
+    std::vector<ContourCalcResult> inner;
+    SetHeadlessPumpCallback([&] {
+        if (++pumps == 30) {
+            StartContourCalculation();
+            inner.push_back(CalcContours(0));
+        }
+    });
+    EXPECT_EQ(CalcContours(1), ContourCalcResult::kDone);
+    ASSERT_EQ(inner.size(), 1u);
+    EXPECT_EQ(inner[0], ContourCalcResult::kBusy);
+    const std::vector<Line> lines = ReadLines();
+    ASSERT_EQ(lines.size(), alone.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i].level, alone[i].level);
+        EXPECT_EQ(lines[i].x, alone[i].x);
+    }
+    const std::vector<ContourIndexEntry> index = ReadIndex();
+    ASSERT_EQ(index.size(), aloneIndex.size());
+    for (size_t i = 0; i < index.size(); ++i) EXPECT_EQ(index[i].offset, aloneIndex[i].offset);
 }
 
 TEST_F(ContourFixture, IndexedLookupTracesAsTheFullScan) {

@@ -14,10 +14,13 @@
 #include "contour/contour_dialog.h"
 #include "contour/ui/contour_calc_dialog.h"
 #include "model/document.h"
+#include "model/progress.h"
+#include "model/ui/progress_window.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
 #include "platform/folders.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "shell/command_table.h"
 #include "shell/tool_windows.h"
@@ -83,7 +86,7 @@ private slots:
         const QImage before = view->grab().toImage();
         QCOMPARE(CountColor(before, contour) + CountColor(before, indexContour), 0);
 
-        // The command opens the dialog with levels proposed from the points (101.5..110).
+        // The command opens the dialog with the levels the loading set (points 101.5..110).
         QVERIFY(Enabled(frame, cmd::kContour));
         frame->ExecuteCommand(cmd::kContour);
         auto* dlg = dynamic_cast<CContourCalcDlg*>(GetToolWindow(ToolWindow::kContourCalc));
@@ -91,7 +94,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(dlg));
         auto* minZ = dlg->findChild<QLineEdit*>("1079");
         QVERIFY(minZ);
-        QCOMPARE(minZ->text().trimmed(), QString("101.000"));
+        QCOMPARE(minZ->text().trimmed(), QString("102.000"));
         QCOMPARE(dlg->findChild<QLineEdit*>("1081")->text().trimmed(), QString("1.000"));
         dlg->findChild<QRadioButton*>("1076")->click();
         QCOMPARE(g_contourMethod, 0);
@@ -112,6 +115,36 @@ private slots:
             QDir().mkpath(QString::fromLocal8Bit(screens));
             QVERIFY(after.save(QString::fromLocal8Bit(screens) + "/contours_plan_grid.png"));
         }
+
+        // A second run: Escape and the close button on its progress window ask to stop (the
+        // window stays while the question is open), and 計算開始 pressed inside the run
+        // starts nothing.
+        SetContourReplaceQuestion([] { return 2; });
+        SetLongLoopPollInterval(0);
+        ClearRecordedMessages();
+        int pumps = 0;
+        bool stayed = false;
+        SetHeadlessPumpCallback([&] {
+            if (++pumps != 3) return;
+            auto* progress = dynamic_cast<CProgressDialog*>(g_progressWnd);
+            if (!progress) return;
+            QTest::keyClick(progress, Qt::Key_Escape);
+            progress->close();
+            stayed = progress->isVisible();
+            dlg->findChild<QPushButton*>("1132")->click();
+        });
+        QueueMessageAnswer(msg::kIdYes);
+        dlg->findChild<QPushButton*>("1132")->click();
+        SetHeadlessPumpCallback(nullptr);
+        SetLongLoopPollInterval(100);
+        QVERIFY(stayed);
+        QCOMPARE(pumps, 3);
+        QCOMPARE(RecordedMessages().size(), size_t{2});
+        QCOMPARE(QString::fromStdString(RecordedMessages()[0].text),
+                 QString::fromUtf8("等高線計算を中止してよろしいですか"));
+        QCOMPARE(QString::fromStdString(RecordedMessages()[1].text),
+                 QString::fromUtf8("等高線計算を中止しました。"));
+        QVERIFY(g_progressWnd == nullptr);
 
         // The command again closes the dialog.
         frame->ExecuteCommand(cmd::kContour);

@@ -3,6 +3,8 @@
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "platform/busy.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
 
 namespace {
 
@@ -10,6 +12,7 @@ class Progress : public ::testing::Test {
 protected:
     void SetUp() override { InitDataModel(); }
     void TearDown() override {
+        SetHeadlessKeyDown('Q', false);
         CloseProgressWindow();
         CloseRecordProgressWindow();
         SetProgressWindowFactory(nullptr);
@@ -104,4 +107,39 @@ TEST_F(Progress, RecordWindowDoesNotMakeTheProgramBusy) {
     EXPECT_EQ(static_cast<OwnedWindow*>(g_recordProgressWnd)->refreshes, 2);
     CloseRecordProgressWindow();
     EXPECT_EQ(g_recordProgressWnd, nullptr);
+}
+
+TEST_F(Progress, StopIsAskedOncePerPressOrClose) {
+    ClearRecordedMessages();
+    const std::string question = "計算を中止してよろしいですか";
+    const int buttons = msg::kYesNo | msg::kIconQuestion;
+    // A press before the window opened does not count.
+    SetHeadlessKeyDown('Q', true);
+    ASSERT_TRUE(OpenProgressWindow(progress::kContourLevel));
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), 0);
+    // Held since then: still nothing. Let go and pressed again: asked once.
+    SetHeadlessKeyDown('Q', false);
+    SetHeadlessKeyDown('Q', true);
+    QueueMessageAnswer(msg::kIdNo);
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), msg::kIdNo);
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), 0);
+    // Closing the window asks the same, once.
+    RequestProgressStop();
+    EXPECT_TRUE(IsProgressWindowOpen());
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), msg::kIdYes);
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), 0);
+    ASSERT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(RecordedMessages()[1].text, question);
+    EXPECT_EQ(RecordedMessages()[1].buttons, buttons);
+    // Loops that read the key as held see a close as the key down, once.
+    SetHeadlessKeyDown('Q', false);
+    RequestProgressStop();
+    EXPECT_TRUE(IsKeyDown('Q'));
+    EXPECT_FALSE(IsKeyDown('Q'));
+    // A close left unread is forgotten by the next window.
+    RequestProgressStop();
+    CloseProgressWindow();
+    ASSERT_TRUE(OpenProgressWindow(progress::kContourLevel));
+    EXPECT_EQ(AskToStopWhenRequested(question, buttons), 0);
+    EXPECT_FALSE(IsKeyDown('Q'));
 }

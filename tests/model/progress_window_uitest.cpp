@@ -10,6 +10,8 @@
 #include "model/ui/progress_window.h"
 #include "platform/busy.h"
 #include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_platform.h"
 #include "shell/quiet_mode.h"
 
 class ProgressWindowTest : public QObject {
@@ -22,6 +24,8 @@ private slots:
         SetProgressWindowFactory(nullptr);
         SetHeadlessPumpCallback(nullptr);
         SetLongLoopPollInterval(100);
+        SetInputHooks({});
+        SetMessageHandler(nullptr);
         ReleaseDataModel();
     }
 
@@ -58,6 +62,34 @@ private slots:
         // Later windows have no owner rather than a dead one.
         QVERIFY(OpenProgressWindow(progress::kVolume));
         QVERIFY(dynamic_cast<QWidget*>(g_progressWnd)->parentWidget() == nullptr);
+    }
+
+    void closingAsksTheRunningLoopToStop() {
+        QWidget owner;
+        owner.show();
+        InstallQtProgressWindows(&owner);
+        ClearRecordedMessages();
+        // Escape and the close button leave the window open and press the stop key once.
+        QVERIFY(OpenProgressWindow(progress::kContourLevel));
+        auto* dialog = dynamic_cast<CProgressDialog*>(g_progressWnd);
+        QVERIFY(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QVERIFY(!dialog->close());
+        QVERIFY(dialog->isVisible());
+        QVERIFY(g_progressWnd == dialog);
+        QCOMPARE(AskToStopWhenRequested("中止しますか", msg::kYesNo), msg::kIdYes);
+        QCOMPARE(AskToStopWhenRequested("中止しますか", msg::kYesNo), 0);
+        QCOMPARE(RecordedMessages().size(), size_t{1});
+        CloseProgressWindow();
+
+        OpenRecordProgressWindow();
+        auto* record = dynamic_cast<CRecordProgressDlg*>(g_recordProgressWnd);
+        QVERIFY(record);
+        QVERIFY(!record->close());
+        QVERIFY(record->isVisible());
+        QVERIFY(StopKeyPressed());
+        CloseRecordProgressWindow();
     }
 
     void recordWindowCopiesItsTwoTexts() {
@@ -117,6 +149,48 @@ private slots:
         QVERIFY(line.startsWith(QString::fromUtf8("作成ライン数")));
         QVERIFY(g_progressWnd == nullptr);
         QVERIFY(owner.findChildren<CProgressDialog*>().isEmpty());
+
+        // Closing the window asks the build to stop, as Q does; the window stays meanwhile.
+        bool closed = false, stayed = false;
+        SetHeadlessPumpCallback([&] {
+            auto* dialog = dynamic_cast<CProgressDialog*>(g_progressWnd);
+            if (!dialog || closed) return;
+            closed = true;
+            dialog->close();
+            stayed = dialog->isVisible();
+        });
+        ClearRecordedMessages();
+        QueueMessageAnswer(msg::kIdOk);
+        g_quietMode = 1;
+        BuildTinGrid();
+        g_quietMode = 0;
+        QCOMPARE(static_cast<int>(LastTinBuildResult()), static_cast<int>(TinBuildResult::kStopped));
+        QVERIFY(stayed);
+        QVERIFY(!RecordedMessages().empty());
+        QCOMPARE(QString::fromStdString(RecordedMessages()[0].text),
+                 QString::fromUtf8("三角網計算を中止してよろしいですか"));
+        QVERIFY(g_progressWnd == nullptr);
+    }
+
+    // Last: it installs the program's key tracking.
+    void theStopKeyIsReadAsANewPress() {
+        InstallQtPlatform(*qApp);
+        SetMessageHandler(nullptr);
+        QWidget target;
+        target.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&target));
+        QTest::keyPress(&target, Qt::Key_Q);
+        QVERIFY(IsKeyDown('Q'));
+        QVERIFY(StopKeyPressed());
+        QVERIFY(!StopKeyPressed());  // still held: no new press
+        QTest::keyRelease(&target, Qt::Key_Q);
+        QTest::keyClick(&target, Qt::Key_Q);
+        ForgetStopKey();  // a press before a run or during its question
+        QVERIFY(!StopKeyPressed());
+        QTest::keyClick(&target, Qt::Key_Q);
+        QVERIFY(!IsKeyDown('Q'));
+        QVERIFY(StopKeyPressed());  // pressed and let go between two polls
+        QVERIFY(!StopKeyPressed());
     }
 };
 

@@ -326,8 +326,9 @@ TEST_F(RndFile, DefaultContourLevelsFollowTheElevationRange) {
         double minZ, maxZ, interval;
     };
     const Case cases[] = {
-        {10.7, 59.9, 10, 59, 1},     {10.2, 60.0, 10, 60, 2},   {0.5, 99.9, 0, 99, 2},
-        {100.0, 200.0, 100, 200, 5}, {-12.7, 30.2, -12, 30, 1}, {236.0, 1076.0, 236, 1076, 5},
+        // The lowest level is the first multiple of the interval at or above the lowest point.
+        {10.7, 59.9, 11, 59, 1},     {10.2, 60.0, 12, 60, 2},   {0.5, 99.9, 2, 99, 2},
+        {100.0, 200.0, 100, 200, 5}, {-12.7, 30.2, -12, 30, 1}, {236.0, 1076.0, 240, 1076, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.high - c.low);

@@ -74,10 +74,14 @@ CContourCalcDlg::CContourCalcDlg(QWidget* parent) : QDialog(parent) {
     auto* end = new QPushButton(QString::fromUtf8("終了"), this);
     end->setObjectName(QString::number(kClose));
     connect(start, &QPushButton::clicked, this, [this] {
-        // The edit with the focus has not given up its text yet.
-        if (auto* edit = qobject_cast<QLineEdit*>(focusWidget()))
-            if (ReadContourEdit(edit->objectName().toInt(), edit->text().toStdString()))
-                ShowEdit(edit->objectName().toInt());
+        // The edit with the focus has not given up its text yet; a value refused there is
+        // corrected before anything is calculated.
+        if (auto* edit = qobject_cast<QLineEdit*>(focusWidget())) {
+            const int id = edit->objectName().toInt();
+            const ContourEditRead read = ReadContourEdit(id, edit->text().toStdString());
+            if (read != ContourEditRead::kIgnored) ShowEdit(id);
+            if (read == ContourEditRead::kRefused) return;
+        }
         StartContourCalculation();
     });
     connect(end, &QPushButton::clicked, this, &QDialog::close);
@@ -112,7 +116,8 @@ bool CContourCalcDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut)
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
             const int id = edit->objectName().toInt();
-            if (ReadContourEdit(id, edit->text().toStdString())) ShowEdit(id);
+            if (ReadContourEdit(id, edit->text().toStdString()) != ContourEditRead::kIgnored)
+                ShowEdit(id);
         }
     return QDialog::eventFilter(watched, event);
 }

@@ -71,6 +71,8 @@ void CProgressDialog::ShowNote(const std::string& utf8) {
 
 void CProgressDialog::Destroy() { delete this; }
 
+void CProgressDialog::reject() { RequestProgressStop(); }
+
 QString CProgressDialog::FirstLine() const { return m_first->text(); }
 QString CProgressDialog::SecondLine() const { return m_second->text(); }
 QString CProgressDialog::Note() const { return m_note->text(); }
@@ -98,6 +100,8 @@ void CRecordProgressDlg::Refresh() {
 void CRecordProgressDlg::SetCaption(const std::string& utf8) { setWindowTitle(QString::fromUtf8(utf8.c_str())); }
 
 void CRecordProgressDlg::Destroy() { delete this; }
+
+void CRecordProgressDlg::reject() { RequestProgressStop(); }
 
 QString CRecordProgressDlg::CaptionLine() const { return m_caption->text(); }
 QString CRecordProgressDlg::CounterLine() const { return m_counter->text(); }

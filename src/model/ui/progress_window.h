@@ -26,6 +26,11 @@ public:
     QString SecondLine() const;
     QString Note() const;
 
+protected:
+    // Escape and the close button ask the running loop to stop; the window stays until it
+    // has ended.
+    void reject() override;
+
 private:
     QLabel* m_first;
     QLabel* m_second;
@@ -44,6 +49,9 @@ public:
 
     QString CaptionLine() const;
     QString CounterLine() const;
+
+protected:
+    void reject() override;
 
 private:
     QLabel* m_caption;  // 1007

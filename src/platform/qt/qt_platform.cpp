@@ -142,6 +142,10 @@ bool QtKeyPressedSinceLastCheck(int keyCode) {
     return pressed || QtIsKeyDown(keyCode);
 }
 
+bool QtKeyNewlyPressed(int keyCode) { return g_keysPressed.erase(keyCode) != 0; }
+
+void QtForgetKeyPresses(int keyCode) { g_keysPressed.erase(keyCode); }
+
 void InstallQtPlatform(QApplication& app) {
     std::setlocale(LC_NUMERIC, "C");
     SetProgramFolder(QCoreApplication::applicationDirPath().toStdString());
@@ -159,7 +163,8 @@ void InstallQtPlatform(QApplication& app) {
             QApplication::restoreOverrideCursor();
     });
     SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck,
-                   [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); }});
+                   [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); },
+                   QtKeyNewlyPressed, QtForgetKeyPresses});
     SetClipboardHooks({[](const std::string& cp932) {
                            QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));
                            return true;

@@ -11,3 +11,6 @@ void InstallQtPlatform(QApplication& app);
 bool QtIsKeyDown(int keyCode);
 // Whether the key was pressed since the last call for it, or is held now.
 bool QtKeyPressedSinceLastCheck(int keyCode);
+// Whether the key went down since the last call for it (each press once).
+bool QtKeyNewlyPressed(int keyCode);
+void QtForgetKeyPresses(int keyCode);
