@@ -14,6 +14,8 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "shell/status_text.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
 #include "view/view_state.h"
 
 namespace {
@@ -308,6 +310,8 @@ void DuplicateDistanceLeft(DuplicateCheckValues& values) {
 
 void OnDuplicateCheck(const std::function<bool(DuplicateCheckValues&)>& runDialog) {
     if (IsProgressWindowOpen() || !runDialog) return;
+    CloseToolWindows();
+    ResetToolMode();
     DuplicateCheckValues values = OpenDuplicateCheckDialog();
     if (!runDialog(values)) return;
     g_dupTolerance = values.distance;

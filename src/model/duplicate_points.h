@@ -52,7 +52,8 @@ DuplicateCheckValues OpenDuplicateCheckDialog();
 // 0.001, otherwise the previous value stays; the edit shows the distance with "%.3f".
 void DuplicateDistanceLeft(DuplicateCheckValues& values);
 
-// The command 重複点チェック: runs the dialog (through `runDialog`, false when it was
-// ended with 終了), then stores the distance into g_dupTolerance, removes the duplicates
-// with the chosen rule and repaints the view. Nothing while a progress window is open.
+// The command 重複点チェック: closes the tool windows and ends the active tool, runs the
+// dialog (through `runDialog`, false when it was ended with 終了), then stores the distance
+// into g_dupTolerance, removes the duplicates with the chosen rule and repaints the view.
+// Nothing while a progress window is open.
 void OnDuplicateCheck(const std::function<bool(DuplicateCheckValues&)>& runDialog);

@@ -1,7 +1,5 @@
 #include "shell/command_routing.h"
 
-#include "platform/busy.h"
-
 bool CommandHandlerMap::OnCommand(int id) {
     auto it = m_handlers.find(id);
     if (it == m_handlers.end()) return false;
@@ -19,8 +17,6 @@ bool CommandHandlerMap::OnUpdateCommand(int id, CommandUpdate& update) {
 bool FrameCommandTarget::OnCommand(int id) {
     auto it = m_handlers.find(id);
     if (it == m_handlers.end()) return false;
-    const MenuEntry* entry = FindCommand(id);
-    if (entry && entry->busyTest && IsBusy()) return true;
     // Copied: a handler may replace handlers (or end the frame) while it runs.
     Handler handler = it->second;
     if (handler) handler();
@@ -50,12 +46,25 @@ void CommandRouter::SetTargets(CommandTarget* view, CommandTarget* document, Com
 }
 
 int CommandRouter::Execute(int id) {
-    for (int i = 0; i < 4; ++i)
-        if (m_targets[i] && m_targets[i]->OnCommand(id)) return i;
+    // A long operation polls the event loop, so a menu, button, key or recent-file entry can
+    // arrive in the middle of it and would meet half-built data: such a command is refused
+    // here, whichever way it came. The target that handles it has still taken it.
+    const bool allowed = CommandAllowedNow(id);
+    for (int i = 0; i < 4; ++i) {
+        CommandTarget* target = m_targets[i];
+        if (!target) continue;
+        if (allowed ? target->OnCommand(id) : target->HasCommandHandler(id)) return i;
+    }
     return -1;
 }
 
 CommandUpdate CommandRouter::Update(int id) {
+    CommandUpdate update = FindUpdate(id);
+    if (!CommandAllowedNow(id)) update.enabled = false;
+    return update;
+}
+
+CommandUpdate CommandRouter::FindUpdate(int id) {
     CommandUpdate update;
     for (CommandTarget* target : m_targets)
         if (target && target->OnUpdateCommand(id, update)) return update;

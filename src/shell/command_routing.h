@@ -43,10 +43,9 @@ private:
     std::map<int, UpdateRule> m_rules;
 };
 
-// The frame's and application's commands: handlers registered as they are built, the
-// update rules of the command table, and the busy test in front of the handlers whose
-// commands carry it. A command whose handler is not built yet has no update rule here,
-// so it shows disabled.
+// The frame's and application's commands: handlers registered as they are built and the
+// update rules of the command table. A command whose handler is not built yet has no
+// update rule here, so it shows disabled.
 class FrameCommandTarget : public CommandTarget {
 public:
     using Handler = std::function<void()>;
@@ -79,13 +78,17 @@ public:
     void SetDocument(CommandTarget* document) { m_targets[1] = document; }
 
     // Routes the command; the index of the target that took it (0 view, 1 document,
-    // 2 frame, 3 application) or -1 when none handles it.
+    // 2 frame, 3 application) or -1 when none handles it. While a long operation runs,
+    // only the commands that touch neither the data nor the tools run (CommandAllowedNow);
+    // the target that handles any other takes it without acting.
     int Execute(int id);
     // The state of the command's menu item or button: the first target with an update
     // rule decides; without any rule the item is enabled exactly when some target has a
-    // handler.
+    // handler. A command refused during a long operation shows disabled.
     CommandUpdate Update(int id);
 
 private:
+    CommandUpdate FindUpdate(int id);
+
     CommandTarget* m_targets[4] = {nullptr, nullptr, nullptr, nullptr};
 };

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "platform/busy.h"
 #include "shell/tool_mode.h"
 
 namespace {
@@ -64,9 +65,9 @@ const MenuEntry kEntries[] = {
     {kFile, 32883, "メッシュ標高データ保存", kD, false},
     {kFile, 32887, "メッシュ土量データ読込", kD, false},
     SEP(kFile),
-    {kFile, 32849, "３Ｄ-ＤＸＦ出力", kF, true},
-    {kFile, 32850, "ＳＩＭＡ出力", kF, true},
-    {kFile, 32852, "ＳＵＮＭＡＰ出力", kF, true},
+    {kFile, 32849, "３Ｄ-ＤＸＦ出力", kF, false},
+    {kFile, 32850, "ＳＩＭＡ出力", kF, false},
+    {kFile, 32852, "ＳＵＮＭＡＰ出力", kF, false},
     {kFile, 32861, "カルドミア出力", kF, false},
     {kFile, 32983, "三角網座標テキスト出力", kF, false},
     {kFile, 32820, "メッシュ標高テキスト出力", kD, false},
@@ -85,7 +86,7 @@ const MenuEntry kEntries[] = {
     {kFile, 33046, "表示パラメータ保存", kF, false},
     {kFile, 32964, "データクリアー", kV, false},
     SEP(kFile),
-    {kFile, 32868, "作業フォルダ指定", kF, false},
+    {kFile, 32868, "作業フォルダ指定", kF, true},
     SEP(kFile),
     {kFile, 57616, "最近使ったファイル", kW, false},
     SEP(kFile),
@@ -144,8 +145,8 @@ const MenuEntry kEntries[] = {
     SEP(kViewBackground),
     {kViewBackground, 33030, "地理院ＸＭＬ選択", kF, false},
     {kViewBackground, 33032, "北海道地図ＨＴＦ選択", kF, false},
-    {kViewToolBars, 59392, "基本操作ツール", kW, false},
-    {kViewToolBars, 32918, "表示制御ツール", kF, false},
+    {kViewToolBars, 59392, "基本操作ツール", kW, true},
+    {kViewToolBars, 32918, "表示制御ツール", kF, true},
     SEP(kViewToolBars),
     {kViewToolBars, 32787, "三角網、ランダム点編集ツール", kF, false},
     {kViewToolBars, 32795, "メッシュ土量ツール", kF, false},
@@ -179,7 +180,7 @@ const MenuEntry kEntries[] = {
     {kTin, 32956, "中抜解除", kF, false},
     {kTin, 32957, "中抜反転", kF, false},
     SEP(kTin),
-    {kTin, 32851, "体積計算", kF, true},
+    {kTin, 32851, "体積計算", kF, false},
     {kTin, 32870, "表面積計算", kF, false},
     {kTin, 32871, "水平面積計算", kF, false},
     {kTin, 33076, "三角網体積計算", kF, false},
@@ -194,7 +195,7 @@ const MenuEntry kEntries[] = {
     {kTin, 33018, "可視領域計算", kF, false},
 
     // 等高線, an item of the menu bar itself
-    {kBar, 32802, "等高線", kF, true},
+    {kBar, 32802, "等高線", kF, false},
 
     // 点編集
     {kPointEdit, 32842, "点編集", kF, false},
@@ -290,7 +291,7 @@ const MenuEntry kEntries[] = {
     {kDrawing, 32910, "平面図作図", kF, false},
 
     // 設定
-    {kSettings, 32830, "パラメータ設定", kF, true},
+    {kSettings, 32830, "パラメータ設定", kF, false},
     {kSettings, 32855, "色設定", kF, false},
     SEP(kSettings),
     {kSettings, 32999, "座標変換ユーティリティ", kF, false},
@@ -300,14 +301,14 @@ const MenuEntry kEntries[] = {
     {kSettings, 33058, "XYZ メッシュ", kF, false},
 
     // ﾍﾙﾌﾟ
-    {kHelp, 57667, "目次", kA, false},
-    {kHelp, 57664, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", kA, false},
+    {kHelp, 57667, "目次", kA, true},
+    {kHelp, 57664, "ﾊﾞｰｼﾞｮﾝ情報(&A)...", kA, true},
 
     // Commands reached from toolbars only (the text is the tooltip's name).
     {kNoMenu, 32853, "地形作成ﾂｰﾙ ﾊﾞｰ", kF, false},
     {kNoMenu, 32856, "横断計算ﾂｰﾙ ﾊﾞｰ", kF, false},
     {kNoMenu, 32899, "ｵﾌﾟｼｮﾝﾂｰﾙ", kF, false},
-    {kNoMenu, 32917, "表示メニューツール", kF, false},
+    {kNoMenu, 32917, "表示メニューツール", kF, true},
     {kNoMenu, 33070, "地理院XMLメッシュ読込", kF, false},
     // Slice contour plotting: a frame command without any menu or toolbar entry.
     {kNoMenu, 32821, "", kF, false},
@@ -572,6 +573,12 @@ std::vector<int> CommandIds() {
     for (const MenuEntry& e : kEntries)
         if (e.id != 0 && seen.insert(e.id).second) ids.push_back(e.id);
     return ids;
+}
+
+bool CommandAllowedNow(int id) {
+    if (!IsBusy()) return true;
+    const MenuEntry* entry = FindCommand(id);
+    return entry && entry->runsWhileBusy;
 }
 
 bool HasFrameRule(int id) {

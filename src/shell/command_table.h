@@ -19,7 +19,10 @@ struct MenuEntry {
     int id;  // 0: separator
     const char* text;
     CommandOwner owner;
-    bool busyTest;  // the handler returns at once while the program is busy
+    // Touches neither the data nor the tools (bars, About, help, the working folder), so
+    // it may run while a long operation is under way; every other command waits for its
+    // end (CommandRouter).
+    bool runsWhileBusy;
 };
 
 // Every entry in menu order. An id found in two menus has two entries; the first is
@@ -29,6 +32,10 @@ std::span<const MenuEntry> MenuEntries();
 const MenuEntry* FindCommand(int id);
 // Distinct command ids in the order of their main entries.
 std::vector<int> CommandIds();
+// Whether the command may run now: always while the program is idle; during a long
+// operation only the commands that touch neither the data nor the tools. Ids outside the
+// table (the recent files beyond the first) count as touching the data.
+bool CommandAllowedNow(int id);
 
 namespace cmd {
 constexpr int kFileNew = 57600;

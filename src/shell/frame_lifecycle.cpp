@@ -6,6 +6,7 @@
 #include "shell/sibling_programs.h"
 #include "shell/work_files.h"
 #include "shell/work_folder.h"
+#include "view/view_state.h"
 
 SharedMemoryBlock g_simParamMapping;
 
@@ -21,6 +22,7 @@ FrameStartState StartFrameState() {
     g_lastFolder = g_workFolder;
     SetWorkFilePaths();
     SetDefaultSettingsPaths();
+    SetStartViewDefaults();
     g_backupReminder[0] = 0;  // off, every 60 minutes, unless the settings file says otherwise
     g_backupReminder[1] = 60;
     ReadSettingsFile();

@@ -6,7 +6,6 @@
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
-#include "platform/busy.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "pointedit/edit_point.h"
@@ -15,6 +14,7 @@
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/display_flags.h"
+#include "view/view_input.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
 #include "volume/mesh_data.h"
@@ -155,12 +155,85 @@ void ToggleAreaInfo(int32_t state) {
 }
 
 bool g_sectionSettingsUsed = false;
+
+// ---- What each tool needs ----
+
+// The sub-state of a tool whose clicks go to its own window (or the view's press and drag
+// handlers), not to a row of the view's dispatch table.
+constexpr int32_t kClicksInWindow = -1;
+
+using WindowCheck = bool (*)(const ToolCommandServices&);
+bool NoWindow(const ToolCommandServices&) { return true; }
+bool PointPanel(const ToolCommandServices& s) { return bool(s.showPointInputPanel); }
+bool HoleType(const ToolCommandServices& s) { return bool(s.openHoleTypeDialog); }
+bool CoordInput(const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }
+bool SectionSettings(const ToolCommandServices& s) { return bool(s.runPointSectionSettingsDialog); }
+bool TextFlagDialog(const ToolCommandServices& s) { return bool(s.openTextFlagDialog); }
+bool SelectShape(const ToolCommandServices& s) { return bool(s.runSelectShapeDialog); }
+bool MeshRange(const ToolCommandServices& s) {
+    return s.runMeshRangeDialog && s.initMeshAreaPolygon;
+}
+bool VecCreate(const ToolCommandServices& s) { return bool(s.openVecCreateDialog); }
+
+// The mode and sub-state each tool command sets, and the window it opens.
+struct ToolNeeds {
+    int id;
+    int32_t mode;
+    int32_t subState;
+    WindowCheck window;
+};
+const ToolNeeds kToolNeeds[] = {
+    {32831, MODE_OUTLINE_EDIT, OUTLINE_EDIT_SPECIFY, NoWindow},
+    {32834, MODE_OUTLINE_EDIT, OUTLINE_EDIT_PARTIAL_ERASE, NoWindow},
+    {32835, MODE_OUTLINE_EDIT, OUTLINE_EDIT_PARTIAL_CHANGE, NoWindow},
+    {32954, MODE_OUTLINE_EDIT, OUTLINE_EDIT_HOLE_DELETE, NoWindow},
+    {32862, MODE_OUTLINE_EDIT, OUTLINE_EDIT_PARTIAL_TIN, NoWindow},
+    {32955, MODE_OUTLINE_EDIT, OUTLINE_EDIT_HOLE_REGISTER, HoleType},
+    {32842, MODE_POINT_EDIT, POINT_EDIT_MODIFY, PointPanel},
+    {32843, MODE_POINT_EDIT, POINT_EDIT_ADD, PointPanel},
+    {32844, MODE_POINT_EDIT, POINT_EDIT_BETWEEN, NoWindow},
+    {32845, MODE_POINT_EDIT, POINT_EDIT_OFFSET, PointPanel},
+    {32846, MODE_POINT_EDIT, POINT_EDIT_FOUR_POINT, PointPanel},
+    {32879, MODE_POINT_EDIT, POINT_EDIT_PARALLEL, PointPanel},
+    {32847, MODE_POINT_EDIT, POINT_EDIT_VALID_INVALID, NoWindow},
+    {32914, MODE_POINT_EDIT, kClicksInWindow, SelectShape},
+    {32808, MODE_IP_POINT, IP_POINT_INPUT, CoordInput},
+    {32809, MODE_IP_POINT, IP_POINT_CHANGE, CoordInput},
+    {32810, MODE_IP_POINT, IP_POINT_DELETE, NoWindow},
+    {32976, MODE_IP_POINT, IP_POINT_INSERT, NoWindow},
+    {32893, MODE_AREA_INFO, AREA_INFO_PICK, NoWindow},
+    {32901, MODE_AREA_INFO, AREA_INFO_VALID_INVALID, NoWindow},
+    {32878, MODE_MESH_ELEVATION_EDIT, 0, NoWindow},
+    {32903, MODE_MESH_AREA_EDIT, kClicksInWindow, MeshRange},
+    {32869, MODE_MESH_AREA_REGISTER, 256, NoWindow},
+    {32911, MODE_ARBITRARY_SECTION, 0, CoordInput},
+    {32966, MODE_SIMPLE_SECTION, 0, SectionSettings},
+    {32985, MODE_SAG_CURVE, 0, NoWindow},
+    {32968, MODE_TEXT_FLAG, 0, TextFlagDialog},
+    {32980, MODE_CUT_POSITION_DELETE, 0, NoWindow},
+    {33025, MODE_VECTOR_CREATE, kClicksInWindow, VecCreate},
+};
+
+bool ClickReachesTool(int32_t mode, int32_t subState) {
+    if (Services().toolClickHandled) return Services().toolClickHandled(mode, subState);
+    for (const ToolClickRoute& route : FindToolClickRoutes(mode, subState, 0))
+        if (route.run) return true;
+    return false;
+}
 }  // namespace
 
 ToolCommandServices& ToolServices() { return Services(); }
 
+bool ToolCommandBuilt(int id) {
+    for (const ToolNeeds& t : kToolNeeds) {
+        if (t.id != id) continue;
+        if (!t.window(Services())) return false;
+        return t.subState == kClicksInWindow || ClickReachesTool(t.mode, t.subState);
+    }
+    return true;
+}
+
 void OnOutlinePartialErase() {
-    if (IsBusy()) return;
     if (OutlineToolActive(OUTLINE_EDIT_PARTIAL_ERASE)) {
         ResetToolMode();
         return;
@@ -547,12 +620,22 @@ void RegisterToolCommands(FrameCommandTarget& commands,
         {32968, OnTextFlag},
         {32980, OnCutPositionDelete},
     };
-    for (const Tool& t : kTools) commands.SetHandler(t.id, t.run);
+    // The table's rule, and never enabled while the tool is not built.
+    auto rule = [&commands, conditions](
+                    int id, void (*table)(int, const ShellConditions&, CommandUpdate&)) {
+        commands.SetUpdateRule(id, [id, table, conditions](CommandUpdate& u) {
+            table(id, conditions(), u);
+            if (!ToolCommandBuilt(id)) u.enabled = false;
+        });
+    };
+    for (const Tool& t : kTools) {
+        commands.SetHandler(t.id, t.run);
+        rule(t.id, ApplyTableRule);
+    }
     commands.SetHandler(32847, [] { OnPointValidInvalid(IsKeyDown(key::kShift)); });
-    commands.SetUpdateRule(
-        32966, [conditions](CommandUpdate& u) { UpdateSimpleSection(conditions(), u); });
-    commands.SetUpdateRule(32968,
-                           [conditions](CommandUpdate& u) { UpdateTextFlag(conditions(), u); });
+    rule(32847, ApplyTableRule);
+    rule(32966, [](int, const ShellConditions& c, CommandUpdate& u) { UpdateSimpleSection(c, u); });
+    rule(32968, [](int, const ShellConditions& c, CommandUpdate& u) { UpdateTextFlag(c, u); });
 
     // These cannot work without their dialogs.
     const ToolCommandServices& s = Services();

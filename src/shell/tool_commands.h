@@ -2,6 +2,7 @@
 // The frame's tool commands: each sets the tool mode and its sub-state (and opens the
 // tool's panel when it has one); the command of the active tool switches it off; any
 // other tool command ends the previous tool first.
+#include <cstdint>
 #include <functional>
 
 #include "shell/command_routing.h"
@@ -24,8 +25,16 @@ struct ToolCommandServices {
     std::function<void(bool firstUse)> runPointSectionSettingsDialog;
     // Shows the batch-edit sub-state on the point toolbar before its dialog runs.
     std::function<void()> refreshPointToolBar;
+    // Whether a click in a tool mode and sub-state reaches a tool function; empty: the
+    // view's dispatch table decides.
+    std::function<bool(int32_t mode, int32_t subState)> toolClickHandled;
 };
 ToolCommandServices& ToolServices();
+
+// Whether a tool command can work here: the function its clicks reach in the view and the
+// window it opens both exist. A tool command is enabled only then; commands that are not
+// tools count as built.
+bool ToolCommandBuilt(int id);
 
 // Outline and hole tools.
 void OnOutlinePartialErase();   // 32834
@@ -63,8 +72,9 @@ void OnVectorCreate();       // 33025
 void UpdateSimpleSection(const ShellConditions& c, CommandUpdate& u);
 void UpdateTextFlag(const ShellConditions& c, CommandUpdate& u);
 
-// Registers the tool commands whose windows exist (see ToolCommandServices) with the
-// frame's commands; the table's rules then enable them. `conditions` feeds the two rules
+// Registers the tool commands with the frame's commands (those that cannot work without
+// their dialogs only when these exist); the table's rules then enable them, the tools
+// that are not built (ToolCommandBuilt) never. `conditions` feeds the two rules
 // above (default: CurrentShellConditions).
 void RegisterToolCommands(FrameCommandTarget& commands,
                           std::function<ShellConditions()> conditions = nullptr);

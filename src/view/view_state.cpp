@@ -2,7 +2,7 @@
 
 double g_viewCenterX = 0;
 double g_viewCenterY = 0;
-double g_viewScale = 0;
+double g_viewScale = 25.6;
 
 int32_t g_birdsEyeOn = 0;
 double g_birdsEyeAzimuth = 0;
@@ -15,7 +15,7 @@ double g_cursorStep = 0.2;
 double g_extentCenterX = 0;
 double g_extentCenterY = 0;
 double g_extentCenterZ = 0;
-double g_extentSize = 100.0;
+double g_extentSize = 20.0;
 double g_dataBaseZ = 0;
 int32_t g_overviewExtent = 0;
 int32_t g_pointColorMode = 0;
@@ -39,6 +39,14 @@ int32_t g_pickedPoint = 0;
 int32_t g_pickedPoint2 = 0;
 int32_t g_pickedPoint3 = 0;
 int32_t g_pickedPoint4 = 0;
+
+void SetStartViewDefaults() {
+    g_extentSize = 20.0;
+    g_extentCenterX = g_viewCenterX = 0.0;
+    g_extentCenterY = g_viewCenterY = 0.0;
+    g_extentCenterZ = 0.0;
+    g_viewScale = 25.6;
+}
 
 namespace {
 std::function<void()>& RepaintHandler() {

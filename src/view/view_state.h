@@ -36,6 +36,10 @@ extern int32_t g_overviewExtent;
 // 0: point colours from names "#RRGGBB"; 1: grey from the intensity character (byte 7).
 extern int32_t g_pointColorMode;
 
+// The view before any data: a 20 m extent round the origin shown at 25.6 pixels per metre,
+// so that panning, zooming and the status bar have a scale to divide by.
+void SetStartViewDefaults();
+
 struct ScrollInfo {
     int32_t min;
     int32_t max;

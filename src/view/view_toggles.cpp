@@ -4,6 +4,7 @@
 #include "model/terrain_data.h"
 #include "route/route_data.h"
 #include "shell/shell_conditions.h"
+#include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
 #include "view/view_navigation.h"
@@ -163,4 +164,6 @@ void RegisterViewToggles(CommandHandlerMap& commands, const MeshAreaRegisterDial
         if (t.rule) commands.SetUpdateRule(t.id, t.rule);
     }
     commands.SetHandler(32869, [dialogs] { OnMeshAreaRegister(dialogs); });
+    // Offered once the drag that defines the area is part of the program.
+    commands.SetUpdateRule(32869, [](CommandUpdate& u) { u.enabled = ToolCommandBuilt(32869); });
 }

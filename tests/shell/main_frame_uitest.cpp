@@ -443,6 +443,21 @@ private slots:
         QCOMPARE(dialog.result(), 0);
     }
 
+    void savesAndClosingWaitForALongOperation() {
+        FakeDocument doc;
+        CMainFrame frame;
+        frame.SetDocument(&doc);
+        frame.show();
+        SetBusy(true);
+        frame.OnTimer(98);  // the reminder's 上書き保存
+        frame.OnTimer(97);  // and 名前を付けて保存
+        QVERIFY(!frame.close());
+        QVERIFY(doc.saves.empty());
+        SetBusy(false);
+        QTRY_COMPARE(doc.saves, (std::vector<int>{1, 2}));
+        QVERIFY(frame.close());
+    }
+
     void workFolderCommandStoresTheChoice() {
         CMainFrame frame;
         frame.SetFolderChooser([](const std::string&) { return std::string("/survey/jacksboro"); });

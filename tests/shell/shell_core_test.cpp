@@ -3,12 +3,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <thread>
 
+#include "model/geodesy.h"
 #include "model/terrain_data.h"
 #include "platform/busy.h"
 #include "platform/folders.h"
@@ -21,11 +23,16 @@
 #include "shell/settings_file.h"
 #include "shell/shell_conditions.h"
 #include "shell/sibling_programs.h"
+#include "shell/status_bar.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "shell/work_files.h"
 #include "shell/work_folder.h"
+#include "view/cursor_state.h"
+#include "view/raster_primitives.h"
+#include "view/view_navigation.h"
 #include "view/view_state.h"
+#include "view/view_transform.h"
 #include "volume/mesh_data.h"
 
 namespace fs = std::filesystem;
@@ -410,6 +417,44 @@ TEST_F(ShellFiles, FrameStartReadsSettingsAndExitCleansUp) {
     ASSERT_TRUE(WriteFileBytes(g_settingsFilePath, "0\r\n5\r\n"));
     start = StartFrameState();
     EXPECT_FALSE(start.reminderTimer);
+    FrameDestroySteps();
+    RemoveTempFolder();
+}
+
+TEST_F(ShellFiles, WithoutDataTheStartUpViewHasAScaleToDivideBy) {
+    InitDataModel();
+    // Whatever the view held before: start-up sets its own values.
+    g_viewScale = 0;
+    g_extentSize = 0;
+    g_viewCenterX = g_extentCenterY = 7;
+    StartFrameState();
+    EXPECT_EQ(g_viewScale, 25.6);
+    EXPECT_EQ(g_extentSize, 20.0);
+    EXPECT_EQ(g_viewCenterX, 0.0);
+    EXPECT_EQ(g_extentCenterY, 0.0);
+
+    // No data: the pan, the wheel zoom and the status bar stay finite.
+    g_birdsEyeOn = 0;
+    g_bufferMaxX = 639;
+    g_bufferMaxY = 479;
+    g_viewportCenterX = 320;
+    g_viewportCenterY = 240;
+    PanByPixels(30, -20);
+    ZoomWheel(120, 100, 100);
+    ZoomWheel(-120, 600, 400);
+    TrackCursorAt(200, 300);
+    for (double v : {g_viewScale, g_viewCenterX, g_viewCenterY, g_cursorX, g_cursorY})
+        EXPECT_TRUE(std::isfinite(v)) << v;
+    EXPECT_GT(g_viewScale, 0);
+    const Ellipsoid geodesy;
+    g_cursorValid = 1;  // the panes as they show once the mouse has been over the view
+    for (int id : {pane::kX, pane::kY, pane::kWidth, pane::kHeight}) {
+        const std::optional<std::string> text = StatusPaneText(id, geodesy, false);
+        ASSERT_TRUE(text) << id;
+        EXPECT_EQ(text->find("inf"), std::string::npos) << *text;
+        EXPECT_EQ(text->find("nan"), std::string::npos) << *text;
+    }
+    g_cursorValid = 0;
     FrameDestroySteps();
     RemoveTempFolder();
 }

@@ -6,20 +6,25 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "dxf/dxf_store.h"
+#include "model/duplicate_points.h"
 #include "model/terrain_data.h"
 #include "platform/busy.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "pointedit/edit_point.h"
 #include "route/route_data.h"
+#include "shell/command_table.h"
 #include "shell/mode_toolbars.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/display_flags.h"
+#include "view/view_input.h"
 #include "view/view_state.h"
+#include "view/view_toggles.h"
 #include "volume/mesh_data.h"
 
 namespace {
@@ -455,6 +460,10 @@ TEST_F(ToolCommands, MeshAreaEditAndVectorCreateNeedTheirDialogs) {
 }
 
 TEST_F(ToolCommands, RulesWithSideEffects) {
+    // Both tools built: their clicks reach their functions and their windows exist.
+    ToolServices().toolClickHandled = [](int32_t, int32_t) { return true; };
+    ToolServices().openTextFlagDialog = [] {};
+    ToolServices().runPointSectionSettingsDialog = [](bool) {};
     g_pointCount = 4;
     g_pointsPresent = -1;
     Window section(ToolWindow::kSimpleSection);
@@ -492,6 +501,126 @@ TEST_F(ToolCommands, RulesWithSideEffects) {
     g_tinPresent = 0;
     EXPECT_FALSE(m_router.Update(32968).enabled);
     EXPECT_EQ(textFlag.closed, 1);
+}
+
+TEST_F(ToolCommands, DuplicateCheckEndsTheToolAndClosesTheToolWindowsFirst) {
+    int32_t modeAtDialog = -1;
+    bool listOpenAtDialog = true;
+    m_frame->SetHandler(cmd::kDuplicateCheck, [&] {
+        OnDuplicateCheck([&](DuplicateCheckValues&) {
+            modeAtDialog = g_toolMode;
+            listOpenAtDialog = IsToolWindowOpen(ToolWindow::kPointList);
+            return false;  // 終了
+        });
+    });
+    Run(32834);
+    ASSERT_EQ(g_toolMode, MODE_OUTLINE_EDIT);
+    g_dragState = 16;
+    Window list(ToolWindow::kPointList);
+    Run(cmd::kDuplicateCheck);
+    EXPECT_EQ(modeAtDialog, MODE_NONE);
+    EXPECT_FALSE(listOpenAtDialog);
+    EXPECT_EQ(list.closed, 1);
+    EXPECT_EQ(g_outlineEditState, 0);
+    EXPECT_EQ(g_dragState, 0);
+}
+
+namespace {
+// The window each tool opens, as the tool-mode tables give it; the tool is of no use
+// without it. The tools whose clicks their window takes reach no row of the view's
+// dispatch table.
+struct ToolWindowNeed {
+    int id;
+    bool (*exists)(const ToolCommandServices&);
+    bool clicksInWindow;
+};
+const ToolWindowNeed kToolWindowNeeds[] = {
+    {32955, [](const ToolCommandServices& s) { return bool(s.openHoleTypeDialog); }, false},
+    {32968, [](const ToolCommandServices& s) { return bool(s.openTextFlagDialog); }, false},
+    {33025, [](const ToolCommandServices& s) { return bool(s.openVecCreateDialog); }, true},
+    {32914, [](const ToolCommandServices& s) { return bool(s.runSelectShapeDialog); }, true},
+    {32903, [](const ToolCommandServices& s) { return bool(s.runMeshRangeDialog); }, true},
+    {32966, [](const ToolCommandServices& s) { return bool(s.runPointSectionSettingsDialog); },
+     false},
+    {32842, [](const ToolCommandServices& s) { return bool(s.showPointInputPanel); }, false},
+    {32843, [](const ToolCommandServices& s) { return bool(s.showPointInputPanel); }, false},
+    {32845, [](const ToolCommandServices& s) { return bool(s.showPointInputPanel); }, false},
+    {32846, [](const ToolCommandServices& s) { return bool(s.showPointInputPanel); }, false},
+    {32879, [](const ToolCommandServices& s) { return bool(s.showPointInputPanel); }, false},
+    {32808, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
+    {32809, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
+    {32911, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
+};
+
+// Every condition of the enable rules met.
+ShellConditions Everything() {
+    ShellConditions c;
+    c.points = c.tin = c.contours = c.sliceLines = c.sections = true;
+    c.meshArea = c.meshElevations = c.image = true;
+    c.pointCount = c.outlineVertices = c.ipCount = c.stationCount = 10;
+    c.simpleSectionCount = c.dxfCount = 10;
+    return c;
+}
+}  // namespace
+
+// A tool command is offered only when the view's click reaches its function and the window
+// it opens exists: every tool command the frame (or the view) enables, chosen, sets a mode
+// whose click finds a function in the dispatch table, and its window is there.
+TEST(ToolCommandsAsBuilt, EveryEnabledToolReachesItsClickFunctionAndItsWindow) {
+    const ShellConditions all = Everything();
+    // As the program's frame installs them; then with every window there.
+    for (bool windows : {false, true}) {
+        SCOPED_TRACE(windows ? "every window" : "as built");
+        InitDataModel();
+        ToolServices() = ToolCommandServices{};
+        ToolServices().focusMainWindow = [] {};
+        ToolServices().refreshPointToolBar = [] {};
+        if (windows) {
+            ToolCommandServices& s = ToolServices();
+            s.showPointInputPanel = s.openHoleTypeDialog = s.openTextFlagDialog = [] {};
+            s.openVecCreateDialog = s.openMoveRotateDialog = s.runCoordInputDialog = [] {};
+            s.initMeshAreaPolygon = [] {};
+            s.runSelectShapeDialog = [] { return 1; };
+            s.runMeshRangeDialog = [] { return 0; };
+            s.runPointSectionSettingsDialog = [](bool) {};
+        }
+        FrameCommandTarget frame;
+        frame.SetConditionSource([&] { return all; });
+        RegisterToolCommands(frame, [&] { return all; });
+        CommandHandlerMap view;
+        RegisterViewToggles(view, MeshAreaRegisterDialogs{});
+        CommandRouter router;
+        router.SetTargets(&view, nullptr, &frame, nullptr);
+
+        std::set<int> enabledTools;
+        for (int id : CommandIds()) {
+            if (!router.Update(id).enabled) continue;
+            ResetToolMode();
+            g_toolSubState = g_areaInfoState = 0;
+            router.Execute(id);
+            const int32_t mode = g_toolMode;
+            if (mode == MODE_NONE) continue;  // not a tool
+            enabledTools.insert(id);
+            const ToolWindowNeed* need = nullptr;
+            for (const ToolWindowNeed& n : kToolWindowNeeds)
+                if (n.id == id) need = &n;
+            bool reached = need && need->clicksInWindow;
+            for (const ToolClickRoute& r : FindToolClickRoutes(mode, ToolSubState(mode), 0))
+                reached = reached || r.run != nullptr;
+            EXPECT_TRUE(reached) << id;
+            if (need) {
+                EXPECT_TRUE(need->exists(ToolServices())) << id;
+            }
+        }
+        // The outline tools are built; the point-edit tools are not yet.
+        EXPECT_TRUE(enabledTools.count(32831) && enabledTools.count(32834) &&
+                    enabledTools.count(32835));
+        EXPECT_FALSE(enabledTools.count(32842));
+        EXPECT_EQ(enabledTools.count(33025), windows ? 1u : 0u);
+    }
+    ToolServices() = ToolCommandServices{};
+    ResetToolMode();
+    InitDataModel();
 }
 
 TEST(ModeToolBars, EndTheToolAndSetTheirDisplay) {

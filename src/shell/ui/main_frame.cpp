@@ -487,8 +487,20 @@ void CMainFrame::OnLatLongDisplay() {
 }
 
 void CMainFrame::ExecuteCommand(int id) {
+    const bool refused = !CommandAllowedNow(id);
     m_router.Execute(id);
+    // A command chosen during a long operation is refused by the routing; the items show
+    // disabled from then until the operation ends.
+    if (refused && m_commandsShownBusy) return;
     RefreshCommandStates();
+    if (!IsBusy() || m_commandsShownBusy) return;
+    m_commandsShownBusy = true;
+    QPointer<CMainFrame> frame(this);
+    RunWhenIdle("refresh-commands", [frame] {
+        if (!frame) return;
+        frame->m_commandsShownBusy = false;
+        frame->RefreshCommandStates();
+    });
 }
 
 void CMainFrame::RefreshActions(const std::vector<QAction*>& actions) {
@@ -543,11 +555,16 @@ void CMainFrame::OnTimer(int id) {
                 m_reminderTimer.start(ReminderIntervalMs(g_backupReminder[1]));
             break;
         case 97:
-            if (m_document) m_document->SaveForBackupPrompt(2);
+        case 98: {
+            // The reminder's save buttons: a save in the middle of a long operation would
+            // write half-built data, so it waits for the end.
+            QPointer<CMainFrame> frame(this);
+            const int kind = id == 98 ? 1 : 2;
+            RunWhenIdle(id == 98 ? "backup-save" : "backup-save-as", [frame, kind] {
+                if (frame && frame->m_document) frame->m_document->SaveForBackupPrompt(kind);
+            });
             break;
-        case 98:
-            if (m_document) m_document->SaveForBackupPrompt(1);
-            break;
+        }
         case kBackupReminderTimerId: {
             // A tick during a long operation waits for its end: the reminder's buttons
             // save the document, which must not happen with half-built data.
@@ -625,7 +642,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_document && !m_document->SaveModified()) {
+    // Closing while a long operation runs would free the data under it.
+    if (IsBusy() || (m_document && !m_document->SaveModified())) {
         event->ignore();
         return;
     }

@@ -149,6 +149,7 @@ private:
     Ellipsoid m_geodesy;
 
     std::map<int, std::vector<QAction*>> m_actions;
+    bool m_commandsShownBusy = false;  // the items show disabled until a long operation ends
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     std::vector<QAction*> m_recentActions;
