@@ -11,6 +11,7 @@
 #include "contour/contour_drawing.h"
 #include "contour/contour_files.h"
 #include "painter_fixture.h"
+#include "route/route_data.h"
 #include "view/band_texture.h"
 #include "view/birds_eye_projection.h"
 #include "view/color_band_params.h"
@@ -50,6 +51,9 @@ protected:
         g_showDrawingContours = -1;
         g_drawingContoursLoaded = -1;
         g_indexContourInterval = 5;
+        LoadStrokeFontFrom("/nonexistent");  // the built-in font: the labels are drawn too
+        g_showPointNames = -1;
+        g_showPointElevations = -1;
     }
     void TearDown() override {
         std::filesystem::remove(m_lines);
@@ -59,54 +63,56 @@ protected:
         PainterTest::TearDown();
     }
 
-    // The square of the fixture and a fifth point `far` with two triangles on the square's
-    // sides, a contour line through it, and a text flag on it.
+    // The square of the fixture and a fifth point (x, y, z) with two triangles on the
+    // square's sides, a contour line through it, a text flag and a route's IP on it.
     void MakeWorld(double x, double y, double z) {
         MakeSquareTin();
-        m_far = AddPoint(x, y, z, "F");
+        const int32_t far = AddPoint(x, y, z, "F");
         SetTin({{1, 2, kNoApex, 3, 0},
-                {2, 3, m_far, 1, 0},
-                {3, 4, m_far, 1, 0},
+                {2, 3, far, 1, 0},
+                {3, 4, far, 1, 0},
                 {4, 1, kNoApex, 3, 0},
                 {1, 3, 2, 4, 0},
-                {3, m_far, kNoApex, 2, 0},
-                {m_far, 3, kNoApex, 4, 0}});
+                {3, far, kNoApex, 2, 0},
+                {far, 3, kNoApex, 4, 0}});
         g_textFlagCount = 1;
         g_textFlags[1] = TextFlag{};
         g_textFlags[1].x = x;
         g_textFlags[1].y = y;
         g_textFlags[1].z = z;
         g_textFlags[1].sizeClass = 1;
+        std::snprintf(g_textFlags[1].text, sizeof g_textFlags[1].text, "F");
+        g_ipPointCount = 2;
+        g_ipPoints[1] = IpPoint{};
+        g_ipPoints[1].x = 10;
+        g_ipPoints[1].y = 10;
+        g_ipPoints[2] = IpPoint{};
+        g_ipPoints[2].x = x;
+        g_ipPoints[2].y = y;
         std::FILE* f = std::fopen(g_contourLinesPath.c_str(), "wb");
         ASSERT_TRUE(f);
-        // A line inside the square, one from it to the far point, one at the far point's
-        // height.
-        for (const ContourRecord& r : std::initializer_list<ContourRecord>{{3, 10.0, 2},
-                                                                           {0, 5, 5},
-                                                                           {0, 35, 5},
-                                                                           {1, 12.0, 3},
-                                                                           {0, 10, 30},
-                                                                           {0, x, y},
-                                                                           {0, 30, 30},
-                                                                           {1, z, 2},
-                                                                           {0, 15, 15},
-                                                                           {0, 25, 25}})
-            ASSERT_TRUE(WriteContourRecord(f, r));
+        // A line inside the square, one through the far point, one at its height.
+        const ContourRecord lines[] = {{3, 10.0, 2}, {0, 5, 5},  {0, 35, 5},  {1, 12.0, 3},
+                                       {0, 10, 30},  {0, x, y},  {0, 30, 30}, {1, z, 2},
+                                       {0, 15, 15},  {0, 25, 25}};
+        for (const ContourRecord& r : lines) ASSERT_TRUE(WriteContourRecord(f, r));
         std::fclose(f);
     }
 
     // The drawable pixels that show neither the background nor the grid and lie outside the
-    // box of the square's projected corners grown by `margin`.
+    // box of the square's projected corners and the first IP grown by `margin`.
     static int DrawnOutsideSquare(int32_t margin) {
         int32_t c0 = INT32_MAX, r0 = INT32_MAX, c1 = INT32_MIN, r1 = INT32_MIN;
-        for (int32_t i = 1; i <= 4; ++i) {
-            const RandomPoint& p = g_points[i];
-            if (p.hidden == 1) continue;
-            c0 = std::min(c0, g_viewportCenterX + p.screenX);
-            c1 = std::max(c1, g_viewportCenterX + p.screenX);
-            r0 = std::min(r0, g_viewportCenterY + p.screenY);
-            r1 = std::max(r1, g_viewportCenterY + p.screenY);
-        }
+        auto add = [&](int8_t offScreen, int32_t column, int32_t row) {
+            if (offScreen == 1) return;
+            c0 = std::min(c0, g_viewportCenterX + column);
+            c1 = std::max(c1, g_viewportCenterX + column);
+            r0 = std::min(r0, g_viewportCenterY + row);
+            r1 = std::max(r1, g_viewportCenterY + row);
+        };
+        for (int32_t i = 1; i <= 4; ++i)
+            add(g_points[i].hidden, g_points[i].screenX, g_points[i].screenY);
+        add(g_ipPoints[1].offScreen, g_ipPoints[1].screenX, g_ipPoints[1].screenY);
         int n = 0;
         for (int32_t r = 0; r <= g_bufferMaxY; ++r)
             for (int32_t c = 0; c <= g_bufferMaxX; ++c)
@@ -118,7 +124,6 @@ protected:
     }
 
     std::filesystem::path m_lines;
-    int32_t m_far = 0;
 };
 
 TEST_F(FarCoordinates, EveryLayerDrawsFarAndUndefinedPointsSafely) {
@@ -160,10 +165,10 @@ TEST_F(FarCoordinates, EveryLayerDrawsFarAndUndefinedPointsSafely) {
                 g_redrawMask = -1;
                 ASSERT_EQ(Paint(), 1);
                 // A point that is not a number is nowhere: nothing of it shows in the view
-                // of the square at one pixel per metre.
+                // of the square at one pixel per metre, beyond the labels of its corners.
                 const bool planDrawable = std::isfinite(c.x) && std::isfinite(c.y);
                 if (!c.finite && v.scale == 1 && (v.birdsEye || !planDrawable)) {
-                    EXPECT_EQ(DrawnOutsideSquare(4), 0);
+                    EXPECT_EQ(DrawnOutsideSquare(24), 0);
                 }
             }
         }
