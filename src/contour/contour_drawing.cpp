@@ -12,6 +12,18 @@
 #include "view/view_state.h"
 
 namespace {
+// Offsets beyond this many pixels are not drawn (nor a segment to them).
+constexpr double kFarthest = 1e9;
+
+// The buffer position of column and row offsets; false for offsets too far off to draw
+// (or not numbers).
+bool ToBuffer(double c, double r, int32_t* column, int32_t* row) {
+    if (!(std::fabs(c) <= kFarthest && std::fabs(r) <= kFarthest)) return false;
+    *column = g_viewportCenterX + TruncToRaster(c);
+    *row = g_viewportCenterY + TruncToRaster(r);
+    return true;
+}
+
 // Bird's-eye offsets of a ground point; false when it is not beyond the near plane.
 bool Project3D(double x, double y, double z, int32_t* column, int32_t* row) {
     const double v[3] = {y - g_eyeY, z - g_eyeZ, x - g_eyeX};
@@ -20,19 +32,12 @@ bool Project3D(double x, double y, double z, int32_t* column, int32_t* row) {
     if (!(d > g_nearPlane)) return false;
     const double c = g_focalLength * (m[0] * v[0] + m[1] * v[1] + m[2] * v[2]) / d;
     const double r = g_focalLength * (m[3] * v[0] + m[4] * v[1] + m[5] * v[2]) / d;
-    if (std::fabs(c) > 1e9 || std::fabs(r) > 1e9) return false;
-    *column = g_viewportCenterX + static_cast<int32_t>(c);
-    *row = g_viewportCenterY + static_cast<int32_t>(r);
-    return true;
+    return ToBuffer(c, r, column, row);
 }
 
 bool PlanPosition(double x, double y, int32_t* column, int32_t* row) {
-    const double c = (y - g_viewCenterY) * g_viewScale;
-    const double r = (x - g_viewCenterX) * g_viewScale;
-    if (!(std::fabs(c) < 1e9 && std::fabs(r) < 1e9)) return false;
-    *column = g_viewportCenterX + static_cast<int32_t>(c);
-    *row = g_viewportCenterY + static_cast<int32_t>(r);
-    return true;
+    return ToBuffer((y - g_viewCenterY) * g_viewScale, (x - g_viewCenterX) * g_viewScale, column,
+                    row);
 }
 
 bool IsIndexLevel(double level) {

@@ -21,18 +21,20 @@ namespace {
 
 // The elevation of the data nearest to the view centre in plan: a random point, or (when
 // the route is shown) a station's centre, or without either a background DXF element.
+// Records whose place or elevation is not a number of finite size cannot be looked at.
 void FindTargetElevation() {
-    auto distance2 = [](double x, double y) {
+    auto distance2 = [](double x, double y, double z) {
         const double dx = x - g_viewCenterX, dy = y - g_viewCenterY;
-        return dx * dx + dy * dy;
+        const double d = dx * dx + dy * dy;
+        return std::isfinite(d) && std::isfinite(z) ? d : HUGE_VAL;
     };
     bool found = false;
     if (g_pointsPresent && g_points && g_pointCount > 0) {
         const int32_t last = std::min(g_pointCount, g_pointsBlock.Size() - 1);
         double best = 0;
         for (int32_t i = 1; i <= last && g_points[i].hidden >= 0; ++i) {
-            const double d = distance2(g_points[i].x, g_points[i].y);
-            if (!found || d < best) {
+            const double d = distance2(g_points[i].x, g_points[i].y, g_points[i].z);
+            if (d < HUGE_VAL && (!found || d < best)) {
                 best = d;
                 g_targetZ = g_points[i].z;
                 found = true;
@@ -44,8 +46,8 @@ void FindTargetElevation() {
         const int32_t last = std::min(g_stationCount, g_stationsBlock.Size() - 1);
         double best = 0;
         for (int32_t i = 1; i <= last; ++i) {
-            const double d = distance2(g_stations[i].x, g_stations[i].y);
-            if (!station || d < best) {
+            const double d = distance2(g_stations[i].x, g_stations[i].y, g_stations[i].groundZ);
+            if (d < HUGE_VAL && (!station || d < best)) {
                 best = d;
                 g_targetZ = g_stations[i].groundZ;
                 station = true;
@@ -57,7 +59,7 @@ void FindTargetElevation() {
         const int32_t last = std::min(g_dxfElementCount, g_dxfElementsBlock.Size() - 1);
         double best = 1e10;
         for (int32_t i = 1; i <= last; ++i) {
-            const double d = distance2(elements[i].x, elements[i].y);
+            const double d = distance2(elements[i].x, elements[i].y, elements[i].z);
             if (d < best) {
                 best = d;
                 g_targetZ = elements[i].z;

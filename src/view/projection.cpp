@@ -19,8 +19,8 @@ double g_focalLength = 0;
 
 namespace {
 // Offsets beyond these are too large for the integer line and polygon code.
-constexpr double kPlanLimit = 536870912.0;    // 2^29
-constexpr double kBirdsEyeLimit = 8388608.0;  // 2^23
+constexpr int32_t kPlanLimit = 1 << 29;
+constexpr int32_t kBirdsEyeLimit = 1 << 23;
 
 enum class Rounding { kNearest, kTowardZero, kDown };
 
@@ -37,16 +37,11 @@ double Round(double v, Rounding rounding) {
     return v;
 }
 
-// Stores a whole-numbered offset; false when it lies outside -limit .. limit - 1. The range
-// is tested before the conversion, so a far point never meets an int32 overflow; it is
-// stored clamped to the range (0 when it is not a number).
-bool StoreOffset(double v, double limit, int32_t& out) {
-    if (v >= -limit && v <= limit - 1) {
-        out = static_cast<int32_t>(v);
-        return true;
-    }
-    out = std::isnan(v) ? 0 : static_cast<int32_t>(v < 0 ? -limit : limit - 1);
-    return false;
+// Stores a whole-numbered offset; false when it lies outside -limit .. limit - 1. A far
+// point is stored held to the range (at -limit when it is not a number).
+bool StoreOffset(double v, int32_t limit, int32_t& out) {
+    out = TruncToRaster(v, limit);
+    return v >= -limit && v <= limit - 1.0;
 }
 
 struct PlanTransform {
@@ -97,7 +92,7 @@ struct BirdsEyeTransform {
         if (depth <= 0) return 0;
         double size = std::trunc(35.0 * g_nearPlane / depth);
         if (cap > 0) size = std::min(size, static_cast<double>(cap));
-        return static_cast<int32_t>(std::min(size, 2147483647.0));
+        return std::max(TruncToRaster(size), 0);
     }
 };
 

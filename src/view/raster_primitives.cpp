@@ -196,9 +196,10 @@ inline void FillRun(int32_t y, int32_t fromBytes, int32_t toBytes) {
 }
 }  // namespace
 
-int32_t TruncToRaster(double v) {
-    if (!(v > -2147483648.0)) return INT32_MIN;
-    if (v >= 2147483647.0) return INT32_MAX;
+int32_t TruncToRaster(double v, int32_t limit) {
+    const double bound = limit;
+    if (!(v > -bound)) return -limit;
+    if (v >= bound) return limit;
     return static_cast<int32_t>(v);
 }
 

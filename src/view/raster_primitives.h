@@ -5,6 +5,7 @@
 //
 // Coordinates are buffer columns and rows; row 0 is the bottom row of the window.
 // Pixels are 0x00RRGGBB words; depth words compare as unsigned, larger is nearer.
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -77,6 +78,7 @@ void ClearMarkBytes();
 // Clip state for a sub-picture; bottom is the last row but one.
 void SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
-// Double to int32, truncated toward zero; values beyond the int32 range (and NaN)
-// become the nearest limit so that far-off points stay far off instead of wrapping.
-int32_t TruncToRaster(double v);
+// Double to int32, truncated toward zero and held within -limit .. limit; a value that is
+// not a number becomes -limit. Every computed position reaches the pixels through here, so
+// that far-off points stay far off instead of wrapping round or overflowing the conversion.
+int32_t TruncToRaster(double v, int32_t limit = INT32_MAX);

@@ -205,7 +205,7 @@ inline int32_t GroundRow(double north) {
 // u along the text and v up it, in pixels.
 void DrawCellOutlines(const SystemTextCanvas& canvas, int w, int hs, double ox, double oy,
                       double ux, double uy, double vx, double vy) {
-    auto T = TruncToRaster;
+    auto T = [](double v) { return TruncToRaster(v); };
     for (int r = hs - 1, k = 0; r >= 0; --r, ++k) {
         double px = ox + k * vx, py = oy + k * vy;
         for (int i = 0; i <= w - 2; ++i) {

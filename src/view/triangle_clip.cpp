@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "view/raster_primitives.h"
 #include "view/triangle_raster.h"
 #include "view/triangle_raster_internal.h"
 
@@ -147,7 +148,7 @@ void InterpolateAtPlanePoint(ClipPoint& x) {
         const double cq = (q.color >> shift) & 0xFF;
         const double cr = (r.color >> shift) & 0xFF;
         const double c = cp + std::trunc(wq * (cq - cp) + wr * (cr - cp));
-        color |= static_cast<uint32_t>(std::clamp(c, 0.0, 255.0)) << shift;
+        color |= static_cast<uint32_t>(std::max(TruncToRaster(c, 255), 0)) << shift;
     }
     x.color = color;
 }
@@ -319,14 +320,12 @@ void RasterizePolygon(int32_t count, bool perspective) {
         const double row = g_projScale * invZ * v.y;
         if (!std::isfinite(column) || !std::isfinite(row) || !(v.zc > 0)) return;
         EdgePoint& e = points[i];
-        e.sx = (v.plane & kOutLeft) ? 0
-               : (v.plane & kOutRight)
-                   ? g_rasterWidth - 1
-                   : static_cast<int32_t>(std::clamp(column, -1e6, 1e6)) + g_projCenterX;
+        e.sx = (v.plane & kOutLeft)    ? 0
+               : (v.plane & kOutRight) ? g_rasterWidth - 1
+                                       : TruncToRaster(column, kScreenReach) + g_projCenterX;
         e.sy = (v.plane & kOutBottom) ? g_rasterHeight - 1
-               : (v.plane & kOutTop)
-                   ? 1
-                   : static_cast<int32_t>(std::clamp(row, -1e6, 1e6)) + g_projCenterY;
+               : (v.plane & kOutTop)  ? 1
+                                      : TruncToRaster(row, kScreenReach) + g_projCenterY;
         e.sx = std::clamp(e.sx, 0, g_rasterWidth);
         e.sy = std::clamp(e.sy, 0, g_rasterHeight);
         e.w = DepthW(v.zc);
@@ -350,7 +349,7 @@ void RasterizePolygon(int32_t count, bool perspective) {
     if (top == bottom) return;
     if (perspective) {
         for (int32_t i = 0; i < count; ++i) {
-            points[i].depthFixed = static_cast<int32_t>(points[i].invZ * zNear * 33587200.0f);
+            points[i].depthFixed = DepthFixed(points[i].invZ * zNear * 33587200.0f);
             g_clipPolygon[i].depthFixed = points[i].depthFixed;
         }
     }

@@ -222,7 +222,8 @@ uint32_t VertexColor(int32_t i) {
     return color;
 }
 
-// The unit normal (C - A) x (B - A) over (north, east, up), or false for no area.
+// The unit normal (C - A) x (B - A) over (north, east, up), or false for no area (and for
+// corners too far off or not numbers, whose normal has no direction).
 bool UnitNormal(const double (&a)[3], const double (&b)[3], const double (&c)[3], double (&n)[3]) {
     const double u[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
     const double v[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
@@ -230,7 +231,7 @@ bool UnitNormal(const double (&a)[3], const double (&b)[3], const double (&c)[3]
     n[1] = u[2] * v[0] - u[0] * v[2];
     n[2] = u[0] * v[1] - u[1] * v[0];
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (!(length > 0)) return false;
+    if (!(length > 0) || !std::isfinite(length)) return false;
     for (double& c3 : n) c3 /= length;
     return true;
 }
@@ -254,7 +255,7 @@ int32_t ShadeLevelIn(const Light& light, const double (&a)[3], const double (&b)
     double lit = 0.3;
     if (UnitNormal(a, b, c, n))
         lit = std::max(n[0] * light.d[0] + n[1] * light.d[1] + n[2] * light.d[2], 0.3);
-    return static_cast<int32_t>(std::min(lit, 1.0) * 63.9);
+    return TruncToRaster(std::min(lit, 1.0) * 63.9, 63);
 }
 
 // The triangles the bytes mark, less those hidden as holes.

@@ -142,6 +142,20 @@ void WriteEdgeRow(const EdgePoint& a, const EdgePoint& b, int32_t k, int32_t n, 
     e.spare = 1.0f;
 }
 
+int32_t ScreenColumn(double px) {
+    return TruncToRaster(g_projScale * px, kScreenReach) + g_projCenterX;
+}
+
+int32_t ScreenRow(double py) {
+    return TruncToRaster(g_projScale * py, kScreenReach) + g_projCenterY;
+}
+
+int32_t DepthFixed(float ratio) { return TruncToRaster(static_cast<double>(ratio)); }
+
+bool FiniteVertex(const RasterVertex& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
+
 void CallSpans(SpanRoutine routine, int32_t firstRow, int32_t lastRow) {
     firstRow = std::max(firstRow, 0);
     lastRow = std::min(lastRow, g_rasterHeight - 1);
@@ -383,8 +397,7 @@ void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const Raste
         if (mid.invZ > nearest->invZ) nearest = &mid;
         if (bottom.invZ > nearest->invZ) nearest = &bottom;
         zNear = nearest->zf;
-        for (EdgePoint* e : {&t, &m, &b})
-            e->depthFixed = static_cast<int32_t>(e->invZ * zNear * 33587200.0f);
+        for (EdgePoint* e : {&t, &m, &b}) e->depthFixed = DepthFixed(e->invZ * zNear * 33587200.0f);
     }
     WalkEdge(t, m, midRight, perspective, zNear);
     WalkEdge(m, b, midRight, perspective, zNear);
@@ -407,6 +420,8 @@ void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const Raste
 
 int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
     EnsureSpanRoutines();
+    // A corner that is not a number lies nowhere: there is no triangle to draw.
+    if (!FiniteVertex(p) || !FiniteVertex(q) || !FiniteVertex(r)) return 0;
     // Back faces in camera space.
     const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
     const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
@@ -416,8 +431,8 @@ int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
 
     if (p.outcode == 0 && q.outcode == 0 && r.outcode == 0) {
         for (RasterVertex* v : {&p, &q, &r}) {
-            v->sx = static_cast<int32_t>(g_projScale * v->px) + g_projCenterX;
-            v->sy = static_cast<int32_t>(g_projScale * v->py) + g_projCenterY;
+            v->sx = ScreenColumn(v->px);
+            v->sy = ScreenRow(v->py);
         }
         const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
                             q.zf * static_cast<float>(r.invZ);
@@ -442,6 +457,7 @@ int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
 
 int32_t DrawLine3D(RasterVertex& a, RasterVertex& b) {
     EnsureSpanRoutines();
+    if (!FiniteVertex(a) || !FiniteVertex(b)) return 0;
     RasterVertex s = a, e = b;
     if (a.outcode || b.outcode) {
         if (a.outcode & b.outcode) return -1;
@@ -449,14 +465,16 @@ int32_t DrawLine3D(RasterVertex& a, RasterVertex& b) {
         if (b.inPlane >= kEdgeOutside || a.outPlane >= kEdgeOutside) return 0;
         s.x = a.outX, s.y = a.outY, s.z = a.outZ, s.u = a.outU, s.v = a.outV, s.color = a.outColor;
         e.x = b.inX, e.y = b.inY, e.z = b.inZ, e.u = b.inU, e.v = b.inV, e.color = b.inColor;
+        // Ends too far off for the cut to be computed leave nothing to draw either.
+        if (!FiniteVertex(s) || !FiniteVertex(e)) return 0;
         ComputeVertexOutcode(s);
         ComputeVertexOutcode(e);
         if (s.outcode & e.outcode) return -1;
         if ((s.outcode | e.outcode) & kOutNear) return 0;
     }
     for (RasterVertex* v : {&s, &e}) {
-        v->sx = static_cast<int32_t>(std::clamp(g_projScale * v->px, -1e6, 1e6)) + g_projCenterX;
-        v->sy = static_cast<int32_t>(std::clamp(g_projScale * v->py, -1e6, 1e6)) + g_projCenterY;
+        v->sx = ScreenColumn(v->px);
+        v->sy = ScreenRow(v->py);
     }
     if (s.sy > e.sy) std::swap(s, e);
     const int32_t dx = e.sx - s.sx;

@@ -18,6 +18,17 @@ struct EdgePoint {
     uint32_t color;
 };
 
+// How far off the window a projected vertex may lie in pixels: the edge walkers' integer
+// products stay well inside 64 bits, their sums inside 32.
+constexpr int32_t kScreenReach = 1000000;
+// The buffer column (row) of a projected coordinate x / z (y / z) with its centre.
+int32_t ScreenColumn(double px);
+int32_t ScreenRow(double py);
+// The 16.16 depth ratio of the perspective set-ups, float product as computed.
+int32_t DepthFixed(float ratio);
+// Whether every coordinate of the vertex is a number of finite size.
+bool FiniteVertex(const RasterVertex& v);
+
 // Nearest integer, ties to even; INT32_MIN for values beyond the int32 range.
 int32_t RoundToInt(float f);
 // num / den rounded to nearest (halves upwards), den > 0.

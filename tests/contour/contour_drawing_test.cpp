@@ -1,9 +1,14 @@
 // The contour lines of the line file drawn into the back buffer.
 #include "contour/contour_drawing.h"
 
+#include <cmath>
+#include <limits>
+
 #include "../view/raster_fixture.h"
 #include "contour/contour_files.h"
 #include "contour_test_support.h"
+#include "view/birds_eye_projection.h"
+#include "view/projection.h"
 #include "view/view_state.h"
 
 namespace {
@@ -53,4 +58,50 @@ TEST_F(ContourDrawingTest, IndexLevelsInTheirColourAndADamagedHeaderEndsTheFile)
     EXPECT_EQ(g_rowTable[34][32], 0x50u);
     EXPECT_EQ(g_rowTable[34][41], 0x50u);
     EXPECT_EQ(g_rowTable[14][32], kSentinel);
+}
+
+TEST_F(ContourDrawingTest, VerticesAndLevelsThatAreNotNumbersDrawNothing) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    // Lines whose middle vertex (and then whose level) is `bad`, drawn in plan and in
+    // bird's-eye form beside the lines without it: the segments to a vertex that is not a
+    // number, and a line at a level that is not one, leave no pixel.
+    auto draw = [&](double bad, double badLevel, bool withBad) {
+        FillAll(kSentinel);
+        std::FILE* f = std::fopen(g_contourLinesPath.c_str(), "wb");
+        ASSERT_TRUE(f);
+        if (withBad) {
+            Write(f,
+                  {{3, 10.0, 5}, {0, 0, -10}, {0, 0, 10}, {0, bad, 0}, {0, 10, 10}, {0, 10, -10}});
+            Write(f, {{1, 12.0, 3}, {0, 5, -5}, {0, 5, bad}, {0, 5, 5}});
+            Write(f, {{1, badLevel, 2}, {0, -5, -5}, {0, -5, 5}});
+        } else {
+            Write(f, {{3, 10.0, 2}, {0, 0, -10}, {0, 0, 10}});
+            Write(f, {{3, 10.0, 2}, {0, 10, 10}, {0, 10, -10}});
+            if (!g_birdsEyeOn) Write(f, {{1, 12.0, 2}, {0, -5, -5}, {0, -5, 5}});
+        }
+        std::fclose(f);
+        DrawDrawingContours();
+    };
+    g_colorTable[50] = g_colorTable[51] = kInk;
+    for (const double bad : {kNaN, kInf, -kInf, 1e42, -1e308}) {
+        for (const double badLevel : {kNaN, kInf, -kInf}) {
+            for (const int birdsEye : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << bad << " " << badLevel << " " << birdsEye);
+                g_birdsEyeOn = birdsEye;
+                g_birdsEyeAzimuth = birdsEye ? -0.3 : 0;
+                g_birdsEyeTilt = -0.4;
+                g_viewScale = 0.5;
+                g_heightScale = 1;
+                g_focalLength = g_bufferMaxX;
+                if (birdsEye) BuildBirdsEyeCamera();
+                draw(bad, badLevel, true);
+                if (std::isfinite(bad)) continue;  // far but drawable: only safely
+                const PixelSet got = Written();
+                EXPECT_FALSE(got.empty());
+                draw(bad, badLevel, false);
+                EXPECT_EQ(got, Written());
+            }
+        }
+    }
 }

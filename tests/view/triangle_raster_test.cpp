@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -552,6 +553,52 @@ TEST_F(TriangleRasterTest, LinesAreDepthTestedAndClipped) {
     // Both ends beyond one side.
     RasterVertex m = Camera(5, 0, 1), n = Camera(6, 0.1, 1);
     EXPECT_EQ(DrawLine3D(m, n), -1);
+}
+
+TEST_F(TriangleRasterTest, CornersFarOffOrNotNumbersAreDrawnSafelyOrNotAtAll) {
+    const int32_t w = 64, h = 48;
+    OpenRaster(w, h);
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    struct Case {
+        double x, y, z;
+    };
+    // Corners beside two ordinary ones: not numbers (nothing drawn), and far off but finite
+    // (drawn, inside the window only).
+    const Case cases[] = {{kNaN, 0, 2},    {0, kInf, 2},     {0, 0, -kInf},      {kInf, 0, kInf},
+                          {0, 0, kNaN},    {1e308, 0, 2},    {-1e308, 1e308, 1}, {0, 0, 1e308},
+                          {1e42, 0, 1e-3}, {0, -1e42, 1e42}, {3e38, 3e38, 1e39}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << " " << c.y << " " << c.z);
+        const bool finite = std::isfinite(c.x) && std::isfinite(c.y) && std::isfinite(c.z);
+        for (int shape = 0; shape < 3; ++shape) {
+            FillAll(kSentinel);
+            std::memset(g_zBuffer, 0, static_cast<size_t>(w) * h * 4);
+            RasterVertex bad = Camera(c.x, c.y, c.z);
+            RasterVertex p = At(10, 10, 2), q = At(40, 20, 3);
+            if (shape == 2) {
+                DrawLine3D(bad, p);
+            } else {
+                // Both windings: one of them faces the eye.
+                if (shape == 0) DrawTriangle3D(bad, p, q);
+                if (shape == 1) DrawTriangle3D(bad, q, p);
+            }
+            size_t count = 0;
+            EXPECT_TRUE(WrittenOnlyIn(0, 0, w - 1, h - 1, count));
+            if (!finite) {
+                EXPECT_EQ(count, 0u) << shape;
+                EXPECT_TRUE(DepthUntouched()) << shape;
+            }
+        }
+    }
+    // A triangle wholly at a depth beyond the float range, inside the window.
+    FillAll(kSentinel);
+    RasterVertex p = Camera(-1e41, -1e41, 1e42), q = Camera(1e41, 0, 1e42),
+                 r = Camera(0, 1e41, 2e42);
+    if (!FrontFacing(p, q, r)) std::swap(q, r);
+    DrawTriangle3D(p, q, r);
+    size_t count = 0;
+    EXPECT_TRUE(WrittenOnlyIn(0, 0, w - 1, h - 1, count));
 }
 
 }  // namespace
