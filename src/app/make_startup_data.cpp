@@ -1,5 +1,5 @@
-// Makes the start-up data set from a survey: DATA1.VEW with its points, their convex hull
-// as the outline and the TIN inside it, in the backup snapshot format, and DATA1.CDF with
+// Makes the start-up data set from a survey: DATA1.VEW with its points, their automatic
+// outline and the TIN inside it, in the backup snapshot format, and DATA1.CDF with
 // the picture the program opens on: the bird's-eye view over the whole set, coloured by
 // elevation bands and shaded. The build runs it on the project's real survey and puts the
 // set beside the program.
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "model/auto_outline.h"
 #include "model/backup_file.h"
-#include "model/geometry.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -28,41 +28,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-// Whether c lies to the right of the directed line a -> b (as drawn on the map), that is,
-// a turn to the left in X-Y axes.
-bool TurnsRight(int32_t a, int32_t b, int32_t c) {
-    int side = 0;
-    PointSideOfLine(g_points[a].x, g_points[a].y, g_points[b].x, g_points[b].y, g_points[c].x,
-                    g_points[c].y, 1e-9, &side);
-    return side == 1;
-}
-
-// The convex hull of the valid points (monotone chain); points on a hull side are left
-// out.
-std::vector<int32_t> ConvexHull() {
-    std::vector<int32_t> order;
-    for (int32_t i = 1; i <= g_pointCount; ++i)
-        if (g_points[i].invalid == 0) order.push_back(i);
-    std::sort(order.begin(), order.end(), [](int32_t a, int32_t b) {
-        if (g_points[a].x != g_points[b].x) return g_points[a].x < g_points[b].x;
-        return g_points[a].y < g_points[b].y;
-    });
-    const size_t n = order.size();
-    if (n < 3) return order;
-    std::vector<int32_t> hull(2 * n);
-    size_t k = 0;
-    for (size_t i = 0; i < n; ++i) {
-        while (k >= 2 && !TurnsRight(hull[k - 2], hull[k - 1], order[i])) --k;
-        hull[k++] = order[i];
-    }
-    for (size_t i = n - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && !TurnsRight(hull[k - 2], hull[k - 1], order[i])) --k;
-        hull[k++] = order[i];
-    }
-    hull.resize(k - 1);  // the last repeats the first
-    return hull;
-}
-
 void PrintMessages() {
     for (const RecordedMessage& m : RecordedMessages())
         std::fprintf(stderr, "%s\n", m.text.c_str());
@@ -112,12 +77,14 @@ int Make(const fs::path& survey, const fs::path& output, const fs::path& bands) 
         std::fprintf(stderr, "make_startup_data: cannot read %s\n", survey.c_str());
         return 1;
     }
-    g_outline.Reset();
-    for (int32_t v : ConvexHull()) {
-        g_outline.Append(v);
-        g_points[v].flags |= kPointFlagOutline;
+    // The automatic outline follows the edge of the survey; the convex hull of a scatter
+    // closes over long thin slivers that stand as walls at high exaggeration.
+    ComputeDataExtents(0);
+    if (BuildAutoOutline(DefaultAutoOutlineDistance(g_pointCount, g_extentSize)) != kAutoOutlineDone) {
+        PrintMessages();
+        std::fprintf(stderr, "make_startup_data: no outline could be traced around %s\n", survey.c_str());
+        return 1;
     }
-    g_outline.Close();
     OrientPolygonClockwise(g_outline);
     MarkPointsOutsideOutline(g_outline);
     BuildTinGrid();

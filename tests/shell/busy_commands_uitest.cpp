@@ -145,7 +145,8 @@ private slots:
                            PumpEvents();
                            if (!IsBusy()) return;
                            if (++busyPolls <= 2 || busyPolls % 200 == 0) FireEverything(frame);
-                       }});
+                       },
+                       QtKeyNewlyPressed, QtForgetKeyPresses});
         for (size_t i = 0; i < steps.size(); ++i) {
             busyPolls = 0;
             ClearRecordedFileDialogs();
@@ -155,7 +156,7 @@ private slots:
             QVERIFY2(RecordedFileDialogs().empty(), steps[i].name);
             QVERIFY2(frame->isVisible(), steps[i].name);
         }
-        SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck, PumpEvents});
+        SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck, PumpEvents, QtKeyNewlyPressed, QtForgetKeyPresses});
         SetLongLoopPollInterval(100);
         std::string bytes;
         QVERIFY(ReadFileBytes(survey, bytes));

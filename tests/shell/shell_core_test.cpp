@@ -440,8 +440,8 @@ TEST_F(ShellFiles, WithoutDataTheStartUpViewHasAScaleToDivideBy) {
     g_viewportCenterX = 320;
     g_viewportCenterY = 240;
     PanByPixels(30, -20);
-    ZoomWheel(120, 100, 100);
-    ZoomWheel(-120, 600, 400);
+    ZoomWheel(120, 100, 100, false);
+    ZoomWheel(-120, 600, 400, false);
     TrackCursorAt(200, 300);
     for (double v : {g_viewScale, g_viewCenterX, g_viewCenterY, g_cursorX, g_cursorY})
         EXPECT_TRUE(std::isfinite(v)) << v;
