@@ -102,6 +102,6 @@ int32_t WriteTriFile(const fs::path& documentPath) {
         ReportWriteFailed(path);
         return -1;
     }
-    RemoveOtherCaseVariants(path);
+    RemoveStaleCompanions(documentPath, path);
     return 0;
 }
