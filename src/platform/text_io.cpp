@@ -1,6 +1,7 @@
 #include "platform/text_io.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <vector>
 
 TextFileWriter::~TextFileWriter() {
@@ -87,12 +88,17 @@ bool TextLineReader::Fill() {
 }
 
 bool TextLineReader::Next(std::string_view& line) {
-    size_t from = m_pos;
     for (;;) {
         const char* data = m_buffer.data();
         const size_t size = m_buffer.size();
-        size_t end = from;
-        while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        // The next LF, remembered between lines: a file of CR ends has none to find.
+        if (m_nextLf < m_pos) m_nextLf = m_pos;
+        if (m_nextLf < size && data[m_nextLf] != '\n') {
+            const void* lf = std::memchr(data + m_nextLf, '\n', size - m_nextLf);
+            m_nextLf = lf ? static_cast<const char*>(lf) - data : size;
+        }
+        const void* cr = std::memchr(data + m_pos, '\r', m_nextLf - m_pos);
+        const size_t end = cr ? static_cast<const char*>(cr) - data : m_nextLf;
         // A CR at the end of the buffer may be the first half of a CR LF.
         const bool undecided = end + 1 == size && data[end] == '\r' && !m_eof;
         if (end < size && !undecided) {
@@ -101,15 +107,10 @@ bool TextLineReader::Next(std::string_view& line) {
             if (data[end] == '\r' && m_pos < size && data[m_pos] == '\n') ++m_pos;
             return true;
         }
-        const size_t rescan = end - m_pos;  // relative: Fill moves the unread part to 0
-        if (!Fill()) {
-            if (undecided && m_eof && !m_error) {
-                from = m_pos + rescan;
-                continue;  // the file ended after the CR
-            }
-            break;
-        }
-        from = rescan;
+        const size_t before = m_pos;
+        const bool filled = Fill();
+        m_nextLf -= before - m_pos;  // Fill moves the unread part to 0
+        if (!filled && !(undecided && m_eof && !m_error)) break;
     }
     if (m_error || m_pos >= m_buffer.size()) return false;
     // A last line without an end.

@@ -55,6 +55,7 @@ private:
     std::FILE* m_file;
     std::string m_buffer;
     size_t m_pos = 0;
+    size_t m_nextLf = 0;  // the next LF at or after m_pos, or the buffer's end
     bool m_eof = false;
     bool m_error = false;
 };

@@ -80,24 +80,24 @@ enum class Value { kStored, kSkipped, kRefused };
 // drawing.
 struct Range {
     double low, high;
-    bool openEnds = false;
     bool (*fits)(double) = nullptr;  // instead of the bounds
     bool Holds(double v) const {
         if (!std::isfinite(v)) return false;
         if (fits) return fits(v);
-        return openEnds ? v > low && v < high : v >= low && v <= high;
+        return v >= low && v <= high;
     }
 };
 constexpr double kInt32Low = -2147483648.0, kInt32High = 2147483647.0;
 constexpr Range kAnyInteger{kInt32Low, kInt32High};
 // Elevations and coordinates as the document's RND columns hold them.
-constexpr Range kElevation{0, 0, false, FitsRndHeightColumn};
-constexpr Range kCoordinate{0, 0, false, FitsRndPlanColumn};
+constexpr Range kElevation{0, 0, FitsRndHeightColumn};
+constexpr Range kCoordinate{0, 0, FitsRndPlanColumn};
+// The bounds hold what their writer's format prints back within them.
 constexpr Range kAzimuth{-360, 360};
 constexpr Range kElevationAngle{-90, 90};
-constexpr Range kInclination{-90, 90, true};
+constexpr Range kInclination{-89.9995, 89.9995};  // a vertical plane has no tangent
 constexpr Range kCameraAngle{-1e6, 1e6};
-constexpr Range kViewScale{0, 1e6, true};
+constexpr Range kViewScale{0.00001, 1e6};  // smaller scales are written as 0
 
 // An integer field takes the number truncated toward zero.
 Value StoreInteger(std::optional<double> value, const Range& range, int32_t& field) {
@@ -222,7 +222,6 @@ struct ViewNumber {
 const ViewNumber kViewNumbers[] = {
     {&g_viewCenterX, 1, kCoordinate, 1.0},
     {&g_viewCenterY, 2, kCoordinate, 1.0},
-    // A scale of zero or below would leave nothing to look at.
     {&g_viewScale, 4, kViewScale, 1.0},
     {&g_birdsEyeAzimuth, 8, kCameraAngle, kRadiansPerDegree},
     {&g_birdsEyeTilt, 16, kCameraAngle, kRadiansPerDegree},
