@@ -132,7 +132,7 @@ bool ParsePointLine(std::string_view line, RandomPoint& p) {
     // The name: all ten columns, which the record holds with its NUL.
     char name[10];
     std::memcpy(name, text, 10);
-    // A "#" name whose line ended at column 7 keeps a mark in that column.
+    // A "#" colour name keeps a mark where column 7 holds a control character.
     if (name[0] == '#' && static_cast<unsigned char>(name[7]) < 0x20) name[7] = '!';
     size_t nameLength = 10;
     while (nameLength > 0 && name[nameLength - 1] == ' ') --nameLength;

@@ -8,6 +8,7 @@
 
 #include "contour/contour_files.h"
 #include "file_test_support.h"
+#include "model/rnd_file.h"
 
 namespace fs = std::filesystem;
 
@@ -344,5 +345,37 @@ TEST_F(BackupFile, CoordinatesBeyondTheRndColumnsAreRefused) {
         ExpectUnchanged(before);
         ASSERT_EQ(RecordedMessages().size(), 1u);
         EXPECT_NE(RecordedMessages()[0].text.find("点 2 "), std::string::npos);
+    }
+}
+
+// Inputs the fuzz targets found while the readers loaded them as points that no document
+// could save (a ten-digit X from a short RND line, a NaN in a snapshot): both refused now,
+// with the data as they were.
+TEST_F(BackupFile, InputsFoundByFuzzingAreRefused) {
+    struct Case {
+        const char* file;
+        int32_t (*read)(const fs::path&);
+        const char* told;
+    };
+    const Case cases[] = {
+        {"wide_x.RND",
+         [](const fs::path& p) {
+             g_currentDataPath = p.string();
+             return ReadRndDocument() == -1 ? 0 : -1;
+         },
+         "行: 6"},
+        {"far_point.$BK", ReadBackupFile, "点 1 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        InitDataModel();
+        ClearRecordedMessages();
+        MakePoints(4);
+        const State before = Capture();
+        EXPECT_EQ(c.read(fs::path(NOSTREL_SOURCE_DIR "/tests/data") / c.file), -1);
+        ExpectUnchanged(before);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_NE(RecordedMessages()[0].text.find(c.told), std::string::npos)
+            << RecordedMessages()[0].text;
     }
 }

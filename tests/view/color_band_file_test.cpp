@@ -506,3 +506,13 @@ TEST_F(ColorBandFile, ValuesOutOfTheirRangeAreRefusedAndTold) {
     EXPECT_EQ(g_penSize, 0);
     EXPECT_TRUE(RecordedMessages().empty());
 }
+
+// An input the fuzz target found while the reader took any band mode: refused and told.
+TEST_F(ColorBandFile, BandModeFoundByFuzzingIsRefused) {
+    ClearRecordedMessages();
+    g_colorBandParams.mode = 2;
+    ASSERT_EQ(ReadColorBandFile(NOSTREL_SOURCE_DIR "/tests/data/band_mode.CDF", 0), 1);
+    EXPECT_EQ(g_colorBandParams.mode, 2);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_NE(RecordedMessages()[0].text.find("行: 1"), std::string::npos);
+}
