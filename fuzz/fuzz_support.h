@@ -27,22 +27,26 @@
 
 namespace fuzz {
 
-// Made on first use, removed when the process ends. The settings folders lie in it too,
-// so that no target touches the user's own.
+// Made on first use inside $NOSTREL_FUZZ_DIR (run.sh makes it and removes it after the
+// run: a fuzzer may end without running exit handlers), else in memory or /tmp. The
+// settings folders lie in it too, so that no target touches the user's own.
 inline const std::filesystem::path& Folder() {
     static const std::filesystem::path folder = [] {
-        // In memory where the system offers it: every input goes through a file.
-        char name[] = "/dev/shm/nostrel_fuzz_XXXXXX";
-        char fallback[] = "/tmp/nostrel_fuzz_XXXXXX";
-        const char* made = ::mkdtemp(name);
-        if (!made) made = ::mkdtemp(fallback);
+        const char* given = std::getenv("NOSTREL_FUZZ_DIR");
+        std::string base = given && *given ? given : "/dev/shm";
+        std::string name = base + "/nostrel_fuzz_XXXXXX";
+        const char* made = ::mkdtemp(name.data());
+        if (!made) {
+            name = "/tmp/nostrel_fuzz_XXXXXX";
+            made = ::mkdtemp(name.data());
+        }
         if (!made) std::abort();
-        ::setenv("XDG_CONFIG_HOME", (std::string(made) + "/config").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (name + "/config").c_str(), 1);
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(Folder(), ec);
         });
-        return std::filesystem::path(made);
+        return std::filesystem::path(name);
     }();
     return folder;
 }

@@ -15,6 +15,12 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
     -DNOSTREL_BUILD_FUZZ=ON -DNOSTREL_BUILD_UI=OFF -DNOSTREL_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$jobs" --target fuzz_targets
 
+# The targets' files, in memory where the system offers it.
+work=$(mktemp -d "$( [ -d /dev/shm ] && echo /dev/shm || echo /tmp )/nostrel_fuzz_run.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
+export NOSTREL_FUZZ_DIR="$work"
+
 targets=${FUZZ_TARGETS:-"rnd_file_fuzz tri_file_fuzz bnd_file_fuzz backup_file_fuzz
     color_band_file_fuzz contour_files_fuzz stroke_font_fuzz settings_files_fuzz"}
 failed=""
