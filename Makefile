@@ -1,10 +1,13 @@
 # make run: install what is missing, build, start the program.
 # make test: install what is missing, build, run every test (also the core under sanitizers).
+# make fuzz: build the file readers' fuzz targets with clang and run each FUZZ_SECONDS.
 BUILD ?= build
 BUILD_SAN ?= build-san
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build build-san bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: run test deps build build-san bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -31,5 +34,8 @@ test: build build-san
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
 
+fuzz:
+	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) build-fuzz

@@ -10,16 +10,25 @@
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
 #include "model/tri_file.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+constexpr const char* kBadCoordinateText =
+    "ファイルが壊れているため読み込めません。\n%s\n点 %d の座標値が範囲外です。";
 constexpr size_t kPointEntryBytes = 40;
 constexpr size_t kTinHeaderBytes = 16;
 constexpr size_t kEdgeBytes = 16;
 constexpr int32_t kMaxBackupOutline = 199999;
+// Written after the outline section when the outline is closed, followed by an int32 1.
+// The layout itself stores no closing entry, and readers of it stop before these bytes.
+constexpr char kClosedOutlineTag[4] = {'C', 'L', 'O', 'S'};
+constexpr size_t kClosedOutlineBytes = 8;
+constexpr size_t kNameBytes = 12;
 
 void RestoreContourCopy(const fs::path& path) {
     g_drawingContoursLoaded = 0;
@@ -79,6 +88,10 @@ int32_t WriteBackupFile(const fs::path& path) {
     if (k > kIndexListMaxVertices) k = kIndexListMaxVertices;
     PutLeI32(out, k);
     for (int32_t v = 1; v <= k; ++v) PutLeI32(out, g_outline[v]);
+    if (k > 0 && g_outline.IsClosed()) {
+        out.append(kClosedOutlineTag, sizeof kClosedOutlineTag);
+        PutLeI32(out, 1);
+    }
     flush(true);
 
     if (!file.Close()) {
@@ -121,6 +134,22 @@ int32_t ReadBackupFile(const fs::path& path) {
     const int32_t k = GetLeI32(bytes.data() + outlineAt);
     const bool outlineUsable = k >= 1 && k <= kMaxBackupOutline;
     if (outlineUsable && static_cast<uint64_t>(k) > (size - outlineAt - 4) / 4) return damaged();
+    const size_t closedAt = outlineAt + 4 + (outlineUsable ? 4 * static_cast<size_t>(k) : 0);
+    const bool outlineClosed =
+        outlineUsable && size >= closedAt + kClosedOutlineBytes &&
+        std::memcmp(bytes.data() + closedAt, kClosedOutlineTag, sizeof kClosedOutlineTag) == 0 &&
+        GetLeI32(bytes.data() + closedAt + 4) == 1;
+
+    // Coordinates that the document could not write back are damage, not survey.
+    for (int32_t i = 1; i <= n; ++i) {
+        const char* e = bytes.data() + 4 + kPointEntryBytes * static_cast<size_t>(i - 1);
+        if (!FitsRndPlanColumn(GetLeF64(e + 12)) || !FitsRndPlanColumn(GetLeF64(e + 20)) ||
+            !FitsRndHeightColumn(GetLeF64(e + 28))) {
+            ShowMessage(FormatString(kBadCoordinateText, path.c_str(), i), "",
+                        msg::kOk | msg::kIconError);
+            return -1;
+        }
+    }
 
     // Room for everything, before any record is replaced.
     if (n + 2 > g_pointCapacity || n + 2 > g_pointsBlock.Size()) {
@@ -157,7 +186,12 @@ int32_t ReadBackupFile(const fs::path& path) {
         const char* e = bytes.data() + 4 + kPointEntryBytes * static_cast<size_t>(i - 1);
         RandomPoint& p = g_points[i];
         std::memset(&p, 0, sizeof p);
-        std::memcpy(p.name, e, strnlen(e, 9));
+        // The whole name the field holds; one without its NUL loses what does not fit.
+        const size_t length = strnlen(e, kNameBytes);
+        std::memcpy(p.name, e,
+                    length < kNameBytes ? length
+                                        : Cp932PrefixLength(std::string_view(e, length),
+                                                            kNameBytes - 1));
         p.x = GetLeF64(e + 12);
         p.y = GetLeF64(e + 20);
         p.z = GetLeF64(e + 28);
@@ -179,6 +213,7 @@ int32_t ReadBackupFile(const fs::path& path) {
             g_points[h].flags = kPointFlagOutline;
         }
         g_outline[0] = count;
+        if (outlineClosed) g_outline.Close();
     }
 
     RestoreContourCopy(path);

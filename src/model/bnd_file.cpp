@@ -41,7 +41,7 @@ int32_t WriteBndFile(const fs::path& documentPath) {
         ReportWriteFailed(path);
         return -1;
     }
-    RemoveOtherCaseVariants(path);
+    RemoveStaleCompanions(documentPath, path);
     return -1;
 }
 

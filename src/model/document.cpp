@@ -115,7 +115,7 @@ public:
                 return false;
             }
         }
-        RemoveOtherCaseVariants(m_path);
+        // Files whose names differ only in case are other documents here: they stay.
         return true;
     }
 

@@ -14,6 +14,7 @@
 #include "model/geodesy.h"
 #include "model/terrain_data.h"
 #include "model/tri_file.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -23,6 +24,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kAsteriskLine[] = "********************";
+constexpr const char* kNotPointsText =
+    "点データとして読めない行があるため読み込めません。\n%s\n行: %s";
+constexpr const char* kSkippedEndText =
+    "ファイルの終わりにある点データとして読めない行を読み飛ばしました。\n%s\n行: %s";
 constexpr size_t kPointLineColumns = 61;  // without CR LF
 
 // ---- reading ----
@@ -33,76 +38,118 @@ bool IsBlankLine(std::string_view line) {
     return true;
 }
 
+bool AllBlanks(const char* begin, const char* end) {
+    for (; begin < end; ++begin)
+        if (*begin != ' ') return false;
+    return true;
+}
+
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// The decimal number at the start of a field ending at its first NUL or at `limit`,
-// leading white space skipped; 0 when there is none. Values that are not finite count
-// as none.
-double ParseNumber(const char* field, const char* limit) {
-    while (field < limit && (*field == ' ' || (*field >= '\t' && *field <= '\r'))) ++field;
-    const char* start = field;
-    bool negative = false;
-    if (field < limit && (*field == '+' || *field == '-')) negative = *field++ == '-';
+// The decimal number that fills the field [begin, end), blanks around it allowed. False
+// when the field holds anything else or no finite number.
+bool ParseField(const char* begin, const char* end, double& value) {
+    while (begin < end && *begin == ' ') ++begin;
+    while (end > begin && end[-1] == ' ') --end;
+    if (begin == end) return false;
 
     // Plain decimals of up to 15 digits: mantissa and power of ten are exact doubles, so
     // one division rounds correctly, exactly as a full conversion would.
+    const char* p = begin;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
     uint64_t mantissa = 0;
     int digits = 0, decimals = 0;
-    const char* p = field;
-    for (; p < limit && *p >= '0' && *p <= '9'; ++p, ++digits)
-        mantissa = mantissa * 10 + (*p - '0');
-    if (p < limit && *p == '.') {
-        for (++p; p < limit && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals)
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits) mantissa = mantissa * 10 + (*p - '0');
+    if (p < end && *p == '.') {
+        for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals)
             mantissa = mantissa * 10 + (*p - '0');
     }
-    const bool exponent = p < limit && (*p == 'e' || *p == 'E');
-    if (digits > 0 && digits <= 15 && !exponent) {
-        const double value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
-        return negative ? -value : value;
+    if (p == end && digits > 0 && digits <= 15) {
+        const double v = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+        value = negative ? -v : v;
+        return true;
     }
 
-    if (*start == '+') ++start;
-    const char* end = static_cast<const char*>(std::memchr(start, '\0', limit - start));
-    double value = 0.0;
-    const auto result = std::from_chars(start, end ? end : limit, value);
-    if (result.ec != std::errc() || !std::isfinite(value)) return 0.0;
-    return value;
+    // Exponents and long digit strings.
+    const char* start = begin;
+    if (*start == '+') {
+        ++start;
+        if (start == end || *start == '+' || *start == '-') return false;
+    }
+    double v = 0.0;
+    const auto result = std::from_chars(start, end, v);
+    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(v)) return false;
+    value = v;
+    return true;
 }
 
-// A one-column integer field: its digit, or 0.
-int16_t ParseDigit(char c) { return c >= '0' && c <= '9' ? static_cast<int16_t>(c - '0') : 0; }
-
-// Reads one point line by its columns. Columns past the line's end read as empty; a
-// longer line's tail is ignored.
-void ParsePointLine(std::string_view line, RandomPoint& p) {
-    const char* text = line.data();
-    char padded[64];
-    if (line.size() < kPointLineColumns) {
-        std::memset(padded, 0, sizeof padded);
-        std::memcpy(padded, line.data(), line.size());
-        text = padded;
+// A one-column flag: its digit, blank for 0. False for anything else.
+bool ParseFlag(char c, int16_t& value) {
+    if (c == ' ') {
+        value = 0;
+        return true;
     }
+    if (c < '0' || c > '9') return false;
+    value = static_cast<int16_t>(c - '0');
+    return true;
+}
 
-    char name[8];
-    std::memcpy(name, text, 8);
-    // A "#" name whose line ends at column 7 keeps a mark in that column.
+bool PointFitsColumns(const RandomPoint& p);
+
+// Reads one point line by its columns into `p`; false, with `p` partly written, when the
+// line is not a point. The flag columns may be missing altogether, nothing else.
+bool ParsePointLine(std::string_view line, RandomPoint& p) {
+    // A text file holds no NUL; one is a sign of an unfinished write.
+    if (line.size() < 52 || std::memchr(line.data(), '\0', line.size())) return false;
+    const char* text = line.data();
+    const size_t size = line.size();
+
+    if (!ParseField(text + 10, text + 24, p.x) || !ParseField(text + 26, text + 40, p.y) ||
+        !ParseField(text + 42, text + 52, p.z))
+        return false;
+    if (!AllBlanks(text + 24, text + 26) || !AllBlanks(text + 40, text + 42)) return false;
+
+    int16_t invalid = 0, outside = 0, plot = 0;
+    if (size >= 61) {
+        if (!AllBlanks(text + 52, text + 54) || !AllBlanks(text + 55, text + 57) ||
+            !AllBlanks(text + 58, text + 60) || !AllBlanks(text + 61, text + size))
+            return false;
+        if (!ParseFlag(text[54], invalid) || !ParseFlag(text[57], outside) ||
+            !ParseFlag(text[60], plot))
+            return false;
+    } else if (!AllBlanks(text + 52, text + size)) {
+        return false;  // cut inside the flags
+    }
+    if (!PointFitsColumns(p)) return false;
+    p.invalid = invalid;
+    p.outside = static_cast<int8_t>(outside);
+    p.plotKind = plot;
+    p.hidden = 0;
+    p.flags = 0;
+
+    // The name: all ten columns, which the record holds with its NUL.
+    char name[10];
+    std::memcpy(name, text, 10);
+    // A "#" colour name keeps a mark where column 7 holds a control character.
     if (name[0] == '#' && static_cast<unsigned char>(name[7]) < 0x20) name[7] = '!';
-    size_t nameLength = 0;
-    while (nameLength < 8 && name[nameLength] != '\0') ++nameLength;
+    size_t nameLength = 10;
     while (nameLength > 0 && name[nameLength - 1] == ' ') --nameLength;
     std::memset(p.name, 0, sizeof p.name);
     std::memcpy(p.name, name, nameLength);
+    return true;
+}
 
-    // Each field is read from its own columns only.
-    p.x = ParseNumber(text + 10, text + 24);
-    p.y = ParseNumber(text + 26, text + 40);
-    p.z = ParseNumber(text + 42, text + 52);
-    p.invalid = ParseDigit(text[54]);
-    p.outside = static_cast<int8_t>(ParseDigit(text[57]));
-    p.plotKind = ParseDigit(text[60]);
-    p.hidden = 0;
-    p.flags = 0;
+constexpr size_t kListedBadLines = 10;
+
+// "12, 30, 31" and how many more, for the messages.
+std::string BadLineList(const RndBadLines& bad) {
+    std::string text;
+    for (int32_t n : bad.lineNumbers) text += (text.empty() ? "" : ", ") + std::to_string(n);
+    const int32_t more = bad.count - static_cast<int32_t>(bad.lineNumbers.size());
+    if (more > 0) text += FormatString(" ほか %d 行", more);
+    return text;
 }
 
 int32_t ZoneFromHeader(std::string_view line) {
@@ -136,8 +183,7 @@ bool FitsColumn(double value, int width, int decimals, double safeLow, double sa
 }
 
 bool PointFitsColumns(const RandomPoint& p) {
-    return FitsColumn(p.x, 14, 4, -9e7, 9e8) && FitsColumn(p.y, 14, 4, -9e7, 9e8) &&
-           FitsColumn(p.z, 10, 3, -9e4, 9e5);
+    return FitsRndPlanColumn(p.x) && FitsRndPlanColumn(p.y) && FitsRndHeightColumn(p.z);
 }
 
 // The one-digit file value of a flag: the temporary invalid mark 99 is a valid point
@@ -151,8 +197,8 @@ int FileInvalidFlag(int value) { return value == 99 ? 0 : FileDigit(value, 1); }
 
 // Formats point i into `line` (exactly 63 bytes with CR LF).
 size_t FormatPointLine(const RandomPoint& p, char* line) {
-    size_t nameLength = strnlen(p.name, sizeof p.name);
-    if (nameLength > 10) nameLength = 10;
+    const size_t nameLength =
+        Cp932PrefixLength(std::string_view(p.name, strnlen(p.name, sizeof p.name)), 10);
     std::memset(line, ' ', 10);
     for (size_t i = 0; i < nameLength; ++i) {
         const unsigned char c = static_cast<unsigned char>(p.name[i]);
@@ -173,6 +219,9 @@ size_t FormatPointLine(const RandomPoint& p, char* line) {
 }
 
 }  // namespace
+
+bool FitsRndPlanColumn(double value) { return FitsColumn(value, 14, 4, -9e7, 9e8); }
+bool FitsRndHeightColumn(double value) { return FitsColumn(value, 10, 3, -9e4, 9e5); }
 
 int32_t WriteRndText(TextFileWriter& file) {
     if (g_pointsPresent == 0) return kRndNoData;
@@ -211,13 +260,18 @@ int32_t WriteRndText(TextFileWriter& file) {
     return kRndWritten;
 }
 
-int32_t ReadRndText(std::FILE* stream) {
+int32_t ReadRndText(std::FILE* stream, RndBadLines* bad) {
+    RndBadLines local;
+    RndBadLines& lines = bad ? *bad : local;
+    lines = RndBadLines();
     if (!stream) return -1;
     TextLineReader reader(stream);
     std::string_view line;
+    int32_t lineNumber = 0;
 
     g_planeZone = 0;
     for (int i = 0; i < 5 && reader.Next(line); ++i) {
+        ++lineNumber;
         const int32_t zone = ZoneFromHeader(line);
         if (zone >= 0) g_planeZone = zone;
     }
@@ -226,18 +280,28 @@ int32_t ReadRndText(std::FILE* stream) {
     const int32_t records = std::min(g_pointCapacity, g_pointsBlock.Size());
     int32_t count = 0;
     int32_t overflow = 0;
+    bool badBeforePoint = false;
     while (reader.Next(line)) {
+        ++lineNumber;
         if (IsBlankLine(line)) continue;
         if (overflow > 0 || count + 2 > records - 1) {
             ++overflow;
             continue;
         }
-        ParsePointLine(line, g_points[++count]);
+        RandomPoint point = g_points[count + 1];
+        if (!ParsePointLine(line, point)) {
+            if (lines.lineNumbers.size() < kListedBadLines) lines.lineNumbers.push_back(lineNumber);
+            ++lines.count;
+            continue;
+        }
+        if (lines.count > 0) badBeforePoint = true;
+        g_points[++count] = point;
     }
     const bool failed = reader.Error();
     std::fclose(stream);
     if (failed) return -1;
     if (overflow > 0) return overflow;
+    if (lines.count > 0 && (badBeforePoint || lines.count > count)) return kRndDamaged;
     g_pointCount = count;
     SetPointEndMarker();
     return 0;
@@ -272,17 +336,23 @@ int32_t ReadRndDocument() {
     loaded.Swap(g_pointsBlock);
     const int32_t loadedCount = g_pointCount;
     const int32_t loadedCapacity = g_pointCapacity;
-    enum class Failure { kNoMemory, kCannotOpen, kReadError };
+    const int32_t loadedZone = g_planeZone;
+    RndBadLines bad;
+    enum class Failure { kNoMemory, kCannotOpen, kReadError, kNotPoints };
     auto giveUp = [&](Failure failure) {
         if (stream) std::fclose(stream);
         g_pointsBlock.Swap(loaded);
         g_points = g_pointsBlock.Data();
         g_pointCount = loadedCount;
         g_pointCapacity = loadedCapacity;
+        g_planeZone = loadedZone;
         if (failure == Failure::kNoMemory)
             ReportNoMemory();
         else if (failure == Failure::kCannotOpen)
             ReportCannotOpen(path);
+        else if (failure == Failure::kNotPoints)
+            ShowMessage(FormatString(kNotPointsText, path.c_str(), BadLineList(bad).c_str()), "",
+                        msg::kOk | msg::kIconError);
         else
             ReportDamagedFile(path);
         g_currentDataPath.clear();
@@ -292,9 +362,10 @@ int32_t ReadRndDocument() {
     if (g_pointCapacity < 2) g_pointCapacity = 2;  // room for the end marker
     if (GrowPointBlock(g_pointCapacity) != 0) return giveUp(Failure::kNoMemory);
     for (;;) {
-        const int32_t missing = ReadRndText(stream);
+        const int32_t missing = ReadRndText(stream, &bad);
         stream = nullptr;
         if (missing == 0) break;
+        if (missing == kRndDamaged) return giveUp(Failure::kNotPoints);
         if (missing < 0) return giveUp(Failure::kReadError);
         g_pointCapacity += missing + 8;
         if (GrowPointBlock(g_pointCapacity) != 0) return giveUp(Failure::kNoMemory);
@@ -302,6 +373,9 @@ int32_t ReadRndDocument() {
         if (!stream) return giveUp(Failure::kCannotOpen);
     }
     loaded.Release();
+    if (bad.count > 0)
+        ShowMessage(FormatString(kSkippedEndText, path.c_str(), BadLineList(bad).c_str()), "",
+                    msg::kOk | msg::kIconWarning);
 
     g_pointsPresent = -1;
     g_tinPresent = -1;

@@ -3,6 +3,7 @@
 // one fixed-column line of 63 bytes (CR LF included) per point.
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 class TextFileWriter;
 
@@ -16,14 +17,35 @@ constexpr int32_t kRndWriteFailed = 1;  // refused or failed; the user has been 
 // before anything is written.
 int32_t WriteRndText(TextFileWriter& file);
 
+// Whether the writer can put a value into an X or Y column (%14.4f), or a Z column
+// (%10.3f). Readers refuse what could not be written back.
+bool FitsRndPlanColumn(double value);
+bool FitsRndHeightColumn(double value);
+
+// Lines of an RND file that are not points: too short, not numbers, values that do not
+// fit their columns, or more than one point's columns.
+struct RndBadLines {
+    int32_t count = 0;
+    std::vector<int32_t> lineNumbers;  // the first few, counted from 1 in the file
+};
+
+// Result of ReadRndText for a file it refuses.
+constexpr int32_t kRndDamaged = -2;
+
 // Reads RND text into the point block and closes the stream. 0 when every point was
 // stored (g_pointCount set); k > 0 when the block was too small, k being the number of
-// point lines that did not fit (g_pointCount unchanged); -1 on a read error.
-int32_t ReadRndText(std::FILE* stream);
+// lines that did not fit (g_pointCount unchanged); -1 on a read error. Lines that are not
+// points are never stored: when they only follow the last point (a damaged end) and are
+// fewer than the points, they are skipped and listed in `bad`; otherwise the file is
+// refused with kRndDamaged (g_pointCount unchanged, `bad` telling the lines), since
+// skipping them would renumber the points that the .TRI and .BND refer to. Records past
+// g_pointCount may have been overwritten whatever the result.
+int32_t ReadRndText(std::FILE* stream, RndBadLines* bad = nullptr);
 
 // Loads g_currentDataPath with its .TRI and .BND companions, sets the title and data
-// folder and the default contour levels. -1 on success; 0 on failure, after a message,
-// with the loaded data as they were and g_currentDataPath cleared.
+// folder and the default contour levels. -1 on success (skipped lines at the end of the
+// file are told); 0 on failure, after a message, with the loaded data as they were and
+// g_currentDataPath cleared.
 int32_t ReadRndDocument();
 
 // g_pointZMin/g_pointZMax over the valid points inside the outline (both 0 when there

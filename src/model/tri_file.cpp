@@ -57,7 +57,7 @@ int32_t ReadTriFile(std::FILE* stream) {
     std::vector<char> piece;
     int32_t read = 0;
     while (read < n) {
-        const int32_t records = std::min<int32_t>(n - read, 1 << 16);
+        const int32_t records = std::min<int32_t>(n - read, 1 << 12);
         piece.resize(16 * static_cast<size_t>(records));
         if (std::fread(piece.data(), 1, piece.size(), stream) != piece.size()) return -1;
         for (size_t k = 0; k < piece.size(); k += 4) fields.push_back(GetLeI32(piece.data() + k));
@@ -102,6 +102,6 @@ int32_t WriteTriFile(const fs::path& documentPath) {
         ReportWriteFailed(path);
         return -1;
     }
-    RemoveOtherCaseVariants(path);
+    RemoveStaleCompanions(documentPath, path);
     return 0;
 }

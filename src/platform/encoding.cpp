@@ -51,3 +51,14 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 std::string Utf8ToCp932(std::string_view utf8) {
     return Convert(utf8, "CP932", "UTF-8", "?", false);
 }
+
+size_t Cp932PrefixLength(std::string_view text, size_t limit) {
+    size_t i = 0;
+    while (i < text.size() && i < limit) {
+        const size_t width =
+            IsCp932LeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        if (i + width > limit) break;
+        i += width;
+    }
+    return i;
+}

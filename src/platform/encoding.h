@@ -13,3 +13,7 @@ std::string Utf8ToCp932(std::string_view utf8);
 inline bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+// The longest start of `text`, at most `limit` bytes, that never splits a double-byte
+// character: where a text must be cut to a field's width.
+size_t Cp932PrefixLength(std::string_view text, size_t limit);

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <system_error>
 #include <vector>
@@ -33,25 +34,80 @@ fs::path WithExtension(const fs::path& path, const std::string& extension) {
     return p;
 }
 
-bool RemoveCompanion(const fs::path& document, const std::string& extension) {
-    std::error_code ec;
-    for (int guard = 0; guard < 64; ++guard) {
-        fs::path found = FindCompanion(document, extension);
-        if (found.empty()) return true;
-        if (!fs::remove(found, ec)) return false;
-    }
-    return false;
+namespace {
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
 }
 
-void RemoveOtherCaseVariants(const fs::path& path) {
+// The files FindCompanion may take, best first.
+std::vector<fs::path> CompanionCandidates(const fs::path& document, const std::string& extension) {
+    fs::path folder = document.parent_path();
+    const fs::path listed = folder.empty() ? fs::path(".") : folder;
+    const std::string stem = document.stem().string();
+    const std::string documentExtension = document.extension().string();
+    const std::string wanted = stem + extension;
+
+    std::vector<std::string> names;  // regular files of the folder
     std::error_code ec;
-    fs::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
-    const std::string name = path.filename().string();
-    std::vector<fs::path> variants;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string other = it->path().filename().string();
-        if (other != name && EqualsNoCase(other, name)) variants.push_back(it->path());
+    for (fs::directory_iterator it(listed, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
     }
-    for (const fs::path& v : variants) fs::remove(v, ec);
+
+    // Another document owns a base name when a file of that exact base name carries the
+    // document's extension (in any case).
+    auto ownedByAnother = [&](const std::string& otherStem) {
+        for (const std::string& n : names) {
+            const fs::path p(n);
+            if (p.stem().string() == otherStem &&
+                EqualsNoCase(p.extension().string(), documentExtension))
+                return true;
+        }
+        return false;
+    };
+    auto rank = [&](const std::string& name) {
+        const fs::path p(name);
+        if (p.stem().string() != stem) return 2;
+        return p.extension().string() == Upper(extension) ? 0 : 1;
+    };
+
+    std::vector<std::string> found;
+    for (const std::string& n : names) {
+        if (!EqualsNoCase(n, wanted)) continue;
+        if (fs::path(n).stem().string() != stem && ownedByAnother(fs::path(n).stem().string()))
+            continue;
+        found.push_back(n);
+    }
+    std::sort(found.begin(), found.end(), [&](const std::string& a, const std::string& b) {
+        const int ra = rank(a), rb = rank(b);
+        return ra != rb ? ra < rb : a < b;
+    });
+    std::vector<fs::path> paths;
+    for (const std::string& n : found) paths.push_back(folder / n);
+    return paths;
+}
+}  // namespace
+
+fs::path FindCompanion(const fs::path& document, const std::string& extension) {
+    const std::vector<fs::path> candidates = CompanionCandidates(document, extension);
+    return candidates.empty() ? fs::path() : candidates.front();
+}
+
+bool RemoveCompanion(const fs::path& document, const std::string& extension) {
+    bool removed = true;
+    for (const fs::path& p : CompanionCandidates(document, extension)) {
+        std::error_code ec;
+        if (!fs::remove(p, ec)) removed = false;
+    }
+    return removed;
+}
+
+void RemoveStaleCompanions(const fs::path& document, const fs::path& written) {
+    for (const fs::path& p : CompanionCandidates(document, written.extension().string())) {
+        if (p.filename() == written.filename()) continue;
+        std::error_code ec;
+        fs::remove(p, ec);
+    }
 }

@@ -10,16 +10,18 @@ std::filesystem::path FindFileNoCase(const std::filesystem::path& wanted);
 // `path` with its extension replaced (extension given with its dot, e.g. ".TRI").
 std::filesystem::path WithExtension(const std::filesystem::path& path, const std::string& extension);
 
-// The companion of `document` with `extension`, found without regard to case.
-inline std::filesystem::path FindCompanion(const std::filesystem::path& document, const std::string& extension) {
-    return FindFileNoCase(WithExtension(document, extension));
-}
+// The companion of `document` with `extension`, found without regard to case. Of several
+// candidates, one with the document's own base name wins, the extension in capitals (as
+// companions are written) first. A file whose base name differs in case belongs to the
+// document of that name when one lies in the folder, and is then not taken.
+std::filesystem::path FindCompanion(const std::filesystem::path& document, const std::string& extension);
 
-// Removes the companion with `extension` in whatever case it has; true when none remains.
+// Removes every file FindCompanion could take for this companion, and only those: the
+// companions of another document in the folder stay. True when none remains.
 bool RemoveCompanion(const std::filesystem::path& document, const std::string& extension);
 
-// Removes the files in `path`'s folder whose names differ from its name only in case,
-// so that a file just written is the one a case-blind lookup finds.
-void RemoveOtherCaseVariants(const std::filesystem::path& path);
+// The same, but keeps the companion named exactly as `written` (just saved), so that an
+// older copy in another case cannot be read in its place later.
+void RemoveStaleCompanions(const std::filesystem::path& document, const std::filesystem::path& written);
 
 bool EqualsNoCase(const std::string& a, const std::string& b);

@@ -1,6 +1,7 @@
 #include "platform/text_io.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <vector>
 
 TextFileWriter::~TextFileWriter() {
@@ -59,11 +60,15 @@ bool ReadTextLine(std::FILE* file, std::string& line) {
     while ((c = std::getc(file)) != EOF) {
         any = true;
         if (c == '\n') break;
+        if (c == '\r') {
+            // CR LF, or a CR alone as the line end of old Macintosh files.
+            const int next = std::getc(file);
+            if (next != '\n' && next != EOF) std::ungetc(next, file);
+            break;
+        }
         line.push_back(static_cast<char>(c));
     }
-    if (!any) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return true;
+    return any;
 }
 
 bool TextLineReader::Fill() {
@@ -83,24 +88,33 @@ bool TextLineReader::Fill() {
 }
 
 bool TextLineReader::Next(std::string_view& line) {
-    size_t searched = m_pos;
     for (;;) {
-        const size_t end = m_buffer.find('\n', searched);
-        if (end != std::string::npos) {
-            size_t len = end - m_pos;
-            if (len > 0 && m_buffer[end - 1] == '\r') --len;
-            line = std::string_view(m_buffer.data() + m_pos, len);
+        const char* data = m_buffer.data();
+        const size_t size = m_buffer.size();
+        // The next LF, remembered between lines: a file of CR ends has none to find.
+        if (m_nextLf < m_pos) m_nextLf = m_pos;
+        if (m_nextLf < size && data[m_nextLf] != '\n') {
+            const void* lf = std::memchr(data + m_nextLf, '\n', size - m_nextLf);
+            m_nextLf = lf ? static_cast<const char*>(lf) - data : size;
+        }
+        const void* cr = std::memchr(data + m_pos, '\r', m_nextLf - m_pos);
+        const size_t end = cr ? static_cast<const char*>(cr) - data : m_nextLf;
+        // A CR at the end of the buffer may be the first half of a CR LF.
+        const bool undecided = end + 1 == size && data[end] == '\r' && !m_eof;
+        if (end < size && !undecided) {
+            line = std::string_view(data + m_pos, end - m_pos);
             m_pos = end + 1;
+            if (data[end] == '\r' && m_pos < size && data[m_pos] == '\n') ++m_pos;
             return true;
         }
-        searched = m_buffer.size() - m_pos;  // relative: Fill moves the unread part to 0
-        if (!Fill()) break;
+        const size_t before = m_pos;
+        const bool filled = Fill();
+        m_nextLf -= before - m_pos;  // Fill moves the unread part to 0
+        if (!filled && !(undecided && m_eof && !m_error)) break;
     }
     if (m_error || m_pos >= m_buffer.size()) return false;
     // A last line without an end.
-    size_t len = m_buffer.size() - m_pos;
-    if (m_buffer[m_buffer.size() - 1] == '\r') --len;
-    line = std::string_view(m_buffer.data() + m_pos, len);
+    line = std::string_view(m_buffer.data() + m_pos, m_buffer.size() - m_pos);
     m_pos = m_buffer.size();
     return true;
 }

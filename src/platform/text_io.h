@@ -1,6 +1,6 @@
 #pragma once
 // Text files: written with CR LF line ends, every write checked; read line by line
-// accepting CR LF, LF and a last line without an end.
+// accepting CR LF, LF, a CR alone and a last line without an end.
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
@@ -37,11 +37,11 @@ private:
     bool m_failed = false;
 };
 
-// Reads the next line without its end (CR LF or LF). False at the end of the file.
+// Reads the next line without its end (CR LF, LF or CR). False at the end of the file.
 bool ReadTextLine(std::FILE* file, std::string& line);
 
-// Reads a stream in large blocks and hands out whole lines without their end (CR LF or
-// LF), however long they are. For big files where a character-wise read is too slow.
+// Reads a stream in large blocks and hands out whole lines without their end (CR LF, LF
+// or CR), however long they are. For big files where a character-wise read is too slow.
 class TextLineReader {
 public:
     explicit TextLineReader(std::FILE* file) : m_file(file) {}
@@ -55,6 +55,7 @@ private:
     std::FILE* m_file;
     std::string m_buffer;
     size_t m_pos = 0;
+    size_t m_nextLf = 0;  // the next LF at or after m_pos, or the buffer's end
     bool m_eof = false;
     bool m_error = false;
 };

@@ -12,9 +12,11 @@
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
 #include "model/file_report.h"
+#include "model/rnd_file.h"
 #include "model/terrain_data.h"
 #include "platform/encoding.h"
 #include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
@@ -31,6 +33,8 @@ const int32_t kColorBandPaletteIndex[40] = {20, 21, 25, 22, 40, 10, 30, 31,  50,
 namespace {
 constexpr double kDegreesPerRadian = 57.29577951308232;
 constexpr double kRadiansPerDegree = 0.017453292519943295;
+constexpr const char* kOutOfRangeText =
+    "範囲外の値があるため読み込まなかった行があります。\n%s\n行: %s";
 
 unsigned Hex(int32_t color) { return static_cast<unsigned>(color); }
 
@@ -56,22 +60,59 @@ std::optional<int32_t> LeadingInteger(std::string_view text) {
     return value;
 }
 
-// The leading decimal number of the text; a value that is no finite number is damaged.
+// The leading decimal number of the text; none when the text does not start with one.
+// A number beyond the doubles comes back infinite, for the range checks to refuse.
 std::optional<double> LeadingNumber(std::string_view text) {
     text = SkipBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end == text.data() || !std::isfinite(value)) return std::nullopt;
+    if (end == text.data()) return std::nullopt;
+    if (ec == std::errc::result_out_of_range) return HUGE_VAL;
+    if (ec != std::errc()) return std::nullopt;
     return value;
 }
 
-// An integer field takes the number truncated toward zero; one beyond int32 is damaged.
-std::optional<int32_t> Truncated(std::optional<double> value) {
-    if (!value) return std::nullopt;
+// What reading a line's value came to.
+enum class Value { kStored, kSkipped, kRefused };
+
+// The sane range of a value; a value outside it is refused, so that it cannot reach the
+// drawing.
+struct Range {
+    double low, high;
+    bool (*fits)(double) = nullptr;  // instead of the bounds
+    bool Holds(double v) const {
+        if (!std::isfinite(v)) return false;
+        if (fits) return fits(v);
+        return v >= low && v <= high;
+    }
+};
+constexpr double kInt32Low = -2147483648.0, kInt32High = 2147483647.0;
+constexpr Range kAnyInteger{kInt32Low, kInt32High};
+// Elevations and coordinates as the document's RND columns hold them.
+constexpr Range kElevation{0, 0, FitsRndHeightColumn};
+constexpr Range kCoordinate{0, 0, FitsRndPlanColumn};
+// The bounds hold what their writer's format prints back within them.
+constexpr Range kAzimuth{-360, 360};
+constexpr Range kElevationAngle{-90, 90};
+constexpr Range kInclination{-89.9995, 89.9995};  // a vertical plane has no tangent
+constexpr Range kCameraAngle{-1e6, 1e6};
+constexpr Range kViewScale{0.00001, 1e6};  // smaller scales are written as 0
+
+// An integer field takes the number truncated toward zero.
+Value StoreInteger(std::optional<double> value, const Range& range, int32_t& field) {
+    if (!value) return Value::kSkipped;
     const double t = std::trunc(*value);
-    if (t < -2147483648.0 || t > 2147483647.0) return std::nullopt;
-    return static_cast<int32_t>(t);
+    if (!kAnyInteger.Holds(t) || !range.Holds(t)) return Value::kRefused;
+    field = static_cast<int32_t>(t);
+    return Value::kStored;
+}
+
+Value StoreNumber(std::optional<double> value, const Range& range, double& field) {
+    if (!value) return Value::kSkipped;
+    if (!range.Holds(*value)) return Value::kRefused;
+    field = *value;
+    return Value::kStored;
 }
 
 // Six hexadecimal digits, most significant first, in either case; another character in
@@ -93,47 +134,45 @@ std::optional<int32_t> SixHexDigits(std::string_view text) {
     return value;
 }
 
-// The d-lines' fields: an integer or a number of g_colorBandParams.
+// The d-lines' fields: an integer or a number of g_colorBandParams, with its range.
 struct BandField {
     int32_t key;
     int32_t ColorBandParams::*integer;
     double ColorBandParams::*number;
+    Range range;
 };
 constexpr BandField kBandFields[] = {
-    {1, &ColorBandParams::mode, nullptr},
-    {2, &ColorBandParams::textColourChange, nullptr},
-    {3, &ColorBandParams::shading, nullptr},
-    {4, &ColorBandParams::waterShown, nullptr},
-    {5, &ColorBandParams::waterTransparent, nullptr},
-    {6, nullptr, &ColorBandParams::centre},
-    {7, nullptr, &ColorBandParams::highest},
-    {8, nullptr, &ColorBandParams::lowest},
-    {9, nullptr, &ColorBandParams::step},
-    {10, nullptr, &ColorBandParams::waterLevel},
-    {11, nullptr, &ColorBandParams::lightAzimuth},
-    {12, nullptr, &ColorBandParams::lightElevation},
-    {13, &ColorBandParams::twoColourSlope, nullptr},
-    {14, &ColorBandParams::planOnly, nullptr},
-    {15, &ColorBandParams::useVertexColours, nullptr},
-    {21, &ColorBandParams::refInclined, nullptr},
-    {22, nullptr, &ColorBandParams::refX},
-    {23, nullptr, &ColorBandParams::refY},
-    {24, nullptr, &ColorBandParams::refH},
-    {25, nullptr, &ColorBandParams::refDirection},
-    {26, nullptr, &ColorBandParams::refInclination},
+    {1, &ColorBandParams::mode, nullptr, {0, 3}},
+    {2, &ColorBandParams::textColourChange, nullptr, kAnyInteger},
+    {3, &ColorBandParams::shading, nullptr, kAnyInteger},
+    {4, &ColorBandParams::waterShown, nullptr, kAnyInteger},
+    {5, &ColorBandParams::waterTransparent, nullptr, kAnyInteger},
+    {6, nullptr, &ColorBandParams::centre, kElevation},
+    {7, nullptr, &ColorBandParams::highest, kElevation},
+    {8, nullptr, &ColorBandParams::lowest, kElevation},
+    {9, nullptr, &ColorBandParams::step, kElevation},
+    {10, nullptr, &ColorBandParams::waterLevel, kElevation},
+    {11, nullptr, &ColorBandParams::lightAzimuth, kAzimuth},
+    {12, nullptr, &ColorBandParams::lightElevation, kElevationAngle},
+    {13, &ColorBandParams::twoColourSlope, nullptr, kAnyInteger},
+    {14, &ColorBandParams::planOnly, nullptr, kAnyInteger},
+    {15, &ColorBandParams::useVertexColours, nullptr, kAnyInteger},
+    {21, &ColorBandParams::refInclined, nullptr, kAnyInteger},
+    {22, nullptr, &ColorBandParams::refX, kCoordinate},
+    {23, nullptr, &ColorBandParams::refY, kCoordinate},
+    {24, nullptr, &ColorBandParams::refH, kElevation},
+    {25, nullptr, &ColorBandParams::refDirection, kAzimuth},
+    {26, nullptr, &ColorBandParams::refInclination, kInclination},
 };
 
-void ReadBandLine(int32_t key, std::string_view text) {
+Value ReadBandLine(int32_t key, std::string_view text) {
     for (const BandField& f : kBandFields) {
         if (f.key != key) continue;
         const std::optional<double> value = LeadingNumber(text);
-        if (f.number && value) g_colorBandParams.*f.number = *value;
-        if (f.integer) {
-            if (const std::optional<int32_t> v = Truncated(value))
-                g_colorBandParams.*f.integer = *v;
-        }
-        return;
+        if (f.number) return StoreNumber(value, f.range, g_colorBandParams.*f.number);
+        return StoreInteger(value, f.range, g_colorBandParams.*f.integer);
     }
+    return Value::kSkipped;
 }
 
 void ReadColourLine(int32_t key, std::string_view text) {
@@ -153,51 +192,59 @@ void ReadColourLine(int32_t key, std::string_view text) {
     if (const std::optional<int32_t> v = SixHexDigits(text)) *target = *v;
 }
 
-// The v-lines' display switches (v006 .. v015) with their found-mask bits.
+// The v-lines' display switches (v006 .. v015) with their found-mask bits and ranges.
 struct ViewSwitch {
     int32_t* flag;
     int32_t bit;
+    Range range;
 };
 const ViewSwitch kViewSwitches[] = {
-    {&g_birdsEyeOn, 32},          {&g_showTin, 64},
-    {&g_showPoints, 128},         {&g_penSize, 256},
-    {&g_pointColorMode, 512},     {&g_showBackgroundImage, 1024},
-    {&g_colorBandOn, 1024},       {&g_showDrawingContours, 2048},
-    {&g_showSliceContours, 4096}, {&g_showBackgroundDxf, 8192},
+    {&g_birdsEyeOn, 32, kAnyInteger},
+    {&g_showTin, 64, kAnyInteger},
+    {&g_showPoints, 128, kAnyInteger},
+    {&g_penSize, 256, {0, 3}},
+    {&g_pointColorMode, 512, kAnyInteger},
+    {&g_showBackgroundImage, 1024, kAnyInteger},
+    {&g_colorBandOn, 1024, kAnyInteger},
+    {&g_showDrawingContours, 2048, kAnyInteger},
+    {&g_showSliceContours, 4096, kAnyInteger},
+    {&g_showBackgroundDxf, 8192, kAnyInteger},
 };
 
-// Returns the found-mask bit of the line, 0 when nothing was stored.
-int32_t ReadViewLine(int32_t key, std::string_view text) {
+// The v-lines' numbers (v001 .. v005): the view's centre, scale and camera angles, the
+// angles in degrees in the file.
+struct ViewNumber {
+    double* field;
+    int32_t bit;
+    Range range;
+    double factor;
+};
+const ViewNumber kViewNumbers[] = {
+    {&g_viewCenterX, 1, kCoordinate, 1.0},
+    {&g_viewCenterY, 2, kCoordinate, 1.0},
+    {&g_viewScale, 4, kViewScale, 1.0},
+    {&g_birdsEyeAzimuth, 8, kCameraAngle, kRadiansPerDegree},
+    {&g_birdsEyeTilt, 16, kCameraAngle, kRadiansPerDegree},
+};
+
+// Adds the found-mask bit of the line to `found` when a value was stored.
+Value ReadViewLine(int32_t key, std::string_view text, int32_t& found) {
     const std::optional<double> value = LeadingNumber(text);
-    if (key >= 6 && key <= 15) {
-        const std::optional<int32_t> v = Truncated(value);
-        if (!v) return 0;
+    Value result = Value::kSkipped;
+    int32_t bit = 0;
+    if (key >= 1 && key <= 5) {
+        const ViewNumber& v = kViewNumbers[key - 1];
+        double degrees = 0;
+        result = StoreNumber(value, v.range, degrees);
+        if (result == Value::kStored) *v.field = degrees * v.factor;
+        bit = v.bit;
+    } else if (key >= 6 && key <= 15) {
         const ViewSwitch& s = kViewSwitches[key - 6];
-        *s.flag = *v;
-        return s.bit;
+        result = StoreInteger(value, s.range, *s.flag);
+        bit = s.bit;
     }
-    if (!value) return 0;
-    switch (key) {
-        case 1:
-            g_viewCenterX = *value;
-            return 1;
-        case 2:
-            g_viewCenterY = *value;
-            return 2;
-        case 3:
-            // A scale of zero or below would leave nothing to look at.
-            if (!(*value > 0)) return 0;
-            g_viewScale = *value;
-            return 4;
-        case 4:
-            g_birdsEyeAzimuth = *value * kRadiansPerDegree;
-            return 8;
-        case 5:
-            g_birdsEyeTilt = *value * kRadiansPerDegree;
-            return 16;
-        default:
-            return 0;
-    }
+    if (result == Value::kStored) found |= bit;
+    return result;
 }
 
 bool ReadPaletteLine(int32_t key, std::string_view text) {
@@ -214,8 +261,9 @@ bool ReadPaletteLine(int32_t key, std::string_view text) {
     return true;
 }
 
-void ReadLine(std::string_view line, int32_t what, int32_t& found) {
-    if (line.size() <= 4 || line.front() == ';') return;
+// One line of the file; kRefused when it held a value out of its range.
+Value ReadLine(std::string_view line, int32_t what, int32_t& found) {
+    if (line.size() <= 4 || line.front() == ';') return Value::kSkipped;
     // The first comma not followed by another one, after the key letter.
     size_t comma = std::string_view::npos;
     for (size_t i = 1; i < line.size(); ++i) {
@@ -224,20 +272,21 @@ void ReadLine(std::string_view line, int32_t what, int32_t& found) {
             break;
         }
     }
-    if (comma == std::string_view::npos || comma == 1) return;
+    if (comma == std::string_view::npos || comma == 1) return Value::kSkipped;
     const std::optional<int32_t> key = LeadingInteger(line.substr(1, comma - 1));
-    if (!key) return;
+    if (!key) return Value::kSkipped;
     const std::string_view value = line.substr(comma + 1);
+    Value result = Value::kSkipped;
     switch (line.front()) {
         case 'd':
-            ReadBandLine(*key, value);
+            result = ReadBandLine(*key, value);
             break;
         case 'c':
             ReadColourLine(*key, value);
             break;
         case 'v':
             if ((what & kColorBandReadView) == 0) break;
-            found |= ReadViewLine(*key, value);
+            result = ReadViewLine(*key, value, found);
             // The image display cannot stay on without an image to show.
             if (g_bgImage.loaded == 0) g_showBackgroundImage = 0;
             break;
@@ -248,6 +297,7 @@ void ReadLine(std::string_view line, int32_t what, int32_t& found) {
         default:
             break;
     }
+    return result;
 }
 }  // namespace
 
@@ -335,9 +385,19 @@ int32_t ReadColorBandFile(const fs::path& path, int32_t what, int32_t* found) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return 0;
     std::string line;
-    while (ReadTextLine(file, line)) ReadLine(line, what, mask);
+    std::string refused;  // the numbers of the lines whose value was out of range
+    int32_t lineNumber = 0, refusedCount = 0;
+    while (ReadTextLine(file, line)) {
+        ++lineNumber;
+        if (ReadLine(line, what, mask) != Value::kRefused) continue;
+        if (++refusedCount <= 10) refused += (refused.empty() ? "" : ", ") + std::to_string(lineNumber);
+    }
     std::fclose(file);
     if (found) *found = mask;
+    if (refusedCount > 10) refused += FormatString(" ほか %d 行", refusedCount - 10);
+    if (refusedCount > 0)
+        ShowMessage(FormatString(kOutOfRangeText, path.c_str(), refused.c_str()), "",
+                    msg::kOk | msg::kIconWarning);
     return 1;
 }
 

@@ -20,7 +20,10 @@ extern const int32_t kColorBandPaletteIndex[40];
 // failed, and then no partial file is left. Nothing is reported here.
 int32_t WriteColorBandFile(const std::filesystem::path& path);
 
-// Reads a settings file whole, skipping comment, short and malformed lines. `what`: 0 the
+// Reads a settings file whole, skipping comment, short and malformed lines; a value out of
+// its sane range (not finite, a coordinate or elevation the RND file could not hold, an
+// angle beyond a turn) is not taken, and the lines holding such values are told in one
+// message. `what`: 0 the
 // band lines only, or kColorBandReadView and kColorBandReadPalette. `found`, when given,
 // starts at 0 and collects one bit per view line read (v001 1 .. v015 8192) and
 // kColorBandFoundPalette for palette lines. 0 when the file cannot be opened, else 1.

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "contour/contour_files.h"
 #include "file_test_support.h"
+#include "model/rnd_file.h"
 
 namespace fs = std::filesystem;
 
@@ -69,13 +71,14 @@ TEST_F(BackupFile, DataSetSurvivesARoundTrip) {
     MakeDataSet();
     const fs::path path = Dir() / "Quarvel_backup.$BK";
     ASSERT_EQ(WriteBackupFile(path), 0);
-    EXPECT_EQ(fs::file_size(path), 4 + 40 * 5 + 16 + 16 * 3 + 4 + 4 * 4u);
+    // The layout, and after it the mark of the closed outline.
+    EXPECT_EQ(fs::file_size(path), 4 + 40 * 5 + 16 + 16 * 3 + 4 + 4 * 4u + 8);
 
     InitDataModel();
     ASSERT_EQ(ReadBackupFile(path), 0);
     ASSERT_EQ(g_pointCount, 5);
     EXPECT_EQ(g_pointsPresent, -1);
-    EXPECT_STREQ(g_points[1].name, "ABCDEFGHI");  // kept to nine characters
+    EXPECT_STREQ(g_points[1].name, "ABCDEFGHIJK");  // the whole name the field holds
     EXPECT_STREQ(g_points[2].name, "P2");
     for (int i = 1; i <= 5; ++i) {
         EXPECT_DOUBLE_EQ(g_points[i].x, 100.0 + i);
@@ -102,7 +105,7 @@ TEST_F(BackupFile, DataSetSurvivesARoundTrip) {
     ASSERT_EQ(g_outline.Count(), 4);
     EXPECT_EQ(g_outline[1], 1);
     EXPECT_EQ(g_outline[4], 4);
-    EXPECT_EQ(g_outline[5], 0);  // stored without its closing entry
+    EXPECT_TRUE(g_outline.IsClosed());
 
     // Valid points inside: 1, 3, 4, 5 (2 is invalid; the outside byte of 3 is not kept).
     EXPECT_DOUBLE_EQ(g_pointZMin, -2.5);
@@ -161,7 +164,7 @@ TEST_F(BackupFile, DamagedSnapshotIsRefusedAndChangesNothing) {
         {"cut in the TIN header", bytes.substr(0, tinAt + 9)},
         {"cut in an edge", bytes.substr(0, tinAt + 16 + 20)},
         {"no outline count", bytes.substr(0, outlineAt)},
-        {"cut in the outline", bytes.substr(0, bytes.size() - 2)},
+        {"cut in the outline", bytes.substr(0, outlineAt + 4 + 6)},
     };
     std::string b = bytes;
     PutI32(b, 0, -1);
@@ -267,4 +270,112 @@ TEST_F(BackupFile, FailedWriteIsNotSuccess) {
     MakePoints(5000);
     EXPECT_EQ(WriteBackupFile("/dev/full"), -1);
     EXPECT_EQ(WriteBackupFile(Dir() / "no_such_folder" / "b.$BK"), -1);
+}
+
+// The outline comes back closed or open as it was saved; an open one is written in the
+// plain layout, byte for byte.
+TEST_F(BackupFile, OutlineKeepsItsClosedState) {
+    for (const bool closed : {false, true}) {
+        SCOPED_TRACE(closed ? "closed" : "open");
+        InitDataModel();
+        MakePoints(4);
+        for (int v : {2, 4, 3}) g_outline.Append(v);
+        if (closed) g_outline.Close();
+        const fs::path path = Dir() / "o.$BK";
+        ASSERT_EQ(WriteBackupFile(path), 0);
+        std::string plain;
+        auto put = [&](int32_t v) { plain.append(reinterpret_cast<const char*>(&v), 4); };
+        for (int32_t v : {3, 2, 4, 3}) put(v);
+        const std::string bytes = Read(path);
+        ASSERT_EQ(bytes.size(), 4 + 40 * 4 + 16 + 16u + (closed ? 8 : 0));
+        EXPECT_EQ(bytes.substr(4 + 40 * 4 + 16, 16), plain);
+        if (closed) {
+            EXPECT_EQ(bytes.substr(bytes.size() - 8), std::string("CLOS\x01\0\0\0", 8));
+        }
+
+        InitDataModel();
+        ASSERT_EQ(ReadBackupFile(path), 0);
+        ASSERT_EQ(g_outline.Count(), 3);
+        EXPECT_EQ(g_outline.IsClosed(), closed);
+        EXPECT_EQ(g_outline[4], closed ? 2 : 0);
+    }
+}
+
+// A name field without its NUL is cut before the twelfth byte, never inside a double-byte
+// character.
+TEST_F(BackupFile, NameFieldWithoutItsEndIsCutOnACharacter) {
+    MakePoints(2);
+    const fs::path path = Dir() / "n.$BK";
+    ASSERT_EQ(WriteBackupFile(path), 0);
+    std::string bytes = Read(path);
+    bytes.replace(4, 12, "ABCDEFGHIJKL");
+    bytes.replace(44, 12, "ABCDEFGHIJ\x82\xA0");
+    ASSERT_EQ(ReadBackupFile(Write("m.$BK", bytes)), 0);
+    EXPECT_STREQ(g_points[1].name, "ABCDEFGHIJK");
+    EXPECT_STREQ(g_points[2].name, "ABCDEFGHIJ");
+}
+
+// A coordinate that the document could not write back is damage: the snapshot is refused
+// with a message naming the point, and the loaded data stay.
+TEST_F(BackupFile, CoordinatesBeyondTheRndColumnsAreRefused) {
+    struct Case {
+        const char* what;
+        double x, y, z;
+    };
+    const Case cases[] = {
+        {"X 1e42", 1e42, 0, 0},         {"Y 1e308", 0, 1e308, 0},
+        {"Z 1e6", 0, 0, 1e6},           {"X not a number", NAN, 0, 0},
+        {"Y infinite", 0, -INFINITY, 0}, {"Y too far west", 0, -1e8, 0},
+    };
+    MakePoints(3);
+    const fs::path path = Dir() / "v.$BK";
+    ASSERT_EQ(WriteBackupFile(path), 0);
+    const std::string good = Read(path);
+    MakePoints(6);
+    const State before = Capture();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ClearRecordedMessages();
+        std::string bytes = good;
+        for (int k = 0; k < 3; ++k) {
+            const double v = k == 0 ? c.x : k == 1 ? c.y : c.z;
+            std::memcpy(&bytes[4 + 40 + 12 + 8 * k], &v, 8);  // point 2
+        }
+        EXPECT_EQ(ReadBackupFile(Write("bad.$BK", bytes)), -1);
+        ExpectUnchanged(before);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_NE(RecordedMessages()[0].text.find("点 2 "), std::string::npos);
+    }
+}
+
+// Inputs the fuzz targets found while the readers loaded them as points that no document
+// could save (a ten-digit X from a short RND line, a NaN in a snapshot): both refused now,
+// with the data as they were.
+TEST_F(BackupFile, InputsFoundByFuzzingAreRefused) {
+    struct Case {
+        const char* file;
+        int32_t (*read)(const fs::path&);
+        const char* told;
+    };
+    const Case cases[] = {
+        {"wide_x.RND",
+         [](const fs::path& p) {
+             g_currentDataPath = p.string();
+             return ReadRndDocument() == -1 ? 0 : -1;
+         },
+         "行: 6"},
+        {"far_point.$BK", ReadBackupFile, "点 1 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        InitDataModel();
+        ClearRecordedMessages();
+        MakePoints(4);
+        const State before = Capture();
+        EXPECT_EQ(c.read(fs::path(NOSTREL_SOURCE_DIR "/tests/data") / c.file), -1);
+        ExpectUnchanged(before);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_NE(RecordedMessages()[0].text.find(c.told), std::string::npos)
+            << RecordedMessages()[0].text;
+    }
 }

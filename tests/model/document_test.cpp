@@ -198,6 +198,52 @@ TEST_F(Document, SavingWithoutTinOrOutlineRemovesTheirOldFiles) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+// Two documents whose names differ only in case live side by side: saving one, with or
+// without TIN and outline, leaves every file of the other as it was, and each opens with
+// its own companions.
+TEST_F(Document, SavingLeavesTheFilesOfADocumentNamedInAnotherCase) {
+    const fs::path other = SaveSquareAs("SITE.RND");
+    std::vector<std::pair<fs::path, std::string>> otherFiles;
+    for (const char* ext : {".RND", ".TRI", ".BND"}) {
+        const fs::path f = WithExtension(other, ext);
+        ASSERT_TRUE(fs::exists(f)) << f;
+        otherFiles.emplace_back(f, Read(f));
+    }
+
+    InitDataModel();
+    MakePoints(3);
+    const fs::path mine = Dir() / "site.rnd";
+    QueueFileDialogAnswer(mine.string());
+    doc.OnSaveRandomDataAs();
+    ASSERT_TRUE(fs::exists(mine));
+    for (const auto& [f, bytes] : otherFiles) EXPECT_EQ(Read(f), bytes) << f;
+
+    // site.rnd has no TIN and no outline, and takes none of SITE.RND's.
+    InitDataModel();
+    ASSERT_TRUE(doc.OpenDocument(mine.string()));
+    EXPECT_EQ(g_pointCount, 3);
+    EXPECT_EQ(g_tinEdgeCount, 0);
+    EXPECT_EQ(g_outline.Count(), 0);
+
+    // Saved again with a TIN and an outline of its own.
+    g_tinEdges[1] = TinEdge{1, 2, kNoApex, 3, 0};
+    g_tinEdgeCount = 1;
+    SetTinEndRecord();
+    g_tinPresent = -1;
+    for (int v : {1, 2, 3}) g_outline.Append(v);
+    g_outline.Close();
+    doc.OnFileSave();
+    EXPECT_TRUE(fs::exists(Dir() / "site.TRI"));
+    for (const auto& [f, bytes] : otherFiles) EXPECT_EQ(Read(f), bytes) << f;
+
+    InitDataModel();
+    ASSERT_TRUE(doc.OpenDocument(other.string()));
+    EXPECT_EQ(g_pointCount, 4);
+    EXPECT_EQ(g_tinEdgeCount, 3);
+    EXPECT_EQ(g_outline.Count(), 4);
+    EXPECT_TRUE(RecordedMessages().empty());
+}
+
 TEST_F(Document, SavingWithoutDataRefusesAndLeavesTheFileAsItWas) {
     const fs::path path = SaveSquareAs("keep.RND");
     const std::string before = Read(path);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -43,6 +44,11 @@ protected:
         return Read(path);
     }
 };
+
+// A point line with the fields' texts put right-aligned into their columns as they are.
+std::string RawLine(const char* name, const char* x, const char* y, const char* z) {
+    return FormatString("%-10.10s%14s  %14s  %10s  0  0  0\r\n", name, x, y, z);
+}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -147,15 +153,19 @@ TEST_F(RndFile, LinesAreReadByTheirColumns) {
     const Case cases[] = {
         {"full line", full, "NAME", 12.5, -3.25, 7.125, 1, 1, 2},
         {"LF only", full.substr(0, 61) + "\n", "NAME", 12.5, -3.25, 7.125, 1, 1, 2},
-        {"long line", full.substr(0, 61) + PointLine("TAIL", 9, 9, 9).substr(0, 61) + "\r\n",
-         "NAME", 12.5, -3.25, 7.125, 1, 1, 2},
-        {"ends inside Y", full.substr(0, 37) + "\r\n", "NAME", 12.5, -3.2, 0, 0, 0, 0},
-        {"name only", "ABC\r\n", "ABC", 0, 0, 0, 0, 0, 0},
-        {"ten-character name", PointLine("ABCDEFGHIJ", 1, 2, 3), "ABCDEFGH", 1, 2, 3, 0, 0, 0},
-        {"colour name ending at column 7", "#12AB3F\r\n", "#12AB3F!", 0, 0, 0, 0, 0, 0},
+        {"CR only", full.substr(0, 61) + "\r", "NAME", 12.5, -3.25, 7.125, 1, 1, 2},
+        {"trailing blanks", full.substr(0, 61) + "    \r\n", "NAME", 12.5, -3.25, 7.125, 1, 1, 2},
+        {"no flag columns", full.substr(0, 52) + "\r\n", "NAME", 12.5, -3.25, 7.125, 0, 0, 0},
+        {"nine-character name", PointLine("ABCDEFGHI", 1, 2, 3), "ABCDEFGHI", 1, 2, 3, 0, 0, 0},
+        {"ten-character name", PointLine("ABCDEFGHIJ", 1, 2, 3), "ABCDEFGHIJ", 1, 2, 3, 0, 0, 0},
+        // Five double-byte characters fill the ten columns.
+        {"Shift-JIS name", PointLine("\x93\x5F\x82\xA0\x82\xA2\x82\xA4\x82\xA6", 1, 2, 3),
+         "\x93\x5F\x82\xA0\x82\xA2\x82\xA4\x82\xA6", 1, 2, 3, 0, 0, 0},
+        {"colour name with a control character in column 7", PointLine("#12AB3F\x01", 1, 1, 1),
+         "#12AB3F!", 1, 1, 1, 0, 0, 0},
         {"colour name padded", PointLine("#12AB3F", 1, 1, 1), "#12AB3F", 1, 1, 1, 0, 0, 0},
-        {"not a number", "N         nan             inf             1e3\r\n", "N", 0, 0, 1000, 0, 0,
-         0},
+        {"exponent that fits", RawLine("E", "1.25e3", "-2.5E-1", "1e2"), "E", 1250, -0.25, 100, 0,
+         0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -172,6 +182,127 @@ TEST_F(RndFile, LinesAreReadByTheirColumns) {
         EXPECT_EQ(p.plotKind, c.plot);
         EXPECT_EQ(p.flags, 0);
         EXPECT_EQ(p.hidden, 0);
+        EXPECT_TRUE(RecordedMessages().empty());
+    }
+}
+
+// Names of up to ten bytes come back whole and distinct, and are written as they were.
+TEST_F(RndFile, LongNamesStayDistinctAndAreWrittenBack) {
+    const char* names[] = {"ABCDEFGH", "ABCDEFGHI", "ABCDEFGHIJ",
+                           "\x93\x5F\x82\xA0\x82\xA2\x82\xA4\x82\xA6",   // five characters
+                           "\x93\x5F\x82\xA0\x82\xA2\x82\xA4\x82\xA8"};  // the last differs
+    std::string text = kFiveStars;
+    for (int i = 0; i < 5; ++i) text += PointLine(names[i], i, i, i);
+    const fs::path path = Write("n.RND", text);
+    ASSERT_EQ(Load(path), -1);
+    ASSERT_EQ(g_pointCount, 5);
+    for (int i = 0; i < 5; ++i) EXPECT_STREQ(g_points[i + 1].name, names[i]) << i;
+    EXPECT_TRUE(Save("back.RND") == text);
+
+    // A name longer than the ten columns is cut before a double-byte character, never
+    // inside it.
+    std::strcpy(g_points[1].name, "ABCDEFGHI\x82\xA0");
+    EXPECT_EQ(Lines(Save("cut.RND"))[5].substr(0, 10), "ABCDEFGHI ");
+}
+
+// A line that is not a point is never loaded as one. Damage among the points refuses the
+// file (skipping it would renumber the points the TIN and outline name); a damaged end
+// is skipped with a message; a file that is mostly not points is refused.
+TEST_F(RndFile, LinesThatAreNotPointsAreToldByTheirNumbers) {
+    const std::string a = PointLine("A", 1, 2, 3), b = PointLine("B", 4, 5, 6),
+                      c = PointLine("C", 7, 8, 9);
+    std::string random(200000, '\0');
+    uint32_t seed = 12345;
+    for (char& ch : random) {
+        seed = seed * 1103515245u + 12345u;
+        ch = static_cast<char>(seed >> 16);
+    }
+    struct Case {
+        const char* what;
+        std::string text;
+        int32_t points;      // loaded, or -1 when the file is refused
+        const char* lines;   // the lines the message names
+    };
+    const Case cases[] = {
+        {"cut in the middle of Y", a + b.substr(0, 37) + "\r\n" + c, -1, "7"},
+        {"cut in the flags", a + b.substr(0, 56) + "\r\n" + c, -1, "7"},
+        {"not numbers", a + RawLine("B", "abc", "def", "ghi") + c, -1, "7"},
+        {"not a finite number", a + RawLine("B", "nan", "inf", "1.0") + c, -1, "7"},
+        {"sign twice", a + RawLine("B", "+-1.0", "2.0", "3.0") + c, -1, "7"},
+        {"name only", a + "NAME\r\n" + c, -1, "7"},
+        // Printed wider than its column, 1e15 runs into the next ones.
+        {"X wider than its column", a + FormatString("B%-9s%14.4f  %14.4f  %10.3f  0  0  0\r\n",
+                                                     "", 1e15, 2.0, 3.0) + c,
+         -1, "7"},
+        {"exponent beyond the column", a + RawLine("B", "1e42", "2.0", "3.0") + c, -1, "7"},
+        {"Z beyond its column", a + RawLine("B", "1.0", "2.0", "1.5e+06") + c, -1, "7"},
+        {"two points on one line", a + b.substr(0, 61) + c + a, -1, "7"},
+        {"flag that is no digit", a + b.substr(0, 54) + "x" + b.substr(55) + c, -1, "7"},
+        {"several bad lines", a + "x\r\n" + b + "yy\r\n\r\nzzz\r\n" + c, -1, "7, 9, 11"},
+        {"cut at the end", a + b + c.substr(0, 30), 2, "8"},
+        {"NUL padding at the end", a + b + std::string(500, '\0'), 2, "8"},
+        {"more damage than points at the end", a + "x\r\ny\r\n", -1, "7, 8"},
+        {"random bytes", random, -1, nullptr},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        InitDataModel();
+        ClearRecordedMessages();
+        MakePoints(5);  // loaded before: a refused file leaves them
+        g_planeZone = 4;
+        const RandomPoint* before = g_points;
+        const int32_t result = Load(Write("bad.RND", kFiveStars + k.text));
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        const std::string& text = RecordedMessages()[0].text;
+        EXPECT_NE(text.find("bad.RND"), std::string::npos) << text;
+        if (k.lines) {
+            EXPECT_NE(text.find(std::string("行: ") + k.lines), std::string::npos) << text;
+        }
+        if (k.points < 0) {
+            EXPECT_EQ(result, 0);
+            EXPECT_NE(text.find("読み込めません"), std::string::npos) << text;
+            EXPECT_EQ(g_pointCount, 5);
+            EXPECT_EQ(g_points, before);
+            EXPECT_STREQ(g_points[5].name, "P5");
+            EXPECT_DOUBLE_EQ(g_points[5].x, 105);
+            EXPECT_LT(g_points[6].hidden, 0);
+            EXPECT_EQ(g_planeZone, 4);
+        } else {
+            EXPECT_EQ(result, -1);
+            EXPECT_NE(text.find("読み飛ばしました"), std::string::npos) << text;
+            ASSERT_EQ(g_pointCount, k.points);
+            EXPECT_STREQ(g_points[2].name, "B");
+            EXPECT_LT(g_points[3].hidden, 0);
+        }
+    }
+}
+
+// Long files keep their line numbers in the message, whatever their line ends.
+TEST_F(RndFile, BadLineNumbersCountEveryLineEnd) {
+    for (const char* end : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(testing::PrintToString(std::string(end)));
+        InitDataModel();
+        ClearRecordedMessages();
+        std::string text;
+        for (int i = 0; i < 5; ++i) text += std::string("********************") + end;
+        for (int i = 1; i <= 20; ++i) {
+            std::string line = PointLine("Q", i, i, i);
+            line.resize(61);
+            if (i == 12 || i == 17) line.resize(30);
+            text += line + end;
+        }
+        EXPECT_EQ(Load(Write("l.RND", text)), 0);
+        ASSERT_EQ(RecordedMessages().size(), 1u);
+        EXPECT_NE(RecordedMessages()[0].text.find("行: 17, 22"), std::string::npos)
+            << RecordedMessages()[0].text;
+
+        InitDataModel();
+        text.clear();
+        for (int i = 0; i < 5; ++i) text += std::string("********************") + end;
+        for (int i = 1; i <= 20; ++i) text += PointLine("Q", i, i, i).substr(0, 61) + end;
+        ASSERT_EQ(Load(Write("l.RND", text)), -1);
+        EXPECT_EQ(g_pointCount, 20);
+        EXPECT_DOUBLE_EQ(g_points[20].z, 20);
     }
 }
 

@@ -69,7 +69,7 @@ TEST_F(TempDirTest, LinesAreWrittenWithCrLfAndReadInAnyForm) {
     std::string line;
     while (ReadTextLine(f, line)) lines.push_back(line);
     std::fclose(f);
-    EXPECT_EQ(lines, (std::vector<std::string>{"crlf", "lf", "", "last\rno-end"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{"crlf", "lf", "", "last", "no-end"}));
 }
 
 TEST_F(TempDirTest, WriterReportsFailure) {

@@ -436,3 +436,83 @@ TEST_F(ColorBandFile, SaveCommandProposesTheDataNameAndReportsAFailure) {
     EXPECT_NE(RecordedMessages()[0].text.find(nowhere.string()), std::string::npos);
     EXPECT_FALSE(fs::exists(nowhere));
 }
+
+// Values that are no finite numbers, or beyond what the value can mean, are not taken:
+// they would reach the drawing. One message names their lines; the other lines are read.
+TEST_F(ColorBandFile, ValuesOutOfTheirRangeAreRefusedAndTold) {
+    ClearRecordedMessages();
+    ColorBandParams& p = g_colorBandParams;
+    struct Case {
+        const char* line;
+        double* number;  // the field that keeps its value, or
+        int32_t* integer;
+    };
+    const Case cases[] = {
+        {"d012,1e308", &p.lightElevation, nullptr},
+        {"d012,91", &p.lightElevation, nullptr},
+        {"d011,inf", &p.lightAzimuth, nullptr},
+        {"d006,nan", &p.centre, nullptr},
+        {"d007,1e400", &p.highest, nullptr},
+        {"d010,-1e6", &p.waterLevel, nullptr},  // an elevation no RND file can hold
+        {"d022,1e15", &p.refX, nullptr},
+        {"d026,90", &p.refInclination, nullptr},  // a vertical plane has no tangent
+        {"d001,7", nullptr, &p.mode},
+        {"d005,4e9", nullptr, &p.waterTransparent},
+        {"v001,1e42", &g_viewCenterX, nullptr},
+        {"v003,1e308", &g_viewScale, nullptr},
+        {"v004,-inf", &g_birdsEyeAzimuth, nullptr},
+        {"v009,5", nullptr, &g_penSize},
+    };
+    std::string text;
+    std::vector<double> numbers;
+    std::vector<int32_t> integers;
+    for (const Case& c : cases) {
+        text += std::string(c.line) + "\r\n";
+        numbers.push_back(c.number ? *c.number : 0);
+        integers.push_back(c.integer ? *c.integer : 0);
+    }
+    text += "d008,12.5\r\nv002,7.5\r\n";  // read around them
+    const fs::path path = Path("range.CDF");
+    ASSERT_TRUE(WriteFileBytes(path, text));
+    int32_t found = 0;
+    ASSERT_EQ(ReadColorBandFile(path, kColorBandReadView | kColorBandReadPalette, &found), 1);
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        if (c.number) {
+            EXPECT_EQ(*c.number, numbers[k]) << c.line;
+        } else {
+            EXPECT_EQ(*c.integer, integers[k]) << c.line;
+        }
+    }
+    EXPECT_EQ(p.lowest, 12.5);
+    EXPECT_EQ(g_viewCenterY, 7.5);
+    EXPECT_EQ(found, 2);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    const std::string& message = RecordedMessages()[0].text;
+    EXPECT_NE(message.find("range.CDF"), std::string::npos);
+    EXPECT_NE(message.find("行: 1, 2, 3, 4, 5, 6, 7, 8, 9, 10 ほか 4 行"), std::string::npos)
+        << message;
+
+    // Values at the ends of their ranges are taken.
+    ClearRecordedMessages();
+    ASSERT_TRUE(WriteFileBytes(path, "d012,-90\r\nd011,360\r\nd010,-99999.999\r\nd001,3\r\n"
+                                     "v001,999999999.9999\r\nv009,0\r\n"));
+    ASSERT_EQ(ReadColorBandFile(path, kColorBandReadView, &found), 1);
+    EXPECT_EQ(p.lightElevation, -90);
+    EXPECT_EQ(p.lightAzimuth, 360);
+    EXPECT_EQ(p.waterLevel, -99999.999);
+    EXPECT_EQ(p.mode, 3);
+    EXPECT_EQ(g_viewCenterX, 999999999.9999);
+    EXPECT_EQ(g_penSize, 0);
+    EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// An input the fuzz target found while the reader took any band mode: refused and told.
+TEST_F(ColorBandFile, BandModeFoundByFuzzingIsRefused) {
+    ClearRecordedMessages();
+    g_colorBandParams.mode = 2;
+    ASSERT_EQ(ReadColorBandFile(NOSTREL_SOURCE_DIR "/tests/data/band_mode.CDF", 0), 1);
+    EXPECT_EQ(g_colorBandParams.mode, 2);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_NE(RecordedMessages()[0].text.find("行: 1"), std::string::npos);
+}
