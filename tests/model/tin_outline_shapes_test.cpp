@@ -292,13 +292,23 @@ void ExpectDelaunayCover(Builder builder, const std::string& what) {
     const std::vector<std::array<int32_t, 3>> triangles = Triangles();
     ExpectProperCover(triangles);
     EXPECT_EQ(CheckTin().notLocallyDelaunay, 0);
-    // Local emptiness suffices for a proper triangulation; the whole test is cheap here.
+    // Local emptiness suffices for a proper triangulation; every circle is tested anyway,
+    // against the points whose east coordinate lies within its reach.
+    std::vector<std::pair<double, int32_t>> byEast;
+    for (int32_t p : inside) byEast.emplace_back(g_points[p].y, p);
+    std::sort(byEast.begin(), byEast.end());
     int32_t pointsInCircles = 0;
-    for (const auto& t : triangles)
-        for (int32_t p : inside)
-            if (CGAL::side_of_oriented_circle(MapPoint(t[0]), MapPoint(t[1]), MapPoint(t[2]),
-                                              MapPoint(p)) == CGAL::ON_POSITIVE_SIDE)
+    for (const auto& t : triangles) {
+        const Point a = MapPoint(t[0]), b = MapPoint(t[1]), c = MapPoint(t[2]);
+        const Point centre = CGAL::circumcenter(a, b, c);
+        const double reach = std::sqrt(CGAL::squared_distance(centre, a)) * (1 + 1e-9) + 1e-9;
+        for (auto it = std::lower_bound(byEast.begin(), byEast.end(),
+                                        std::make_pair(centre.x() - reach, 0));
+             it != byEast.end() && it->first <= centre.x() + reach; ++it)
+            if (CGAL::side_of_oriented_circle(a, b, c, MapPoint(it->second)) ==
+                CGAL::ON_POSITIVE_SIDE)
                 ++pointsInCircles;
+    }
     EXPECT_EQ(pointsInCircles, 0);
 }
 

@@ -381,4 +381,13 @@ TEST_F(TinRegionBuilderTest, MoreThanNinetyHiddenPointsAskBeforeCrossingTheOutli
     EXPECT_EQ(g_tinPresent, 0);
     EXPECT_EQ(g_tinEdges[1].a, -1);
     EXPECT_EQ(g_progressWnd, nullptr);
+
+    // OK goes on with the nearest point that the outline does not hide: the TIN is the
+    // constrained Delaunay triangulation, with no triangle across the outline.
+    InitDataModel();
+    ClearRecordedMessages();
+    RandomStarOutline(5000, 25, 5);
+    Build();
+    EXPECT_GE(RecordedMessages().size(), 2u);
+    ExpectDelaunay("star 5, going on");
 }
