@@ -8,6 +8,8 @@
 
 #include "model/geometry.h"
 #include "model/grid_walk.h"
+#include "model/tin_build_support.h"
+#include "model/tin_grid_builder.h"
 
 namespace {
 
@@ -38,6 +40,105 @@ constexpr int32_t kRasterSize = 1024;
 constexpr double kPixelMargin = 0.01;
 
 }  // namespace
+
+double OutlineSideTolerance() {
+    const double tolerance = std::fabs(g_dupTolerance);
+    return std::isfinite(tolerance) ? tolerance : 0.001;
+}
+
+bool PointOnSideInterior(double xa, double ya, double xb, double yb, double x, double y,
+                         double tolerance) {
+    const double dx = xb - xa, dy = yb - ya;
+    const double length2 = dx * dx + dy * dy;
+    if (!(length2 > 0)) return false;
+    const double ax = x - xa, ay = y - ya, bx = x - xb, by = y - yb;
+    const double tolerance2 = tolerance * tolerance;
+    if (ax * ax + ay * ay <= tolerance2 || bx * bx + by * by <= tolerance2) return false;
+    const double along = ax * dx + ay * dy;
+    if (!(along > 0 && along < length2)) return false;
+    const double across = ax * dy - ay * dx;
+    return across * across <= tolerance2 * length2;
+}
+
+void InsertPointsOnOutlineSides(std::vector<int32_t>& ring, int32_t& count) {
+    const int32_t n = count;
+    if (n < 3) return;
+    const double tolerance = OutlineSideTolerance();
+    double lowX = g_points[ring[1]].x, highX = lowX, lowY = g_points[ring[1]].y, highY = lowY;
+    std::vector<uint8_t> inRing(static_cast<size_t>(g_pointCount) + 1, 0);
+    for (int32_t i = 1; i <= n; ++i) {
+        const RandomPoint& v = g_points[ring[i]];
+        lowX = std::min(lowX, v.x);
+        highX = std::max(highX, v.x);
+        lowY = std::min(lowY, v.y);
+        highY = std::max(highY, v.y);
+        inRing[ring[i]] = 1;
+    }
+    lowX -= tolerance;
+    highX += tolerance;
+    lowY -= tolerance;
+    highY += tolerance;
+    std::vector<int32_t> candidates;
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        const RandomPoint& pt = g_points[p];
+        if (pt.invalid == 0 && !inRing[p] && pt.x >= lowX && pt.x <= highX && pt.y >= lowY &&
+            pt.y <= highY)
+            candidates.push_back(p);
+    }
+    if (candidates.empty()) return;
+
+    // The candidates by cell of a grid over the outline's box, so each side looks only at the
+    // points along it.
+    const int32_t dim = std::clamp(
+        static_cast<int32_t>(std::sqrt(static_cast<double>(candidates.size()))), 1, 1024);
+    const double cellX = std::max((highX - lowX) / dim, 1e-6),
+                 cellY = std::max((highY - lowY) / dim, 1e-6);
+    auto cellOf = [&](int32_t p) {
+        return CellIndex((g_points[p].x - lowX) / cellX, dim - 1) * dim +
+               CellIndex((g_points[p].y - lowY) / cellY, dim - 1);
+    };
+    std::vector<int32_t> start(static_cast<size_t>(dim) * dim + 1, 0);
+    for (int32_t p : candidates) ++start[cellOf(p) + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    std::vector<int32_t> binned(candidates.size());
+    std::vector<int32_t> fill(start.begin(), start.end() - 1);
+    for (int32_t p : candidates) binned[fill[cellOf(p)]++] = p;
+
+    std::vector<uint8_t> taken(static_cast<size_t>(g_pointCount) + 1, 0);
+    std::vector<int32_t> split{0};
+    std::vector<std::pair<double, int32_t>> onSide;
+    const double margin = tolerance / std::min(cellX, cellY) + 1e-6;
+    for (int32_t i = 1; i <= n; ++i) {
+        const RandomPoint& a = g_points[ring[i]];
+        const RandomPoint& b = g_points[ring[i + 1]];
+        split.push_back(ring[i]);
+        onSide.clear();
+        ForEachTouchedRow(
+            (a.x - lowX) / cellX, (a.y - lowY) / cellY, (b.x - lowX) / cellX, (b.y - lowY) / cellY,
+            margin, [&](int64_t row, int64_t c, int64_t cLast) {
+                if (row < 0 || row >= dim) return;
+                for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, dim - 1); ++c) {
+                    const int64_t cell = row * dim + c;
+                    for (int32_t k = start[cell]; k < start[cell + 1]; ++k) {
+                        const int32_t p = binned[k];
+                        const RandomPoint& pt = g_points[p];
+                        if (taken[p] ||
+                            !PointOnSideInterior(a.x, a.y, b.x, b.y, pt.x, pt.y, tolerance))
+                            continue;
+                        taken[p] = 1;
+                        onSide.emplace_back((pt.x - a.x) * (b.x - a.x) + (pt.y - a.y) * (b.y - a.y),
+                                            p);
+                    }
+                }
+            });
+        std::sort(onSide.begin(), onSide.end());
+        for (const auto& entry : onSide) split.push_back(entry.second);
+    }
+    if (static_cast<int32_t>(split.size()) == n + 1) return;
+    split.push_back(split[1]);
+    ring = std::move(split);
+    count = static_cast<int32_t>(ring.size()) - 2;
+}
 
 void OrientPolygonClockwise(IndexList& polygon) {
     std::vector<double> xs, ys;
@@ -109,15 +210,18 @@ void MarkPointsOutsideOutline(const IndexList& polygon) {
         if (pt.x <= lowX || pt.x >= highX || pt.y <= lowY || pt.y >= highY) g_points[p].outside = 1;
     }
 
+    const double tolerance = OutlineSideTolerance();
     try {
-        // Which cells an outline side touches, and per row of cells the sides that reach
-        // into it: a point of that row only needs those for the exact test.
+        // Which cells an outline side comes near, and per row of cells the sides that reach
+        // into it: a point of that row only needs those for the exact test and for being on
+        // a side.
+        const double margin = tolerance / std::min(cellX, cellY) + kCellMargin;
         std::vector<uint8_t> touched(kGridCells * kGridCells, 0);
         std::vector<std::vector<double>> rowSegments(kGridCells);
         for (int32_t k = 0; k < n; ++k) {
             const double r0 = (xs[k] - lowX) / cellX, c0 = (ys[k] - lowY) / cellY;
             const double r1 = (xs[k + 1] - lowX) / cellX, c1 = (ys[k + 1] - lowY) / cellY;
-            ForEachTouchedRow(r0, c0, r1, c1, kCellMargin, [&](int64_t row, int64_t c, int64_t cLast) {
+            ForEachTouchedRow(r0, c0, r1, c1, margin, [&](int64_t row, int64_t c, int64_t cLast) {
                 if (row < 0 || row >= kGridCells) return;
                 std::vector<double>& seg = rowSegments[row];
                 seg.insert(seg.end(), {ys[k], xs[k], ys[k + 1], xs[k + 1]});
@@ -128,6 +232,14 @@ void MarkPointsOutsideOutline(const IndexList& polygon) {
         auto crossing = [&](int32_t row, double x, double y) {
             const std::vector<double>& seg = rowSegments[row];
             return PointInPolygonCrossing(seg.data(), x, y, static_cast<int32_t>(seg.size() / 4));
+        };
+        auto onSide = [&](int32_t row, double x, double y) {
+            const std::vector<double>& seg = rowSegments[row];
+            for (size_t k = 0; k + 3 < seg.size(); k += 4)
+                if (PointOnSideInterior(seg[k + 1], seg[k], seg[k + 3], seg[k + 2], x, y,
+                                        tolerance))
+                    return true;
+            return false;
         };
         // A cell the outline does not touch lies wholly inside or outside: its centre says
         // which.
@@ -144,11 +256,12 @@ void MarkPointsOutsideOutline(const IndexList& polygon) {
                 pt.multiUse = -1;
                 continue;
             }
-            const int32_t r = std::clamp(static_cast<int32_t>((pt.x - lowX) / cellX), 0, kGridCells - 1);
-            const int32_t c = std::clamp(static_cast<int32_t>((pt.y - lowY) / cellY), 0, kGridCells - 1);
+            const int32_t r = CellIndex((pt.x - lowX) / cellX, kGridCells - 1);
+            const int32_t c = CellIndex((pt.y - lowY) / cellY, kGridCells - 1);
             pt.multiUse = c + kGridNodes * r;
             if (pt.flags & kPointFlagOutline) pt.outside = 0;
-            else if (touched[r * kGridCells + c]) pt.outside = static_cast<int8_t>(crossing(r, pt.x, pt.y));
+            else if (touched[r * kGridCells + c])
+                pt.outside = crossing(r, pt.x, pt.y) == 0 || onSide(r, pt.x, pt.y) ? 0 : 1;
             else pt.outside = cellOutside[r * kGridCells + c];
         }
     } catch (const std::bad_alloc&) {
@@ -263,6 +376,16 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
         if (!(cx >= 0.0 && cx < kRasterSize && cy >= 0.0 && cy < kRasterSize)) return false;
         return inside.Get(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
     };
+    const double tolerance = OutlineSideTolerance();
+    auto onSide = [&](double x, double y) {
+        if (x < boxLowX - tolerance || x > boxHighX + tolerance || y < boxLowY - tolerance ||
+            y > boxHighY + tolerance)
+            return false;
+        for (int32_t k = 0; k < n; ++k)
+            if (PointOnSideInterior(xs[k], ys[k], xs[k + 1], ys[k + 1], x, y, tolerance))
+                return true;
+        return false;
+    };
 
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         RandomPoint& pt = g_points[p];
@@ -271,7 +394,7 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
             const bool in = (pt.flags & kPointFlagOutline) ||
                                 (insidePixel(cx, cy) && insidePixel(cx - 1, cy) && insidePixel(cx + 1, cy) &&
                                  insidePixel(cx, cy - 1) && insidePixel(cx, cy + 1));
-            pt.outside = in ? 0 : exactOutside(pt.x, pt.y);
+            pt.outside = in || exactOutside(pt.x, pt.y) == 0 || onSide(pt.x, pt.y) ? 0 : 1;
         } else {
             pt.hidden = insidePixel(cx, cy) ? 0 : exactOutside(pt.x, pt.y);
         }

@@ -18,14 +18,31 @@ void OrientPolygonClockwise(IndexList& polygon);
 int PointInPolygonCrossing(const double* segments, double x, double y, int32_t count);
 
 // Sets the outside byte of the points against the polygon with a 40 x 40 cell grid; the
-// exact test runs only in cells that the outline passes through. Also sets every point's
+// exact test runs only in cells that the outline passes through. Points on a side (see
+// PointOnSideInterior) count as inside. Also sets every point's
 // multi-use word to its cell (column + 41 x row) or -1. Nothing for fewer than 3 vertices.
 void MarkPointsOutsideOutline(const IndexList& polygon);
 
+// How near an outline side a point must lie to be on it: the duplicate tolerance, the
+// distance within which the program takes two points for one place.
+double OutlineSideTolerance();
+
+// Whether (x, y) lies on the side (xa, ya)-(xb, yb) within `tolerance` and farther than that
+// from both ends: such a point is on the outline, and a TIN vertex that splits the side. A
+// point that close to an end is a duplicate of the vertex there, not a side point.
+bool PointOnSideInterior(double xa, double ya, double xb, double yb, double x, double y,
+                         double tolerance);
+
+// Inserts into the ring [1..count] ([count+1] = [1]) every valid point that lies on one of
+// its sides, in order along the side, so the TIN builders take it as a vertex of the
+// outline. A point on two sides goes to the first. The ring is unchanged when no point lies
+// on a side.
+void InsertPointsOnOutlineSides(std::vector<int32_t>& ring, int32_t& count);
+
 // The same decision with a 1024 x 1024 one-bit raster of the polygon; points that the
-// raster leaves in doubt get the exact test. Mode 0 writes the outside byte, any other
-// mode the hidden byte (1 outside the polygon, 0 inside). Nothing for fewer than 3
-// vertices.
+// raster leaves in doubt get the exact test. Mode 0 writes the outside byte (points on a
+// side count as inside), any other mode the hidden byte (1 outside the polygon, 0 inside).
+// Nothing for fewer than 3 vertices.
 void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode);
 
 // A one-bit raster with conservative segment drawing and a flood fill, for the raster

@@ -1,5 +1,9 @@
 #include "model/tin_build_support.h"
 
+#include <algorithm>
+#include <new>
+#include <optional>
+
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
@@ -34,7 +38,6 @@ bool TinBuildPoll::Poll(int32_t count) {
     if (IsKeyDown(key::kMouseLeft)) {
         if (leftButtonNote) ShowProgressNote(leftButtonNote(now - m_start));
         PublishPartialTin(count);
-        m_published = true;
     }
     if (shiftNote && IsKeyDown(key::kShift)) ShowProgressNote(shiftNote());
     PumpOneMessage();
@@ -48,17 +51,6 @@ void PublishPartialTin(int32_t count) {
     g_tinPresent = -1;
     g_redrawMask = -1;
     InvalidateAndUpdateView();
-}
-
-void EndStoppedTinBuild(int32_t count, bool published) {
-    if (published) {
-        g_tinEdgeCount = count;
-        g_tinPresent = -1;
-    } else {
-        g_tinEdgeCount = 0;
-        g_tinPresent = 0;
-    }
-    SetTinEndRecord();
 }
 
 bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count) {
@@ -75,17 +67,62 @@ bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count) {
     return true;
 }
 
+namespace {
+// The TIN as a build found it, put back when the build does not complete.
+class TinBeforeBuild {
+public:
+    TinBeforeBuild()
+        : m_count(std::clamp(g_tinEdgeCount, 0, std::max(g_tinEdgesBlock.Size() - 2, 0))),
+          m_present(g_tinPresent),
+          m_showTin(g_showTin) {
+        if (m_count > 0) m_records.assign(g_tinEdges + 1, g_tinEdges + 1 + m_count);
+    }
+    void Restore() const {
+        // The block only grows while building, so the records fit where they came from.
+        if (m_count > 0) std::copy(m_records.begin(), m_records.end(), g_tinEdges + 1);
+        g_tinEdgeCount = m_count;
+        SetTinEndRecord();
+        g_tinPresent = m_count > 0 ? m_present : 0;
+        g_showTin = m_showTin;
+        g_redrawMask = -1;
+        InvalidateAndUpdateView();
+    }
+
+private:
+    int32_t m_count;
+    int32_t m_present;
+    int32_t m_showTin;
+    std::vector<TinEdge> m_records;
+};
+
+bool BuildFailed(TinBuildResult result) {
+    return result != TinBuildResult::kComplete && result != TinBuildResult::kNothingDone;
+}
+}  // namespace
+
 void RunTinBuild(const std::function<TinBuildResult(bool* openedWindow)>& build) {
     if (g_tinBuildRunning) return;
+    std::optional<TinBeforeBuild> before;
+    try {
+        before.emplace();
+    } catch (const std::bad_alloc&) {
+        ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
+        SetLastTinBuildResult(TinBuildResult::kNothingDone);
+        return;
+    }
     g_tinBuildRunning = true;
     bool openedWindow = false;
+    TinBuildResult result = TinBuildResult::kNothingDone;
     try {
-        SetLastTinBuildResult(build(&openedWindow));
+        result = build(&openedWindow);
     } catch (...) {
         g_tinBuildRunning = false;
+        before->Restore();
         if (openedWindow) CloseProgressWindow();
         throw;
     }
+    if (BuildFailed(result)) before->Restore();
+    SetLastTinBuildResult(result);
     g_tinBuildRunning = false;
     if (openedWindow) CloseProgressWindow();
 }

@@ -26,7 +26,9 @@ extern bool g_tinBuildRunning;
 // Runs one build: refuses to start inside a running one (the one message passed on per
 // poll could ask for it), records its result, and closes the progress window it opened
 // last, so work that waited for the busy state runs only after the build has finished.
-// `build` gets a flag to set when it opened the progress window itself.
+// `build` gets a flag to set when it opened the progress window itself. A build that does
+// not complete leaves the TIN that was there before it (or none), never the part it made:
+// a partial TIN has holes and open sides that later commands would take for terrain.
 void RunTinBuild(const std::function<TinBuildResult(bool* openedWindow)>& build);
 
 // The poll of a builder's loop, called after every triangle. At most every
@@ -43,25 +45,25 @@ public:
 
     // False when the user confirmed stopping.
     bool Poll(int32_t count);
-    // Whether the TIN so far has been shown (the left button).
-    bool Published() const { return m_published; }
 
 private:
     uint32_t m_start;
     uint32_t m_last;
     uint32_t m_calls = 0;
-    bool m_published = false;
 };
 
-// Shows the TIN made so far: count and end record, the TIN layer on, the TIN present, a
-// full repaint of the view.
+// Shows the TIN made so far while building: count and end record, the TIN layer on, the
+// TIN present, a full repaint of the view.
 void PublishPartialTin(int32_t count);
-
-// After the user stopped a build: a TIN that was shown while building stays (closed after
-// `count` records and marked present); otherwise no TIN remains. Either way the array ends
-// with its end record and the count matches it, so a later command sees the truth.
-void EndStoppedTinBuild(int32_t count, bool published);
 
 // Copies the outline into `outline` ([1..n], [n+1] = [1]) for a build; false when it has
 // fewer than 3 vertices or names a point outside 1..g_pointCount.
 bool CopyOutlineForBuild(std::vector<int32_t>& outline, int32_t& count);
+
+// A grid index from a coordinate in cell units: clamped to 0..last while still a double, so
+// a far (or not finite) value cannot overflow the conversion.
+inline int32_t CellIndex(double cells, int32_t last) {
+    if (!(cells > 0)) return 0;
+    if (cells >= last) return last;
+    return static_cast<int32_t>(cells);
+}

@@ -89,9 +89,7 @@ void OnTinCalc() {
                 return;
             }
         }
-        g_tinEdgeCount = 0;
-        g_tinPresent = 0;
-        SetTinEndRecord();
+        // The builder replaces the TIN only when it completes; otherwise the old one stays.
         OrientPolygonClockwise(g_outline);
         MarkPointsInPolygonRaster(g_outline, 0);
         BuildTinRegions(0);

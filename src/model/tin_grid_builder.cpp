@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/grid_walk.h"
+#include "model/point_in_outline.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "model/tin_build_support.h"
@@ -42,8 +43,6 @@ void SetPickedPoints(int32_t first, int32_t second) {
 void RepaintMainWindow() { InvalidateAndUpdateView(); }
 
 void RequestFullRedraw() { g_redrawMask = -1; }
-
-void ShowTinLayer() { g_showTin = -1; }
 
 bool InPartialTinState() { return g_outlineEditState == OUTLINE_EDIT_PARTIAL_TIN; }
 
@@ -181,6 +180,7 @@ bool TinGridBuilder::CheckOutline() {
             return false;
         }
     }
+    InsertPointsOnOutlineSides(m_outline, m_outlineCount);
     return true;
 }
 
@@ -205,8 +205,7 @@ void TinGridBuilder::AllocateWork() {
 }
 
 int32_t TinGridBuilder::RowOf(double x) const {
-    int32_t r = static_cast<int32_t>(std::floor((x - m_lowX) / m_cellX));
-    r = std::clamp(r, 0, m_dim - 1);
+    int32_t r = CellIndex((x - m_lowX) / m_cellX, m_dim - 1);
     // Agree with the grid lines the search box is made of.
     if (r > 0 && x < m_lowX + r * m_cellX) --r;
     else if (r < m_dim - 1 && x >= m_lowX + (r + 1) * m_cellX) ++r;
@@ -214,8 +213,7 @@ int32_t TinGridBuilder::RowOf(double x) const {
 }
 
 int32_t TinGridBuilder::ColumnOf(double y) const {
-    int32_t c = static_cast<int32_t>(std::floor((y - m_lowY) / m_cellY));
-    c = std::clamp(c, 0, m_dim - 1);
+    int32_t c = CellIndex((y - m_lowY) / m_cellY, m_dim - 1);
     if (c > 0 && y < m_lowY + c * m_cellY) --c;
     else if (c < m_dim - 1 && y >= m_lowY + (c + 1) * m_cellY) ++c;
     return c;
@@ -631,12 +629,9 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     const double cx = m_xm + 0.5 * q * m_nx, cy = m_ym + 0.5 * q * m_ny;
     const double r2 = m_h2 * (q * q + 1.0);
     const double r = std::sqrt(r2);
-    auto clampRow = [&](double x) {
-        return std::clamp(static_cast<int32_t>(std::floor((x - m_lowX) / m_cellX)), 0, m_dim - 1);
-    };
-    auto clampColumn = [&](double y) {
-        return std::clamp(static_cast<int32_t>(std::floor((y - m_lowY) / m_cellY)), 0, m_dim - 1);
-    };
+    // A nearly straight triangle has a huge circle: clamp before converting.
+    auto clampRow = [&](double x) { return CellIndex((x - m_lowX) / m_cellX, m_dim - 1); };
+    auto clampColumn = [&](double y) { return CellIndex((y - m_lowY) / m_cellY, m_dim - 1); };
     const int32_t rFrom = clampRow(cx - r), rTo = clampRow(cx + r);
     const int32_t cFrom = clampColumn(cy - r), cTo = clampColumn(cy + r);
     int32_t count = 0;
@@ -707,30 +702,25 @@ TinBuildResult TinGridBuilder::Complete() {
     return TinBuildResult::kComplete;
 }
 
+// The endings that do not complete leave the TIN to RunTinBuild, which puts back the one
+// the build found.
 TinBuildResult TinGridBuilder::Stop() {
     SetPickedPoints(0, 0);
     RequestFullRedraw();
     SetStatusText("");
     ResetFinishedMarks();
-    EndStoppedTinBuild(m_count, m_poll.Published());
     return TinBuildResult::kStopped;
 }
 
 TinBuildResult TinGridBuilder::LimitStop() {
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    g_tinPresent = -1;
     SetPickedPoints(0, 0);
     ResetFinishedMarks();
     ShowMessage("作成ラインが制限を越えました。\n計算を終了します。", "", msg::kOk | msg::kIconWarning);
     return TinBuildResult::kLimit;
 }
 
+// The side where it stopped stays marked in the view.
 TinBuildResult TinGridBuilder::NoCandidate(int32_t a, int32_t b) {
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    ShowTinLayer();
-    g_tinPresent = -1;
     RequestFullRedraw();
     ResetFinishedMarks();
     ShowMessage(FormatString("失敗しました。\n %7d : %7d 間で停止", a, b), "", msg::kOk | msg::kIconWarning);

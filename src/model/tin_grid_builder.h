@@ -21,9 +21,11 @@ double TinEpsilonForDupTolerance(double dupTolerance);
 
 // Builds the TIN from g_outline (oriented by OrientPolygonClockwise, points classified by
 // MarkPointsOutsideOutline) and the valid points whose outside byte is 0: the constrained
-// Delaunay triangulation with the outline sides as constraints. No new side crosses the
-// outline. The TIN edge block grows as needed. Shows the progress window while it runs
-// (unless the caller has one open); Q asks to stop, the left button shows the TIN so far.
-// However it ends, the TIN edge array is closed by its end record after g_tinEdgeCount
-// records and g_tinPresent tells whether a TIN exists.
+// Delaunay triangulation with the outline sides as constraints; valid points on a side are
+// vertices of the outline. No new side crosses the outline. The TIN edge block grows as
+// needed. Shows the progress window while it runs (unless the caller has one open); Q asks
+// to stop, the left button shows the TIN so far.
+// A build that does not complete leaves the TIN it found. However it ends, the TIN edge
+// array is closed by its end record after g_tinEdgeCount records and g_tinPresent tells
+// whether a TIN exists.
 void BuildTinGrid();

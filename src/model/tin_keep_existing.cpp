@@ -48,6 +48,11 @@ bool EnsureRoom(int64_t records) {
     return false;
 }
 
+// The records of the region build just run, 0 unless it completed.
+int32_t NewRecordCount() {
+    return LastTinBuildResult() == TinBuildResult::kComplete ? g_tinEdgeCount : 0;
+}
+
 // Links the new outline sides (no back apex) to the old triangles across them.
 // flipTwice: also the record just flipped is turned back into line with it.
 void StitchNewRecords(const std::vector<TinEdge>& old, int32_t oldCount, int32_t newCount, bool flipTwice) {
@@ -185,6 +190,8 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
         ClearMarks(kInsideMark);
         return;
     }
+    // Points on the outline's sides split them, in the check as in the new TIN.
+    InsertPointsOnOutlineSides(outline, n);
     int32_t badSide = 0;
     for (int32_t i = 1; i <= n; ++i) {
         const int32_t p = outline[i], q = outline[i + 1];
@@ -215,8 +222,11 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
 
     OrientPolygonClockwise(g_outline);
     MarkPointsInPolygonRaster(g_outline, 0);
-    // The oriented outline decides which old sides are outline sides.
+    // The oriented outline, split at the points on its sides, decides which old sides are
+    // outline sides.
     CopyOutlineForBuild(outline, n);
+    const std::vector<int32_t> vertices(outline.begin() + 1, outline.begin() + n + 1);
+    InsertPointsOnOutlineSides(outline, n);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         if (g_points[p].outside == 0)
             g_points[p].flags |= kInsideMark;
@@ -228,7 +238,9 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
     g_tinEdgeCount = 0;
     SetTinEndRecord();
     BuildTinRegions(0);
-    const int32_t newCount = g_tinEdgeCount;
+    // Only a complete build is joined: records of one that stopped partway would leave holes
+    // and open sides inside the outline.
+    const int32_t newCount = NewRecordCount();
 
     std::vector<TinEdge> joined;
     joined.reserve(static_cast<size_t>(oldCount) + newCount + 2);
@@ -252,7 +264,7 @@ void BuildTinKeepingExisting(int32_t /*unused*/) {
     }
 
     ClearMarks(kInsideMark | kBoundaryMark);
-    for (int32_t i = 1; i <= n; ++i) g_points[outline[i]].flags = kPointFlagOutline;
+    for (int32_t v : vertices) g_points[v].flags = kPointFlagOutline;
 
     const int32_t joinedCount = static_cast<int32_t>(joined.size()) - 1;
     if (!EnsureRoom(joinedCount)) {
@@ -289,6 +301,7 @@ int32_t RecalcTinInPolygon() {
     }
     if (ready) {
         for (int32_t i = 1; i <= n; ++i) g_points[polygon[i]].invalid = 0;
+        InsertPointsOnOutlineSides(polygon, n);
         std::vector<int32_t> savedOutline(g_outline.Data(), g_outline.Data() + kIndexListEntries);
         std::copy(g_pickList2.Data(), g_pickList2.Data() + kIndexListEntries, g_outline.Data());
 
@@ -298,7 +311,7 @@ int32_t RecalcTinInPolygon() {
         SetTinEndRecord();
         MarkPointsInPolygonRaster(g_outline, 0);
         BuildTinRegions(0);
-        const int32_t newCount = g_tinEdgeCount;
+        const int32_t newCount = NewRecordCount();
 
         std::vector<TinEdge> joined(old.begin(), old.end());
         if (newCount != 0) {

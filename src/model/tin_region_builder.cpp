@@ -9,6 +9,7 @@
 
 #include "model/geometry.h"
 #include "model/grid_walk.h"
+#include "model/point_in_outline.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
@@ -181,11 +182,13 @@ private:
     // The open side A->B.
     void SetSide(int32_t a, int32_t b);
     bool Eligible(int32_t p) const;
+    bool Hidden(int32_t p) const;
+    bool CircleInsideBlock(double q) const;
     bool Measure(double xp, double yp, double* q) const;
     void Consider(ScanState& state, int32_t p, double q);
     int32_t Search();
     void ScanMode(bool fullMode, ScanState& state);
-    void ScanLinearAfter(bool fullMode, int64_t afterKey, ScanState& state);
+    void ScanLinear(bool fullMode, ScanState& state);
     void ScanWithLookups(bool fullMode, ScanState& state);
     bool CollectLowCandidates(bool fullMode, double window, std::vector<Candidate>& low,
                               bool* complete);
@@ -237,11 +240,14 @@ private:
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0, m_h2 = 0, m_h = 0;
     bool m_regionMode = false;
     std::vector<int32_t> m_block;  // regions scanned in region mode, in order
+    double m_blockLowX = 0, m_blockLowY = 0, m_blockHighX = 0, m_blockHighY = 0;
     uint64_t m_blockMask = 0;
     int32_t m_limitR0 = 0, m_limitR1 = 0, m_limitC0 = 0, m_limitC1 = 0;
     std::vector<uint32_t> m_excludedStamp;
     uint32_t m_stamp = 0;
     std::vector<int32_t> m_excluded;
+    bool m_visibleOnly = false;  // searches skip points that the outline hides
+    bool m_setAside = false;     // the scan set a tied pair aside
     std::vector<Candidate> m_low;
 
     uint32_t m_start = 0;
@@ -251,7 +257,9 @@ private:
 // ---- set-up ----
 
 bool TinRegionBuilder::CheckOutline() {
-    return CopyOutlineForBuild(m_outline, m_outlineCount);
+    if (!CopyOutlineForBuild(m_outline, m_outlineCount)) return false;
+    InsertPointsOnOutlineSides(m_outline, m_outlineCount);
+    return true;
 }
 
 void TinRegionBuilder::AllocateWork() {
@@ -297,8 +305,8 @@ void TinRegionBuilder::BuildLookups() {
             m_stray.push_back(p);
             continue;
         }
-        const int32_t r = std::clamp(static_cast<int32_t>(fr), 0, m_dim - 1);
-        const int32_t c = std::clamp(static_cast<int32_t>(fc), 0, m_dim - 1);
+        const int32_t r = CellIndex(fr, m_dim - 1);
+        const int32_t c = CellIndex(fc, m_dim - 1);
         cellOf[p] = r * m_dim + c;
         ++m_cellStart[cellOf[p] + 1];
     }
@@ -489,6 +497,19 @@ void TinRegionBuilder::SetSide(int32_t a, int32_t b) {
             if (m_partition.regions[region].count < 1) m_regionMode = false;
             m_blockMask |= uint64_t{1} << (region - 1);
         }
+        if (m_regionMode) {
+            // The block's corner regions give its box.
+            const int32_t xb = (k - 1) / kRegionBands + 1, yb = (k - 1) % kRegionBands + 1;
+            const TinRegion& low =
+                m_partition.regions[kRegionBands * (std::max(xb - 1, 1) - 1) + std::max(yb - 1, 1)];
+            const TinRegion& high =
+                m_partition.regions[kRegionBands * (std::min(xb + 1, kRegionBands) - 1) +
+                                    std::min(yb + 1, kRegionBands)];
+            m_blockLowX = low.lowX;
+            m_blockLowY = low.lowY;
+            m_blockHighX = high.highX;
+            m_blockHighY = high.highY;
+        }
         if (m_regionMode && !g_linearScans) {
             // The cells of the block's regions, one more on each side for points on a band line.
             const int32_t perBand = m_dim / kRegionBands;
@@ -503,6 +524,11 @@ void TinRegionBuilder::SetSide(int32_t a, int32_t b) {
 
 bool TinRegionBuilder::Eligible(int32_t p) const {
     return p != m_a && p != m_b && m_excludedStamp[p] != m_stamp;
+}
+
+// In a search for visible points only: whether a new side to p would cross the outline.
+bool TinRegionBuilder::Hidden(int32_t p) const {
+    return m_visibleOnly && NewSidesCrossOutlineList(m_a, m_b, p);
 }
 
 // The candidate's value: the circumcentre of A, B, P lies at M + Q x h along the normal
@@ -523,6 +549,9 @@ void TinRegionBuilder::Consider(ScanState& state, int32_t p, double q) {
         const bool pCrosses = RecordsCrossNewSides(m_a, m_b, p);
         const bool eCrosses = RecordsCrossNewSides(m_a, m_b, state.e);
         if (pCrosses && eCrosses) {
+            // Neither can be taken: both are set aside and the search runs again.
+            m_excludedStamp[p] = m_excludedStamp[state.e] = m_stamp;
+            m_setAside = true;
             state.best = kNoValue;
         } else if (pCrosses != eCrosses) {
             if (!pCrosses) {
@@ -539,15 +568,17 @@ void TinRegionBuilder::Consider(ScanState& state, int32_t p, double q) {
     }
 }
 
-// The scan in its original order from just after `afterKey`: in full mode the qualifying
-// points by number (key = number), in region mode the block's regions in order, each in
-// point order (key = place in the block x 2^32 + number).
-void TinRegionBuilder::ScanLinearAfter(bool fullMode, int64_t afterKey, ScanState& state) {
+// The scan in its original order: in full mode the qualifying points by number (key =
+// number), in region mode the block's regions in order, each in point order (key = place in
+// the block x 2^32 + number).
+void TinRegionBuilder::ScanLinear(bool fullMode, ScanState& state) {
     double q = 0;
     if (fullMode) {
-        for (int64_t p = std::max<int64_t>(afterKey + 1, 1); p <= m_n; ++p) {
-            const int32_t i = static_cast<int32_t>(p);
-            if (m_qualifies[i] && Eligible(i) && Measure(m_x[i], m_y[i], &q)) Consider(state, i, q);
+        for (int32_t i = 1; i <= m_n; ++i) {
+            // A point beyond the tie band changes nothing: only the others need the outline.
+            if (m_qualifies[i] && Eligible(i) && Measure(m_x[i], m_y[i], &q) &&
+                !(q < state.best + kTie && Hidden(i)))
+                Consider(state, i, q);
         }
         return;
     }
@@ -555,8 +586,8 @@ void TinRegionBuilder::ScanLinearAfter(bool fullMode, int64_t afterKey, ScanStat
         const TinRegion& region = m_partition.regions[m_block[bi]];
         for (int32_t k = region.start; k < region.start + region.count; ++k) {
             const int32_t p = m_partition.list[k];
-            if ((static_cast<int64_t>(bi) << 32 | p) <= afterKey) continue;
-            if (Eligible(p) && Measure(m_x[p], m_y[p], &q)) Consider(state, p, q);
+            if (Eligible(p) && Measure(m_x[p], m_y[p], &q) && !(q < state.best + kTie && Hidden(p)))
+                Consider(state, p, q);
         }
     }
 }
@@ -571,10 +602,10 @@ bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window,
     const int32_t lr0 = fullMode ? 0 : m_limitR0, lr1 = fullMode ? m_dim - 1 : m_limitR1;
     const int32_t lc0 = fullMode ? 0 : m_limitC0, lc1 = fullMode ? m_dim - 1 : m_limitC1;
     auto rowOf = [&](double x) {
-        return std::clamp(static_cast<int32_t>(std::floor((x - m_lowX) / m_cell)), lr0, lr1);
+        return std::clamp(CellIndex((x - m_lowX) / m_cell, m_dim - 1), lr0, lr1);
     };
     auto colOf = [&](double y) {
-        return std::clamp(static_cast<int32_t>(std::floor((y - m_lowY) / m_cell)), lc0, lc1);
+        return std::clamp(CellIndex((y - m_lowY) / m_cell, m_dim - 1), lc0, lc1);
     };
     const int32_t r0 = std::min(rowOf(m_xa), rowOf(m_xb)), r1 = std::max(rowOf(m_xa), rowOf(m_xb));
     const int32_t c0 = std::min(colOf(m_ya), colOf(m_yb)), c1 = std::max(colOf(m_ya), colOf(m_yb));
@@ -603,7 +634,7 @@ bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window,
             const Entry& en = m_entries[k];
             if (!fullMode && !(m_blockMask >> (en.region - 1) & 1)) continue;
             if (!Measure(en.x, en.y, &q) || !Eligible(en.point)) continue;
-            if (!(q < bestMin + window)) continue;
+            if (!(q < bestMin + window) || Hidden(en.point)) continue;
             int64_t key = en.point;
             if (!fullMode) {
                 const size_t bi =
@@ -657,7 +688,7 @@ bool TinRegionBuilder::CollectLowCandidates(bool fullMode, double window,
     if (fullMode) {
         double q = 0;
         for (int32_t p : m_stray)
-            if (Eligible(p) && Measure(m_x[p], m_y[p], &q) && q < bestMin + window) {
+            if (Eligible(p) && Measure(m_x[p], m_y[p], &q) && q < bestMin + window && !Hidden(p)) {
                 low.push_back(Candidate{q, p, p});
                 bestMin = std::min(bestMin, q);
             }
@@ -694,20 +725,21 @@ void TinRegionBuilder::ScanWithLookups(bool fullMode, ScanState& state) {
     m_low.resize(take);
     std::sort(m_low.begin(), m_low.end(),
               [](const Candidate& l, const Candidate& r) { return l.key < r.key; });
-    int64_t resetKey = -1;
-    for (const Candidate& c : m_low) {
-        Consider(state, c.point, c.q);
-        resetKey = state.best == kNoValue ? c.key : -1;
-    }
-    // Both of a tie crossed at the last of them: the scan then takes whatever comes next.
-    if (resetKey >= 0) ScanLinearAfter(fullMode, resetKey, state);
+    for (const Candidate& c : m_low) Consider(state, c.point, c.q);
 }
 
+// Two candidates that tie and both cross lines already made are never the triangle's
+// apex; once set aside, the scan runs again over the others (not only over the points after
+// them, which could pass over the nearest valid one).
 void TinRegionBuilder::ScanMode(bool fullMode, ScanState& state) {
-    if (g_linearScans)
-        ScanLinearAfter(fullMode, -1, state);
-    else
-        ScanWithLookups(fullMode, state);
+    do {
+        m_setAside = false;
+        state = ScanState{};
+        if (g_linearScans)
+            ScanLinear(fullMode, state);
+        else
+            ScanWithLookups(fullMode, state);
+    } while (m_setAside);
 }
 
 // The candidate of the open side: the side's block of regions when both ends lie in one
@@ -719,12 +751,37 @@ int32_t TinRegionBuilder::Search() {
         ScanMode(false, state);
         if (state.e != 0) {
             const double dx = m_x[state.e] - m_xm, dy = m_y[state.e] - m_ym;
-            if (dx * dx + dy * dy <= m_partition.side * m_partition.side) return state.e;
+            if (dx * dx + dy * dy <= m_partition.side * m_partition.side &&
+                CircleInsideBlock(state.best))
+                return state.e;
         }
         state = ScanState{};
     }
     ScanMode(true, state);
     return state.e;
+}
+
+// Whether every point that could beat (or tie) the value q lies in the block: the part of
+// the circle through A and B with that value on the search side must lie inside the
+// block's box. A nearly straight triangle has a circle far larger than the block, and a
+// point outside the block can then be the Delaunay choice.
+bool TinRegionBuilder::CircleInsideBlock(double q) const {
+    const double c = q + kTie;
+    const double root = std::sqrt(c * c + 1);
+    const double reach = c > 0 ? m_h * (c + root) : m_h;
+    const double along = c > 0 ? m_h * root : m_h;
+    const double e = 1e-7 * (std::max(reach, along) + m_h) + 1e-6;
+    const double ux = (m_xb - m_xa) / (2 * m_h), uy = (m_yb - m_ya) / (2 * m_h);
+    const double vx = uy, vy = -ux;  // towards the search side
+    auto inside = [&](double x, double y) {
+        return x > m_blockLowX + e && x < m_blockHighX - e && y > m_blockLowY + e &&
+               y < m_blockHighY - e;
+    };
+    for (double a : {-along, along}) {
+        const double x = m_xm + a * ux, y = m_ym + a * uy;
+        if (!inside(x, y) || !inside(x + reach * vx, y + reach * vy)) return false;
+    }
+    return true;
 }
 
 // ---- the front ----
@@ -742,22 +799,18 @@ TinBuildResult TinRegionBuilder::Complete() {
     return TinBuildResult::kComplete;
 }
 
+// The endings that do not complete leave the TIN to RunTinBuild, which puts back the one
+// the build found.
 TinBuildResult TinRegionBuilder::LimitStop() {
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    g_tinPresent = -1;
     g_pickedPoint = g_pickedPoint2 = 0;
     ShowMessage("作成ラインが制限を越えました。\n計算を終了します。", "",
                 msg::kOk | msg::kIconWarning);
     return TinBuildResult::kLimit;
 }
 
-// No point at all on the search side of an open record: the TIN so far stays and is shown.
+// No point that the outline leaves visible on the search side of an open record; the side
+// stays marked in the view.
 TinBuildResult TinRegionBuilder::NoCandidate(int32_t a, int32_t b) {
-    g_tinEdgeCount = m_count;
-    SetTinEndRecord();
-    g_showTin = -1;
-    g_tinPresent = -1;
     g_redrawMask = -1;
     ShowMessage(FormatString("失敗しました。\n %7d : %7d 間で停止", a, b), "",
                 msg::kOk | msg::kIconWarning);
@@ -767,7 +820,6 @@ TinBuildResult TinRegionBuilder::NoCandidate(int32_t a, int32_t b) {
 TinBuildResult TinRegionBuilder::Stopped() {
     g_pickedPoint = g_pickedPoint2 = 0;
     g_redrawMask = -1;
-    EndStoppedTinBuild(m_count, m_poll.Published());
     return TinBuildResult::kStopped;
 }
 
@@ -788,16 +840,21 @@ TinBuildResult TinRegionBuilder::AdvanceTinFrontRegions() {
             e = Search();
             g_pickedPoint = a;
             g_pickedPoint2 = b;
-            if (e == 0 && m_excluded.empty()) return NoCandidate(a, b);
-            if (e != 0 && !NewSidesCrossOutlineList(a, b, e)) break;
-            if (e == 0 || static_cast<int32_t>(m_excluded.size()) >= kExclusionLimit) {
-                // Every point near enough is hidden behind the outline.
+            // Nothing on the search side, or only points hidden behind the outline.
+            if (e == 0) return NoCandidate(a, b);
+            if (!NewSidesCrossOutlineList(a, b, e)) break;
+            if (static_cast<int32_t>(m_excluded.size()) >= kExclusionLimit) {
                 const int answer = ShowMessage(
                     "作成ラインが外周と交差しました。\n三角網が正しく作成されない可能性があります"
                     "。",
                     "", msg::kOkCancel | msg::kIconInformation | msg::kSystemModal);
                 if (answer != msg::kIdOk) return Stopped();
-                e = m_excluded.front();
+                // Going on takes the nearest point that the outline does not hide: a side
+                // across the outline would leave triangles outside it and over others.
+                m_visibleOnly = true;
+                e = Search();
+                m_visibleOnly = false;
+                if (e == 0) return NoCandidate(a, b);
                 break;
             }
             m_excluded.push_back(e);

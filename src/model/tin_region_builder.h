@@ -45,9 +45,10 @@ std::vector<int32_t> RegionBlock(int32_t k);
 
 // Builds the TIN inside g_outline (closed, oriented by OrientPolygonClockwise, points
 // classified into their outside byte) from the valid points inside it. The argument is
-// not used (callers pass 0). However it ends, the edge array is closed by its end record
-// after g_tinEdgeCount records and g_tinPresent tells whether a TIN exists;
-// LastTinBuildResult says how it ended.
+// not used (callers pass 0). Valid points on an outline side are vertices of the outline.
+// A build that does not complete leaves the TIN it found. However it ends, the edge array
+// is closed by its end record after g_tinEdgeCount records and g_tinPresent tells whether a
+// TIN exists; LastTinBuildResult says how it ended.
 void BuildTinRegions(int32_t unused);
 
 // Tests: make every search a scan over all candidates, records and outline sides in order,

@@ -175,6 +175,34 @@ TEST_F(TinCalcCommandTest, AnExistingTinAsksYesNoOrCancel) {
     EXPECT_EQ(g_tinCalcBusy, 0);
 }
 
+TEST_F(TinCalcCommandTest, ARebuildThatDoesNotCompleteKeepsTheOldTin) {
+    RandomSquare(2000, 4);
+    OnTinCalc();
+    ASSERT_EQ(LastTinBuildResult(), TinBuildResult::kComplete);
+    auto records = [] {
+        std::vector<std::array<int32_t, 4>> r;
+        for (int32_t i = 1; i <= g_tinEdgeCount + 1; ++i)
+            r.push_back({g_tinEdges[i].a, g_tinEdges[i].b, g_tinEdges[i].apexBack,
+                         g_tinEdges[i].apexSearch});
+        return r;
+    };
+    const std::vector<std::array<int32_t, 4>> old = records();
+
+    // Yes, then Q stops the new build partway.
+    ClearRecordedMessages();
+    QueueMessageAnswer(msg::kIdYes);
+    QueueMessageAnswer(msg::kIdOk);
+    SetLongLoopPollInterval(0);
+    int polls = 0;
+    SetHeadlessPumpCallback([&] { SetHeadlessKeyDown('Q', ++polls == 30); });
+    OnTinCalc();
+    SetHeadlessKeyDown('Q', false);
+    EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
+    EXPECT_EQ(records(), old);
+    EXPECT_EQ(g_tinPresent, -1);
+    EXPECT_EQ(g_tinCalcBusy, 0);
+}
+
 TEST_F(TinCalcCommandTest, AFailedEnlargementOfTheEdgeBlockStopsBeforeWriting) {
     RandomSquare(300, 3);
     OnTinCalc();

@@ -8,6 +8,7 @@
 #include "model/point_in_outline.h"
 #include "model/progress.h"
 #include "model/tin_region_builder.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "tin_test_support.h"
 #include "view/view_state.h"
@@ -194,6 +195,41 @@ TEST_F(TinKeepExistingTest, FailedEnlargementReportsAndKeepsTheOldTin) {
     EXPECT_EQ(g_tinEdgeCapacity, capacity);
     EXPECT_EQ(Records(), h.old);
     for (int32_t p = 1; p <= g_pointCount; ++p) EXPECT_EQ(g_points[p].flags & 0x30, 0) << p;
+}
+
+TEST_F(TinKeepExistingTest, ANewPartStoppedPartwayIsNotJoinedToTheOldTin) {
+    TwoHalves h;
+    h.Make(300, 400);
+    // The part built so far is shown with the left button, then Q stops the build.
+    auto stopAfterShowing = [] {
+        int polls = 0;
+        SetHeadlessPumpCallback([polls]() mutable {
+            ++polls;
+            SetHeadlessKeyDown(key::kMouseLeft, polls == 20);
+            SetHeadlessKeyDown('Q', polls == 40);
+        });
+        QueueMessageAnswer(msg::kIdOk);
+    };
+    stopAfterShowing();
+    BuildTinKeepingExisting(0);
+    EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
+    EXPECT_EQ(Records(), h.old);
+    EXPECT_EQ(g_tinEdges[g_tinEdgeCount + 1].a, -1);
+    EXPECT_EQ(g_tinPresent, -1);
+    for (int32_t p = 1; p <= g_pointCount; ++p) EXPECT_EQ(g_points[p].flags & 0x30, 0) << p;
+
+    // The partial recalculation likewise.
+    g_pickList2.Reset();
+    for (int32_t v : {h.c4, h.m1, h.m2, h.m3, h.c3, h.d3, h.d4}) g_pickList2.Append(v);
+    g_pickList2.Close();
+    OrientPolygonClockwise(g_pickList2);
+    stopAfterShowing();
+    EXPECT_EQ(RecalcTinInPolygon(), static_cast<int32_t>(h.old.size()));
+    EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
+    EXPECT_EQ(Records(), h.old);
+    SetHeadlessPumpCallback(nullptr);
+    SetHeadlessKeyDown(key::kMouseLeft, false);
+    SetHeadlessKeyDown('Q', false);
 }
 
 TEST_F(TinKeepExistingTest, RecalculationInsideAPolygonReplacesOnlyTheLinesInside) {

@@ -4,9 +4,9 @@
 // triangulation and its exact predicates.
 #include <CGAL/Constrained_Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Polygon_2_algorithms.h>
 #include <CGAL/Triangulation_face_base_with_info_2.h>
 #include <CGAL/Triangulation_vertex_base_with_info_2.h>
-#include <CGAL/Polygon_2_algorithms.h>
 
 #include <algorithm>
 #include <array>
@@ -20,9 +20,11 @@
 #include <utility>
 #include <vector>
 
+#include "../support/survey_data.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
-#include "../support/survey_data.h"
+#include "model/tin_grid_builder.h"
+#include "view/view_state.h"
 
 namespace tintest {
 
@@ -77,9 +79,49 @@ inline std::vector<Point> OutlinePolygon() {
     return poly;
 }
 
+// The outline as the TIN has it: a valid point within the duplicate tolerance of a side,
+// and farther than that from the side's ends, lies on the outline and splits the side.
+inline std::vector<int32_t> OutlineRing() {
+    const double tolerance2 = g_dupTolerance * g_dupTolerance;
+    const int32_t n = g_outline.Count();
+    std::set<int32_t> taken;
+    for (int32_t i = 1; i <= n; ++i) taken.insert(g_outline[i]);
+    std::vector<int32_t> ring;
+    for (int32_t i = 1; i <= n; ++i) {
+        const int32_t a = g_outline[i], b = g_outline[i % n + 1];
+        ring.push_back(a);
+        const Kernel::Segment_2 side(MapPoint(a), MapPoint(b));
+        const CGAL::Bbox_2 box = side.bbox();
+        std::vector<std::pair<double, int32_t>> on;
+        for (int32_t p = 1; p <= g_pointCount; ++p) {
+            const RandomPoint& pt = g_points[p];
+            if (pt.invalid != 0 || pt.y < box.xmin() - g_dupTolerance ||
+                pt.y > box.xmax() + g_dupTolerance || pt.x < box.ymin() - g_dupTolerance ||
+                pt.x > box.ymax() + g_dupTolerance || taken.count(p))
+                continue;
+            const Point q = MapPoint(p);
+            if (CGAL::squared_distance(side, q) <= tolerance2 &&
+                CGAL::squared_distance(side.source(), q) > tolerance2 &&
+                CGAL::squared_distance(side.target(), q) > tolerance2) {
+                on.emplace_back(CGAL::squared_distance(side.source(), q), p);
+                taken.insert(p);
+            }
+        }
+        std::sort(on.begin(), on.end());
+        for (const auto& [key, p] : on) ring.push_back(p);
+    }
+    return ring;
+}
+
+inline std::vector<Point> OutlineRingPolygon() {
+    std::vector<Point> poly;
+    for (int32_t p : OutlineRing()) poly.push_back(MapPoint(p));
+    return poly;
+}
+
 // Points that CGAL puts inside the outline (or on it), by its exact predicate.
 inline std::vector<int32_t> PointsInsideByCgal() {
-    const std::vector<Point> poly = OutlinePolygon();
+    const std::vector<Point> poly = OutlineRingPolygon();
     std::vector<int32_t> inside;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         if (g_points[p].invalid != 0) continue;
@@ -104,8 +146,10 @@ inline std::set<std::pair<int32_t, int32_t>> CgalOutlineEdges(const std::vector<
     cdt.insert(input.begin(), input.end());
     std::map<int32_t, Cdt::Vertex_handle> handle;
     for (auto v = cdt.finite_vertices_begin(); v != cdt.finite_vertices_end(); ++v) handle[v->info()] = v;
-    const int32_t n = g_outline.Count();
-    for (int32_t i = 1; i <= n; ++i) cdt.insert_constraint(handle[g_outline[i]], handle[g_outline[i % n + 1]]);
+    const std::vector<int32_t> ring = OutlineRing();
+    const size_t n = ring.size();
+    for (size_t i = 0; i < n; ++i)
+        cdt.insert_constraint(handle[ring[i]], handle[ring[(i + 1) % n]]);
     // Faces inside the outline: reached from outside by crossing an odd number of constraints.
     for (auto f = cdt.all_faces_begin(); f != cdt.all_faces_end(); ++f) f->info() = -1;
     std::vector<std::pair<Cdt::Face_handle, int>> stack{{cdt.infinite_face(), 0}};
@@ -178,8 +222,39 @@ inline TinCheck CheckTin() {
     return c;
 }
 
+// A TIN from before a build: records that a build which does not complete must leave as
+// they were, marked present.
+class PreviousTin {
+public:
+    PreviousTin() {
+        g_tinEdgeCount = 0;
+        for (int32_t i = 1; i <= 3; ++i)
+            g_tinEdges[++g_tinEdgeCount] = TinEdge{i, i % 3 + 1, kNoApex, -7, 5};
+        SetTinEndRecord();
+        g_tinPresent = -1;
+        g_showTin = 0;
+        m_records.assign(g_tinEdges + 1, g_tinEdges + 1 + g_tinEdgeCount);
+    }
+    void ExpectBack() const {
+        ASSERT_EQ(g_tinEdgeCount, static_cast<int32_t>(m_records.size()));
+        for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+            const TinEdge& r = g_tinEdges[i];
+            const TinEdge& w = m_records[i - 1];
+            EXPECT_TRUE(r.a == w.a && r.b == w.b && r.apexBack == w.apexBack &&
+                        r.apexSearch == w.apexSearch && r.state == w.state)
+                << "record " << i;
+        }
+        EXPECT_EQ(g_tinEdges[g_tinEdgeCount + 1].a, -1);
+        EXPECT_EQ(g_tinPresent, -1);
+        EXPECT_EQ(g_showTin, 0);
+    }
+
+private:
+    std::vector<TinEdge> m_records;
+};
+
 inline double OutlineArea() {
-    const std::vector<Point> poly = OutlinePolygon();
+    const std::vector<Point> poly = OutlineRingPolygon();
     return std::fabs(CGAL::polygon_area_2(poly.begin(), poly.end(), Kernel()));
 }
 
