@@ -166,7 +166,7 @@ void CheckDuplicatePoints(int32_t keepRule) {
             lastPoll = now;
             RefreshProgressWindow();
             PumpOneMessage();
-            stopAsked = IsKeyDown('Q');
+            stopAsked = StopKeyPressed();
         }
         const std::vector<int32_t>& group = grouping.GroupAt(i);
         if (group.size() > 1) {
@@ -186,11 +186,14 @@ void CheckDuplicatePoints(int32_t keepRule) {
             KeepInFirstSlot(grouping, group, keep);
             resolved = true;
             duplicates += static_cast<int64_t>(group.size()) - 1;
-            stopAsked = stopAsked || IsKeyDown('Q');
+            stopAsked = stopAsked || StopKeyPressed();
         }
-        if (stopAsked && ShowMessage("重複点チェックを中止してよろしいですか", "",
-                                     msg::kOkCancel | msg::kIconQuestion) == msg::kIdOk)
-            stopped = true;
+        if (stopAsked) {
+            if (ShowMessage("重複点チェックを中止してよろしいですか", "",
+                            msg::kOkCancel | msg::kIconQuestion) == msg::kIdOk)
+                stopped = true;
+            ForgetStopKey();  // a key still held after the answer does not ask again
+        }
     }
 
     if (stopped) {

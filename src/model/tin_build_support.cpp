@@ -29,12 +29,10 @@ bool TinBuildPoll::Poll(int32_t count) {
     g_tinEdgeCount = count;
     SetTinEndRecord();
     RefreshProgressWindow();
-    if (IsKeyDown('Q')) {
-        const int answer = ShowMessage("三角網計算を中止してよろしいですか", "",
-                                       msg::kOkCancel | msg::kIconQuestion);
-        if (answer == msg::kIdOk) return false;
-        InvalidateAndUpdateView();
-    }
+    const int answer =
+        AskToStopWhenRequested("三角網計算を中止してよろしいですか", msg::kOkCancel | msg::kIconQuestion);
+    if (answer == msg::kIdOk) return false;
+    if (answer != 0) InvalidateAndUpdateView();
     if (IsKeyDown(key::kMouseLeft)) {
         if (leftButtonNote) ShowProgressNote(leftButtonNote(now - m_start));
         PublishPartialTin(count);

@@ -319,18 +319,22 @@ TEST_F(TinGridBuilderTest, CompletionReportsAndClearsTheOutsideBytes) {
 TEST_F(TinGridBuilderTest, QStopsAfterConfirmationLeavingNoTin) {
     RandomSquare(3000, 21);
     SetLongLoopPollInterval(0);
+    // Q held from before the start and never let go asks nothing; each new press asks once.
     SetHeadlessKeyDown('Q', true);
     QueueMessageAnswer(msg::kIdCancel);
     QueueMessageAnswer(msg::kIdCancel);
     QueueMessageAnswer(msg::kIdOk);
     bool busyInside = false;
     std::string firstLine;
+    int pumps = 0;
     SetHeadlessPumpCallback([&] {
         busyInside = IsBusy();
         firstLine = LastHeadlessProgressTexts().firstLine;
+        if (++pumps % 100 == 0) TapKey('Q');
     });
     PrepareAndBuild();
     EXPECT_EQ(LastTinBuildResult(), TinBuildResult::kStopped);
+    EXPECT_GE(pumps, 300) << "asked before the third press";
     ASSERT_EQ(RecordedMessages().size(), 3u);
     for (const RecordedMessage& m : RecordedMessages()) EXPECT_EQ(m.text, "三角網計算を中止してよろしいですか");
     EXPECT_TRUE(busyInside);
