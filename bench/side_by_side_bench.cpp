@@ -26,6 +26,7 @@
 #include "contour_bench_support.h"
 #include "model/tin_region_builder.h"
 #include "platform/message_box.h"
+#include "../tests/support/cgal_inside.h"
 
 namespace {
 
@@ -140,19 +141,7 @@ void CompareConstrained(const char* what, const std::function<void()>& make) {
         Cdt cdt;
         cdt.insert(pts.begin(), pts.end());
         cdt.insert_constraint(ring.begin(), ring.end(), true);
-        // Inside faces: reached from outside across an odd number of constraints.
-        for (auto f = cdt.all_faces_begin(); f != cdt.all_faces_end(); ++f) f->info() = -1;
-        std::vector<std::pair<Cdt::Face_handle, int>> stack{{cdt.infinite_face(), 0}};
-        while (!stack.empty()) {
-            auto [f, depth] = stack.back();
-            stack.pop_back();
-            if (f->info() != -1) continue;
-            f->info() = depth;
-            for (int k = 0; k < 3; ++k) {
-                Cdt::Face_handle g = f->neighbor(k);
-                if (g->info() == -1) stack.emplace_back(g, cdt.is_constrained({f, k}) ? depth + 1 : depth);
-            }
-        }
+        MarkConstraintDepths(cdt);  // odd depths lie inside the outline
     });
     Row(what, ours, theirs, "CGAL constrained + in");
 }

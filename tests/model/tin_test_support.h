@@ -25,6 +25,7 @@
 #include "model/terrain_data.h"
 #include "model/tin_grid_builder.h"
 #include "view/view_state.h"
+#include "../support/cgal_inside.h"
 
 namespace tintest {
 
@@ -150,19 +151,7 @@ inline std::set<std::pair<int32_t, int32_t>> CgalOutlineEdges(const std::vector<
     const size_t n = ring.size();
     for (size_t i = 0; i < n; ++i)
         cdt.insert_constraint(handle[ring[i]], handle[ring[(i + 1) % n]]);
-    // Faces inside the outline: reached from outside by crossing an odd number of constraints.
-    for (auto f = cdt.all_faces_begin(); f != cdt.all_faces_end(); ++f) f->info() = -1;
-    std::vector<std::pair<Cdt::Face_handle, int>> stack{{cdt.infinite_face(), 0}};
-    while (!stack.empty()) {
-        auto [f, depth] = stack.back();
-        stack.pop_back();
-        if (f->info() != -1) continue;
-        f->info() = depth;
-        for (int k = 0; k < 3; ++k) {
-            Cdt::Face_handle g = f->neighbor(k);
-            if (g->info() == -1) stack.emplace_back(g, cdt.is_constrained({f, k}) ? depth + 1 : depth);
-        }
-    }
+    MarkConstraintDepths(cdt);  // odd depths lie inside the outline
     std::set<std::pair<int32_t, int32_t>> edges;
     for (auto f = cdt.finite_faces_begin(); f != cdt.finite_faces_end(); ++f) {
         if (f->info() % 2 != 1) continue;
