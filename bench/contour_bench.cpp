@@ -1,5 +1,6 @@
-// Contours of the jacksboro grid's TIN (built once with the grid builder) at 10 m
-// intervals, straight lines and B-spline smoothing: milliseconds per run.
+// Contours at 10 m intervals of the jacksboro grid's TIN and of the 20k scatter's TIN (each
+// built once with the grid builder), by line method (0 straight, 1 B-spline, 2 spline
+// through): milliseconds per run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -19,10 +20,10 @@
 
 namespace {
 
+template <bool (*Load)()>
 void Contours(benchmark::State& state) {
-    static const bool loaded = LoadJacksboroTin();
-    if (!loaded) {
-        state.SkipWithError("jacksboro_grid.RND not found");
+    if (!Load()) {
+        state.SkipWithError("data/jacksboro not found");
         return;
     }
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "contour_bench";
@@ -36,6 +37,17 @@ void Contours(benchmark::State& state) {
     state.counters["line_file_bytes"] = static_cast<double>(bytes);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(Contours)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(Contours<LoadJacksboroTin>)
+    ->Name("Contours")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(Contours<LoadJacksboroScatterTin>)
+    ->Name("ContoursScatter")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
