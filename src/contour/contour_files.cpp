@@ -50,19 +50,33 @@ bool ContourLevelsUsable(double minZ, double maxZ, double interval) {
 
 // ---- records ----
 
-bool WriteContourRecord(std::FILE* file, const ContourRecord& record) {
-    std::string bytes;
+namespace {
+void PutContourRecord(std::string& bytes, const ContourRecord& record) {
     PutLe16(bytes, static_cast<uint16_t>(record.code));
     PutLeF64(bytes, record.a);
     PutLeF64(bytes, record.b);
+}
+
+void PutContourIndexEntry(std::string& bytes, const ContourIndexEntry& entry) {
+    PutLeF64(bytes, entry.level);
+    PutLeI32(bytes, entry.offset);
+}
+
+bool WriteBytes(std::FILE* file, const std::string& bytes) {
     return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+}  // namespace
+
+bool WriteContourRecord(std::FILE* file, const ContourRecord& record) {
+    std::string bytes;
+    PutContourRecord(bytes, record);
+    return WriteBytes(file, bytes);
 }
 
 bool WriteContourIndexEntry(std::FILE* file, const ContourIndexEntry& entry) {
     std::string bytes;
-    PutLeF64(bytes, entry.level);
-    PutLeI32(bytes, entry.offset);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    PutContourIndexEntry(bytes, entry);
+    return WriteBytes(file, bytes);
 }
 
 bool ReadContourRecord(std::FILE* file, ContourRecord* record) {
@@ -109,12 +123,12 @@ void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, c
                                   int32_t n) {
     if (!m_lines || n < 1) return;
     auto header = [&](int32_t count) {
-        m_ok = WriteContourIndexEntry(m_index, {level, static_cast<int32_t>(m_lineBytes)}) && m_ok;
-        m_ok = WriteContourRecord(m_lines, {code, level, static_cast<double>(count)}) && m_ok;
+        PutContourIndexEntry(m_indexPending, {level, static_cast<int32_t>(m_lineBytes)});
+        PutContourRecord(m_linePending, {code, level, static_cast<double>(count)});
         m_lineBytes += kContourRecordBytes;
     };
     auto vertex = [&](int32_t i) {
-        m_ok = WriteContourRecord(m_lines, {0, x[i], y[i]}) && m_ok;
+        PutContourRecord(m_linePending, {0, x[i], y[i]});
         m_lineBytes += kContourRecordBytes;
     };
     header(std::min(n, kContourPieceMaxVertices));
@@ -129,9 +143,18 @@ void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, c
         vertex(i);
         ++inPiece;
     }
+    if (m_linePending.size() >= kFlushBytes) Flush();
+}
+
+void ContourFileWriter::Flush() {
+    if (m_lines && !m_linePending.empty()) m_ok = WriteBytes(m_lines, m_linePending) && m_ok;
+    if (m_index && !m_indexPending.empty()) m_ok = WriteBytes(m_index, m_indexPending) && m_ok;
+    m_linePending.clear();
+    m_indexPending.clear();
 }
 
 bool ContourFileWriter::Close() {
+    Flush();
     if (m_lines && std::fclose(m_lines) != 0) m_ok = false;
     if (m_index && std::fclose(m_index) != 0) m_ok = false;
     m_lines = m_index = nullptr;

@@ -60,7 +60,8 @@ bool ReadContourRecord(std::FILE* file, ContourRecord* record);
 bool ReadContourIndexEntry(std::FILE* file, ContourIndexEntry* entry);
 
 // The open pair of work files a calculation appends to. The line file's size is kept so
-// each index entry can name the header's position.
+// each index entry can name the header's position. Records are gathered and written in
+// large blocks: a line file holds millions of them.
 class ContourFileWriter {
 public:
     ~ContourFileWriter() { Close(); }
@@ -75,8 +76,12 @@ public:
     bool ok() const { return m_ok; }
 
 private:
+    static constexpr size_t kFlushBytes = 1 << 20;
+    void Flush();
+
     std::FILE* m_lines = nullptr;
     std::FILE* m_index = nullptr;
+    std::string m_linePending, m_indexPending;  // not yet written
     int64_t m_lineBytes = 0;
     bool m_ok = true;
 };
