@@ -1,29 +1,81 @@
 #pragma once
 // Contour lines from the TIN: the level loop, the walk of one level through the TIN, and
 // the smoothing and writing of its chains into the contour work files.
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "contour/contour_files.h"
+#include "model/record_block.h"
 
 // Contour parameters besides the levels (the contour dialog edits them).
 extern double g_contourSmoothness;
 extern double g_contourLevelTolerance;  // added to each level before tracing
 extern int32_t g_contourMethod;         // 0 straight, 1 B-spline smoothing, 2 spline through
 
+// A zero-filled work array whose memory is only taken up where it is used: the arrays are
+// sized for the worst case (the smoothing output for ten times every point) and a run
+// mostly touches a small part.
+template <typename T>
+class ContourArray {
+    static_assert(std::is_trivial_v<T>, "zero bytes are a value");
+
+public:
+    ContourArray() = default;
+    ContourArray(const ContourArray&) = delete;
+    ContourArray(ContourArray&& other) noexcept { Swap(other); }
+    ContourArray& operator=(ContourArray&& other) noexcept {
+        Swap(other);
+        return *this;
+    }
+    ~ContourArray() { std::free(m_data); }
+
+    // False when the memory cannot be had. Fresh zero pages from calloc cost nothing until
+    // they are written.
+    bool Assign(size_t n) {
+        std::free(m_data);
+        m_data = nullptr;
+        m_size = 0;
+        if (n == 0) return true;
+        if (TakeInjectedAllocationFailure()) return false;
+        m_data = static_cast<T*>(std::calloc(n, sizeof(T)));
+        if (!m_data) return false;
+        m_size = n;
+        return true;
+    }
+    T& operator[](size_t i) { return m_data[i]; }
+    const T& operator[](size_t i) const { return m_data[i]; }
+    size_t size() const { return m_size; }
+
+private:
+    void Swap(ContourArray& other) noexcept {
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+    }
+
+    T* m_data = nullptr;
+    size_t m_size = 0;
+};
+
+struct ContourTraceIndex;
+
 // The work arrays of one calculation, numbered from 1.
 struct ContourWorkspace {
-    std::vector<int32_t> crossingKind;  // 1 strict, 2 end on the level; negative once used
-    std::vector<int32_t> crossingEdge;
-    std::vector<double> traceX, traceY;
-    std::vector<int32_t> tracePen;  // 3 a chain starts here, 2 draw
-    std::vector<int32_t> traceEndA, traceEndB;
+    ContourArray<int32_t> crossingKind;  // 1 strict, 2 end on the level; negative once used
+    ContourArray<int32_t> crossingEdge;
+    ContourArray<double> traceX, traceY;
+    ContourArray<int32_t> tracePen;  // 3 a chain starts here, 2 draw
+    ContourArray<int32_t> traceEndA, traceEndB;
     int32_t traceCount = 0;
     int32_t traceLimit = 0;  // the trace holds fewer than this many vertices
-    std::vector<double> smoothX, smoothY;
-    bool linearScan = false;  // look crossings up by scanning them all (tests compare)
+    ContourArray<double> smoothX, smoothY;
+    bool linearScan = false;  // test all edges and scan all crossings (tests compare)
     int32_t smoothLimit = 0;
 
     double& Knot(int32_t i) { return knotValues[i + 3]; }
@@ -32,6 +84,10 @@ struct ContourWorkspace {
     // Sizes the arrays for the current point and TIN capacities; false when they cannot
     // be had.
     bool Allocate();
+
+    // What the walk looks up, made with the first level.
+    ContourTraceIndex& TraceIndex();
+    std::shared_ptr<ContourTraceIndex> traceIndex;
 };
 
 extern ContourWorkspace* g_contourWorkspace;

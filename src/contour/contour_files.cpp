@@ -1,6 +1,7 @@
 #include "contour/contour_files.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
@@ -52,9 +53,16 @@ bool ContourLevelsUsable(double minZ, double maxZ, double interval) {
 
 namespace {
 void PutContourRecord(std::string& bytes, const ContourRecord& record) {
-    PutLe16(bytes, static_cast<uint16_t>(record.code));
-    PutLeF64(bytes, record.a);
-    PutLeF64(bytes, record.b);
+    // One append per record: a line file holds millions of them.
+    char packed[kContourRecordBytes];
+    const uint64_t a = std::bit_cast<uint64_t>(record.a), b = std::bit_cast<uint64_t>(record.b);
+    packed[0] = static_cast<char>(record.code);
+    packed[1] = static_cast<char>(static_cast<uint16_t>(record.code) >> 8);
+    for (int i = 0; i < 8; ++i) {
+        packed[2 + i] = static_cast<char>(a >> (8 * i));
+        packed[10 + i] = static_cast<char>(b >> (8 * i));
+    }
+    bytes.append(packed, sizeof packed);
 }
 
 void PutContourIndexEntry(std::string& bytes, const ContourIndexEntry& entry) {
@@ -109,6 +117,7 @@ bool ContourFileWriter::Open(bool replace) {
         m_ok = false;
         return false;
     }
+    m_linePending.reserve(kFlushBytes + (kContourPieceMaxVertices + 2) * kContourRecordBytes);
     std::fseek(m_lines, 0, SEEK_END);
     m_lineBytes = std::ftell(m_lines);
     if (replace) {
@@ -123,6 +132,7 @@ void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, c
                                   int32_t n) {
     if (!m_lines || n < 1) return;
     auto header = [&](int32_t count) {
+        if (m_linePending.size() >= kFlushBytes) Flush();
         PutContourIndexEntry(m_indexPending, {level, static_cast<int32_t>(m_lineBytes)});
         PutContourRecord(m_linePending, {code, level, static_cast<double>(count)});
         m_lineBytes += kContourRecordBytes;
@@ -143,7 +153,6 @@ void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, c
         vertex(i);
         ++inPiece;
     }
-    if (m_linePending.size() >= kFlushBytes) Flush();
 }
 
 void ContourFileWriter::Flush() {

@@ -76,7 +76,8 @@ public:
     bool ok() const { return m_ok; }
 
 private:
-    static constexpr size_t kFlushBytes = 1 << 20;
+    // Written before a piece when this much is pending; small enough to stay in the cache.
+    static constexpr size_t kFlushBytes = 48 << 10;
     void Flush();
 
     std::FILE* m_lines = nullptr;
