@@ -67,11 +67,15 @@ struct ContourTraceIndex {
     double lastLevel = 0;
     bool started = false;
 
-    // Both ends' elevations of edge e; false when neither is a number (never crossed).
-    static bool Range(double za, double zb, double* low, double* high) {
-        *low = std::fmin(za, zb);
-        *high = std::fmax(za, zb);
-        return !std::isnan(*low);
+    // Per edge the lower and the higher of its ends' elevations: the crossing test is the
+    // same with the ends in either order. An end that is not a number is left out; with
+    // neither a number the edge is never crossed (and left out of the buckets).
+    std::vector<double> low, high;
+
+    static bool Range(double za, double zb, double* lo, double* hi) {
+        *lo = std::fmin(za, zb);
+        *hi = std::fmax(za, zb);
+        return !std::isnan(*lo);
     }
 
     void Build() {
@@ -81,11 +85,11 @@ struct ContourTraceIndex {
         const int32_t n = std::max(edgeCount, 0);
         double base = std::numeric_limits<double>::infinity();
         double top = -base;
-        std::vector<double> low(static_cast<size_t>(n) + 1);
+        low.assign(static_cast<size_t>(n) + 1, 0.0);
+        high.assign(static_cast<size_t>(n) + 1, 0.0);
         for (int32_t e = 1; e <= n; ++e) {
             const TinEdge& r = g_tinEdges[e];
-            double high;
-            if (!Range(g_points[std::abs(r.a)].z, g_points[std::abs(r.b)].z, &low[e], &high))
+            if (!Range(g_points[std::abs(r.a)].z, g_points[std::abs(r.b)].z, &low[e], &high[e]))
                 continue;
             if (std::isfinite(low[e])) {
                 base = std::min(base, low[e]);
@@ -120,8 +124,8 @@ struct ContourTraceIndex {
         started = false;
     }
 
-    // Calls test(e, za, zb) for every edge e that may hold a crossing of level w (finite),
-    // in edge order.
+    // Calls test(e, low, high) for every edge e that may hold a crossing of level w
+    // (finite), in edge order.
     template <typename Test>
     void Sweep(double w, Test&& test) {
         if (edges != g_tinEdges || points != g_points || edgeCount != g_tinEdgeCount) Build();
@@ -143,20 +147,18 @@ struct ContourTraceIndex {
             while (bits) {
                 const int32_t e = static_cast<int32_t>(word * 64) + std::countr_zero(bits);
                 bits &= bits - 1;
-                const TinEdge& r = g_tinEdges[e];
-                const double za = g_points[std::abs(r.a)].z;
-                const double zb = g_points[std::abs(r.b)].z;
-                double low, high;
-                Range(za, zb, &low, &high);
-                if (high < w) {
+                if (high[e] < w) {
                     // Below this level and every later one until the sweep starts again.
                     active[word] &= ~(uint64_t{1} << (e & 63));
                     continue;
                 }
-                test(e, za, zb);
+                test(e, low[e], high[e]);
             }
         }
     }
+
+    // ---- the level's crossings ----
+    std::vector<TinEdge> rec;  // copies of the crossings' edge records, close together
 
     // ---- look-up ----
     std::vector<int32_t> slotHead, slotTail;
@@ -263,6 +265,8 @@ private:
             ++m_n;
             m_ws.crossingKind[m_n] = kind;
             m_ws.crossingEdge[m_n] = e;
+            if (static_cast<size_t>(m_n) >= m_x.rec.size()) m_x.rec.resize(2 * m_n + 16);
+            m_x.rec[m_n] = g_tinEdges[e];
         };
         if (m_ws.linearScan || !std::isfinite(m_w)) {
             for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
@@ -274,7 +278,8 @@ private:
         m_x.Sweep(m_w, test);
     }
 
-    const TinEdge& Rec(int32_t l) const { return g_tinEdges[m_ws.crossingEdge[l]]; }
+    // The edge record of crossing l.
+    const TinEdge& Rec(int32_t l) const { return m_x.rec[l]; }
 
     // False when the trace is full.
     bool Append(int32_t a, int32_t b, int32_t pen) {
