@@ -22,10 +22,10 @@ void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed) {
     }
 }
 
-int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]) {
-    int32_t d = n - 1;
-    while (d > 0 && !(u >= ws.Knot(d))) --d;
-    // Cox-de Boor from N(d, 0) = 1; N[j] holds N(d - p + j, p).
+namespace {
+// The cubic basis values N(d-3)..N(d) at u by Cox-de Boor from N(d, 0) = 1.
+void BasisAt(ContourWorkspace& ws, double u, int32_t d, double basis[4]) {
+    // N[j] holds N(d - p + j, p).
     double N[4] = {1.0, 0.0, 0.0, 0.0};
     for (int32_t p = 1; p <= 3; ++p) {
         double next[4] = {0.0, 0.0, 0.0, 0.0};
@@ -46,6 +46,13 @@ int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis
         std::copy(next, next + 4, N);
     }
     std::copy(N, N + 4, basis);
+}
+}  // namespace
+
+int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]) {
+    int32_t d = n - 1;
+    while (d > 0 && !(u >= ws.Knot(d))) --d;
+    BasisAt(ws, u, d, basis);
     return d;
 }
 
@@ -53,10 +60,20 @@ void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int
                    int32_t m) {
     const double u0 = ws.Knot(0);
     const double un = ws.Knot(n);
+    // The samples' u rise, so with knots in order the interval of each is found by moving
+    // on from the one before instead of searching from the end.
+    bool ordered = true;
+    for (int32_t i = -3; i < n + 3 && ordered; ++i) ordered = ws.Knot(i) <= ws.Knot(i + 1);
+    int32_t d = 0;
     for (int32_t s = 1; s <= m; ++s) {
         const double u = u0 + (s - 1) * (un - u0) / (m - 1);
         double basis[4];
-        const int32_t d = EvalBSplineBasis(ws, u, n, basis);
+        if (ordered) {
+            while (d + 1 <= n - 1 && u >= ws.Knot(d + 1)) ++d;
+            BasisAt(ws, u, d, basis);
+        } else {
+            d = EvalBSplineBasis(ws, u, n, basis);
+        }
         double x = 0.0, y = 0.0;
         for (int32_t k = 0; k < 4; ++k) {
             int32_t j = d - 3 + k + 2;
