@@ -23,29 +23,51 @@ void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed) {
 }
 
 namespace {
-// The cubic basis values N(d-3)..N(d) at u by Cox-de Boor from N(d, 0) = 1.
+// x / den. Knot differences are mostly 1 and 2, where the quotient is exact without a
+// division.
+inline double Over(double x, double den) {
+    if (den == 1.0) return x;
+    if (den == 2.0) return x * 0.5;
+    return x / den;
+}
+
+// The cubic basis values N(d-3)..N(d) at u by Cox-de Boor from N(d, 0) = 1, written out:
+// N(i, p) = (u - k[i]) / (k[i+p] - k[i]) N(i, p-1) + (k[i+p+1] - u) / (k[i+p+1] - k[i+1])
+// N(i+1, p-1), a term whose knot difference is not positive left out.
 void BasisAt(ContourWorkspace& ws, double u, int32_t d, double basis[4]) {
-    // N[j] holds N(d - p + j, p).
-    double N[4] = {1.0, 0.0, 0.0, 0.0};
-    for (int32_t p = 1; p <= 3; ++p) {
-        double next[4] = {0.0, 0.0, 0.0, 0.0};
-        for (int32_t j = 0; j <= p; ++j) {
-            const int32_t i = d - p + j;
-            double value = 0.0;
-            // Term of N(i, p-1) (index j - 1 in the previous row) and of N(i+1, p-1) (j).
-            if (j >= 1) {
-                const double den = ws.Knot(i + p) - ws.Knot(i);
-                if (den > 0) value += (u - ws.Knot(i)) / den * N[j - 1];
-            }
-            if (j <= p - 1) {
-                const double den = ws.Knot(i + p + 1) - ws.Knot(i + 1);
-                if (den > 0) value += (ws.Knot(i + p + 1) - u) / den * N[j];
-            }
-            next[j] = value;
-        }
-        std::copy(next, next + 4, N);
-    }
-    std::copy(N, N + 4, basis);
+    const double km2 = ws.Knot(d - 2), km1 = ws.Knot(d - 1), k0 = ws.Knot(d);
+    const double k1 = ws.Knot(d + 1), k2 = ws.Knot(d + 2), k3 = ws.Knot(d + 3);
+    // The rising term of N(i, p) on knots ki..kip and the falling one on ki1..kip1.
+    auto rising = [u](double& v, double ki, double kip, double lower) {
+        const double den = kip - ki;
+        if (den > 0) v += Over(u - ki, den) * lower;
+    };
+    auto falling = [u](double& v, double ki1, double kip1, double lower) {
+        const double den = kip1 - ki1;
+        if (den > 0) v += Over(kip1 - u, den) * lower;
+    };
+    // Degree 1: N(d-1), N(d).
+    double a0 = 0.0, a1 = 0.0;
+    falling(a0, k0, k1, 1.0);
+    rising(a1, k0, k1, 1.0);
+    // Degree 2: N(d-2), N(d-1), N(d).
+    double b0 = 0.0, b1 = 0.0, b2 = 0.0;
+    falling(b0, km1, k1, a0);
+    rising(b1, km1, k1, a0);
+    falling(b1, k0, k2, a1);
+    rising(b2, k0, k2, a1);
+    // Degree 3: N(d-3)..N(d).
+    double c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+    falling(c0, km2, k1, b0);
+    rising(c1, km2, k1, b0);
+    falling(c1, km1, k2, b1);
+    rising(c2, km1, k2, b1);
+    falling(c2, k0, k3, b2);
+    rising(c3, k0, k3, b2);
+    basis[0] = c0;
+    basis[1] = c1;
+    basis[2] = c2;
+    basis[3] = c3;
 }
 }  // namespace
 
