@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -52,16 +53,27 @@ bool ContourLevelsUsable(double minZ, double maxZ, double interval) {
 // ---- records ----
 
 namespace {
-void PutContourRecord(std::string& bytes, const ContourRecord& record) {
-    // One append per record: a line file holds millions of them.
-    char packed[kContourRecordBytes];
-    const uint64_t a = std::bit_cast<uint64_t>(record.a), b = std::bit_cast<uint64_t>(record.b);
-    packed[0] = static_cast<char>(record.code);
-    packed[1] = static_cast<char>(static_cast<uint16_t>(record.code) >> 8);
-    for (int i = 0; i < 8; ++i) {
-        packed[2 + i] = static_cast<char>(a >> (8 * i));
-        packed[10 + i] = static_cast<char>(b >> (8 * i));
+// The 18 bytes of a record at out; returns the end.
+char* PackContourRecord(char* out, int16_t code, double a, double b) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &code, 2);
+        std::memcpy(out + 2, &a, 8);
+        std::memcpy(out + 10, &b, 8);
+    } else {
+        const uint64_t ab = std::bit_cast<uint64_t>(a), bb = std::bit_cast<uint64_t>(b);
+        out[0] = static_cast<char>(code);
+        out[1] = static_cast<char>(static_cast<uint16_t>(code) >> 8);
+        for (int i = 0; i < 8; ++i) {
+            out[2 + i] = static_cast<char>(ab >> (8 * i));
+            out[10 + i] = static_cast<char>(bb >> (8 * i));
+        }
     }
+    return out + kContourRecordBytes;
+}
+
+void PutContourRecord(std::string& bytes, const ContourRecord& record) {
+    char packed[kContourRecordBytes];
+    PackContourRecord(packed, record.code, record.a, record.b);
     bytes.append(packed, sizeof packed);
 }
 
@@ -117,7 +129,6 @@ bool ContourFileWriter::Open(bool replace) {
         m_ok = false;
         return false;
     }
-    m_linePending.reserve(kFlushBytes + (kContourPieceMaxVertices + 2) * kContourRecordBytes);
     std::fseek(m_lines, 0, SEEK_END);
     m_lineBytes = std::ftell(m_lines);
     if (replace) {
@@ -131,34 +142,30 @@ bool ContourFileWriter::Open(bool replace) {
 void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, const double* y,
                                   int32_t n) {
     if (!m_lines || n < 1) return;
-    auto header = [&](int32_t count) {
-        if (m_linePending.size() >= kFlushBytes) Flush();
+    if (!m_linePending) m_linePending = std::make_unique<char[]>(kLineBufferBytes);
+    int32_t next = 0;  // the first vertex not yet written
+    bool first = true;
+    while (next < n) {
+        // A later piece starts again at the last vertex written.
+        const int32_t from = first ? 0 : next - 1;
+        const int32_t count = std::min(n - from, kContourPieceMaxVertices);
+        if (m_lineUsed >= kFlushBytes) Flush();
         PutContourIndexEntry(m_indexPending, {level, static_cast<int32_t>(m_lineBytes)});
-        PutContourRecord(m_linePending, {code, level, static_cast<double>(count)});
-        m_lineBytes += kContourRecordBytes;
-    };
-    auto vertex = [&](int32_t i) {
-        PutContourRecord(m_linePending, {0, x[i], y[i]});
-        m_lineBytes += kContourRecordBytes;
-    };
-    header(std::min(n, kContourPieceMaxVertices));
-    int32_t inPiece = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        if (inPiece == kContourPieceMaxVertices) {
-            // The next piece starts again at the last vertex written.
-            header(std::min(n - i + 1, kContourPieceMaxVertices));
-            vertex(i - 1);
-            inPiece = 1;
-        }
-        vertex(i);
-        ++inPiece;
+        char* out = m_linePending.get() + m_lineUsed;
+        out = PackContourRecord(out, code, level, static_cast<double>(count));
+        for (int32_t i = from; i < from + count; ++i) out = PackContourRecord(out, 0, x[i], y[i]);
+        m_lineUsed = static_cast<size_t>(out - m_linePending.get());
+        m_lineBytes += static_cast<int64_t>(count + 1) * kContourRecordBytes;
+        next = from + count;
+        first = false;
     }
 }
 
 void ContourFileWriter::Flush() {
-    if (m_lines && !m_linePending.empty()) m_ok = WriteBytes(m_lines, m_linePending) && m_ok;
+    if (m_lines && m_lineUsed > 0)
+        m_ok = std::fwrite(m_linePending.get(), 1, m_lineUsed, m_lines) == m_lineUsed && m_ok;
     if (m_index && !m_indexPending.empty()) m_ok = WriteBytes(m_index, m_indexPending) && m_ok;
-    m_linePending.clear();
+    m_lineUsed = 0;
     m_indexPending.clear();
 }
 

@@ -8,6 +8,7 @@
 // (level, byte offset of the header) per header record of the line file.
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 // Full path of the contour line work file (set when the main window is made).
@@ -78,11 +79,16 @@ public:
 private:
     // Written before a piece when this much is pending; small enough to stay in the cache.
     static constexpr size_t kFlushBytes = 48 << 10;
+    static constexpr size_t kLineBufferBytes =
+        kFlushBytes + (kContourPieceMaxVertices + 1) * kContourRecordBytes;
     void Flush();
 
     std::FILE* m_lines = nullptr;
     std::FILE* m_index = nullptr;
-    std::string m_linePending, m_indexPending;  // not yet written
+    // Not yet written.
+    std::unique_ptr<char[]> m_linePending;
+    size_t m_lineUsed = 0;
+    std::string m_indexPending;
     int64_t m_lineBytes = 0;
     bool m_ok = true;
 };
