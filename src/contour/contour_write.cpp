@@ -132,9 +132,11 @@ public:
     bool Solve(int32_t firstOut, bool final, bool dropLast) {
         const int32_t n = static_cast<int32_t>(m_kx.size());
         if (n < 2) return true;
-        std::vector<double> h(n - 1);
+        std::vector<double>& h = m_h;
+        h.resize(n - 1);
         for (int32_t j = 0; j + 1 < n; ++j) h[j] = Dist(m_kx[j], m_ky[j], m_kx[j + 1], m_ky[j + 1]);
-        std::vector<double> mx = Slopes(m_kx, h), my = Slopes(m_ky, h);
+        const std::vector<double>& mx = Slopes(m_kx, h, m_mx);
+        const std::vector<double>& my = Slopes(m_ky, h, m_my);
         const int32_t lastOut = dropLast ? n - 3 : n - 2;
         for (int32_t j = firstOut; j <= lastOut; ++j) {
             const int32_t last = final ? m_steps : m_steps - 1;
@@ -163,14 +165,20 @@ private:
         return !std::isnan(v) && v != std::numeric_limits<double>::infinity();
     }
 
-    static std::vector<double> Slopes(const std::vector<double>& K, const std::vector<double>& h) {
+    // The slopes of the knots K into m.
+    std::vector<double>& Slopes(const std::vector<double>& K, const std::vector<double>& h,
+                                std::vector<double>& m) {
         const int32_t n = static_cast<int32_t>(K.size());
-        std::vector<double> m(n, 0.0);
+        m.assign(n, 0.0);
         m[0] = (K[1] - K[0]) / (2 * h[0]);
         m[n - 1] = (K[n - 1] - K[n - 2]) / (2 * h[n - 2]);
         if (n <= 2) return m;
         // Rows 1..n-2: sub[i] m[i-1] + diag[i] m[i] + sup[i] m[i+1] = rhs[i].
-        std::vector<double> sub(n), diag(n), sup(n), rhs(n);
+        std::vector<double>& sub = m_sub;
+        std::vector<double>& diag = m_diag;
+        std::vector<double>& sup = m_sup;
+        std::vector<double>& rhs = m_rhs;
+        for (std::vector<double>* v : {&sub, &diag, &sup, &rhs}) v->resize(n);
         for (int32_t i = 1; i <= n - 2; ++i) {
             sub[i] = h[i - 1] / 3;
             diag[i] = 2 * (h[i - 1] + h[i]) / 3;
@@ -207,6 +215,8 @@ private:
     int32_t m_steps;
     int32_t m_count = 0;
     std::vector<double> m_kx, m_ky;
+    // Per window; kept so a window takes no memory of its own.
+    std::vector<double> m_h, m_mx, m_my, m_sub, m_diag, m_sup, m_rhs;
 };
 }  // namespace
 
