@@ -67,12 +67,18 @@ struct ContourTraceIndex {
     double lastLevel = 0;
     bool started = false;
 
-    // Per edge the lower and the higher of its ends' elevations: the crossing test is the
-    // same with the ends in either order. An end that is not a number is left out; with
-    // neither a number the edge is never crossed (and left out of the buckets).
-    std::vector<double> low, high;
+    // The points' elevations by point number, close together: the sweep reads them in
+    // the order of the edges.
+    std::vector<double> z;
 
-    static bool Range(double za, double zb, double* lo, double* hi) {
+    double Za(const TinEdge& r) const { return z[static_cast<size_t>(std::abs(r.a))]; }
+    double Zb(const TinEdge& r) const { return z[static_cast<size_t>(std::abs(r.b))]; }
+
+    // The lower and the higher of an edge's ends' elevations: an end that is not a number
+    // is left out; with neither a number the edge is never crossed (and left out of the
+    // buckets).
+    bool Range(const TinEdge& r, double* lo, double* hi) const {
+        const double za = Za(r), zb = Zb(r);
         *lo = std::fmin(za, zb);
         *hi = std::fmax(za, zb);
         return !std::isnan(*lo);
@@ -83,20 +89,21 @@ struct ContourTraceIndex {
         points = g_points;
         edgeCount = g_tinEdgeCount;
         const int32_t n = std::max(edgeCount, 0);
+        int64_t last = g_pointCount;
+        for (int32_t e = 1; e <= n; ++e)
+            last = std::max({last, std::abs(int64_t{g_tinEdges[e].a}),
+                             std::abs(int64_t{g_tinEdges[e].b})});
+        z.resize(static_cast<size_t>(last) + 1);
+        // Buckets over the points' elevations; any lower end outside joins an end bucket.
         double base = std::numeric_limits<double>::infinity();
         double top = -base;
-        low.assign(static_cast<size_t>(n) + 1, 0.0);
-        high.assign(static_cast<size_t>(n) + 1, 0.0);
-        for (int32_t e = 1; e <= n; ++e) {
-            const TinEdge& r = g_tinEdges[e];
-            if (!Range(g_points[std::abs(r.a)].z, g_points[std::abs(r.b)].z, &low[e], &high[e]))
-                continue;
-            if (std::isfinite(low[e])) {
-                base = std::min(base, low[e]);
-                top = std::max(top, low[e]);
-            }
+        for (int64_t i = 0; i <= last; ++i) {
+            z[i] = g_points[i].z;
+            if (i == 0 || !std::isfinite(z[i])) continue;
+            base = std::min(base, z[i]);
+            top = std::max(top, z[i]);
         }
-        const int32_t buckets = std::max(1, n / 4);
+        const int32_t buckets = std::max(1, n / 64);
         const double scale = top > base && std::isfinite(top - base)
                                  ? (buckets - 1) / (top - base)
                                  : 0.0;
@@ -109,22 +116,23 @@ struct ContourTraceIndex {
         };
         bucketStart.assign(static_cast<size_t>(buckets) + 1, 0);
         bucketLow.assign(static_cast<size_t>(buckets), std::numeric_limits<double>::infinity());
+        double lo, hi;
         for (int32_t e = 1; e <= n; ++e) {
-            if (std::isnan(low[e])) continue;
-            const int32_t b = bucketOf(low[e]);
+            if (!Range(g_tinEdges[e], &lo, &hi)) continue;
+            const int32_t b = bucketOf(lo);
             ++bucketStart[b + 1];
-            bucketLow[b] = std::min(bucketLow[b], low[e]);
+            bucketLow[b] = std::min(bucketLow[b], lo);
         }
         for (int32_t b = 0; b < buckets; ++b) bucketStart[b + 1] += bucketStart[b];
-        order.assign(static_cast<size_t>(bucketStart[buckets]), 0);
+        order.resize(static_cast<size_t>(bucketStart[buckets]));
         std::vector<int32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
         for (int32_t e = 1; e <= n; ++e)
-            if (!std::isnan(low[e])) order[fill[bucketOf(low[e])]++] = e;
+            if (Range(g_tinEdges[e], &lo, &hi)) order[fill[bucketOf(lo)]++] = e;
         active.assign(static_cast<size_t>(n) / 64 + 1, 0);
         started = false;
     }
 
-    // Calls test(e, low, high) for every edge e that may hold a crossing of level w
+    // Calls test(e, record, za, zb) for every edge e that may hold a crossing of level w
     // (finite), in edge order.
     template <typename Test>
     void Sweep(double w, Test&& test) {
@@ -147,12 +155,14 @@ struct ContourTraceIndex {
             while (bits) {
                 const int32_t e = static_cast<int32_t>(word * 64) + std::countr_zero(bits);
                 bits &= bits - 1;
-                if (high[e] < w) {
+                const TinEdge& r = g_tinEdges[e];
+                const double za = Za(r), zb = Zb(r);
+                if (std::fmax(za, zb) < w) {
                     // Below this level and every later one until the sweep starts again.
                     active[word] &= ~(uint64_t{1} << (e & 63));
                     continue;
                 }
-                test(e, low[e], high[e]);
+                test(e, r, za, zb);
             }
         }
     }
@@ -255,7 +265,7 @@ private:
     // test; every edge is tested as the full scan tests it.
     void ListCrossings() {
         m_n = 0;
-        auto test = [&](int32_t e, double za, double zb) {
+        auto test = [&](int32_t e, const TinEdge& r, double za, double zb) {
             int32_t kind = 0;
             if ((za - m_w) * (zb - m_w) < 0)
                 kind = 1;
@@ -266,12 +276,12 @@ private:
             m_ws.crossingKind[m_n] = kind;
             m_ws.crossingEdge[m_n] = e;
             if (static_cast<size_t>(m_n) >= m_x.rec.size()) m_x.rec.resize(2 * m_n + 16);
-            m_x.rec[m_n] = g_tinEdges[e];
+            m_x.rec[m_n] = r;
         };
         if (m_ws.linearScan || !std::isfinite(m_w)) {
             for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
                 const TinEdge& r = g_tinEdges[e];
-                test(e, g_points[std::abs(r.a)].z, g_points[std::abs(r.b)].z);
+                test(e, r, g_points[std::abs(r.a)].z, g_points[std::abs(r.b)].z);
             }
             return;
         }
