@@ -140,10 +140,11 @@ public:
         const int32_t lastOut = dropLast ? n - 3 : n - 2;
         for (int32_t j = firstOut; j <= lastOut; ++j) {
             const int32_t last = final ? m_steps : m_steps - 1;
+            const Cubic cx = Segment(m_kx, mx, h, j), cy = Segment(m_ky, my, h, j);
             for (int32_t k = 0; k <= last; ++k) {
                 const double t = k * h[j] / m_steps;
-                const double x = Eval(m_kx, mx, h, j, t);
-                const double y = Eval(m_ky, my, h, j, t);
+                const double x = cx.At(t);
+                const double y = cy.At(t);
                 if (!Finite(x) || !Finite(y)) continue;
                 if (m_count + 1 > m_ws.smoothLimit) {
                     ShowMessage(kLineLimitMessage, "", msg::kOk | msg::kIconInformation);
@@ -202,13 +203,17 @@ private:
         return m;
     }
 
-    static double Eval(const std::vector<double>& K, const std::vector<double>& m,
-                       const std::vector<double>& h, int32_t j, double t) {
+    struct Cubic {
+        double a0, a1, a2, a3;
+        double At(double t) const { return a0 + t * (a1 + t * (a2 + t * a3)); }
+    };
+
+    // Segment j from K[j] to K[j+1] over its chord length.
+    static Cubic Segment(const std::vector<double>& K, const std::vector<double>& m,
+                         const std::vector<double>& h, int32_t j) {
         const double hj = h[j];
-        const double a0 = K[j], a1 = m[j];
-        const double a2 = 3 * (K[j + 1] - K[j]) / (hj * hj) - (2 * m[j] + m[j + 1]) / hj;
-        const double a3 = (2 * (K[j] - K[j + 1]) / hj + m[j] + m[j + 1]) / (hj * hj);
-        return a0 + t * (a1 + t * (a2 + t * a3));
+        return {K[j], m[j], 3 * (K[j + 1] - K[j]) / (hj * hj) - (2 * m[j] + m[j + 1]) / hj,
+                (2 * (K[j] - K[j + 1]) / hj + m[j] + m[j + 1]) / (hj * hj)};
     }
 
     ContourWorkspace& m_ws;
