@@ -80,6 +80,7 @@ struct ContourWorkspace {
 
     double& Knot(int32_t i) { return knotValues[i + 3]; }
     std::vector<double> knotValues;
+    std::vector<double> segmentLength;  // of the line being smoothed
 
     // Sizes the arrays for the current point and TIN capacities; false when they cannot
     // be had.

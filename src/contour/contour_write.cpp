@@ -135,8 +135,9 @@ public:
         std::vector<double>& h = m_h;
         h.resize(n - 1);
         for (int32_t j = 0; j + 1 < n; ++j) h[j] = Dist(m_kx[j], m_ky[j], m_kx[j + 1], m_ky[j + 1]);
-        const std::vector<double>& mx = Slopes(m_kx, h, m_mx);
-        const std::vector<double>& my = Slopes(m_ky, h, m_my);
+        Slopes(h);
+        const std::vector<double>& mx = m_mx;
+        const std::vector<double>& my = m_my;
         const int32_t lastOut = dropLast ? n - 3 : n - 2;
         for (int32_t j = firstOut; j <= lastOut; ++j) {
             const int32_t last = final ? m_steps : m_steps - 1;
@@ -166,41 +167,57 @@ private:
         return !std::isnan(v) && v != std::numeric_limits<double>::infinity();
     }
 
-    // The slopes of the knots K into m.
-    std::vector<double>& Slopes(const std::vector<double>& K, const std::vector<double>& h,
-                                std::vector<double>& m) {
-        const int32_t n = static_cast<int32_t>(K.size());
-        m.assign(n, 0.0);
-        m[0] = (K[1] - K[0]) / (2 * h[0]);
-        m[n - 1] = (K[n - 1] - K[n - 2]) / (2 * h[n - 2]);
-        if (n <= 2) return m;
+    // The slopes of the knots in X and Y into mx and my. The matrix depends on the chord
+    // lengths alone, so it is eliminated once for both right-hand sides.
+    void Slopes(const std::vector<double>& h) {
+        const std::vector<double>& kx = m_kx;
+        const std::vector<double>& ky = m_ky;
+        const int32_t n = static_cast<int32_t>(kx.size());
+        std::vector<double>& mx = m_mx;
+        std::vector<double>& my = m_my;
+        mx.assign(n, 0.0);
+        my.assign(n, 0.0);
+        mx[0] = (kx[1] - kx[0]) / (2 * h[0]);
+        mx[n - 1] = (kx[n - 1] - kx[n - 2]) / (2 * h[n - 2]);
+        my[0] = (ky[1] - ky[0]) / (2 * h[0]);
+        my[n - 1] = (ky[n - 1] - ky[n - 2]) / (2 * h[n - 2]);
+        if (n <= 2) return;
         // Rows 1..n-2: sub[i] m[i-1] + diag[i] m[i] + sup[i] m[i+1] = rhs[i].
         std::vector<double>& sub = m_sub;
         std::vector<double>& diag = m_diag;
         std::vector<double>& sup = m_sup;
-        std::vector<double>& rhs = m_rhs;
-        for (std::vector<double>* v : {&sub, &diag, &sup, &rhs}) v->resize(n);
+        std::vector<double>& rx = m_rx;
+        std::vector<double>& ry = m_ry;
+        for (std::vector<double>* v : {&sub, &diag, &sup, &rx, &ry}) v->resize(n);
         for (int32_t i = 1; i <= n - 2; ++i) {
             sub[i] = h[i - 1] / 3;
             diag[i] = 2 * (h[i - 1] + h[i]) / 3;
             sup[i] = h[i] / 3;
-            rhs[i] = (h[i - 1] / h[i]) * (K[i + 1] - K[i]) + (h[i] / h[i - 1]) * (K[i] - K[i - 1]);
+            const double before = h[i - 1] / h[i], after = h[i] / h[i - 1];
+            rx[i] = before * (kx[i + 1] - kx[i]) + after * (kx[i] - kx[i - 1]);
+            ry[i] = before * (ky[i + 1] - ky[i]) + after * (ky[i] - ky[i - 1]);
         }
-        rhs[1] -= sub[1] * m[0];
-        rhs[n - 2] -= sup[n - 2] * m[n - 1];
+        rx[1] -= sub[1] * mx[0];
+        rx[n - 2] -= sup[n - 2] * mx[n - 1];
+        ry[1] -= sub[1] * my[0];
+        ry[n - 2] -= sup[n - 2] * my[n - 1];
         // Forward elimination by cross-multiplication, no pivoting.
         for (int32_t i = 2; i <= n - 2; ++i) {
             const double a = diag[i - 1], b = sub[i];
             diag[i] = a * diag[i] - b * sup[i - 1];
             sup[i] = a * sup[i];
-            rhs[i] = a * rhs[i] - b * rhs[i - 1];
+            rx[i] = a * rx[i] - b * rx[i - 1];
+            ry[i] = a * ry[i] - b * ry[i - 1];
         }
         for (int32_t i = n - 2; i >= 1; --i) {
-            double r = rhs[i];
-            if (i < n - 2) r -= sup[i] * m[i + 1];
-            m[i] = r / diag[i];
+            double x = rx[i], y = ry[i];
+            if (i < n - 2) {
+                x -= sup[i] * mx[i + 1];
+                y -= sup[i] * my[i + 1];
+            }
+            mx[i] = x / diag[i];
+            my[i] = y / diag[i];
         }
-        return m;
     }
 
     struct Cubic {
@@ -221,17 +238,18 @@ private:
     int32_t m_count = 0;
     std::vector<double> m_kx, m_ky;
     // Per window; kept so a window takes no memory of its own.
-    std::vector<double> m_h, m_mx, m_my, m_sub, m_diag, m_sup, m_rhs;
+    std::vector<double> m_h, m_mx, m_my, m_sub, m_diag, m_sup, m_rx, m_ry;
 };
 }  // namespace
 
-int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
-                               int32_t last, bool closed, double length, int32_t steps) {
+namespace {
+// The spline through px/py[0..last] whose segment lengths are seg[0..last-1].
+int32_t FitSpline(ContourWorkspace& ws, const double* px, const double* py, const double* seg,
+                  int32_t last, bool closed, double length, int32_t steps) {
     const double halfMean = length * 0.5 / last;
     SplineWindows win(ws, steps);
-    auto seg = [&](int32_t i) { return Dist(px[i], py[i], px[i + 1], py[i + 1]); };
     if (closed) {
-        const double lenLast = seg(last - 1), lenFirst = seg(0);
+        const double lenLast = seg[last - 1], lenFirst = seg[0];
         if (lenLast > 0.0001 && lenFirst > 0.0001 && lenLast / lenFirst > 4) {
             const double f = 2 * lenFirst / lenLast;
             win.Add(px[last - 1] + f * (px[last - 1] - px[last]),
@@ -253,7 +271,7 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
         if (i == 0) {
             win.Add(px[0], py[0]);
         } else if (i < last) {
-            const double lenPrev = seg(i - 1), lenNext = seg(i);
+            const double lenPrev = seg[i - 1], lenNext = seg[i];
             const double ratio = lenPrev > 0.0001 && lenNext > 0.0001 ? lenPrev / lenNext : -1;
             if (lenPrev > halfMean) win.Add((px[i - 1] + px[i]) / 2, (py[i - 1] + py[i]) / 2);
             if (ratio > 4) {
@@ -266,7 +284,7 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
                 win.Add(px[i] - f * (px[i] - px[i + 1]), py[i] - f * (py[i] - py[i + 1]));
             }
         } else {
-            const double lenLast = seg(last - 1);
+            const double lenLast = seg[last - 1];
             if (lenLast > 0.0001) {
                 if (lenLast > halfMean)
                     win.Add((px[last - 1] + px[last]) / 2, (py[last - 1] + py[last]) / 2);
@@ -287,6 +305,24 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
     return win.Count();
 }
 
+// The lengths of the segments of px/py[0..last] into seg; returns their sum.
+double SegmentLengths(const double* px, const double* py, int32_t last, std::vector<double>& seg) {
+    seg.resize(static_cast<size_t>(last));
+    double length = 0.0;
+    for (int32_t i = 0; i < last; ++i) {
+        seg[i] = Dist(px[i], py[i], px[i + 1], py[i + 1]);
+        length += seg[i];
+    }
+    return length;
+}
+}  // namespace
+
+int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
+                               int32_t last, bool closed, double length, int32_t steps) {
+    SegmentLengths(px, py, last, ws.segmentLength);
+    return FitSpline(ws, px, py, ws.segmentLength.data(), last, closed, length, steps);
+}
+
 void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
                        double smoothness) {
     auto handle = [&](int32_t first, int32_t last) {
@@ -299,18 +335,22 @@ void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& ou
             if (!closed) out.WriteLine(kContourCodeStraight, level, px, py, 2);
             return;
         }
-        double length = 0.0;
-        for (int32_t i = 0; i < s; ++i) length += Dist(px[i], py[i], px[i + 1], py[i + 1]);
+        if (method != 1 && method != 2) {
+            out.WriteLine(kContourCodeStraight, level, px, py, s + 1);
+            return;
+        }
+        const double length = SegmentLengths(px, py, s, ws.segmentLength);
         const double perUnit = smoothness > 0 ? length / smoothness : 0.0;
         const int64_t units = perUnit < 1e9 ? static_cast<int64_t>(perUnit) : 1000000000;
         if (method == 2) {
             const int32_t steps =
                 static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
-            const int32_t count = FitSplineThroughPoints(ws, px, py, s, closed, length, steps);
+            const int32_t count =
+                FitSpline(ws, px, py, ws.segmentLength.data(), s, closed, length, steps);
             if (count >= 2)
                 out.WriteLine(kContourCodeSplineThrough, level, &ws.smoothX[1], &ws.smoothY[1],
                               count);
-        } else if (method == 1) {
+        } else {
             int64_t m = units;
             if (m < 2 * s - 2) m = 2 * s;
             m = std::min<int64_t>(m, 2 * static_cast<int64_t>(ws.smoothLimit / 10));
@@ -318,8 +358,6 @@ void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& ou
             SampleBSpline(ws, px, py, s, closed, static_cast<int32_t>(m));
             out.WriteLine(kContourCodeBSpline, level, &ws.smoothX[1], &ws.smoothY[1],
                           static_cast<int32_t>(m));
-        } else {
-            out.WriteLine(kContourCodeStraight, level, px, py, s + 1);
         }
     };
     int32_t start = 1;
