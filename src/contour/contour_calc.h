@@ -77,6 +77,7 @@ struct ContourWorkspace {
     ContourArray<double> smoothX, smoothY;
     bool linearScan = false;  // test all edges and scan all crossings (tests compare)
     int32_t smoothLimit = 0;
+    int32_t lineLimitHits = 0;  // lines cut short at smoothLimit (the caller says so)
 
     double& Knot(int32_t i) { return knotValues[i + 3]; }
     std::vector<double> knotValues;
@@ -95,8 +96,15 @@ extern ContourWorkspace* g_contourWorkspace;
 
 // Traces level w into the workspace's trace arrays: 0, or -1 when they are full.
 int32_t TraceContourLevel(ContourWorkspace& ws, double w);
+// The same without marking the data changed for the painter: for the calculation's
+// worker threads (the calculation marks it).
+int32_t TraceContourLevelUnmarked(ContourWorkspace& ws, double w);
+// Gives `to` the edge index of the current TIN that `from` holds (made now if need be),
+// so the workspaces of one calculation make it once. Not while either traces.
+void ShareContourEdgeIndex(ContourWorkspace& from, ContourWorkspace& to);
 
-// Cuts the trace into polylines, smooths them by method and appends them at `level`.
+// Cuts the trace into polylines, smooths them by method and appends them at `level`. A
+// line cut short at smoothLimit counts in lineLimitHits.
 void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
                        double smoothness);
 
@@ -107,6 +115,7 @@ void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int
 // The knot interval d of u and the cubic basis values N(d-3)..N(d) into basis[0..3].
 int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis[4]);
 // Interpolating spline through px/py[0..last]; writes smoothX/Y[1..count], returns count.
+// Stopped at smoothLimit vertices, the line counts in lineLimitHits.
 int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
                                int32_t last, bool closed, double length, int32_t steps);
 
@@ -135,3 +144,7 @@ void SetContourReplaceQuestion(ContourReplaceQuestion question);
 ContourCalcResult CalcContours(int32_t method);
 // The levels skipped by the last calculation because their trace did not fit.
 const std::vector<double>& SkippedContourLevels();
+
+// Threads that work out the levels of a calculation: 0 chooses by the machine, 1 works
+// every level on the calling thread. The files are the same either way.
+void SetContourThreads(int32_t threads);

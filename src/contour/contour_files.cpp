@@ -139,32 +139,63 @@ bool ContourFileWriter::Open(bool replace) {
     return true;
 }
 
+void ContourFileWriter::OpenInMemory() {
+    Close();
+    m_ok = true;
+    m_memory = true;
+    m_lineBytes = 0;
+}
+
 void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, const double* y,
                                   int32_t n) {
-    if (!m_lines || n < 1) return;
-    if (!m_linePending) m_linePending = std::make_unique<char[]>(kLineBufferBytes);
+    if ((!m_lines && !m_memory) || n < 1) return;
     int32_t next = 0;  // the first vertex not yet written
     bool first = true;
     while (next < n) {
         // A later piece starts again at the last vertex written.
         const int32_t from = first ? 0 : next - 1;
         const int32_t count = std::min(n - from, kContourPieceMaxVertices);
-        if (m_lineUsed >= kFlushBytes) Flush();
-        PutContourIndexEntry(m_indexPending, {level, static_cast<int32_t>(m_lineBytes)});
-        char* out = m_linePending.get() + m_lineUsed;
+        if (!m_memory && m_lineUsed >= kFlushBytes) Flush();
+        const size_t bytes = static_cast<size_t>(count + 1) * kContourRecordBytes;
+        if (m_linePending.size() < m_lineUsed + bytes)
+            m_linePending.resize(std::max({m_linePending.size() * 2, m_lineUsed + bytes,
+                                           kLineBufferBytes}));
+        m_indexPending.push_back({level, m_lineBytes});
+        char* out = m_linePending.data() + m_lineUsed;
         out = PackContourRecord(out, code, level, static_cast<double>(count));
         for (int32_t i = from; i < from + count; ++i) out = PackContourRecord(out, 0, x[i], y[i]);
-        m_lineUsed = static_cast<size_t>(out - m_linePending.get());
-        m_lineBytes += static_cast<int64_t>(count + 1) * kContourRecordBytes;
+        m_lineUsed += bytes;
+        m_lineBytes += static_cast<int64_t>(bytes);
         next = from + count;
         first = false;
     }
 }
 
+void ContourFileWriter::Append(ContourFileWriter& part) {
+    if (!m_lines) return;
+    Flush();
+    if (part.m_lineUsed > 0)
+        m_ok = std::fwrite(part.m_linePending.data(), 1, part.m_lineUsed, m_lines) ==
+                   part.m_lineUsed &&
+               m_ok;
+    for (const PendingEntry& e : part.m_indexPending)
+        m_indexPending.push_back({e.level, m_lineBytes + e.offset});
+    m_lineBytes += part.m_lineBytes;
+    part.m_lineUsed = 0;
+    part.m_indexPending.clear();
+    part.m_lineBytes = 0;
+}
+
 void ContourFileWriter::Flush() {
+    if (m_memory) return;
     if (m_lines && m_lineUsed > 0)
-        m_ok = std::fwrite(m_linePending.get(), 1, m_lineUsed, m_lines) == m_lineUsed && m_ok;
-    if (m_index && !m_indexPending.empty()) m_ok = WriteBytes(m_index, m_indexPending) && m_ok;
+        m_ok = std::fwrite(m_linePending.data(), 1, m_lineUsed, m_lines) == m_lineUsed && m_ok;
+    if (m_index && !m_indexPending.empty()) {
+        std::string bytes;
+        for (const PendingEntry& e : m_indexPending)
+            PutContourIndexEntry(bytes, {e.level, static_cast<int32_t>(e.offset)});
+        m_ok = WriteBytes(m_index, bytes) && m_ok;
+    }
     m_lineUsed = 0;
     m_indexPending.clear();
 }
@@ -174,6 +205,9 @@ bool ContourFileWriter::Close() {
     if (m_lines && std::fclose(m_lines) != 0) m_ok = false;
     if (m_index && std::fclose(m_index) != 0) m_ok = false;
     m_lines = m_index = nullptr;
+    m_memory = false;
+    m_lineUsed = 0;
+    m_indexPending.clear();
     return m_ok;
 }
 

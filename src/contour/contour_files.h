@@ -8,8 +8,8 @@
 // (level, byte offset of the header) per header record of the line file.
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
+#include <vector>
 
 // Full path of the contour line work file (set when the main window is made).
 extern std::string g_contourLinesPath;
@@ -70,8 +70,12 @@ public:
     // Add: both opened for appending, the header left as it is. False (both closed) when
     // either cannot be opened.
     bool Open(bool replace);
+    // Lines kept in memory, offsets counted from their start, until Append takes them.
+    void OpenInMemory();
     // Appends one line of n vertices (x[i], y[i] for i = 0..n-1) in pieces of at most 2000.
     void WriteLine(int16_t code, double level, const double* x, const double* y, int32_t n);
+    // Appends the lines an in-memory writer holds, as if written here, and empties it.
+    void Append(ContourFileWriter& part);
     // False when any write failed since Open.
     bool Close();
     bool ok() const { return m_ok; }
@@ -83,12 +87,18 @@ private:
         kFlushBytes + (kContourPieceMaxVertices + 1) * kContourRecordBytes;
     void Flush();
 
+    struct PendingEntry {
+        double level;
+        int64_t offset;
+    };
+
     std::FILE* m_lines = nullptr;
     std::FILE* m_index = nullptr;
+    bool m_memory = false;
     // Not yet written.
-    std::unique_ptr<char[]> m_linePending;
+    std::vector<char> m_linePending;
     size_t m_lineUsed = 0;
-    std::string m_indexPending;
+    std::vector<PendingEntry> m_indexPending;
     int64_t m_lineBytes = 0;
     bool m_ok = true;
 };

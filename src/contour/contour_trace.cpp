@@ -43,34 +43,25 @@ bool ContourWorkspace::Allocate() {
     return true;
 }
 
-// What the walk of a level looks up, kept from level to level of one calculation.
-//
-// The sweep: edges in buckets by their lower end's elevation (a counting sort, each bucket
-// in edge order), and a bit per edge for those whose lower end is at or below the level.
-// As the levels rise, buckets join and edges whose upper end fell below the level leave,
-// so a level tests only the edges it may cross, and tests them in edge order. A lower
-// level starts the sweep again. The TIN must not change during a calculation; another
-// TIN (its block or count) makes the sweep anew.
-//
-// The look-up: the level's crossings by the end points of their edges, an open-addressing
-// table of chains in crossing order.
-struct ContourTraceIndex {
-    // ---- sweep ----
+// The TIN's edges in buckets by their lower end's elevation (a counting sort, each bucket
+// in edge order), made once per calculation and only read afterwards, so the workspaces of
+// one calculation share it. The TIN must not change during a calculation; another TIN (its
+// block or count) has the index made anew.
+struct ContourEdgeIndex {
     const TinEdge* edges = nullptr;
     const RandomPoint* points = nullptr;
     int32_t edgeCount = -1;
     std::vector<int32_t> order;        // edge numbers, bucket by bucket
     std::vector<int32_t> bucketStart;  // into order, one more than there are buckets
     std::vector<double> bucketLow;     // lowest lower end in the bucket
-    std::vector<uint64_t> active;      // bit e: edge e joined and not yet left
-    int32_t nextBucket = 0;
-    double lastLevel = 0;
-    bool started = false;
 
     // The points' elevations by point number, close together: the sweep reads them in
     // the order of the edges.
     std::vector<double> z;
 
+    bool Current() const {
+        return edges == g_tinEdges && points == g_points && edgeCount == g_tinEdgeCount;
+    }
     double Za(const TinEdge& r) const { return z[static_cast<size_t>(std::abs(r.a))]; }
     double Zb(const TinEdge& r) const { return z[static_cast<size_t>(std::abs(r.b))]; }
 
@@ -108,8 +99,8 @@ struct ContourTraceIndex {
                                  ? (buckets - 1) / (top - base)
                                  : 0.0;
         // The bucket of a lower end; rises with it, so the buckets' values are in order.
-        auto bucketOf = [&](double z) {
-            const double t = (z - base) * scale;
+        auto bucketOf = [&](double zLow) {
+            const double t = (zLow - base) * scale;
             if (!(t >= 0)) return 0;
             if (t >= buckets - 1) return buckets - 1;
             return static_cast<int32_t>(t);
@@ -128,26 +119,52 @@ struct ContourTraceIndex {
         std::vector<int32_t> fill(bucketStart.begin(), bucketStart.end() - 1);
         for (int32_t e = 1; e <= n; ++e)
             if (Range(g_tinEdges[e], &lo, &hi)) order[fill[bucketOf(lo)]++] = e;
-        active.assign(static_cast<size_t>(n) / 64 + 1, 0);
-        started = false;
+    }
+};
+
+// What the walk of a level looks up, kept from level to level in one workspace.
+//
+// The sweep: a bit per edge for those whose lower end is at or below the level. As the
+// levels rise, buckets of the edge index join and edges whose upper end fell below the
+// level leave, so a level tests only the edges it may cross, and tests them in edge order.
+// A lower level starts the sweep again.
+//
+// The look-up: the level's crossings by the end points of their edges, an open-addressing
+// table of chains in crossing order.
+struct ContourTraceIndex {
+    // ---- sweep ----
+    std::shared_ptr<const ContourEdgeIndex> edges;
+    std::vector<uint64_t> active;  // bit e: edge e joined and not yet left
+    int32_t nextBucket = 0;
+    double lastLevel = 0;
+    bool started = false;
+
+    const ContourEdgeIndex& Edges() {
+        if (!edges || !edges->Current()) {
+            auto made = std::make_shared<ContourEdgeIndex>();
+            made->Build();
+            edges = std::move(made);
+            started = false;
+        }
+        return *edges;
     }
 
     // Calls test(e, record, za, zb) for every edge e that may hold a crossing of level w
     // (finite), in edge order.
     template <typename Test>
     void Sweep(double w, Test&& test) {
-        if (edges != g_tinEdges || points != g_points || edgeCount != g_tinEdgeCount) Build();
+        const ContourEdgeIndex& x = Edges();
         if (!started || w < lastLevel) {
-            std::fill(active.begin(), active.end(), 0);
+            active.assign(static_cast<size_t>(std::max(x.edgeCount, 0)) / 64 + 1, 0);
             nextBucket = 0;
             started = true;
         }
         lastLevel = w;
-        const int32_t buckets = static_cast<int32_t>(bucketLow.size());
-        while (nextBucket < buckets && (bucketLow[nextBucket] <= w ||
-                                        bucketStart[nextBucket] == bucketStart[nextBucket + 1])) {
-            for (int32_t i = bucketStart[nextBucket]; i < bucketStart[nextBucket + 1]; ++i)
-                active[order[i] >> 6] |= uint64_t{1} << (order[i] & 63);
+        const int32_t buckets = static_cast<int32_t>(x.bucketLow.size());
+        while (nextBucket < buckets && (x.bucketLow[nextBucket] <= w ||
+                                        x.bucketStart[nextBucket] == x.bucketStart[nextBucket + 1])) {
+            for (int32_t i = x.bucketStart[nextBucket]; i < x.bucketStart[nextBucket + 1]; ++i)
+                active[x.order[i] >> 6] |= uint64_t{1} << (x.order[i] & 63);
             ++nextBucket;
         }
         for (size_t word = 0; word < active.size(); ++word) {
@@ -156,7 +173,7 @@ struct ContourTraceIndex {
                 const int32_t e = static_cast<int32_t>(word * 64) + std::countr_zero(bits);
                 bits &= bits - 1;
                 const TinEdge& r = g_tinEdges[e];
-                const double za = Za(r), zb = Zb(r);
+                const double za = x.Za(r), zb = x.Zb(r);
                 if (std::fmax(za, zb) < w) {
                     // Below this level and every later one until the sweep starts again.
                     active[word] &= ~(uint64_t{1} << (e & 63));
@@ -232,6 +249,14 @@ struct ContourTraceIndex {
 ContourTraceIndex& ContourWorkspace::TraceIndex() {
     if (!traceIndex) traceIndex = std::make_shared<ContourTraceIndex>();
     return *traceIndex;
+}
+
+void ShareContourEdgeIndex(ContourWorkspace& from, ContourWorkspace& to) {
+    ContourTraceIndex& source = from.TraceIndex();
+    source.Edges();
+    ContourTraceIndex& target = to.TraceIndex();
+    target.edges = source.edges;
+    target.started = false;
 }
 
 namespace {
@@ -575,5 +600,9 @@ private:
 
 int32_t TraceContourLevel(ContourWorkspace& ws, double w) {
     g_dataChanged = -1;
+    return TraceContourLevelUnmarked(ws, w);
+}
+
+int32_t TraceContourLevelUnmarked(ContourWorkspace& ws, double w) {
     return LevelTracer(ws, w).Run();
 }

@@ -3,12 +3,8 @@
 #include <limits>
 
 #include "contour/contour_calc.h"
-#include "platform/message_box.h"
 
 namespace {
-constexpr char kLineLimitMessage[] =
-    "等高線ライン数が制限に達しました。\nなめらかさの数値を大きくして再計算してください。";
-
 double Dist(double x0, double y0, double x1, double y1) { return std::hypot(x1 - x0, y1 - y0); }
 }  // namespace
 
@@ -148,7 +144,7 @@ public:
                 const double y = cy.At(t);
                 if (!Finite(x) || !Finite(y)) continue;
                 if (m_count + 1 > m_ws.smoothLimit) {
-                    ShowMessage(kLineLimitMessage, "", msg::kOk | msg::kIconInformation);
+                    ++m_ws.lineLimitHits;
                     return false;
                 }
                 ++m_count;

@@ -266,6 +266,30 @@ TEST_F(ContourFixture, WorkArraysThatCannotBeHadAreSaidAndTouchNothing) {
     }
 }
 
+TEST_F(ContourFixture, SplineThroughStopsAtTheLineLimitAndSaysSo) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    // Ten smoothed vertices per point: 1210 for this grid.
+    g_pointCapacity = g_pointCount;
+    g_contourMinZ = 70;
+    g_contourMaxZ = 80;
+    g_contourInterval = 10;
+    g_indexContourInterval = 50;
+    g_contourSmoothness = 0.001;  // 200 samples a segment
+    ClearRecordedMessages();
+    ASSERT_EQ(CalcContours(2), ContourCalcResult::kDone);
+    const std::vector<Line> lines = ReadLines();
+    ASSERT_EQ(lines.size(), 2u);
+    std::vector<std::string> said;
+    for (const RecordedMessage& m : RecordedMessages()) said.push_back(m.text);
+    const std::string limit =
+        "等高線ライン数が制限に達しました。\nなめらかさの数値を大きくして再計算してください。";
+    EXPECT_EQ(said, (std::vector<std::string>{limit, limit, "等高線計算終了"}));
+    for (const Line& l : lines) {
+        EXPECT_EQ(l.code, kContourCodeSplineThrough);
+        EXPECT_EQ(l.x.size(), 1210u);
+    }
+}
+
 TEST_F(ContourFixture, BSplineFollowsTheUniformCubicBasis) {
     g_pointCapacity = std::max(g_pointCapacity, 100);
     ContourWorkspace ws;
