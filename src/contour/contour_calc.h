@@ -1,7 +1,6 @@
 #pragma once
 // Contour lines from the TIN: the level loop, the walk of one level through the TIN, and
 // the smoothing and writing of its chains into the contour work files.
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
