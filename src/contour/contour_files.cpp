@@ -1,7 +1,9 @@
 #include "contour/contour_files.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -50,19 +52,51 @@ bool ContourLevelsUsable(double minZ, double maxZ, double interval) {
 
 // ---- records ----
 
+namespace {
+// The 18 bytes of a record at out; returns the end.
+char* PackContourRecord(char* out, int16_t code, double a, double b) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, &code, 2);
+        std::memcpy(out + 2, &a, 8);
+        std::memcpy(out + 10, &b, 8);
+    } else {
+        const uint64_t ab = std::bit_cast<uint64_t>(a), bb = std::bit_cast<uint64_t>(b);
+        out[0] = static_cast<char>(code);
+        out[1] = static_cast<char>(static_cast<uint16_t>(code) >> 8);
+        for (int i = 0; i < 8; ++i) {
+            out[2 + i] = static_cast<char>(ab >> (8 * i));
+            out[10 + i] = static_cast<char>(bb >> (8 * i));
+        }
+    }
+    return out + kContourRecordBytes;
+}
+
+void PutContourRecord(std::string& bytes, const ContourRecord& record) {
+    char packed[kContourRecordBytes];
+    PackContourRecord(packed, record.code, record.a, record.b);
+    bytes.append(packed, sizeof packed);
+}
+
+void PutContourIndexEntry(std::string& bytes, const ContourIndexEntry& entry) {
+    PutLeF64(bytes, entry.level);
+    PutLeI32(bytes, entry.offset);
+}
+
+bool WriteBytes(std::FILE* file, const std::string& bytes) {
+    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+}  // namespace
+
 bool WriteContourRecord(std::FILE* file, const ContourRecord& record) {
     std::string bytes;
-    PutLe16(bytes, static_cast<uint16_t>(record.code));
-    PutLeF64(bytes, record.a);
-    PutLeF64(bytes, record.b);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    PutContourRecord(bytes, record);
+    return WriteBytes(file, bytes);
 }
 
 bool WriteContourIndexEntry(std::FILE* file, const ContourIndexEntry& entry) {
     std::string bytes;
-    PutLeF64(bytes, entry.level);
-    PutLeI32(bytes, entry.offset);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    PutContourIndexEntry(bytes, entry);
+    return WriteBytes(file, bytes);
 }
 
 bool ReadContourRecord(std::FILE* file, ContourRecord* record) {
@@ -105,36 +139,75 @@ bool ContourFileWriter::Open(bool replace) {
     return true;
 }
 
+void ContourFileWriter::OpenInMemory() {
+    Close();
+    m_ok = true;
+    m_memory = true;
+    m_lineBytes = 0;
+}
+
 void ContourFileWriter::WriteLine(int16_t code, double level, const double* x, const double* y,
                                   int32_t n) {
-    if (!m_lines || n < 1) return;
-    auto header = [&](int32_t count) {
-        m_ok = WriteContourIndexEntry(m_index, {level, static_cast<int32_t>(m_lineBytes)}) && m_ok;
-        m_ok = WriteContourRecord(m_lines, {code, level, static_cast<double>(count)}) && m_ok;
-        m_lineBytes += kContourRecordBytes;
-    };
-    auto vertex = [&](int32_t i) {
-        m_ok = WriteContourRecord(m_lines, {0, x[i], y[i]}) && m_ok;
-        m_lineBytes += kContourRecordBytes;
-    };
-    header(std::min(n, kContourPieceMaxVertices));
-    int32_t inPiece = 0;
-    for (int32_t i = 0; i < n; ++i) {
-        if (inPiece == kContourPieceMaxVertices) {
-            // The next piece starts again at the last vertex written.
-            header(std::min(n - i + 1, kContourPieceMaxVertices));
-            vertex(i - 1);
-            inPiece = 1;
-        }
-        vertex(i);
-        ++inPiece;
+    if ((!m_lines && !m_memory) || n < 1) return;
+    int32_t next = 0;  // the first vertex not yet written
+    bool first = true;
+    while (next < n) {
+        // A later piece starts again at the last vertex written.
+        const int32_t from = first ? 0 : next - 1;
+        const int32_t count = std::min(n - from, kContourPieceMaxVertices);
+        if (!m_memory && m_lineUsed >= kFlushBytes) Flush();
+        const size_t bytes = static_cast<size_t>(count + 1) * kContourRecordBytes;
+        if (m_linePending.size() < m_lineUsed + bytes)
+            m_linePending.resize(std::max({m_linePending.size() * 2, m_lineUsed + bytes,
+                                           kLineBufferBytes}));
+        m_indexPending.push_back({level, m_lineBytes});
+        char* out = m_linePending.data() + m_lineUsed;
+        out = PackContourRecord(out, code, level, static_cast<double>(count));
+        for (int32_t i = from; i < from + count; ++i) out = PackContourRecord(out, 0, x[i], y[i]);
+        m_lineUsed += bytes;
+        m_lineBytes += static_cast<int64_t>(bytes);
+        next = from + count;
+        first = false;
     }
 }
 
+void ContourFileWriter::Append(ContourFileWriter& part) {
+    if (!m_lines) return;
+    Flush();
+    if (part.m_lineUsed > 0)
+        m_ok = std::fwrite(part.m_linePending.data(), 1, part.m_lineUsed, m_lines) ==
+                   part.m_lineUsed &&
+               m_ok;
+    for (const PendingEntry& e : part.m_indexPending)
+        m_indexPending.push_back({e.level, m_lineBytes + e.offset});
+    m_lineBytes += part.m_lineBytes;
+    part.m_lineUsed = 0;
+    part.m_indexPending.clear();
+    part.m_lineBytes = 0;
+}
+
+void ContourFileWriter::Flush() {
+    if (m_memory) return;
+    if (m_lines && m_lineUsed > 0)
+        m_ok = std::fwrite(m_linePending.data(), 1, m_lineUsed, m_lines) == m_lineUsed && m_ok;
+    if (m_index && !m_indexPending.empty()) {
+        std::string bytes;
+        for (const PendingEntry& e : m_indexPending)
+            PutContourIndexEntry(bytes, {e.level, static_cast<int32_t>(e.offset)});
+        m_ok = WriteBytes(m_index, bytes) && m_ok;
+    }
+    m_lineUsed = 0;
+    m_indexPending.clear();
+}
+
 bool ContourFileWriter::Close() {
+    Flush();
     if (m_lines && std::fclose(m_lines) != 0) m_ok = false;
     if (m_index && std::fclose(m_index) != 0) m_ok = false;
     m_lines = m_index = nullptr;
+    m_memory = false;
+    m_lineUsed = 0;
+    m_indexPending.clear();
     return m_ok;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // Full path of the contour line work file (set when the main window is made).
 extern std::string g_contourLinesPath;
@@ -60,7 +61,8 @@ bool ReadContourRecord(std::FILE* file, ContourRecord* record);
 bool ReadContourIndexEntry(std::FILE* file, ContourIndexEntry* entry);
 
 // The open pair of work files a calculation appends to. The line file's size is kept so
-// each index entry can name the header's position.
+// each index entry can name the header's position. Records are gathered and written in
+// large blocks: a line file holds millions of them.
 class ContourFileWriter {
 public:
     ~ContourFileWriter() { Close(); }
@@ -68,15 +70,35 @@ public:
     // Add: both opened for appending, the header left as it is. False (both closed) when
     // either cannot be opened.
     bool Open(bool replace);
+    // Lines kept in memory, offsets counted from their start, until Append takes them.
+    void OpenInMemory();
     // Appends one line of n vertices (x[i], y[i] for i = 0..n-1) in pieces of at most 2000.
     void WriteLine(int16_t code, double level, const double* x, const double* y, int32_t n);
+    // Appends the lines an in-memory writer holds, as if written here, and empties it.
+    void Append(ContourFileWriter& part);
     // False when any write failed since Open.
     bool Close();
     bool ok() const { return m_ok; }
 
 private:
+    // Written before a piece when this much is pending; small enough to stay in the cache.
+    static constexpr size_t kFlushBytes = 48 << 10;
+    static constexpr size_t kLineBufferBytes =
+        kFlushBytes + (kContourPieceMaxVertices + 1) * kContourRecordBytes;
+    void Flush();
+
+    struct PendingEntry {
+        double level;
+        int64_t offset;
+    };
+
     std::FILE* m_lines = nullptr;
     std::FILE* m_index = nullptr;
+    bool m_memory = false;
+    // Not yet written.
+    std::vector<char> m_linePending;
+    size_t m_lineUsed = 0;
+    std::vector<PendingEntry> m_indexPending;
     int64_t m_lineBytes = 0;
     bool m_ok = true;
 };

@@ -1,7 +1,9 @@
 // Contour work file layout, the document copies and the smoothing of written lines.
+#include <algorithm>
 #include <fstream>
 
 #include "contour_test_support.h"
+#include "model/record_block.h"
 #include "platform/text_io.h"
 
 using namespace contourtest;
@@ -234,6 +236,107 @@ TEST_F(ContourFixture, SmoothedLinesKeepTheirEndConditions) {
                     for (size_t i = 0; i < l.x.size(); ++i)
                         best = std::min(best, std::hypot(l.x[i] - x, l.y[i] - y));
                     EXPECT_LT(best, 1e-9) << x << " " << y;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(ContourFixture, WorkArraysThatCannotBeHadAreSaidAndTouchNothing) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 0.3 * x + 0.2 * y; });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 50;
+    g_contourInterval = 5;
+    g_indexContourInterval = 25;
+    ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const std::string lines = Bytes(g_contourLinesPath), index = Bytes(g_contourIndexPath);
+    ASSERT_FALSE(lines.empty());
+    // The first, a middle and the last of the arrays fail.
+    for (int successes : {0, 4, 8}) {
+        SCOPED_TRACE(successes);
+        ClearRecordedMessages();
+        InjectAllocationFailures(successes);
+        const ContourCalcResult result = CalcContours(1);
+        InjectAllocationFailures(-1, 0);
+        EXPECT_EQ(result, ContourCalcResult::kNoMemory);
+        ASSERT_FALSE(RecordedMessages().empty());
+        EXPECT_EQ(RecordedMessages().back().text.rfind("スプライン計算領域が不足しています。", 0), 0u);
+        EXPECT_EQ(Bytes(g_contourLinesPath), lines);
+        EXPECT_EQ(Bytes(g_contourIndexPath), index);
+    }
+}
+
+TEST_F(ContourFixture, SplineThroughStopsAtTheLineLimitAndSaysSo) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 100 - std::hypot(x - 50, y - 50); });
+    // Ten smoothed vertices per point: 1210 for this grid.
+    g_pointCapacity = g_pointCount;
+    g_contourMinZ = 70;
+    g_contourMaxZ = 80;
+    g_contourInterval = 10;
+    g_indexContourInterval = 50;
+    g_contourSmoothness = 0.001;  // 200 samples a segment
+    ClearRecordedMessages();
+    ASSERT_EQ(CalcContours(2), ContourCalcResult::kDone);
+    const std::vector<Line> lines = ReadLines();
+    ASSERT_EQ(lines.size(), 2u);
+    std::vector<std::string> said;
+    for (const RecordedMessage& m : RecordedMessages()) said.push_back(m.text);
+    const std::string limit =
+        "等高線ライン数が制限に達しました。\nなめらかさの数値を大きくして再計算してください。";
+    EXPECT_EQ(said, (std::vector<std::string>{limit, limit, "等高線計算終了"}));
+    for (const Line& l : lines) {
+        EXPECT_EQ(l.code, kContourCodeSplineThrough);
+        EXPECT_EQ(l.x.size(), 1210u);
+    }
+}
+
+TEST_F(ContourFixture, BSplineFollowsTheUniformCubicBasis) {
+    g_pointCapacity = std::max(g_pointCapacity, 100);
+    ContourWorkspace ws;
+    ASSERT_TRUE(ws.Allocate());
+    // On the uniform (closed) knots the basis at u = d + t is the textbook one.
+    const int32_t n = 6;
+    BuildKnotVector(ws, n, true);
+    for (double u : {0.0, 0.3, 1.0, 2.5, 4.75, 5.999}) {
+        double basis[4];
+        const int32_t d = EvalBSplineBasis(ws, u, n, basis);
+        EXPECT_EQ(d, static_cast<int32_t>(std::floor(u))) << u;
+        const double t = u - d;
+        const double expected[4] = {(1 - t) * (1 - t) * (1 - t) / 6,
+                                    (3 * t * t * t - 6 * t * t + 4) / 6,
+                                    (-3 * t * t * t + 3 * t * t + 3 * t + 1) / 6, t * t * t / 6};
+        for (int k = 0; k < 4; ++k) EXPECT_NEAR(basis[k], expected[k], 1e-15) << u << " " << k;
+    }
+    // The samples, found interval after interval, are the basis sums with the interval
+    // searched for each sample afresh.
+    std::vector<double> px, py;
+    for (int32_t i = 0; i <= 9; ++i) {
+        px.push_back(std::cos(i * 0.7) * (10 + i));
+        py.push_back(std::sin(i * 0.7) * (10 + i));
+    }
+    for (bool closed : {false, true}) {
+        for (int32_t segments : {2, 3, 9}) {
+            for (int32_t m : {2 * segments, 37}) {
+                SCOPED_TRACE(testing::Message() << closed << " " << segments << " " << m);
+                BuildKnotVector(ws, segments, closed);
+                SampleBSpline(ws, px.data(), py.data(), segments, closed, m);
+                const double u0 = ws.Knot(0), un = ws.Knot(segments);
+                for (int32_t s = 1; s <= m; ++s) {
+                    const double u = u0 + (s - 1) * (un - u0) / (m - 1);
+                    double basis[4];
+                    const int32_t d = EvalBSplineBasis(ws, u, segments, basis);
+                    double x = 0, y = 0;
+                    for (int32_t k = 0; k < 4; ++k) {
+                        int32_t j = d - 1 + k;
+                        if (closed)
+                            j = j < 0 ? j + segments : j > segments ? j - segments : j;
+                        else
+                            j = std::clamp(j, 0, segments);
+                        x += basis[k] * px[j];
+                        y += basis[k] * py[j];
+                    }
+                    ASSERT_EQ(ws.smoothX[s], x) << s;
+                    ASSERT_EQ(ws.smoothY[s], y) << s;
                 }
             }
         }

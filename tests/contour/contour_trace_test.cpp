@@ -1,6 +1,9 @@
 // Contours traced through TINs of known surfaces.
 #include <array>
+#include <bit>
+#include <limits>
 #include <map>
+#include <random>
 #include <set>
 
 #include "contour/contour_dialog.h"
@@ -355,30 +358,53 @@ TEST_F(ContourFixture, NoSecondCalculationInsideARunningOne) {
 }
 
 TEST_F(ContourFixture, IndexedLookupTracesAsTheFullScan) {
-    // Surfaces with rings, saddles, border-to-border lines and vertices on the levels.
+    // Surfaces with rings, saddles, border-to-border lines and vertices on the levels; the
+    // last with points whose elevation is not a number or infinite.
     const std::vector<std::function<double(double, double)>> surfaces = {
         [](double x, double y) { return 10 * std::sin(x / 7) + 8 * std::cos(y / 5) + 0.1 * x; },
         [](double x, double y) { return std::round(10 * std::sin(x / 9) * std::cos(y / 11)); },
         [](double x, double y) { return 10 - std::max(std::fabs(x - 50), std::fabs(y - 50)) / 10; },
+        [](double x, double y) {
+            if (x == 50 && y == 50) return std::nan("");
+            if (x == 20 && y == 70) return std::numeric_limits<double>::infinity();
+            if (x == 80 && y == 25) return -std::numeric_limits<double>::infinity();
+            return std::round(x / 10) + std::round(y / 25);
+        },
     };
+    auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
     for (size_t s = 0; s < surfaces.size(); ++s) {
         SCOPED_TRACE(s);
         InitDataModel();
         BuildGrid(20, 5.0, surfaces[s]);
+        // The levels rising, falling (the sweep starts again at each fall) and shuffled.
+        double low = 1e300, high = -1e300;
+        for (int32_t i = 1; i <= g_pointCount; ++i) {
+            if (!std::isfinite(g_points[i].z)) continue;
+            low = std::min(low, g_points[i].z);
+            high = std::max(high, g_points[i].z);
+        }
+        std::vector<double> levels;
+        for (double w = std::floor(low); w <= high; w += 1)
+            for (double tolerance : {0.0, 0.00001}) levels.push_back(w + tolerance);
+        std::vector<double> order = levels;
+        order.insert(order.end(), levels.rbegin(), levels.rend());
+        std::mt19937 rng(5);
+        std::shuffle(levels.begin(), levels.end(), rng);
+        order.insert(order.end(), levels.begin(), levels.end());
         ContourWorkspace fast, full;
         ASSERT_TRUE(fast.Allocate());
         ASSERT_TRUE(full.Allocate());
         full.linearScan = true;
-        for (double w = std::floor(g_pointZMin); w <= g_pointZMax; w += 1) {
-            for (double tolerance : {0.0, 0.00001}) {
-                ASSERT_EQ(TraceContourLevel(fast, w + tolerance), 0);
-                ASSERT_EQ(TraceContourLevel(full, w + tolerance), 0);
-                ASSERT_EQ(fast.traceCount, full.traceCount) << w;
-                for (int32_t i = 1; i <= fast.traceCount; ++i) {
-                    ASSERT_EQ(fast.traceX[i], full.traceX[i]) << w << " " << i;
-                    ASSERT_EQ(fast.traceY[i], full.traceY[i]) << w << " " << i;
-                    ASSERT_EQ(fast.tracePen[i], full.tracePen[i]) << w << " " << i;
-                }
+        for (double w : order) {
+            ASSERT_EQ(TraceContourLevel(fast, w), 0);
+            ASSERT_EQ(TraceContourLevel(full, w), 0);
+            ASSERT_EQ(fast.traceCount, full.traceCount) << w;
+            for (int32_t i = 1; i <= fast.traceCount; ++i) {
+                ASSERT_EQ(bits(fast.traceX[i]), bits(full.traceX[i])) << w << " " << i;
+                ASSERT_EQ(bits(fast.traceY[i]), bits(full.traceY[i])) << w << " " << i;
+                ASSERT_EQ(fast.tracePen[i], full.tracePen[i]) << w << " " << i;
+                ASSERT_EQ(fast.traceEndA[i], full.traceEndA[i]) << w << " " << i;
+                ASSERT_EQ(fast.traceEndB[i], full.traceEndB[i]) << w << " " << i;
             }
         }
     }
