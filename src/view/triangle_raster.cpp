@@ -269,6 +269,8 @@ void FreeTriangleRasterBlocks() {
     g_depthBlockWidth = g_depthBlockHeight = 0;
 }
 
+const uint32_t* LastFrameDepth() { return g_depthBlock.get(); }
+
 void ComputeVertexOutcode(RasterVertex& v) {
     v.zf = static_cast<float>(v.z);
     if (v.z < kNearDepth) {

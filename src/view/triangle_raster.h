@@ -112,6 +112,9 @@ int32_t InitTriangleRaster(double viewAngleDeg, int32_t width, int32_t height);
 void EndTriangleRaster();
 // Frees the depth-buffer block.
 void FreeTriangleRasterBlocks();
+// The depth words the last frame left (g_rasterWidth x g_rasterHeight, row after row),
+// or null when no block is kept.
+const uint32_t* LastFrameDepth();
 // Takes the texture of the textured spans from the active image (g_bgImage).
 void LockRasterTexture();
 
