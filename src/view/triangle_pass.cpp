@@ -81,6 +81,10 @@ bool TriangleOf(int32_t i, Triangle& t) {
 
 bool HoleVertex(int32_t i) { return g_points[i].scratch == 1; }
 
+bool FiniteVertex(double x, double y, double z) {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
+
 // All three corners belong to holes: hidden while hole triangles are not coloured.
 bool HiddenHoleTriangle(const Triangle& t) {
     return g_colorBandParams.holesHidden && HoleVertex(t.a) && HoleVertex(t.b) && HoleVertex(t.c);
@@ -119,11 +123,11 @@ double PlanDepth(double z) {
 // Every point in camera space once per pass: each point is a corner of about six
 // triangles and the end of as many TIN lines.
 struct CameraPoint {
-    double x, y, z;
-    double px, py, invZ;
+    ScreenCorner corner;  // its pixel only while the point lies inside the view volume
+    double px;
     double depth;  // of the depth test (the plan's water ordering), else z
-    float zf;
     uint16_t outcode;
+    bool finite;
 };
 std::vector<CameraPoint> g_cameraPoints;
 
@@ -137,8 +141,24 @@ void ProjectCameraPoints() {
         PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
         if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
         ComputeVertexOutcode(v);
-        const double depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
-        g_cameraPoints[i] = {v.x, v.y, v.z, v.px, v.py, v.invZ, depth, v.zf, v.outcode};
+        CameraPoint& c = g_cameraPoints[i];
+        c.corner.x = v.x;
+        c.corner.y = v.y;
+        c.corner.z = v.z;
+        c.corner.py = v.py;
+        c.corner.invZ = v.invZ;
+        c.corner.zf = v.zf;
+        c.corner.u = c.corner.v = 0;
+        c.corner.color = 0;
+        c.px = v.px;
+        c.depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
+        c.outcode = v.outcode;
+        c.finite = FiniteVertex(v.x, v.y, v.z);
+        // The depth word without a bias.
+        c.corner.w =
+            static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
+        c.corner.sx = c.corner.sy = 0;
+        if (c.outcode == 0) ScreenPosition(v.px, v.py, c.corner.sx, c.corner.sy);
     }
     g_depthBiasOn = biasOn;
 }
@@ -146,15 +166,15 @@ void ProjectCameraPoints() {
 // The rasteriser's vertex of point i, its depth word with the bias now in force.
 void VertexOfPoint(int32_t i, RasterVertex& v) {
     const CameraPoint& c = g_cameraPoints[i];
-    v.x = c.x;
-    v.y = c.y;
-    v.z = c.z;
+    v.x = c.corner.x;
+    v.y = c.corner.y;
+    v.z = c.corner.z;
     v.px = c.px;
-    v.py = c.py;
-    v.invZ = c.invZ;
-    v.zf = c.zf;
+    v.py = c.corner.py;
+    v.invZ = c.corner.invZ;
+    v.zf = c.corner.zf;
     v.outcode = c.outcode;
-    v.w = static_cast<float>(c.depth == c.z ? c.invZ : 1.0 / std::max(c.depth, 1e-6));
+    v.w = c.corner.w;
     if (g_depthBiasOn && !(c.outcode & kOutNear))
         v.w = static_cast<float>(1.0 / std::max(c.depth + g_depthBias, 1e-6));
     v.u = v.v = 0;
@@ -340,50 +360,66 @@ void DrawColorBands(const uint8_t* bytes) {
         BuildVertexColorCache();
     }
 
+    // Corners inside the view volume go to the rasteriser as they were projected; the
+    // others are its vertex records, to be clipped.
+    const bool screenCorners = !g_depthBiasOn;
     for (const PassTriangle& t : g_passTriangles) {
         const uint8_t byte = bytes[t.record];
+        const CameraPoint& ca = g_cameraPoints[t.a];
+        const CameraPoint& cb = g_cameraPoints[t.b];
+        const CameraPoint& cc = g_cameraPoints[t.c];
         // Wholly beyond one side of the view: the rasteriser would drop it too.
-        if (g_cameraPoints[t.a].outcode & g_cameraPoints[t.b].outcode & g_cameraPoints[t.c].outcode)
-            continue;
+        if (ca.outcode & cb.outcode & cc.outcode) continue;
         const int32_t corners[3] = {t.a, t.b, t.c};
         g_triangleShade = (byte & 63) * 256;
-        RasterVertex v[3];
-        for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
-        if (p.mode == 2) {
-            const bool allNamed = g_points[t.a].name[0] == '#' && g_points[t.b].name[0] == '#' &&
-                                  g_points[t.c].name[0] == '#';
-            if ((p.useVertexColours & 1) && allNamed) {
-                for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
-                if (imageShown)
-                    UseHalfTransparentVertexColorSpans();
-                else
-                    UseVertexColorSpans();
-                if (!p.shading) g_triangleShade = 0x3F00;
-            } else {
-                const int32_t bits =
-                    ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) | ClassBits(g_points[t.c]);
-                const int32_t slot = kClassSlot[bits & 63];
-                if (p.planOnly && slot == 0) continue;
-                uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
-                if (p.shading) {
-                    if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
-                        UseFlatSpans();
+        // The colours or texture places of the corners; false when the triangle is left out.
+        auto paint = [&](auto& v) {
+            if (p.mode == 2) {
+                const bool allNamed = g_points[t.a].name[0] == '#' &&
+                                      g_points[t.b].name[0] == '#' && g_points[t.c].name[0] == '#';
+                if ((p.useVertexColours & 1) && allNamed) {
+                    for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
+                    if (imageShown)
+                        UseHalfTransparentVertexColorSpans();
                     else
-                        UseHalfTransparentFlatSpans();
-                    color = Shaded(color, g_triangleShade);
+                        UseVertexColorSpans();
+                    if (!p.shading) g_triangleShade = 0x3F00;
                 } else {
-                    flatSpans();
+                    const int32_t bits = ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) |
+                                         ClassBits(g_points[t.c]);
+                    const int32_t slot = kClassSlot[bits & 63];
+                    if (p.planOnly && slot == 0) return false;
+                    uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
+                    if (p.shading) {
+                        if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
+                            UseFlatSpans();
+                        else
+                            UseHalfTransparentFlatSpans();
+                        color = Shaded(color, g_triangleShade);
+                    } else {
+                        flatSpans();
+                    }
+                    g_triangleColor = color;
                 }
-                g_triangleColor = color;
+            } else {
+                const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
+                for (int k = 0; k < 3; ++k) {
+                    v[k].u = column;
+                    v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
+                }
             }
+            return true;
+        };
+        if (screenCorners && (ca.outcode | cb.outcode | cc.outcode) == 0) {
+            ScreenCorner v[3] = {ca.corner, cb.corner, cc.corner};
+            // Corners that are not numbers lie nowhere: no triangle.
+            if (paint(v) && ca.finite && cb.finite && cc.finite)
+                DrawScreenTriangle(v[0], v[1], v[2]);
         } else {
-            const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
-            for (int k = 0; k < 3; ++k) {
-                v[k].u = column;
-                v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
-            }
+            RasterVertex v[3];
+            for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
+            if (paint(v)) DrawTriangle3D(v[0], v[1], v[2]);
         }
-        DrawTriangle3D(v[0], v[1], v[2]);
     }
 
     g_bgImage = g_savedImageSlot;

@@ -296,6 +296,9 @@ namespace {
 EdgePoint ToEdgePoint(const RasterVertex& v) {
     return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), v.depthFixed, v.color};
 }
+EdgePoint ToEdgePoint(const ScreenCorner& v) {
+    return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), 0, v.color};
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     int64_t q = a / b;
@@ -390,12 +393,12 @@ void WalkEdge(const EdgePoint& a, const EdgePoint& b, bool right, bool perspecti
 
 // Fills the span rows of the triangle top, middle, bottom (rows of top .. bottom); the
 // middle vertex lies on the right or the left of the long edge.
-void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const RasterVertex& bottom,
-                   bool midRight, bool perspective) {
+template <class V>
+void SetUpTriangle(const V& top, const V& mid, const V& bottom, bool midRight, bool perspective) {
     float zNear = 0;
     EdgePoint t = ToEdgePoint(top), m = ToEdgePoint(mid), b = ToEdgePoint(bottom);
     if (perspective) {
-        const RasterVertex* nearest = &top;
+        const V* nearest = &top;
         if (mid.invZ > nearest->invZ) nearest = &mid;
         if (bottom.invZ > nearest->invZ) nearest = &bottom;
         zNear = nearest->zf;
@@ -420,37 +423,61 @@ void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const Raste
 
 }  // namespace
 
+namespace {
+
+// Back faces in camera space: the triangle is drawn when this is not negative.
+template <class V>
+double Facing(const V& p, const V& q, const V& r) {
+    const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
+    const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
+    return p.x * (ay * bz - az * by) + p.y * (az * bx - ax * bz) + p.z * (ax * by - ay * bx);
+}
+
+// A front-facing triangle whose corners lie inside the view volume, their pixels known.
+template <class V>
+void DrawInside(const V& p, const V& q, const V& r) {
+    const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
+                        q.zf * static_cast<float>(r.invZ);
+    const bool perspective = !g_forceAffine && ratio > 3.01f;
+
+    // Top to bottom by y / z; corners on one height keep their order.
+    const V* top = &p;
+    const V* mid = &q;
+    const V* bottom = &r;
+    if (mid->py < top->py) std::swap(top, mid);
+    if (bottom->py < mid->py) {
+        std::swap(mid, bottom);
+        if (mid->py < top->py) std::swap(top, mid);
+    }
+    // The middle vertex's side of the long edge, on the pixel positions themselves.
+    const int64_t cross = int64_t{mid->sx - top->sx} * (bottom->sy - top->sy) -
+                          int64_t{bottom->sx - top->sx} * (mid->sy - top->sy);
+    const bool midRight = cross != 0 ? cross > 0 : mid->sx >= top->sx;
+    SetUpTriangle(*top, *mid, *bottom, midRight, perspective);
+}
+
+}  // namespace
+
+void ScreenPosition(double px, double py, int32_t& sx, int32_t& sy) {
+    sx = ScreenColumn(px);
+    sy = ScreenRow(py);
+}
+
+void DrawScreenTriangle(const ScreenCorner& p, const ScreenCorner& q, const ScreenCorner& r) {
+    EnsureSpanRoutines();
+    if (Facing(p, q, r) < 0) return;
+    DrawInside(p, q, r);
+}
+
 int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
     EnsureSpanRoutines();
     // A corner that is not a number lies nowhere: there is no triangle to draw.
     if (!FiniteVertex(p) || !FiniteVertex(q) || !FiniteVertex(r)) return 0;
-    // Back faces in camera space.
-    const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
-    const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
-    const double t =
-        p.x * (ay * bz - az * by) + p.y * (az * bx - ax * bz) + p.z * (ax * by - ay * bx);
-    if (t < 0) return 0;
+    if (Facing(p, q, r) < 0) return 0;
 
     if (p.outcode == 0 && q.outcode == 0 && r.outcode == 0) {
-        for (RasterVertex* v : {&p, &q, &r}) {
-            v->sx = ScreenColumn(v->px);
-            v->sy = ScreenRow(v->py);
-        }
-        const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
-                            q.zf * static_cast<float>(r.invZ);
-        const bool perspective = !g_forceAffine && ratio > 3.01f;
-
-        const RasterVertex* v[3] = {&p, &q, &r};
-        std::sort(v, v + 3,
-                  [](const RasterVertex* a, const RasterVertex* b) { return a->py < b->py; });
-        const RasterVertex& top = *v[0];
-        const RasterVertex& mid = *v[1];
-        const RasterVertex& bottom = *v[2];
-        // The middle vertex's side of the long edge, on the pixel positions themselves.
-        const int64_t cross = int64_t{mid.sx - top.sx} * (bottom.sy - top.sy) -
-                              int64_t{bottom.sx - top.sx} * (mid.sy - top.sy);
-        const bool midRight = cross != 0 ? cross > 0 : mid.sx >= top.sx;
-        SetUpTriangle(top, mid, bottom, midRight, perspective);
+        for (RasterVertex* v : {&p, &q, &r}) ScreenPosition(v->px, v->py, v->sx, v->sy);
+        DrawInside(p, q, r);
         return 0;
     }
     if (p.outcode & q.outcode & r.outcode) return -1;

@@ -121,6 +121,23 @@ void LockRasterTexture();
 void ComputeVertexOutcode(RasterVertex& v);
 // 0 culled or drawn unclipped, 1 through the clipper, -1 wholly beyond one plane.
 int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r);
+
+// A corner that the caller projected once for all the triangles it belongs to: inside the
+// view volume (outcode 0), every coordinate finite. The fields are those of RasterVertex.
+struct ScreenCorner {
+    double x, y, z;  // camera space
+    double py;       // y / z
+    double invZ;     // 1 / z
+    float w;         // ComputeVertexOutcode's depth word
+    float zf;
+    float u, v;
+    int32_t sx, sy;  // ScreenPosition of (x / z, y / z)
+    uint32_t color;
+};
+// The pixel a vertex inside the view volume is drawn at (DrawTriangle3D's sx, sy).
+void ScreenPosition(double px, double py, int32_t& sx, int32_t& sy);
+// DrawTriangle3D of three corners inside the view volume, drawn as it would draw them.
+void DrawScreenTriangle(const ScreenCorner& p, const ScreenCorner& q, const ScreenCorner& r);
 // A depth-tested line with the affine span routine: -1 beyond one plane, else 0.
 int32_t DrawLine3D(RasterVertex& a, RasterVertex& b);
 
