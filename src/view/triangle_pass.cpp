@@ -155,8 +155,7 @@ void ProjectCameraPoints() {
         c.outcode = v.outcode;
         c.finite = FiniteVertex(v.x, v.y, v.z);
         // The depth word without a bias.
-        c.corner.w =
-            static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
+        c.corner.w = static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
         c.corner.sx = c.corner.sy = 0;
         if (c.outcode == 0) ScreenPosition(v.px, v.py, c.corner.sx, c.corner.sy);
     }
@@ -278,8 +277,62 @@ int32_t ShadeLevelIn(const Light& light, const double (&a)[3], const double (&b)
     return TruncToRaster(std::min(lit, 1.0) * 63.9, 63);
 }
 
+// The per-triangle work of the last pass that depends on the terrain alone (which records
+// are drawn, their shade levels and slope rows) and what it was found from: a frame whose
+// TIN and points are as they were, the camera turning say, keeps it.
+struct TerrainWork {
+    // The triangles: the painter's marks of the TIN, the hole option and the ranges.
+    bool collected = false;
+    uint64_t marksGeneration = 0;
+    int32_t holesHidden = 0;
+    int32_t lastRecord = 0;
+    int32_t pointCount = 0;
+    int32_t pointRecords = 0;
+    // The shades and slopes: the corners and the settings they were found from.
+    bool shaded = false;
+    int32_t shading = 0;
+    bool slopes = false;
+    double lightAzimuth = 0;
+    double lightElevation = 0;
+    double maxSlope = 0;
+    std::vector<double> corners;  // x, y, z of points 1..
+    std::vector<uint8_t> levels;  // per pass triangle
+};
+TerrainWork g_terrainWork;
+
+// The coordinates of points 1..count as the last shading found them; they are kept anew.
+bool SameCorners(std::vector<double>& kept) {
+    const int32_t count = std::max(0, std::min(g_pointCount, g_pointsBlock.Size() - 1));
+    const size_t size = 3 * static_cast<size_t>(count);
+    bool same = kept.size() == size;
+    if (!same) kept.resize(size);
+    double* k = kept.data();
+    for (int32_t i = 1; i <= count; ++i, k += 3) {
+        const RandomPoint& p = g_points[i];
+        // Bit for bit, so that a coordinate that is not a number compares as itself.
+        if (same && std::memcmp(k, &p.x, 3 * sizeof(double)) == 0) continue;
+        same = false;
+        std::memcpy(k, &p.x, 3 * sizeof(double));
+    }
+    return same;
+}
+
 // The triangles the bytes mark, less those hidden as holes.
 void CollectTriangles(const uint8_t* bytes) {
+    TerrainWork& w = g_terrainWork;
+    const int32_t holesHidden = g_colorBandParams.holesHidden;
+    const int32_t pointRecords = g_pointsBlock.Size();
+    if (w.collected && w.marksGeneration == TriangleMarksGeneration() &&
+        w.holesHidden == holesHidden && w.lastRecord == LastTinRecord() &&
+        w.pointCount == g_pointCount && w.pointRecords == pointRecords)
+        return;
+    w = TerrainWork{};
+    w.marksGeneration = TriangleMarksGeneration();
+    w.holesHidden = holesHidden;
+    w.lastRecord = LastTinRecord();
+    w.pointCount = g_pointCount;
+    w.pointRecords = pointRecords;
+    w.collected = true;
     g_passTriangles.clear();
     const int32_t last = LastTinRecord();
     for (int32_t i = 1; i <= last; ++i) {
@@ -292,17 +345,38 @@ void CollectTriangles(const uint8_t* bytes) {
 
 void ShadeTriangles(uint8_t* bytes) {
     const ColorBandParams& p = g_colorBandParams;
-    const Light light = CurrentLight();
+    TerrainWork& w = g_terrainWork;
     const bool slopes = p.mode == 3;
+    const bool sameCorners = SameCorners(w.corners);
+    if (w.shaded && sameCorners && w.shading == p.shading && w.slopes == slopes &&
+        w.lightAzimuth == p.lightAzimuth && w.lightElevation == p.lightElevation &&
+        (!slopes || w.maxSlope == p.maxSlope)) {
+        if (p.shading)
+            for (size_t i = 0; i < g_passTriangles.size(); ++i)
+                bytes[g_passTriangles[i].record] = w.levels[i];
+        return;
+    }
+    const Light light = CurrentLight();
     if (slopes) g_slopeRows.assign(static_cast<size_t>(LastTinRecord()) + 1, 0);
-    for (const PassTriangle& t : g_passTriangles) {
+    w.levels.assign(p.shading ? g_passTriangles.size() : 0, 0);
+    for (size_t i = 0; i < g_passTriangles.size(); ++i) {
+        const PassTriangle& t = g_passTriangles[i];
         double a[3], b[3], c[3];
         Corner(t.a, a);
         Corner(t.b, b);
         Corner(t.c, c);
         if (slopes) g_slopeRows[t.record] = SlopeRow(a, b, c);
-        if (p.shading) bytes[t.record] = static_cast<uint8_t>(ShadeLevelIn(light, a, b, c));
+        if (p.shading) {
+            w.levels[i] = static_cast<uint8_t>(ShadeLevelIn(light, a, b, c));
+            bytes[t.record] = w.levels[i];
+        }
     }
+    w.shaded = true;
+    w.shading = p.shading;
+    w.slopes = slopes;
+    w.lightAzimuth = p.lightAzimuth;
+    w.lightElevation = p.lightElevation;
+    w.maxSlope = p.maxSlope;
 }
 
 void DrawTinLines() {
@@ -558,8 +632,12 @@ bool DrawTrianglePass(uint8_t* bytes) {
     g_pointsDrawnWithDepth = 0;
     ProjectCameraPoints();
 
-    g_passTriangles.clear();
-    if (bytes && g_tinPresent) CollectTriangles(bytes);
+    if (bytes && g_tinPresent) {
+        CollectTriangles(bytes);
+    } else {
+        g_passTriangles.clear();
+        g_terrainWork = TerrainWork{};
+    }
     if (bytes && g_tinPresent && (p.shading || p.mode == 3)) ShadeTriangles(bytes);
 
     if (TinLinesDrawnWithDepth()) DrawTinLines();
