@@ -196,13 +196,6 @@ inline void FillRun(int32_t y, int32_t fromBytes, int32_t toBytes) {
 }
 }  // namespace
 
-int32_t TruncToRaster(double v, int32_t limit) {
-    const double bound = limit;
-    if (!(v > -bound)) return -limit;
-    if (v >= bound) return limit;
-    return static_cast<int32_t>(v);
-}
-
 void PlotPixel(int32_t x, int32_t y) {
     if (!Drawable()) return;
     if (static_cast<uint32_t>(x) <= static_cast<uint32_t>(g_bufferMaxX) &&
@@ -289,9 +282,23 @@ void SetDashPattern(uint32_t mask) {
 }
 
 void DrawLine() {
-    ClippedLine l;
-    if (!Drawable() || !ClipLine(g_clipLeft, g_clipTop, g_bufferMaxX, g_bufferMaxY, l)) return;
+    if (!Drawable()) return;
     const uint32_t c = g_lineColor;
+    const int32_t x0 = g_lineX0, y0 = g_lineY0, x1 = g_lineX1, y1 = g_lineY1;
+    // Both ends inside, as most short strokes are: nothing to clip.
+    auto within = [](int32_t v, int32_t low, int32_t high) {
+        return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <=
+               static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
+    };
+    if (g_clipLeft <= g_bufferMaxX && g_clipTop <= g_bufferMaxY &&
+        within(x0, g_clipLeft, g_bufferMaxX) && within(x1, g_clipLeft, g_bufferMaxX) &&
+        within(y0, g_clipTop, g_bufferMaxY) && within(y1, g_clipTop, g_bufferMaxY)) {
+        const ClippedLine l = x1 > x0 ? ClippedLine{x1, y1, x0, y0} : ClippedLine{x0, y0, x1, y1};
+        WalkLine(l, [c](int32_t, int32_t x, int32_t y, bool, int32_t) { Put(x, y, c); });
+        return;
+    }
+    ClippedLine l;
+    if (!ClipLine(g_clipLeft, g_clipTop, g_bufferMaxX, g_bufferMaxY, l)) return;
     WalkLine(l, [c](int32_t, int32_t x, int32_t y, bool, int32_t) { Put(x, y, c); });
 }
 

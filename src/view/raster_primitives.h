@@ -81,4 +81,9 @@ void SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // Double to int32, truncated toward zero and held within -limit .. limit; a value that is
 // not a number becomes -limit. Every computed position reaches the pixels through here, so
 // that far-off points stay far off instead of wrapping round or overflowing the conversion.
-int32_t TruncToRaster(double v, int32_t limit = INT32_MAX);
+inline int32_t TruncToRaster(double v, int32_t limit = INT32_MAX) {
+    const double bound = limit;
+    if (!(v > -bound)) return -limit;
+    if (v >= bound) return limit;
+    return static_cast<int32_t>(v);
+}

@@ -59,6 +59,18 @@ inline void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     DrawLine();
 }
 
+// TruncToRaster of a whole number.
+inline int32_t HoldToRaster(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -INT32_MAX, INT32_MAX));
+}
+
+// TruncToRaster(nearbyint(q / 4)): the nearest whole number, halves to the even one.
+inline int32_t NearestQuarter(int64_t q) {
+    const int64_t floor = q >> 2;
+    const int64_t rest = q & 3;
+    return HoldToRaster(floor + (rest > 2 || (rest == 2 && (floor & 1) != 0) ? 1 : 0));
+}
+
 // Number of leading characters the centred and plain drawers show: codes 32..127.
 size_t PrintableRun(std::string_view text) {
     size_t n = 0;
@@ -143,20 +155,18 @@ void DrawStrokeTextRotated(std::string_view text, int32_t x, int32_t y) {
 void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size, int32_t width) {
     if (g_fontLoaded != 1) return;
     const size_t n = PrintableRun(text);
-    double ox = static_cast<double>(g_viewportCenterX) + dx;
-    const double oy = static_cast<double>(g_viewportCenterY) + dy;
+    // The glyph points are whole quarters of a pixel from a pen on whole pixels: their
+    // places rounded to the nearest pixel (halves to even) are worked out in integers.
+    int64_t ox4 = 4 * (int64_t{g_viewportCenterX} + dx);
+    const int64_t oy4 = 4 * (int64_t{g_viewportCenterY} + dy);
     for (size_t i = 0; i < n; ++i) {
-        auto col = [&](int16_t gx) {
-            return TruncToRaster(std::nearbyint(ox + gx * static_cast<double>(width) / 4));
-        };
-        auto row = [&](int16_t gy) {
-            return TruncToRaster(std::nearbyint(oy + gy * static_cast<double>(size) / 4));
-        };
+        auto col = [&](int16_t gx) { return NearestQuarter(ox4 + int64_t{gx} * width); };
+        auto row = [&](int16_t gy) { return NearestQuarter(oy4 + int64_t{gy} * size); };
         WalkStrokeGlyph(g_strokeFont.glyphs[static_cast<unsigned char>(text[i])],
                         [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
                             Line(col(h0), row(v0), col(h1), row(v1));
                         });
-        ox += size;
+        ox4 += 4 * int64_t{size};
     }
 }
 
@@ -189,6 +199,37 @@ void WalkText(std::string_view text, double x, double y, double height, double w
                         });
         x += advance * c;
         y += advance * s;
+    }
+}
+
+// WalkText unturned (direction (1, 0)) with the pen advancing by the height, on whole
+// pixels from the viewport centre: a glyph point lies whole quarters (eighths on the
+// double-byte cell) of a pixel from the pen, so its place truncated toward zero is
+// worked out in integers.
+void WalkLevelText(std::string_view text, int32_t col, int32_t row, int32_t height, int32_t width) {
+    int64_t x = col;
+    const int64_t y = row;
+    for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int glyph = b;
+        if (IsCp932LeadByte(b)) {
+            glyph = kDoubleByteGlyph;
+            ++i;  // the trail byte is part of the same character
+        }
+        const int64_t unit = glyph == kDoubleByteGlyph ? 8 : 4;
+        auto column = [&](int16_t h) {
+            return Clamp32(g_viewportCenterX +
+                           int64_t{HoldToRaster((h * int64_t{width} + unit * x) / unit)});
+        };
+        auto line = [&](int16_t v) {
+            return Clamp32(g_viewportCenterY +
+                           int64_t{HoldToRaster((v * int64_t{height} + unit * y) / unit)});
+        };
+        WalkStrokeGlyph(g_strokeFont.glyphs[glyph],
+                        [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+                            Line(column(h0), line(v0), column(h1), line(v1));
+                        });
+        x += height;
     }
 }
 
@@ -237,6 +278,10 @@ int32_t DrawTextRotated(std::string_view text, double east, double north, double
 int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, int32_t height,
                               int32_t width, double spacing, double angle) {
     if (g_fontLoaded != 1) return -1;
+    if (angle == 0 && spacing == 0) {
+        WalkLevelText(text, col, row, height, width);
+        return 0;
+    }
     const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
     WalkText(text, col, row, height, width, spacing, c, s,
              [&](double a, double b, double x, double y, int32_t& outCol, int32_t& outRow) {
