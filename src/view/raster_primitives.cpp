@@ -111,36 +111,9 @@ bool ClipLine(int32_t left, int32_t top, int32_t right, int32_t bottom, ClippedL
     return true;
 }
 
-// Bresenham walk from B to A: plot(position index, x, y, x-major, row step toward A).
 template <class Plot>
 void WalkLine(const ClippedLine& l, Plot&& plot) {
-    const int32_t dx = l.ax - l.bx;  // never negative
-    const int32_t dyAbs = l.ay > l.by ? l.ay - l.by : l.by - l.ay;
-    const int32_t sy = l.ay > l.by ? 1 : -1;
-    int32_t x = l.bx, y = l.by;
-    if (dx >= dyAbs) {
-        int32_t err = dx / 2;
-        for (int32_t i = 0; i <= dx; ++i) {
-            plot(i, x, y, true, sy);
-            err -= dyAbs;
-            if (err < 0) {
-                err += dx;
-                y += sy;
-            }
-            ++x;
-        }
-    } else {
-        int32_t err = dyAbs / 2;
-        for (int32_t i = 0; i <= dyAbs; ++i) {
-            plot(i, x, y, false, sy);
-            err -= dx;
-            if (err < 0) {
-                err += dyAbs;
-                ++x;
-            }
-            y += sy;
-        }
-    }
+    WalkLinePixels(l.ax, l.ay, l.bx, l.by, plot);
 }
 
 // Integer edge stepping for rows y0 .. y1 - 1, stored as byte offsets.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -69,6 +71,165 @@ inline int32_t NearestQuarter(int64_t q) {
     const int64_t floor = q >> 2;
     const int64_t rest = q & 3;
     return HoldToRaster(floor + (rest > 2 || (rest == 2 && (floor & 1) != 0) ? 1 : 0));
+}
+
+// ---- glyph stamps ----
+// A glyph point's offset from the pen, in the drawers that keep the pen on whole pixels, is
+// rounded the same way wherever the pen stands within one class: toward zero right of the
+// viewport centre (down) or left of it (up), or to the nearest pixel, halves to even, with
+// the pen on an even or an odd pixel. Within a class a glyph at one size is therefore one
+// set of pixels around the pen's pixel: its stamp, found once and then written pixel by
+// pixel instead of stroke by stroke. Stamps are used only where they lie wholly inside the
+// clip rectangle (or wholly beside it, where no stroke would draw).
+enum Rounding : uint8_t { kDown, kUp, kNearestEven, kNearestOdd };
+
+// The extent of a glyph's points, kept with the record it was found for.
+struct GlyphExtent {
+    StrokeGlyph record{};
+    uint32_t version = 0;  // 0: not found yet
+    int16_t minH = 0, maxH = 0, minV = 0, maxV = 0;
+    bool any = false;  // the glyph has a stroke
+};
+GlyphExtent g_extents[256];
+uint32_t g_extentVersion = 0;
+
+const GlyphExtent& ExtentOf(int code) {
+    GlyphExtent& e = g_extents[code];
+    const StrokeGlyph& g = g_strokeFont.glyphs[code];
+    if (e.version != 0 && std::memcmp(&e.record, &g, sizeof g) == 0) return e;
+    e.record = g;
+    e.version = ++g_extentVersion;
+    e.any = false;
+    WalkStrokeGlyph(g, [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+        if (!e.any) {
+            e.minH = e.maxH = h0;
+            e.minV = e.maxV = v0;
+            e.any = true;
+        }
+        e.minH = std::min({e.minH, h0, h1});
+        e.maxH = std::max({e.maxH, h0, h1});
+        e.minV = std::min({e.minV, v0, v1});
+        e.maxV = std::max({e.maxV, v0, v1});
+    });
+    return e;
+}
+
+struct StampPixel {
+    int16_t dx, dy;
+};
+
+struct GlyphStamp {
+    // What it was made for.
+    uint32_t version = 0;  // of the glyph's extent; 0: empty slot
+    int32_t code = 0, width = 0, height = 0, unit = 0;
+    Rounding columns = kDown, rows = kDown;
+    // Made: false when the glyph is too large to stamp.
+    bool usable = false;
+    int32_t left = 0, right = 0, bottom = 0, top = 0;
+    std::vector<StampPixel> pixels;
+};
+constexpr size_t kStampSlots = 1024;
+std::unique_ptr<GlyphStamp[]> g_stamps;
+
+// The offset of a glyph point q / unit from the pen's pixel (q = point x size).
+int64_t PointOffset(int64_t q, int64_t unit, Rounding rounding) {
+    const int64_t floor = q >= 0 ? q / unit : -((-q + unit - 1) / unit);
+    const int64_t rest = q - floor * unit;
+    switch (rounding) {
+        case kDown:
+            return floor;
+        case kUp:
+            return rest != 0 ? floor + 1 : floor;
+        case kNearestEven:
+        case kNearestOdd: {
+            // The pen's parity plus the offset decides the even neighbour of a half.
+            const int64_t parity = (rounding == kNearestOdd ? 1 : 0) + floor;
+            return floor + (2 * rest > unit || (2 * rest == unit && (parity & 1) != 0) ? 1 : 0);
+        }
+    }
+    return floor;
+}
+
+// The stamp of glyph `code` at the size (width, height) in glyph units of 1 / unit, rounded
+// as given; null when the glyph cannot be stamped.
+const GlyphStamp* StampOf(int code, const GlyphExtent& extent, int32_t width, int32_t height,
+                          int32_t unit, Rounding columns, Rounding rows) {
+    if (!g_stamps) g_stamps.reset(new GlyphStamp[kStampSlots]);
+    const size_t slot = (static_cast<size_t>(code) * 73 + static_cast<size_t>(width) * 151 +
+                         static_cast<size_t>(height) * 29 + columns * 7 + rows * 3 + unit) %
+                        kStampSlots;
+    GlyphStamp& s = g_stamps[slot];
+    if (s.version == extent.version && s.code == code && s.width == width && s.height == height &&
+        s.unit == unit && s.columns == columns && s.rows == rows)
+        return s.usable ? &s : nullptr;
+    s.version = extent.version;
+    s.code = code;
+    s.width = width;
+    s.height = height;
+    s.unit = unit;
+    s.columns = columns;
+    s.rows = rows;
+    s.usable = false;
+    s.pixels.clear();
+    // Offsets and pixel counts of ordinary text; anything larger is drawn stroke by stroke.
+    constexpr int64_t kReach = 2048;
+    constexpr size_t kMostPixels = 1 << 16;
+    bool fits = true;
+    auto place = [&](int16_t h, int16_t v, int32_t& x, int32_t& y) {
+        const int64_t ox = PointOffset(int64_t{h} * width, unit, columns);
+        const int64_t oy = PointOffset(int64_t{v} * height, unit, rows);
+        fits = fits && std::abs(ox) <= kReach && std::abs(oy) <= kReach;
+        x = static_cast<int32_t>(std::clamp<int64_t>(ox, -kReach, kReach));
+        y = static_cast<int32_t>(std::clamp<int64_t>(oy, -kReach, kReach));
+    };
+    WalkStrokeGlyph(g_strokeFont.glyphs[code], [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+        if (!fits || s.pixels.size() > kMostPixels) return;
+        int32_t x0, y0, x1, y1;
+        place(h0, v0, x0, y0);
+        place(h1, v1, x1, y1);
+        // As DrawLine orders the ends.
+        const bool second = x1 > x0;
+        WalkLinePixels(second ? x1 : x0, second ? y1 : y0, second ? x0 : x1, second ? y0 : y1,
+                       [&](int32_t, int32_t x, int32_t y, bool, int32_t) {
+                           s.pixels.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y)});
+                       });
+    });
+    if (!fits || s.pixels.size() > kMostPixels) return nullptr;
+    std::sort(s.pixels.begin(), s.pixels.end(),
+              [](StampPixel a, StampPixel b) { return a.dy != b.dy ? a.dy < b.dy : a.dx < b.dx; });
+    s.pixels.erase(
+        std::unique(s.pixels.begin(), s.pixels.end(),
+                    [](StampPixel a, StampPixel b) { return a.dx == b.dx && a.dy == b.dy; }),
+        s.pixels.end());
+    s.left = s.bottom = INT32_MAX;
+    s.right = s.top = INT32_MIN;
+    for (const StampPixel& p : s.pixels) {
+        s.left = std::min<int32_t>(s.left, p.dx);
+        s.right = std::max<int32_t>(s.right, p.dx);
+        s.bottom = std::min<int32_t>(s.bottom, p.dy);
+        s.top = std::max<int32_t>(s.top, p.dy);
+    }
+    s.usable = true;
+    return &s;
+}
+
+enum class Stamped { kDrawn, kOutside, kNo };
+
+// Writes the stamp at the pen's pixel (x, y) when it lies inside the clip rectangle;
+// kOutside when it lies wholly beside it (no stroke would draw); kNo when it crosses the
+// rectangle's border and must be drawn stroke by stroke.
+Stamped WriteStamp(const GlyphStamp& s, int64_t x, int64_t y) {
+    if (s.pixels.empty() || g_backBufferPixels == nullptr) return Stamped::kOutside;
+    if (x + s.right < g_clipLeft || x + s.left > g_bufferMaxX || y + s.top < g_clipTop ||
+        y + s.bottom > g_bufferMaxY)
+        return Stamped::kOutside;
+    if (x + s.left < g_clipLeft || x + s.right > g_bufferMaxX || y + s.bottom < g_clipTop ||
+        y + s.top > g_bufferMaxY)
+        return Stamped::kNo;
+    const uint32_t c = g_lineColor;
+    const int32_t px = static_cast<int32_t>(x), py = static_cast<int32_t>(y);
+    for (const StampPixel& p : s.pixels) g_rowTable[py + p.dy][px + p.dx] = c;
+    return Stamped::kDrawn;
 }
 
 // Number of leading characters the centred and plain drawers show: codes 32..127.
@@ -160,9 +321,20 @@ void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size,
     int64_t ox4 = 4 * (int64_t{g_viewportCenterX} + dx);
     const int64_t oy4 = 4 * (int64_t{g_viewportCenterY} + dy);
     for (size_t i = 0; i < n; ++i) {
+        const int code = static_cast<unsigned char>(text[i]);
+        const GlyphExtent& extent = ExtentOf(code);
+        const int64_t ox = ox4 / 4, oy = oy4 / 4;
+        const GlyphStamp* stamp = extent.any ? StampOf(code, extent, width, size, 4,
+                                                       (ox & 1) ? kNearestOdd : kNearestEven,
+                                                       (oy & 1) ? kNearestOdd : kNearestEven)
+                                             : nullptr;
+        if (!extent.any || (stamp && WriteStamp(*stamp, ox, oy) != Stamped::kNo)) {
+            ox4 += 4 * int64_t{size};
+            continue;
+        }
         auto col = [&](int16_t gx) { return NearestQuarter(ox4 + int64_t{gx} * width); };
         auto row = [&](int16_t gy) { return NearestQuarter(oy4 + int64_t{gy} * size); };
-        WalkStrokeGlyph(g_strokeFont.glyphs[static_cast<unsigned char>(text[i])],
+        WalkStrokeGlyph(g_strokeFont.glyphs[code],
                         [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
                             Line(col(h0), row(v0), col(h1), row(v1));
                         });
@@ -217,6 +389,30 @@ void WalkLevelText(std::string_view text, int32_t col, int32_t row, int32_t heig
             ++i;  // the trail byte is part of the same character
         }
         const int64_t unit = glyph == kDoubleByteGlyph ? 8 : 4;
+        const GlyphExtent& extent = ExtentOf(glyph);
+        if (!extent.any) {
+            x += height;
+            continue;
+        }
+        // Each point's place truncated toward zero: down when every point of the glyph
+        // lies right of the centre (or on it), up when every point lies left of it.
+        auto rounding = [&](int64_t pen, int16_t low, int16_t high, int32_t size) {
+            const int64_t a = unit * pen + int64_t{low} * size,
+                          b = unit * pen + int64_t{high} * size;
+            return std::min(a, b) >= 0 ? 0 : std::max(a, b) <= 0 ? 1 : -1;
+        };
+        const int columns = rounding(x, extent.minH, extent.maxH, width);
+        const int rows = rounding(y, extent.minV, extent.maxV, height);
+        if (columns >= 0 && rows >= 0) {
+            const GlyphStamp* stamp =
+                StampOf(glyph, extent, width, height, static_cast<int32_t>(unit),
+                        columns == 0 ? kDown : kUp, rows == 0 ? kDown : kUp);
+            if (stamp && WriteStamp(*stamp, int64_t{g_viewportCenterX} + x,
+                                    int64_t{g_viewportCenterY} + y) != Stamped::kNo) {
+                x += height;
+                continue;
+            }
+        }
         auto column = [&](int16_t h) {
             return Clamp32(g_viewportCenterX +
                            int64_t{HoldToRaster((h * int64_t{width} + unit * x) / unit)});
