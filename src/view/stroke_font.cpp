@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "platform/encoding.h"
@@ -93,10 +95,28 @@ struct GlyphExtent {
 GlyphExtent g_extents[256];
 uint32_t g_extentVersion = 0;
 
+// Whether two glyph records hold the same bytes (asked for every glyph drawn).
+bool SameRecord(const StrokeGlyph& a, const StrokeGlyph& b) {
+    static_assert(sizeof(StrokeGlyph) == 10 * 8 + 4);
+    const auto* pa = reinterpret_cast<const unsigned char*>(&a);
+    const auto* pb = reinterpret_cast<const unsigned char*>(&b);
+    uint64_t differ = 0;
+    for (int k = 0; k < 10; ++k) {
+        uint64_t x, y;
+        std::memcpy(&x, pa + 8 * k, 8);
+        std::memcpy(&y, pb + 8 * k, 8);
+        differ |= x ^ y;
+    }
+    uint32_t x, y;
+    std::memcpy(&x, pa + 80, 4);
+    std::memcpy(&y, pb + 80, 4);
+    return (differ | (x ^ y)) == 0;
+}
+
 const GlyphExtent& ExtentOf(int code) {
     GlyphExtent& e = g_extents[code];
     const StrokeGlyph& g = g_strokeFont.glyphs[code];
-    if (e.version != 0 && std::memcmp(&e.record, &g, sizeof g) == 0) return e;
+    if (e.version != 0 && SameRecord(e.record, g)) return e;
     e.record = g;
     e.version = ++g_extentVersion;
     e.any = false;
@@ -128,8 +148,28 @@ struct GlyphStamp {
     int32_t left = 0, right = 0, bottom = 0, top = 0;
     std::vector<StampPixel> pixels;
 };
-constexpr size_t kStampSlots = 1024;
-std::unique_ptr<GlyphStamp[]> g_stamps;
+// The stamps of one text size, per glyph code and rounding of columns and rows (both
+// toward zero or both to the nearest pixel).
+struct StampSize {
+    int32_t width = 0, height = 0;
+    std::unique_ptr<GlyphStamp[]> stamps;
+};
+constexpr int kStampsPerSize = 256 * 8;
+StampSize g_stampSizes[8];
+size_t g_nextStampSize = 0;
+
+// The stamp table of a size (one not drawn lately takes the place of the oldest); null
+// when there is no memory for it.
+GlyphStamp* StampsOf(int32_t width, int32_t height) {
+    for (StampSize& s : g_stampSizes)
+        if (s.stamps && s.width == width && s.height == height) return s.stamps.get();
+    StampSize& s = g_stampSizes[g_nextStampSize];
+    g_nextStampSize = (g_nextStampSize + 1) % std::size(g_stampSizes);
+    s.width = width;
+    s.height = height;
+    s.stamps.reset(new (std::nothrow) GlyphStamp[kStampsPerSize]);
+    return s.stamps.get();
+}
 
 // The offset of a glyph point q / unit from the pen's pixel (q = point x size).
 int64_t PointOffset(int64_t q, int64_t unit, Rounding rounding) {
@@ -152,15 +192,12 @@ int64_t PointOffset(int64_t q, int64_t unit, Rounding rounding) {
 
 // The stamp of glyph `code` at the size (width, height) in glyph units of 1 / unit, rounded
 // as given; null when the glyph cannot be stamped.
-const GlyphStamp* StampOf(int code, const GlyphExtent& extent, int32_t width, int32_t height,
-                          int32_t unit, Rounding columns, Rounding rows) {
-    if (!g_stamps) g_stamps.reset(new GlyphStamp[kStampSlots]);
-    const size_t slot = (static_cast<size_t>(code) * 73 + static_cast<size_t>(width) * 151 +
-                         static_cast<size_t>(height) * 29 + columns * 7 + rows * 3 + unit) %
-                        kStampSlots;
-    GlyphStamp& s = g_stamps[slot];
-    if (s.version == extent.version && s.code == code && s.width == width && s.height == height &&
-        s.unit == unit && s.columns == columns && s.rows == rows)
+// `table` is StampsOf(width, height).
+const GlyphStamp* StampOf(GlyphStamp* table, int code, const GlyphExtent& extent, int32_t width,
+                          int32_t height, int32_t unit, Rounding columns, Rounding rows) {
+    if (table == nullptr) return nullptr;
+    GlyphStamp& s = table[code * 8 + (columns & 2) * 2 + (columns & 1) * 2 + (rows & 1)];
+    if (s.version == extent.version && s.unit == unit && s.columns == columns && s.rows == rows)
         return s.usable ? &s : nullptr;
     s.version = extent.version;
     s.code = code;
@@ -228,7 +265,8 @@ Stamped WriteStamp(const GlyphStamp& s, int64_t x, int64_t y) {
         return Stamped::kNo;
     const uint32_t c = g_lineColor;
     const int32_t px = static_cast<int32_t>(x), py = static_cast<int32_t>(y);
-    for (const StampPixel& p : s.pixels) g_rowTable[py + p.dy][px + p.dx] = c;
+    uint32_t* const* rows = g_rowTable.data() + py;
+    for (const StampPixel& p : s.pixels) rows[p.dy][px + p.dx] = c;
     return Stamped::kDrawn;
 }
 
@@ -320,11 +358,12 @@ void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size,
     // places rounded to the nearest pixel (halves to even) are worked out in integers.
     int64_t ox4 = 4 * (int64_t{g_viewportCenterX} + dx);
     const int64_t oy4 = 4 * (int64_t{g_viewportCenterY} + dy);
+    GlyphStamp* const table = n > 0 ? StampsOf(width, size) : nullptr;
     for (size_t i = 0; i < n; ++i) {
         const int code = static_cast<unsigned char>(text[i]);
         const GlyphExtent& extent = ExtentOf(code);
         const int64_t ox = ox4 / 4, oy = oy4 / 4;
-        const GlyphStamp* stamp = extent.any ? StampOf(code, extent, width, size, 4,
+        const GlyphStamp* stamp = extent.any ? StampOf(table, code, extent, width, size, 4,
                                                        (ox & 1) ? kNearestOdd : kNearestEven,
                                                        (oy & 1) ? kNearestOdd : kNearestEven)
                                              : nullptr;
@@ -381,6 +420,7 @@ void WalkText(std::string_view text, double x, double y, double height, double w
 void WalkLevelText(std::string_view text, int32_t col, int32_t row, int32_t height, int32_t width) {
     int64_t x = col;
     const int64_t y = row;
+    GlyphStamp* const table = !text.empty() ? StampsOf(width, height) : nullptr;
     for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
         int glyph = b;
@@ -405,7 +445,7 @@ void WalkLevelText(std::string_view text, int32_t col, int32_t row, int32_t heig
         const int rows = rounding(y, extent.minV, extent.maxV, height);
         if (columns >= 0 && rows >= 0) {
             const GlyphStamp* stamp =
-                StampOf(glyph, extent, width, height, static_cast<int32_t>(unit),
+                StampOf(table, glyph, extent, width, height, static_cast<int32_t>(unit),
                         columns == 0 ? kDown : kUp, rows == 0 ? kDown : kUp);
             if (stamp && WriteStamp(*stamp, int64_t{g_viewportCenterX} + x,
                                     int64_t{g_viewportCenterY} + y) != Stamped::kNo) {
