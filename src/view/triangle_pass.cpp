@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/terrain_data.h"
@@ -11,6 +13,7 @@
 #include "view/birds_eye_projection.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/parallel_ranges.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/text_flags.h"
@@ -135,30 +138,35 @@ void ProjectCameraPoints() {
     g_cameraPoints.resize(static_cast<size_t>(g_pointCount) + 1);
     const bool biasOn = g_depthBiasOn;
     g_depthBiasOn = 0;
-    for (int32_t i = 1; i <= g_pointCount && i < g_pointsBlock.Size(); ++i) {
-        const RandomPoint& p = g_points[i];
-        RasterVertex v;
-        PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
-        if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
-        ComputeVertexOutcode(v);
-        CameraPoint& c = g_cameraPoints[i];
-        c.corner.x = v.x;
-        c.corner.y = v.y;
-        c.corner.z = v.z;
-        c.corner.py = v.py;
-        c.corner.invZ = v.invZ;
-        c.corner.zf = v.zf;
-        c.corner.u = c.corner.v = 0;
-        c.corner.color = 0;
-        c.px = v.px;
-        c.depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
-        c.outcode = v.outcode;
-        c.finite = FiniteVertex(v.x, v.y, v.z);
-        // The depth word without a bias.
-        c.corner.w = static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
-        c.corner.sx = c.corner.sy = 0;
-        if (c.outcode == 0) ScreenPosition(v.px, v.py, c.corner.sx, c.corner.sy);
-    }
+    const int32_t last = std::min(g_pointCount, g_pointsBlock.Size() - 1);
+    // Each point on its own: shared among threads for a large survey.
+    ForEachRange(std::max(last, 0), 20000, [](int64_t begin, int64_t end) {
+        for (int32_t i = static_cast<int32_t>(begin) + 1; i <= end; ++i) {
+            const RandomPoint& p = g_points[i];
+            RasterVertex v;
+            PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
+            if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
+            ComputeVertexOutcode(v);
+            CameraPoint& c = g_cameraPoints[i];
+            c.corner.x = v.x;
+            c.corner.y = v.y;
+            c.corner.z = v.z;
+            c.corner.py = v.py;
+            c.corner.invZ = v.invZ;
+            c.corner.zf = v.zf;
+            c.corner.u = c.corner.v = 0;
+            c.corner.color = 0;
+            c.px = v.px;
+            c.depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
+            c.outcode = v.outcode;
+            c.finite = FiniteVertex(v.x, v.y, v.z);
+            // The depth word without a bias.
+            c.corner.w =
+                static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
+            c.corner.sx = c.corner.sy = 0;
+            if (c.outcode == 0) ScreenPosition(v.px, v.py, c.corner.sx, c.corner.sy);
+        }
+    });
     g_depthBiasOn = biasOn;
 }
 
@@ -398,6 +406,57 @@ void DrawTinLines() {
     g_depthBiasOn = 0;
 }
 
+// A pass of this many triangles and more is drawn in bands of rows on several threads.
+constexpr size_t kBandedTriangles = 20000;
+
+// The rows between each pass triangle's corners when they lie inside the view (top,
+// bottom), else all rows: the band a triangle may write to.
+std::vector<std::pair<int32_t, int32_t>> g_triangleRows;
+
+// Bands of window rows with about as much of the pass's triangle work each, one per
+// thread to draw them; one band when threads cannot help. Fills g_triangleRows.
+std::vector<std::pair<int32_t, int32_t>> RowBands() {
+    const unsigned threads = std::min(std::thread::hardware_concurrency(), 4u);
+    const int32_t height = g_rasterHeight;
+    if (threads < 2 || height < 64) return {{INT32_MIN, INT32_MAX}};
+    g_triangleRows.resize(g_passTriangles.size());
+    ForEachRange(static_cast<int64_t>(g_passTriangles.size()), 20000,
+                 [](int64_t begin, int64_t end) {
+                     for (int64_t i = begin; i < end; ++i) {
+                         const PassTriangle& t = g_passTriangles[i];
+                         const CameraPoint& a = g_cameraPoints[t.a];
+                         const CameraPoint& b = g_cameraPoints[t.b];
+                         const CameraPoint& c = g_cameraPoints[t.c];
+                         g_triangleRows[i] =
+                             (a.outcode | b.outcode | c.outcode) != 0
+                                 ? std::pair{INT32_MIN, INT32_MAX}
+                                 : std::pair{std::min({a.corner.sy, b.corner.sy, c.corner.sy}),
+                                             std::max({a.corner.sy, b.corner.sy, c.corner.sy})};
+                     }
+                 });
+    // The rows a triangle covers, counted at its top row.
+    std::vector<int64_t> work(static_cast<size_t>(height) + 1, 0);
+    int64_t total = 0;
+    for (const auto& [top, bottom] : g_triangleRows) {
+        if (top == INT32_MIN) continue;
+        const int64_t rows = 1 + int64_t{bottom} - top;
+        work[std::clamp(top, 0, height)] += rows;
+        total += rows;
+    }
+    std::vector<std::pair<int32_t, int32_t>> bands;
+    int32_t first = INT32_MIN;
+    int64_t sum = 0;
+    for (int32_t r = 0; r <= height && bands.size() + 1 < threads; ++r) {
+        sum += work[r];
+        if (sum * threads >= total * static_cast<int64_t>(bands.size() + 1)) {
+            bands.push_back({first, r});
+            first = r + 1;
+        }
+    }
+    bands.push_back({first, INT32_MAX});
+    return bands;
+}
+
 void DrawColorBands(const uint8_t* bytes) {
     ColorBandParams& p = g_colorBandParams;
     const bool imageShown = ImageShown(g_savedImageSlot);
@@ -437,63 +496,91 @@ void DrawColorBands(const uint8_t* bytes) {
     // Corners inside the view volume go to the rasteriser as they were projected; the
     // others are its vertex records, to be clipped.
     const bool screenCorners = !g_depthBiasOn;
-    for (const PassTriangle& t : g_passTriangles) {
-        const uint8_t byte = bytes[t.record];
-        const CameraPoint& ca = g_cameraPoints[t.a];
-        const CameraPoint& cb = g_cameraPoints[t.b];
-        const CameraPoint& cc = g_cameraPoints[t.c];
-        // Wholly beyond one side of the view: the rasteriser would drop it too.
-        if (ca.outcode & cb.outcode & cc.outcode) continue;
-        const int32_t corners[3] = {t.a, t.b, t.c};
-        g_triangleShade = (byte & 63) * 256;
-        // The colours or texture places of the corners; false when the triangle is left out.
-        auto paint = [&](auto& v) {
-            if (p.mode == 2) {
-                const bool allNamed = g_points[t.a].name[0] == '#' &&
-                                      g_points[t.b].name[0] == '#' && g_points[t.c].name[0] == '#';
-                if ((p.useVertexColours & 1) && allNamed) {
-                    for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
-                    if (imageShown)
-                        UseHalfTransparentVertexColorSpans();
-                    else
-                        UseVertexColorSpans();
-                    if (!p.shading) g_triangleShade = 0x3F00;
-                } else {
-                    const int32_t bits = ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) |
-                                         ClassBits(g_points[t.c]);
-                    const int32_t slot = kClassSlot[bits & 63];
-                    if (p.planOnly && slot == 0) return false;
-                    uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
-                    if (p.shading) {
-                        if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
-                            UseFlatSpans();
+    // The triangles that may write pixels of rows first..last, in their order.
+    auto drawRows = [&](int32_t first, int32_t last) {
+        const bool all = first == INT32_MIN && last == INT32_MAX;
+        for (size_t i = 0; i < g_passTriangles.size(); ++i) {
+            // A triangle inside the view writes only the rows between its corners.
+            if (!all && (g_triangleRows[i].second < first || g_triangleRows[i].first > last))
+                continue;
+            const PassTriangle& t = g_passTriangles[i];
+            const uint8_t byte = bytes[t.record];
+            const CameraPoint& ca = g_cameraPoints[t.a];
+            const CameraPoint& cb = g_cameraPoints[t.b];
+            const CameraPoint& cc = g_cameraPoints[t.c];
+            // Wholly beyond one side of the view: the rasteriser would drop it too.
+            if (ca.outcode & cb.outcode & cc.outcode) continue;
+            const bool inside = screenCorners && (ca.outcode | cb.outcode | cc.outcode) == 0;
+            const int32_t corners[3] = {t.a, t.b, t.c};
+            g_triangleShade = (byte & 63) * 256;
+            // The colours or texture places of the corners; false when the triangle is left out.
+            auto paint = [&](auto& v) {
+                if (p.mode == 2) {
+                    const bool allNamed = g_points[t.a].name[0] == '#' &&
+                                          g_points[t.b].name[0] == '#' &&
+                                          g_points[t.c].name[0] == '#';
+                    if ((p.useVertexColours & 1) && allNamed) {
+                        for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
+                        if (imageShown)
+                            UseHalfTransparentVertexColorSpans();
                         else
-                            UseHalfTransparentFlatSpans();
-                        color = Shaded(color, g_triangleShade);
+                            UseVertexColorSpans();
+                        if (!p.shading) g_triangleShade = 0x3F00;
                     } else {
-                        flatSpans();
+                        const int32_t bits = ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) |
+                                             ClassBits(g_points[t.c]);
+                        const int32_t slot = kClassSlot[bits & 63];
+                        if (p.planOnly && slot == 0) return false;
+                        uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
+                        if (p.shading) {
+                            if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
+                                UseFlatSpans();
+                            else
+                                UseHalfTransparentFlatSpans();
+                            color = Shaded(color, g_triangleShade);
+                        } else {
+                            flatSpans();
+                        }
+                        g_triangleColor = color;
                     }
-                    g_triangleColor = color;
+                } else {
+                    const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
+                    for (int k = 0; k < 3; ++k) {
+                        v[k].u = column;
+                        v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
+                    }
                 }
+                return true;
+            };
+            if (inside) {
+                ScreenCorner v[3] = {ca.corner, cb.corner, cc.corner};
+                // Corners that are not numbers lie nowhere: no triangle.
+                if (paint(v) && ca.finite && cb.finite && cc.finite)
+                    DrawScreenTriangle(v[0], v[1], v[2]);
             } else {
-                const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
-                for (int k = 0; k < 3; ++k) {
-                    v[k].u = column;
-                    v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
-                }
+                RasterVertex v[3];
+                for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
+                if (paint(v)) DrawTriangle3D(v[0], v[1], v[2]);
             }
-            return true;
-        };
-        if (screenCorners && (ca.outcode | cb.outcode | cc.outcode) == 0) {
-            ScreenCorner v[3] = {ca.corner, cb.corner, cc.corner};
-            // Corners that are not numbers lie nowhere: no triangle.
-            if (paint(v) && ca.finite && cb.finite && cc.finite)
-                DrawScreenTriangle(v[0], v[1], v[2]);
-        } else {
-            RasterVertex v[3];
-            for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
-            if (paint(v)) DrawTriangle3D(v[0], v[1], v[2]);
         }
+    };
+    if (p.mode != 2 && screenCorners && g_passTriangles.size() >= kBandedTriangles) {
+        const std::vector<std::pair<int32_t, int32_t>> bands = RowBands();
+        if (bands.size() > 1) {
+            DrawInRowBands(bands, drawRows);
+            // The shade the last triangle leaves, as one thread drawing them all.
+            for (auto t = g_passTriangles.rbegin(); t != g_passTriangles.rend(); ++t) {
+                if (g_cameraPoints[t->a].outcode & g_cameraPoints[t->b].outcode &
+                    g_cameraPoints[t->c].outcode)
+                    continue;
+                g_triangleShade = (bytes[t->record] & 63) * 256;
+                break;
+            }
+        } else {
+            drawRows(INT32_MIN, INT32_MAX);
+        }
+    } else {
+        drawRows(INT32_MIN, INT32_MAX);
     }
 
     g_bgImage = g_savedImageSlot;
