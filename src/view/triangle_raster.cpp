@@ -448,10 +448,6 @@ void SetUpTriangle(const V& top, const V& mid, const V& bottom, bool midRight, b
     CallSpans(perspective ? g_spanPerspective : g_spanAffine, t.sy, b.sy);
 }
 
-}  // namespace
-
-namespace {
-
 // Back faces in camera space: the triangle is drawn when this is not negative.
 template <class V>
 double Facing(const V& p, const V& q, const V& r) {
