@@ -14,8 +14,8 @@ uint32_t g_colorTable[256];
 uint32_t g_monoBackColor = 0;
 uint32_t g_monoForeColor = 0;
 uint32_t g_monoColorDiff = 0;
-SpanKind g_spanKind = SpanKind::kTexture;
-int32_t g_spanVertexColors = 0;
+thread_local SpanKind g_spanKind = SpanKind::kTexture;
+thread_local int32_t g_spanVertexColors = 0;
 
 namespace {
 constexpr size_t kHeaderBytes = sizeof(BitmapInfoHeader);

@@ -68,8 +68,8 @@ enum class SpanKind {
     kHalfTransparentFlat,
     kHalfTransparentTexture,
 };
-extern SpanKind g_spanKind;
-extern int32_t g_spanVertexColors;  // 1 while the kind carries one colour per vertex
+extern thread_local SpanKind g_spanKind;
+extern thread_local int32_t g_spanVertexColors;  // 1 while the kind carries one colour per vertex
 
 void SelectSpanRenderer();
 void UseVertexColorSpans();

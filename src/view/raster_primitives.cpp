@@ -111,36 +111,9 @@ bool ClipLine(int32_t left, int32_t top, int32_t right, int32_t bottom, ClippedL
     return true;
 }
 
-// Bresenham walk from B to A: plot(position index, x, y, x-major, row step toward A).
 template <class Plot>
 void WalkLine(const ClippedLine& l, Plot&& plot) {
-    const int32_t dx = l.ax - l.bx;  // never negative
-    const int32_t dyAbs = l.ay > l.by ? l.ay - l.by : l.by - l.ay;
-    const int32_t sy = l.ay > l.by ? 1 : -1;
-    int32_t x = l.bx, y = l.by;
-    if (dx >= dyAbs) {
-        int32_t err = dx / 2;
-        for (int32_t i = 0; i <= dx; ++i) {
-            plot(i, x, y, true, sy);
-            err -= dyAbs;
-            if (err < 0) {
-                err += dx;
-                y += sy;
-            }
-            ++x;
-        }
-    } else {
-        int32_t err = dyAbs / 2;
-        for (int32_t i = 0; i <= dyAbs; ++i) {
-            plot(i, x, y, false, sy);
-            err -= dx;
-            if (err < 0) {
-                err += dyAbs;
-                ++x;
-            }
-            y += sy;
-        }
-    }
+    WalkLinePixels(l.ax, l.ay, l.bx, l.by, plot);
 }
 
 // Integer edge stepping for rows y0 .. y1 - 1, stored as byte offsets.
@@ -195,13 +168,6 @@ inline void FillRun(int32_t y, int32_t fromBytes, int32_t toBytes) {
     for (int32_t x = fromBytes / 4, end = toBytes / 4; x <= end; ++x) row[x] = color;
 }
 }  // namespace
-
-int32_t TruncToRaster(double v, int32_t limit) {
-    const double bound = limit;
-    if (!(v > -bound)) return -limit;
-    if (v >= bound) return limit;
-    return static_cast<int32_t>(v);
-}
 
 void PlotPixel(int32_t x, int32_t y) {
     if (!Drawable()) return;
@@ -289,9 +255,23 @@ void SetDashPattern(uint32_t mask) {
 }
 
 void DrawLine() {
-    ClippedLine l;
-    if (!Drawable() || !ClipLine(g_clipLeft, g_clipTop, g_bufferMaxX, g_bufferMaxY, l)) return;
+    if (!Drawable()) return;
     const uint32_t c = g_lineColor;
+    const int32_t x0 = g_lineX0, y0 = g_lineY0, x1 = g_lineX1, y1 = g_lineY1;
+    // Both ends inside, as most short strokes are: nothing to clip.
+    auto within = [](int32_t v, int32_t low, int32_t high) {
+        return static_cast<uint32_t>(v) - static_cast<uint32_t>(low) <=
+               static_cast<uint32_t>(high) - static_cast<uint32_t>(low);
+    };
+    if (g_clipLeft <= g_bufferMaxX && g_clipTop <= g_bufferMaxY &&
+        within(x0, g_clipLeft, g_bufferMaxX) && within(x1, g_clipLeft, g_bufferMaxX) &&
+        within(y0, g_clipTop, g_bufferMaxY) && within(y1, g_clipTop, g_bufferMaxY)) {
+        const ClippedLine l = x1 > x0 ? ClippedLine{x1, y1, x0, y0} : ClippedLine{x0, y0, x1, y1};
+        WalkLine(l, [c](int32_t, int32_t x, int32_t y, bool, int32_t) { Put(x, y, c); });
+        return;
+    }
+    ClippedLine l;
+    if (!ClipLine(g_clipLeft, g_clipTop, g_bufferMaxX, g_bufferMaxY, l)) return;
     WalkLine(l, [c](int32_t, int32_t x, int32_t y, bool, int32_t) { Put(x, y, c); });
 }
 

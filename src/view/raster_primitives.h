@@ -59,6 +59,40 @@ int32_t PlotBlockDepth(int32_t x, int32_t y, uint32_t depth);
 int32_t TestDepth(int32_t x, int32_t y, uint32_t depth);
 void SetDashPattern(uint32_t mask);
 
+// The Bresenham walk of the line primitives from B to A, A having the larger column (the
+// lines take their first end as A on equal columns): plot(position index, x, y, x-major,
+// row step toward A) for every position, both ends included.
+template <class Plot>
+void WalkLinePixels(int32_t ax, int32_t ay, int32_t bx, int32_t by, Plot&& plot) {
+    const int32_t dx = ax - bx;  // never negative
+    const int32_t dyAbs = ay > by ? ay - by : by - ay;
+    const int32_t sy = ay > by ? 1 : -1;
+    int32_t x = bx, y = by;
+    if (dx >= dyAbs) {
+        int32_t err = dx / 2;
+        for (int32_t i = 0; i <= dx; ++i) {
+            plot(i, x, y, true, sy);
+            err -= dyAbs;
+            if (err < 0) {
+                err += dx;
+                y += sy;
+            }
+            ++x;
+        }
+    } else {
+        int32_t err = dyAbs / 2;
+        for (int32_t i = 0; i <= dyAbs; ++i) {
+            plot(i, x, y, false, sy);
+            err -= dx;
+            if (err < 0) {
+                err += dyAbs;
+                ++x;
+            }
+            y += sy;
+        }
+    }
+}
+
 // Lines from (g_lineX0, g_lineY0) to (g_lineX1, g_lineY1) in g_lineColor.
 void DrawLine();
 void DrawDottedLine();
@@ -81,4 +115,9 @@ void SetViewport(int32_t left, int32_t top, int32_t right, int32_t bottom);
 // Double to int32, truncated toward zero and held within -limit .. limit; a value that is
 // not a number becomes -limit. Every computed position reaches the pixels through here, so
 // that far-off points stay far off instead of wrapping round or overflowing the conversion.
-int32_t TruncToRaster(double v, int32_t limit = INT32_MAX);
+inline int32_t TruncToRaster(double v, int32_t limit = INT32_MAX) {
+    const double bound = limit;
+    if (!(v > -bound)) return -limit;
+    if (v >= bound) return limit;
+    return static_cast<int32_t>(v);
+}

@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <vector>
 
 #include "platform/encoding.h"
 #include "platform/files.h"
@@ -57,6 +61,213 @@ inline void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
     g_lineX1 = x1;
     g_lineY1 = y1;
     DrawLine();
+}
+
+// TruncToRaster of a whole number.
+inline int32_t HoldToRaster(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -INT32_MAX, INT32_MAX));
+}
+
+// TruncToRaster(nearbyint(q / 4)): the nearest whole number, halves to the even one.
+inline int32_t NearestQuarter(int64_t q) {
+    const int64_t floor = q >> 2;
+    const int64_t rest = q & 3;
+    return HoldToRaster(floor + (rest > 2 || (rest == 2 && (floor & 1) != 0) ? 1 : 0));
+}
+
+// ---- glyph stamps ----
+// A glyph point's offset from the pen, in the drawers that keep the pen on whole pixels, is
+// rounded the same way wherever the pen stands within one class: toward zero right of the
+// viewport centre (down) or left of it (up), or to the nearest pixel, halves to even, with
+// the pen on an even or an odd pixel. Within a class a glyph at one size is therefore one
+// set of pixels around the pen's pixel: its stamp, found once and then written pixel by
+// pixel instead of stroke by stroke. Stamps are used only where they lie wholly inside the
+// clip rectangle (or wholly beside it, where no stroke would draw).
+enum Rounding : uint8_t { kDown, kUp, kNearestEven, kNearestOdd };
+
+// The extent of a glyph's points, kept with the record it was found for.
+struct GlyphExtent {
+    StrokeGlyph record{};
+    uint32_t version = 0;  // 0: not found yet
+    int16_t minH = 0, maxH = 0, minV = 0, maxV = 0;
+    bool any = false;  // the glyph has a stroke
+};
+GlyphExtent g_extents[256];
+uint32_t g_extentVersion = 0;
+
+// Whether two glyph records hold the same bytes (asked for every glyph drawn).
+bool SameRecord(const StrokeGlyph& a, const StrokeGlyph& b) {
+    static_assert(sizeof(StrokeGlyph) == 10 * 8 + 4);
+    const auto* pa = reinterpret_cast<const unsigned char*>(&a);
+    const auto* pb = reinterpret_cast<const unsigned char*>(&b);
+    uint64_t differ = 0;
+    for (int k = 0; k < 10; ++k) {
+        uint64_t x, y;
+        std::memcpy(&x, pa + 8 * k, 8);
+        std::memcpy(&y, pb + 8 * k, 8);
+        differ |= x ^ y;
+    }
+    uint32_t x, y;
+    std::memcpy(&x, pa + 80, 4);
+    std::memcpy(&y, pb + 80, 4);
+    return (differ | (x ^ y)) == 0;
+}
+
+const GlyphExtent& ExtentOf(int code) {
+    GlyphExtent& e = g_extents[code];
+    const StrokeGlyph& g = g_strokeFont.glyphs[code];
+    if (e.version != 0 && SameRecord(e.record, g)) return e;
+    e.record = g;
+    e.version = ++g_extentVersion;
+    e.any = false;
+    WalkStrokeGlyph(g, [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+        if (!e.any) {
+            e.minH = e.maxH = h0;
+            e.minV = e.maxV = v0;
+            e.any = true;
+        }
+        e.minH = std::min({e.minH, h0, h1});
+        e.maxH = std::max({e.maxH, h0, h1});
+        e.minV = std::min({e.minV, v0, v1});
+        e.maxV = std::max({e.maxV, v0, v1});
+    });
+    return e;
+}
+
+struct StampPixel {
+    int16_t dx, dy;
+};
+
+struct GlyphStamp {
+    // What it was made for.
+    uint32_t version = 0;  // of the glyph's extent; 0: empty slot
+    int32_t code = 0, width = 0, height = 0, unit = 0;
+    Rounding columns = kDown, rows = kDown;
+    // Made: false when the glyph is too large to stamp.
+    bool usable = false;
+    int32_t left = 0, right = 0, bottom = 0, top = 0;
+    std::vector<StampPixel> pixels;
+};
+// The stamps of one text size, per glyph code and rounding of columns and rows (both
+// toward zero or both to the nearest pixel).
+struct StampSize {
+    int32_t width = 0, height = 0;
+    std::unique_ptr<GlyphStamp[]> stamps;
+};
+constexpr int kStampsPerSize = 256 * 8;
+StampSize g_stampSizes[8];
+size_t g_nextStampSize = 0;
+
+// The stamp table of a size (one not drawn lately takes the place of the oldest); null
+// when there is no memory for it.
+GlyphStamp* StampsOf(int32_t width, int32_t height) {
+    for (StampSize& s : g_stampSizes)
+        if (s.stamps && s.width == width && s.height == height) return s.stamps.get();
+    StampSize& s = g_stampSizes[g_nextStampSize];
+    g_nextStampSize = (g_nextStampSize + 1) % std::size(g_stampSizes);
+    s.width = width;
+    s.height = height;
+    s.stamps.reset(new (std::nothrow) GlyphStamp[kStampsPerSize]);
+    return s.stamps.get();
+}
+
+// The offset of a glyph point q / unit from the pen's pixel (q = point x size).
+int64_t PointOffset(int64_t q, int64_t unit, Rounding rounding) {
+    const int64_t floor = q >= 0 ? q / unit : -((-q + unit - 1) / unit);
+    const int64_t rest = q - floor * unit;
+    switch (rounding) {
+        case kDown:
+            return floor;
+        case kUp:
+            return rest != 0 ? floor + 1 : floor;
+        case kNearestEven:
+        case kNearestOdd: {
+            // The pen's parity plus the offset decides the even neighbour of a half.
+            const int64_t parity = (rounding == kNearestOdd ? 1 : 0) + floor;
+            return floor + (2 * rest > unit || (2 * rest == unit && (parity & 1) != 0) ? 1 : 0);
+        }
+    }
+    return floor;
+}
+
+// The stamp of glyph `code` at the size (width, height) in glyph units of 1 / unit, rounded
+// as given; null when the glyph cannot be stamped.
+// `table` is StampsOf(width, height).
+const GlyphStamp* StampOf(GlyphStamp* table, int code, const GlyphExtent& extent, int32_t width,
+                          int32_t height, int32_t unit, Rounding columns, Rounding rows) {
+    if (table == nullptr) return nullptr;
+    GlyphStamp& s = table[code * 8 + (columns & 2) * 2 + (columns & 1) * 2 + (rows & 1)];
+    if (s.version == extent.version && s.unit == unit && s.columns == columns && s.rows == rows)
+        return s.usable ? &s : nullptr;
+    s.version = extent.version;
+    s.code = code;
+    s.width = width;
+    s.height = height;
+    s.unit = unit;
+    s.columns = columns;
+    s.rows = rows;
+    s.usable = false;
+    s.pixels.clear();
+    // Offsets and pixel counts of ordinary text; anything larger is drawn stroke by stroke.
+    constexpr int64_t kReach = 2048;
+    constexpr size_t kMostPixels = 1 << 16;
+    bool fits = true;
+    auto place = [&](int16_t h, int16_t v, int32_t& x, int32_t& y) {
+        const int64_t ox = PointOffset(int64_t{h} * width, unit, columns);
+        const int64_t oy = PointOffset(int64_t{v} * height, unit, rows);
+        fits = fits && std::abs(ox) <= kReach && std::abs(oy) <= kReach;
+        x = static_cast<int32_t>(std::clamp<int64_t>(ox, -kReach, kReach));
+        y = static_cast<int32_t>(std::clamp<int64_t>(oy, -kReach, kReach));
+    };
+    WalkStrokeGlyph(g_strokeFont.glyphs[code], [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+        if (!fits || s.pixels.size() > kMostPixels) return;
+        int32_t x0, y0, x1, y1;
+        place(h0, v0, x0, y0);
+        place(h1, v1, x1, y1);
+        // As DrawLine orders the ends.
+        const bool second = x1 > x0;
+        WalkLinePixels(second ? x1 : x0, second ? y1 : y0, second ? x0 : x1, second ? y0 : y1,
+                       [&](int32_t, int32_t x, int32_t y, bool, int32_t) {
+                           s.pixels.push_back({static_cast<int16_t>(x), static_cast<int16_t>(y)});
+                       });
+    });
+    if (!fits || s.pixels.size() > kMostPixels) return nullptr;
+    std::sort(s.pixels.begin(), s.pixels.end(),
+              [](StampPixel a, StampPixel b) { return a.dy != b.dy ? a.dy < b.dy : a.dx < b.dx; });
+    s.pixels.erase(
+        std::unique(s.pixels.begin(), s.pixels.end(),
+                    [](StampPixel a, StampPixel b) { return a.dx == b.dx && a.dy == b.dy; }),
+        s.pixels.end());
+    s.left = s.bottom = INT32_MAX;
+    s.right = s.top = INT32_MIN;
+    for (const StampPixel& p : s.pixels) {
+        s.left = std::min<int32_t>(s.left, p.dx);
+        s.right = std::max<int32_t>(s.right, p.dx);
+        s.bottom = std::min<int32_t>(s.bottom, p.dy);
+        s.top = std::max<int32_t>(s.top, p.dy);
+    }
+    s.usable = true;
+    return &s;
+}
+
+enum class Stamped { kDrawn, kOutside, kNo };
+
+// Writes the stamp at the pen's pixel (x, y) when it lies inside the clip rectangle;
+// kOutside when it lies wholly beside it (no stroke would draw); kNo when it crosses the
+// rectangle's border and must be drawn stroke by stroke.
+Stamped WriteStamp(const GlyphStamp& s, int64_t x, int64_t y) {
+    if (s.pixels.empty() || g_backBufferPixels == nullptr) return Stamped::kOutside;
+    if (x + s.right < g_clipLeft || x + s.left > g_bufferMaxX || y + s.top < g_clipTop ||
+        y + s.bottom > g_bufferMaxY)
+        return Stamped::kOutside;
+    if (x + s.left < g_clipLeft || x + s.right > g_bufferMaxX || y + s.bottom < g_clipTop ||
+        y + s.top > g_bufferMaxY)
+        return Stamped::kNo;
+    const uint32_t c = g_lineColor;
+    const int32_t px = static_cast<int32_t>(x), py = static_cast<int32_t>(y);
+    uint32_t* const* rows = g_rowTable.data() + py;
+    for (const StampPixel& p : s.pixels) rows[p.dy][px + p.dx] = c;
+    return Stamped::kDrawn;
 }
 
 // Number of leading characters the centred and plain drawers show: codes 32..127.
@@ -143,20 +354,30 @@ void DrawStrokeTextRotated(std::string_view text, int32_t x, int32_t y) {
 void DrawStrokeText(std::string_view text, int32_t dx, int32_t dy, int32_t size, int32_t width) {
     if (g_fontLoaded != 1) return;
     const size_t n = PrintableRun(text);
-    double ox = static_cast<double>(g_viewportCenterX) + dx;
-    const double oy = static_cast<double>(g_viewportCenterY) + dy;
+    // The glyph points are whole quarters of a pixel from a pen on whole pixels: their
+    // places rounded to the nearest pixel (halves to even) are worked out in integers.
+    int64_t ox4 = 4 * (int64_t{g_viewportCenterX} + dx);
+    const int64_t oy4 = 4 * (int64_t{g_viewportCenterY} + dy);
+    GlyphStamp* const table = n > 0 ? StampsOf(width, size) : nullptr;
     for (size_t i = 0; i < n; ++i) {
-        auto col = [&](int16_t gx) {
-            return TruncToRaster(std::nearbyint(ox + gx * static_cast<double>(width) / 4));
-        };
-        auto row = [&](int16_t gy) {
-            return TruncToRaster(std::nearbyint(oy + gy * static_cast<double>(size) / 4));
-        };
-        WalkStrokeGlyph(g_strokeFont.glyphs[static_cast<unsigned char>(text[i])],
+        const int code = static_cast<unsigned char>(text[i]);
+        const GlyphExtent& extent = ExtentOf(code);
+        const int64_t ox = ox4 / 4, oy = oy4 / 4;
+        const GlyphStamp* stamp = extent.any ? StampOf(table, code, extent, width, size, 4,
+                                                       (ox & 1) ? kNearestOdd : kNearestEven,
+                                                       (oy & 1) ? kNearestOdd : kNearestEven)
+                                             : nullptr;
+        if (!extent.any || (stamp && WriteStamp(*stamp, ox, oy) != Stamped::kNo)) {
+            ox4 += 4 * int64_t{size};
+            continue;
+        }
+        auto col = [&](int16_t gx) { return NearestQuarter(ox4 + int64_t{gx} * width); };
+        auto row = [&](int16_t gy) { return NearestQuarter(oy4 + int64_t{gy} * size); };
+        WalkStrokeGlyph(g_strokeFont.glyphs[code],
                         [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
                             Line(col(h0), row(v0), col(h1), row(v1));
                         });
-        ox += size;
+        ox4 += 4 * int64_t{size};
     }
 }
 
@@ -189,6 +410,62 @@ void WalkText(std::string_view text, double x, double y, double height, double w
                         });
         x += advance * c;
         y += advance * s;
+    }
+}
+
+// WalkText unturned (direction (1, 0)) with the pen advancing by the height, on whole
+// pixels from the viewport centre: a glyph point lies whole quarters (eighths on the
+// double-byte cell) of a pixel from the pen, so its place truncated toward zero is
+// worked out in integers.
+void WalkLevelText(std::string_view text, int32_t col, int32_t row, int32_t height, int32_t width) {
+    int64_t x = col;
+    const int64_t y = row;
+    GlyphStamp* const table = !text.empty() ? StampsOf(width, height) : nullptr;
+    for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        int glyph = b;
+        if (IsCp932LeadByte(b)) {
+            glyph = kDoubleByteGlyph;
+            ++i;  // the trail byte is part of the same character
+        }
+        const int64_t unit = glyph == kDoubleByteGlyph ? 8 : 4;
+        const GlyphExtent& extent = ExtentOf(glyph);
+        if (!extent.any) {
+            x += height;
+            continue;
+        }
+        // Each point's place truncated toward zero: down when every point of the glyph
+        // lies right of the centre (or on it), up when every point lies left of it.
+        auto rounding = [&](int64_t pen, int16_t low, int16_t high, int32_t size) {
+            const int64_t a = unit * pen + int64_t{low} * size,
+                          b = unit * pen + int64_t{high} * size;
+            return std::min(a, b) >= 0 ? 0 : std::max(a, b) <= 0 ? 1 : -1;
+        };
+        const int columns = rounding(x, extent.minH, extent.maxH, width);
+        const int rows = rounding(y, extent.minV, extent.maxV, height);
+        if (columns >= 0 && rows >= 0) {
+            const GlyphStamp* stamp =
+                StampOf(table, glyph, extent, width, height, static_cast<int32_t>(unit),
+                        columns == 0 ? kDown : kUp, rows == 0 ? kDown : kUp);
+            if (stamp && WriteStamp(*stamp, int64_t{g_viewportCenterX} + x,
+                                    int64_t{g_viewportCenterY} + y) != Stamped::kNo) {
+                x += height;
+                continue;
+            }
+        }
+        auto column = [&](int16_t h) {
+            return Clamp32(g_viewportCenterX +
+                           int64_t{HoldToRaster((h * int64_t{width} + unit * x) / unit)});
+        };
+        auto line = [&](int16_t v) {
+            return Clamp32(g_viewportCenterY +
+                           int64_t{HoldToRaster((v * int64_t{height} + unit * y) / unit)});
+        };
+        WalkStrokeGlyph(g_strokeFont.glyphs[glyph],
+                        [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+                            Line(column(h0), line(v0), column(h1), line(v1));
+                        });
+        x += height;
     }
 }
 
@@ -237,6 +514,10 @@ int32_t DrawTextRotated(std::string_view text, double east, double north, double
 int32_t DrawTextRotatedPixels(std::string_view text, int32_t col, int32_t row, int32_t height,
                               int32_t width, double spacing, double angle) {
     if (g_fontLoaded != 1) return -1;
+    if (angle == 0 && spacing == 0) {
+        WalkLevelText(text, col, row, height, width);
+        return 0;
+    }
     const double c = std::cos(angle * kDegree), s = std::sin(angle * kDegree);
     WalkText(text, col, row, height, width, spacing, c, s,
              [&](double a, double b, double x, double y, int32_t& outCol, int32_t& outRow) {

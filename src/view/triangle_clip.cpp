@@ -5,13 +5,13 @@
 #include "view/triangle_raster.h"
 #include "view/triangle_raster_internal.h"
 
-ClipPolygonVertex g_clipPolygon[kMaxClipPolygon];
-int32_t g_clipPolygonCount = 0;
-RasterVertex* g_clipV0 = nullptr;
-RasterVertex* g_clipV1 = nullptr;
-RasterVertex* g_clipV2 = nullptr;
-RasterVertex g_nearPointA{};
-RasterVertex g_nearPointB{};
+thread_local ClipPolygonVertex g_clipPolygon[kMaxClipPolygon];
+thread_local int32_t g_clipPolygonCount = 0;
+thread_local RasterVertex* g_clipV0 = nullptr;
+thread_local RasterVertex* g_clipV1 = nullptr;
+thread_local RasterVertex* g_clipV2 = nullptr;
+thread_local RasterVertex g_nearPointA{};
+thread_local RasterVertex g_nearPointB{};
 
 using namespace raster_internal;
 

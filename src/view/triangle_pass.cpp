@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/terrain_data.h"
@@ -11,6 +13,7 @@
 #include "view/birds_eye_projection.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/parallel_ranges.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/text_flags.h"
@@ -81,6 +84,10 @@ bool TriangleOf(int32_t i, Triangle& t) {
 
 bool HoleVertex(int32_t i) { return g_points[i].scratch == 1; }
 
+bool FiniteVertex(double x, double y, double z) {
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(z);
+}
+
 // All three corners belong to holes: hidden while hole triangles are not coloured.
 bool HiddenHoleTriangle(const Triangle& t) {
     return g_colorBandParams.holesHidden && HoleVertex(t.a) && HoleVertex(t.b) && HoleVertex(t.c);
@@ -119,11 +126,11 @@ double PlanDepth(double z) {
 // Every point in camera space once per pass: each point is a corner of about six
 // triangles and the end of as many TIN lines.
 struct CameraPoint {
-    double x, y, z;
-    double px, py, invZ;
+    ScreenCorner corner;  // its pixel only while the point lies inside the view volume
+    double px;
     double depth;  // of the depth test (the plan's water ordering), else z
-    float zf;
     uint16_t outcode;
+    bool finite;
 };
 std::vector<CameraPoint> g_cameraPoints;
 
@@ -131,30 +138,50 @@ void ProjectCameraPoints() {
     g_cameraPoints.resize(static_cast<size_t>(g_pointCount) + 1);
     const bool biasOn = g_depthBiasOn;
     g_depthBiasOn = 0;
-    for (int32_t i = 1; i <= g_pointCount && i < g_pointsBlock.Size(); ++i) {
-        const RandomPoint& p = g_points[i];
-        RasterVertex v;
-        PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
-        if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
-        ComputeVertexOutcode(v);
-        const double depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
-        g_cameraPoints[i] = {v.x, v.y, v.z, v.px, v.py, v.invZ, depth, v.zf, v.outcode};
-    }
+    const int32_t last = std::min(g_pointCount, g_pointsBlock.Size() - 1);
+    // Each point on its own: shared among threads for a large survey.
+    ForEachRange(std::max(last, 0), 20000, [](int64_t begin, int64_t end) {
+        for (int32_t i = static_cast<int32_t>(begin) + 1; i <= end; ++i) {
+            const RandomPoint& p = g_points[i];
+            RasterVertex v;
+            PlaceVertex(v, p.x, p.y, p.z, g_projScale / g_viewScale);
+            if (g_birdsEyeOn) ProjectTriangle3D(&v, nullptr, nullptr);
+            ComputeVertexOutcode(v);
+            CameraPoint& c = g_cameraPoints[i];
+            c.corner.x = v.x;
+            c.corner.y = v.y;
+            c.corner.z = v.z;
+            c.corner.py = v.py;
+            c.corner.invZ = v.invZ;
+            c.corner.zf = v.zf;
+            c.corner.u = c.corner.v = 0;
+            c.corner.color = 0;
+            c.px = v.px;
+            c.depth = g_birdsEyeOn ? v.z : PlanDepth(p.z);
+            c.outcode = v.outcode;
+            c.finite = FiniteVertex(v.x, v.y, v.z);
+            // The depth word without a bias.
+            c.corner.w =
+                static_cast<float>(c.depth == v.z ? v.invZ : 1.0 / std::max(c.depth, 1e-6));
+            c.corner.sx = c.corner.sy = 0;
+            if (c.outcode == 0) ScreenPosition(v.px, v.py, c.corner.sx, c.corner.sy);
+        }
+    });
     g_depthBiasOn = biasOn;
 }
 
 // The rasteriser's vertex of point i, its depth word with the bias now in force.
 void VertexOfPoint(int32_t i, RasterVertex& v) {
     const CameraPoint& c = g_cameraPoints[i];
-    v.x = c.x;
-    v.y = c.y;
-    v.z = c.z;
+    v.x = c.corner.x;
+    v.y = c.corner.y;
+    v.z = c.corner.z;
     v.px = c.px;
-    v.py = c.py;
-    v.invZ = c.invZ;
-    v.zf = c.zf;
+    v.py = c.corner.py;
+    v.invZ = c.corner.invZ;
+    v.zf = c.corner.zf;
     v.outcode = c.outcode;
-    v.w = static_cast<float>(c.depth == c.z ? c.invZ : 1.0 / std::max(c.depth, 1e-6));
+    v.w = c.corner.w;
     if (g_depthBiasOn && !(c.outcode & kOutNear))
         v.w = static_cast<float>(1.0 / std::max(c.depth + g_depthBias, 1e-6));
     v.u = v.v = 0;
@@ -258,8 +285,62 @@ int32_t ShadeLevelIn(const Light& light, const double (&a)[3], const double (&b)
     return TruncToRaster(std::min(lit, 1.0) * 63.9, 63);
 }
 
+// The per-triangle work of the last pass that depends on the terrain alone (which records
+// are drawn, their shade levels and slope rows) and what it was found from: a frame whose
+// TIN and points are as they were, the camera turning say, keeps it.
+struct TerrainWork {
+    // The triangles: the painter's marks of the TIN, the hole option and the ranges.
+    bool collected = false;
+    uint64_t marksGeneration = 0;
+    int32_t holesHidden = 0;
+    int32_t lastRecord = 0;
+    int32_t pointCount = 0;
+    int32_t pointRecords = 0;
+    // The shades and slopes: the corners and the settings they were found from.
+    bool shaded = false;
+    int32_t shading = 0;
+    bool slopes = false;
+    double lightAzimuth = 0;
+    double lightElevation = 0;
+    double maxSlope = 0;
+    std::vector<double> corners;  // x, y, z of points 1..
+    std::vector<uint8_t> levels;  // per pass triangle
+};
+TerrainWork g_terrainWork;
+
+// The coordinates of points 1..count as the last shading found them; they are kept anew.
+bool SameCorners(std::vector<double>& kept) {
+    const int32_t count = std::max(0, std::min(g_pointCount, g_pointsBlock.Size() - 1));
+    const size_t size = 3 * static_cast<size_t>(count);
+    bool same = kept.size() == size;
+    if (!same) kept.resize(size);
+    double* k = kept.data();
+    for (int32_t i = 1; i <= count; ++i, k += 3) {
+        const RandomPoint& p = g_points[i];
+        // Bit for bit, so that a coordinate that is not a number compares as itself.
+        if (same && std::memcmp(k, &p.x, 3 * sizeof(double)) == 0) continue;
+        same = false;
+        std::memcpy(k, &p.x, 3 * sizeof(double));
+    }
+    return same;
+}
+
 // The triangles the bytes mark, less those hidden as holes.
 void CollectTriangles(const uint8_t* bytes) {
+    TerrainWork& w = g_terrainWork;
+    const int32_t holesHidden = g_colorBandParams.holesHidden;
+    const int32_t pointRecords = g_pointsBlock.Size();
+    if (w.collected && w.marksGeneration == TriangleMarksGeneration() &&
+        w.holesHidden == holesHidden && w.lastRecord == LastTinRecord() &&
+        w.pointCount == g_pointCount && w.pointRecords == pointRecords)
+        return;
+    w = TerrainWork{};
+    w.marksGeneration = TriangleMarksGeneration();
+    w.holesHidden = holesHidden;
+    w.lastRecord = LastTinRecord();
+    w.pointCount = g_pointCount;
+    w.pointRecords = pointRecords;
+    w.collected = true;
     g_passTriangles.clear();
     const int32_t last = LastTinRecord();
     for (int32_t i = 1; i <= last; ++i) {
@@ -272,17 +353,38 @@ void CollectTriangles(const uint8_t* bytes) {
 
 void ShadeTriangles(uint8_t* bytes) {
     const ColorBandParams& p = g_colorBandParams;
-    const Light light = CurrentLight();
+    TerrainWork& w = g_terrainWork;
     const bool slopes = p.mode == 3;
+    const bool sameCorners = SameCorners(w.corners);
+    if (w.shaded && sameCorners && w.shading == p.shading && w.slopes == slopes &&
+        w.lightAzimuth == p.lightAzimuth && w.lightElevation == p.lightElevation &&
+        (!slopes || w.maxSlope == p.maxSlope)) {
+        if (p.shading)
+            for (size_t i = 0; i < g_passTriangles.size(); ++i)
+                bytes[g_passTriangles[i].record] = w.levels[i];
+        return;
+    }
+    const Light light = CurrentLight();
     if (slopes) g_slopeRows.assign(static_cast<size_t>(LastTinRecord()) + 1, 0);
-    for (const PassTriangle& t : g_passTriangles) {
+    w.levels.assign(p.shading ? g_passTriangles.size() : 0, 0);
+    for (size_t i = 0; i < g_passTriangles.size(); ++i) {
+        const PassTriangle& t = g_passTriangles[i];
         double a[3], b[3], c[3];
         Corner(t.a, a);
         Corner(t.b, b);
         Corner(t.c, c);
         if (slopes) g_slopeRows[t.record] = SlopeRow(a, b, c);
-        if (p.shading) bytes[t.record] = static_cast<uint8_t>(ShadeLevelIn(light, a, b, c));
+        if (p.shading) {
+            w.levels[i] = static_cast<uint8_t>(ShadeLevelIn(light, a, b, c));
+            bytes[t.record] = w.levels[i];
+        }
     }
+    w.shaded = true;
+    w.shading = p.shading;
+    w.slopes = slopes;
+    w.lightAzimuth = p.lightAzimuth;
+    w.lightElevation = p.lightElevation;
+    w.maxSlope = p.maxSlope;
 }
 
 void DrawTinLines() {
@@ -302,6 +404,57 @@ void DrawTinLines() {
     }
     g_depthBias = 0;
     g_depthBiasOn = 0;
+}
+
+// A pass of this many triangles and more is drawn in bands of rows on several threads.
+constexpr size_t kBandedTriangles = 20000;
+
+// The rows between each pass triangle's corners when they lie inside the view (top,
+// bottom), else all rows: the band a triangle may write to.
+std::vector<std::pair<int32_t, int32_t>> g_triangleRows;
+
+// Bands of window rows with about as much of the pass's triangle work each, one per
+// thread to draw them; one band when threads cannot help. Fills g_triangleRows.
+std::vector<std::pair<int32_t, int32_t>> RowBands() {
+    const unsigned threads = std::min(std::thread::hardware_concurrency(), 4u);
+    const int32_t height = g_rasterHeight;
+    if (threads < 2 || height < 64) return {{INT32_MIN, INT32_MAX}};
+    g_triangleRows.resize(g_passTriangles.size());
+    ForEachRange(static_cast<int64_t>(g_passTriangles.size()), 20000,
+                 [](int64_t begin, int64_t end) {
+                     for (int64_t i = begin; i < end; ++i) {
+                         const PassTriangle& t = g_passTriangles[i];
+                         const CameraPoint& a = g_cameraPoints[t.a];
+                         const CameraPoint& b = g_cameraPoints[t.b];
+                         const CameraPoint& c = g_cameraPoints[t.c];
+                         g_triangleRows[i] =
+                             (a.outcode | b.outcode | c.outcode) != 0
+                                 ? std::pair{INT32_MIN, INT32_MAX}
+                                 : std::pair{std::min({a.corner.sy, b.corner.sy, c.corner.sy}),
+                                             std::max({a.corner.sy, b.corner.sy, c.corner.sy})};
+                     }
+                 });
+    // The rows a triangle covers, counted at its top row.
+    std::vector<int64_t> work(static_cast<size_t>(height) + 1, 0);
+    int64_t total = 0;
+    for (const auto& [top, bottom] : g_triangleRows) {
+        if (top == INT32_MIN) continue;
+        const int64_t rows = 1 + int64_t{bottom} - top;
+        work[std::clamp(top, 0, height)] += rows;
+        total += rows;
+    }
+    std::vector<std::pair<int32_t, int32_t>> bands;
+    int32_t first = INT32_MIN;
+    int64_t sum = 0;
+    for (int32_t r = 0; r <= height && bands.size() + 1 < threads; ++r) {
+        sum += work[r];
+        if (sum * threads >= total * static_cast<int64_t>(bands.size() + 1)) {
+            bands.push_back({first, r});
+            first = r + 1;
+        }
+    }
+    bands.push_back({first, INT32_MAX});
+    return bands;
 }
 
 void DrawColorBands(const uint8_t* bytes) {
@@ -340,50 +493,94 @@ void DrawColorBands(const uint8_t* bytes) {
         BuildVertexColorCache();
     }
 
-    for (const PassTriangle& t : g_passTriangles) {
-        const uint8_t byte = bytes[t.record];
-        // Wholly beyond one side of the view: the rasteriser would drop it too.
-        if (g_cameraPoints[t.a].outcode & g_cameraPoints[t.b].outcode & g_cameraPoints[t.c].outcode)
-            continue;
-        const int32_t corners[3] = {t.a, t.b, t.c};
-        g_triangleShade = (byte & 63) * 256;
-        RasterVertex v[3];
-        for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
-        if (p.mode == 2) {
-            const bool allNamed = g_points[t.a].name[0] == '#' && g_points[t.b].name[0] == '#' &&
-                                  g_points[t.c].name[0] == '#';
-            if ((p.useVertexColours & 1) && allNamed) {
-                for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
-                if (imageShown)
-                    UseHalfTransparentVertexColorSpans();
-                else
-                    UseVertexColorSpans();
-                if (!p.shading) g_triangleShade = 0x3F00;
-            } else {
-                const int32_t bits =
-                    ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) | ClassBits(g_points[t.c]);
-                const int32_t slot = kClassSlot[bits & 63];
-                if (p.planOnly && slot == 0) continue;
-                uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
-                if (p.shading) {
-                    if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
-                        UseFlatSpans();
-                    else
-                        UseHalfTransparentFlatSpans();
-                    color = Shaded(color, g_triangleShade);
+    // Corners inside the view volume go to the rasteriser as they were projected; the
+    // others are its vertex records, to be clipped.
+    const bool screenCorners = !g_depthBiasOn;
+    // The triangles that may write pixels of rows first..last, in their order.
+    auto drawRows = [&](int32_t first, int32_t last) {
+        const bool all = first == INT32_MIN && last == INT32_MAX;
+        for (size_t i = 0; i < g_passTriangles.size(); ++i) {
+            // A triangle inside the view writes only the rows between its corners.
+            if (!all && (g_triangleRows[i].second < first || g_triangleRows[i].first > last))
+                continue;
+            const PassTriangle& t = g_passTriangles[i];
+            const uint8_t byte = bytes[t.record];
+            const CameraPoint& ca = g_cameraPoints[t.a];
+            const CameraPoint& cb = g_cameraPoints[t.b];
+            const CameraPoint& cc = g_cameraPoints[t.c];
+            // Wholly beyond one side of the view: the rasteriser would drop it too.
+            if (ca.outcode & cb.outcode & cc.outcode) continue;
+            const bool inside = screenCorners && (ca.outcode | cb.outcode | cc.outcode) == 0;
+            const int32_t corners[3] = {t.a, t.b, t.c};
+            g_triangleShade = (byte & 63) * 256;
+            // The colours or texture places of the corners; false when the triangle is left out.
+            auto paint = [&](auto& v) {
+                if (p.mode == 2) {
+                    const bool allNamed = g_points[t.a].name[0] == '#' &&
+                                          g_points[t.b].name[0] == '#' &&
+                                          g_points[t.c].name[0] == '#';
+                    if ((p.useVertexColours & 1) && allNamed) {
+                        for (int k = 0; k < 3; ++k) v[k].color = VertexColor(corners[k]);
+                        if (imageShown)
+                            UseHalfTransparentVertexColorSpans();
+                        else
+                            UseVertexColorSpans();
+                        if (!p.shading) g_triangleShade = 0x3F00;
+                    } else {
+                        const int32_t bits = ClassBits(g_points[t.a]) | ClassBits(g_points[t.b]) |
+                                             ClassBits(g_points[t.c]);
+                        const int32_t slot = kClassSlot[bits & 63];
+                        if (p.planOnly && slot == 0) return false;
+                        uint32_t color = static_cast<uint32_t>(p.birdsEyeColours[slot]) & 0xFFFFFF;
+                        if (p.shading) {
+                            if (!imageShown || (p.planOnly && (slot == 1 || slot == 2)))
+                                UseFlatSpans();
+                            else
+                                UseHalfTransparentFlatSpans();
+                            color = Shaded(color, g_triangleShade);
+                        } else {
+                            flatSpans();
+                        }
+                        g_triangleColor = color;
+                    }
                 } else {
-                    flatSpans();
+                    const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
+                    for (int k = 0; k < 3; ++k) {
+                        v[k].u = column;
+                        v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
+                    }
                 }
-                g_triangleColor = color;
-            }
-        } else {
-            const float column = p.shading ? static_cast<float>(63 - (byte & 63)) : 0.0f;
-            for (int k = 0; k < 3; ++k) {
-                v[k].u = column;
-                v[k].v = p.mode == 3 ? g_slopeRows[t.record] : g_bandValues[corners[k]];
+                return true;
+            };
+            if (inside) {
+                ScreenCorner v[3] = {ca.corner, cb.corner, cc.corner};
+                // Corners that are not numbers lie nowhere: no triangle.
+                if (paint(v) && ca.finite && cb.finite && cc.finite)
+                    DrawScreenTriangle(v[0], v[1], v[2]);
+            } else {
+                RasterVertex v[3];
+                for (int k = 0; k < 3; ++k) VertexOfPoint(corners[k], v[k]);
+                if (paint(v)) DrawTriangle3D(v[0], v[1], v[2]);
             }
         }
-        DrawTriangle3D(v[0], v[1], v[2]);
+    };
+    if (p.mode != 2 && screenCorners && g_passTriangles.size() >= kBandedTriangles) {
+        const std::vector<std::pair<int32_t, int32_t>> bands = RowBands();
+        if (bands.size() > 1) {
+            DrawInRowBands(bands, drawRows);
+            // The shade the last triangle leaves, as one thread drawing them all.
+            for (auto t = g_passTriangles.rbegin(); t != g_passTriangles.rend(); ++t) {
+                if (g_cameraPoints[t->a].outcode & g_cameraPoints[t->b].outcode &
+                    g_cameraPoints[t->c].outcode)
+                    continue;
+                g_triangleShade = (bytes[t->record] & 63) * 256;
+                break;
+            }
+        } else {
+            drawRows(INT32_MIN, INT32_MAX);
+        }
+    } else {
+        drawRows(INT32_MIN, INT32_MAX);
     }
 
     g_bgImage = g_savedImageSlot;
@@ -522,8 +719,12 @@ bool DrawTrianglePass(uint8_t* bytes) {
     g_pointsDrawnWithDepth = 0;
     ProjectCameraPoints();
 
-    g_passTriangles.clear();
-    if (bytes && g_tinPresent) CollectTriangles(bytes);
+    if (bytes && g_tinPresent) {
+        CollectTriangles(bytes);
+    } else {
+        g_passTriangles.clear();
+        g_terrainWork = TerrainWork{};
+    }
     if (bytes && g_tinPresent && (p.shading || p.mode == 3)) ShadeTriangles(bytes);
 
     if (TinLinesDrawnWithDepth()) DrawTinLines();

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "image/image_slot.h"
 #include "view/back_buffer.h"
@@ -24,7 +26,7 @@ int32_t g_rasterWidth = 0;
 int32_t g_rasterHeight = 0;
 double g_viewAngle = 0;
 
-std::vector<SpanRow> g_spanRows;
+thread_local std::vector<SpanRow> g_spanRows;
 
 const uint8_t* g_texturePixels = nullptr;
 int32_t g_textureWidth = 0;
@@ -33,17 +35,17 @@ int32_t g_textureStride = 0;
 int32_t g_textureMono = 0;
 int32_t g_textureIndexed8 = 0;
 
-uint32_t g_triangleColor = 0;
-int32_t g_triangleShade = 0x3F00;
+thread_local uint32_t g_triangleColor = 0;
+thread_local int32_t g_triangleShade = 0x3F00;
 int32_t g_lightingOn = 0;
 double g_depthBias = 0;
 int32_t g_depthBiasOn = 0;
 
 uint32_t g_monoShadeTable[64][2];
 
-SpanRoutine g_spanAffine = SpanFlat;
-SpanRoutine g_spanPerspective = SpanFlat;
-int32_t g_forceAffine = 0;
+thread_local SpanRoutine g_spanAffine = SpanFlat;
+thread_local SpanRoutine g_spanPerspective = SpanFlat;
+thread_local int32_t g_forceAffine = 0;
 
 namespace {
 // The depth-buffer block, kept across frames of one size.
@@ -53,6 +55,10 @@ int32_t g_depthBlockHeight = 0;
 
 // 512.5 in 16.16: the nearest vertex's normalised 1/z.
 constexpr int32_t kDepthFixedNear = 0x2008000;
+
+// The rows this thread writes pixels to (DrawInRowBands).
+thread_local int32_t g_bandFirst = INT32_MIN;
+thread_local int32_t g_bandLast = INT32_MAX;
 }  // namespace
 
 namespace raster_internal {
@@ -269,6 +275,8 @@ void FreeTriangleRasterBlocks() {
     g_depthBlockWidth = g_depthBlockHeight = 0;
 }
 
+const uint32_t* LastFrameDepth() { return g_depthBlock.get(); }
+
 void ComputeVertexOutcode(RasterVertex& v) {
     v.zf = static_cast<float>(v.z);
     if (v.z < kNearDepth) {
@@ -280,7 +288,7 @@ void ComputeVertexOutcode(RasterVertex& v) {
         return;
     }
     v.invZ = 1.0 / v.z;
-    v.w = DepthW(v.z);
+    v.w = g_depthBiasOn ? DepthW(v.z) : static_cast<float>(v.invZ);
     v.px = v.x * v.invZ;
     v.py = v.y * v.invZ;
     // A coordinate that is not a number counts as outside, so it never reaches a span.
@@ -294,19 +302,42 @@ namespace {
 EdgePoint ToEdgePoint(const RasterVertex& v) {
     return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), v.depthFixed, v.color};
 }
+EdgePoint ToEdgePoint(const ScreenCorner& v) {
+    return EdgePoint{v.sx, v.sy, v.w, v.u, v.v, static_cast<float>(v.invZ), 0, v.color};
+}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
+    // Within 32 bits, as the edges of a triangle on the window are, the division is
+    // cheaper; the quotient is rounded down without a branch.
+    if (a == static_cast<int32_t>(a) && b == static_cast<int32_t>(b)) {
+        const int32_t a32 = static_cast<int32_t>(a), b32 = static_cast<int32_t>(b);
+        const int32_t q = a32 / b32, r = a32 % b32;
+        return q - static_cast<int32_t>((r != 0) & ((a32 < 0) != (b32 < 0)));
+    }
     int64_t q = a / b;
     if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
     return q;
 }
 
+// 1 / n in float for the row counts of an edge, as the division gives it.
+struct InverseTable {
+    static constexpr int32_t kSize = 4200;
+    float values[kSize];
+    InverseTable() {
+        values[0] = 0;
+        for (int32_t n = 1; n < kSize; ++n) values[n] = 1.0f / static_cast<float>(n);
+    }
+    float operator()(int32_t n) const {
+        return n < kSize ? values[n] : 1.0f / static_cast<float>(n);
+    }
+};
+const InverseTable kInverse;
+
 // Rows a.sy .. b.sy - 1 of the edge a -> b into the right or left ends of the span rows,
 // stepping every value by its per-row change; the columns are those of WriteEdgeRow.
-template <bool Perspective, bool Right>
-void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear) {
+template <bool Perspective>
+void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear, SpanEnd SpanRow::*side) {
     constexpr bool perspective = Perspective;
-    constexpr bool right = Right;
     const int32_t n = b.sy - a.sy;
     if (n <= 0) return;
     const int32_t rows = static_cast<int32_t>(g_spanRows.size());
@@ -326,7 +357,7 @@ void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear) {
         rem = start - q * den;
     }
 
-    const float inverse = 1.0f / static_cast<float>(n);
+    const float inverse = kInverse(n);
     const float fk = static_cast<float>(k0);
     const float dw = (b.w - a.w) * inverse;
     float w = a.w + dw * fk;
@@ -351,7 +382,7 @@ void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear) {
     }
     SpanRow* row = g_spanRows.data() + a.sy + k0;
     for (int32_t k = k0; k <= k1; ++k, ++row) {
-        SpanEnd& e = right ? row->right : row->left;  // decided when compiled
+        SpanEnd& e = row->*side;
         e.x = a.sx + static_cast<int32_t>(q);
         e.w = w;
         if constexpr (perspective) {
@@ -380,20 +411,21 @@ void WalkEdgeT(const EdgePoint& a, const EdgePoint& b, float zNear) {
 }
 
 void WalkEdge(const EdgePoint& a, const EdgePoint& b, bool right, bool perspective, float zNear) {
+    SpanEnd SpanRow::*side = right ? &SpanRow::right : &SpanRow::left;
     if (perspective)
-        right ? WalkEdgeT<true, true>(a, b, zNear) : WalkEdgeT<true, false>(a, b, zNear);
+        WalkEdgeT<true>(a, b, zNear, side);
     else
-        right ? WalkEdgeT<false, true>(a, b, zNear) : WalkEdgeT<false, false>(a, b, zNear);
+        WalkEdgeT<false>(a, b, zNear, side);
 }
 
 // Fills the span rows of the triangle top, middle, bottom (rows of top .. bottom); the
 // middle vertex lies on the right or the left of the long edge.
-void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const RasterVertex& bottom,
-                   bool midRight, bool perspective) {
+template <class V>
+void SetUpTriangle(const V& top, const V& mid, const V& bottom, bool midRight, bool perspective) {
     float zNear = 0;
     EdgePoint t = ToEdgePoint(top), m = ToEdgePoint(mid), b = ToEdgePoint(bottom);
     if (perspective) {
-        const RasterVertex* nearest = &top;
+        const V* nearest = &top;
         if (mid.invZ > nearest->invZ) nearest = &mid;
         if (bottom.invZ > nearest->invZ) nearest = &bottom;
         zNear = nearest->zf;
@@ -416,39 +448,62 @@ void SetUpTriangle(const RasterVertex& top, const RasterVertex& mid, const Raste
     CallSpans(perspective ? g_spanPerspective : g_spanAffine, t.sy, b.sy);
 }
 
+// Back faces in camera space: the triangle is drawn when this is not negative.
+template <class V>
+double Facing(const V& p, const V& q, const V& r) {
+    const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
+    const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
+    return p.x * (ay * bz - az * by) + p.y * (az * bx - ax * bz) + p.z * (ax * by - ay * bx);
+}
+
+// A front-facing triangle whose corners lie inside the view volume, their pixels known.
+template <class V>
+void DrawInside(const V& p, const V& q, const V& r) {
+    const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
+                        q.zf * static_cast<float>(r.invZ);
+    const bool perspective = !g_forceAffine && ratio > 3.01f;
+
+    // Top to bottom by y / z; corners on one height keep their order. Selections rather
+    // than branches: the order of a terrain's corners is hard to foretell.
+    const bool qAbove = q.py < p.py;
+    const V* top = qAbove ? &q : &p;
+    const V* mid = qAbove ? &p : &q;
+    const bool rAbove = r.py < mid->py;
+    const V* bottom = rAbove ? mid : &r;
+    mid = rAbove ? &r : mid;
+    const bool rTop = rAbove && mid->py < top->py;
+    const V* first = rTop ? mid : top;
+    mid = rTop ? top : mid;
+    top = first;
+    // The middle vertex's side of the long edge, on the pixel positions themselves.
+    const int64_t cross = int64_t{mid->sx - top->sx} * (bottom->sy - top->sy) -
+                          int64_t{bottom->sx - top->sx} * (mid->sy - top->sy);
+    const bool midRight = cross != 0 ? cross > 0 : mid->sx >= top->sx;
+    SetUpTriangle(*top, *mid, *bottom, midRight, perspective);
+}
+
 }  // namespace
+
+void ScreenPosition(double px, double py, int32_t& sx, int32_t& sy) {
+    sx = ScreenColumn(px);
+    sy = ScreenRow(py);
+}
+
+void DrawScreenTriangle(const ScreenCorner& p, const ScreenCorner& q, const ScreenCorner& r) {
+    EnsureSpanRoutines();
+    if (Facing(p, q, r) < 0) return;
+    DrawInside(p, q, r);
+}
 
 int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r) {
     EnsureSpanRoutines();
     // A corner that is not a number lies nowhere: there is no triangle to draw.
     if (!FiniteVertex(p) || !FiniteVertex(q) || !FiniteVertex(r)) return 0;
-    // Back faces in camera space.
-    const double ax = q.x - p.x, ay = q.y - p.y, az = q.z - p.z;
-    const double bx = r.x - p.x, by = r.y - p.y, bz = r.z - p.z;
-    const double t =
-        p.x * (ay * bz - az * by) + p.y * (az * bx - ax * bz) + p.z * (ax * by - ay * bx);
-    if (t < 0) return 0;
+    if (Facing(p, q, r) < 0) return 0;
 
     if (p.outcode == 0 && q.outcode == 0 && r.outcode == 0) {
-        for (RasterVertex* v : {&p, &q, &r}) {
-            v->sx = ScreenColumn(v->px);
-            v->sy = ScreenRow(v->py);
-        }
-        const float ratio = r.zf * static_cast<float>(p.invZ) + p.zf * static_cast<float>(q.invZ) +
-                            q.zf * static_cast<float>(r.invZ);
-        const bool perspective = !g_forceAffine && ratio > 3.01f;
-
-        const RasterVertex* v[3] = {&p, &q, &r};
-        std::sort(v, v + 3,
-                  [](const RasterVertex* a, const RasterVertex* b) { return a->py < b->py; });
-        const RasterVertex& top = *v[0];
-        const RasterVertex& mid = *v[1];
-        const RasterVertex& bottom = *v[2];
-        // The middle vertex's side of the long edge, on the pixel positions themselves.
-        const int64_t cross = int64_t{mid.sx - top.sx} * (bottom.sy - top.sy) -
-                              int64_t{bottom.sx - top.sx} * (mid.sy - top.sy);
-        const bool midRight = cross != 0 ? cross > 0 : mid.sx >= top.sx;
-        SetUpTriangle(top, mid, bottom, midRight, perspective);
+        for (RasterVertex* v : {&p, &q, &r}) ScreenPosition(v->px, v->py, v->sx, v->sy);
+        DrawInside(p, q, r);
         return 0;
     }
     if (p.outcode & q.outcode & r.outcode) return -1;
@@ -617,12 +672,15 @@ void SpanRowsImpl(int32_t firstRow, int32_t lastRow) {
                               0};
     const uint32_t flat = g_triangleColor & 0xFFFFFF;
 
+    // Rows of another thread's band are walked only for whether they end the triangle.
+    lastRow = std::min(lastRow, g_bandLast);
     for (int32_t rowIndex = firstRow; rowIndex <= lastRow; ++rowIndex) {
         const SpanRow& row = g_spanRows[rowIndex];
         const SpanEnd& L = row.left;
         const SpanEnd& R = row.right;
         const int32_t n = R.x - L.x;
         if (n < 0) return;
+        if (rowIndex < g_bandFirst) continue;
         uint32_t* pixels = L.row;
         if (pixels == nullptr) continue;
         uint32_t* depth = zBuffer + static_cast<ptrdiff_t>(rowIndex) * width;
@@ -766,7 +824,7 @@ struct SpanChoice {
     int32_t indexed8;
     bool operator==(const SpanChoice&) const = default;
 };
-SpanChoice g_installedFor{SpanKind::kFlat, -1, -1, -1};
+thread_local SpanChoice g_installedFor{SpanKind::kFlat, -1, -1, -1};
 
 SpanChoice CurrentChoice() {
     return {g_spanKind, g_lightingOn != 0, g_textureMono, g_textureIndexed8};
@@ -813,5 +871,82 @@ void InstallSpanRoutines() {
             g_forceAffine = 0;
             g_spanAffine = g_spanPerspective = SpanTexBlend32;
             break;
+    }
+}
+
+void DrawInRowBands(const std::vector<std::pair<int32_t, int32_t>>& bands,
+                    const std::function<void(int32_t first, int32_t last)>& draw) {
+    if (bands.empty()) return;
+    // What every band starts from.
+    struct State {
+        std::vector<SpanRow> rows;
+        uint32_t color;
+        int32_t shade;
+        SpanKind kind;
+        int32_t vertexColors;
+        SpanRoutine affine, perspective;
+        int32_t forceAffine;
+        SpanChoice installedFor;
+    };
+    auto save = [] {
+        return State{
+            {},           g_triangleColor,   g_triangleShade, g_spanKind,    g_spanVertexColors,
+            g_spanAffine, g_spanPerspective, g_forceAffine,   g_installedFor};
+    };
+    auto restore = [](const State& s) {
+        g_triangleColor = s.color;
+        g_triangleShade = s.shade;
+        g_spanKind = s.kind;
+        g_spanVertexColors = s.vertexColors;
+        g_spanAffine = s.affine;
+        g_spanPerspective = s.perspective;
+        g_forceAffine = s.forceAffine;
+        g_installedFor = s.installedFor;
+    };
+    const State start = save();
+    // Every band's span table, copied here, where running out of memory can be answered.
+    std::vector<std::vector<SpanRow>> tables(bands.size());
+    for (size_t k = 1; k < bands.size(); ++k) tables[k] = g_spanRows;
+
+    auto drawBand = [&](size_t k) {
+        restore(start);
+        std::swap(g_spanRows, tables[k]);
+        g_bandFirst = bands[k].first;
+        g_bandLast = bands[k].second;
+        draw(bands[k].first, bands[k].second);
+        g_bandFirst = INT32_MIN;
+        g_bandLast = INT32_MAX;
+        std::swap(g_spanRows, tables[k]);
+    };
+    std::vector<std::thread> threads;
+    std::vector<size_t> here;  // bands without a thread of their own
+    threads.reserve(bands.size());
+    for (size_t k = 1; k < bands.size(); ++k) {
+        try {
+            threads.emplace_back(drawBand, k);
+        } catch (const std::system_error&) {
+            here.push_back(k);
+        }
+    }
+    // Band 0 on this thread, in its own table.
+    g_bandFirst = bands[0].first;
+    g_bandLast = bands[0].second;
+    draw(bands[0].first, bands[0].second);
+    g_bandFirst = INT32_MIN;
+    g_bandLast = INT32_MAX;
+    const State after = save();
+    for (std::thread& t : threads) t.join();
+    for (size_t k : here) {
+        std::swap(g_spanRows, tables[0]);
+        drawBand(k);
+        std::swap(g_spanRows, tables[0]);
+    }
+    restore(after);
+    // Each band's rows of the table as the thread that drew them left them.
+    for (size_t k = 1; k < bands.size(); ++k) {
+        const int32_t first = std::max(bands[k].first, 0);
+        const int32_t last =
+            std::min<int32_t>(bands[k].second, static_cast<int32_t>(g_spanRows.size()) - 1);
+        for (int32_t r = first; r <= last; ++r) g_spanRows[r] = tables[k][r];
     }
 }

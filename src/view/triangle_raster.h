@@ -8,6 +8,8 @@
 // column trunc(g_projScale x x / z) + g_projCenterX and row trunc(g_projScale x y / z) +
 // g_projCenterY. The depth buffer holds the float bits of 1/z, larger nearer.
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 // Outcode and clip-plane bits.
@@ -73,8 +75,10 @@ extern int32_t g_rasterWidth;
 extern int32_t g_rasterHeight;
 extern double g_viewAngle;  // degrees, as clamped
 
-// One row more than the window: a vertex exactly on the far border lands there.
-extern std::vector<SpanRow> g_spanRows;
+// One row more than the window: a vertex exactly on the far border lands there. Like the
+// other state a triangle sets (its colour, shade, span routines and the clipper's work),
+// it belongs to the thread that draws: see DrawInRowBands.
+extern thread_local std::vector<SpanRow> g_spanRows;
 
 // The texture of the textured spans (the active image while a frame is drawn).
 extern const uint8_t* g_texturePixels;  // bottom-up rows; null when there is none
@@ -85,19 +89,19 @@ extern int32_t g_textureMono;    // 1 bit per texel, most significant bit first
 extern int32_t g_textureIndexed8;
 
 // Per-triangle state set by the painter.
-extern uint32_t g_triangleColor;  // the flat spans' colour
-extern int32_t g_triangleShade;   // shade level x 256 (0x3F00 full light)
-extern int32_t g_lightingOn;      // shaded span variants
-extern double g_depthBias;        // added to the depth of every vertex while on
+extern thread_local uint32_t g_triangleColor;  // the flat spans' colour
+extern thread_local int32_t g_triangleShade;   // shade level x 256 (0x3F00 full light)
+extern int32_t g_lightingOn;                   // shaded span variants
+extern double g_depthBias;                     // added to the depth of every vertex while on
 extern int32_t g_depthBiasOn;
 
 // Per level: the mono foreground and background colours at that light.
 extern uint32_t g_monoShadeTable[64][2];
 
 // The installed span pair; g_forceAffine makes every triangle use the affine set-up.
-extern SpanRoutine g_spanAffine;
-extern SpanRoutine g_spanPerspective;
-extern int32_t g_forceAffine;
+extern thread_local SpanRoutine g_spanAffine;
+extern thread_local SpanRoutine g_spanPerspective;
+extern thread_local int32_t g_forceAffine;
 
 // Sets the projection for a window of width x height pixels and a view angle (degrees,
 // clamped to 0.01 .. 60) along the longer side.
@@ -112,17 +116,48 @@ int32_t InitTriangleRaster(double viewAngleDeg, int32_t width, int32_t height);
 void EndTriangleRaster();
 // Frees the depth-buffer block.
 void FreeTriangleRasterBlocks();
+// The depth words the last frame left (g_rasterWidth x g_rasterHeight, row after row),
+// or null when no block is kept.
+const uint32_t* LastFrameDepth();
 // Takes the texture of the textured spans from the active image (g_bgImage).
 void LockRasterTexture();
 
 void ComputeVertexOutcode(RasterVertex& v);
 // 0 culled or drawn unclipped, 1 through the clipper, -1 wholly beyond one plane.
 int32_t DrawTriangle3D(RasterVertex& p, RasterVertex& q, RasterVertex& r);
+
+// A corner that the caller projected once for all the triangles it belongs to: inside the
+// view volume (outcode 0), every coordinate finite. The fields are those of RasterVertex.
+struct ScreenCorner {
+    double x, y, z;  // camera space
+    double py;       // y / z
+    double invZ;     // 1 / z
+    float w;         // ComputeVertexOutcode's depth word
+    float zf;
+    float u, v;
+    int32_t sx, sy;  // ScreenPosition of (x / z, y / z)
+    uint32_t color;
+};
+// The pixel a vertex inside the view volume is drawn at (DrawTriangle3D's sx, sy).
+void ScreenPosition(double px, double py, int32_t& sx, int32_t& sy);
+// DrawTriangle3D of three corners inside the view volume, drawn as it would draw them.
+void DrawScreenTriangle(const ScreenCorner& p, const ScreenCorner& q, const ScreenCorner& r);
 // A depth-tested line with the affine span routine: -1 beyond one plane, else 0.
 int32_t DrawLine3D(RasterVertex& a, RasterVertex& b);
 
 // Per channel (a x (256 - k) + b x k) >> 8, k = t x 256 rounded.
 uint32_t LerpColor(uint32_t a, uint32_t b, float t);
+
+// Draws a sequence of triangles (or lines) on several threads at once: draw(first, last)
+// runs once per band of window rows, on a thread of its own that starts from this thread's
+// raster state and writes pixels of rows first..last only, walking every other row of a
+// triangle just for its ends (a right end left of the left one still ends the triangle).
+// Each row belongs to one band and meets its triangles in the order draw gives them, so
+// the picture is the one that draw over all rows gives on one thread; so are this thread's
+// span table rows afterwards. `draw` must not throw; a thread that cannot be had has its
+// band drawn here.
+void DrawInRowBands(const std::vector<std::pair<int32_t, int32_t>>& bands,
+                    const std::function<void(int32_t first, int32_t last)>& draw);
 
 // Installs the span pair for the kind chosen with the selectors (SelectSpanRenderer,
 // UseFlatSpans, ...), the texture's format and g_lightingOn. DrawTriangle3D and DrawLine3D
@@ -169,14 +204,14 @@ struct ClipPolygonVertex {
 };
 
 constexpr int32_t kMaxClipPolygon = 12;
-extern ClipPolygonVertex g_clipPolygon[kMaxClipPolygon];
-extern int32_t g_clipPolygonCount;  // vertices of the last polygon built
+extern thread_local ClipPolygonVertex g_clipPolygon[kMaxClipPolygon];
+extern thread_local int32_t g_clipPolygonCount;  // vertices of the last polygon built
 // The triangle being clipped and the near-plane crossings (empty while outcode is 0xFFFF).
-extern RasterVertex* g_clipV0;
-extern RasterVertex* g_clipV1;
-extern RasterVertex* g_clipV2;
-extern RasterVertex g_nearPointA;
-extern RasterVertex g_nearPointB;
+extern thread_local RasterVertex* g_clipV0;
+extern thread_local RasterVertex* g_clipV1;
+extern thread_local RasterVertex* g_clipV2;
+extern thread_local RasterVertex g_nearPointA;
+extern thread_local RasterVertex g_nearPointB;
 
 // Empties both near-point slots.
 void EmptyNearPointSlots();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -466,16 +467,46 @@ void DrawContourOverlays(uint8_t* triangleBytes, bool buttonHeld) {
     if (g_birdsEyeOn && g_painterLayers.northArrow) g_painterLayers.northArrow();
 }
 
+// The triangle marks of the last TIN, with the records and the point count they were found
+// for: finding them costs a large TIN more than drawing it, and they depend on nothing else.
+struct TriangleMarks {
+    std::vector<TinEdge> records;
+    int32_t pointCount = -1;
+    std::vector<uint8_t> bytes;
+    uint64_t generation = 0;
+    bool valid = false;
+};
+TriangleMarks g_triangleMarks;
+
 // The per-triangle bytes of the triangle pass and the slope lines: 1 on the record that
 // stands for each triangle. None when the work memory cannot be had.
 std::vector<uint8_t> TriangleBytes() {
-    std::vector<uint8_t> bytes;
-    if (BuildTinAdjacency(nullptr, nullptr, &bytes) == 0)
-        bytes.clear();
-    else
-        bytes.resize(bytes.size() + 16, 0);
+    // Also sets every record's work word to 0, as the records were when they were kept.
     MarkHoleVertices();
-    return bytes;
+    TriangleMarks& m = g_triangleMarks;
+    const size_t count = g_tinEdges && g_tinEdgeCount > 0 ? static_cast<size_t>(g_tinEdgeCount) : 0;
+    const bool same =
+        m.valid && m.pointCount == g_pointCount && m.records.size() == count &&
+        (count == 0 || std::memcmp(m.records.data(), g_tinEdges + 1, count * sizeof(TinEdge)) == 0);
+    if (!same) {
+        m.valid = false;
+        ++m.generation;
+        std::vector<uint8_t> bytes;
+        if (BuildTinAdjacency(nullptr, nullptr, &bytes) == 0) return {};
+        bytes.resize(bytes.size() + 16, 0);
+        try {
+            m.records.assign(g_tinEdges + 1, g_tinEdges + 1 + count);
+            m.bytes = bytes;
+        } catch (const std::bad_alloc&) {
+            m.records.clear();
+            m.bytes.clear();
+            return bytes;
+        }
+        m.pointCount = g_pointCount;
+        m.valid = true;
+        return bytes;
+    }
+    return m.bytes;
 }
 
 void FullRepaint(bool buttonHeld, bool pointsForced, int32_t trianglePassWanted) {
@@ -547,6 +578,8 @@ void TextRepaint() {
     DrawDxfLayer();
 }
 }  // namespace
+
+uint64_t TriangleMarksGeneration() { return g_triangleMarks.generation; }
 
 int32_t PaintView(const ViewClient* client) {
     const bool buttonHeld = MouseButtonHeld();

@@ -59,6 +59,11 @@ struct ViewClient {
     int32_t height;
 };
 
+// Changes whenever a paint finds the triangle marks anew (the TIN's records or the point
+// count changed since the last): per-triangle work that depends on the TIN alone may be
+// kept while it stays.
+uint64_t TriangleMarksGeneration();
+
 // Renders into the locked back buffer. 0: there is nothing to show and nothing was drawn
 // (the caller shows a white window); 1: the buffer holds the frame to be blitted.
 // client: the view's client area, or null for a paint into a buffer of its own size

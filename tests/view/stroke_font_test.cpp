@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 
+#include "platform/encoding.h"
 #include "platform/system_text.h"
 #include "platform/text_io.h"
 #include "raster_fixture.h"
@@ -416,4 +417,88 @@ TEST_F(StrokeFontTest, BirdsEyeLabels) {
     g_nearPlane = saved[3];
     g_focalLength = saved[4];
     g_viewScale = saved[5];
+}
+
+// The drawers that keep the pen on whole pixels may write a glyph's pixels from a prepared
+// set; every text must still come out as its strokes drawn one by one with DrawLine, placed
+// by the drawers' own rules (truncation toward zero from the viewport centre for pixel
+// text, nearest with halves to even for plain text): across the centre, at every parity,
+// across the clip border and beyond it, and after a glyph was changed.
+TEST_F(StrokeFontTest, PixelAndPlainTextAreTheirStrokesDrawnOneByOne) {
+    Open(120, 90);
+    LoadStrokeFontFrom(m_dir);
+    const int32_t cx = g_viewportCenterX, cy = g_viewportCenterY;
+    auto line = [](double x0, double y0, double x1, double y1) {
+        g_lineX0 = static_cast<int32_t>(x0);
+        g_lineY0 = static_cast<int32_t>(y0);
+        g_lineX1 = static_cast<int32_t>(x1);
+        g_lineY1 = static_cast<int32_t>(y1);
+        DrawLine();
+    };
+    auto pixelText = [&](std::string_view text, int32_t col, int32_t row, int32_t h, int32_t w) {
+        double x = col;
+        for (size_t i = 0; i < text.size() && text[i] != '\0'; ++i) {
+            int glyph = static_cast<unsigned char>(text[i]);
+            if (IsCp932LeadByte(static_cast<unsigned char>(glyph))) {
+                glyph = kDoubleByteGlyph;
+                ++i;
+            }
+            const double u = glyph == kDoubleByteGlyph ? 1.0 / 8 : 1.0 / 4;
+            auto X = [&](int16_t gx) { return cx + std::trunc(gx * u * w + x); };
+            auto Y = [&](int16_t gy) { return cy + std::trunc(gy * u * h + row); };
+            WalkStrokeGlyph(g_strokeFont.glyphs[glyph],
+                            [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+                                line(X(h0), Y(v0), X(h1), Y(v1));
+                            });
+            x += h;
+        }
+    };
+    auto plainText = [&](std::string_view text, int32_t dx, int32_t dy, int32_t size, int32_t w) {
+        for (size_t i = 0; i < text.size() && static_cast<signed char>(text[i]) >= 32; ++i) {
+            const double ox = cx + dx + static_cast<double>(i) * size, oy = cy + dy;
+            auto X = [&](int16_t gx) {
+                return std::nearbyint(ox + gx * static_cast<double>(w) / 4);
+            };
+            auto Y = [&](int16_t gy) {
+                return std::nearbyint(oy + gy * static_cast<double>(size) / 4);
+            };
+            WalkStrokeGlyph(g_strokeFont.glyphs[static_cast<unsigned char>(text[i])],
+                            [&](int16_t h0, int16_t v0, int16_t h1, int16_t v1) {
+                                line(X(h0), Y(v0), X(h1), Y(v1));
+                            });
+        }
+    };
+    struct Size {
+        int32_t h, w;
+    };
+    const Size sizes[] = {{6, 4}, {7, 5}, {10, 7}, {17, 13}};
+    const char* texts[] = {"G1207", "-12.345", "Wq%&@",
+                           "\x88\x9F"
+                           "A"};
+    auto check = [&](const char* what) {
+        for (const Size& size : sizes)
+            for (const char* text : texts)
+                for (int32_t dy = -70; dy <= 60; dy += 13)
+                    for (int32_t dx = -80 - 7 * size.h; dx <= 62; dx += 9) {
+                        FillAll(kSentinel, 120, 90);
+                        DrawTextRotatedPixels(text, dx, dy, size.h, size.w, 0, 0);
+                        const PixelSet drawn = Written(120, 90);
+                        FillAll(kSentinel, 120, 90);
+                        pixelText(text, dx, dy, size.h, size.w);
+                        ASSERT_EQ(drawn, Written(120, 90))
+                            << what << " pixel text " << text << " at " << dx << "," << dy;
+                        FillAll(kSentinel, 120, 90);
+                        DrawStrokeText(text, dx, dy, size.h, size.w);
+                        const PixelSet plain = Written(120, 90);
+                        FillAll(kSentinel, 120, 90);
+                        plainText(text, dx, dy, size.h, size.w);
+                        ASSERT_EQ(plain, Written(120, 90))
+                            << what << " plain text " << text << " at " << dx << "," << dy;
+                    }
+    };
+    check("built-in font");
+    // Changed glyphs, drawn before with their old strokes.
+    g_strokeFont.glyphs['1'] = MakeGlyph({{{0, -3}, {3, 5}, {1, 2}}, {{4, 4}, {-2, 0}}});
+    g_strokeFont.glyphs['A'] = MakeGlyph({{{1, 1}, {1, 1}}, {{0, 4}, {4, 0}}});
+    check("changed glyphs");
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -602,3 +603,127 @@ TEST_F(TriangleRasterTest, CornersFarOffOrNotNumbersAreDrawnSafelyOrNotAtAll) {
 }
 
 }  // namespace
+
+namespace {
+// Everything a banded drawing must leave as one thread leaves it.
+struct RasterPicture {
+    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> depth;
+    std::vector<SpanRow> table;
+    bool operator==(const RasterPicture& o) const {
+        return pixels == o.pixels && depth == o.depth && table.size() == o.table.size() &&
+               std::memcmp(table.data(), o.table.data(), table.size() * sizeof(SpanRow)) == 0;
+    }
+};
+}  // namespace
+
+// Several threads each drawing the rows of one band of the window, every triangle walked
+// whole by each: the pixels, the depths and the span table come out as one thread draws
+// them, whatever the bands (empty ones, one-row ones, ones beyond the window), with
+// triangles that overlap at one depth, cross the borders and the eye's plane, blend and
+// end early, and lines among them.
+TEST_F(TriangleRasterTest, RowBandsDrawWhatOneThreadDraws) {
+    OpenRaster(160, 120);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> column(-60, 220), row(-50, 170), depth(0.5, 6);
+    struct Shape {
+        RasterVertex v[3];
+        int kind;
+        uint32_t color;
+    };
+    std::vector<Shape> shapes;
+    for (int i = 0; i < 700; ++i) {
+        Shape s{};
+        const double z = depth(random);
+        for (int k = 0; k < 3; ++k) {
+            // Some triangles lie in one plane of the others' depth, some reach behind the eye.
+            const double zk = i % 5 == 0 ? z : i % 17 == 0 && k == 1 ? -1.0 : depth(random);
+            s.v[k] = At(column(random), row(random), std::abs(zk), 0, 0);
+            if (zk < 0) s.v[k] = Camera(s.v[k].x, s.v[k].y, -0.5);
+            s.v[k].color = static_cast<uint32_t>(random()) & 0xFFFFFF;
+        }
+        s.kind = static_cast<int>(random() % 4);
+        s.color = static_cast<uint32_t>(random()) & 0xFFFFFF;
+        shapes.push_back(s);
+    }
+    // Small triangles inside the window last, so that they leave the span table's rows.
+    for (int32_t r = 2; r < 116; r += 3) {
+        Shape s{};
+        const double c = 10 + (r * 37) % 140;
+        s.v[0] = At(c, r, 2);
+        s.v[1] = At(c + 6, r + 1, 2.5);
+        s.v[2] = At(c + 2, r + 3, 3);
+        s.kind = 0;
+        s.color = 0x00FF00FF;
+        shapes.push_back(s);
+    }
+    // As the triangle pass does, a band leaves out the triangles inside the view that lie
+    // wholly above or below it.
+    auto draw = [&](int32_t first, int32_t last) {
+        for (const Shape& shape : shapes) {
+            Shape s = shape;
+            if ((s.v[0].outcode | s.v[1].outcode | s.v[2].outcode) == 0) {
+                int32_t top = INT32_MAX, bottom = INT32_MIN;
+                for (const RasterVertex& v : s.v) {
+                    int32_t sx, sy;
+                    ScreenPosition(v.px, v.py, sx, sy);
+                    top = std::min(top, sy);
+                    bottom = std::max(bottom, sy);
+                }
+                if (s.kind != 3 && (bottom < first || top > last)) continue;
+            }
+            g_triangleColor = s.color;
+            switch (s.kind) {
+                case 0:
+                    UseFlatSpans();
+                    break;
+                case 1:
+                    UseVertexColorSpans();
+                    break;
+                case 2:
+                    UseHalfTransparentFlatSpans();
+                    break;
+                default:
+                    UseFlatSpans();
+                    DrawLine3D(s.v[0], s.v[1]);
+                    continue;
+            }
+            DrawTriangle3D(s.v[0], s.v[1], s.v[2]);
+        }
+    };
+    auto paint = [&](const std::vector<std::pair<int32_t, int32_t>>* bands) {
+        FillAll(0x00204060);
+        std::fill(g_zBuffer, g_zBuffer + g_rasterWidth * g_rasterHeight, 0u);
+        InitTriangleRaster(40, 160, 120);
+        if (bands)
+            DrawInRowBands(*bands, draw);
+        else
+            draw(INT32_MIN, INT32_MAX);
+        RasterPicture p;
+        for (int32_t r = 0; r < 120; ++r)
+            for (int32_t c = 0; c < 160; ++c) p.pixels.push_back(g_rowTable[r][c]);
+        p.depth.assign(g_zBuffer, g_zBuffer + g_rasterWidth * g_rasterHeight);
+        p.table = g_spanRows;
+        return p;
+    };
+    const RasterPicture one = paint(nullptr);
+    using Bands = std::vector<std::pair<int32_t, int32_t>>;
+    const Bands layouts[] = {
+        {{INT32_MIN, 30}, {31, 31}, {32, 90}, {91, INT32_MAX}},
+        {{INT32_MIN, -5}, {-4, 59}, {60, 59}, {60, 500}, {501, INT32_MAX}},
+        {{INT32_MIN, 14},
+         {15, 29},
+         {30, 44},
+         {45, 59},
+         {60, 74},
+         {75, 89},
+         {90, 104},
+         {105, INT32_MAX}},
+        {{INT32_MIN, INT32_MAX}},
+    };
+    for (const Bands& bands : layouts)
+        EXPECT_TRUE(paint(&bands) == one) << bands.size() << " bands";
+    // The picture has something of every kind to show.
+    EXPECT_GT(std::count(one.pixels.begin(), one.pixels.end(), 0x00204060u), 100);
+    EXPECT_LT(std::count(one.pixels.begin(), one.pixels.end(), 0x00204060u), 160 * 120 / 2);
+}
