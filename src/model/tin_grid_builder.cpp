@@ -1,6 +1,7 @@
 #include "model/tin_grid_builder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <new>
 #include <string>
@@ -104,6 +105,8 @@ private:
     int32_t Search();
     void InitialCellRect();
     bool NextCellRing();
+    void ScanRow(int32_t row, int32_t cFrom, int32_t cTo);
+    void ScanColumn(int32_t column, int32_t rFrom, int32_t rTo);
     bool CellMayHoldCandidate(int32_t row, int32_t column) const;
     bool CircleInsideSearchBox() const;
     void ScanCell(int32_t row, int32_t column);
@@ -135,6 +138,10 @@ private:
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
     std::vector<int32_t> m_cellStart;  // dim*dim + 1 running offsets into m_entries
     std::vector<int32_t> m_cellLive;   // live points at the start of each run
+    // Cells with live points, one bit each, by row and by column: the rings of a search pass
+    // over empty cells a word at a time.
+    int32_t m_words = 0;  // words per row or column
+    std::vector<uint64_t> m_rowBits, m_columnBits;
     std::vector<Entry> m_entries;
     std::vector<int32_t> m_pointCell;  // cell index of a binned point, -1 otherwise
     std::vector<int32_t> m_pointSlot;  // its place in m_entries
@@ -257,6 +264,16 @@ void TinGridBuilder::BinPointsIntoGrid() {
         const int32_t slot = m_cellStart[cell] + count[cell]++;
         m_entries[slot] = Entry{g_points[p].x, g_points[p].y, p};
         m_pointSlot[p] = slot;
+    }
+    m_words = (m_dim + 63) / 64;
+    m_rowBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    for (int32_t r = 0; r < m_dim; ++r) {
+        for (int32_t c = 0; c < m_dim; ++c) {
+            if (count[static_cast<size_t>(r) * m_dim + c] == 0) continue;
+            m_rowBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
+            m_columnBits[static_cast<size_t>(c) * m_words + r / 64] |= uint64_t{1} << (r % 64);
+        }
     }
 }
 
@@ -384,14 +401,45 @@ bool TinGridBuilder::NextCellRing() {
     const int32_t cFrom = std::max(cLow, 0), cTo = std::min(cHigh, m_dim - 1);
     for (int32_t r : {rLow, rHigh}) {
         if (r < 0 || r >= m_dim) continue;
-        for (int32_t c = cFrom; c <= cTo; ++c) ScanCell(r, c);
+        ScanRow(r, cFrom, cTo);
     }
     const int32_t rFrom = std::max(rLow + 1, 0), rTo = std::min(rHigh - 1, m_dim - 1);
     for (int32_t c : {cLow, cHigh}) {
         if (c < 0 || c >= m_dim) continue;
-        for (int32_t r = rFrom; r <= rTo; ++r) ScanCell(r, c);
+        ScanColumn(c, rFrom, rTo);
     }
     return true;
+}
+
+namespace {
+// Calls visit(i) for every set bit i in from..to of the bit row, in increasing order.
+template <typename Visit>
+void ForEachSetBit(const uint64_t* bits, int32_t from, int32_t to, Visit visit) {
+    if (from > to) return;
+    int32_t w = from / 64;
+    const int32_t lastWord = to / 64;
+    uint64_t word = bits[w] & (~uint64_t{0} << (from % 64));
+    for (;;) {
+        if (w == lastWord) word &= ~uint64_t{0} >> (63 - to % 64);
+        while (word != 0) {
+            visit(w * 64 + std::countr_zero(word));
+            word &= word - 1;
+        }
+        if (++w > lastWord) return;
+        word = bits[w];
+    }
+}
+}  // namespace
+
+// The cells cFrom..cTo of a row, in column order; empty ones hold nothing to scan.
+void TinGridBuilder::ScanRow(int32_t row, int32_t cFrom, int32_t cTo) {
+    ForEachSetBit(m_rowBits.data() + static_cast<size_t>(row) * m_words, cFrom, cTo,
+                  [&](int32_t c) { ScanCell(row, c); });
+}
+
+void TinGridBuilder::ScanColumn(int32_t column, int32_t rFrom, int32_t rTo) {
+    ForEachSetBit(m_columnBits.data() + static_cast<size_t>(column) * m_words, rFrom, rTo,
+                  [&](int32_t r) { ScanCell(r, column); });
 }
 
 bool TinGridBuilder::CellMayHoldCandidate(int32_t row, int32_t column) const {
@@ -470,8 +518,7 @@ int32_t TinGridBuilder::Search() {
     m_bound = kNoValue;
     m_reach = kNoValue;
     InitialCellRect();
-    for (int32_t r = m_r0; r <= m_r1; ++r)
-        for (int32_t c = m_c0; c <= m_c1; ++c) ScanCell(r, c);
+    for (int32_t r = m_r0; r <= m_r1; ++r) ScanRow(r, m_c0, m_c1);
     if (m_e > 0 && CircleInsideSearchBox()) {
         if (m_r0 == m_r1 && m_c0 == m_c1) ++m_singleCellHits;
         return m_e;
@@ -660,7 +707,11 @@ void TinGridBuilder::DropFromCell(int32_t p) {
     std::swap(m_entries[slot], m_entries[last]);
     m_pointSlot[m_entries[slot].point] = slot;
     m_pointSlot[p] = last;
-    --m_cellLive[cell];
+    if (--m_cellLive[cell] == 0) {
+        const int32_t r = cell / m_dim, c = cell % m_dim;
+        m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
+        m_columnBits[static_cast<size_t>(c) * m_words + r / 64] &= ~(uint64_t{1} << (r % 64));
+    }
 }
 
 // A point whose records are all closed has its triangles all round it (or up to the
