@@ -79,11 +79,22 @@ public:
     TinBuildResult Run(bool* openedWindow);
 
 private:
-    // One binned point, with its coordinates at hand so a scan stays in one array.
-    struct Entry {
+    // The builder works on its own numbers of the points: the binned points by cell, in point
+    // order within a cell, then the outline vertices that were not binned. Neighbours in the
+    // TIN are then mostly neighbours in the work arrays. The records keep the point numbers.
+    struct Coordinates {
         double x;
         double y;
-        int32_t point;
+    };
+    struct PointWork {
+        int32_t headA;  // newest record that starts at the point
+        int32_t headB;  // newest record that ends at it
+        int32_t open;   // its records whose search side is still open
+        int32_t slot;   // its place in the entries (binned points)
+    };
+    struct RecordWork {
+        int32_t nextA;  // next record with the same A
+        int32_t nextB;  // next record with the same B
     };
 
     bool CheckOutline();
@@ -92,8 +103,8 @@ private:
     int InitFrontFromOutline();
     TinBuildResult AdvanceTinFrontGrid();
 
-    void RegisterTinEdge(int32_t record);
-    void CloseRecord(int32_t record, int32_t apex);
+    void RegisterTinEdge(int32_t record, int32_t a, int32_t b);
+    void CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b);
     int32_t FindTinEdge(int32_t b, int32_t a) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
     bool EnsureRoom();
@@ -142,16 +153,20 @@ private:
     // over empty cells a word at a time.
     int32_t m_words = 0;  // words per row or column
     std::vector<uint64_t> m_rowBits, m_columnBits;
-    std::vector<Entry> m_entries;
-    std::vector<int32_t> m_pointCell;  // cell index of a binned point, -1 otherwise
-    std::vector<int32_t> m_pointSlot;  // its place in m_entries
+    std::vector<int32_t> m_entries;  // the binned points by cell, live ones first in each run
     std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
 
-    // Records by end point: lists through m_nextA / m_nextB.
-    std::vector<int32_t> m_headA, m_headB;
-    std::vector<int32_t> m_open;  // per point: its records whose search side is still open
-    std::vector<int32_t> m_nextA, m_nextB;
+    // Points in the builder's numbers 0..m_points-1, m_binned of them binned.
+    int32_t m_points = 0, m_binned = 0;
+    std::vector<int32_t> m_number;    // point number of each
+    std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
+    std::vector<Coordinates> m_xy;
+    std::vector<PointWork> m_work;
+    std::vector<uint8_t> m_finished;
+
+    // Records by end point: lists through m_records.
+    std::vector<RecordWork> m_records;  // [0] unused
     int32_t m_count = 0;
 
     // Search state of the current open record A->B.
@@ -159,11 +174,11 @@ private:
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0;
     double m_h = 0, m_h2 = 0;
     double m_nx = 0, m_ny = 0;  // (YB - YA, XA - XB): normal towards the search side, length 2h
-    int32_t m_e = 0;
+    int32_t m_e = -1;  // -1 none
     double m_best = kNoValue;
     double m_bound = kNoValue;
     double m_reach = kNoValue;  // farthest distance from M of the best circle's search side
-    int32_t m_candidate = 0;
+    int32_t m_numberA = 0, m_numberB = 0, m_candidate = 0;  // point numbers, for the ties
     int32_t m_r0 = 0, m_c0 = 0, m_r1 = 0, m_c1 = 0, m_ring = 0;
     double m_boxLowX = 0, m_boxHighX = 0, m_boxLowY = 0, m_boxHighY = 0;
     bool m_visibleOnly = false;  // skip points whose new sides would cross the outline
@@ -198,17 +213,17 @@ void TinGridBuilder::AllocateWork() {
     // About two points per cell on large sets keeps a search to a few cells.
     m_dim = std::max<int32_t>(kMinGridCells, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0))));
     const size_t cells = static_cast<size_t>(m_dim) * m_dim;
-    const size_t points = static_cast<size_t>(g_pointCount) + 2;
+    const size_t points = static_cast<size_t>(usable) + m_outlineCount;
     m_cellStart.assign(cells + 1, 0);
     m_cellLive.assign(cells, 0);
     m_entries.reserve(static_cast<size_t>(usable));
-    m_pointCell.assign(points, -1);
-    m_pointSlot.assign(points, 0);
-    m_headA.assign(points, 0);
-    m_headB.assign(points, 0);
-    m_open.assign(points, 0);
-    m_nextA.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    m_nextB.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    m_ownIndex.assign(static_cast<size_t>(g_pointCount) + 1, -1);
+    m_number.reserve(points);
+    m_xy.reserve(points);
+    m_work.reserve(points);
+    m_finished.reserve(points);
+    // A triangulation has fewer than three lines per point.
+    m_records.reserve(3 * points + 8);
 }
 
 int32_t TinGridBuilder::RowOf(double x) const {
@@ -244,6 +259,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_cellY = (maxY - minY + 2 * padY) / m_dim;
     m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
 
+    // The cell of each binned point waits in m_ownIndex until the points are numbered.
     std::vector<int32_t>& count = m_cellLive;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const RandomPoint& pt = g_points[p];
@@ -251,20 +267,39 @@ void TinGridBuilder::BinPointsIntoGrid() {
         const double fr = (pt.x - m_lowX) / m_cellX, fc = (pt.y - m_lowY) / m_cellY;
         if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
         const int32_t cell = RowOf(pt.x) * m_dim + ColumnOf(pt.y);
-        m_pointCell[p] = cell;
+        m_ownIndex[p] = cell;
         ++count[cell];
     }
     const size_t cells = static_cast<size_t>(m_dim) * m_dim;
     for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
-    m_entries.resize(m_cellStart[cells]);
+    m_binned = m_cellStart[cells];
+    m_entries.resize(m_binned);
+    m_number.resize(m_binned);
+    m_xy.resize(m_binned);
     std::fill(count.begin(), count.end(), 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
-        const int32_t cell = m_pointCell[p];
+        const int32_t cell = m_ownIndex[p];
         if (cell < 0) continue;
         const int32_t slot = m_cellStart[cell] + count[cell]++;
-        m_entries[slot] = Entry{g_points[p].x, g_points[p].y, p};
-        m_pointSlot[p] = slot;
+        m_entries[slot] = slot;
+        m_number[slot] = p;
+        m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
+        m_ownIndex[p] = slot;
     }
+    m_work.resize(m_binned, PointWork{0, 0, 0, 0});
+    for (int32_t i = 0; i < m_binned; ++i) m_work[i].slot = i;
+    m_finished.assign(m_binned, 0);
+    // Outline vertices that were not binned still end records.
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        const int32_t p = m_outline[i];
+        if (m_ownIndex[p] >= 0) continue;
+        m_ownIndex[p] = static_cast<int32_t>(m_number.size());
+        m_number.push_back(p);
+        m_xy.push_back(Coordinates{g_points[p].x, g_points[p].y});
+        m_work.push_back(PointWork{0, 0, 0, -1});
+        m_finished.push_back(g_points[p].outside == 2);
+    }
+    m_points = static_cast<int32_t>(m_number.size());
     m_words = (m_dim + 63) / 64;
     m_rowBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
     m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
@@ -285,36 +320,38 @@ int TinGridBuilder::InitFrontFromOutline() {
     m_count = m_outlineCount;
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
-    for (int32_t i = 1; i <= m_outlineCount; ++i) RegisterTinEdge(i);
+    m_records.assign(1, RecordWork{0, 0});
+    for (int32_t i = 1; i <= m_outlineCount; ++i)
+        RegisterTinEdge(i, m_ownIndex[m_outline[i]], m_ownIndex[m_outline[i + 1]]);
     return 0;
 }
 
 // ---- records ----
 
-void TinGridBuilder::RegisterTinEdge(int32_t record) {
-    const TinEdge& r = g_tinEdges[record];
-    m_nextA[record] = m_headA[r.a];
-    m_headA[r.a] = record;
-    m_nextB[record] = m_headB[r.b];
-    m_headB[r.b] = record;
-    if (r.apexSearch == 0) {
-        ++m_open[r.a];
-        ++m_open[r.b];
+// Records are registered in increasing order.
+void TinGridBuilder::RegisterTinEdge(int32_t record, int32_t a, int32_t b) {
+    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB});
+    m_work[a].headA = record;
+    m_work[b].headB = record;
+    if (g_tinEdges[record].apexSearch == 0) {
+        ++m_work[a].open;
+        ++m_work[b].open;
     }
 }
 
-void TinGridBuilder::CloseRecord(int32_t record, int32_t apex) {
+void TinGridBuilder::CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b) {
     TinEdge& r = g_tinEdges[record];
     if (r.apexSearch == 0) {
-        --m_open[r.a];
-        --m_open[r.b];
+        --m_work[a].open;
+        --m_work[b].open;
     }
     r.apexSearch = apex;
 }
 
 int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
-    for (int32_t r = m_headA[a]; r != 0; r = m_nextA[r])
-        if (g_tinEdges[r].b == b) return r;
+    const int32_t number = m_number[b];
+    for (int32_t r = m_work[a].headA; r != 0; r = m_records[r].nextA)
+        if (g_tinEdges[r].b == number) return r;
     return 0;
 }
 
@@ -322,20 +359,13 @@ int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
 bool TinGridBuilder::EnsureRoom() {
     if (m_count + 3 < g_tinEdgeCapacity) return true;
     const int32_t step = std::max(10000, g_tinEdgeCapacity / 2);
-    if (EnsureTinEdgeCapacity(m_count + 3, step) != 0) return false;
-    try {
-        m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-        m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    return EnsureTinEdgeCapacity(m_count + 3, step) == 0;
 }
 
 int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
     const int32_t record = ++m_count;
-    g_tinEdges[record] = TinEdge{a, b, apexBack, 0, 0};
-    RegisterTinEdge(record);
+    g_tinEdges[record] = TinEdge{m_number[a], m_number[b], m_number[apexBack], 0, 0};
+    RegisterTinEdge(record, a, b);
     return record;
 }
 
@@ -344,10 +374,12 @@ int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
 void TinGridBuilder::SetUpSearch(int32_t a, int32_t b) {
     m_a = a;
     m_b = b;
-    m_xa = g_points[a].x;
-    m_ya = g_points[a].y;
-    m_xb = g_points[b].x;
-    m_yb = g_points[b].y;
+    m_numberA = m_number[a];
+    m_numberB = m_number[b];
+    m_xa = m_xy[a].x;
+    m_ya = m_xy[a].y;
+    m_xb = m_xy[b].x;
+    m_yb = m_xy[b].y;
     m_xm = 0.5 * (m_xa + m_xb);
     m_ym = 0.5 * (m_ya + m_yb);
     m_h2 = ((m_xa - m_xb) * (m_xa - m_xb) + (m_ya - m_yb) * (m_ya - m_yb)) / 4.0;
@@ -445,7 +477,7 @@ void TinGridBuilder::ScanColumn(int32_t column, int32_t rFrom, int32_t rTo) {
 bool TinGridBuilder::CellMayHoldCandidate(int32_t row, int32_t column) const {
     const double cx = m_lowX + (row + 0.5) * m_cellX;
     const double cy = m_lowY + (column + 0.5) * m_cellY;
-    if (m_e > 0 && m_reach < kNoValue) {
+    if (m_e >= 0 && m_reach < kNoValue) {
         const double limit = m_reach + 0.51 * m_diag;
         const double dx = cx - m_xm, dy = cy - m_ym;
         if (dx * dx + dy * dy > limit * limit) return false;
@@ -483,15 +515,14 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
     const int32_t cell = row * m_dim + column;
     const int32_t live = m_cellLive[cell];
     if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
-    const Entry* run = m_entries.data() + m_cellStart[cell];
+    const int32_t* run = m_entries.data() + m_cellStart[cell];
     for (int32_t k = 0; k < live; ++k) {
-        const Entry& en = run[k];
-        const double dx = en.x - m_xm, dy = en.y - m_ym;
+        const int32_t p = run[k];
+        const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
         const double d2 = dx * dx + dy * dy;
         if (d2 > m_bound) continue;
         const double s = dx * m_nx + dy * m_ny;
         if (!(s > 0)) continue;
-        const int32_t p = en.point;
         if (p == m_a || p == m_b) continue;
         const double q = (d2 - m_h2) / s;
         if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
@@ -513,18 +544,18 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
 }
 
 int32_t TinGridBuilder::Search() {
-    m_e = 0;
+    m_e = -1;
     m_best = kNoValue;
     m_bound = kNoValue;
     m_reach = kNoValue;
     InitialCellRect();
     for (int32_t r = m_r0; r <= m_r1; ++r) ScanRow(r, m_c0, m_c1);
-    if (m_e > 0 && CircleInsideSearchBox()) {
+    if (m_e >= 0 && CircleInsideSearchBox()) {
         if (m_r0 == m_r1 && m_c0 == m_c1) ++m_singleCellHits;
         return m_e;
     }
     while (NextCellRing()) {
-        if (m_e > 0 && CircleInsideSearchBox()) break;
+        if (m_e >= 0 && CircleInsideSearchBox()) break;
     }
     return m_e;
 }
@@ -534,7 +565,7 @@ bool TinGridBuilder::SegmentCrossesNewSides(int32_t s, int32_t t) const {
     const RandomPoint& pt = g_points[t];
     const RandomPoint& pp = g_points[m_candidate];
     const double eps2 = g_tinEpsilonSquared;
-    for (int32_t x : {m_a, m_b}) {
+    for (int32_t x : {m_numberA, m_numberB}) {
         if (s == x || t == x) continue;
         const RandomPoint& px = g_points[x];
         const double c1 = Cross(ps.x, ps.y, pt.x, pt.y, pp.x, pp.y);
@@ -555,35 +586,36 @@ bool TinGridBuilder::SegmentCrossesNewSides(int32_t s, int32_t t) const {
     return false;
 }
 
+// The crossing tests of a tie work on the records and the point numbers, as they stand.
 bool TinGridBuilder::CandidateCrossesTin(int32_t p) {
-    m_candidate = p;
+    m_candidate = m_number[p];
     auto checkFan = [&](int32_t r) {
         const TinEdge& rec = g_tinEdges[r];
         const int32_t apex = rec.apexSearch;
         return apex > 0 && (SegmentCrossesNewSides(rec.a, apex) || SegmentCrossesNewSides(rec.b, apex));
     };
-    for (int32_t r = m_headA[p]; r != 0; r = m_nextA[r])
+    for (int32_t r = m_work[p].headA; r != 0; r = m_records[r].nextA)
         if (checkFan(r)) return true;
-    for (int32_t r = m_headB[p]; r != 0; r = m_nextB[r])
+    for (int32_t r = m_work[p].headB; r != 0; r = m_records[r].nextB)
         if (checkFan(r)) return true;
     auto checkStar = [&](int32_t end, int32_t other) {
-        for (int32_t r = m_headA[end]; r != 0; r = m_nextA[r]) {
+        for (int32_t r = m_work[end].headA; r != 0; r = m_records[r].nextA) {
             const TinEdge& rec = g_tinEdges[r];
             if (rec.b != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
         }
-        for (int32_t r = m_headB[end]; r != 0; r = m_nextB[r]) {
+        for (int32_t r = m_work[end].headB; r != 0; r = m_records[r].nextB) {
             const TinEdge& rec = g_tinEdges[r];
             if (rec.a != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
         }
         return false;
     };
-    return checkStar(m_a, m_b) || checkStar(m_b, m_a);
+    return checkStar(m_a, m_numberB) || checkStar(m_b, m_numberA);
 }
 
 bool TinGridBuilder::PreferByEdgeAngle(int32_t p, int32_t e) const {
     const double ex = m_xb - m_xa, ey = m_yb - m_ya;
     auto cosine = [&](int32_t q) {
-        const double dx = g_points[q].x - m_xm, dy = g_points[q].y - m_ym;
+        const double dx = m_xy[q].x - m_xm, dy = m_xy[q].y - m_ym;
         const double len = std::sqrt(dx * dx + dy * dy) * std::sqrt(ex * ex + ey * ey);
         return len > 0 ? (dx * ex + dy * ey) / len : 0.0;
     };
@@ -615,7 +647,7 @@ bool TinGridBuilder::SideCrossesOutlineSide(int32_t i, int32_t x, int32_t p) con
 bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
     // Most triangles lie far from the outline: no side in the cells around them.
     {
-        const int32_t rp = RowOf(g_points[p].x), cp = ColumnOf(g_points[p].y);
+        const int32_t rp = RowOf(m_xy[p].x), cp = ColumnOf(m_xy[p].y);
         const int32_t rLow = std::max(std::min(m_r0, rp) - 1, 0), rHigh = std::min(std::max(m_r1, rp) + 1, m_dim - 1);
         const int32_t cLow = std::max(std::min(m_c0, cp) - 1, 0), cHigh = std::min(std::max(m_c1, cp) + 1, m_dim - 1);
         bool any = false;
@@ -623,16 +655,16 @@ bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) cons
             for (int32_t c = cLow; c <= cHigh && !any; ++c) any = m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c];
         if (!any) return false;
     }
-    const double pr = (g_points[p].x - m_lowX) / m_cellX, pc = (g_points[p].y - m_lowY) / m_cellY;
+    const double pr = (m_xy[p].x - m_lowX) / m_cellX, pc = (m_xy[p].y - m_lowY) / m_cellY;
     for (int32_t x : {a, b}) {
-        const double xr = (g_points[x].x - m_lowX) / m_cellX, xc = (g_points[x].y - m_lowY) / m_cellY;
+        const double xr = (m_xy[x].x - m_lowX) / m_cellX, xc = (m_xy[x].y - m_lowY) / m_cellY;
         bool crosses = false;
         ForEachTouchedRow(xr, xc, pr, pc, kSideMargin, [&](int64_t row, int64_t c, int64_t cLast) {
             if (crosses || row < 0 || row >= m_dim) return;
             for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, m_dim - 1) && !crosses; ++c) {
                 const int64_t cell = row * m_dim + c;
                 for (int32_t k = m_sideStart[cell]; k < m_sideStart[cell + 1]; ++k) {
-                    if (SideCrossesOutlineSide(m_sides[k], x, p)) {
+                    if (SideCrossesOutlineSide(m_sides[k], m_number[x], m_number[p])) {
                         crosses = true;
                         break;
                     }
@@ -669,7 +701,7 @@ void TinGridBuilder::IndexOutlineSides() {
 // state word. The crossing test looks at every side through the grid, so the count does
 // not retire sides from it.
 void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
-    const double dx = g_points[p].x - m_xm, dy = g_points[p].y - m_ym;
+    const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
     const double s = dx * m_nx + dy * m_ny;
     if (!(s > 0)) return;
     const double q = (dx * dx + dy * dy - m_h2) / s;
@@ -686,11 +718,11 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
         for (int32_t col = cFrom; col <= cTo; ++col) {
             const int32_t cell = row * m_dim + col;
             for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-                const Entry& en = m_entries[k];
-                if (en.point == m_a || en.point == m_b) continue;
-                const double side = (en.x - m_xm) * m_nx + (en.y - m_ym) * m_ny;
+                const int32_t q = m_entries[k];
+                if (q == m_a || q == m_b) continue;
+                const double side = (m_xy[q].x - m_xm) * m_nx + (m_xy[q].y - m_ym) * m_ny;
                 if (side > 0) continue;
-                const double ex = en.x - cx, ey = en.y - cy;
+                const double ex = m_xy[q].x - cx, ey = m_xy[q].y - cy;
                 if (ex * ex + ey * ey <= 1.1 * r2) ++count;
             }
         }
@@ -699,14 +731,14 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
 }
 
 void TinGridBuilder::DropFromCell(int32_t p) {
-    const int32_t cell = m_pointCell[p];
-    if (cell < 0) return;
-    const int32_t slot = m_pointSlot[p];
+    if (p >= m_binned) return;
+    const int32_t cell = RowOf(m_xy[p].x) * m_dim + ColumnOf(m_xy[p].y);
+    const int32_t slot = m_work[p].slot;
     const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
     if (slot > last) return;
     std::swap(m_entries[slot], m_entries[last]);
-    m_pointSlot[m_entries[slot].point] = slot;
-    m_pointSlot[p] = last;
+    m_work[m_entries[slot]].slot = slot;
+    m_work[p].slot = last;
     if (--m_cellLive[cell] == 0) {
         const int32_t r = cell / m_dim, c = cell % m_dim;
         m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
@@ -717,9 +749,11 @@ void TinGridBuilder::DropFromCell(int32_t p) {
 // A point whose records are all closed has its triangles all round it (or up to the
 // outline on both sides): no open side can take it any more.
 void TinGridBuilder::MarkPointIfSurrounded(int32_t p) {
-    if (p < 1 || p > g_pointCount || g_points[p].outside == 2) return;
-    if (m_open[p] != 0 || (m_headA[p] == 0 && m_headB[p] == 0)) return;
-    g_points[p].outside = 2;
+    if (p < 0 || m_finished[p]) return;
+    const PointWork& w = m_work[p];
+    if (w.open != 0 || (w.headA == 0 && w.headB == 0)) return;
+    m_finished[p] = 1;
+    g_points[m_number[p]].outside = 2;
     DropFromCell(p);
 }
 
@@ -793,35 +827,36 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
         if (i > m_count) return Complete();
         const TinEdge record = g_tinEdges[i];
         if (record.apexSearch != 0) continue;
-        const int32_t a = record.a, b = record.b;
+        const int32_t a = m_ownIndex[record.a], b = m_ownIndex[record.b];
         SetUpSearch(a, b);
         int32_t e = Search();
-        SetPickedPoints(a, b);
+        SetPickedPoints(record.a, record.b);
 
-        if (e > 0 && NewSideCrossesOutline(a, b, e)) {
+        if (e >= 0 && NewSideCrossesOutline(a, b, e)) {
             // The nearest point is hidden behind the outline: take the nearest one that the
             // outline does not hide.
             m_visibleOnly = true;
             e = Search();
             m_visibleOnly = false;
         }
-        if (e < 1) return NoCandidate(a, b);
+        if (e < 0) return NoCandidate(record.a, record.b);
 
         if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
         if (!EnsureRoom()) return LimitStop();
-        CloseRecord(i, e);
+        CloseRecord(i, m_number[e], a, b);
         if (const int32_t ea = FindTinEdge(a, e)) {
-            CloseRecord(ea, b);
+            CloseRecord(ea, record.b, e, a);
         } else if (!FindTinEdge(e, a)) {
             AppendRecord(a, e, b);
         }
         if (const int32_t be = FindTinEdge(e, b)) {
-            CloseRecord(be, a);
+            CloseRecord(be, record.a, b, e);
         } else if (!FindTinEdge(b, e)) {
             AppendRecord(e, b, a);
         }
         MarkPointIfSurrounded(e);
-        MarkPointIfSurrounded(record.apexBack);
+        if (record.apexBack >= 1 && record.apexBack <= g_pointCount)
+            MarkPointIfSurrounded(m_ownIndex[record.apexBack]);
         MarkPointIfSurrounded(b);
         MarkPointIfSurrounded(a);
 
@@ -845,9 +880,6 @@ TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
         ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
         return TinBuildResult::kNothingDone;
     }
-    m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-
     g_tinPresent = 0;
     g_holesInverted = 0;
     RepaintMainWindow();
