@@ -111,6 +111,11 @@ private:
 
     int32_t RowOf(double x) const;
     int32_t ColumnOf(double y) const;
+    // The cells are stored in tiles of 8 x 8, so the cells around a point share few cache
+    // lines whichever way the front moves.
+    int32_t Cell(int32_t row, int32_t column) const {
+        return ((row >> 3) * m_tiles + (column >> 3)) * 64 + (row & 7) * 8 + (column & 7);
+    }
 
     void SetUpSearch(int32_t a, int32_t b);
     int32_t Search();
@@ -146,8 +151,9 @@ private:
 
     // Grid.
     int32_t m_dim = kMinGridCells;
+    int32_t m_tiles = 0;  // tiles per row
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
-    std::vector<int32_t> m_cellStart;  // dim*dim + 1 running offsets into m_entries
+    std::vector<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
     std::vector<int32_t> m_cellLive;   // live points at the start of each run
     // Cells with live points, one bit each, by row and by column: the rings of a search pass
     // over empty cells a word at a time.
@@ -212,7 +218,8 @@ void TinGridBuilder::AllocateWork() {
         if (g_points[p].invalid == 0 && g_points[p].outside == 0) ++usable;
     // About two points per cell on large sets keeps a search to a few cells.
     m_dim = std::max<int32_t>(kMinGridCells, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0))));
-    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    m_tiles = (m_dim + 7) / 8;
+    const size_t cells = static_cast<size_t>(m_tiles) * m_tiles * 64;
     const size_t points = static_cast<size_t>(usable) + m_outlineCount;
     m_cellStart.assign(cells + 1, 0);
     m_cellLive.assign(cells, 0);
@@ -266,11 +273,11 @@ void TinGridBuilder::BinPointsIntoGrid() {
         if (pt.invalid != 0 || pt.outside != 0) continue;
         const double fr = (pt.x - m_lowX) / m_cellX, fc = (pt.y - m_lowY) / m_cellY;
         if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
-        const int32_t cell = RowOf(pt.x) * m_dim + ColumnOf(pt.y);
+        const int32_t cell = Cell(RowOf(pt.x), ColumnOf(pt.y));
         m_ownIndex[p] = cell;
         ++count[cell];
     }
-    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    const size_t cells = count.size();
     for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
     m_binned = m_cellStart[cells];
     m_entries.resize(m_binned);
@@ -305,7 +312,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
     for (int32_t r = 0; r < m_dim; ++r) {
         for (int32_t c = 0; c < m_dim; ++c) {
-            if (count[static_cast<size_t>(r) * m_dim + c] == 0) continue;
+            if (count[Cell(r, c)] == 0) continue;
             m_rowBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
             m_columnBits[static_cast<size_t>(c) * m_words + r / 64] |= uint64_t{1} << (r % 64);
         }
@@ -512,7 +519,7 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
 }
 
 void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
-    const int32_t cell = row * m_dim + column;
+    const int32_t cell = Cell(row, column);
     const int32_t live = m_cellLive[cell];
     if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
     const int32_t* run = m_entries.data() + m_cellStart[cell];
@@ -716,7 +723,7 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     int32_t count = 0;
     for (int32_t row = rFrom; row <= rTo; ++row) {
         for (int32_t col = cFrom; col <= cTo; ++col) {
-            const int32_t cell = row * m_dim + col;
+            const int32_t cell = Cell(row, col);
             for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
                 const int32_t q = m_entries[k];
                 if (q == m_a || q == m_b) continue;
@@ -732,7 +739,8 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
 
 void TinGridBuilder::DropFromCell(int32_t p) {
     if (p >= m_binned) return;
-    const int32_t cell = RowOf(m_xy[p].x) * m_dim + ColumnOf(m_xy[p].y);
+    const int32_t r = RowOf(m_xy[p].x), c = ColumnOf(m_xy[p].y);
+    const int32_t cell = Cell(r, c);
     const int32_t slot = m_work[p].slot;
     const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
     if (slot > last) return;
@@ -740,7 +748,6 @@ void TinGridBuilder::DropFromCell(int32_t p) {
     m_work[m_entries[slot]].slot = slot;
     m_work[p].slot = last;
     if (--m_cellLive[cell] == 0) {
-        const int32_t r = cell / m_dim, c = cell % m_dim;
         m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
         m_columnBits[static_cast<size_t>(c) * m_words + r / 64] &= ~(uint64_t{1} << (r % 64));
     }
