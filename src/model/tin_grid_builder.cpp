@@ -96,6 +96,12 @@ private:
         int32_t nextA;  // next record with the same A
         int32_t nextB;  // next record with the same B
     };
+    // The ends and back apex (-1 none) of a record not yet visited, in the builder's numbers.
+    struct PendingRecord {
+        int32_t a;
+        int32_t b;
+        int32_t back;
+    };
 
     bool CheckOutline();
     void AllocateWork();
@@ -107,6 +113,7 @@ private:
     void CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b);
     int32_t FindTinEdge(int32_t b, int32_t a) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
+    void Enqueue(int32_t record, int32_t a, int32_t b, int32_t back);
     bool EnsureRoom();
 
     int32_t RowOf(double x) const;
@@ -174,6 +181,9 @@ private:
     // Records by end point: lists through m_records.
     std::vector<RecordWork> m_records;  // [0] unused
     int32_t m_count = 0;
+    // The records from the one being visited to the last, in a ring by record number.
+    std::vector<PendingRecord> m_pending;
+    int32_t m_visit = 1;
 
     // Search state of the current open record A->B.
     int32_t m_a = 0, m_b = 0;
@@ -328,8 +338,15 @@ int TinGridBuilder::InitFrontFromOutline() {
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
     m_records.assign(1, RecordWork{0, 0});
-    for (int32_t i = 1; i <= m_outlineCount; ++i)
-        RegisterTinEdge(i, m_ownIndex[m_outline[i]], m_ownIndex[m_outline[i + 1]]);
+    m_pending.assign(std::bit_ceil(static_cast<size_t>(std::max(1024, 2 * m_outlineCount))), PendingRecord{});
+    m_visit = 1;
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        const int32_t a = m_ownIndex[m_outline[i]], b = m_ownIndex[m_outline[i + 1]];
+        RegisterTinEdge(i, a, b);
+        Enqueue(i, a, b, -1);
+    }
+    // From here on the records carry the builder's numbers along.
+    std::vector<int32_t>().swap(m_ownIndex);
     return 0;
 }
 
@@ -373,7 +390,18 @@ int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
     const int32_t record = ++m_count;
     g_tinEdges[record] = TinEdge{m_number[a], m_number[b], m_number[apexBack], 0, 0};
     RegisterTinEdge(record, a, b);
+    Enqueue(record, a, b, apexBack);
     return record;
+}
+
+void TinGridBuilder::Enqueue(int32_t record, int32_t a, int32_t b, int32_t back) {
+    const size_t size = m_pending.size();
+    if (static_cast<size_t>(record - m_visit) >= size) {
+        std::vector<PendingRecord> wider(2 * size);
+        for (int32_t r = m_visit; r < record; ++r) wider[r & (2 * size - 1)] = m_pending[r & (size - 1)];
+        m_pending.swap(wider);
+    }
+    m_pending[record & (m_pending.size() - 1)] = PendingRecord{a, b, back};
 }
 
 // ---- candidate search ----
@@ -832,9 +860,11 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     };
     for (int32_t i = 1;; ++i) {
         if (i > m_count) return Complete();
+        m_visit = i;
         const TinEdge record = g_tinEdges[i];
         if (record.apexSearch != 0) continue;
-        const int32_t a = m_ownIndex[record.a], b = m_ownIndex[record.b];
+        const PendingRecord ends = m_pending[i & (m_pending.size() - 1)];
+        const int32_t a = ends.a, b = ends.b;
         SetUpSearch(a, b);
         int32_t e = Search();
         SetPickedPoints(record.a, record.b);
@@ -862,8 +892,7 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
             AppendRecord(e, b, a);
         }
         MarkPointIfSurrounded(e);
-        if (record.apexBack >= 1 && record.apexBack <= g_pointCount)
-            MarkPointIfSurrounded(m_ownIndex[record.apexBack]);
+        MarkPointIfSurrounded(ends.back);
         MarkPointIfSurrounded(b);
         MarkPointIfSurrounded(a);
 
