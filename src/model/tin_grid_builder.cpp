@@ -146,6 +146,7 @@ private:
     void DropFromCell(int32_t p);
 
     bool Poll();
+    void PublishFinishedMarks();
     void ResetFinishedMarks();
     TinBuildResult Complete();
     TinBuildResult Stop();
@@ -176,7 +177,7 @@ private:
     std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
     std::vector<Coordinates> m_xy;
     std::vector<PointWork> m_work;
-    std::vector<uint8_t> m_finished;
+    std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
 
     // Records by end point: lists through m_records.
     std::vector<RecordWork> m_records;  // [0] unused
@@ -788,7 +789,6 @@ void TinGridBuilder::MarkPointIfSurrounded(int32_t p) {
     const PointWork& w = m_work[p];
     if (w.open != 0 || (w.headA == 0 && w.headB == 0)) return;
     m_finished[p] = 1;
-    g_points[m_number[p]].outside = 2;
     DropFromCell(p);
 }
 
@@ -801,6 +801,18 @@ void TinGridBuilder::ResetFinishedMarks() {
 
 bool TinGridBuilder::Poll() { return m_poll.Poll(m_count); }
 
+// The finished points get their outside byte 2 in the points only when the view is about to
+// show them: the partial TIN and the completion message. Written as they finish, in point
+// order scattered over the whole block, the bytes cost more than the rest of a large build.
+void TinGridBuilder::PublishFinishedMarks() {
+    std::vector<uint64_t> numbers(static_cast<size_t>(g_pointCount) / 64 + 1, 0);
+    for (int32_t i = 0; i < m_points; ++i)
+        if (m_finished[i]) numbers[m_number[i] / 64] |= uint64_t{1} << (m_number[i] % 64);
+    for (size_t w = 0; w < numbers.size(); ++w)
+        for (uint64_t word = numbers[w]; word != 0; word &= word - 1)
+            g_points[w * 64 + std::countr_zero(word)].outside = 2;
+}
+
 TinBuildResult TinGridBuilder::Complete() {
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
@@ -809,6 +821,7 @@ TinBuildResult TinGridBuilder::Complete() {
     if (!InPartialTinState()) {
         const uint32_t ms = TickCount() - m_start;
         if (g_quietMode == 0) {
+            PublishFinishedMarks();
             ShowMessage(FormatString("三角網作成終了 %4d.%02d秒 \n%d ライン", static_cast<int>(ms / 1000),
                                      static_cast<int>(ms % 1000 / 10), m_count),
                         "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
@@ -852,7 +865,8 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
     m_start = TickCount();
     m_poll = TinBuildPoll(m_start);
-    m_poll.leftButtonNote = [](uint32_t ms) {
+    m_poll.leftButtonNote = [this](uint32_t ms) {
+        PublishFinishedMarks();
         return FormatString(" %7d 秒経過", static_cast<int>(ms / 1000));
     };
     m_poll.shiftNote = [this] {
