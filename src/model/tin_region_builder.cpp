@@ -201,6 +201,7 @@ private:
     template <typename Visit>
     void WalkCells(int32_t p, int32_t q, Visit visit) const;
     bool RecordsCrossNewSides(int32_t a, int32_t b, int32_t p);
+    bool CrossesRecords(int32_t p);
     bool SideCrossesRecord(int32_t p, int32_t x, int32_t record) const;
     bool NewSidesCrossOutlineList(int32_t a, int32_t b, int32_t p) const;
     bool SideCrossesOutlineSide(int32_t p, int32_t x, int32_t side) const;
@@ -245,6 +246,10 @@ private:
     int32_t m_limitR0 = 0, m_limitR1 = 0, m_limitC0 = 0, m_limitC1 = 0;
     std::vector<uint32_t> m_excludedStamp;
     uint32_t m_stamp = 0;
+    // Whether new sides to a point cross the records, known for the open side when the
+    // point's stamp is the side's: the records do not change while a side is searched.
+    std::vector<uint32_t> m_crossStamp;
+    std::vector<uint8_t> m_crosses;
     std::vector<int32_t> m_excluded;
     bool m_visibleOnly = false;  // searches skip points that the outline hides
     bool m_setAside = false;     // the scan set a tied pair aside
@@ -269,6 +274,8 @@ void TinRegionBuilder::AllocateWork() {
     m_y.assign(points, 0);
     m_qualifies.assign(points, 0);
     m_excludedStamp.assign(points, 0);
+    m_crossStamp.assign(points, 0);
+    m_crosses.assign(points, 0);
     for (int32_t p = 1; p <= m_n; ++p) {
         m_x[p] = g_points[p].x;
         m_y[p] = g_points[p].y;
@@ -389,9 +396,19 @@ int32_t TinRegionBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
 bool TinRegionBuilder::SideCrossesRecord(int32_t p, int32_t x, int32_t record) const {
     const TinEdge& r = g_tinEdges[record];
     const int32_t ra = std::abs(r.a), rb = std::abs(r.b);
+    // A shared end coincides (unless its coordinates are not numbers).
+    auto finite = [&](int32_t q) { return std::isfinite(m_x[q]) && std::isfinite(m_y[q]); };
+    if ((ra == p || rb == p) && finite(p)) return false;
+    if ((ra == x || rb == x) && finite(x)) return false;
     const double px = m_x[p], py = m_y[p], xx = m_x[x], xy = m_y[x];
     const double ax = m_x[ra], ay = m_y[ra], bx = m_x[rb], by = m_y[rb];
     const double e = kSegmentTolerance;
+    // Most records lie wholly to one side of the new side's box.
+    if ((ax > px + e && ax > xx + e && bx > px + e && bx > xx + e) ||
+        (ax < px - e && ax < xx - e && bx < px - e && bx < xx - e) ||
+        (ay > py + e && ay > xy + e && by > py + e && by > xy + e) ||
+        (ay < py - e && ay < xy - e && by < py - e && by < xy - e))
+        return false;
     if (MaxOf(MinOf(px, xx), MinOf(ax, bx)) > MinOf(MaxOf(px, xx), MaxOf(ax, bx)) + e ||
         MaxOf(MinOf(py, xy), MinOf(ay, by)) > MinOf(MaxOf(py, xy), MaxOf(ay, by)) + e)
         return false;
@@ -431,6 +448,14 @@ bool TinRegionBuilder::RecordsCrossNewSides(int32_t a, int32_t b, int32_t p) {
         if (crosses) return true;
     }
     return false;
+}
+
+bool TinRegionBuilder::CrossesRecords(int32_t p) {
+    if (m_crossStamp[p] != m_stamp) {
+        m_crossStamp[p] = m_stamp;
+        m_crosses[p] = RecordsCrossNewSides(m_a, m_b, p);
+    }
+    return m_crosses[p] != 0;
 }
 
 bool TinRegionBuilder::SideCrossesOutlineSide(int32_t p, int32_t x, int32_t side) const {
@@ -546,8 +571,8 @@ bool TinRegionBuilder::Measure(double xp, double yp, double* q) const {
 // with the records made so far decides.
 void TinRegionBuilder::Consider(ScanState& state, int32_t p, double q) {
     if (std::fabs(q - state.best) < kTie && state.e != 0) {
-        const bool pCrosses = RecordsCrossNewSides(m_a, m_b, p);
-        const bool eCrosses = RecordsCrossNewSides(m_a, m_b, state.e);
+        const bool pCrosses = CrossesRecords(p);
+        const bool eCrosses = CrossesRecords(state.e);
         if (pCrosses && eCrosses) {
             // Neither can be taken: both are set aside and the search runs again.
             m_excludedStamp[p] = m_excludedStamp[state.e] = m_stamp;
