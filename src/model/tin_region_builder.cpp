@@ -230,6 +230,9 @@ private:
     std::vector<int32_t> m_stray;  // qualifying points outside the partition
     std::vector<int32_t> m_sideHead, m_sideNext, m_sideItem;        // outline sides by cell
     std::vector<int32_t> m_recordHead, m_recordNext, m_recordItem;  // records by cell
+    // The walk of a new side meets a record in every cell it shares with it: one test does.
+    std::vector<uint32_t> m_recordSeen;
+    uint32_t m_walk = 0;
     bool m_recordsIndexed = false;
     DirectedEdgeIndex m_edges;
 
@@ -241,6 +244,7 @@ private:
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0, m_h2 = 0, m_h = 0;
     bool m_regionMode = false;
     std::vector<int32_t> m_block;  // regions scanned in region mode, in order
+    std::vector<int32_t> m_blocks[kRegionCount + 1];  // RegionBlock of each region
     double m_blockLowX = 0, m_blockLowY = 0, m_blockHighX = 0, m_blockHighY = 0;
     uint64_t m_blockMask = 0;
     int32_t m_limitR0 = 0, m_limitR1 = 0, m_limitC0 = 0, m_limitC1 = 0;
@@ -440,10 +444,21 @@ bool TinRegionBuilder::RecordsCrossNewSides(int32_t a, int32_t b, int32_t p) {
                 if (SideCrossesRecord(p, x, r)) return true;
             continue;
         }
+        if (m_recordSeen.size() <= static_cast<size_t>(m_count))
+            m_recordSeen.resize(static_cast<size_t>(m_count) * 2 + 1, 0);
+        if (++m_walk == 0) {
+            std::fill(m_recordSeen.begin(), m_recordSeen.end(), 0);
+            m_walk = 1;
+        }
+        const uint32_t walk = m_walk;
         bool crosses = false;
         WalkCells(p, x, [&](size_t cell) {
-            for (int32_t k = m_recordHead[cell]; k != 0 && !crosses; k = m_recordNext[k])
-                crosses = SideCrossesRecord(p, x, m_recordItem[k]);
+            for (int32_t k = m_recordHead[cell]; k != 0 && !crosses; k = m_recordNext[k]) {
+                const int32_t record = m_recordItem[k];
+                if (m_recordSeen[record] == walk) continue;
+                m_recordSeen[record] = walk;
+                crosses = SideCrossesRecord(p, x, record);
+            }
         });
         if (crosses) return true;
     }
@@ -515,7 +530,8 @@ void TinRegionBuilder::SetSide(int32_t a, int32_t b) {
     const int32_t k = m_partition.pointRegion[a];
     m_regionMode = false;
     if (k != 0 && m_partition.pointRegion[b] == k) {
-        m_block = RegionBlock(k);
+        if (m_blocks[k].empty()) m_blocks[k] = RegionBlock(k);
+        m_block = m_blocks[k];
         m_regionMode = true;
         m_blockMask = 0;
         for (int32_t region : m_block) {
