@@ -2,10 +2,14 @@
 // What the TIN builders share: how a build ended, the poll of their long loop (Q asks to
 // stop, the left button shows the TIN so far, one message is passed on) and the state a
 // build stopped by the user leaves behind.
+#include <sys/mman.h>
+
 #include <cstdint>
-#include <vector>
+#include <cstdlib>
 #include <functional>
+#include <new>
 #include <string>
+#include <vector>
 
 // How a build ended (for callers and tests).
 enum class TinBuildResult {
@@ -67,3 +71,36 @@ inline int32_t CellIndex(double cells, int32_t last) {
     if (cells >= last) return last;
     return static_cast<int32_t>(cells);
 }
+
+// The allocator of the builders' large work arrays: blocks of 4 MB and more ask for huge
+// pages. A build walks all over its arrays, and with small pages much of its time would go
+// to page faults and address translation.
+template <typename T>
+struct LargePageAllocator {
+    using value_type = T;
+    static constexpr size_t kHugePage = size_t{2} << 20;
+    LargePageAllocator() = default;
+    template <typename U>
+    LargePageAllocator(const LargePageAllocator<U>&) {}
+    static bool Large(size_t n) { return n * sizeof(T) >= 2 * kHugePage; }
+    T* allocate(size_t n) {
+        if (!Large(n)) return static_cast<T*>(::operator new(n * sizeof(T)));
+        const size_t bytes = (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = std::aligned_alloc(kHugePage, bytes);
+        if (!p) throw std::bad_alloc();
+#ifdef MADV_HUGEPAGE
+        madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+        return static_cast<T*>(p);
+    }
+    void deallocate(T* p, size_t n) {
+        if (Large(n)) std::free(p);
+        else ::operator delete(p);
+    }
+    template <typename U>
+    bool operator==(const LargePageAllocator<U>&) const {
+        return true;
+    }
+};
+template <typename T>
+using TinWorkArray = std::vector<T, LargePageAllocator<T>>;

@@ -161,13 +161,13 @@ private:
     int32_t m_dim = kMinGridCells;
     int32_t m_tiles = 0;  // tiles per row
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
-    std::vector<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
-    std::vector<int32_t> m_cellLive;   // live points at the start of each run
+    TinWorkArray<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
+    TinWorkArray<int32_t> m_cellLive;   // live points at the start of each run
     // Cells with live points, one bit each, by row and by column: the rings of a search pass
     // over empty cells a word at a time.
     int32_t m_words = 0;  // words per row or column
     std::vector<uint64_t> m_rowBits, m_columnBits;
-    std::vector<int32_t> m_entries;  // the binned points by cell, live ones first in each run
+    TinWorkArray<int32_t> m_entries;  // the binned points by cell, live ones first in each run
     std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
 
@@ -175,12 +175,12 @@ private:
     int32_t m_points = 0, m_binned = 0;
     std::vector<int32_t> m_number;    // point number of each
     std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
-    std::vector<Coordinates> m_xy;
-    std::vector<PointWork> m_work;
+    TinWorkArray<Coordinates> m_xy;
+    TinWorkArray<PointWork> m_work;
     std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
 
     // Records by end point: lists through m_records.
-    std::vector<RecordWork> m_records;  // [0] unused
+    TinWorkArray<RecordWork> m_records;  // [0] unused
     int32_t m_count = 0;
     // The records from the one being visited to the last, in a ring by record number.
     std::vector<PendingRecord> m_pending;
@@ -278,7 +278,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
 
     // The cell of each binned point waits in m_ownIndex until the points are numbered.
-    std::vector<int32_t>& count = m_cellLive;
+    TinWorkArray<int32_t>& count = m_cellLive;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const RandomPoint& pt = g_points[p];
         if (pt.invalid != 0 || pt.outside != 0) continue;
