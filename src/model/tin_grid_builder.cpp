@@ -170,6 +170,7 @@ private:
     TinWorkArray<int32_t> m_entries;  // the binned points by cell, live ones first in each run
     std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
+    std::vector<uint64_t> m_sideBits;  // cells with sides, one bit each, by row
 
     // Points in the builder's numbers 0..m_points-1, m_binned of them binned.
     int32_t m_points = 0, m_binned = 0;
@@ -191,6 +192,7 @@ private:
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0;
     double m_h = 0, m_h2 = 0;
     double m_nx = 0, m_ny = 0;  // (YB - YA, XA - XB): normal towards the search side, length 2h
+    double m_ux = 0, m_uy = 0, m_vx = 0, m_vy = 0;  // unit vectors along AB and along the normal
     int32_t m_e = -1;  // -1 none
     double m_best = kNoValue;
     double m_bound = kNoValue;
@@ -422,6 +424,10 @@ void TinGridBuilder::SetUpSearch(int32_t a, int32_t b) {
     m_h = std::sqrt(m_h2);
     m_nx = m_yb - m_ya;
     m_ny = m_xa - m_xb;
+    m_ux = (m_xb - m_xa) / (2.0 * m_h);
+    m_uy = (m_yb - m_ya) / (2.0 * m_h);
+    m_vx = m_nx / (2.0 * m_h);
+    m_vy = m_ny / (2.0 * m_h);
 }
 
 void TinGridBuilder::UpdateReach() {
@@ -497,6 +503,18 @@ void ForEachSetBit(const uint64_t* bits, int32_t from, int32_t to, Visit visit) 
         word = bits[w];
     }
 }
+
+bool AnyBitSet(const uint64_t* bits, int32_t from, int32_t to) {
+    if (from > to) return false;
+    const int32_t first = from / 64, last = to / 64;
+    for (int32_t w = first; w <= last; ++w) {
+        uint64_t word = bits[w];
+        if (w == first) word &= ~uint64_t{0} << (from % 64);
+        if (w == last) word &= ~uint64_t{0} >> (63 - to % 64);
+        if (word != 0) return true;
+    }
+    return false;
+}
 }  // namespace
 
 // The cells cFrom..cTo of a row, in column order; empty ones hold nothing to scan.
@@ -530,9 +548,7 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
     const double q = m_best + g_tinEpsilon;
     const double root = std::sqrt(q * q + 1.0);
     const double reach = m_h * (q + root);
-    // Unit vectors along the edge and towards the search side.
-    const double ux = (m_xb - m_xa) / (2.0 * m_h), uy = (m_yb - m_ya) / (2.0 * m_h);
-    const double vx = m_nx / (2.0 * m_h), vy = m_ny / (2.0 * m_h);
+    const double ux = m_ux, uy = m_uy, vx = m_vx, vy = m_vy;
     auto inside = [&](double x, double y) {
         return x > m_boxLowX && x < m_boxHighX && y > m_boxLowY && y < m_boxHighY;
     };
@@ -688,7 +704,7 @@ bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) cons
         const int32_t cLow = std::max(std::min(m_c0, cp) - 1, 0), cHigh = std::min(std::max(m_c1, cp) + 1, m_dim - 1);
         bool any = false;
         for (int32_t r = rLow; r <= rHigh && !any; ++r)
-            for (int32_t c = cLow; c <= cHigh && !any; ++c) any = m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c];
+            any = AnyBitSet(m_sideBits.data() + static_cast<size_t>(r) * m_words, cLow, cHigh);
         if (!any) return false;
     }
     const double pr = (m_xy[p].x - m_lowX) / m_cellX, pc = (m_xy[p].y - m_lowY) / m_cellY;
@@ -730,6 +746,11 @@ void TinGridBuilder::IndexOutlineSides() {
     m_sides.assign(m_sideStart[cells], 0);
     std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
+    m_sideBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    for (int32_t r = 0; r < m_dim; ++r)
+        for (int32_t c = 0; c < m_dim; ++c)
+            if (m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c])
+                m_sideBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
 }
 
 // Points inside the outline behind an outline side (where the outline is concave), within
