@@ -244,6 +244,11 @@ void TinGridBuilder::AllocateWork() {
     m_finished.reserve(points);
     // A triangulation has fewer than three lines per point.
     m_records.reserve(3 * points + 8);
+    m_pending.assign(std::bit_ceil(static_cast<size_t>(std::max(1024, 2 * m_outlineCount))), PendingRecord{});
+    m_words = (m_dim + 63) / 64;
+    m_rowBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    m_sideBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
 }
 
 int32_t TinGridBuilder::RowOf(double x) const {
@@ -320,9 +325,6 @@ void TinGridBuilder::BinPointsIntoGrid() {
         m_finished.push_back(g_points[p].outside == 2);
     }
     m_points = static_cast<int32_t>(m_number.size());
-    m_words = (m_dim + 63) / 64;
-    m_rowBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
-    m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
     for (int32_t r = 0; r < m_dim; ++r) {
         for (int32_t c = 0; c < m_dim; ++c) {
             if (count[Cell(r, c)] == 0) continue;
@@ -341,7 +343,6 @@ int TinGridBuilder::InitFrontFromOutline() {
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
     m_records.assign(1, RecordWork{0, 0});
-    m_pending.assign(std::bit_ceil(static_cast<size_t>(std::max(1024, 2 * m_outlineCount))), PendingRecord{});
     m_visit = 1;
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         const int32_t a = m_ownIndex[m_outline[i]], b = m_ownIndex[m_outline[i + 1]];
@@ -758,7 +759,6 @@ void TinGridBuilder::IndexOutlineSides() {
     m_sides.assign(m_sideStart[cells], 0);
     std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
-    m_sideBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
     for (int32_t r = 0; r < m_dim; ++r)
         for (int32_t c = 0; c < m_dim; ++c)
             if (m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c])
