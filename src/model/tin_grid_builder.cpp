@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -335,7 +336,9 @@ void TinGridBuilder::BinPointsIntoGrid() {
 }
 
 int TinGridBuilder::InitFrontFromOutline() {
-    std::fill(g_tinEdges + 1, g_tinEdges + std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size()), TinEdge{0, 0, 0, 0, 0});
+    // All-zero records: a plain clear of the bytes.
+    const int32_t end = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
+    if (end > 1) std::memset(static_cast<void*>(g_tinEdges + 1), 0, sizeof(TinEdge) * static_cast<size_t>(end - 1));
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
     }
