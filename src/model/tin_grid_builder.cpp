@@ -93,6 +93,11 @@ private:
         int32_t open;   // its records whose search side is still open
         int32_t slot;   // its place in the entries (binned points)
     };
+    // RowOf and ColumnOf of a point (the grid has at most 32768 cells a side).
+    struct CellPlace {
+        uint16_t row;
+        uint16_t column;
+    };
     struct RecordWork {
         int32_t nextA;  // next record with the same A
         int32_t nextB;  // next record with the same B
@@ -178,6 +183,7 @@ private:
     std::vector<int32_t> m_number;    // point number of each
     std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
     TinWorkArray<Coordinates> m_xy;
+    TinWorkArray<CellPlace> m_place;
     TinWorkArray<PointWork> m_work;
     std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
 
@@ -241,6 +247,7 @@ void TinGridBuilder::AllocateWork() {
     m_ownIndex.assign(static_cast<size_t>(g_pointCount) + 1, -1);
     m_number.reserve(points);
     m_xy.reserve(points);
+    m_place.reserve(points);
     m_work.reserve(points);
     m_finished.reserve(points);
     // A triangulation has fewer than three lines per point.
@@ -302,6 +309,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_entries.resize(m_binned);
     m_number.resize(m_binned);
     m_xy.resize(m_binned);
+    m_place.resize(m_binned);
     std::fill(count.begin(), count.end(), 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const int32_t cell = m_ownIndex[p];
@@ -310,6 +318,9 @@ void TinGridBuilder::BinPointsIntoGrid() {
         m_entries[slot] = slot;
         m_number[slot] = p;
         m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
+        const int32_t tile = cell / 64, inTile = cell % 64;
+        m_place[slot] = CellPlace{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
+                                  static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
         m_ownIndex[p] = slot;
     }
     m_work.resize(m_binned, PointWork{0, 0, 0, 0});
@@ -322,6 +333,8 @@ void TinGridBuilder::BinPointsIntoGrid() {
         m_ownIndex[p] = static_cast<int32_t>(m_number.size());
         m_number.push_back(p);
         m_xy.push_back(Coordinates{g_points[p].x, g_points[p].y});
+        m_place.push_back(CellPlace{static_cast<uint16_t>(RowOf(g_points[p].x)),
+                                    static_cast<uint16_t>(ColumnOf(g_points[p].y))});
         m_work.push_back(PointWork{0, 0, 0, -1});
         m_finished.push_back(g_points[p].outside == 2);
     }
@@ -453,8 +466,8 @@ void TinGridBuilder::Take(int32_t p, double q) {
 }
 
 void TinGridBuilder::InitialCellRect() {
-    const int32_t ra = RowOf(m_xa), ca = ColumnOf(m_ya);
-    const int32_t rb = RowOf(m_xb), cb = ColumnOf(m_yb);
+    const int32_t ra = m_place[m_a].row, ca = m_place[m_a].column;
+    const int32_t rb = m_place[m_b].row, cb = m_place[m_b].column;
     m_r0 = std::min(ra, rb);
     m_r1 = std::max(ra, rb);
     m_c0 = std::min(ca, cb);
@@ -715,7 +728,7 @@ bool TinGridBuilder::SideCrossesOutlineSide(int32_t i, int32_t x, int32_t p) con
 bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
     // Most triangles lie far from the outline: no side in the cells around them.
     {
-        const int32_t rp = RowOf(m_xy[p].x), cp = ColumnOf(m_xy[p].y);
+        const int32_t rp = m_place[p].row, cp = m_place[p].column;
         const int32_t rLow = std::max(std::min(m_r0, rp) - 1, 0), rHigh = std::min(std::max(m_r1, rp) + 1, m_dim - 1);
         const int32_t cLow = std::max(std::min(m_c0, cp) - 1, 0), cHigh = std::min(std::max(m_c1, cp) + 1, m_dim - 1);
         bool any = false;
@@ -804,7 +817,7 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
 
 void TinGridBuilder::DropFromCell(int32_t p) {
     if (p >= m_binned) return;
-    const int32_t r = RowOf(m_xy[p].x), c = ColumnOf(m_xy[p].y);
+    const int32_t r = m_place[p].row, c = m_place[p].column;
     const int32_t cell = Cell(r, c);
     const int32_t slot = m_work[p].slot;
     const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
