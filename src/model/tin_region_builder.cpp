@@ -407,11 +407,12 @@ bool TinRegionBuilder::SideCrossesRecord(int32_t p, int32_t x, int32_t record) c
     const double px = m_x[p], py = m_y[p], xx = m_x[x], xy = m_y[x];
     const double ax = m_x[ra], ay = m_y[ra], bx = m_x[rb], by = m_y[rb];
     const double e = kSegmentTolerance;
-    // Most records lie wholly to one side of the new side's box.
+    // Most records lie wholly to one side of the new side's box; each of these tests implies
+    // the one below, roundings included.
     if ((ax > px + e && ax > xx + e && bx > px + e && bx > xx + e) ||
-        (ax < px - e && ax < xx - e && bx < px - e && bx < xx - e) ||
+        (px > ax + e && px > bx + e && xx > ax + e && xx > bx + e) ||
         (ay > py + e && ay > xy + e && by > py + e && by > xy + e) ||
-        (ay < py - e && ay < xy - e && by < py - e && by < xy - e))
+        (py > ay + e && py > by + e && xy > ay + e && xy > by + e))
         return false;
     if (MaxOf(MinOf(px, xx), MinOf(ax, bx)) > MinOf(MaxOf(px, xx), MaxOf(ax, bx)) + e ||
         MaxOf(MinOf(py, xy), MinOf(ay, by)) > MinOf(MaxOf(py, xy), MaxOf(ay, by)) + e)
