@@ -541,7 +541,7 @@ void TinGridBuilder::ScanRow(int32_t row, int32_t cFrom, int32_t cTo) {
     if (m_e >= 0 && m_reach < kNoValue) {
         const double limit = m_reach + 0.51 * m_diag;
         const double dx = m_lowX + (row + 0.5) * m_cellX - m_xm;
-        if (dx * dx > limit * limit) return;
+        if (dx * dx > limit * limit && !std::isnan(m_ym)) return;
     }
     ForEachSetBit(m_rowBits.data() + static_cast<size_t>(row) * m_words, cFrom, cTo,
                   [&](int32_t c) { ScanCell(row, c); });
@@ -551,7 +551,7 @@ void TinGridBuilder::ScanColumn(int32_t column, int32_t rFrom, int32_t rTo) {
     if (m_e >= 0 && m_reach < kNoValue) {
         const double limit = m_reach + 0.51 * m_diag;
         const double dy = m_lowY + (column + 0.5) * m_cellY - m_ym;
-        if (dy * dy > limit * limit) return;
+        if (dy * dy > limit * limit && !std::isnan(m_xm)) return;
     }
     ForEachSetBit(m_columnBits.data() + static_cast<size_t>(column) * m_words, rFrom, rTo,
                   [&](int32_t r) { ScanCell(r, column); });
