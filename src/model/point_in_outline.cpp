@@ -78,59 +78,68 @@ void InsertPointsOnOutlineSides(std::vector<int32_t>& ring, int32_t& count) {
     highX += tolerance;
     lowY -= tolerance;
     highY += tolerance;
-    std::vector<int32_t> candidates;
-    for (int32_t p = 1; p <= g_pointCount; ++p) {
+    auto candidate = [&](int32_t p) {
         const RandomPoint& pt = g_points[p];
-        if (pt.invalid == 0 && !inRing[p] && pt.x >= lowX && pt.x <= highX && pt.y >= lowY &&
-            pt.y <= highY)
-            candidates.push_back(p);
-    }
-    if (candidates.empty()) return;
+        return pt.invalid == 0 && !inRing[p] && pt.x >= lowX && pt.x <= highX && pt.y >= lowY &&
+               pt.y <= highY;
+    };
+    int64_t candidates = 0;
+    for (int32_t p = 1; p <= g_pointCount; ++p) candidates += candidate(p);
+    if (candidates == 0) return;
 
     // The candidates by cell of a grid over the outline's box, so each side looks only at the
-    // points along it.
-    const int32_t dim = std::clamp(
-        static_cast<int32_t>(std::sqrt(static_cast<double>(candidates.size()))), 1, 1024);
+    // points along it; only the cells that a side comes near are filled.
+    const int32_t dim =
+        std::clamp(static_cast<int32_t>(std::sqrt(static_cast<double>(candidates))), 1, 1024);
     const double cellX = std::max((highX - lowX) / dim, 1e-6),
                  cellY = std::max((highY - lowY) / dim, 1e-6);
     auto cellOf = [&](int32_t p) {
         return CellIndex((g_points[p].x - lowX) / cellX, dim - 1) * dim +
                CellIndex((g_points[p].y - lowY) / cellY, dim - 1);
     };
-    std::vector<int32_t> start(static_cast<size_t>(dim) * dim + 1, 0);
-    for (int32_t p : candidates) ++start[cellOf(p) + 1];
-    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
-    std::vector<int32_t> binned(candidates.size());
-    std::vector<int32_t> fill(start.begin(), start.end() - 1);
-    for (int32_t p : candidates) binned[fill[cellOf(p)]++] = p;
+    const double margin = tolerance / std::min(cellX, cellY) + 1e-6;
+    auto walkSide = [&](int32_t i, auto visitCell) {
+        const RandomPoint& a = g_points[ring[i]];
+        const RandomPoint& b = g_points[ring[i + 1]];
+        ForEachTouchedRow(
+            (a.x - lowX) / cellX, (a.y - lowY) / cellY, (b.x - lowX) / cellX, (b.y - lowY) / cellY,
+            margin, [&](int64_t row, int64_t c, int64_t cLast) {
+                if (row < 0 || row >= dim) return;
+                for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, dim - 1); ++c)
+                    visitCell(row * dim + c);
+            });
+    };
+    std::vector<uint8_t> nearSide(static_cast<size_t>(dim) * dim, 0);
+    for (int32_t i = 1; i <= n; ++i) walkSide(i, [&](int64_t cell) { nearSide[cell] = 1; });
+    // (cell, point) in cell order, points in their order within a cell.
+    std::vector<std::pair<int32_t, int32_t>> binned;
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        if (!candidate(p)) continue;
+        const int32_t cell = cellOf(p);
+        if (nearSide[cell]) binned.emplace_back(cell, p);
+    }
+    std::sort(binned.begin(), binned.end());
 
     std::vector<uint8_t> taken(static_cast<size_t>(g_pointCount) + 1, 0);
     std::vector<int32_t> split{0};
     std::vector<std::pair<double, int32_t>> onSide;
-    const double margin = tolerance / std::min(cellX, cellY) + 1e-6;
     for (int32_t i = 1; i <= n; ++i) {
         const RandomPoint& a = g_points[ring[i]];
         const RandomPoint& b = g_points[ring[i + 1]];
         split.push_back(ring[i]);
         onSide.clear();
-        ForEachTouchedRow(
-            (a.x - lowX) / cellX, (a.y - lowY) / cellY, (b.x - lowX) / cellX, (b.y - lowY) / cellY,
-            margin, [&](int64_t row, int64_t c, int64_t cLast) {
-                if (row < 0 || row >= dim) return;
-                for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, dim - 1); ++c) {
-                    const int64_t cell = row * dim + c;
-                    for (int32_t k = start[cell]; k < start[cell + 1]; ++k) {
-                        const int32_t p = binned[k];
-                        const RandomPoint& pt = g_points[p];
-                        if (taken[p] ||
-                            !PointOnSideInterior(a.x, a.y, b.x, b.y, pt.x, pt.y, tolerance))
-                            continue;
-                        taken[p] = 1;
-                        onSide.emplace_back((pt.x - a.x) * (b.x - a.x) + (pt.y - a.y) * (b.y - a.y),
-                                            p);
-                    }
-                }
-            });
+        walkSide(i, [&](int64_t cell) {
+            auto k = std::lower_bound(binned.begin(), binned.end(),
+                                      std::pair<int32_t, int32_t>(static_cast<int32_t>(cell), 0));
+            for (; k != binned.end() && k->first == cell; ++k) {
+                const int32_t p = k->second;
+                const RandomPoint& pt = g_points[p];
+                if (taken[p] || !PointOnSideInterior(a.x, a.y, b.x, b.y, pt.x, pt.y, tolerance))
+                    continue;
+                taken[p] = 1;
+                onSide.emplace_back((pt.x - a.x) * (b.x - a.x) + (pt.y - a.y) * (b.y - a.y), p);
+            }
+        });
         std::sort(onSide.begin(), onSide.end());
         for (const auto& entry : onSide) split.push_back(entry.second);
     }

@@ -2,10 +2,13 @@
 // What the TIN builders share: how a build ended, the poll of their long loop (Q asks to
 // stop, the left button shows the TIN so far, one message is passed on) and the state a
 // build stopped by the user leaves behind.
+#include <sys/mman.h>
+
 #include <cstdint>
-#include <vector>
 #include <functional>
+#include <new>
 #include <string>
+#include <vector>
 
 // How a build ended (for callers and tests).
 enum class TinBuildResult {
@@ -67,3 +70,44 @@ inline int32_t CellIndex(double cells, int32_t last) {
     if (cells >= last) return last;
     return static_cast<int32_t>(cells);
 }
+
+// The allocator of the builders' large work arrays: blocks of 4 MB and more are mapped on
+// their own and ask for huge pages. A build walks all over its arrays, and with small pages
+// much of its time would go to page faults and address translation. Unmapped when freed,
+// they leave nothing behind.
+template <typename T>
+struct LargePageAllocator {
+    using value_type = T;
+    static constexpr size_t kHugePage = size_t{2} << 20;
+    LargePageAllocator() = default;
+    template <typename U>
+    LargePageAllocator(const LargePageAllocator<U>&) {}
+    static bool Large(size_t n) { return n * sizeof(T) >= 2 * kHugePage; }
+    static size_t MappedBytes(size_t n) { return (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage; }
+    T* allocate(size_t n) {
+        if (!Large(n)) return static_cast<T*>(::operator new(n * sizeof(T)));
+        if (n > SIZE_MAX / sizeof(T) - kHugePage) throw std::bad_alloc();
+        const size_t bytes = MappedBytes(n);
+        void* raw = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (raw == MAP_FAILED) throw std::bad_alloc();
+        // Keep the part that starts on a huge-page boundary.
+        char* const begin = static_cast<char*>(raw);
+        char* const aligned = begin + (kHugePage - reinterpret_cast<uintptr_t>(begin) % kHugePage) % kHugePage;
+        if (aligned > begin) munmap(begin, aligned - begin);
+        if (begin + kHugePage > aligned) munmap(aligned + bytes, begin + kHugePage - aligned);
+#ifdef MADV_HUGEPAGE
+        madvise(aligned, bytes, MADV_HUGEPAGE);
+#endif
+        return reinterpret_cast<T*>(aligned);
+    }
+    void deallocate(T* p, size_t n) {
+        if (Large(n)) munmap(p, MappedBytes(n));
+        else ::operator delete(p);
+    }
+    template <typename U>
+    bool operator==(const LargePageAllocator<U>&) const {
+        return true;
+    }
+};
+template <typename T>
+using TinWorkArray = std::vector<T, LargePageAllocator<T>>;

@@ -1,7 +1,9 @@
 #include "model/tin_grid_builder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -78,11 +80,33 @@ public:
     TinBuildResult Run(bool* openedWindow);
 
 private:
-    // One binned point, with its coordinates at hand so a scan stays in one array.
-    struct Entry {
+    // The builder works on its own numbers of the points: the binned points by cell, in point
+    // order within a cell, then the outline vertices that were not binned. Neighbours in the
+    // TIN are then mostly neighbours in the work arrays. The records keep the point numbers.
+    struct Coordinates {
         double x;
         double y;
-        int32_t point;
+    };
+    struct PointWork {
+        int32_t headA;  // newest record that starts at the point
+        int32_t headB;  // newest record that ends at it
+        int32_t open;   // its records whose search side is still open
+        int32_t slot;   // its place in the entries (binned points)
+    };
+    // RowOf and ColumnOf of a point (the grid has at most 32768 cells a side).
+    struct CellPlace {
+        uint16_t row;
+        uint16_t column;
+    };
+    struct RecordWork {
+        int32_t nextA;  // next record with the same A
+        int32_t nextB;  // next record with the same B
+    };
+    // The ends and back apex (-1 none) of a record not yet visited, in the builder's numbers.
+    struct PendingRecord {
+        int32_t a;
+        int32_t b;
+        int32_t back;
     };
 
     bool CheckOutline();
@@ -91,19 +115,27 @@ private:
     int InitFrontFromOutline();
     TinBuildResult AdvanceTinFrontGrid();
 
-    void RegisterTinEdge(int32_t record);
-    void CloseRecord(int32_t record, int32_t apex);
+    void RegisterTinEdge(int32_t record, int32_t a, int32_t b);
+    void CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b);
     int32_t FindTinEdge(int32_t b, int32_t a) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
+    void Enqueue(int32_t record, int32_t a, int32_t b, int32_t back);
     bool EnsureRoom();
 
     int32_t RowOf(double x) const;
     int32_t ColumnOf(double y) const;
+    // The cells are stored in tiles of 8 x 8, so the cells around a point share few cache
+    // lines whichever way the front moves.
+    int32_t Cell(int32_t row, int32_t column) const {
+        return ((row >> 3) * m_tiles + (column >> 3)) * 64 + (row & 7) * 8 + (column & 7);
+    }
 
     void SetUpSearch(int32_t a, int32_t b);
     int32_t Search();
     void InitialCellRect();
     bool NextCellRing();
+    void ScanRow(int32_t row, int32_t cFrom, int32_t cTo);
+    void ScanColumn(int32_t column, int32_t rFrom, int32_t rTo);
     bool CellMayHoldCandidate(int32_t row, int32_t column) const;
     bool CircleInsideSearchBox() const;
     void ScanCell(int32_t row, int32_t column);
@@ -120,6 +152,7 @@ private:
     void DropFromCell(int32_t p);
 
     bool Poll();
+    void PublishFinishedMarks();
     void ResetFinishedMarks();
     TinBuildResult Complete();
     TinBuildResult Stop();
@@ -132,31 +165,46 @@ private:
 
     // Grid.
     int32_t m_dim = kMinGridCells;
+    int32_t m_tiles = 0;  // tiles per row
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
-    std::vector<int32_t> m_cellStart;  // dim*dim + 1 running offsets into m_entries
-    std::vector<int32_t> m_cellLive;   // live points at the start of each run
-    std::vector<Entry> m_entries;
-    std::vector<int32_t> m_pointCell;  // cell index of a binned point, -1 otherwise
-    std::vector<int32_t> m_pointSlot;  // its place in m_entries
+    TinWorkArray<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
+    TinWorkArray<int32_t> m_cellLive;   // live points at the start of each run
+    // Cells with live points, one bit each, by row and by column: the rings of a search pass
+    // over empty cells a word at a time.
+    int32_t m_words = 0;  // words per row or column
+    std::vector<uint64_t> m_rowBits, m_columnBits;
+    TinWorkArray<int32_t> m_entries;  // the binned points by cell, live ones first in each run
     std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
+    std::vector<uint64_t> m_sideBits;  // cells with sides, one bit each, by row
 
-    // Records by end point: lists through m_nextA / m_nextB.
-    std::vector<int32_t> m_headA, m_headB;
-    std::vector<int32_t> m_open;  // per point: its records whose search side is still open
-    std::vector<int32_t> m_nextA, m_nextB;
+    // Points in the builder's numbers 0..m_points-1, m_binned of them binned.
+    int32_t m_points = 0, m_binned = 0;
+    std::vector<int32_t> m_number;    // point number of each
+    std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
+    TinWorkArray<Coordinates> m_xy;
+    TinWorkArray<CellPlace> m_place;
+    TinWorkArray<PointWork> m_work;
+    std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
+
+    // Records by end point: lists through m_records.
+    TinWorkArray<RecordWork> m_records;  // [0] unused
     int32_t m_count = 0;
+    // The records from the one being visited to the last, in a ring by record number.
+    std::vector<PendingRecord> m_pending;
+    int32_t m_visit = 1;
 
     // Search state of the current open record A->B.
     int32_t m_a = 0, m_b = 0;
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0;
     double m_h = 0, m_h2 = 0;
     double m_nx = 0, m_ny = 0;  // (YB - YA, XA - XB): normal towards the search side, length 2h
-    int32_t m_e = 0;
+    double m_ux = 0, m_uy = 0, m_vx = 0, m_vy = 0;  // unit vectors along AB and along the normal
+    int32_t m_e = -1;  // -1 none
     double m_best = kNoValue;
     double m_bound = kNoValue;
     double m_reach = kNoValue;  // farthest distance from M of the best circle's search side
-    int32_t m_candidate = 0;
+    int32_t m_numberA = 0, m_numberB = 0, m_candidate = 0;  // point numbers, for the ties
     int32_t m_r0 = 0, m_c0 = 0, m_r1 = 0, m_c1 = 0, m_ring = 0;
     double m_boxLowX = 0, m_boxHighX = 0, m_boxLowY = 0, m_boxHighY = 0;
     bool m_visibleOnly = false;  // skip points whose new sides would cross the outline
@@ -190,18 +238,25 @@ void TinGridBuilder::AllocateWork() {
         if (g_points[p].invalid == 0 && g_points[p].outside == 0) ++usable;
     // About two points per cell on large sets keeps a search to a few cells.
     m_dim = std::max<int32_t>(kMinGridCells, static_cast<int32_t>(std::ceil(std::sqrt(usable / 2.0))));
-    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
-    const size_t points = static_cast<size_t>(g_pointCount) + 2;
+    m_tiles = (m_dim + 7) / 8;
+    const size_t cells = static_cast<size_t>(m_tiles) * m_tiles * 64;
+    const size_t points = static_cast<size_t>(usable) + m_outlineCount;
     m_cellStart.assign(cells + 1, 0);
     m_cellLive.assign(cells, 0);
     m_entries.reserve(static_cast<size_t>(usable));
-    m_pointCell.assign(points, -1);
-    m_pointSlot.assign(points, 0);
-    m_headA.assign(points, 0);
-    m_headB.assign(points, 0);
-    m_open.assign(points, 0);
-    m_nextA.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    m_nextB.assign(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
+    m_ownIndex.assign(static_cast<size_t>(g_pointCount) + 1, -1);
+    m_number.reserve(points);
+    m_xy.reserve(points);
+    m_place.reserve(points);
+    m_work.reserve(points);
+    m_finished.reserve(points);
+    // A triangulation has fewer than three lines per point.
+    m_records.reserve(3 * points + 8);
+    m_pending.assign(std::bit_ceil(static_cast<size_t>(std::max(1024, 2 * m_outlineCount))), PendingRecord{});
+    m_words = (m_dim + 63) / 64;
+    m_rowBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    m_columnBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
+    m_sideBits.assign(static_cast<size_t>(m_dim) * m_words, 0);
 }
 
 int32_t TinGridBuilder::RowOf(double x) const {
@@ -237,67 +292,110 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_cellY = (maxY - minY + 2 * padY) / m_dim;
     m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
 
-    std::vector<int32_t>& count = m_cellLive;
+    // The cell of each binned point waits in m_ownIndex until the points are numbered.
+    TinWorkArray<int32_t>& count = m_cellLive;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const RandomPoint& pt = g_points[p];
         if (pt.invalid != 0 || pt.outside != 0) continue;
         const double fr = (pt.x - m_lowX) / m_cellX, fc = (pt.y - m_lowY) / m_cellY;
         if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
-        const int32_t cell = RowOf(pt.x) * m_dim + ColumnOf(pt.y);
-        m_pointCell[p] = cell;
+        const int32_t cell = Cell(RowOf(pt.x), ColumnOf(pt.y));
+        m_ownIndex[p] = cell;
         ++count[cell];
     }
-    const size_t cells = static_cast<size_t>(m_dim) * m_dim;
+    const size_t cells = count.size();
     for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
-    m_entries.resize(m_cellStart[cells]);
+    m_binned = m_cellStart[cells];
+    m_entries.resize(m_binned);
+    m_number.resize(m_binned);
+    m_xy.resize(m_binned);
+    m_place.resize(m_binned);
     std::fill(count.begin(), count.end(), 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
-        const int32_t cell = m_pointCell[p];
+        const int32_t cell = m_ownIndex[p];
         if (cell < 0) continue;
         const int32_t slot = m_cellStart[cell] + count[cell]++;
-        m_entries[slot] = Entry{g_points[p].x, g_points[p].y, p};
-        m_pointSlot[p] = slot;
+        m_entries[slot] = slot;
+        m_number[slot] = p;
+        m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
+        const int32_t tile = cell / 64, inTile = cell % 64;
+        m_place[slot] = CellPlace{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
+                                  static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
+        m_ownIndex[p] = slot;
+    }
+    m_work.resize(m_binned, PointWork{0, 0, 0, 0});
+    for (int32_t i = 0; i < m_binned; ++i) m_work[i].slot = i;
+    m_finished.assign(m_binned, 0);
+    // Outline vertices that were not binned still end records.
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        const int32_t p = m_outline[i];
+        if (m_ownIndex[p] >= 0) continue;
+        m_ownIndex[p] = static_cast<int32_t>(m_number.size());
+        m_number.push_back(p);
+        m_xy.push_back(Coordinates{g_points[p].x, g_points[p].y});
+        m_place.push_back(CellPlace{static_cast<uint16_t>(RowOf(g_points[p].x)),
+                                    static_cast<uint16_t>(ColumnOf(g_points[p].y))});
+        m_work.push_back(PointWork{0, 0, 0, -1});
+        m_finished.push_back(g_points[p].outside == 2);
+    }
+    m_points = static_cast<int32_t>(m_number.size());
+    for (int32_t r = 0; r < m_dim; ++r) {
+        for (int32_t c = 0; c < m_dim; ++c) {
+            if (count[Cell(r, c)] == 0) continue;
+            m_rowBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
+            m_columnBits[static_cast<size_t>(c) * m_words + r / 64] |= uint64_t{1} << (r % 64);
+        }
     }
 }
 
 int TinGridBuilder::InitFrontFromOutline() {
-    std::fill(g_tinEdges + 1, g_tinEdges + std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size()), TinEdge{0, 0, 0, 0, 0});
+    // All-zero records: a plain clear of the bytes.
+    const int32_t end = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
+    if (end > 1) std::memset(static_cast<void*>(g_tinEdges + 1), 0, sizeof(TinEdge) * static_cast<size_t>(end - 1));
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
     }
     m_count = m_outlineCount;
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
-    for (int32_t i = 1; i <= m_outlineCount; ++i) RegisterTinEdge(i);
+    m_records.assign(1, RecordWork{0, 0});
+    m_visit = 1;
+    for (int32_t i = 1; i <= m_outlineCount; ++i) {
+        const int32_t a = m_ownIndex[m_outline[i]], b = m_ownIndex[m_outline[i + 1]];
+        RegisterTinEdge(i, a, b);
+        Enqueue(i, a, b, -1);
+    }
+    // From here on the records carry the builder's numbers along.
+    std::vector<int32_t>().swap(m_ownIndex);
     return 0;
 }
 
 // ---- records ----
 
-void TinGridBuilder::RegisterTinEdge(int32_t record) {
-    const TinEdge& r = g_tinEdges[record];
-    m_nextA[record] = m_headA[r.a];
-    m_headA[r.a] = record;
-    m_nextB[record] = m_headB[r.b];
-    m_headB[r.b] = record;
-    if (r.apexSearch == 0) {
-        ++m_open[r.a];
-        ++m_open[r.b];
+// Records are registered in increasing order.
+void TinGridBuilder::RegisterTinEdge(int32_t record, int32_t a, int32_t b) {
+    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB});
+    m_work[a].headA = record;
+    m_work[b].headB = record;
+    if (g_tinEdges[record].apexSearch == 0) {
+        ++m_work[a].open;
+        ++m_work[b].open;
     }
 }
 
-void TinGridBuilder::CloseRecord(int32_t record, int32_t apex) {
+void TinGridBuilder::CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b) {
     TinEdge& r = g_tinEdges[record];
     if (r.apexSearch == 0) {
-        --m_open[r.a];
-        --m_open[r.b];
+        --m_work[a].open;
+        --m_work[b].open;
     }
     r.apexSearch = apex;
 }
 
 int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
-    for (int32_t r = m_headA[a]; r != 0; r = m_nextA[r])
-        if (g_tinEdges[r].b == b) return r;
+    const int32_t number = m_number[b];
+    for (int32_t r = m_work[a].headA; r != 0; r = m_records[r].nextA)
+        if (g_tinEdges[r].b == number) return r;
     return 0;
 }
 
@@ -305,21 +403,25 @@ int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
 bool TinGridBuilder::EnsureRoom() {
     if (m_count + 3 < g_tinEdgeCapacity) return true;
     const int32_t step = std::max(10000, g_tinEdgeCapacity / 2);
-    if (EnsureTinEdgeCapacity(m_count + 3, step) != 0) return false;
-    try {
-        m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-        m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    return EnsureTinEdgeCapacity(m_count + 3, step) == 0;
 }
 
 int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
     const int32_t record = ++m_count;
-    g_tinEdges[record] = TinEdge{a, b, apexBack, 0, 0};
-    RegisterTinEdge(record);
+    g_tinEdges[record] = TinEdge{m_number[a], m_number[b], m_number[apexBack], 0, 0};
+    RegisterTinEdge(record, a, b);
+    Enqueue(record, a, b, apexBack);
     return record;
+}
+
+void TinGridBuilder::Enqueue(int32_t record, int32_t a, int32_t b, int32_t back) {
+    const size_t size = m_pending.size();
+    if (static_cast<size_t>(record - m_visit) >= size) {
+        std::vector<PendingRecord> wider(2 * size);
+        for (int32_t r = m_visit; r < record; ++r) wider[r & (2 * size - 1)] = m_pending[r & (size - 1)];
+        m_pending.swap(wider);
+    }
+    m_pending[record & (m_pending.size() - 1)] = PendingRecord{a, b, back};
 }
 
 // ---- candidate search ----
@@ -327,16 +429,22 @@ int32_t TinGridBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
 void TinGridBuilder::SetUpSearch(int32_t a, int32_t b) {
     m_a = a;
     m_b = b;
-    m_xa = g_points[a].x;
-    m_ya = g_points[a].y;
-    m_xb = g_points[b].x;
-    m_yb = g_points[b].y;
+    m_numberA = m_number[a];
+    m_numberB = m_number[b];
+    m_xa = m_xy[a].x;
+    m_ya = m_xy[a].y;
+    m_xb = m_xy[b].x;
+    m_yb = m_xy[b].y;
     m_xm = 0.5 * (m_xa + m_xb);
     m_ym = 0.5 * (m_ya + m_yb);
     m_h2 = ((m_xa - m_xb) * (m_xa - m_xb) + (m_ya - m_yb) * (m_ya - m_yb)) / 4.0;
     m_h = std::sqrt(m_h2);
     m_nx = m_yb - m_ya;
     m_ny = m_xa - m_xb;
+    m_ux = (m_xb - m_xa) / (2.0 * m_h);
+    m_uy = (m_yb - m_ya) / (2.0 * m_h);
+    m_vx = m_nx / (2.0 * m_h);
+    m_vy = m_ny / (2.0 * m_h);
 }
 
 void TinGridBuilder::UpdateReach() {
@@ -358,8 +466,8 @@ void TinGridBuilder::Take(int32_t p, double q) {
 }
 
 void TinGridBuilder::InitialCellRect() {
-    const int32_t ra = RowOf(m_xa), ca = ColumnOf(m_ya);
-    const int32_t rb = RowOf(m_xb), cb = ColumnOf(m_yb);
+    const int32_t ra = m_place[m_a].row, ca = m_place[m_a].column;
+    const int32_t rb = m_place[m_b].row, cb = m_place[m_b].column;
     m_r0 = std::min(ra, rb);
     m_r1 = std::max(ra, rb);
     m_c0 = std::min(ca, cb);
@@ -384,20 +492,75 @@ bool TinGridBuilder::NextCellRing() {
     const int32_t cFrom = std::max(cLow, 0), cTo = std::min(cHigh, m_dim - 1);
     for (int32_t r : {rLow, rHigh}) {
         if (r < 0 || r >= m_dim) continue;
-        for (int32_t c = cFrom; c <= cTo; ++c) ScanCell(r, c);
+        ScanRow(r, cFrom, cTo);
     }
     const int32_t rFrom = std::max(rLow + 1, 0), rTo = std::min(rHigh - 1, m_dim - 1);
     for (int32_t c : {cLow, cHigh}) {
         if (c < 0 || c >= m_dim) continue;
-        for (int32_t r = rFrom; r <= rTo; ++r) ScanCell(r, c);
+        ScanColumn(c, rFrom, rTo);
     }
     return true;
+}
+
+namespace {
+// Calls visit(i) for every set bit i in from..to of the bit row, in increasing order.
+template <typename Visit>
+void ForEachSetBit(const uint64_t* bits, int32_t from, int32_t to, Visit visit) {
+    if (from > to) return;
+    int32_t w = from / 64;
+    const int32_t lastWord = to / 64;
+    uint64_t word = bits[w] & (~uint64_t{0} << (from % 64));
+    for (;;) {
+        if (w == lastWord) word &= ~uint64_t{0} >> (63 - to % 64);
+        while (word != 0) {
+            visit(w * 64 + std::countr_zero(word));
+            word &= word - 1;
+        }
+        if (++w > lastWord) return;
+        word = bits[w];
+    }
+}
+
+bool AnyBitSet(const uint64_t* bits, int32_t from, int32_t to) {
+    if (from > to) return false;
+    const int32_t first = from / 64, last = to / 64;
+    for (int32_t w = first; w <= last; ++w) {
+        uint64_t word = bits[w];
+        if (w == first) word &= ~uint64_t{0} << (from % 64);
+        if (w == last) word &= ~uint64_t{0} >> (63 - to % 64);
+        if (word != 0) return true;
+    }
+    return false;
+}
+}  // namespace
+
+// The cells cFrom..cTo of a row, in column order; empty ones hold nothing to scan.
+// A row (column) of cells wholly beyond the reach of the best circle holds no cell that
+// CellMayHoldCandidate would let through: the distance along one axis alone is too far.
+void TinGridBuilder::ScanRow(int32_t row, int32_t cFrom, int32_t cTo) {
+    if (m_e >= 0 && m_reach < kNoValue) {
+        const double limit = m_reach + 0.51 * m_diag;
+        const double dx = m_lowX + (row + 0.5) * m_cellX - m_xm;
+        if (dx * dx > limit * limit && !std::isnan(m_ym)) return;
+    }
+    ForEachSetBit(m_rowBits.data() + static_cast<size_t>(row) * m_words, cFrom, cTo,
+                  [&](int32_t c) { ScanCell(row, c); });
+}
+
+void TinGridBuilder::ScanColumn(int32_t column, int32_t rFrom, int32_t rTo) {
+    if (m_e >= 0 && m_reach < kNoValue) {
+        const double limit = m_reach + 0.51 * m_diag;
+        const double dy = m_lowY + (column + 0.5) * m_cellY - m_ym;
+        if (dy * dy > limit * limit && !std::isnan(m_xm)) return;
+    }
+    ForEachSetBit(m_columnBits.data() + static_cast<size_t>(column) * m_words, rFrom, rTo,
+                  [&](int32_t r) { ScanCell(r, column); });
 }
 
 bool TinGridBuilder::CellMayHoldCandidate(int32_t row, int32_t column) const {
     const double cx = m_lowX + (row + 0.5) * m_cellX;
     const double cy = m_lowY + (column + 0.5) * m_cellY;
-    if (m_e > 0 && m_reach < kNoValue) {
+    if (m_e >= 0 && m_reach < kNoValue) {
         const double limit = m_reach + 0.51 * m_diag;
         const double dx = cx - m_xm, dy = cy - m_ym;
         if (dx * dx + dy * dy > limit * limit) return false;
@@ -414,9 +577,7 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
     const double q = m_best + g_tinEpsilon;
     const double root = std::sqrt(q * q + 1.0);
     const double reach = m_h * (q + root);
-    // Unit vectors along the edge and towards the search side.
-    const double ux = (m_xb - m_xa) / (2.0 * m_h), uy = (m_yb - m_ya) / (2.0 * m_h);
-    const double vx = m_nx / (2.0 * m_h), vy = m_ny / (2.0 * m_h);
+    const double ux = m_ux, uy = m_uy, vx = m_vx, vy = m_vy;
     auto inside = [&](double x, double y) {
         return x > m_boxLowX && x < m_boxHighX && y > m_boxLowY && y < m_boxHighY;
     };
@@ -432,18 +593,17 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
 }
 
 void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
-    const int32_t cell = row * m_dim + column;
+    const int32_t cell = Cell(row, column);
     const int32_t live = m_cellLive[cell];
     if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
-    const Entry* run = m_entries.data() + m_cellStart[cell];
+    const int32_t* run = m_entries.data() + m_cellStart[cell];
     for (int32_t k = 0; k < live; ++k) {
-        const Entry& en = run[k];
-        const double dx = en.x - m_xm, dy = en.y - m_ym;
+        const int32_t p = run[k];
+        const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
         const double d2 = dx * dx + dy * dy;
         if (d2 > m_bound) continue;
         const double s = dx * m_nx + dy * m_ny;
         if (!(s > 0)) continue;
-        const int32_t p = en.point;
         if (p == m_a || p == m_b) continue;
         const double q = (d2 - m_h2) / s;
         if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
@@ -465,19 +625,18 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
 }
 
 int32_t TinGridBuilder::Search() {
-    m_e = 0;
+    m_e = -1;
     m_best = kNoValue;
     m_bound = kNoValue;
     m_reach = kNoValue;
     InitialCellRect();
-    for (int32_t r = m_r0; r <= m_r1; ++r)
-        for (int32_t c = m_c0; c <= m_c1; ++c) ScanCell(r, c);
-    if (m_e > 0 && CircleInsideSearchBox()) {
+    for (int32_t r = m_r0; r <= m_r1; ++r) ScanRow(r, m_c0, m_c1);
+    if (m_e >= 0 && CircleInsideSearchBox()) {
         if (m_r0 == m_r1 && m_c0 == m_c1) ++m_singleCellHits;
         return m_e;
     }
     while (NextCellRing()) {
-        if (m_e > 0 && CircleInsideSearchBox()) break;
+        if (m_e >= 0 && CircleInsideSearchBox()) break;
     }
     return m_e;
 }
@@ -487,7 +646,7 @@ bool TinGridBuilder::SegmentCrossesNewSides(int32_t s, int32_t t) const {
     const RandomPoint& pt = g_points[t];
     const RandomPoint& pp = g_points[m_candidate];
     const double eps2 = g_tinEpsilonSquared;
-    for (int32_t x : {m_a, m_b}) {
+    for (int32_t x : {m_numberA, m_numberB}) {
         if (s == x || t == x) continue;
         const RandomPoint& px = g_points[x];
         const double c1 = Cross(ps.x, ps.y, pt.x, pt.y, pp.x, pp.y);
@@ -508,35 +667,36 @@ bool TinGridBuilder::SegmentCrossesNewSides(int32_t s, int32_t t) const {
     return false;
 }
 
+// The crossing tests of a tie work on the records and the point numbers, as they stand.
 bool TinGridBuilder::CandidateCrossesTin(int32_t p) {
-    m_candidate = p;
+    m_candidate = m_number[p];
     auto checkFan = [&](int32_t r) {
         const TinEdge& rec = g_tinEdges[r];
         const int32_t apex = rec.apexSearch;
         return apex > 0 && (SegmentCrossesNewSides(rec.a, apex) || SegmentCrossesNewSides(rec.b, apex));
     };
-    for (int32_t r = m_headA[p]; r != 0; r = m_nextA[r])
+    for (int32_t r = m_work[p].headA; r != 0; r = m_records[r].nextA)
         if (checkFan(r)) return true;
-    for (int32_t r = m_headB[p]; r != 0; r = m_nextB[r])
+    for (int32_t r = m_work[p].headB; r != 0; r = m_records[r].nextB)
         if (checkFan(r)) return true;
     auto checkStar = [&](int32_t end, int32_t other) {
-        for (int32_t r = m_headA[end]; r != 0; r = m_nextA[r]) {
+        for (int32_t r = m_work[end].headA; r != 0; r = m_records[r].nextA) {
             const TinEdge& rec = g_tinEdges[r];
             if (rec.b != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
         }
-        for (int32_t r = m_headB[end]; r != 0; r = m_nextB[r]) {
+        for (int32_t r = m_work[end].headB; r != 0; r = m_records[r].nextB) {
             const TinEdge& rec = g_tinEdges[r];
             if (rec.a != other && SegmentCrossesNewSides(rec.a, rec.b)) return true;
         }
         return false;
     };
-    return checkStar(m_a, m_b) || checkStar(m_b, m_a);
+    return checkStar(m_a, m_numberB) || checkStar(m_b, m_numberA);
 }
 
 bool TinGridBuilder::PreferByEdgeAngle(int32_t p, int32_t e) const {
     const double ex = m_xb - m_xa, ey = m_yb - m_ya;
     auto cosine = [&](int32_t q) {
-        const double dx = g_points[q].x - m_xm, dy = g_points[q].y - m_ym;
+        const double dx = m_xy[q].x - m_xm, dy = m_xy[q].y - m_ym;
         const double len = std::sqrt(dx * dx + dy * dy) * std::sqrt(ex * ex + ey * ey);
         return len > 0 ? (dx * ex + dy * ey) / len : 0.0;
     };
@@ -568,24 +728,24 @@ bool TinGridBuilder::SideCrossesOutlineSide(int32_t i, int32_t x, int32_t p) con
 bool TinGridBuilder::NewSideCrossesOutline(int32_t a, int32_t b, int32_t p) const {
     // Most triangles lie far from the outline: no side in the cells around them.
     {
-        const int32_t rp = RowOf(g_points[p].x), cp = ColumnOf(g_points[p].y);
+        const int32_t rp = m_place[p].row, cp = m_place[p].column;
         const int32_t rLow = std::max(std::min(m_r0, rp) - 1, 0), rHigh = std::min(std::max(m_r1, rp) + 1, m_dim - 1);
         const int32_t cLow = std::max(std::min(m_c0, cp) - 1, 0), cHigh = std::min(std::max(m_c1, cp) + 1, m_dim - 1);
         bool any = false;
         for (int32_t r = rLow; r <= rHigh && !any; ++r)
-            for (int32_t c = cLow; c <= cHigh && !any; ++c) any = m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c];
+            any = AnyBitSet(m_sideBits.data() + static_cast<size_t>(r) * m_words, cLow, cHigh);
         if (!any) return false;
     }
-    const double pr = (g_points[p].x - m_lowX) / m_cellX, pc = (g_points[p].y - m_lowY) / m_cellY;
+    const double pr = (m_xy[p].x - m_lowX) / m_cellX, pc = (m_xy[p].y - m_lowY) / m_cellY;
     for (int32_t x : {a, b}) {
-        const double xr = (g_points[x].x - m_lowX) / m_cellX, xc = (g_points[x].y - m_lowY) / m_cellY;
+        const double xr = (m_xy[x].x - m_lowX) / m_cellX, xc = (m_xy[x].y - m_lowY) / m_cellY;
         bool crosses = false;
         ForEachTouchedRow(xr, xc, pr, pc, kSideMargin, [&](int64_t row, int64_t c, int64_t cLast) {
             if (crosses || row < 0 || row >= m_dim) return;
             for (c = std::max<int64_t>(c, 0); c <= std::min<int64_t>(cLast, m_dim - 1) && !crosses; ++c) {
                 const int64_t cell = row * m_dim + c;
                 for (int32_t k = m_sideStart[cell]; k < m_sideStart[cell + 1]; ++k) {
-                    if (SideCrossesOutlineSide(m_sides[k], x, p)) {
+                    if (SideCrossesOutlineSide(m_sides[k], m_number[x], m_number[p])) {
                         crosses = true;
                         break;
                     }
@@ -615,6 +775,10 @@ void TinGridBuilder::IndexOutlineSides() {
     m_sides.assign(m_sideStart[cells], 0);
     std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
+    for (int32_t r = 0; r < m_dim; ++r)
+        for (int32_t c = 0; c < m_dim; ++c)
+            if (m_sideStart[r * m_dim + c + 1] != m_sideStart[r * m_dim + c])
+                m_sideBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
 }
 
 // Points inside the outline behind an outline side (where the outline is concave), within
@@ -622,7 +786,7 @@ void TinGridBuilder::IndexOutlineSides() {
 // state word. The crossing test looks at every side through the grid, so the count does
 // not retire sides from it.
 void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
-    const double dx = g_points[p].x - m_xm, dy = g_points[p].y - m_ym;
+    const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
     const double s = dx * m_nx + dy * m_ny;
     if (!(s > 0)) return;
     const double q = (dx * dx + dy * dy - m_h2) / s;
@@ -637,13 +801,13 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     int32_t count = 0;
     for (int32_t row = rFrom; row <= rTo; ++row) {
         for (int32_t col = cFrom; col <= cTo; ++col) {
-            const int32_t cell = row * m_dim + col;
+            const int32_t cell = Cell(row, col);
             for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
-                const Entry& en = m_entries[k];
-                if (en.point == m_a || en.point == m_b) continue;
-                const double side = (en.x - m_xm) * m_nx + (en.y - m_ym) * m_ny;
+                const int32_t q = m_entries[k];
+                if (q == m_a || q == m_b) continue;
+                const double side = (m_xy[q].x - m_xm) * m_nx + (m_xy[q].y - m_ym) * m_ny;
                 if (side > 0) continue;
-                const double ex = en.x - cx, ey = en.y - cy;
+                const double ex = m_xy[q].x - cx, ey = m_xy[q].y - cy;
                 if (ex * ex + ey * ey <= 1.1 * r2) ++count;
             }
         }
@@ -652,23 +816,28 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
 }
 
 void TinGridBuilder::DropFromCell(int32_t p) {
-    const int32_t cell = m_pointCell[p];
-    if (cell < 0) return;
-    const int32_t slot = m_pointSlot[p];
+    if (p >= m_binned) return;
+    const int32_t r = m_place[p].row, c = m_place[p].column;
+    const int32_t cell = Cell(r, c);
+    const int32_t slot = m_work[p].slot;
     const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
     if (slot > last) return;
     std::swap(m_entries[slot], m_entries[last]);
-    m_pointSlot[m_entries[slot].point] = slot;
-    m_pointSlot[p] = last;
-    --m_cellLive[cell];
+    m_work[m_entries[slot]].slot = slot;
+    m_work[p].slot = last;
+    if (--m_cellLive[cell] == 0) {
+        m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
+        m_columnBits[static_cast<size_t>(c) * m_words + r / 64] &= ~(uint64_t{1} << (r % 64));
+    }
 }
 
 // A point whose records are all closed has its triangles all round it (or up to the
 // outline on both sides): no open side can take it any more.
 void TinGridBuilder::MarkPointIfSurrounded(int32_t p) {
-    if (p < 1 || p > g_pointCount || g_points[p].outside == 2) return;
-    if (m_open[p] != 0 || (m_headA[p] == 0 && m_headB[p] == 0)) return;
-    g_points[p].outside = 2;
+    if (p < 0 || m_finished[p]) return;
+    const PointWork& w = m_work[p];
+    if (w.open != 0 || (w.headA == 0 && w.headB == 0)) return;
+    m_finished[p] = 1;
     DropFromCell(p);
 }
 
@@ -681,6 +850,18 @@ void TinGridBuilder::ResetFinishedMarks() {
 
 bool TinGridBuilder::Poll() { return m_poll.Poll(m_count); }
 
+// The finished points get their outside byte 2 in the points only when the view is about to
+// show them: the partial TIN and the completion message. Written as they finish, in point
+// order scattered over the whole block, the bytes cost more than the rest of a large build.
+void TinGridBuilder::PublishFinishedMarks() {
+    std::vector<uint64_t> numbers(static_cast<size_t>(g_pointCount) / 64 + 1, 0);
+    for (int32_t i = 0; i < m_points; ++i)
+        if (m_finished[i]) numbers[m_number[i] / 64] |= uint64_t{1} << (m_number[i] % 64);
+    for (size_t w = 0; w < numbers.size(); ++w)
+        for (uint64_t word = numbers[w]; word != 0; word &= word - 1)
+            g_points[w * 64 + std::countr_zero(word)].outside = 2;
+}
+
 TinBuildResult TinGridBuilder::Complete() {
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
@@ -689,6 +870,7 @@ TinBuildResult TinGridBuilder::Complete() {
     if (!InPartialTinState()) {
         const uint32_t ms = TickCount() - m_start;
         if (g_quietMode == 0) {
+            PublishFinishedMarks();
             ShowMessage(FormatString("三角網作成終了 %4d.%02d秒 \n%d ライン", static_cast<int>(ms / 1000),
                                      static_cast<int>(ms % 1000 / 10), m_count),
                         "", msg::kOk | msg::kIconInformation | msg::kSystemModal);
@@ -732,7 +914,8 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     if (m_count >= 5.0 * g_pointCount || m_count >= g_tinEdgeCapacity - 1) return LimitStop();
     m_start = TickCount();
     m_poll = TinBuildPoll(m_start);
-    m_poll.leftButtonNote = [](uint32_t ms) {
+    m_poll.leftButtonNote = [this](uint32_t ms) {
+        PublishFinishedMarks();
         return FormatString(" %7d 秒経過", static_cast<int>(ms / 1000));
     };
     m_poll.shiftNote = [this] {
@@ -740,37 +923,39 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
     };
     for (int32_t i = 1;; ++i) {
         if (i > m_count) return Complete();
+        m_visit = i;
         const TinEdge record = g_tinEdges[i];
         if (record.apexSearch != 0) continue;
-        const int32_t a = record.a, b = record.b;
+        const PendingRecord ends = m_pending[i & (m_pending.size() - 1)];
+        const int32_t a = ends.a, b = ends.b;
         SetUpSearch(a, b);
         int32_t e = Search();
-        SetPickedPoints(a, b);
+        SetPickedPoints(record.a, record.b);
 
-        if (e > 0 && NewSideCrossesOutline(a, b, e)) {
+        if (e >= 0 && NewSideCrossesOutline(a, b, e)) {
             // The nearest point is hidden behind the outline: take the nearest one that the
             // outline does not hide.
             m_visibleOnly = true;
             e = Search();
             m_visibleOnly = false;
         }
-        if (e < 1) return NoCandidate(a, b);
+        if (e < 0) return NoCandidate(record.a, record.b);
 
         if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
         if (!EnsureRoom()) return LimitStop();
-        CloseRecord(i, e);
+        CloseRecord(i, m_number[e], a, b);
         if (const int32_t ea = FindTinEdge(a, e)) {
-            CloseRecord(ea, b);
+            CloseRecord(ea, record.b, e, a);
         } else if (!FindTinEdge(e, a)) {
             AppendRecord(a, e, b);
         }
         if (const int32_t be = FindTinEdge(e, b)) {
-            CloseRecord(be, a);
+            CloseRecord(be, record.a, b, e);
         } else if (!FindTinEdge(b, e)) {
             AppendRecord(e, b, a);
         }
         MarkPointIfSurrounded(e);
-        MarkPointIfSurrounded(record.apexBack);
+        MarkPointIfSurrounded(ends.back);
         MarkPointIfSurrounded(b);
         MarkPointIfSurrounded(a);
 
@@ -794,9 +979,6 @@ TinBuildResult TinGridBuilder::Run(bool* openedWindow) {
         ShowMessage("三角網計算の作業用メモリ確保に失敗しました。", "", msg::kOk | msg::kIconError);
         return TinBuildResult::kNothingDone;
     }
-    m_nextA.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-    m_nextB.resize(static_cast<size_t>(g_tinEdgeCapacity) + 1, 0);
-
     g_tinPresent = 0;
     g_holesInverted = 0;
     RepaintMainWindow();

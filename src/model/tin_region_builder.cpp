@@ -201,6 +201,7 @@ private:
     template <typename Visit>
     void WalkCells(int32_t p, int32_t q, Visit visit) const;
     bool RecordsCrossNewSides(int32_t a, int32_t b, int32_t p);
+    bool CrossesRecords(int32_t p);
     bool SideCrossesRecord(int32_t p, int32_t x, int32_t record) const;
     bool NewSidesCrossOutlineList(int32_t a, int32_t b, int32_t p) const;
     bool SideCrossesOutlineSide(int32_t p, int32_t x, int32_t side) const;
@@ -229,6 +230,9 @@ private:
     std::vector<int32_t> m_stray;  // qualifying points outside the partition
     std::vector<int32_t> m_sideHead, m_sideNext, m_sideItem;        // outline sides by cell
     std::vector<int32_t> m_recordHead, m_recordNext, m_recordItem;  // records by cell
+    // The walk of a new side meets a record in every cell it shares with it: one test does.
+    std::vector<uint32_t> m_recordSeen;
+    uint32_t m_walk = 0;
     bool m_recordsIndexed = false;
     DirectedEdgeIndex m_edges;
 
@@ -240,11 +244,16 @@ private:
     double m_xa = 0, m_ya = 0, m_xb = 0, m_yb = 0, m_xm = 0, m_ym = 0, m_h2 = 0, m_h = 0;
     bool m_regionMode = false;
     std::vector<int32_t> m_block;  // regions scanned in region mode, in order
+    std::vector<int32_t> m_blocks[kRegionCount + 1];  // RegionBlock of each region
     double m_blockLowX = 0, m_blockLowY = 0, m_blockHighX = 0, m_blockHighY = 0;
     uint64_t m_blockMask = 0;
     int32_t m_limitR0 = 0, m_limitR1 = 0, m_limitC0 = 0, m_limitC1 = 0;
     std::vector<uint32_t> m_excludedStamp;
     uint32_t m_stamp = 0;
+    // Whether new sides to a point cross the records, known for the open side when the
+    // point's stamp is the side's: the records do not change while a side is searched.
+    std::vector<uint32_t> m_crossStamp;
+    std::vector<uint8_t> m_crosses;
     std::vector<int32_t> m_excluded;
     bool m_visibleOnly = false;  // searches skip points that the outline hides
     bool m_setAside = false;     // the scan set a tied pair aside
@@ -269,6 +278,8 @@ void TinRegionBuilder::AllocateWork() {
     m_y.assign(points, 0);
     m_qualifies.assign(points, 0);
     m_excludedStamp.assign(points, 0);
+    m_crossStamp.assign(points, 0);
+    m_crosses.assign(points, 0);
     for (int32_t p = 1; p <= m_n; ++p) {
         m_x[p] = g_points[p].x;
         m_y[p] = g_points[p].y;
@@ -389,9 +400,20 @@ int32_t TinRegionBuilder::AppendRecord(int32_t a, int32_t b, int32_t apexBack) {
 bool TinRegionBuilder::SideCrossesRecord(int32_t p, int32_t x, int32_t record) const {
     const TinEdge& r = g_tinEdges[record];
     const int32_t ra = std::abs(r.a), rb = std::abs(r.b);
+    // A shared end coincides (unless its coordinates are not numbers).
+    auto finite = [&](int32_t q) { return std::isfinite(m_x[q]) && std::isfinite(m_y[q]); };
+    if ((ra == p || rb == p) && finite(p)) return false;
+    if ((ra == x || rb == x) && finite(x)) return false;
     const double px = m_x[p], py = m_y[p], xx = m_x[x], xy = m_y[x];
     const double ax = m_x[ra], ay = m_y[ra], bx = m_x[rb], by = m_y[rb];
     const double e = kSegmentTolerance;
+    // Most records lie wholly to one side of the new side's box; each of these tests implies
+    // the one below, roundings included.
+    if ((ax > px + e && ax > xx + e && bx > px + e && bx > xx + e) ||
+        (px > ax + e && px > bx + e && xx > ax + e && xx > bx + e) ||
+        (ay > py + e && ay > xy + e && by > py + e && by > xy + e) ||
+        (py > ay + e && py > by + e && xy > ay + e && xy > by + e))
+        return false;
     if (MaxOf(MinOf(px, xx), MinOf(ax, bx)) > MinOf(MaxOf(px, xx), MaxOf(ax, bx)) + e ||
         MaxOf(MinOf(py, xy), MinOf(ay, by)) > MinOf(MaxOf(py, xy), MaxOf(ay, by)) + e)
         return false;
@@ -423,14 +445,33 @@ bool TinRegionBuilder::RecordsCrossNewSides(int32_t a, int32_t b, int32_t p) {
                 if (SideCrossesRecord(p, x, r)) return true;
             continue;
         }
+        if (m_recordSeen.size() <= static_cast<size_t>(m_count))
+            m_recordSeen.resize(static_cast<size_t>(m_count) * 2 + 1, 0);
+        if (++m_walk == 0) {
+            std::fill(m_recordSeen.begin(), m_recordSeen.end(), 0);
+            m_walk = 1;
+        }
+        const uint32_t walk = m_walk;
         bool crosses = false;
         WalkCells(p, x, [&](size_t cell) {
-            for (int32_t k = m_recordHead[cell]; k != 0 && !crosses; k = m_recordNext[k])
-                crosses = SideCrossesRecord(p, x, m_recordItem[k]);
+            for (int32_t k = m_recordHead[cell]; k != 0 && !crosses; k = m_recordNext[k]) {
+                const int32_t record = m_recordItem[k];
+                if (m_recordSeen[record] == walk) continue;
+                m_recordSeen[record] = walk;
+                crosses = SideCrossesRecord(p, x, record);
+            }
         });
         if (crosses) return true;
     }
     return false;
+}
+
+bool TinRegionBuilder::CrossesRecords(int32_t p) {
+    if (m_crossStamp[p] != m_stamp) {
+        m_crossStamp[p] = m_stamp;
+        m_crosses[p] = RecordsCrossNewSides(m_a, m_b, p);
+    }
+    return m_crosses[p] != 0;
 }
 
 bool TinRegionBuilder::SideCrossesOutlineSide(int32_t p, int32_t x, int32_t side) const {
@@ -490,7 +531,8 @@ void TinRegionBuilder::SetSide(int32_t a, int32_t b) {
     const int32_t k = m_partition.pointRegion[a];
     m_regionMode = false;
     if (k != 0 && m_partition.pointRegion[b] == k) {
-        m_block = RegionBlock(k);
+        if (m_blocks[k].empty()) m_blocks[k] = RegionBlock(k);
+        m_block = m_blocks[k];
         m_regionMode = true;
         m_blockMask = 0;
         for (int32_t region : m_block) {
@@ -546,8 +588,8 @@ bool TinRegionBuilder::Measure(double xp, double yp, double* q) const {
 // with the records made so far decides.
 void TinRegionBuilder::Consider(ScanState& state, int32_t p, double q) {
     if (std::fabs(q - state.best) < kTie && state.e != 0) {
-        const bool pCrosses = RecordsCrossNewSides(m_a, m_b, p);
-        const bool eCrosses = RecordsCrossNewSides(m_a, m_b, state.e);
+        const bool pCrosses = CrossesRecords(p);
+        const bool eCrosses = CrossesRecords(state.e);
         if (pCrosses && eCrosses) {
             // Neither can be taken: both are set aside and the search runs again.
             m_excludedStamp[p] = m_excludedStamp[state.e] = m_stamp;

@@ -362,6 +362,20 @@ TEST_F(TinGridBuilderTest, QAfterTheLeftButtonShowedTheTinPutsThePreviousTinBack
             EXPECT_EQ(g_tinPresent, -1);
             EXPECT_EQ(g_showTin, -1);
             EXPECT_EQ(g_tinEdges[g_tinEdgeCount + 1].a, -1);
+            // The points finished so far are marked as such while the TIN is shown.
+            std::set<int32_t> open;
+            for (int32_t r = 1; r <= g_tinEdgeCount; ++r) {
+                if (g_tinEdges[r].apexSearch != 0) continue;
+                open.insert(g_tinEdges[r].a);
+                open.insert(g_tinEdges[r].b);
+            }
+            int32_t finished = 0;
+            for (int32_t p = 1; p <= g_pointCount; ++p) {
+                if (g_points[p].outside != 2) continue;
+                ++finished;
+                EXPECT_EQ(open.count(p), 0u) << p;
+            }
+            EXPECT_GT(finished, 0);
             SetHeadlessKeyDown(key::kMouseLeft, false);
         }
         if (polls == 400) SetHeadlessKeyDown('Q', true);
