@@ -14,6 +14,7 @@
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "../tests/support/sample_points.h"
 
 // A reader's promise that does not hold: say which, and stop so that the input is kept.
 #define FUZZ_CHECK(condition)                                                          \
@@ -85,17 +86,7 @@ inline void FreshModel(int32_t n = 0) {
     g_planeZone = 0;
     g_currentDataPath.clear();
     if (n <= 0) return;
-    for (int32_t i = 1; i <= n; ++i) {
-        RandomPoint& p = g_points[i];
-        p = RandomPoint{};
-        p.x = 100.0 + i;
-        p.y = 200.0 - i;
-        p.z = 10.0 + i / 2.0;
-        std::snprintf(p.name, sizeof p.name, "P%d", i);
-    }
-    g_pointCount = n;
-    SetPointEndMarker();
-    g_pointsPresent = -1;
+    FillSamplePoints(n);
 }
 
 // The TIN edges' vertices are points; the record after the last holds -1.

@@ -38,7 +38,8 @@ public:
         const size_t oldBytes = m_data ? static_cast<size_t>(m_size) * sizeof(T) + m_spareBytes : 0;
         void* p = m_data ? std::realloc(m_data, bytes) : std::calloc(1, bytes);
         if (!p) return -1;
-        if (bytes > oldBytes) std::memset(static_cast<char*>(p) + oldBytes, 0, bytes - oldBytes);
+        // calloc's block is zero already; filling it again would touch every page.
+        if (m_data && bytes > oldBytes) std::memset(static_cast<char*>(p) + oldBytes, 0, bytes - oldBytes);
         m_spareBytes = spare;
         m_data = static_cast<T*>(p);
         m_size = n;

@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "../support/survey_data.h"
+#include "../support/sample_points.h"
 
 class FileTest : public ::testing::Test {
 protected:
@@ -56,15 +57,5 @@ protected:
 // Puts n points into the model: name "P<i>", X = 100 + i, Y = 200 - i, Z = 10 + i/2.
 inline void MakePoints(int32_t n) {
     EnsurePointCapacity(n);
-    for (int32_t i = 1; i <= n; ++i) {
-        RandomPoint& p = g_points[i];
-        p = RandomPoint{};
-        p.x = 100.0 + i;
-        p.y = 200.0 - i;
-        p.z = 10.0 + i / 2.0;
-        std::snprintf(p.name, sizeof p.name, "P%d", i);
-    }
-    g_pointCount = n;
-    SetPointEndMarker();
-    g_pointsPresent = -1;
+    FillSamplePoints(n);
 }
