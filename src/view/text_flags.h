@@ -25,3 +25,11 @@ extern int32_t g_textFlagCount;
 extern int32_t g_selectedTextFlag;  // 0 none
 extern int32_t g_showTextFlags;
 extern int32_t g_textFlagSizes[3];  // character height in pixels of size classes 1..3
+
+// A text (point name or flag text) beginning with the colour prefix and six hexadecimal
+// digits: the colour as red | green << 8 | blue << 16. False when the prefix is not the
+// shown one ('#' while point colours are shown) or the digits are missing.
+bool ParseColorCode(const char* text, int32_t& colour);
+// Rewrites the first 9 characters of `text` (a 12-byte name field or longer) as
+// "#rrggbb" and the intensity character 7, which becomes '~' when it is a control byte.
+bool FormatColorCode(int32_t colour, char* text);
