@@ -28,6 +28,7 @@ struct RandomPoint {
 constexpr uint8_t kPointFlagOutline = 0x01;
 constexpr uint8_t kPointFlagPickList2 = 0x02;
 constexpr uint8_t kPointFlagPickList = 0x04;
+constexpr uint8_t kPointFlagRectSelected = 0x10;  // inside the last dragged rectangle
 constexpr int8_t kEndMarker = static_cast<int8_t>(0xFF);
 
 // One TIN line. Negative index fields mark a hole on the search side.

@@ -3,7 +3,7 @@
 // 0x10). The TIN editing's rectangle dispatch calls these by the point tool's sub-state.
 #include <cstdint>
 
-constexpr uint8_t kPointFlagRectSelected = 0x10;
+#include "model/terrain_data.h"  // kPointFlagRectSelected
 
 // Sub-state 5: toggles the validity of the selected points. Returns nonzero when anything
 // changed (the view is then repainted fully).
