@@ -17,6 +17,11 @@ constexpr uint8_t POINT_FLAG_LOCK = 0x80;
 // Lock and pick together are the change lock.
 constexpr uint8_t kPointChangeLock = POINT_FLAG_LOCK | POINT_FLAG_PICKED;
 
+struct LassoPointXY {
+    int32_t x;
+    int32_t y;
+};
+
 // Messages the view hands the area dialogs.
 enum ViewMessage : int32_t {
     kViewLButtonDown = 0x201,
@@ -40,6 +45,18 @@ inline bool InsideDragRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1, 
     return column >= (x0 < x1 ? x0 : x1) && column <= (x0 < x1 ? x1 : x0) &&
            row >= (y0 < y1 ? y0 : y1) && row <= (y0 < y1 ? y1 : y0);
 }
+
+// What an area dialog draws over the view after the blit: lines (0x00RRGGBB colours) and
+// handles (5 x 5 red squares with a 3 x 3 white centre), in client pixels.
+struct OverlayLine {
+    int32_t x0, y0, x1, y1;
+    uint32_t color;
+    int32_t width;
+};
+struct AreaOverlay {
+    std::vector<OverlayLine> lines;
+    std::vector<LassoPointXY> handles;
+};
 
 // Clears a flag bit (or bits) on every point 1..g_pointCount.
 void ClearPointFlags(uint8_t bits);
@@ -73,10 +90,7 @@ private:
 
 // ---- lasso ----
 
-struct LassoPoint {
-    int32_t x;
-    int32_t y;
-};
+using LassoPoint = LassoPointXY;
 constexpr int32_t kLassoCapacity = 2000;
 extern LassoPoint g_lassoPoints[kLassoCapacity];
 extern int32_t g_lassoPointCount;
