@@ -8,6 +8,7 @@
 #include "model/pick_reset.h"
 #include "platform/input.h"
 #include "platform/window_state.h"
+#include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_input.h"
 #include "view/view_navigation.h"
@@ -30,6 +31,25 @@ int32_t PointClientRow(const RandomPoint& p) { return g_viewportCenterY - p.scre
 void ClearPointFlags(uint8_t bits) {
     const uint8_t keep = static_cast<uint8_t>(~bits);
     for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].flags &= keep;
+}
+
+bool ProjectGround(double x, double y, double z, int32_t& column, int32_t& row) {
+    RandomPoint p{};
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    ProjectRecord(p);
+    if (p.hidden & 0x05) return false;
+    column = PointClientColumn(p);
+    row = PointClientRow(p);
+    return true;
+}
+
+void AddGroundLine(AreaOverlay& overlay, const double a[3], const double b[3], uint32_t color,
+                   int32_t width) {
+    int32_t x0, y0, x1, y1;
+    if (!ProjectGround(a[0], a[1], a[2], x0, y0) || !ProjectGround(b[0], b[1], b[2], x1, y1)) return;
+    overlay.lines.push_back({x0, y0, x1, y1, color, width});
 }
 
 // ---- mask ----

@@ -56,7 +56,16 @@ struct OverlayLine {
 struct AreaOverlay {
     std::vector<OverlayLine> lines;
     std::vector<LassoPointXY> handles;
+    bool band = false;  // a rubber-band rectangle drawn inverting the pixels below
+    int32_t bandRect[4] = {0, 0, 0, 0};
 };
+
+// Projects a ground position (X north, Y east, Z) to client pixels; false when the
+// projection cannot place it.
+bool ProjectGround(double x, double y, double z, int32_t& column, int32_t& row);
+// Adds a line between two ground positions when both ends can be placed.
+void AddGroundLine(AreaOverlay& overlay, const double a[3], const double b[3], uint32_t color,
+                   int32_t width);
 
 // Clears a flag bit (or bits) on every point 1..g_pointCount.
 void ClearPointFlags(uint8_t bits);
