@@ -212,3 +212,39 @@ TEST(DupAreaEdit, TurnedPointsNeverStayTurned) {
 }
 
 }  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/document.h"
+
+namespace {
+
+// Saving the document while the points are turned for viewing writes the survey
+// coordinates, and the dialog is no longer turned afterwards.
+TEST(DupAreaEdit, SavingWhileTurnedWritesSurveyCoordinates) {
+    Fresh();
+    Add(1000.0, 2000.0, 50.0);
+    Add(1010.0, 2000.0, 51.0);
+    Add(1000.0, 2010.0, 52.0);
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(60.0);
+    dlg.DirLeft(45.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    ASSERT_NE(g_points[2].x, 1010.0);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "nostrel_turned_save";
+    std::filesystem::create_directories(dir);
+    CPelmo_3DDoc doc;
+    ASSERT_TRUE(doc.OnSaveDocument(dir / "turned.RND"));
+    EXPECT_FALSE(dlg.Rotated());
+    std::ifstream in(dir / "turned.RND", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("     1010.0000       2000.0000      51.000"), std::string::npos)
+        << text.str();
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace

@@ -15,6 +15,9 @@
 #include "platform/message_box.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+#include "view/view_state.h"
 
 namespace {
 
@@ -218,6 +221,80 @@ TEST(MoveRotate, SaveWritesTheRndAndReportsFailure) {
     EXPECT_FALSE(dlg.SaveRnd((dir / "no_such_folder" / "x.RND").string()));
     ASSERT_FALSE(RecordedMessages().empty()) << "a file that cannot be created is reported";
     std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A structure merged into locked terrain, previewed as its hole triangles with the points
+// hidden: after the commit the terrain points under its new place are invalid, the
+// structure's own points valid, and the save writes the structure only.
+TEST(MoveRotate, TinKindCommitInvalidatesTheTerrainUnderTheStructure) {
+    InitDataModel();
+    auto add = [](double x, double y, bool locked) {
+        EnsurePointCapacity(g_pointCount + 1);
+        RandomPoint& p = g_points[++g_pointCount];
+        p = RandomPoint{};
+        p.x = x;
+        p.y = y;
+        p.z = 10;
+        std::snprintf(p.name, sizeof p.name, "T%d", g_pointCount % 10000);
+        if (locked) p.flags = kPointChangeLock;
+        SetPointEndMarker();
+        g_pointsPresent = -1;
+        return g_pointCount;
+    };
+    for (int r = 0; r <= 20; ++r)
+        for (int c = 0; c <= 20; ++c) add(5.0 * r + 2.5, 5.0 * c + 2.5, true);
+    const int32_t s1 = add(20, 20, false), s2 = add(20, 30, false), s3 = add(30, 30, false),
+                  s4 = add(30, 20, false);
+    auto edge = [](int32_t a, int32_t b, int32_t back, int32_t search) {
+        EnsureTinEdgeCapacity(g_tinEdgeCount + 1);
+        g_tinEdges[++g_tinEdgeCount] = TinEdge{a, b, back, search, 0};
+        SetTinEndRecord();
+    };
+    edge(-s1, -s2, kNoApex, -s3);
+    edge(-s3, -s4, kNoApex, -s1);
+    edge(-s1, -s3, -s4, -s2);
+    g_tinPresent = -1;
+    g_extentCenterX = g_extentCenterY = 50.0;
+    g_extentSize = 120.0;
+    g_viewCenterX = g_viewCenterY = 50.0;
+    g_viewScale = 4.0;
+    g_showPoints = 0;
+    g_showTin = -1;
+    AllocateBackBuffer(640, 480);
+    ASSERT_NE(LockBackBuffer(), 0);
+
+    CMoveRotateDlg dlg;
+    dlg.SetBasePoint(s1);
+    dlg.EditLeft(kMoveXEdit, 40.0, true, false);
+    dlg.DrawPreview();
+    EXPECT_EQ(dlg.PreviewKind(), 1);
+    dlg.OnCommit();
+    UnlockBackBuffer();
+    EXPECT_EQ(dlg.PreviewKind(), 2);
+    EXPECT_EQ(g_points[s1].x, 60.0);
+    for (int32_t i = 1; i < s1; ++i) {
+        const RandomPoint& p = g_points[i];
+        const bool under = p.x > 60.5 && p.x < 69.5 && p.y > 20.5 && p.y < 29.5;
+        const bool clear = p.x < 59.5 || p.x > 70.5 || p.y < 19.5 || p.y > 30.5;
+        if (under) {
+            EXPECT_EQ(p.invalid, 1) << p.x << " " << p.y;
+        }
+        if (clear) {
+            EXPECT_EQ(p.invalid, 0) << p.x << " " << p.y;
+        }
+    }
+    for (int32_t s : {s1, s2, s3, s4}) EXPECT_EQ(g_points[s].invalid, 0);
+
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / "nostrel_structure_moved.RND";
+    ASSERT_TRUE(dlg.SaveRnd(file.string()));
+    EXPECT_EQ(std::filesystem::file_size(file), 5u * 22 + 4u * 63) << "the structure only";
+    std::filesystem::remove(file);
+    g_showPoints = -1;
 }
 
 }  // namespace
