@@ -292,8 +292,11 @@ void CMoveRotateDlg::OnCommit() {
         m_lastCommit = true;
         m_accRotation += r;
         if (m_accRotation > 180.0) m_accRotation -= 360.0;
-        m_committedTilt = m_tilt;
-        m_committedDirection = m_tiltDirection;
+        // A move alone leaves the body tilted as it was.
+        if (r != 0.0 || m_tilt != 0.0) {
+            m_committedTilt = m_tilt;
+            m_committedDirection = m_tiltDirection;
+        }
         UpdateChangedState();
         if (m_previewKind == 1) {
             m_previewKind = 2;

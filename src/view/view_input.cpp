@@ -363,7 +363,7 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     m.pressY = m.lastY = m.anchorY = y;
     g_rubberLines.clear();
     TrackPressAt(x, y);
-    AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
+    if (!Busy()) AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
     if (InBatchLasso() && g_dragState == 0 && g_pickList.Count() == 0 && !Busy()) {
         TrackBatchEditLasso(kViewLButtonDown, flags, x, y);
         return;
@@ -399,7 +399,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     const bool linesBefore = !g_rubberLines.empty();
     g_rubberLines.clear();
     const int32_t mode = g_toolMode;
-    AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
+    if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
     if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
 
     if (Held(flags, kMouseFlagLeft)) {
@@ -478,7 +478,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
 
 void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     ViewMouseState& m = g_viewMouse;
-    AreaDialogsViewMouse(kViewLButtonUp, flags, x, y);
+    if (!Busy()) AreaDialogsViewMouse(kViewLButtonUp, flags, x, y);
     m.buttonDown = 0;
     m.lastX = x;
     m.lastY = y;
