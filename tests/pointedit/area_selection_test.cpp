@@ -172,3 +172,33 @@ TEST_F(AreaSelection, BirdsEyePickTakesTheNearerToTheEye) {
 }
 
 }  // namespace
+
+#include "shell/tool_mode.h"
+
+namespace {
+
+// The view hands the batch edit's lasso its press, moves and release in sub-state 10.
+TEST_F(AreaSelection, ViewDrivesTheBatchLasso) {
+    const int32_t inside = AddPointAt(60, 40);
+    const int32_t outside = AddPointAt(150, 50);
+    int32_t runs = 0;
+    SetBatchEditLassoRunner([&] {
+        ++runs;
+        EXPECT_TRUE(g_points[inside].flags & POINT_FLAG_AREA_SELECTED);
+    });
+    g_toolMode = MODE_POINT_EDIT;
+    g_pointEditState = POINT_EDIT_BATCH + 2;
+    OnViewLButtonDown(kMouseFlagLeft, 20, 20, false);
+    for (const LassoPoint& p : {LassoPoint{80, 20}, LassoPoint{80, 80}, LassoPoint{20, 80}})
+        OnViewMouseMove(kMouseFlagLeft, p.x, p.y);
+    OnViewLButtonUp(0, 20, 20, false);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(g_points[outside].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_EQ(g_batchLasso.dragState, 0);
+    g_toolMode = MODE_NONE;
+    g_pointEditState = 0;
+    g_dragState = 0;
+    SetBatchEditLassoRunner(nullptr);
+}
+
+}  // namespace
