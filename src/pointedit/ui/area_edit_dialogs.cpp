@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/progress.h"
 #include "platform/encoding.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/dup_area_edit.h"
@@ -56,6 +57,22 @@ QRadioButton* Radio(QWidget* parent, int id, const char* text) {
     r->setObjectName(QString::number(id));
     return r;
 }
+
+// The duplicate check's status line: the search writes its progress notes there.
+class StatusLine : public ProgressWindow {
+public:
+    explicit StatusLine(QLabel* label) : m_label(label) {}
+    void Refresh() override {}
+    void SetCaption(const std::string&) override {}
+    void ShowNote(const std::string& utf8) override {
+        m_label->setText(QString::fromStdString(utf8));
+        m_label->repaint();
+    }
+    void Destroy() override {}
+
+private:
+    QLabel* m_label;
+};
 
 QWidget* ViewOf(QWidget* frame) {
     if (auto* main = qobject_cast<QMainWindow*>(frame)) return main->centralWidget();
@@ -345,6 +362,8 @@ CDupAreaEditWindow::CDupAreaEditWindow(QWidget* frame)
     connect(clear, &QPushButton::clicked, this, [core] { core->OnClearSelection(); });
     connect(valid, &QPushButton::clicked, this, [core] { core->OnSetValid(true); });
     connect(invalid, &QPushButton::clicked, this, [core] { core->OnSetValid(false); });
+    m_status = std::make_unique<StatusLine>(status);
+    core->statusWindow = m_status.get();
     auto check = [this, core, status](bool arbitraryAxis) {
         status->show();
         for (int id : {1156, 1105}) Label(id)->hide();

@@ -13,6 +13,7 @@ class QLabel;
 class CValidAreaEditDlg;
 class CDupPointAreaEditDlg;
 class CMoveRotateDlg;
+class ProgressWindow;
 
 // Edits that take their value when they lose the focus, remembering whether Enter or Esc
 // made them lose it; the wheel goes to the edit with the focus or to the view.
@@ -76,6 +77,7 @@ protected:
 
 private:
     std::unique_ptr<CDupPointAreaEditDlg> m_core;
+    std::unique_ptr<ProgressWindow> m_status;
 };
 
 class CMoveRotateWindow : public AreaEditDialogBase {
