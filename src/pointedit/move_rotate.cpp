@@ -482,6 +482,19 @@ void CMoveRotateDlg::WorldAt(int32_t x, int32_t y, double& east, double& north) 
 }
 
 namespace {
+// The compass bearing of the cursor seen from the base point's screen position; in the
+// bird's-eye view the upward component is stretched back onto the ground and the camera's
+// azimuth added.
+double ScreenBearing(int32_t x, int32_t y, int32_t bx, int32_t by) {
+    double up = by - y;
+    if (g_birdsEyeOn) {
+        const double s = -std::sin(g_birdsEyeTilt);
+        if (std::fabs(s) > 1e-6) up /= s;
+    }
+    const double angle = Deg(std::atan2(up, static_cast<double>(x - bx)));
+    return 90.0 - angle + (g_birdsEyeOn ? Deg(g_birdsEyeAzimuth) : 0.0);
+}
+
 constexpr int32_t kDirectionHandlePixels = 40;
 constexpr int32_t kGaugeOffset = 60;
 constexpr int32_t kGaugeLength = 50;
@@ -540,6 +553,9 @@ void CMoveRotateDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x, int3
         m_movePreview[0] = m_movePreview[1] = m_movePreview[2] = 0.0;
         m_rotationPreview = 0.0;
         m_directionOffset = 0.0;
+        int32_t bx, by;
+        if (m_handle == 1 && g_birdsEyeOn && ProjectBase(bx, by))
+            m_directionOffset = ScreenBearing(x, y, bx, by) - m_tiltDirection;
         if (m_handle) Redraw(false);
         return;
     }
@@ -549,9 +565,7 @@ void CMoveRotateDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x, int3
         if (!left || !baseShown) m_handle = 0;
         if (!left) return;
         if (m_handle == 1) {
-            const double screenAngle = Deg(std::atan2(static_cast<double>(by - y), x - bx));
-            m_tiltDirection = Wrap360(90.0 - screenAngle - m_directionOffset +
-                                      (g_birdsEyeOn ? Deg(g_birdsEyeAzimuth) : 0.0));
+            m_tiltDirection = Wrap360(ScreenBearing(x, y, bx, by) - m_directionOffset);
         } else if (m_handle == 2) {
             const double above = by - y;
             m_tilt = Deg(std::atan(0.1 * above / (kGaugeLength + 0.001)));

@@ -248,3 +248,30 @@ TEST(DupAreaEdit, SavingWhileTurnedWritesSurveyCoordinates) {
 }
 
 }  // namespace
+
+#include "pointedit/point_deletion.h"
+
+namespace {
+
+// Another window's deletion of invalid points takes the survey frame back first, so the
+// saved coordinates are never put on renumbered points.
+TEST(DupAreaEdit, DeletionElsewhereRestoresFirst) {
+    Fresh();
+    for (int k = 0; k < 6; ++k) Add(1000.0 + k, 2000.0 + 2 * k, 50.0 + k);
+    g_points[2].invalid = 1;
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(30.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    DeleteInvalidPoints();
+    EXPECT_FALSE(dlg.Rotated());
+    ASSERT_EQ(g_pointCount, 5);
+    for (int32_t i = 1; i <= 5; ++i) {
+        const int k = i == 1 ? 0 : i;  // old point 2 (k = 1) is gone
+        EXPECT_NEAR(g_points[i].x, 1000.0 + k, 1e-9) << i;
+        EXPECT_NEAR(g_points[i].y, 2000.0 + 2 * k, 1e-9) << i;
+        EXPECT_NEAR(g_points[i].z, 50.0 + k, 1e-9) << i;
+    }
+}
+
+}  // namespace

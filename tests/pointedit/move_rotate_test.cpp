@@ -16,6 +16,8 @@
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "view/back_buffer.h"
+#include "view/raster_primitives.h"
+#include "view/view_input.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
 
@@ -295,6 +297,44 @@ TEST(MoveRotate, TinKindCommitInvalidatesTheTerrainUnderTheStructure) {
     EXPECT_EQ(std::filesystem::file_size(file), 5u * 22 + 4u * 63) << "the structure only";
     std::filesystem::remove(file);
     g_showPoints = -1;
+}
+
+}  // namespace
+
+namespace {
+
+// The direction handle follows the cursor's compass bearing from the base point; a
+// Shift-drag in the plan turns by the angle swept about the base, clockwise positive.
+TEST(MoveRotate, HandleAndShiftDragInThePlan) {
+    MakePoints(3, 21);
+    g_birdsEyeOn = 0;
+    g_viewportCenterX = 300;
+    g_viewportCenterY = 200;
+    g_bufferMaxX = 600;
+    g_bufferMaxY = 400;
+    g_viewScale = 2.0;
+    g_viewCenterX = g_points[1].x;
+    g_viewCenterY = g_points[1].y;
+    CMoveRotateDlg dlg;
+    dlg.SetBasePoint(1);
+    const AreaOverlay overlay = dlg.HandleOverlay();
+    ASSERT_FALSE(overlay.handles.empty());
+    const LassoPointXY h = overlay.handles[0];
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, h.x, h.y);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, 300 + 80, 200);  // due east of the base
+    EXPECT_NEAR(dlg.TiltDirection(), 90.0, 1.0);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, 300, 200 + 80);  // due south
+    EXPECT_NEAR(dlg.TiltDirection(), 180.0, 1.0);
+    dlg.OnViewMouse(kViewLButtonUp, 0, 300, 280);
+    EXPECT_EQ(dlg.Rotation(), 0.0) << "a handle drag turns nothing";
+
+    // From north of the base round to west: a turn of -90 (270).
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft | kMouseFlagShift, 300, 100);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft | kMouseFlagShift, 230, 130);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft | kMouseFlagShift, 200, 200);
+    dlg.OnViewMouse(kViewLButtonUp, kMouseFlagShift, 200, 200);
+    EXPECT_NEAR(dlg.Rotation(), -90.0, 1e-9);
+    EXPECT_NEAR(dlg.ShownValue(kRotationEdit), 270.0, 1e-9);
 }
 
 }  // namespace
