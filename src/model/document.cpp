@@ -290,6 +290,7 @@ void CPelmo_3DDoc::ResetViewStateForLoad() {
 bool CPelmo_3DDoc::NewDocument() { return OnNewDocument(); }
 
 bool CPelmo_3DDoc::OnNewDocument() {
+    RestoreSurveyFrame();
     m_pathName.clear();
     SetModifiedFlag(false);
 
@@ -352,6 +353,7 @@ bool CPelmo_3DDoc::OpenDocument(const std::string& path) {
 }
 
 bool CPelmo_3DDoc::OnOpenDocument(const fs::path& path) {
+    RestoreSurveyFrame();
     if (IsSimaFile(path)) {
         return ConvertSimaDocument(
             path, [](const fs::path& p, bool zero) { return ImportSimaPoints(p, zero); });
@@ -522,6 +524,7 @@ bool CPelmo_3DDoc::ConvertSimaDocument(const fs::path& path, const SimaImporter&
 // ---- save ----
 
 bool CPelmo_3DDoc::OnSaveDocument(const fs::path& path) {
+    RestoreSurveyFrame();
     const bool route = IsRouteFile(path);
     const bool keepModified = UpperExtension(path) != ".RND" && IsModified();
     bool saved = false;

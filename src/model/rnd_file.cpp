@@ -223,9 +223,10 @@ size_t FormatPointLine(const RandomPoint& p, char* line) {
 bool FitsRndPlanColumn(double value) { return FitsColumn(value, 14, 4, -9e7, 9e8); }
 bool FitsRndHeightColumn(double value) { return FitsColumn(value, 10, 3, -9e4, 9e5); }
 
-int32_t WriteRndText(TextFileWriter& file) {
+int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const RandomPoint&)>& keep) {
     if (g_pointsPresent == 0) return kRndNoData;
     for (int32_t i = 1; i <= g_pointCount; ++i) {
+        if (keep && !keep(g_points[i])) continue;
         if (!PointFitsColumns(g_points[i])) {
             ShowMessage(
                 FormatString("点 %d の座標値がファイルの桁数に収まらないため保存できません。\n"
@@ -246,6 +247,7 @@ int32_t WriteRndText(TextFileWriter& file) {
 
     char line[80];
     for (int32_t i = 1; i <= g_pointCount; ++i) {
+        if (keep && !keep(g_points[i])) continue;
         out.append(line, FormatPointLine(g_points[i], line));
         if (out.size() >= (1 << 16)) {
             file.WriteRaw(out);

@@ -3,9 +3,11 @@
 // one fixed-column line of 63 bytes (CR LF included) per point.
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 class TextFileWriter;
+struct RandomPoint;
 
 // Results of WriteRndText.
 constexpr int32_t kRndWritten = -1;
@@ -14,8 +16,9 @@ constexpr int32_t kRndWriteFailed = 1;  // refused or failed; the user has been 
 
 // Writes the points as RND text through an open file. Nothing is written when no random
 // data are loaded. A coordinate that does not fit its column refuses the whole file
-// before anything is written.
-int32_t WriteRndText(TextFileWriter& file);
+// before anything is written. `keep`, when given, chooses the points written.
+int32_t WriteRndText(TextFileWriter& file,
+                     const std::function<bool(const RandomPoint&)>& keep = nullptr);
 
 // Whether the writer can put a value into an X or Y column (%14.4f), or a Z column
 // (%10.3f). Readers refuse what could not be written back.

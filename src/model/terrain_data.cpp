@@ -154,7 +154,23 @@ void RegisterDataModelReset(std::function<void()> reset) { Resets().push_back(st
 
 // ---- life cycle ----
 
+namespace {
+std::function<void()> g_surveyFrameRestorer;
+}  // namespace
+
+void SetSurveyFrameRestorer(std::function<void()> restore) {
+    g_surveyFrameRestorer = std::move(restore);
+}
+
+void RestoreSurveyFrame() {
+    if (!g_surveyFrameRestorer) return;
+    // The restorer clears itself; a copy keeps it alive while it runs.
+    const std::function<void()> restore = g_surveyFrameRestorer;
+    restore();
+}
+
 void InitDataModel() {
+    RestoreSurveyFrame();
     FreeDataBlocks();
     g_outline.Reset();
     g_pickList.Reset();

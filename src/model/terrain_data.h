@@ -132,6 +132,13 @@ int32_t EnsureTinEdgeCapacity(int32_t needed, int32_t step = 10000, int32_t spar
 void RegisterDataBlockRelease(std::function<void()> release);
 void RegisterDataModelReset(std::function<void()> reset);
 
+// A window that keeps the points turned for viewing installs how they return to their
+// survey coordinates (null when it no longer holds them turned). Saving, opening and
+// deleting points restore them first, so turned coordinates are never stored or
+// renumbered.
+void SetSurveyFrameRestorer(std::function<void()> restore);
+void RestoreSurveyFrame();
+
 // Brings every terrain global to its start state (also what each test calls first).
 void InitDataModel();
 // Frees every record block.

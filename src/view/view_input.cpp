@@ -13,6 +13,8 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "platform/window_state.h"
+#include "pointedit/area_edit_commands.h"
+#include "pointedit/area_selection.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
@@ -202,6 +204,12 @@ struct ToolClickRow {
 // window and the text-flag link marks (PickLinkMark, release without a tool), the batch
 // lasso (TrackBatchEditLasso, press), the mesh handles (DragMeshArea, press and move) and
 // the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
+void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
+
+bool InBatchLasso() {
+    return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
+}
+
 constexpr int32_t M4 = MODE_OUTLINE_EDIT;
 constexpr int32_t M2 = MODE_POINT_EDIT;
 const ToolClickRow kToolClickRows[] = {
@@ -230,7 +238,7 @@ const ToolClickRow kToolClickRows[] = {
     {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
     {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", nullptr},
     {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint", nullptr},
-    {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", nullptr},
+    {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
      "CRasterTraceDlg::OnViewClick", nullptr},
     {MODE_BG_IMAGE_POSITION, MODE_BG_IMAGE_POSITION, kAny, CtrlRule::kAny, false,
@@ -355,6 +363,11 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     m.pressY = m.lastY = m.anchorY = y;
     g_rubberLines.clear();
     TrackPressAt(x, y);
+    if (!Busy()) AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
+    if (InBatchLasso() && g_dragState == 0 && g_pickList.Count() == 0 && !Busy()) {
+        TrackBatchEditLasso(kViewLButtonDown, flags, x, y);
+        return;
+    }
 
     if (g_dragState == kDragZoomArmed) {
         g_dragState = kDragZoomPressed;
@@ -386,6 +399,8 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     const bool linesBefore = !g_rubberLines.empty();
     g_rubberLines.clear();
     const int32_t mode = g_toolMode;
+    if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
+    if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
 
     if (Held(flags, kMouseFlagLeft)) {
         const bool alt = IsKeyDown(key::kAlt);
@@ -463,6 +478,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
 
 void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     ViewMouseState& m = g_viewMouse;
+    if (!Busy()) AreaDialogsViewMouse(kViewLButtonUp, flags, x, y);
     m.buttonDown = 0;
     m.lastX = x;
     m.lastY = y;
@@ -543,6 +559,7 @@ void OnViewKeyDown(int32_t key) {
     // are part of the program. While a long operation runs only the arrows move the view.
     const bool arrow = key >= vkey::kLeft && key <= vkey::kDown;
     if (Busy() && !arrow) return;
+    if (AreaDialogsViewKey(key)) return;
     OnViewKey(key);
 }
 

@@ -27,6 +27,8 @@
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/window_state.h"
+#include "pointedit/area_edit_commands.h"
+#include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
@@ -138,6 +140,8 @@ CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
+    ToolServices().openMoveRotateDialog = nullptr;
+    AreaEditWindowFactory() = AreaEditWindows{};
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -448,7 +452,9 @@ void CMainFrame::RegisterFrameCommands() {
             bar->repaint();
         }
     };
+    InstallAreaEditWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
+    RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);

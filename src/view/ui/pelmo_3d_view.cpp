@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/input.h"
+#include "pointedit/area_edit_commands.h"
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
 #include "view/birds_eye_camera.h"
@@ -93,6 +94,34 @@ void DrawRubberBands(QPainter& painter) {
         const QRect box(QPoint(line.x1 + 8, line.y1 + 8), metrics.size(0, text));
         painter.fillRect(box, Qt::white);
         painter.drawText(box, Qt::AlignLeft | Qt::AlignTop, text);
+    }
+    painter.restore();
+}
+
+// The area dialogs' gizmos, cones, handles, lassos and rubber rectangles.
+void DrawAreaDialogOverlays(QPainter& painter) {
+    const std::vector<AreaOverlay> overlays = AreaDialogsOverlays();
+    if (overlays.empty()) return;
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    auto color = [](uint32_t c) { return QColor((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF); };
+    for (const AreaOverlay& overlay : overlays) {
+        for (const OverlayLine& line : overlay.lines) {
+            painter.setPen(QPen(color(line.color), line.width));
+            painter.drawLine(line.x0, line.y0, line.x1, line.y1);
+        }
+        for (const LassoPointXY& h : overlay.handles) {
+            painter.fillRect(QRect(h.x - 2, h.y - 2, 5, 5), Qt::red);
+            painter.fillRect(QRect(h.x - 1, h.y - 1, 3, 3), Qt::white);
+        }
+        if (overlay.band) {
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            painter.setPen(QPen(Qt::white, 1));
+            painter.drawRect(QRect(QPoint(overlay.bandRect[0], overlay.bandRect[1]),
+                                   QPoint(overlay.bandRect[2], overlay.bandRect[3]))
+                                 .normalized());
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
     }
     painter.restore();
 }
@@ -219,6 +248,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     if (LockBackBuffer()) {
         const ViewClient client{width(), height()};
         shown = PaintView(&client);
+        if (shown) AreaDialogsDrawPreview();
         if (shown) {
             // The bottom-up rows put the viewport centre row at the window row the mouse
             // formulas give it, also for an odd height.
@@ -234,6 +264,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
+    DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
     g_viewPainting = 0;

@@ -1,0 +1,253 @@
+#include "pointedit/area_selection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+
+#include "model/pick_reset.h"
+#include "platform/input.h"
+#include "platform/window_state.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+#include "view/view_input.h"
+#include "view/view_navigation.h"
+#include "view/view_state.h"
+
+LassoPoint g_lassoPoints[kLassoCapacity];
+int32_t g_lassoPointCount = 0;
+int32_t g_lassoDrawing = 0;
+LassoPoint g_lassoCursor{0, 0};
+uint32_t g_lassoColor = 0xFF8040;
+BatchLassoState g_batchLasso;
+
+namespace {
+std::function<void()> g_batchEditLassoRunner;
+}  // namespace
+
+int32_t PointClientColumn(const RandomPoint& p) { return g_viewportCenterX + p.screenX; }
+int32_t PointClientRow(const RandomPoint& p) { return g_viewportCenterY - p.screenY; }
+
+void ClearPointFlags(uint8_t bits) {
+    const uint8_t keep = static_cast<uint8_t>(~bits);
+    for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].flags &= keep;
+}
+
+bool ProjectGround(double x, double y, double z, int32_t& column, int32_t& row) {
+    RandomPoint p{};
+    p.x = x;
+    p.y = y;
+    p.z = z;
+    ProjectRecord(p);
+    if (p.hidden & 0x05) return false;
+    column = PointClientColumn(p);
+    row = PointClientRow(p);
+    return true;
+}
+
+void AddGroundLine(AreaOverlay& overlay, const double a[3], const double b[3], uint32_t color,
+                   int32_t width) {
+    int32_t x0, y0, x1, y1;
+    if (!ProjectGround(a[0], a[1], a[2], x0, y0) || !ProjectGround(b[0], b[1], b[2], x1, y1)) return;
+    overlay.lines.push_back({x0, y0, x1, y1, color, width});
+}
+
+// ---- mask ----
+
+PixelMask::PixelMask(int32_t width, int32_t height)
+    : m_width(std::max(width, 0)), m_height(std::max(height, 0)),
+      m_bytesPerRow((m_width + 7) / 8),
+      m_bits(static_cast<size_t>(m_bytesPerRow) * m_height, 0) {}
+
+void PixelMask::Put(int32_t x, int32_t y, bool value) {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return;
+    uint8_t& byte = m_bits[static_cast<size_t>(y) * m_bytesPerRow + (x >> 3)];
+    const uint8_t bit = static_cast<uint8_t>(0x80u >> (x & 7));
+    byte = value ? (byte | bit) : (byte & ~bit);
+}
+
+void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<double>& ys) {
+    const size_t n = std::min(xs.size(), ys.size());
+    if (n < 3 || m_height == 0) return;
+    // Crossings of every side with the pixel-centre rows, bucketed by row: (x, +1 / -1).
+    std::vector<std::vector<std::pair<double, int>>> rows(m_height);
+    for (size_t k = 0; k < n; ++k) {
+        const size_t j = (k + 1) % n;
+        const double y0 = ys[k], y1 = ys[j];
+        if (y0 == y1) continue;
+        const int dir = y1 > y0 ? 1 : -1;
+        const double lo = std::min(y0, y1), hi = std::max(y0, y1);
+        // Rows whose centre r satisfies lo <= r < hi.
+        const int32_t first = std::max<int32_t>(0, static_cast<int32_t>(std::ceil(lo)));
+        const int32_t last =
+            std::min<int32_t>(m_height - 1, static_cast<int32_t>(std::ceil(hi)) - 1);
+        const double slope = (xs[j] - xs[k]) / (y1 - y0);
+        for (int32_t r = first; r <= last; ++r)
+            rows[r].emplace_back(xs[k] + (r - y0) * slope, dir);
+    }
+    for (int32_t r = 0; r < m_height; ++r) {
+        auto& crossings = rows[r];
+        if (crossings.empty()) continue;
+        std::sort(crossings.begin(), crossings.end());
+        int winding = 0;
+        for (size_t k = 0; k + 1 < crossings.size(); ++k) {
+            winding += crossings[k].second;
+            if (winding == 0) continue;
+            const int32_t from = std::max<int32_t>(0, static_cast<int32_t>(std::ceil(crossings[k].first)));
+            const int32_t to = std::min<int32_t>(
+                m_width, static_cast<int32_t>(std::ceil(crossings[k + 1].first)));
+            uint8_t* row = &m_bits[static_cast<size_t>(r) * m_bytesPerRow];
+            for (int32_t c = from; c < to; ++c) row[c >> 3] |= static_cast<uint8_t>(0x80u >> (c & 7));
+        }
+    }
+}
+
+void PixelMask::ClearOutline(const std::vector<int32_t>& xs, const std::vector<int32_t>& ys) {
+    const size_t n = std::min(xs.size(), ys.size());
+    for (size_t k = 0; k < n; ++k) {
+        const size_t j = (k + 1) % n;
+        int32_t ax = xs[k], ay = ys[k], bx = xs[j], by = ys[j];
+        if (ax < bx || (ax == bx && ay < by)) {
+            std::swap(ax, bx);
+            std::swap(ay, by);
+        }
+        WalkLinePixels(ax, ay, bx, by,
+                       [&](int32_t, int32_t x, int32_t y, bool, int32_t) { Put(x, y, false); });
+    }
+}
+
+// ---- lasso ----
+
+void AppendLassoPoint(int32_t x, int32_t y) {
+    if (g_lassoPointCount < kLassoCapacity) ++g_lassoPointCount;
+    g_lassoPoints[g_lassoPointCount - 1] = LassoPoint{x, y};
+}
+
+int32_t SelectInsideLasso() {
+    const int32_t n = std::clamp(g_lassoPointCount, 0, kLassoCapacity);
+    if (n < 3) return 0;
+    int32_t count = 0;
+    try {
+        PixelMask mask((g_bufferMaxX + 32) & ~31, g_bufferMaxY + 1);
+        std::vector<double> fx(n), fy(n);
+        std::vector<int32_t> ix(n), iy(n);
+        for (int32_t k = 0; k < n; ++k) {
+            ix[k] = g_lassoPoints[k].x;
+            iy[k] = g_lassoPoints[k].y;
+            fx[k] = ix[k];
+            fy[k] = iy[k];
+        }
+        mask.FillPolygon(fx, fy);
+        mask.ClearOutline(ix, iy);
+        for (int32_t i = 1; i <= g_pointCount; ++i) {
+            RandomPoint& p = g_points[i];
+            p.flags &= static_cast<uint8_t>(~POINT_FLAG_NEW_SELECTION);
+            if ((p.flags & POINT_FLAG_AREA_SELECTED) || !PointSelectable(p)) continue;
+            if (mask.Get(PointClientColumn(p), PointClientRow(p))) {
+                p.flags |= POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION;
+                ++count;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return count;
+}
+
+// ---- pick ----
+
+int32_t PickNearestPoint(int32_t x, int32_t y, int32_t radius, int32_t tieDistance) {
+    int32_t pick = 0;
+    double pickKey = 0.0;
+    int32_t limit = radius;
+    const bool birdsEye = g_birdsEyeOn != 0;
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        const RandomPoint& p = g_points[i];
+        if (!PointSelectable(p)) continue;
+        const int32_t d = std::abs(PointClientColumn(p) - x) + std::abs(PointClientRow(p) - y);
+        if (d > limit) continue;
+        const double key =
+            birdsEye ? g_cameraMatrix[6] * (p.y - g_eyeY) + g_cameraMatrix[7] * (p.z - g_eyeZ) +
+                           g_cameraMatrix[8] * (p.x - g_eyeX)
+                     : p.z;
+        if (d > tieDistance || pick == 0 || key <= pickKey) {
+            pick = i;
+            pickKey = key;
+            limit = d;
+        }
+    }
+    return pick;
+}
+
+// ---- batch lasso ----
+
+void SetBatchEditLassoRunner(std::function<void()> runner) {
+    g_batchEditLassoRunner = std::move(runner);
+}
+
+namespace {
+void ResetBatchLasso() {
+    g_lassoPointCount = 0;
+    g_batchLasso.pathLength = 0;
+    g_batchLasso.dragState = 0;
+    g_lassoDrawing = 0;
+}
+}  // namespace
+
+int32_t TrackBatchEditLasso(int32_t message, int32_t flags, int32_t x, int32_t y) {
+    BatchLassoState& s = g_batchLasso;
+    if ((flags & kMouseFlagControl) || IsKeyDown(key::kAlt)) {
+        ResetBatchLasso();
+        return 0;
+    }
+    switch (message) {
+        case kViewLButtonDown:
+            s.start = s.last = LassoPoint{x, y};
+            g_lassoPointCount = 0;
+            s.pathLength = 0;
+            s.dragState = 1;
+            g_lassoDrawing = 1;
+            g_lassoColor = 0xFF8040;
+            g_lassoCursor = s.last;
+            return 1;
+        case kViewMouseMove:
+            if (!(flags & kMouseFlagLeft)) {
+                s.dragState = 0;
+                g_lassoDrawing = 0;
+                return 0;
+            }
+            if (s.dragState != 0 && g_lassoDrawing) {
+                s.pathLength += std::abs(x - s.last.x) + std::abs(y - s.last.y);
+                AppendLassoPoint(s.last.x, s.last.y);
+                s.last = LassoPoint{x, y};
+                g_lassoCursor = s.last;
+                s.dragState |= 2;
+                QuickRepaintView();
+            }
+            return 0;
+        case kViewLButtonUp: {
+            s.last = LassoPoint{x, y};
+            if (s.dragState != 0 && s.pathLength > 10) {
+                int32_t selected = 0;
+                ShowWaitCursor(true);
+                if (g_lassoDrawing) selected = SelectInsideLasso();
+                ShowWaitCursor(false);
+                g_lassoDrawing = 0;
+                if (selected > 0) {
+                    FullRepaintView();
+                    if (g_batchEditLassoRunner) g_batchEditLassoRunner();
+                    ClearPickList();
+                    g_pickedPoint = 0;
+                    g_redrawMask = -1;
+                }
+                ResetBatchLasso();
+                QuickRepaintView();
+                return 1;
+            }
+            ResetBatchLasso();
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}

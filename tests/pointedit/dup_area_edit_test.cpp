@@ -1,0 +1,277 @@
+// The duplicate-point area edit: vertical and tilted-axis checks, the temporary flags,
+// the two-stage clear, the angle edits and the turned state that never stays behind.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "model/terrain_data.h"
+#include "platform/message_box.h"
+#include "pointedit/area_selection.h"
+#include "pointedit/dup_area_edit.h"
+#include "view/raster_primitives.h"
+#include "view/view_input.h"
+#include "view/view_state.h"
+
+namespace {
+
+int32_t Add(double x, double y, double z, int32_t column = 500, int32_t row = 500) {
+    EnsurePointCapacity(g_pointCount + 1);
+    const int32_t i = ++g_pointCount;
+    g_points[i] = RandomPoint{};
+    g_points[i].x = x;
+    g_points[i].y = y;
+    g_points[i].z = z;
+    g_points[i].screenX = column;
+    g_points[i].screenY = -row;
+    SetPointEndMarker();
+    g_pointsPresent = -1;
+    return i;
+}
+
+void Fresh() {
+    InitDataModel();
+    g_viewportCenterX = 0;
+    g_viewportCenterY = 0;
+    g_bufferMaxX = 600;
+    g_bufferMaxY = 400;
+    g_birdsEyeOn = 0;
+    g_viewScale = 1.0;
+}
+
+// Clusters of close points plus scattered ones, all selected.
+void MakeClusters(uint64_t seed) {
+    Fresh();
+    std::mt19937_64 rng(seed);
+    std::uniform_real_distribution<double> u(0.0, 100.0), jitter(-0.04, 0.04), z(0.0, 20.0);
+    for (int c = 0; c < 40; ++c) {
+        const double x = u(rng), y = u(rng);
+        for (int k = 0; k < 3; ++k) Add(x + jitter(rng), y + jitter(rng), z(rng));
+    }
+    for (int k = 0; k < 60; ++k) Add(u(rng), u(rng), z(rng));
+}
+
+std::vector<int16_t> Flags() {
+    std::vector<int16_t> f;
+    for (int32_t i = 1; i <= g_pointCount; ++i) f.push_back(g_points[i].invalid);
+    return f;
+}
+
+void SelectAll() {
+    for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].flags |= POINT_FLAG_AREA_SELECTED;
+}
+
+TEST(DupAreaEdit, TiltZeroArbitraryAxisGroupsEqualTheVerticalOnes) {
+    MakeClusters(5);
+    std::vector<double> before;
+    for (int32_t i = 1; i <= g_pointCount; ++i) before.push_back(g_points[i].x + g_points[i].y);
+    CDupPointAreaEditDlg dlg;
+    SelectAll();
+    dlg.OnDuplicateCheck(false);
+    const std::vector<int16_t> vertical = Flags();
+    int dropped = 0;
+    for (int16_t f : vertical) dropped += f == 3;
+    EXPECT_EQ(dropped, 80) << "two of every cluster of three";
+
+    MakeClusters(5);
+    SelectAll();
+    dlg.OnDuplicateCheck(true);
+    EXPECT_EQ(Flags(), vertical);
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        EXPECT_EQ(g_points[i].x + g_points[i].y, before[i - 1]) << "coordinates back";
+        EXPECT_EQ(g_points[i].flags & (POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION), 0);
+    }
+}
+
+TEST(DupAreaEdit, TiltedAxisFindsPointsInLineWithIt) {
+    Fresh();
+    const int32_t a = Add(0, 0, 10);
+    const int32_t b = Add(5, 0, 10.0);  // 5 m north: on one line with a along a north axis
+    CDupPointAreaEditDlg dlg;
+    SelectAll();
+    dlg.OnDuplicateCheck(false);
+    EXPECT_EQ(g_points[a].invalid + g_points[b].invalid, 0);
+    dlg.TiltLeft(90.0);
+    dlg.DirLeft(0.0);
+    SelectAll();
+    dlg.OnDuplicateCheck(true);
+    EXPECT_EQ(g_points[a].invalid + g_points[b].invalid, 3);
+    EXPECT_EQ(g_points[b].x, 5.0);
+}
+
+TEST(DupAreaEdit, NoTemporaryFlagRemainsAndFewCandidatesChangeNothing) {
+    for (int selected : {0, 1, 5}) {
+        Fresh();
+        for (int k = 0; k < 10; ++k) Add(0.01 * k, 0, k);
+        g_points[7].invalid = 1;
+        for (int k = 1; k <= selected; ++k) g_points[k].flags |= POINT_FLAG_AREA_SELECTED;
+        CDupPointAreaEditDlg dlg;
+        dlg.OnDuplicateCheck(false);
+        int invalid = 0;
+        for (int32_t i = 1; i <= g_pointCount; ++i) {
+            EXPECT_NE(g_points[i].invalid, 99);
+            invalid += g_points[i].invalid != 0;
+            EXPECT_EQ(g_points[i].flags & POINT_FLAG_NEW_SELECTION, 0);
+        }
+        EXPECT_EQ(g_points[7].invalid, 1);
+        EXPECT_EQ(invalid, selected < 2 ? 1 : 1 + selected - 1) << selected;
+    }
+}
+
+TEST(DupAreaEdit, EscapeTwice) {
+    Fresh();
+    const int32_t a = Add(0, 0, 0, 10, 10);
+    const int32_t b = Add(0, 1, 0, 100, 100);
+    CDupPointAreaEditDlg dlg;
+    auto click = [&](int32_t x, int32_t y) {
+        dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, x, y);
+        dlg.OnViewMouse(kViewLButtonUp, 0, x, y);
+    };
+    click(10, 10);
+    // A rectangle round b.
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, 90, 90);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, 100, 100);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, 110, 110);
+    dlg.OnViewMouse(kViewLButtonUp, 0, 110, 110);
+    EXPECT_TRUE(g_points[a].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_TRUE(g_points[b].flags & POINT_FLAG_AREA_SELECTED);
+    dlg.OnViewMouse(kViewKeyDown, 0, 0x1B, 0);
+    EXPECT_TRUE(g_points[a].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_FALSE(g_points[b].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_EQ(dlg.SelectedCount(), 1);
+    dlg.OnViewMouse(kViewKeyDown, 0, 0x1B, 0);
+    EXPECT_FALSE(g_points[a].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_EQ(dlg.SelectedCount(), 0);
+    // Delete invalidates the selection; locked and outline points stay.
+    click(10, 10);
+    dlg.OnViewMouse(kViewKeyDown, 0, 0x2E, 0);
+    EXPECT_EQ(g_points[a].invalid, 1);
+}
+
+TEST(DupAreaEdit, AngleEdits) {
+    Fresh();
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(200.0);
+    EXPECT_EQ(dlg.TiltDegrees(), 200.0);
+    dlg.WheelOnAngle(true, 120);
+    EXPECT_EQ(dlg.TiltDegrees(), 179.0);
+    dlg.DirLeft(-30.0);
+    EXPECT_EQ(dlg.DirDegrees(), 330.0);
+    dlg.WheelOnAngle(false, 120);
+    dlg.WheelOnAngle(false, 120);
+    dlg.WheelOnAngle(false, 120);
+    dlg.DirLeft(359.5);
+    dlg.WheelOnAngle(false, 120);
+    EXPECT_NEAR(dlg.DirDegrees(), 0.5, 1e-12);
+    dlg.JudgeDistanceLeft(0.0);
+    EXPECT_EQ(dlg.JudgeDistance(), 0.1);
+    dlg.JudgeDistanceLeft(1e-7);
+    EXPECT_EQ(dlg.JudgeDistance(), 0.1);
+    dlg.JudgeDistanceLeft(0.25);
+    EXPECT_EQ(dlg.JudgeDistance(), 0.25);
+}
+
+TEST(DupAreaEdit, TurnedPointsNeverStayTurned) {
+    MakeClusters(9);
+    std::vector<RandomPoint> original(g_points + 1, g_points + g_pointCount + 1);
+    auto same = [&] {
+        for (int32_t i = 1; i <= static_cast<int32_t>(original.size()); ++i) {
+            ASSERT_NEAR(g_points[i].x, original[i - 1].x, 1e-9) << i;
+            ASSERT_NEAR(g_points[i].y, original[i - 1].y, 1e-9) << i;
+            ASSERT_NEAR(g_points[i].z, original[i - 1].z, 1e-9) << i;
+        }
+    };
+    {
+        CDupPointAreaEditDlg dlg;
+        dlg.TiltLeft(35.0);
+        dlg.DirLeft(120.0);
+        dlg.OnRotateRestore();
+        ASSERT_TRUE(dlg.Rotated());
+        EXPECT_GT(std::fabs(g_points[1].z - original[0].z) + std::fabs(g_points[1].x - original[0].x), 1e-3);
+        // Deleting while turned is refused and changes nothing.
+        g_points[4].invalid = 1;
+        ClearRecordedMessages();
+        const int32_t count = g_pointCount;
+        dlg.OnDeleteInvalid();
+        EXPECT_EQ(g_pointCount, count);
+        ASSERT_FALSE(RecordedMessages().empty());
+        EXPECT_EQ(RecordedMessages().back().text, "回転状態です\n復元処理を行ってください");
+        g_points[4].invalid = 0;
+        // A save (or a deletion by another window) takes the survey frame back first.
+        RestoreSurveyFrame();
+        EXPECT_FALSE(dlg.Rotated());
+        same();
+        // Turned again, a point is added in the turned frame; closing turns everything back.
+        dlg.OnRotateRestore();
+        ASSERT_TRUE(dlg.Rotated());
+        Add(g_points[1].x, g_points[1].y, g_points[1].z);
+    }
+    same();
+    EXPECT_NEAR(g_points[g_pointCount].x, original[0].x, 1e-9) << "the added point follows";
+    EXPECT_NEAR(g_points[g_pointCount].z, original[0].z, 1e-9);
+}
+
+}  // namespace
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "model/document.h"
+
+namespace {
+
+// Saving the document while the points are turned for viewing writes the survey
+// coordinates, and the dialog is no longer turned afterwards.
+TEST(DupAreaEdit, SavingWhileTurnedWritesSurveyCoordinates) {
+    Fresh();
+    Add(1000.0, 2000.0, 50.0);
+    Add(1010.0, 2000.0, 51.0);
+    Add(1000.0, 2010.0, 52.0);
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(60.0);
+    dlg.DirLeft(45.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    ASSERT_NE(g_points[2].x, 1010.0);
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "nostrel_turned_save";
+    std::filesystem::create_directories(dir);
+    CPelmo_3DDoc doc;
+    ASSERT_TRUE(doc.OnSaveDocument(dir / "turned.RND"));
+    EXPECT_FALSE(dlg.Rotated());
+    std::ifstream in(dir / "turned.RND", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("     1010.0000       2000.0000      51.000"), std::string::npos)
+        << text.str();
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+#include "pointedit/point_deletion.h"
+
+namespace {
+
+// Another window's deletion of invalid points takes the survey frame back first, so the
+// saved coordinates are never put on renumbered points.
+TEST(DupAreaEdit, DeletionElsewhereRestoresFirst) {
+    Fresh();
+    for (int k = 0; k < 6; ++k) Add(1000.0 + k, 2000.0 + 2 * k, 50.0 + k);
+    g_points[2].invalid = 1;
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(30.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    DeleteInvalidPoints();
+    EXPECT_FALSE(dlg.Rotated());
+    ASSERT_EQ(g_pointCount, 5);
+    for (int32_t i = 1; i <= 5; ++i) {
+        const int k = i == 1 ? 0 : i;  // old point 2 (k = 1) is gone
+        EXPECT_NEAR(g_points[i].x, 1000.0 + k, 1e-9) << i;
+        EXPECT_NEAR(g_points[i].y, 2000.0 + 2 * k, 1e-9) << i;
+        EXPECT_NEAR(g_points[i].z, 50.0 + k, 1e-9) << i;
+    }
+}
+
+}  // namespace
