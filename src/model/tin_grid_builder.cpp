@@ -174,18 +174,18 @@ private:
     int32_t m_words = 0;  // words per row or column
     std::vector<uint64_t> m_rowBits, m_columnBits;
     TinWorkArray<int32_t> m_entries;  // the binned points by cell, live ones first in each run
-    std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
+    TinWorkArray<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
     std::vector<uint64_t> m_sideBits;  // cells with sides, one bit each, by row
 
     // Points in the builder's numbers 0..m_points-1, m_binned of them binned.
     int32_t m_points = 0, m_binned = 0;
-    std::vector<int32_t> m_number;    // point number of each
-    std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
+    TinWorkArray<int32_t> m_number;    // point number of each
+    TinWorkArray<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
     TinWorkArray<Coordinates> m_xy;
     TinWorkArray<CellPlace> m_place;
     TinWorkArray<PointWork> m_work;
-    std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
+    TinWorkArray<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
 
     // Records by end point: lists through m_records.
     TinWorkArray<RecordWork> m_records;  // [0] unused
@@ -349,9 +349,9 @@ void TinGridBuilder::BinPointsIntoGrid() {
 }
 
 int TinGridBuilder::InitFrontFromOutline() {
-    // All-zero records: a plain clear of the bytes.
-    const int32_t end = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
-    if (end > 1) std::memset(static_cast<void*>(g_tinEdges + 1), 0, sizeof(TinEdge) * static_cast<size_t>(end - 1));
+    // All-zero records; the pages of a large block go back to the system zeroed, so the
+    // build touches only the records it writes.
+    g_tinEdgesBlock.Zero(1, std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size()));
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
     }
@@ -366,7 +366,7 @@ int TinGridBuilder::InitFrontFromOutline() {
         Enqueue(i, a, b, -1);
     }
     // From here on the records carry the builder's numbers along.
-    std::vector<int32_t>().swap(m_ownIndex);
+    TinWorkArray<int32_t>().swap(m_ownIndex);
     return 0;
 }
 
@@ -773,7 +773,7 @@ void TinGridBuilder::IndexOutlineSides() {
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { ++m_sideStart[cell + 1]; });
     for (size_t c = 0; c < cells; ++c) m_sideStart[c + 1] += m_sideStart[c];
     m_sides.assign(m_sideStart[cells], 0);
-    std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
+    TinWorkArray<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
     for (int32_t r = 0; r < m_dim; ++r)
         for (int32_t c = 0; c < m_dim; ++c)
