@@ -167,8 +167,13 @@ private:
     int32_t m_dim = kMinGridCells;
     int32_t m_tiles = 0;  // tiles per row
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
-    TinWorkArray<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
-    TinWorkArray<int32_t> m_cellLive;   // live points at the start of each run
+    // The run of each cell in m_entries, by Cell(), and the end: a search reads both words of
+    // a cell together.
+    struct CellRun {
+        int32_t start;  // running offset into m_entries
+        int32_t live;   // live points at the start of the run
+    };
+    TinWorkArray<CellRun> m_cells;
     // Cells with live points, one bit each, by row and by column: the rings of a search pass
     // over empty cells a word at a time.
     int32_t m_words = 0;  // words per row or column
@@ -241,8 +246,7 @@ void TinGridBuilder::AllocateWork() {
     m_tiles = (m_dim + 7) / 8;
     const size_t cells = static_cast<size_t>(m_tiles) * m_tiles * 64;
     const size_t points = static_cast<size_t>(usable) + m_outlineCount;
-    m_cellStart.assign(cells + 1, 0);
-    m_cellLive.assign(cells, 0);
+    m_cells.assign(cells + 1, CellRun{0, 0});
     m_entries.reserve(static_cast<size_t>(usable));
     m_ownIndex.assign(static_cast<size_t>(g_pointCount) + 1, -1);
     m_number.reserve(points);
@@ -293,7 +297,6 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
 
     // The cell of each binned point waits in m_ownIndex until the points are numbered.
-    TinWorkArray<int32_t>& count = m_cellLive;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const RandomPoint& pt = g_points[p];
         if (pt.invalid != 0 || pt.outside != 0) continue;
@@ -301,20 +304,22 @@ void TinGridBuilder::BinPointsIntoGrid() {
         if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
         const int32_t cell = Cell(RowOf(pt.x), ColumnOf(pt.y));
         m_ownIndex[p] = cell;
-        ++count[cell];
+        ++m_cells[cell].live;
     }
-    const size_t cells = count.size();
-    for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
-    m_binned = m_cellStart[cells];
+    const size_t cells = m_cells.size() - 1;
+    for (size_t c = 0; c < cells; ++c) {
+        m_cells[c + 1].start = m_cells[c].start + m_cells[c].live;
+        m_cells[c].live = 0;
+    }
+    m_binned = m_cells[cells].start;
     m_entries.resize(m_binned);
     m_number.resize(m_binned);
     m_xy.resize(m_binned);
     m_place.resize(m_binned);
-    std::fill(count.begin(), count.end(), 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const int32_t cell = m_ownIndex[p];
         if (cell < 0) continue;
-        const int32_t slot = m_cellStart[cell] + count[cell]++;
+        const int32_t slot = m_cells[cell].start + m_cells[cell].live++;
         m_entries[slot] = slot;
         m_number[slot] = p;
         m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
@@ -341,7 +346,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_points = static_cast<int32_t>(m_number.size());
     for (int32_t r = 0; r < m_dim; ++r) {
         for (int32_t c = 0; c < m_dim; ++c) {
-            if (count[Cell(r, c)] == 0) continue;
+            if (m_cells[Cell(r, c)].live == 0) continue;
             m_rowBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
             m_columnBits[static_cast<size_t>(c) * m_words + r / 64] |= uint64_t{1} << (r % 64);
         }
@@ -594,9 +599,10 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
 
 void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
     const int32_t cell = Cell(row, column);
-    const int32_t live = m_cellLive[cell];
+    const CellRun cellRun = m_cells[cell];
+    const int32_t live = cellRun.live;
     if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
-    const int32_t* run = m_entries.data() + m_cellStart[cell];
+    const int32_t* run = m_entries.data() + cellRun.start;
     for (int32_t k = 0; k < live; ++k) {
         const int32_t p = run[k];
         const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
@@ -802,7 +808,7 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     for (int32_t row = rFrom; row <= rTo; ++row) {
         for (int32_t col = cFrom; col <= cTo; ++col) {
             const int32_t cell = Cell(row, col);
-            for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
+            for (int32_t k = m_cells[cell].start; k < m_cells[cell + 1].start; ++k) {
                 const int32_t q = m_entries[k];
                 if (q == m_a || q == m_b) continue;
                 const double side = (m_xy[q].x - m_xm) * m_nx + (m_xy[q].y - m_ym) * m_ny;
@@ -820,12 +826,12 @@ void TinGridBuilder::DropFromCell(int32_t p) {
     const int32_t r = m_place[p].row, c = m_place[p].column;
     const int32_t cell = Cell(r, c);
     const int32_t slot = m_work[p].slot;
-    const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
+    const int32_t last = m_cells[cell].start + m_cells[cell].live - 1;
     if (slot > last) return;
     std::swap(m_entries[slot], m_entries[last]);
     m_work[m_entries[slot]].slot = slot;
     m_work[p].slot = last;
-    if (--m_cellLive[cell] == 0) {
+    if (--m_cells[cell].live == 0) {
         m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
         m_columnBits[static_cast<size_t>(c) * m_words + r / 64] &= ~(uint64_t{1} << (r % 64));
     }
