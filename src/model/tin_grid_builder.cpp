@@ -320,13 +320,19 @@ void TinGridBuilder::BinPointsIntoGrid() {
         const int32_t cell = m_ownIndex[p];
         if (cell < 0) continue;
         const int32_t slot = m_cells[cell].start + m_cells[cell].live++;
-        m_entries[slot] = slot;
         m_number[slot] = p;
         m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
-        const int32_t tile = cell / 64, inTile = cell % 64;
-        m_place[slot] = CellPlace{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
-                                  static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
         m_ownIndex[p] = slot;
+    }
+    // The rest follows the slots in order: scattered writes are what a large set pays for.
+    for (int32_t i = 0; i < m_binned; ++i) m_entries[i] = i;
+    for (size_t cell = 0; cell < cells; ++cell) {
+        const CellRun run = m_cells[cell];
+        if (run.live == 0) continue;
+        const size_t tile = cell / 64, inTile = cell % 64;
+        const CellPlace place{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
+                              static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
+        std::fill(m_place.begin() + run.start, m_place.begin() + run.start + run.live, place);
     }
     m_work.resize(m_binned, PointWork{0, 0, 0, 0});
     for (int32_t i = 0; i < m_binned; ++i) m_work[i].slot = i;
@@ -607,9 +613,9 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
         const int32_t p = run[k];
         const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
         const double d2 = dx * dx + dy * dy;
-        if (d2 > m_bound) continue;
         const double s = dx * m_nx + dy * m_ny;
-        if (!(s > 0)) continue;
+        // One branch for both tests: which way either goes is hard to foresee.
+        if ((d2 > m_bound) | !(s > 0)) continue;
         if (p == m_a || p == m_b) continue;
         const double q = (d2 - m_h2) / s;
         if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
