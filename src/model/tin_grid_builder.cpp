@@ -101,6 +101,11 @@ private:
     struct RecordWork {
         int32_t nextA;  // next record with the same A
         int32_t nextB;  // next record with the same B
+        int32_t a, b;   // its ends: look-ups along the lists need not read the records
+    };
+    // The newest records between a new apex E and the ends A, B of the side it closes.
+    struct ApexSides {
+        int32_t ea = 0, ae = 0, eb = 0, be = 0;
     };
     // The ends and back apex (-1 none) of a record not yet visited, in the builder's numbers.
     struct PendingRecord {
@@ -117,7 +122,7 @@ private:
 
     void RegisterTinEdge(int32_t record, int32_t a, int32_t b);
     void CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b);
-    int32_t FindTinEdge(int32_t b, int32_t a) const;
+    ApexSides FindApexSides(int32_t e, int32_t a, int32_t b) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
     void Enqueue(int32_t record, int32_t a, int32_t b, int32_t back);
     bool EnsureRoom();
@@ -369,7 +374,7 @@ int TinGridBuilder::InitFrontFromOutline() {
     m_count = m_outlineCount;
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
-    m_records.assign(1, RecordWork{0, 0});
+    m_records.assign(1, RecordWork{0, 0, -1, -1});
     m_visit = 1;
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         const int32_t a = m_ownIndex[m_outline[i]], b = m_ownIndex[m_outline[i + 1]];
@@ -385,7 +390,7 @@ int TinGridBuilder::InitFrontFromOutline() {
 
 // Records are registered in increasing order.
 void TinGridBuilder::RegisterTinEdge(int32_t record, int32_t a, int32_t b) {
-    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB});
+    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB, a, b});
     m_work[a].headA = record;
     m_work[b].headB = record;
     if (g_tinEdges[record].apexSearch == 0) {
@@ -403,11 +408,20 @@ void TinGridBuilder::CloseRecord(int32_t record, int32_t apex, int32_t a, int32_
     r.apexSearch = apex;
 }
 
-int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
-    const int32_t number = m_number[b];
-    for (int32_t r = m_work[a].headA; r != 0; r = m_records[r].nextA)
-        if (g_tinEdges[r].b == number) return r;
-    return 0;
+// All four through E's two lists, newest first as along the lists of A and B.
+TinGridBuilder::ApexSides TinGridBuilder::FindApexSides(int32_t e, int32_t a, int32_t b) const {
+    ApexSides found;
+    for (int32_t r = m_work[e].headA; r != 0; r = m_records[r].nextA) {
+        const int32_t other = m_records[r].b;
+        if (other == a && found.ea == 0) found.ea = r;
+        else if (other == b && found.eb == 0) found.eb = r;
+    }
+    for (int32_t r = m_work[e].headB; r != 0; r = m_records[r].nextB) {
+        const int32_t other = m_records[r].a;
+        if (other == a && found.ae == 0) found.ae = r;
+        else if (other == b && found.be == 0) found.be = r;
+    }
+    return found;
 }
 
 // Room for two more records and the end record; false when the block cannot grow.
@@ -956,14 +970,15 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
         if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
         if (!EnsureRoom()) return LimitStop();
         CloseRecord(i, m_number[e], a, b);
-        if (const int32_t ea = FindTinEdge(a, e)) {
-            CloseRecord(ea, record.b, e, a);
-        } else if (!FindTinEdge(e, a)) {
+        const ApexSides sides = FindApexSides(e, a, b);
+        if (sides.ea != 0) {
+            CloseRecord(sides.ea, record.b, e, a);
+        } else if (sides.ae == 0) {
             AppendRecord(a, e, b);
         }
-        if (const int32_t be = FindTinEdge(e, b)) {
-            CloseRecord(be, record.a, b, e);
-        } else if (!FindTinEdge(b, e)) {
+        if (sides.be != 0) {
+            CloseRecord(sides.be, record.a, b, e);
+        } else if (sides.eb == 0) {
             AppendRecord(e, b, a);
         }
         MarkPointIfSurrounded(e);
