@@ -144,6 +144,8 @@ private:
     bool CellMayHoldCandidate(int32_t row, int32_t column) const;
     bool CircleInsideSearchBox() const;
     void ScanCell(int32_t row, int32_t column);
+    // The rare part of ScanCell: a point that ties with the best or beats it.
+    [[gnu::noinline]] void Consider(int32_t p, double q);
     void Take(int32_t p, double q);
     void UpdateReach();
     bool CandidateCrossesTin(int32_t p);
@@ -632,21 +634,26 @@ void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
         if ((d2 > m_bound) | !(s > 0)) continue;
         if (p == m_a || p == m_b) continue;
         const double q = (d2 - m_h2) / s;
-        if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
-        if (std::fabs(q - m_best) < g_tinEpsilon) {
-            const bool pCrosses = CandidateCrossesTin(p);
-            const bool eCrosses = CandidateCrossesTin(m_e);
-            if (pCrosses && eCrosses) {
-                m_best = kNoValue;
-                UpdateReach();
-            } else if (eCrosses) {
-                Take(p, q);
-            } else if (!pCrosses && !PreferByEdgeAngle(p, m_e)) {
-                Take(p, q);
-            }
-        } else if (q < m_best) {
+        // Only a tie or a better point changes anything.
+        if (std::fabs(q - m_best) < g_tinEpsilon || q < m_best) Consider(p, q);
+    }
+}
+
+void TinGridBuilder::Consider(int32_t p, double q) {
+    if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) return;
+    if (std::fabs(q - m_best) < g_tinEpsilon) {
+        const bool pCrosses = CandidateCrossesTin(p);
+        const bool eCrosses = CandidateCrossesTin(m_e);
+        if (pCrosses && eCrosses) {
+            m_best = kNoValue;
+            UpdateReach();
+        } else if (eCrosses) {
+            Take(p, q);
+        } else if (!pCrosses && !PreferByEdgeAngle(p, m_e)) {
             Take(p, q);
         }
+    } else if (q < m_best) {
+        Take(p, q);
     }
 }
 
