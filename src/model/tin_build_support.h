@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "model/record_block.h"
+
 // How a build ended (for callers and tests).
 enum class TinBuildResult {
     kComplete,
@@ -71,37 +73,26 @@ inline int32_t CellIndex(double cells, int32_t last) {
     return static_cast<int32_t>(cells);
 }
 
-// The allocator of the builders' large work arrays: blocks of 4 MB and more are mapped on
+// The allocator of the builders' large work arrays: blocks of 64 KB and more are mapped on
 // their own and ask for huge pages. A build walks all over its arrays, and with small pages
 // much of its time would go to page faults and address translation. Unmapped when freed,
 // they leave nothing behind.
 template <typename T>
 struct LargePageAllocator {
     using value_type = T;
-    static constexpr size_t kHugePage = size_t{2} << 20;
     LargePageAllocator() = default;
     template <typename U>
     LargePageAllocator(const LargePageAllocator<U>&) {}
-    static bool Large(size_t n) { return n * sizeof(T) >= 2 * kHugePage; }
-    static size_t MappedBytes(size_t n) { return (n * sizeof(T) + kHugePage - 1) / kHugePage * kHugePage; }
+    static bool Large(size_t n) { return n * sizeof(T) >= record_block::kMapFrom; }
     T* allocate(size_t n) {
         if (!Large(n)) return static_cast<T*>(::operator new(n * sizeof(T)));
-        if (n > SIZE_MAX / sizeof(T) - kHugePage) throw std::bad_alloc();
-        const size_t bytes = MappedBytes(n);
-        void* raw = mmap(nullptr, bytes + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (raw == MAP_FAILED) throw std::bad_alloc();
-        // Keep the part that starts on a huge-page boundary.
-        char* const begin = static_cast<char*>(raw);
-        char* const aligned = begin + (kHugePage - reinterpret_cast<uintptr_t>(begin) % kHugePage) % kHugePage;
-        if (aligned > begin) munmap(begin, aligned - begin);
-        if (begin + kHugePage > aligned) munmap(aligned + bytes, begin + kHugePage - aligned);
-#ifdef MADV_HUGEPAGE
-        madvise(aligned, bytes, MADV_HUGEPAGE);
-#endif
-        return reinterpret_cast<T*>(aligned);
+        if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+        void* p = record_block::MapZeroed(n * sizeof(T));
+        if (!p) throw std::bad_alloc();
+        return static_cast<T*>(p);
     }
     void deallocate(T* p, size_t n) {
-        if (Large(n)) munmap(p, MappedBytes(n));
+        if (Large(n)) munmap(p, record_block::MappedLength(n * sizeof(T)));
         else ::operator delete(p);
     }
     template <typename U>

@@ -101,6 +101,11 @@ private:
     struct RecordWork {
         int32_t nextA;  // next record with the same A
         int32_t nextB;  // next record with the same B
+        int32_t a, b;   // its ends: look-ups along the lists need not read the records
+    };
+    // The newest records between a new apex E and the ends A, B of the side it closes.
+    struct ApexSides {
+        int32_t ea = 0, ae = 0, eb = 0, be = 0;
     };
     // The ends and back apex (-1 none) of a record not yet visited, in the builder's numbers.
     struct PendingRecord {
@@ -117,7 +122,7 @@ private:
 
     void RegisterTinEdge(int32_t record, int32_t a, int32_t b);
     void CloseRecord(int32_t record, int32_t apex, int32_t a, int32_t b);
-    int32_t FindTinEdge(int32_t b, int32_t a) const;
+    ApexSides FindApexSides(int32_t e, int32_t a, int32_t b) const;
     int32_t AppendRecord(int32_t a, int32_t b, int32_t apexBack);
     void Enqueue(int32_t record, int32_t a, int32_t b, int32_t back);
     bool EnsureRoom();
@@ -139,6 +144,8 @@ private:
     bool CellMayHoldCandidate(int32_t row, int32_t column) const;
     bool CircleInsideSearchBox() const;
     void ScanCell(int32_t row, int32_t column);
+    // The rare part of ScanCell: a point that ties with the best or beats it.
+    [[gnu::noinline]] void Consider(int32_t p, double q);
     void Take(int32_t p, double q);
     void UpdateReach();
     bool CandidateCrossesTin(int32_t p);
@@ -167,25 +174,30 @@ private:
     int32_t m_dim = kMinGridCells;
     int32_t m_tiles = 0;  // tiles per row
     double m_lowX = 0, m_lowY = 0, m_cellX = 1, m_cellY = 1, m_diag = 1;
-    TinWorkArray<int32_t> m_cellStart;  // running offsets into m_entries, by Cell(), and the end
-    TinWorkArray<int32_t> m_cellLive;   // live points at the start of each run
+    // The run of each cell in m_entries, by Cell(), and the end: a search reads both words of
+    // a cell together.
+    struct CellRun {
+        int32_t start;  // running offset into m_entries
+        int32_t live;   // live points at the start of the run
+    };
+    TinWorkArray<CellRun> m_cells;
     // Cells with live points, one bit each, by row and by column: the rings of a search pass
     // over empty cells a word at a time.
     int32_t m_words = 0;  // words per row or column
     std::vector<uint64_t> m_rowBits, m_columnBits;
     TinWorkArray<int32_t> m_entries;  // the binned points by cell, live ones first in each run
-    std::vector<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
+    TinWorkArray<int32_t> m_sideStart;  // dim*dim + 1 offsets into m_sides
     std::vector<int32_t> m_sides;      // outline positions by the cells their sides pass
     std::vector<uint64_t> m_sideBits;  // cells with sides, one bit each, by row
 
     // Points in the builder's numbers 0..m_points-1, m_binned of them binned.
     int32_t m_points = 0, m_binned = 0;
-    std::vector<int32_t> m_number;    // point number of each
-    std::vector<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
+    TinWorkArray<int32_t> m_number;    // point number of each
+    TinWorkArray<int32_t> m_ownIndex;  // by point number: the builder's number, -1 none
     TinWorkArray<Coordinates> m_xy;
     TinWorkArray<CellPlace> m_place;
     TinWorkArray<PointWork> m_work;
-    std::vector<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
+    TinWorkArray<uint8_t> m_finished;  // the outside byte 2 of a finished point, until published
 
     // Records by end point: lists through m_records.
     TinWorkArray<RecordWork> m_records;  // [0] unused
@@ -241,8 +253,7 @@ void TinGridBuilder::AllocateWork() {
     m_tiles = (m_dim + 7) / 8;
     const size_t cells = static_cast<size_t>(m_tiles) * m_tiles * 64;
     const size_t points = static_cast<size_t>(usable) + m_outlineCount;
-    m_cellStart.assign(cells + 1, 0);
-    m_cellLive.assign(cells, 0);
+    m_cells.assign(cells + 1, CellRun{0, 0});
     m_entries.reserve(static_cast<size_t>(usable));
     m_ownIndex.assign(static_cast<size_t>(g_pointCount) + 1, -1);
     m_number.reserve(points);
@@ -293,7 +304,6 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_diag = std::sqrt(m_cellX * m_cellX + m_cellY * m_cellY);
 
     // The cell of each binned point waits in m_ownIndex until the points are numbered.
-    TinWorkArray<int32_t>& count = m_cellLive;
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const RandomPoint& pt = g_points[p];
         if (pt.invalid != 0 || pt.outside != 0) continue;
@@ -301,27 +311,35 @@ void TinGridBuilder::BinPointsIntoGrid() {
         if (!(fr >= 0 && fr < m_dim && fc >= 0 && fc < m_dim)) continue;
         const int32_t cell = Cell(RowOf(pt.x), ColumnOf(pt.y));
         m_ownIndex[p] = cell;
-        ++count[cell];
+        ++m_cells[cell].live;
     }
-    const size_t cells = count.size();
-    for (size_t c = 0; c < cells; ++c) m_cellStart[c + 1] = m_cellStart[c] + count[c];
-    m_binned = m_cellStart[cells];
+    const size_t cells = m_cells.size() - 1;
+    for (size_t c = 0; c < cells; ++c) {
+        m_cells[c + 1].start = m_cells[c].start + m_cells[c].live;
+        m_cells[c].live = 0;
+    }
+    m_binned = m_cells[cells].start;
     m_entries.resize(m_binned);
     m_number.resize(m_binned);
     m_xy.resize(m_binned);
     m_place.resize(m_binned);
-    std::fill(count.begin(), count.end(), 0);
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         const int32_t cell = m_ownIndex[p];
         if (cell < 0) continue;
-        const int32_t slot = m_cellStart[cell] + count[cell]++;
-        m_entries[slot] = slot;
+        const int32_t slot = m_cells[cell].start + m_cells[cell].live++;
         m_number[slot] = p;
         m_xy[slot] = Coordinates{g_points[p].x, g_points[p].y};
-        const int32_t tile = cell / 64, inTile = cell % 64;
-        m_place[slot] = CellPlace{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
-                                  static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
         m_ownIndex[p] = slot;
+    }
+    // The rest follows the slots in order: scattered writes are what a large set pays for.
+    for (int32_t i = 0; i < m_binned; ++i) m_entries[i] = i;
+    for (size_t cell = 0; cell < cells; ++cell) {
+        const CellRun run = m_cells[cell];
+        if (run.live == 0) continue;
+        const size_t tile = cell / 64, inTile = cell % 64;
+        const CellPlace place{static_cast<uint16_t>(tile / m_tiles * 8 + inTile / 8),
+                              static_cast<uint16_t>(tile % m_tiles * 8 + inTile % 8)};
+        std::fill(m_place.begin() + run.start, m_place.begin() + run.start + run.live, place);
     }
     m_work.resize(m_binned, PointWork{0, 0, 0, 0});
     for (int32_t i = 0; i < m_binned; ++i) m_work[i].slot = i;
@@ -341,7 +359,7 @@ void TinGridBuilder::BinPointsIntoGrid() {
     m_points = static_cast<int32_t>(m_number.size());
     for (int32_t r = 0; r < m_dim; ++r) {
         for (int32_t c = 0; c < m_dim; ++c) {
-            if (count[Cell(r, c)] == 0) continue;
+            if (m_cells[Cell(r, c)].live == 0) continue;
             m_rowBits[static_cast<size_t>(r) * m_words + c / 64] |= uint64_t{1} << (c % 64);
             m_columnBits[static_cast<size_t>(c) * m_words + r / 64] |= uint64_t{1} << (r % 64);
         }
@@ -349,16 +367,16 @@ void TinGridBuilder::BinPointsIntoGrid() {
 }
 
 int TinGridBuilder::InitFrontFromOutline() {
-    // All-zero records: a plain clear of the bytes.
-    const int32_t end = std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size());
-    if (end > 1) std::memset(static_cast<void*>(g_tinEdges + 1), 0, sizeof(TinEdge) * static_cast<size_t>(end - 1));
+    // All-zero records; the pages of a large block go back to the system zeroed, so the
+    // build touches only the records it writes.
+    g_tinEdgesBlock.Zero(1, std::min(g_tinEdgeCapacity, g_tinEdgesBlock.Size()));
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         g_tinEdges[i] = TinEdge{m_outline[i], m_outline[i + 1], kNoApex, 0, 1};
     }
     m_count = m_outlineCount;
     g_tinEdgeCount = m_count;
     SetTinEndRecord();
-    m_records.assign(1, RecordWork{0, 0});
+    m_records.assign(1, RecordWork{0, 0, -1, -1});
     m_visit = 1;
     for (int32_t i = 1; i <= m_outlineCount; ++i) {
         const int32_t a = m_ownIndex[m_outline[i]], b = m_ownIndex[m_outline[i + 1]];
@@ -366,7 +384,7 @@ int TinGridBuilder::InitFrontFromOutline() {
         Enqueue(i, a, b, -1);
     }
     // From here on the records carry the builder's numbers along.
-    std::vector<int32_t>().swap(m_ownIndex);
+    TinWorkArray<int32_t>().swap(m_ownIndex);
     return 0;
 }
 
@@ -374,7 +392,7 @@ int TinGridBuilder::InitFrontFromOutline() {
 
 // Records are registered in increasing order.
 void TinGridBuilder::RegisterTinEdge(int32_t record, int32_t a, int32_t b) {
-    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB});
+    m_records.push_back(RecordWork{m_work[a].headA, m_work[b].headB, a, b});
     m_work[a].headA = record;
     m_work[b].headB = record;
     if (g_tinEdges[record].apexSearch == 0) {
@@ -392,11 +410,20 @@ void TinGridBuilder::CloseRecord(int32_t record, int32_t apex, int32_t a, int32_
     r.apexSearch = apex;
 }
 
-int32_t TinGridBuilder::FindTinEdge(int32_t b, int32_t a) const {
-    const int32_t number = m_number[b];
-    for (int32_t r = m_work[a].headA; r != 0; r = m_records[r].nextA)
-        if (g_tinEdges[r].b == number) return r;
-    return 0;
+// All four through E's two lists, newest first as along the lists of A and B.
+TinGridBuilder::ApexSides TinGridBuilder::FindApexSides(int32_t e, int32_t a, int32_t b) const {
+    ApexSides found;
+    for (int32_t r = m_work[e].headA; r != 0; r = m_records[r].nextA) {
+        const int32_t other = m_records[r].b;
+        if (other == a && found.ea == 0) found.ea = r;
+        else if (other == b && found.eb == 0) found.eb = r;
+    }
+    for (int32_t r = m_work[e].headB; r != 0; r = m_records[r].nextB) {
+        const int32_t other = m_records[r].a;
+        if (other == a && found.ae == 0) found.ae = r;
+        else if (other == b && found.be == 0) found.be = r;
+    }
+    return found;
 }
 
 // Room for two more records and the end record; false when the block cannot grow.
@@ -594,33 +621,39 @@ bool TinGridBuilder::CircleInsideSearchBox() const {
 
 void TinGridBuilder::ScanCell(int32_t row, int32_t column) {
     const int32_t cell = Cell(row, column);
-    const int32_t live = m_cellLive[cell];
+    const CellRun cellRun = m_cells[cell];
+    const int32_t live = cellRun.live;
     if (live <= 0 || !CellMayHoldCandidate(row, column)) return;
-    const int32_t* run = m_entries.data() + m_cellStart[cell];
+    const int32_t* run = m_entries.data() + cellRun.start;
     for (int32_t k = 0; k < live; ++k) {
         const int32_t p = run[k];
         const double dx = m_xy[p].x - m_xm, dy = m_xy[p].y - m_ym;
         const double d2 = dx * dx + dy * dy;
-        if (d2 > m_bound) continue;
         const double s = dx * m_nx + dy * m_ny;
-        if (!(s > 0)) continue;
+        // One branch for both tests: which way either goes is hard to foresee.
+        if ((d2 > m_bound) | !(s > 0)) continue;
         if (p == m_a || p == m_b) continue;
         const double q = (d2 - m_h2) / s;
-        if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) continue;
-        if (std::fabs(q - m_best) < g_tinEpsilon) {
-            const bool pCrosses = CandidateCrossesTin(p);
-            const bool eCrosses = CandidateCrossesTin(m_e);
-            if (pCrosses && eCrosses) {
-                m_best = kNoValue;
-                UpdateReach();
-            } else if (eCrosses) {
-                Take(p, q);
-            } else if (!pCrosses && !PreferByEdgeAngle(p, m_e)) {
-                Take(p, q);
-            }
-        } else if (q < m_best) {
+        // Only a tie or a better point changes anything.
+        if (std::fabs(q - m_best) < g_tinEpsilon || q < m_best) Consider(p, q);
+    }
+}
+
+void TinGridBuilder::Consider(int32_t p, double q) {
+    if (m_visibleOnly && (q < m_best + g_tinEpsilon) && NewSideCrossesOutline(m_a, m_b, p)) return;
+    if (std::fabs(q - m_best) < g_tinEpsilon) {
+        const bool pCrosses = CandidateCrossesTin(p);
+        const bool eCrosses = CandidateCrossesTin(m_e);
+        if (pCrosses && eCrosses) {
+            m_best = kNoValue;
+            UpdateReach();
+        } else if (eCrosses) {
+            Take(p, q);
+        } else if (!pCrosses && !PreferByEdgeAngle(p, m_e)) {
             Take(p, q);
         }
+    } else if (q < m_best) {
+        Take(p, q);
     }
 }
 
@@ -773,7 +806,7 @@ void TinGridBuilder::IndexOutlineSides() {
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { ++m_sideStart[cell + 1]; });
     for (size_t c = 0; c < cells; ++c) m_sideStart[c + 1] += m_sideStart[c];
     m_sides.assign(m_sideStart[cells], 0);
-    std::vector<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
+    TinWorkArray<int32_t> fill(m_sideStart.begin(), m_sideStart.end() - 1);
     for (int32_t i = 1; i <= m_outlineCount; ++i) walk(i, [&](int64_t cell) { m_sides[fill[cell]++] = i; });
     for (int32_t r = 0; r < m_dim; ++r)
         for (int32_t c = 0; c < m_dim; ++c)
@@ -802,7 +835,7 @@ void TinGridBuilder::CountPointsInCircumcircle(int32_t p, int32_t record) {
     for (int32_t row = rFrom; row <= rTo; ++row) {
         for (int32_t col = cFrom; col <= cTo; ++col) {
             const int32_t cell = Cell(row, col);
-            for (int32_t k = m_cellStart[cell]; k < m_cellStart[cell + 1]; ++k) {
+            for (int32_t k = m_cells[cell].start; k < m_cells[cell + 1].start; ++k) {
                 const int32_t q = m_entries[k];
                 if (q == m_a || q == m_b) continue;
                 const double side = (m_xy[q].x - m_xm) * m_nx + (m_xy[q].y - m_ym) * m_ny;
@@ -820,12 +853,12 @@ void TinGridBuilder::DropFromCell(int32_t p) {
     const int32_t r = m_place[p].row, c = m_place[p].column;
     const int32_t cell = Cell(r, c);
     const int32_t slot = m_work[p].slot;
-    const int32_t last = m_cellStart[cell] + m_cellLive[cell] - 1;
+    const int32_t last = m_cells[cell].start + m_cells[cell].live - 1;
     if (slot > last) return;
     std::swap(m_entries[slot], m_entries[last]);
     m_work[m_entries[slot]].slot = slot;
     m_work[p].slot = last;
-    if (--m_cellLive[cell] == 0) {
+    if (--m_cells[cell].live == 0) {
         m_rowBits[static_cast<size_t>(r) * m_words + c / 64] &= ~(uint64_t{1} << (c % 64));
         m_columnBits[static_cast<size_t>(c) * m_words + r / 64] &= ~(uint64_t{1} << (r % 64));
     }
@@ -944,14 +977,15 @@ TinBuildResult TinGridBuilder::AdvanceTinFrontGrid() {
         if (record.apexBack < 0) CountPointsInCircumcircle(e, i);
         if (!EnsureRoom()) return LimitStop();
         CloseRecord(i, m_number[e], a, b);
-        if (const int32_t ea = FindTinEdge(a, e)) {
-            CloseRecord(ea, record.b, e, a);
-        } else if (!FindTinEdge(e, a)) {
+        const ApexSides sides = FindApexSides(e, a, b);
+        if (sides.ea != 0) {
+            CloseRecord(sides.ea, record.b, e, a);
+        } else if (sides.ae == 0) {
             AppendRecord(a, e, b);
         }
-        if (const int32_t be = FindTinEdge(e, b)) {
-            CloseRecord(be, record.a, b, e);
-        } else if (!FindTinEdge(b, e)) {
+        if (sides.be != 0) {
+            CloseRecord(sides.be, record.a, b, e);
+        } else if (sides.eb == 0) {
             AppendRecord(e, b, a);
         }
         MarkPointIfSurrounded(e);

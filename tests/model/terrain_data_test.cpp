@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 #include <stdexcept>
 #include <vector>
 
@@ -134,4 +136,34 @@ TEST_F(TerrainData, RegisteredBlocksAreFreedAndReset) {
     InitDataModel();
     EXPECT_TRUE(other.Empty());
     EXPECT_EQ(resets, before + 1);
+}
+
+// Sizes across the point where blocks are mapped on their own, and a shrink that leaves
+// bytes behind in its last page before growing again: records kept, new ones zero.
+TEST(RecordBlockTest, ResizesKeepRecordsAndZeroNewOnes) {
+    RecordBlock<int32_t> block;
+    std::vector<int32_t> model;
+    int32_t step = 0;
+    for (int32_t n : {100, 20000, 3000000, 700001, 1500000, 4000000, 50, 30000}) {
+        ++step;
+        ASSERT_EQ(block.Resize(n), 0) << n;
+        model.resize(static_cast<size_t>(n), 0);
+        ASSERT_EQ(std::memcmp(block.Data(), model.data(), model.size() * sizeof(int32_t)), 0) << n;
+        for (int32_t i = 0; i < n; i += 3) block.Data()[i] = model[i] = step * 1000003 + i;
+    }
+}
+
+TEST(RecordBlockTest, ZeroClearsExactlyTheRange) {
+    const int32_t n = 3000000;
+    const int32_t hugePageInts = 524288;
+    for (auto [from, to] : {std::pair{5, 2900000}, std::pair{1000000, 1000010}, std::pair{hugePageInts, 2 * hugePageInts},
+                            std::pair{0, n}, std::pair{7, 7}}) {
+        RecordBlock<int32_t> block;
+        ASSERT_EQ(block.Resize(n), 0);
+        std::fill(block.Data(), block.Data() + n, 1);
+        block.Zero(from, to);
+        int32_t wrong = 0;
+        for (int32_t i = 0; i < n; ++i) wrong += block.Data()[i] != (i >= from && i < to ? 0 : 1);
+        EXPECT_EQ(wrong, 0) << from << ".." << to;
+    }
 }
