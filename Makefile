@@ -7,17 +7,22 @@ JOBS ?= $(shell nproc)
 
 FUZZ_SECONDS ?= 60
 
+# Where ccache is installed, checkouts side by side share compiled objects.
+CCACHE := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
+export CCACHE_NOHASHDIR ?= 1
+
 .PHONY: run test deps build build-san bench fuzz clean
 
 deps:
 	@scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CCACHE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 build-san: deps
-	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNOSTREL_SANITIZE=ON -DNOSTREL_BUILD_UI=OFF -DNOSTREL_BUILD_BENCH=OFF
+	cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNOSTREL_SANITIZE=ON -DNOSTREL_BUILD_UI=OFF -DNOSTREL_BUILD_BENCH=OFF $(CCACHE)
 	cmake --build $(BUILD_SAN) -j $(JOBS)
 
 run: build
