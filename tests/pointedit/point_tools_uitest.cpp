@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "dxf/dxf_store.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -23,6 +24,7 @@
 #include "platform/message_box.h"
 #include "pointedit/point_array.h"
 #include "pointedit/point_input_settings.h"
+#include "pointedit/ui/point_input_dialogs.h"
 #include "shell/command_table.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
@@ -174,7 +176,9 @@ private slots:
         Control<QRadioButton>(panel, 1223)->click();
         WhenModal([](QWidget* d) {
             QCOMPARE(d->windowTitle(), QString::fromUtf8("新規ランダム点作成"));
-            Control<QAbstractButton>(d, 2)->click();
+            QVERIFY(!Control<QAbstractButton>(d, 1011)->isVisible());
+            // A right click in the dialog closes it without registering.
+            QTest::mouseClick(d, Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
         });
         Click(view, At(1004, 2004));
         QCOMPARE(g_pointCount, 11);
@@ -260,6 +264,33 @@ private slots:
         // The tools' panel closes with the tool's end.
         QTest::mouseDClick(view, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
         QCOMPARE(g_toolMode, MODE_NONE);
+    }
+
+    // The coordinate-input settings fall back to what is offered and take a choice at once.
+    void coordInputSettings() {
+        InitDataModel();
+        g_dxfElementCount = 0;
+        g_coordInputSnap = 2;
+        bool dxfEnabled = true, noneChecked = false;
+        WhenModal([&](QWidget* d) {
+            dxfEnabled = Control<QRadioButton>(d, 1226)->isEnabled();
+            noneChecked = Control<QRadioButton>(d, 1225)->isChecked();
+            Control<QAbstractButton>(d, 1132)->click();
+        });
+        CCoordInputParamDlg::Run(nullptr);
+        QVERIFY(!dxfEnabled);
+        QVERIFY(noneChecked);
+        QCOMPARE(g_coordInputSnap, 0);
+        g_dxfElementCount = 3;
+        WhenModal([](QWidget* d) {
+            QVERIFY(Control<QRadioButton>(d, 1226)->isEnabled());
+            QVERIFY(!Control<QRadioButton>(d, 1228)->isEnabled());  // no random points
+            Control<QRadioButton>(d, 1304)->click();
+            Control<QAbstractButton>(d, 1132)->click();
+        });
+        CCoordInputParamDlg::Run(nullptr);
+        QCOMPARE(g_coordInputSnap, 4);
+        g_dxfElementCount = 0;
     }
 };
 
