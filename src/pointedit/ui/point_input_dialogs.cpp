@@ -387,6 +387,8 @@ CPointEditDlg::CPointEditDlg(QWidget* parent) : QDialog(parent) {
     connect(m_copy, &QPushButton::clicked, this, &CPointEditDlg::OnCopy);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     InstallEnterAsTab(this);
+    for (int id : {1023, 1026, 1027, 1113, 1114, 1115, 1116, 1117, 1118, 1119})
+        Edit(id)->installEventFilter(this);
     SetToolWindow(ToolWindow::kPointEditDialog, this);
     EditDialog() = this;
 }
@@ -463,6 +465,19 @@ void CPointEditDlg::keyPressEvent(QKeyEvent* event) {
         }
     }
     QDialog::keyPressEvent(event);
+}
+
+bool CPointEditDlg::eventFilter(QObject* watched, QEvent* event) {
+    // Shift+S in a number field registers instead of typing the letter.
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_S && (key->modifiers() & Qt::ShiftModifier)) {
+            if (auto* edit = qobject_cast<QLineEdit*>(watched)) emit edit->editingFinished();
+            OnRegister();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CPointEditDlg::Run(QWidget* parent) {
