@@ -30,6 +30,7 @@
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "pointedit/ui/point_input_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
@@ -141,6 +142,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
+    RemovePointToolWindows();
     AreaEditWindowFactory() = AreaEditWindows{};
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
@@ -453,6 +455,7 @@ void CMainFrame::RegisterFrameCommands() {
         }
     };
     InstallAreaEditWindows(this);
+    InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
