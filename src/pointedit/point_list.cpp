@@ -73,8 +73,8 @@ std::array<std::string, kPointListColumns> PointListRow(int32_t n) {
     row[2] = Format("%6.4f", p.y);
     row[3] = Format("%6.3f", p.z);
     row[4] = std::string(p.name, strnlen(p.name, sizeof p.name));
-    row[5] = p.invalid != 0 ? "X" : "";
-    row[6] = PlotKindText(p.plotKind);
+    if (p.invalid != 0) row[5].push_back('X');
+    row[6].append(PlotKindText(p.plotKind));
     return row;
 }
 
