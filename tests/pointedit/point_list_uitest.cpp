@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
+#include "platform/encoding.h"
 #include "platform/folders.h"
 #include "pointedit/point_list.h"
 #include "pointedit/ui/point_list_dialog.h"
@@ -143,6 +145,31 @@ private slots:
         QCOMPARE(list->CurrentNumber(), 13);
         QCOMPARE(table->currentRow(), 12);
         QCOMPARE(g_listHighlightedPoint, 13);
+
+        // ---- copy and paste through the window system's clipboard ----
+        list->findChild<QAbstractButton*>("1135")->click();
+        const QStringList copied = QApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(copied.size(), 21);
+        QVERIFY(copied[0].startsWith(QString::fromUtf8(" Ｎｏ\t")));
+        QVERIFY(copied[1].startsWith("   1\t"));
+        QApplication::clipboard()->setText(QString::fromUtf8("100\t200\t5\t測点\r\n"));
+        list->findChild<QAbstractButton*>("1136")->click();
+        QCOMPARE(g_pointCount, 21);
+        QCOMPARE(g_points[21].z, 5.0);
+        QCOMPARE(QString::fromUtf8(Cp932ToUtf8(g_points[21].name).c_str()), QString::fromUtf8("測点"));
+        QCOMPARE(table->rowCount(), 22);
+
+        // ---- rows 5 and 6 deleted: the former point 7 is point 5 ----
+        table->clearSelection();
+        table->selectRow(4);
+        table->setSelectionMode(QAbstractItemView::MultiSelection);
+        table->selectRow(5);
+        table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        const double seventh = g_points[7].x;
+        list->findChild<QAbstractButton*>("1145")->click();
+        QCOMPARE(g_pointCount, 19);
+        QCOMPARE(g_points[5].x, seventh);
+        QCOMPARE(table->rowCount(), 20);
 
         // ---- the menu item closes it again ----
         frame->RefreshCommandStates();
