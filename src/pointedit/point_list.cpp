@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
@@ -220,7 +221,14 @@ std::string PointTableText() {
 
 bool CopyPointTable() {
     if (g_pointCount <= 0) return true;
-    if (!SetClipboardText(PointTableText())) {
+    std::string text;
+    try {
+        text = PointTableText();
+    } catch (const std::bad_alloc&) {
+        ShowMessage("メモリー不足でコピーできません", "コピー失敗", msg::kOk | msg::kIconWarning);
+        return false;
+    }
+    if (!SetClipboardText(text)) {
         ShowMessage("クリップボードは他のアプリケーションで使用中です", "コピーできません",
                     msg::kOk | msg::kIconWarning);
         return false;

@@ -346,6 +346,7 @@ TEST_F(ViewInput, ReleaseOnAPointReachesTheOpenList) {
     g_pointEditState = POINT_EDIT_MODIFY;
     Click(X(1), Y(1));
     ResetToolMode();
+    ClearPicks();
     SetPointListReceiver(nullptr);
     EXPECT_EQ(received, (std::vector<int32_t>{5, 9}));
 }
