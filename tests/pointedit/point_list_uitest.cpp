@@ -171,6 +171,22 @@ private slots:
         QCOMPARE(g_points[5].x, seventh);
         QCOMPARE(table->rowCount(), 20);
 
+        // ---- the new-point row registered: a point with label mode 2, the row after it new ----
+        Click(table->viewport(), table->visualItemRect(table->item(19, 0)).center());
+        QCOMPARE(list->CurrentNumber(), 20);
+        list->findChild<QLineEdit*>("1139")->setText("1234.5");
+        list->findChild<QLineEdit*>("1140")->setText("2345.5");
+        list->findChild<QLineEdit*>("1141")->setText("12");
+        list->findChild<QLineEdit*>("1142")->setText("NEW");
+        list->findChild<QAbstractButton*>("1144")->click();
+        QCOMPARE(g_pointCount, 20);
+        QCOMPARE(g_points[20].x, 1234.5);
+        QCOMPARE(int(g_points[20].plotKind), 2);
+        QCOMPARE(table->rowCount(), 21);
+        QCOMPARE(table->item(19, 6)->text(), QString(" H"));
+        QCOMPARE(table->currentRow(), 20);
+        QCOMPARE(list->CurrentNumber(), 21);
+
         // ---- the menu item closes it again ----
         frame->RefreshCommandStates();
         QVERIFY(frame->Actions(kPointListCommand).front()->isChecked());
