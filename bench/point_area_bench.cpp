@@ -1,6 +1,6 @@
 // The area edits on the Jacksboro grid with as many extra points again (277,264 points):
-// deleting the extra unused invalid points under the TIN, a 2000-vertex lasso and a
-// turn-and-tilt commit.
+// deleting the extra unused invalid points under the TIN, a 2000-vertex lasso, a
+// turn-and-tilt commit and the point list's deletion of 10,000 selected rows.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +13,7 @@
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/point_deletion.h"
+#include "pointedit/point_list.h"
 #include "tin_bench_support.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
@@ -140,5 +141,25 @@ void BM_TurnAndTiltCommit(benchmark::State& state) {
     state.counters["points"] = g_pointCount;
 }
 BENCHMARK(BM_TurnAndTiltCommit)->Unit(benchmark::kMillisecond);
+
+// Rows spread over the whole list, so that nearly every record moves.
+void BM_PointListDelete10000Rows(benchmark::State& state) {
+    if (!PrepareOnce()) {
+        state.SkipWithError("Jacksboro grid not found");
+        return;
+    }
+    std::vector<int32_t> rows;
+    const int32_t total = static_cast<int32_t>(g_setUp.size()) - 2;
+    for (int32_t k = 0; k < 10000; ++k) rows.push_back(1 + static_cast<int32_t>(int64_t{k} * total / 10000));
+    for (auto _ : state) {
+        state.PauseTiming();
+        Restore();
+        state.ResumeTiming();
+        DeleteListedPoints(rows);  // the TIN question takes its default, Yes
+        benchmark::DoNotOptimize(g_pointCount);
+    }
+    state.counters["kept"] = g_pointCount;
+}
+BENCHMARK(BM_PointListDelete10000Rows)->Unit(benchmark::kMillisecond);
 
 }  // namespace

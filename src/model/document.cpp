@@ -299,6 +299,7 @@ bool CPelmo_3DDoc::OnNewDocument() {
         m_scrollHeight = 200;
     }
     SetTitle("No_Name");
+    ForgetStaleCompanions();
     CloseToolWindows();
     DeleteContourWorkFiles();
     EmptyPickLists();
@@ -396,6 +397,7 @@ bool CPelmo_3DDoc::LoadRndDocument(const fs::path& path) {
     }
 
     // What belonged to the previous data goes.
+    ForgetStaleCompanions();
     if (g_stationCount > 0 || g_ipPointCount > 0) {
         ClearRouteSections();
         g_ipPointCount = 0;

@@ -1,10 +1,13 @@
 #include "model/document_services.h"
 
+#include <set>
+#include <string>
 #include <system_error>
 
 #include "contour/contour_files.h"
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
+#include "platform/files.h"
 #include "shell/work_files.h"
 #include "view/band_texture.h"
 #include "view/color_band_file.h"
@@ -41,8 +44,22 @@ void RefreshViewer3d() {}
 // ---- what exists already ----
 
 void RestoreDocumentContours(const fs::path& path) { RestoreContourFilesFor(path.string()); }
+namespace {
+std::set<std::string> g_staleCompanions;
+}  // namespace
+
+void MarkCompanionsStale(std::initializer_list<const char*> extensions) {
+    g_staleCompanions.insert(extensions.begin(), extensions.end());
+}
+
+void ForgetStaleCompanions() { g_staleCompanions.clear(); }
+
 // Of the companions only the contour copies have an owner yet.
-void WriteDocumentCompanions(const fs::path& path) { CopyContourFilesToDocument(path.string()); }
+void WriteDocumentCompanions(const fs::path& path) {
+    for (const std::string& extension : g_staleCompanions) RemoveCompanion(path, extension);
+    g_staleCompanions.clear();
+    CopyContourFilesToDocument(path.string());
+}
 
 bool ReadDocumentColorBands(const fs::path& cdfPath) {
     int32_t found = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 
 // ---- companion files beside a document ----
 
@@ -33,6 +34,11 @@ void RestoreDocumentContours(const std::filesystem::path& documentPath);
 // <base>.DXF as the background DXF.
 void ReadDocumentDxf(const std::filesystem::path& dxfPath);
 
+// Companions that no longer fit the data in memory (an edit dropped what they hold). They
+// stay on disk, so the document there still reads whole, and go beside the document when
+// it is next saved. Opening or starting another document forgets them.
+void MarkCompanionsStale(std::initializer_list<const char*> extensions);
+void ForgetStaleCompanions();
 // Saving beside the document: contour copies (.CT1/.CT2), elevation list (.HLT), slice
 // contours (.CT3), image placement files and the DXF registration.
 void WriteDocumentCompanions(const std::filesystem::path& documentPath);

@@ -16,4 +16,10 @@ std::string GetClipboardText() {
     return g_headlessClipboard;
 }
 
+bool ReadClipboardText(std::string& cp932) {
+    if (g_clipboardHooks.read) return g_clipboardHooks.read(cp932);
+    cp932 = GetClipboardText();
+    return true;
+}
+
 void SetClipboardHooks(ClipboardHooks hooks) { g_clipboardHooks = std::move(hooks); }

@@ -19,6 +19,7 @@
 #include "pointedit/point_array.h"
 #include "pointedit/point_edit.h"
 #include "pointedit/point_input_settings.h"
+#include "pointedit/point_list.h"
 #include "pointedit/point_selection_actions.h"
 #include "shell/status_text.h"
 #include "shell/tool_mode.h"
@@ -172,8 +173,7 @@ int32_t OnClickModifyPoint(int32_t flags, int32_t x, int32_t y, int32_t snapped)
         g_pickedPoint = p;
         RunPointEditDialog();
     }
-    if (PointToolWindowHooks().selectInPointList && IsToolWindowOpen(ToolWindow::kPointList))
-        PointToolWindowHooks().selectInPointList(p);
+    if (IsToolWindowOpen(ToolWindow::kPointList)) SendPointToList(p);
     InvalidateAndUpdateView();
     g_pickedPoint = 0;
     return p;

@@ -17,8 +17,6 @@ struct PointToolWindows {
     std::function<void()> runPointEditDialog;
     // Repaints the open point edit dialog.
     std::function<void()> repaintPointEditDialog;
-    // The point list selects the row of point p.
-    std::function<void(int32_t p)> selectInPointList;
     // The point-input panel shows the new-point settings again.
     std::function<void()> refreshPointInputPanel;
 };

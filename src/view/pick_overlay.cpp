@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/terrain_data.h"
+#include "pointedit/point_list.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
@@ -61,6 +62,15 @@ void DrawPickedPoints(OverlayCanvas& c) {
     }
 }
 
+void DrawListHighlight(OverlayCanvas& c) {
+    if (g_listHighlightedPoint <= 0) return;
+    const RandomPoint* p = ShownPoint(g_listHighlightedPoint);
+    if (!p) return;
+    c.SetPen(kOverlayRed);
+    const WindowPoint w = ToWindow(p->screenX, p->screenY);
+    c.Ellipse(w.x - 3, w.y - 3, w.x + 3, w.y + 3);
+}
+
 bool SectionsShownInBirdsEye() { return g_birdsEyeOn && g_showSections; }
 
 void DrawCurrentIp(OverlayCanvas& c) {
@@ -107,7 +117,8 @@ void DrawMeshRange(OverlayCanvas& c) {
 
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
-    // The point list's highlight, the picked mesh node, the current section, the mesh
+    DrawListHighlight(canvas);
+    // The picked mesh node, the current section, the mesh
     // rectangle's handles, the DXF registration and crossings and the line tools' ends
     // come with the tools that pick them.
     DrawCurrentIp(canvas);

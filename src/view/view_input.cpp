@@ -17,6 +17,7 @@
 #include "pointedit/area_selection.h"
 #include "pointedit/edit_point.h"
 #include "pointedit/point_tools.h"
+#include "pointedit/point_list.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
@@ -254,6 +255,11 @@ ToolClickHandler Available(ToolClickHandler run) {
     return run;
 }
 
+// The open point list makes the row of the clicked point current.
+void PointListClickRow(const ToolClick& c) {
+    if (PointListViewRelease(c.x, c.y)) QuickRepaintView();
+}
+
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
@@ -301,7 +307,7 @@ const ToolClickRow kToolClickRows[] = {
      "g_dxfPositionDlgWnd", nullptr},
     {MODE_TEXT_FLAG, MODE_TEXT_FLAG, kAny, CtrlRule::kAny, false, "CTextFlagDlg::OnViewMouse",
      nullptr},
-    {kOtherModes, kOtherModes, kAny, CtrlRule::kAny, false, "g_pointListWnd", nullptr},
+    {kOtherModes, kOtherModes, kAny, CtrlRule::kAny, false, "g_pointListWnd", PointListClickRow},
     {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_PICK, CtrlRule::kAny, false, "OnClickSliceLineInfo",
      nullptr},
     {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_VALID_INVALID, CtrlRule::kAny, false,

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "pointedit/point_list.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
@@ -105,6 +106,16 @@ TEST_F(PickOverlay, PickedPointsAreCircledAndJoinedByTool) {
     g_pickedPoint3 = g_pickedPoint4 = 0;
     g_points[1].x = 1e12;
     EXPECT_EQ(Draw(), (Calls{"ellipse 0019FF 437,327 442,332"}));
+}
+
+TEST_F(PickOverlay, ListHighlightIsARedCircleOnAShownPoint) {
+    g_listHighlightedPoint = 2;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0000FF 437,327 443,333"}));
+    g_points[2].x = 1e12;
+    EXPECT_TRUE(Draw().empty()) << "a point off the screen is not marked";
+    g_listHighlightedPoint = 5;
+    EXPECT_TRUE(Draw().empty()) << "no such point";
+    g_listHighlightedPoint = 0;
 }
 
 TEST_F(PickOverlay, CurrentIpAndStation) {

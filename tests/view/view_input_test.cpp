@@ -8,6 +8,7 @@
 #include "model/progress.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
+#include "pointedit/point_list.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "view/cursor_state.h"
@@ -330,6 +331,24 @@ TEST_F(ViewInput, BusyKeepsDataChangingInputAway) {
     CloseProgressWindow();
     OnViewKeyDown(vkey::kDelete);
     EXPECT_EQ(g_outline.Count(), 1);
+}
+
+// While the point list is open a release on a point (within 20 pixels) makes its row
+// current; the point tools keep their clicks.
+TEST_F(ViewInput, ReleaseOnAPointReachesTheOpenList) {
+    std::vector<int32_t> received;
+    Click(X(5) + 5, Y(5) + 5);
+    SetPointListReceiver([&received](int32_t p) { received.push_back(p); });
+    Click(X(5) + 12, Y(5) + 15);  // 369 squared pixels
+    Click(X(5) + 12, Y(5) + 16);  // 400: outside
+    Click(X(9) - 3, Y(9));
+    g_toolMode = MODE_POINT_EDIT;
+    g_pointEditState = POINT_EDIT_MODIFY;
+    Click(X(1), Y(1));
+    ResetToolMode();
+    ClearPicks();
+    SetPointListReceiver(nullptr);
+    EXPECT_EQ(received, (std::vector<int32_t>{5, 9}));
 }
 
 TEST_F(ViewInput, CursorByStateAndMode) {

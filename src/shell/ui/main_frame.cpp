@@ -28,9 +28,11 @@
 #include "platform/message_box.h"
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
+#include "pointedit/point_list_command.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
 #include "pointedit/ui/point_input_dialogs.h"
+#include "pointedit/ui/point_list_dialog.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
@@ -144,6 +146,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().openMoveRotateDialog = nullptr;
     RemovePointToolWindows();
     AreaEditWindowFactory() = AreaEditWindows{};
+    PointListWindowFactory() = nullptr;
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -458,6 +461,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
+    InstallPointListWindow(this);
+    RegisterPointListCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);

@@ -9,6 +9,8 @@
 
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
+#include "pointedit/ui/xy_swap_dialog.h"
+#include "pointedit/xy_swap.h"
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
 #include "view/birds_eye_camera.h"
@@ -197,6 +199,12 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
     // The mesh registration's question and area dialogs come with the mesh subsystem.
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{});
+
+    // XY反転.
+    m_commands.SetHandler(33033, [this] {
+        OnSwapXY([this](XySwapChoice& choice) { return CXY_chg::Run(choice, window()); });
+    });
+    m_commands.SetUpdateRule(33033, [](CommandUpdate& u) { u.enabled = true; });
 
     // The bird's-eye camera.
     m_commands.SetHandler(kBirdsEye, OnToggleBirdsEye);
