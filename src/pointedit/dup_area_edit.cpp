@@ -346,17 +346,21 @@ void CDupPointAreaEditDlg::Rotate() {
     SetSurveyFrameRestorer([this] { Restore(false); });
 }
 
+void CDupPointAreaEditDlg::TurnedPosition(int32_t i, double& x, double& y, double& z) const {
+    const double v[3] = {m_saved[3 * i + 1] - m_centre[0], m_saved[3 * i + 2] - m_centre[1],
+                         m_saved[3 * i] - m_centre[2]};
+    double w[3];
+    Apply(m_rotation, v, w);
+    y = m_centre[0] + w[0] + m_panEast;
+    z = m_centre[1] + w[1];
+    x = m_centre[2] + w[2] + m_panNorth;
+}
+
 void CDupPointAreaEditDlg::Recompute() {
     const int32_t n = std::min(g_pointCount, m_savedCount);
     for (int32_t i = 1; i <= n; ++i) {
-        const double v[3] = {m_saved[3 * i + 1] - m_centre[0], m_saved[3 * i + 2] - m_centre[1],
-                             m_saved[3 * i] - m_centre[2]};
-        double w[3];
-        Apply(m_rotation, v, w);
         RandomPoint& p = g_points[i];
-        p.y = m_centre[0] + w[0] + m_panEast;
-        p.z = m_centre[1] + w[1];
-        p.x = m_centre[2] + w[2] + m_panNorth;
+        TurnedPosition(i, p.x, p.y, p.z);
     }
 }
 
@@ -364,16 +368,21 @@ void CDupPointAreaEditDlg::Restore(bool tellCountChange) {
     if (!m_rotated) return;
     SetSurveyFrameRestorer(nullptr);
     m_rotated = false;
-    // Points kept since turning get their coordinates back as they were; points added
-    // while turned were entered in the turned frame and are turned back.
-    const bool sameNumbers = g_pointCount >= m_savedCount;
+    // A point still exactly where the turn put the saved point of its number gets the saved
+    // coordinates back unchanged. Any other point was added, moved, edited or renumbered
+    // while turned: it was worked on in the turned frame and is turned back, so neither
+    // turned coordinates nor another point's coordinates stay behind.
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         RandomPoint& p = g_points[i];
-        if (sameNumbers && i <= m_savedCount) {
-            p.x = m_saved[3 * i];
-            p.y = m_saved[3 * i + 1];
-            p.z = m_saved[3 * i + 2];
-            continue;
+        if (i <= m_savedCount) {
+            double x, y, z;
+            TurnedPosition(i, x, y, z);
+            if (p.x == x && p.y == y && p.z == z) {
+                p.x = m_saved[3 * i];
+                p.y = m_saved[3 * i + 1];
+                p.z = m_saved[3 * i + 2];
+                continue;
+            }
         }
         const double w[3] = {p.y - m_panEast - m_centre[0], p.z - m_centre[1],
                              p.x - m_panNorth - m_centre[2]};

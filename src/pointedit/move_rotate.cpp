@@ -428,6 +428,8 @@ void CMoveRotateDlg::ReinvalidateUnderStructure() {
 // ---- save ----
 
 bool CMoveRotateDlg::SaveRnd(const std::string& path) const {
+    // Points turned for viewing by the duplicate-point window are stored as surveyed.
+    RestoreSurveyFrame();
     TextFileWriter file;
     if (!file.Open(path)) {
         ReportCannotCreate(path);

@@ -68,6 +68,24 @@ TEST_F(AreaSelection, FigureEightSelectsBothLobesAndNotItsLine) {
     EXPECT_TRUE(g_points[lobe1].flags & POINT_FLAG_NEW_SELECTION);
 }
 
+// A five-pointed star drawn in one stroke winds twice round its centre: the nonzero rule
+// keeps the centre inside (an even-odd fill would leave a hole there).
+TEST_F(AreaSelection, StarKeepsItsDoublyWoundCentre) {
+    g_lassoPointCount = 0;
+    for (int k = 0; k < 5; ++k) {
+        const double a = -M_PI / 2 + k * 4 * M_PI / 5;
+        AppendLassoPoint(static_cast<int32_t>(std::lround(200 + 100 * std::cos(a))),
+                         static_cast<int32_t>(std::lround(150 + 100 * std::sin(a))));
+    }
+    const int32_t centre = AddPointAt(200, 150);
+    const int32_t tip = AddPointAt(200, 70);     // inside the top point, wound once
+    const int32_t outside = AddPointAt(130, 70);
+    EXPECT_EQ(SelectInsideLasso(), 2);
+    EXPECT_TRUE(Selected(centre));
+    EXPECT_TRUE(Selected(tip));
+    EXPECT_FALSE(Selected(outside));
+}
+
 TEST_F(AreaSelection, LassoSkipsFewVerticesSelectedAndUnplacedPoints) {
     const int32_t a = AddPointAt(20, 20);
     SetLasso({{0, 0}, {100, 0}});
