@@ -387,3 +387,27 @@ TEST(DupAreaEdit, OtherWritersStoreSurveyCoordinates) {
 }
 
 }  // namespace
+
+#include "pointedit/area_edit_commands.h"
+#include "shell/tool_mode.h"
+
+namespace {
+
+// Insert, Delete and Esc on the view belong to the open dialog unless a tool is active:
+// then the tool keeps them and the dialog changes nothing.
+TEST(DupAreaEdit, ViewKeysGoToTheDialogOnlyWithoutATool) {
+    Fresh();
+    const int32_t a = Add(0, 0, 0, 10, 10);
+    CDupPointAreaEditDlg dlg;
+    g_dupPointAreaEditDlg = &dlg;
+    g_points[a].flags |= POINT_FLAG_AREA_SELECTED;
+    g_toolMode = MODE_OUTLINE_EDIT;
+    EXPECT_FALSE(AreaDialogsViewKey(0x2E));
+    EXPECT_EQ(g_points[a].invalid, 0);
+    g_toolMode = MODE_NONE;
+    EXPECT_TRUE(AreaDialogsViewKey(0x2E));
+    EXPECT_EQ(g_points[a].invalid, 1);
+    EXPECT_FALSE(AreaDialogsViewKey('A'));
+}
+
+}  // namespace
