@@ -95,33 +95,48 @@ void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<dou
         int32_t dir;
         bool operator<(const Crossing& o) const { return x < o.x; }
     };
+    // The first row whose centre is at or below y, within 0 .. height (clamped before the
+    // conversion, so far-off vertices cannot overflow it).
+    const double h = m_height;
+    auto RowAtOrAbove = [h](double y) { return static_cast<int32_t>(std::ceil(std::clamp(y, 0.0, h))); };
     auto rowsOf = [&](size_t k, int32_t& first, int32_t& last) {
         const size_t j = (k + 1) % n;
         const double lo = std::min(ys[k], ys[j]), hi = std::max(ys[k], ys[j]);
-        first = std::max<int32_t>(0, static_cast<int32_t>(std::ceil(lo)));
-        last = std::min<int32_t>(m_height - 1, static_cast<int32_t>(std::ceil(hi)) - 1);
-        return ys[k] != ys[j] && first <= last && hi >= 0 && lo < m_height;
+        first = RowAtOrAbove(lo);
+        last = RowAtOrAbove(hi) - 1;
+        return ys[k] != ys[j] && first <= last;
     };
-    std::vector<int32_t> offset(static_cast<size_t>(m_height) + 1, 0);
+    // Only the rows the polygon spans get buckets: a small triangle in a large mask costs
+    // little.
+    double yMin = ys[0], yMax = ys[0];
+    for (size_t k = 1; k < n; ++k) {
+        yMin = std::min(yMin, ys[k]);
+        yMax = std::max(yMax, ys[k]);
+    }
+    const int32_t base = RowAtOrAbove(yMin);
+    const int32_t top = RowAtOrAbove(yMax) - 1;
+    if (base > top) return;
+    const int32_t rows = top - base + 1;
+    std::vector<int32_t> offset(static_cast<size_t>(rows) + 1, 0);
     for (size_t k = 0; k < n; ++k) {
         int32_t first, last;
         if (!rowsOf(k, first, last)) continue;
-        ++offset[first];
-        if (last + 1 < m_height) --offset[last + 1];
+        ++offset[first - base];
+        if (last + 1 <= top) --offset[last + 1 - base];
     }
     // Counts per row, then where each row's crossings start.
     int32_t running = 0;
-    for (int32_t r = 0; r < m_height; ++r) {
+    for (int32_t r = 0; r < rows; ++r) {
         running += offset[r];
         offset[r] = running;
     }
     size_t total = 0;
-    for (int32_t r = 0; r < m_height; ++r) {
+    for (int32_t r = 0; r < rows; ++r) {
         const int32_t count = offset[r];
         offset[r] = static_cast<int32_t>(total);
         total += static_cast<size_t>(count);
     }
-    offset[m_height] = static_cast<int32_t>(total);
+    offset[rows] = static_cast<int32_t>(total);
     std::vector<Crossing> crossings(total);
     std::vector<int32_t> fill(offset.begin(), offset.end() - 1);
     for (size_t k = 0; k < n; ++k) {
@@ -131,9 +146,10 @@ void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<dou
         const double y0 = ys[k], y1 = ys[j];
         const int32_t dir = y1 > y0 ? 1 : -1;
         const double slope = (xs[j] - xs[k]) / (y1 - y0);
-        for (int32_t r = first; r <= last; ++r) crossings[fill[r]++] = {xs[k] + (r - y0) * slope, dir};
+        for (int32_t r = first; r <= last; ++r)
+            crossings[fill[r - base]++] = {xs[k] + (r - y0) * slope, dir};
     }
-    for (int32_t r = 0; r < m_height; ++r) {
+    for (int32_t r = 0; r < rows; ++r) {
         Crossing* begin = crossings.data() + offset[r];
         Crossing* end = crossings.data() + offset[r + 1];
         if (end - begin < 2) continue;
@@ -144,7 +160,7 @@ void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<dou
             if (winding == 0) continue;
             // Clamped before the conversion: far-off vertices must not overflow it.
             const double w = m_width;
-            SetSpan(r, static_cast<int32_t>(std::clamp(std::ceil(c->x), 0.0, w)),
+            SetSpan(base + r, static_cast<int32_t>(std::clamp(std::ceil(c->x), 0.0, w)),
                     static_cast<int32_t>(std::clamp(std::ceil((c + 1)->x), 0.0, w)));
         }
     }

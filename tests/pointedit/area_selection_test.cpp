@@ -126,6 +126,11 @@ TEST_F(AreaSelection, MaskFillMatchesTheWindingNumber) {
             }
         EXPECT_GT(checked, 10000);
     }
+    // Far-off vertices (a structure far outside the data extent) are clipped, not
+    // converted as they are.
+    PixelMask mask(64, 64);
+    mask.FillPolygon({-1e12, 1e12, 10.0}, {-1e12, -1e12, 1e12});
+    EXPECT_TRUE(mask.Get(10, 10));
 }
 
 TEST_F(AreaSelection, LassoSkipsFewVerticesSelectedAndUnplacedPoints) {
