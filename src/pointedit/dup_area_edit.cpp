@@ -343,7 +343,11 @@ void CDupPointAreaEditDlg::Rotate() {
     m_rotated = true;
     Recompute();
     // Saving, opening and deleting take the survey coordinates back first.
-    SetSurveyFrameRestorer([this] { Restore(false); });
+    SetSurveyFrameRestorer([this] {
+        Restore(false);
+        Refresh();
+        Redraw(true);
+    });
 }
 
 void CDupPointAreaEditDlg::TurnedPosition(int32_t i, double& x, double& y, double& z) const {
