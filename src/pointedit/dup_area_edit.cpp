@@ -588,6 +588,8 @@ void CDupPointAreaEditDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x
     }
     if (message != kViewLButtonUp || m_dragState == 0) return;
     ShowWaitCursor(true);
+    // The lasso runs through the last position moved to, then to the release.
+    if (m_method == kLasso && !m_handleDrag && (m_dragState & 2)) AppendLassoPoint(m_lastX, m_lastY);
     m_lastX = x;
     m_lastY = y;
     if (m_handleDrag) {
@@ -603,6 +605,15 @@ void CDupPointAreaEditDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x
     } else if (m_method == kLasso) {
         AppendLassoPoint(x, y);
         m_selectedCount += SelectInsideLasso();
+        // As with the rectangle and the click, outline vertices stay out of the selection:
+        // the duplicate check must never make one invalid.
+        for (int32_t i = 1; i <= g_pointCount; ++i) {
+            RandomPoint& p = g_points[i];
+            if ((p.flags & POINT_FLAG_OUTLINE_VERTEX) && (p.flags & POINT_FLAG_NEW_SELECTION)) {
+                p.flags &= static_cast<uint8_t>(~(POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION));
+                --m_selectedCount;
+            }
+        }
     } else {
         SelectRectangle(m_startX, m_startY, x, y);
     }

@@ -411,3 +411,33 @@ TEST(DupAreaEdit, ViewKeysGoToTheDialogOnlyWithoutATool) {
 }
 
 }  // namespace
+
+namespace {
+
+// A lasso leaves outline vertices out, as the rectangle and the click do: the duplicate
+// check that follows never makes an outline vertex invalid.
+TEST(DupAreaEdit, LassoLeavesOutlineVerticesOut) {
+    Fresh();
+    // (The gizmo's handle sits on the view centre, client (0, 0): the lasso starts away
+    // from it.)
+    const int32_t vertex = Add(10.0, 10.0, 12.0, 150, 150);
+    g_points[vertex].flags |= POINT_FLAG_OUTLINE_VERTEX;
+    const int32_t low = Add(10.01, 10.0, 11.0, 151, 150);
+    const int32_t other = Add(10.0, 10.01, 11.5, 150, 185);  // near the last stretch
+    CDupPointAreaEditDlg dlg;
+    dlg.SetSelectionMethod(CDupPointAreaEditDlg::kLasso);
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, 100, 100);
+    for (const LassoPoint& p : {LassoPoint{200, 100}, LassoPoint{200, 200}, LassoPoint{100, 200}})
+        dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, p.x, p.y);
+    dlg.OnViewMouse(kViewLButtonUp, 0, 100, 101);
+    EXPECT_FALSE(g_points[vertex].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_TRUE(g_points[low].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_TRUE(g_points[other].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_EQ(dlg.SelectedCount(), 2);
+    dlg.OnDuplicateCheck(false);
+    EXPECT_EQ(g_points[vertex].invalid, 0);
+    EXPECT_EQ(g_points[low].invalid, 0);
+    EXPECT_EQ(g_points[other].invalid, 3);
+}
+
+}  // namespace
