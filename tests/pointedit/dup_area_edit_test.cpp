@@ -441,3 +441,26 @@ TEST(DupAreaEdit, LassoLeavesOutlineVerticesOut) {
 }
 
 }  // namespace
+
+namespace {
+
+// Dragging the gizmo's handle tilts the axis by 0.005 rad per pixel; brought back upright
+// it reads TILT 0 (an upright axis has no tilt), not 90.
+TEST(DupAreaEdit, HandleDragTiltsAndComesBackUpright) {
+    Fresh();
+    Add(0, 0, 0, 300, 300);
+    g_viewCenterX = g_viewCenterY = 0.0;
+    CDupPointAreaEditDlg dlg;
+    const AreaOverlay overlay = dlg.Overlay();
+    ASSERT_FALSE(overlay.handles.empty());
+    const LassoPointXY h = overlay.handles[0];
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, h.x, h.y);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, h.x, h.y + 20);
+    EXPECT_NEAR(dlg.TiltDegrees(), 0.1 * 180.0 / M_PI, 1e-9);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, h.x, h.y);
+    EXPECT_NEAR(dlg.TiltDegrees(), 0.0, 1e-9);
+    dlg.OnViewMouse(kViewLButtonUp, 0, h.x, h.y);
+    EXPECT_EQ(dlg.SelectedCount(), 0) << "the release after a handle drag selects nothing";
+}
+
+}  // namespace
