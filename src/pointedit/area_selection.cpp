@@ -95,15 +95,15 @@ void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<dou
         int32_t dir;
         bool operator<(const Crossing& o) const { return x < o.x; }
     };
-    // The first row whose centre is at or below y, within 0 .. height (clamped before the
+    // The first row whose centre r satisfies r >= y, within 0 .. height (clamped before the
     // conversion, so far-off vertices cannot overflow it).
     const double h = m_height;
-    auto RowAtOrAbove = [h](double y) { return static_cast<int32_t>(std::ceil(std::clamp(y, 0.0, h))); };
+    auto firstRowFrom = [h](double y) { return static_cast<int32_t>(std::ceil(std::clamp(y, 0.0, h))); };
     auto rowsOf = [&](size_t k, int32_t& first, int32_t& last) {
         const size_t j = (k + 1) % n;
         const double lo = std::min(ys[k], ys[j]), hi = std::max(ys[k], ys[j]);
-        first = RowAtOrAbove(lo);
-        last = RowAtOrAbove(hi) - 1;
+        first = firstRowFrom(lo);
+        last = firstRowFrom(hi) - 1;
         return ys[k] != ys[j] && first <= last;
     };
     // Only the rows the polygon spans get buckets: a small triangle in a large mask costs
@@ -113,8 +113,8 @@ void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<dou
         yMin = std::min(yMin, ys[k]);
         yMax = std::max(yMax, ys[k]);
     }
-    const int32_t base = RowAtOrAbove(yMin);
-    const int32_t top = RowAtOrAbove(yMax) - 1;
+    const int32_t base = firstRowFrom(yMin);
+    const int32_t top = firstRowFrom(yMax) - 1;
     if (base > top) return;
     const int32_t rows = top - base + 1;
     std::vector<int32_t> offset(static_cast<size_t>(rows) + 1, 0);
