@@ -46,6 +46,8 @@ void RestoreContourCopy(const fs::path& path) {
 }  // namespace
 
 int32_t WriteBackupFile(const fs::path& path) {
+    // Points turned for viewing are kept as surveyed.
+    RestoreSurveyFrame();
     TextFileWriter file(path);
     if (!file.IsOpen()) return -1;
     std::string out;

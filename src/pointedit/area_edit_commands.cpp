@@ -1,6 +1,7 @@
 #include "pointedit/area_edit_commands.h"
 
 #include "model/pick_reset.h"
+#include "platform/input.h"
 #include "pointedit/dup_area_edit.h"
 #include "pointedit/edit_windows.h"
 #include "pointedit/move_rotate.h"
@@ -65,8 +66,11 @@ void AreaDialogsViewMouse(int32_t message, int32_t flags, int32_t x, int32_t y) 
 
 bool AreaDialogsViewKey(int32_t key) {
     if (!g_dupPointAreaEditDlg) return false;
+    // The dialog stands back while a tool or a drag is active; the tool keeps its keys.
+    const bool taken = (key == 0x2D || key == 0x2E || key == 0x1B) && g_dragState == 0 &&
+                       g_toolMode == 0 && !IsKeyDown(key::kAlt);
     g_dupPointAreaEditDlg->OnViewMouse(kViewKeyDown, 0, key, 0);
-    return key == 0x2D || key == 0x2E || key == 0x1B;
+    return taken;
 }
 
 void AreaDialogsDrawPreview() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "model/pick_reset.h"
@@ -66,38 +67,101 @@ void PixelMask::Put(int32_t x, int32_t y, bool value) {
     byte = value ? (byte | bit) : (byte & ~bit);
 }
 
+void PixelMask::SetSpan(int32_t row, int32_t from, int32_t to) {
+    from = std::max(from, 0);
+    to = std::min(to, m_width);
+    if (from >= to) return;
+    uint8_t* bits = &m_bits[static_cast<size_t>(row) * m_bytesPerRow];
+    const int32_t firstByte = from >> 3, lastByte = (to - 1) >> 3;
+    const uint8_t head = static_cast<uint8_t>(0xFFu >> (from & 7));
+    const uint8_t tail = static_cast<uint8_t>(0xFFu << (7 - ((to - 1) & 7)));
+    if (firstByte == lastByte) {
+        bits[firstByte] |= head & tail;
+        return;
+    }
+    bits[firstByte] |= head;
+    if (lastByte > firstByte + 1) std::memset(bits + firstByte + 1, 0xFF, lastByte - firstByte - 1);
+    bits[lastByte] |= tail;
+}
+
 void PixelMask::FillPolygon(const std::vector<double>& xs, const std::vector<double>& ys) {
     const size_t n = std::min(xs.size(), ys.size());
     if (n < 3 || m_height == 0) return;
-    // Crossings of every side with the pixel-centre rows, bucketed by row: (x, +1 / -1).
-    std::vector<std::vector<std::pair<double, int>>> rows(m_height);
+    // Each side crosses the pixel-centre rows r with lo <= r < hi. The crossings are
+    // bucketed by row in one flat array (counted first), then each row is sorted and
+    // filled where the winding is nonzero.
+    struct Crossing {
+        double x;
+        int32_t dir;
+        bool operator<(const Crossing& o) const { return x < o.x; }
+    };
+    // The first row whose centre r satisfies r >= y, within 0 .. height (clamped before the
+    // conversion, so far-off vertices cannot overflow it).
+    const double h = m_height;
+    auto firstRowFrom = [h](double y) { return static_cast<int32_t>(std::ceil(std::clamp(y, 0.0, h))); };
+    auto rowsOf = [&](size_t k, int32_t& first, int32_t& last) {
+        const size_t j = (k + 1) % n;
+        const double lo = std::min(ys[k], ys[j]), hi = std::max(ys[k], ys[j]);
+        first = firstRowFrom(lo);
+        last = firstRowFrom(hi) - 1;
+        return ys[k] != ys[j] && first <= last;
+    };
+    // Only the rows the polygon spans get buckets: a small triangle in a large mask costs
+    // little.
+    double yMin = ys[0], yMax = ys[0];
+    for (size_t k = 1; k < n; ++k) {
+        yMin = std::min(yMin, ys[k]);
+        yMax = std::max(yMax, ys[k]);
+    }
+    const int32_t base = firstRowFrom(yMin);
+    const int32_t top = firstRowFrom(yMax) - 1;
+    if (base > top) return;
+    const int32_t rows = top - base + 1;
+    std::vector<int32_t> offset(static_cast<size_t>(rows) + 1, 0);
     for (size_t k = 0; k < n; ++k) {
+        int32_t first, last;
+        if (!rowsOf(k, first, last)) continue;
+        ++offset[first - base];
+        if (last + 1 <= top) --offset[last + 1 - base];
+    }
+    // Counts per row, then where each row's crossings start.
+    int32_t running = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        running += offset[r];
+        offset[r] = running;
+    }
+    size_t total = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        const int32_t count = offset[r];
+        offset[r] = static_cast<int32_t>(total);
+        total += static_cast<size_t>(count);
+    }
+    offset[rows] = static_cast<int32_t>(total);
+    std::vector<Crossing> crossings(total);
+    std::vector<int32_t> fill(offset.begin(), offset.end() - 1);
+    for (size_t k = 0; k < n; ++k) {
+        int32_t first, last;
+        if (!rowsOf(k, first, last)) continue;
         const size_t j = (k + 1) % n;
         const double y0 = ys[k], y1 = ys[j];
-        if (y0 == y1) continue;
-        const int dir = y1 > y0 ? 1 : -1;
-        const double lo = std::min(y0, y1), hi = std::max(y0, y1);
-        // Rows whose centre r satisfies lo <= r < hi.
-        const int32_t first = std::max<int32_t>(0, static_cast<int32_t>(std::ceil(lo)));
-        const int32_t last =
-            std::min<int32_t>(m_height - 1, static_cast<int32_t>(std::ceil(hi)) - 1);
+        const int32_t dir = y1 > y0 ? 1 : -1;
         const double slope = (xs[j] - xs[k]) / (y1 - y0);
         for (int32_t r = first; r <= last; ++r)
-            rows[r].emplace_back(xs[k] + (r - y0) * slope, dir);
+            crossings[fill[r - base]++] = {xs[k] + (r - y0) * slope, dir};
     }
-    for (int32_t r = 0; r < m_height; ++r) {
-        auto& crossings = rows[r];
-        if (crossings.empty()) continue;
-        std::sort(crossings.begin(), crossings.end());
+    for (int32_t r = 0; r < rows; ++r) {
+        Crossing* begin = crossings.data() + offset[r];
+        Crossing* end = crossings.data() + offset[r + 1];
+        if (end - begin < 2) continue;
+        std::sort(begin, end);
         int winding = 0;
-        for (size_t k = 0; k + 1 < crossings.size(); ++k) {
-            winding += crossings[k].second;
+        for (Crossing* c = begin; c + 1 < end; ++c) {
+            winding += c->dir;
             if (winding == 0) continue;
-            const int32_t from = std::max<int32_t>(0, static_cast<int32_t>(std::ceil(crossings[k].first)));
-            const int32_t to = std::min<int32_t>(
-                m_width, static_cast<int32_t>(std::ceil(crossings[k + 1].first)));
-            uint8_t* row = &m_bits[static_cast<size_t>(r) * m_bytesPerRow];
-            for (int32_t c = from; c < to; ++c) row[c >> 3] |= static_cast<uint8_t>(0x80u >> (c & 7));
+            // Clamped before the conversion: far-off vertices must not overflow it.
+            const double w = m_width;
+            SetSpan(base + r, static_cast<int32_t>(std::clamp(std::ceil(c->x), 0.0, w)),
+                    static_cast<int32_t>(std::clamp(std::ceil((c + 1)->x), 0.0, w)));
         }
     }
 }

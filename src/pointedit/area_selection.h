@@ -91,6 +91,9 @@ public:
     void ClearOutline(const std::vector<int32_t>& xs, const std::vector<int32_t>& ys);
 
 private:
+    // Sets pixels from .. to - 1 of a row (clipped).
+    void SetSpan(int32_t row, int32_t from, int32_t to);
+
     int32_t m_width;
     int32_t m_height;
     int32_t m_bytesPerRow;

@@ -343,20 +343,28 @@ void CDupPointAreaEditDlg::Rotate() {
     m_rotated = true;
     Recompute();
     // Saving, opening and deleting take the survey coordinates back first.
-    SetSurveyFrameRestorer([this] { Restore(false); });
+    SetSurveyFrameRestorer([this] {
+        Restore(false);
+        Refresh();
+        Redraw(true);
+    });
+}
+
+void CDupPointAreaEditDlg::TurnedPosition(int32_t i, double& x, double& y, double& z) const {
+    const double v[3] = {m_saved[3 * i + 1] - m_centre[0], m_saved[3 * i + 2] - m_centre[1],
+                         m_saved[3 * i] - m_centre[2]};
+    double w[3];
+    Apply(m_rotation, v, w);
+    y = m_centre[0] + w[0] + m_panEast;
+    z = m_centre[1] + w[1];
+    x = m_centre[2] + w[2] + m_panNorth;
 }
 
 void CDupPointAreaEditDlg::Recompute() {
     const int32_t n = std::min(g_pointCount, m_savedCount);
     for (int32_t i = 1; i <= n; ++i) {
-        const double v[3] = {m_saved[3 * i + 1] - m_centre[0], m_saved[3 * i + 2] - m_centre[1],
-                             m_saved[3 * i] - m_centre[2]};
-        double w[3];
-        Apply(m_rotation, v, w);
         RandomPoint& p = g_points[i];
-        p.y = m_centre[0] + w[0] + m_panEast;
-        p.z = m_centre[1] + w[1];
-        p.x = m_centre[2] + w[2] + m_panNorth;
+        TurnedPosition(i, p.x, p.y, p.z);
     }
 }
 
@@ -364,16 +372,21 @@ void CDupPointAreaEditDlg::Restore(bool tellCountChange) {
     if (!m_rotated) return;
     SetSurveyFrameRestorer(nullptr);
     m_rotated = false;
-    // Points kept since turning get their coordinates back as they were; points added
-    // while turned were entered in the turned frame and are turned back.
-    const bool sameNumbers = g_pointCount >= m_savedCount;
+    // A point still exactly where the turn put the saved point of its number gets the saved
+    // coordinates back unchanged. Any other point was added, moved, edited or renumbered
+    // while turned: it was worked on in the turned frame and is turned back, so neither
+    // turned coordinates nor another point's coordinates stay behind.
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         RandomPoint& p = g_points[i];
-        if (sameNumbers && i <= m_savedCount) {
-            p.x = m_saved[3 * i];
-            p.y = m_saved[3 * i + 1];
-            p.z = m_saved[3 * i + 2];
-            continue;
+        if (i <= m_savedCount) {
+            double x, y, z;
+            TurnedPosition(i, x, y, z);
+            if (p.x == x && p.y == y && p.z == z) {
+                p.x = m_saved[3 * i];
+                p.y = m_saved[3 * i + 1];
+                p.z = m_saved[3 * i + 2];
+                continue;
+            }
         }
         const double w[3] = {p.y - m_panEast - m_centre[0], p.z - m_centre[1],
                              p.x - m_panNorth - m_centre[2]};
@@ -575,6 +588,8 @@ void CDupPointAreaEditDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x
     }
     if (message != kViewLButtonUp || m_dragState == 0) return;
     ShowWaitCursor(true);
+    // The lasso runs through the last position moved to, then to the release.
+    if (m_method == kLasso && !m_handleDrag && (m_dragState & 2)) AppendLassoPoint(m_lastX, m_lastY);
     m_lastX = x;
     m_lastY = y;
     if (m_handleDrag) {
@@ -590,6 +605,15 @@ void CDupPointAreaEditDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x
     } else if (m_method == kLasso) {
         AppendLassoPoint(x, y);
         m_selectedCount += SelectInsideLasso();
+        // As with the rectangle and the click, outline vertices stay out of the selection:
+        // the duplicate check must never make one invalid.
+        for (int32_t i = 1; i <= g_pointCount; ++i) {
+            RandomPoint& p = g_points[i];
+            if ((p.flags & POINT_FLAG_OUTLINE_VERTEX) && (p.flags & POINT_FLAG_NEW_SELECTION)) {
+                p.flags &= static_cast<uint8_t>(~(POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION));
+                --m_selectedCount;
+            }
+        }
     } else {
         SelectRectangle(m_startX, m_startY, x, y);
     }

@@ -71,13 +71,16 @@ public:
     // Selects by rectangle; returns the points inside.
     void SelectRectangle(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 
-    // Restores the points' survey coordinates (also when points were added since).
+    // Restores the points' survey coordinates, also after points were added, deleted or
+    // edited while turned.
     void Restore(bool tellCountChange);
 
 private:
     void RebuildView();
     void Rotate();
     void Recompute();
+    // Where the turn puts saved point i (north X, east Y, Z).
+    void TurnedPosition(int32_t i, double& x, double& y, double& z) const;
     void GizmoCentre(double c[3]) const;  // east, up, north
     void DeriveAngles();
     void Refresh();

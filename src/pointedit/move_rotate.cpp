@@ -82,7 +82,9 @@ void CMoveRotateDlg::Refresh() {
 }
 
 void CMoveRotateDlg::Redraw(bool everything) {
-    if (everything) g_redrawMask = -1;
+    // The preview lives in the back buffer: a changed or ended preview needs the layers
+    // drawn again, or the old one stays on the screen.
+    if (everything || m_previewDrawn || PreviewPending()) g_redrawMask = -1;
     InvalidateAndUpdateView();
 }
 
@@ -428,6 +430,8 @@ void CMoveRotateDlg::ReinvalidateUnderStructure() {
 // ---- save ----
 
 bool CMoveRotateDlg::SaveRnd(const std::string& path) const {
+    // Points turned for viewing by the duplicate-point window are stored as surveyed.
+    RestoreSurveyFrame();
     TextFileWriter file;
     if (!file.Open(path)) {
         ReportCannotCreate(path);
@@ -641,7 +645,9 @@ bool CMoveRotateDlg::PreviewPending() const {
 }
 
 void CMoveRotateDlg::DrawPreview() {
+    m_previewDrawn = false;
     if (!PreviewPending() || !g_backBufferPixels) return;
+    m_previewDrawn = true;
     Matrix3 k;
     double v[3];
     PendingTransform(k, v);

@@ -125,6 +125,7 @@ private:
     double m_compositeV[3] = {0, 0, 0};
     int32_t m_changedState = 0;
     int32_t m_previewKind = 0;
+    bool m_previewDrawn = false;  // the back buffer holds a preview
 
     int32_t m_handle = 0;
     int32_t m_dragStartColumn = 0, m_dragStartRow = 0;

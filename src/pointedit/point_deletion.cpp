@@ -1,5 +1,6 @@
 #include "pointedit/point_deletion.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -10,6 +11,23 @@
 namespace {
 bool LineNumberName(const RandomPoint& p) {
     return p.name[0] == '_' && p.name[1] >= '0' && p.name[1] <= '9';
+}
+
+// A pick list of a tool that is still open follows its points; entries of points that go
+// leave the list (a closed list stays closed).
+void RenumberPickListDropping(PickList& list, const std::vector<int32_t>& newIndex) {
+    const int32_t n = std::clamp(list.Count(), 0, kIndexListMaxVertices);
+    if (n == 0) return;
+    const bool closed = list.IsClosed();
+    int32_t m = 0;
+    for (int32_t k = 1; k <= n; ++k) {
+        const int32_t v = list[k];
+        if (v >= 1 && v < static_cast<int32_t>(newIndex.size()) && newIndex[v] > 0)
+            list[++m] = newIndex[v];
+    }
+    for (int32_t k = m + 1; k <= n + 1; ++k) list[k] = 0;
+    list[0] = m;
+    if (closed && m > 0) list.Close();
 }
 
 void MarkUsed(std::vector<uint8_t>& used, int32_t index) {
@@ -53,6 +71,10 @@ void DeletePointsKeepingTin(PointDeletionVariant variant) {
     }
     if (next < count) {
         RenumberPointReferences(newIndex, !invalidVariant);
+        if (invalidVariant) {
+            RenumberPickListDropping(g_pickList, newIndex);
+            RenumberPickListDropping(g_pickList2, newIndex);
+        }
         CompactPoints(newIndex);
     }
     if (!invalidVariant) return;

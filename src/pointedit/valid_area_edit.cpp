@@ -63,8 +63,11 @@ void CValidAreaEditDlg::LowOffsetLeft(double value) {
 void CValidAreaEditDlg::ConeAngleLeft(double value) {
     m_coneAngle = std::clamp(value, 0.01, 89.0);
     if (m_conePick) {
-        ClearPointFlags(POINT_FLAG_NEW_SELECTION);
+        // The cone changed shape: what it marked before goes, so a narrower cone selects less.
+        DropLastGesture();
+        m_marked = false;
         SelectByCone();
+        if (m_marked) g_redrawMask = -1;
     }
     Refresh();
     Redraw();
@@ -122,6 +125,19 @@ void CValidAreaEditDlg::ConeAxis(double a[3]) const {
 
 int32_t CValidAreaEditDlg::PickPoint(int32_t x, int32_t y, int32_t radius) const {
     return PickNearestPoint(x, y, radius, 4);
+}
+
+bool CValidAreaEditDlg::DropLastGesture() {
+    bool any = false;
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        RandomPoint& p = g_points[i];
+        if (p.flags & POINT_FLAG_NEW_SELECTION) {
+            p.flags &= static_cast<uint8_t>(~(POINT_FLAG_NEW_SELECTION | POINT_FLAG_AREA_SELECTED));
+            any = true;
+        }
+    }
+    if (any) g_redrawMask = -1;
+    return any;
 }
 
 void CValidAreaEditDlg::Mark(RandomPoint& p) {
@@ -232,15 +248,7 @@ void CValidAreaEditDlg::OnApply() {
 void CValidAreaEditDlg::OnClearSelection() {
     m_hasPick = false;
     m_conePick = 0;
-    bool any = false;
-    for (int32_t i = 1; i <= g_pointCount; ++i) {
-        RandomPoint& p = g_points[i];
-        if (p.flags & POINT_FLAG_NEW_SELECTION) {
-            p.flags &= static_cast<uint8_t>(~(POINT_FLAG_NEW_SELECTION | POINT_FLAG_AREA_SELECTED));
-            any = true;
-        }
-    }
-    if (!any) ClearPointFlags(POINT_FLAG_AREA_SELECTED);
+    if (!DropLastGesture()) ClearPointFlags(POINT_FLAG_AREA_SELECTED);
     g_redrawMask = -1;
     Redraw();
 }
@@ -409,11 +417,7 @@ void CValidAreaEditDlg::OnViewMouse(int32_t message, int32_t flags, int32_t x, i
     }
     if (message != kViewLButtonUp) return;
     if (m_handle) {
-        for (int32_t i = 1; i <= g_pointCount; ++i) {
-            RandomPoint& p = g_points[i];
-            if (p.flags & POINT_FLAG_NEW_SELECTION)
-                p.flags &= static_cast<uint8_t>(~(POINT_FLAG_NEW_SELECTION | POINT_FLAG_AREA_SELECTED));
-        }
+        DropLastGesture();
         Evaluate(x, y, 0);
     } else if (m_dragState != 0) {
         m_conePick = 0;

@@ -64,6 +64,8 @@ private:
     void Evaluate(int32_t x, int32_t y, int32_t path);
     void SelectByCone();
     void Mark(RandomPoint& p);
+    // Unmarks the points the last gesture marked; false when there were none.
+    bool DropLastGesture();
     void Redraw();
     void Refresh();
     // Ground positions (X, Y, Z) of the cone's apex and rim at the overlay's length.

@@ -17,12 +17,14 @@
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
 #include "platform/folders.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/dup_area_edit.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/valid_area_edit.h"
 #include "shell/command_table.h"
+#include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
@@ -40,6 +42,7 @@ constexpr int kShowAll = 32800;
 constexpr int kValidArea = 33012;
 constexpr int kDupArea = 33013;
 constexpr int kMoveRotate = 33074;
+constexpr int kValidInvalid = 32847;
 
 // A 5 x 5 grid 10 m apart (point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c), and a
 // 26th point 0.02 m beside the middle one, 1 m lower.
@@ -211,6 +214,17 @@ private slots:
         Press(move, "IDOK");
         QVERIFY(g_moveRotateDlg == nullptr);
         QVERIFY(!IsToolWindowOpen(ToolWindow::kMoveRotate));
+
+        // ---- 有効・無効 with Shift opens the same window, and closes it again (the menu
+        // item itself waits for its point tool) ----
+        TapKey(key::kShift);
+        frame->ExecuteCommand(kValidInvalid);
+        QVERIFY(g_moveRotateDlg != nullptr);
+        QVERIFY(IsToolWindowOpen(ToolWindow::kMoveRotate));
+        QVERIFY(g_toolMode == MODE_NONE);
+        TapKey(key::kShift);
+        frame->ExecuteCommand(kValidInvalid);
+        QVERIFY(g_moveRotateDlg == nullptr);
     }
 };
 

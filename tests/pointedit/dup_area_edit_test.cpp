@@ -2,6 +2,7 @@
 // the two-stage clear, the angle edits and the turned state that never stays behind.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -272,6 +273,194 @@ TEST(DupAreaEdit, DeletionElsewhereRestoresFirst) {
         EXPECT_NEAR(g_points[i].y, 2000.0 + 2 * k, 1e-9) << i;
         EXPECT_NEAR(g_points[i].z, 50.0 + k, 1e-9) << i;
     }
+}
+
+}  // namespace
+
+#include "pointedit/point_array.h"
+
+namespace {
+
+// Turned with TILT 90 and DIR 0 the north axis stands vertical: two points 5 m apart
+// northwards come to lie one above the other.
+TEST(DupAreaEdit, TurningStandsTheAxisUpright) {
+    Fresh();
+    const int32_t a = Add(1000.0, 2000.0, 50.0);
+    const int32_t b = Add(1005.0, 2000.0, 50.0);
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(90.0);
+    dlg.DirLeft(0.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    EXPECT_NEAR(g_points[a].x, g_points[b].x, 1e-9);
+    EXPECT_NEAR(g_points[a].y, g_points[b].y, 1e-9);
+    EXPECT_NEAR(std::fabs(g_points[a].z - g_points[b].z), 5.0, 1e-9);
+    dlg.OnRotateRestore();
+    EXPECT_EQ(g_points[b].x, 1005.0);
+}
+
+// Points deleted, added and edited while turned: every point ends in the survey frame,
+// the untouched ones exactly as they were, none with another point's coordinates.
+TEST(DupAreaEdit, RestoreAfterDeletionAdditionAndEditWhileTurned) {
+    Fresh();
+    for (int k = 0; k < 8; ++k) Add(1000.0 + 3 * k, 2000.0 - k, 50.0 + 0.5 * k);
+    std::vector<RandomPoint> original(g_points + 1, g_points + g_pointCount + 1);
+    CDupPointAreaEditDlg dlg;
+    dlg.TiltLeft(40.0);
+    dlg.DirLeft(75.0);
+    dlg.OnRotateRestore();
+    ASSERT_TRUE(dlg.Rotated());
+    // Point 3 goes, a copy of turned point 1 is added (the count is as before), and point
+    // 6 is raised by 2 m along the turned vertical.
+    DeletePointRecord(3);
+    const RandomPoint turnedFirst = g_points[1];
+    Add(turnedFirst.x, turnedFirst.y, turnedFirst.z);
+    ASSERT_EQ(g_pointCount, 8);
+    g_points[5].z += 2.0;  // old 6, now 5
+    ClearRecordedMessages();
+    dlg.OnRotateRestore();
+    EXPECT_FALSE(dlg.Rotated());
+    const int32_t oldOf[] = {0, 1, 2, 4, 5, 6, 7, 8};
+    for (int32_t i = 1; i <= 7; ++i) {
+        const RandomPoint& want = original[oldOf[i] - 1];
+        const double tolerance = i == 1 || i == 2 ? 0.0 : 1e-9;
+        if (i == 5) continue;
+        EXPECT_NEAR(g_points[i].x, want.x, tolerance) << i;
+        EXPECT_NEAR(g_points[i].y, want.y, tolerance) << i;
+        EXPECT_NEAR(g_points[i].z, want.z, tolerance) << i;
+    }
+    EXPECT_NEAR(g_points[8].x, original[0].x, 1e-9) << "the copy lands on point 1";
+    EXPECT_NEAR(g_points[8].z, original[0].z, 1e-9);
+    // The raised point moved 2 m along the turned vertical: 2 m from where it was.
+    const RandomPoint& six = original[5];
+    const double d = std::hypot(g_points[5].x - six.x, g_points[5].y - six.y, g_points[5].z - six.z);
+    EXPECT_NEAR(d, 2.0, 1e-9);
+    EXPECT_GT(std::fabs(g_points[5].z - six.z), 1e-3);
+}
+
+}  // namespace
+
+#include "model/backup_file.h"
+#include "pointedit/move_rotate.h"
+
+namespace {
+
+// The move window's RND save and the backup snapshot, written while the points are turned
+// for viewing, hold the survey coordinates.
+TEST(DupAreaEdit, OtherWritersStoreSurveyCoordinates) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "nostrel_turned_writers";
+    std::filesystem::create_directories(dir);
+    auto turned = [](CDupPointAreaEditDlg& dlg) {
+        dlg.TiltLeft(60.0);
+        dlg.DirLeft(45.0);
+        dlg.OnRotateRestore();
+        ASSERT_TRUE(dlg.Rotated());
+        ASSERT_NE(g_points[2].x, 1010.0);
+    };
+    Fresh();
+    Add(1000.0, 2000.0, 50.0);
+    Add(1010.0, 2000.0, 51.0);
+    Add(1000.0, 2010.0, 52.0);
+    {
+        CDupPointAreaEditDlg dlg;
+        turned(dlg);
+        CMoveRotateDlg move;
+        ASSERT_TRUE(move.SaveRnd((dir / "moved.RND").string()));
+        EXPECT_FALSE(dlg.Rotated());
+        std::ifstream in(dir / "moved.RND", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        EXPECT_NE(text.str().find("     1010.0000       2000.0000      51.000"), std::string::npos)
+            << text.str();
+
+        turned(dlg);
+        ASSERT_EQ(WriteBackupFile(dir / "snapshot.$BK"), 0);
+        EXPECT_FALSE(dlg.Rotated());
+    }
+    InitDataModel();
+    ASSERT_EQ(ReadBackupFile(dir / "snapshot.$BK"), 0);
+    ASSERT_EQ(g_pointCount, 3);
+    EXPECT_EQ(g_points[2].x, 1010.0);
+    EXPECT_EQ(g_points[2].y, 2000.0);
+    EXPECT_EQ(g_points[2].z, 51.0);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+#include "pointedit/area_edit_commands.h"
+#include "shell/tool_mode.h"
+
+namespace {
+
+// Insert, Delete and Esc on the view belong to the open dialog unless a tool is active:
+// then the tool keeps them and the dialog changes nothing.
+TEST(DupAreaEdit, ViewKeysGoToTheDialogOnlyWithoutATool) {
+    Fresh();
+    const int32_t a = Add(0, 0, 0, 10, 10);
+    CDupPointAreaEditDlg dlg;
+    g_dupPointAreaEditDlg = &dlg;
+    g_points[a].flags |= POINT_FLAG_AREA_SELECTED;
+    g_toolMode = MODE_OUTLINE_EDIT;
+    EXPECT_FALSE(AreaDialogsViewKey(0x2E));
+    EXPECT_EQ(g_points[a].invalid, 0);
+    g_toolMode = MODE_NONE;
+    EXPECT_TRUE(AreaDialogsViewKey(0x2E));
+    EXPECT_EQ(g_points[a].invalid, 1);
+    EXPECT_FALSE(AreaDialogsViewKey('A'));
+}
+
+}  // namespace
+
+namespace {
+
+// A lasso leaves outline vertices out, as the rectangle and the click do: the duplicate
+// check that follows never makes an outline vertex invalid.
+TEST(DupAreaEdit, LassoLeavesOutlineVerticesOut) {
+    Fresh();
+    // (The gizmo's handle sits on the view centre, client (0, 0): the lasso starts away
+    // from it.)
+    const int32_t vertex = Add(10.0, 10.0, 12.0, 150, 150);
+    g_points[vertex].flags |= POINT_FLAG_OUTLINE_VERTEX;
+    const int32_t low = Add(10.01, 10.0, 11.0, 151, 150);
+    const int32_t other = Add(10.0, 10.01, 11.5, 150, 185);  // near the last stretch
+    CDupPointAreaEditDlg dlg;
+    dlg.SetSelectionMethod(CDupPointAreaEditDlg::kLasso);
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, 100, 100);
+    for (const LassoPoint& p : {LassoPoint{200, 100}, LassoPoint{200, 200}, LassoPoint{100, 200}})
+        dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, p.x, p.y);
+    dlg.OnViewMouse(kViewLButtonUp, 0, 100, 101);
+    EXPECT_FALSE(g_points[vertex].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_TRUE(g_points[low].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_TRUE(g_points[other].flags & POINT_FLAG_AREA_SELECTED);
+    EXPECT_EQ(dlg.SelectedCount(), 2);
+    dlg.OnDuplicateCheck(false);
+    EXPECT_EQ(g_points[vertex].invalid, 0);
+    EXPECT_EQ(g_points[low].invalid, 0);
+    EXPECT_EQ(g_points[other].invalid, 3);
+}
+
+}  // namespace
+
+namespace {
+
+// Dragging the gizmo's handle tilts the axis by 0.005 rad per pixel; brought back upright
+// it reads TILT 0 (an upright axis has no tilt), not 90.
+TEST(DupAreaEdit, HandleDragTiltsAndComesBackUpright) {
+    Fresh();
+    Add(0, 0, 0, 300, 300);
+    g_viewCenterX = g_viewCenterY = 0.0;
+    CDupPointAreaEditDlg dlg;
+    const AreaOverlay overlay = dlg.Overlay();
+    ASSERT_FALSE(overlay.handles.empty());
+    const LassoPointXY h = overlay.handles[0];
+    dlg.OnViewMouse(kViewLButtonDown, kMouseFlagLeft, h.x, h.y);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, h.x, h.y + 20);
+    EXPECT_NEAR(dlg.TiltDegrees(), 0.1 * 180.0 / M_PI, 1e-9);
+    dlg.OnViewMouse(kViewMouseMove, kMouseFlagLeft, h.x, h.y);
+    EXPECT_NEAR(dlg.TiltDegrees(), 0.0, 1e-9);
+    dlg.OnViewMouse(kViewLButtonUp, 0, h.x, h.y);
+    EXPECT_EQ(dlg.SelectedCount(), 0) << "the release after a handle drag selects nothing";
 }
 
 }  // namespace

@@ -338,3 +338,35 @@ TEST(MoveRotate, HandleAndShiftDragInThePlan) {
 }
 
 }  // namespace
+
+namespace {
+
+// The preview is drawn into the back buffer: when it changes or ends the layers are drawn
+// again, so no earlier preview stays on the screen.
+TEST(MoveRotate, ChangedPreviewRepaintsTheLayers) {
+    MakePoints(20, 31);
+    g_viewCenterX = 1000;
+    g_viewCenterY = 2000;
+    g_viewScale = 2.0;
+    g_showPoints = -1;
+    AllocateBackBuffer(320, 240);
+    ASSERT_NE(LockBackBuffer(), 0);
+    CMoveRotateDlg dlg;
+    dlg.SetBasePoint(1);
+    dlg.EditLeft(kMoveXEdit, 3.0, true, false);
+    dlg.DrawPreview();
+    g_redrawMask = 0;
+    dlg.EditLeft(kMoveXEdit, 5.0, true, false);
+    EXPECT_EQ(g_redrawMask, -1) << "a changed preview";
+    dlg.DrawPreview();
+    g_redrawMask = 0;
+    dlg.EditLeft(kMoveXEdit, 0.0, true, false);
+    EXPECT_EQ(g_redrawMask, -1) << "an ended preview";
+    dlg.DrawPreview();
+    g_redrawMask = 0;
+    dlg.EditLeft(kMoveYEdit, 0.0, true, false);
+    EXPECT_EQ(g_redrawMask, 0) << "no preview before or after";
+    UnlockBackBuffer();
+}
+
+}  // namespace

@@ -80,6 +80,30 @@ TEST(PointDeletion, InvalidPointsGoReferencesFollow) {
     EXPECT_EQ(g_dataChanged, 1);
 }
 
+// The pick lists of a tool still open follow their points; picks of deleted points leave
+// the lists, so no entry names another point or one past the end.
+TEST(PointDeletion, PickListsFollowTheirPoints) {
+    InitDataModel();
+    Add(0, 0);
+    Add(1, 0, 1);  // 2: goes
+    Add(2, 0);
+    Add(3, 0, 1);  // 4: goes
+    Add(4, 0);
+    for (int32_t i : {5, 2, 3}) g_pickList.Append(i);
+    for (int32_t i : {1, 4, 5}) g_pickList2.Append(i);
+    g_pickList2.Close();
+    DeleteInvalidPoints();
+    ASSERT_EQ(g_pointCount, 3);
+    ASSERT_EQ(g_pickList.Count(), 2);
+    EXPECT_EQ(g_pickList[1], 3);
+    EXPECT_EQ(g_pickList[2], 2);
+    EXPECT_EQ(g_pickList[3], 0);
+    ASSERT_EQ(g_pickList2.Count(), 2);
+    EXPECT_EQ(g_pickList2[1], 1);
+    EXPECT_EQ(g_pickList2[2], 3);
+    EXPECT_TRUE(g_pickList2.IsClosed());
+}
+
 TEST(PointDeletion, OpenOutlineSlotAfterTheLastIsLeftAlone) {
     InitDataModel();
     Add(0, 0, 1);

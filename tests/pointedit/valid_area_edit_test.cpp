@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "model/terrain_data.h"
 #include "pointedit/area_selection.h"
@@ -98,9 +99,41 @@ TEST(ValidAreaEdit, ConeAngleIsClampedAndSelectsAboveThePick) {
     EXPECT_FALSE(Selected(outside));
     EXPECT_FALSE(Selected(under));
     EXPECT_FALSE(Selected(apex)) << "the apex itself is at height 0";
-    // A wider cone re-evaluates the same pick.
+    // A wider cone re-evaluates the same pick; narrowing it again lets go of what only the
+    // wider one held.
     dlg.ConeAngleLeft(80.0);
     EXPECT_TRUE(Selected(outside));
+    dlg.ConeAngleLeft(45.0);
+    EXPECT_FALSE(Selected(outside));
+    EXPECT_TRUE(Selected(inside));
+}
+
+// The new name is cut on character boundaries of the Shift-JIS bytes it is stored in.
+TEST(ValidAreaEdit, NewNameIsCutOnWholeCharacters) {
+    Fresh();
+    const std::string kanji = "\x91\xaa";  // one double-byte character
+    struct Case { std::string typed, stored; };
+    const Case cases[] = {
+        {"ABCDEFGHIJ  ", "ABCDEFGH"},
+        {"AB  ", "AB"},
+        {kanji + kanji + kanji + kanji + kanji, kanji + kanji + kanji + kanji},
+        {"A" + kanji + kanji + kanji + kanji, "A" + kanji + kanji + kanji},
+        {"ABCDEFGHIJKLM      X", "ABCDEFGH"},
+    };
+    CValidAreaEditDlg dlg;
+    for (const Case& c : cases) {
+        dlg.NameLeft(c.typed);
+        EXPECT_EQ(dlg.NewName(), c.stored) << c.typed;
+    }
+    // Applied, the name reaches the point whole.
+    const int32_t a = Add(0, 0, 0, 10, 10);
+    dlg.NameLeft("A" + kanji + kanji + kanji + kanji);
+    dlg.SetRename(true);
+    dlg.SetValidity(0);
+    Click(dlg, 10, 10);
+    dlg.OnApply();
+    EXPECT_EQ(std::string(g_points[a].name), "A" + kanji + kanji + kanji);
+    EXPECT_EQ(g_points[a].invalid, 0);
 }
 
 TEST(ValidAreaEdit, ApplyActions) {
