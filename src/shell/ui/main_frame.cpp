@@ -29,7 +29,9 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
+#include "pointedit/ui/batch_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "pointedit/ui/line_number_dialog.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
@@ -142,6 +144,8 @@ CMainFrame::~CMainFrame() {
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
     AreaEditWindowFactory() = AreaEditWindows{};
+    UninstallBatchEditDialogs();
+    UninstallLineNumberWindow();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -453,6 +457,8 @@ void CMainFrame::RegisterFrameCommands() {
         }
     };
     InstallAreaEditWindows(this);
+    InstallBatchEditDialogs(this);
+    InstallLineNumberWindow(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });

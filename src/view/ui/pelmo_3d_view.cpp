@@ -9,6 +9,7 @@
 
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
+#include "pointedit/line_numbers.h"
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
 #include "view/birds_eye_camera.h"
@@ -197,6 +198,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
     // The mesh registration's question and area dialogs come with the mesh subsystem.
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{});
+    RegisterLineNumberCommand(m_commands);
 
     // The bird's-eye camera.
     m_commands.SetHandler(kBirdsEye, OnToggleBirdsEye);
