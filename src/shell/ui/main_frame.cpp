@@ -452,7 +452,8 @@ void CMainFrame::RegisterFrameCommands() {
     };
     tools.refreshPointToolBar = [this] {
         if (QToolBar* bar = ModeToolBar(8)) {
-            RefreshActions(std::vector<QAction*>(bar->actions().begin(), bar->actions().end()));
+            const QList<QAction*> actions = bar->actions();  // one list: begin and end of it
+            RefreshActions(std::vector<QAction*>(actions.begin(), actions.end()));
             bar->repaint();
         }
     };
