@@ -203,6 +203,7 @@ int32_t PickSelectionPolygonPoint(int32_t flags, int32_t x, int32_t y) {
 // ---- the points outside the TIN ----
 
 bool WriteUnusedPointsRnd(const std::string& path) {
+    RestoreSurveyFrame();  // never turned coordinates into a file
     std::vector<uint8_t> used(static_cast<size_t>(std::max(g_pointCount, 0)) + 1, 0);
     for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
         for (int32_t v : {g_tinEdges[e].a, g_tinEdges[e].b}) {

@@ -390,6 +390,7 @@ void CLineNumberDlg::OnErase() {
 }
 
 bool CLineNumberDlg::SaveRnd(const std::string& path) const {
+    RestoreSurveyFrame();  // never turned coordinates into a file
     RndTextLayout layout;
     layout.headerLine = "******************************";
     layout.validityColumn = 1;

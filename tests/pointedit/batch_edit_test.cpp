@@ -322,6 +322,22 @@ TEST_F(BatchEdit, UnusedPointsWithoutTinWritesEveryPoint) {
     g_planeZone = 0;
 }
 
+// A window that shows the points turned gives them back before they are written.
+TEST_F(BatchEdit, UnusedPointsAreWrittenInTheSurveyFrame) {
+    Grid();
+    const double x1 = g_points[1].x;
+    g_points[1].x += 1000.0;
+    SetSurveyFrameRestorer([x1] {
+        g_points[1].x = x1;
+        SetSurveyFrameRestorer(nullptr);
+    });
+    const std::string path = Temp("turned.RND");
+    ASSERT_TRUE(WriteUnusedPointsRnd(path));
+    char want[32];
+    std::snprintf(want, sizeof want, "%14.4f", x1);
+    EXPECT_EQ(Lines(path)[5].substr(10, 14), want);
+}
+
 TEST_F(BatchEdit, UnusedPointsAgainstTheTin) {
     Grid();
     // Triangles over the left 2 x 2 block of cells use rows 0..2, columns 0..2.
