@@ -209,6 +209,18 @@ private slots:
         QVERIFY(g_lineNumberDlg == nullptr);
         QTRY_VERIFY(frame->findChild<QWidget*>("lineNumberDialog") == nullptr);
     }
+
+    // The program ends with the window open.
+    void lineNumberWindowOpenAtExit() {
+        {
+            CPelmo_3DApp app;
+            app.SetDocumentFactory([] { return MakeDocument(); });
+            QVERIFY(app.InitInstance({}));
+            Choose(app.MainFrame(), kLineNumbers);
+            QVERIFY(g_lineNumberDlg);
+        }
+        QVERIFY(g_lineNumberDlg == nullptr);
+    }
 };
 
 int main(int argc, char** argv) { return RunWindowTest<BatchLineUiTest>(argc, argv, &g_root); }
