@@ -32,6 +32,7 @@
 #include "pointedit/ui/batch_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
 #include "pointedit/ui/line_number_dialog.h"
+#include "pointedit/ui/point_input_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
@@ -143,6 +144,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
+    RemovePointToolWindows();
     AreaEditWindowFactory() = AreaEditWindows{};
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
@@ -460,6 +462,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallAreaEditWindows(this);
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
+    InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
