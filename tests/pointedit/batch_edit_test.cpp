@@ -164,9 +164,10 @@ TEST_F(BatchEdit, EveryShapeKeepsOutlineVerticesValid) {
         const int32_t top = corner(2, 0).y - 5, bottom = corner(0, 0).y + 5;
         if (shape == kRectangle) {
             g_pointEditState = POINT_EDIT_BATCH;
-            for (int r = 0; r <= 2; ++r)
-                for (int c = 0; c <= 2; ++c) g_points[At(r, c)].flags |= POINT_FLAG_NEW_SELECTION;
-            EXPECT_EQ(ApplyBatchEditToSelection(), 9);
+            OnViewLButtonDown(kMouseFlagLeft, left, top, false);
+            OnViewMouseMove(kMouseFlagLeft, (left + right) / 2, (top + bottom) / 2);
+            OnViewMouseMove(kMouseFlagLeft, right, bottom);
+            OnViewLButtonUp(0, right, bottom, false);
         } else if (shape == kPolygon) {
             g_pointEditState = POINT_EDIT_BATCH + 1;
             for (auto [r, c] : {std::pair{0, 0}, {0, 2}, {2, 2}, {2, 0}, {0, 0}}) {

@@ -132,14 +132,13 @@ private slots:
         view->grab();
         int shapes = 0, edits = 0;
 
-        // ---- rectangle: the selected points raised by a height difference of 0.5 ----
+        // ---- rectangle round points 7 and 8: raised by a height difference of 0.5 ----
         ChooseShape(frame, 1070, &shapes);
         QCOMPARE(shapes, 1);
         QCOMPARE(g_toolMode, MODE_POINT_EDIT);
         QCOMPARE(g_pointEditState, POINT_EDIT_BATCH);
+        view->grab();
         const double z7 = g_points[7].z, z8 = g_points[8].z, z9 = g_points[9].z;
-        g_points[7].flags |= POINT_FLAG_NEW_SELECTION;
-        g_points[8].flags |= POINT_FLAG_NEW_SELECTION;
         WhenModal("batchEditDialog", &edits, [](QWidget* d) {
             Child<QAbstractButton>(d, "1015")->click();
             Child<QAbstractButton>(d, "1237")->click();
@@ -147,7 +146,10 @@ private slots:
             diff->setText("0.5");
             Child<QAbstractButton>(d, "1272")->click();
         });
-        QCOMPARE(ApplyBatchEditToSelection(), 2);
+        const QPoint half = (Client(At(1, 3)) - Client(At(1, 2))) / 2;
+        const QPoint corner = Client(At(1, 1)) - QPoint(half.x(), -half.x());
+        const QPoint opposite = Client(At(1, 2)) + QPoint(half.x(), -half.x());
+        Drag(view, {corner, (corner + opposite) / 2, opposite});
         QCOMPARE(edits, 1);
         QVERIFY(std::fabs(g_points[7].z - (z7 + 0.5)) < 1e-9);
         QVERIFY(std::fabs(g_points[8].z - (z8 + 0.5)) < 1e-9);
