@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/numeric_text.h"
@@ -115,7 +116,8 @@ std::string FindHighestLineId() {
     int32_t best = -1, bestPoint = 0;
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         const RandomPoint& p = g_points[i];
-        if (!IsLineNumbered(p) || IsHeadKind(Kind(p)) || NameLength(p) < 4) continue;
+        const char kind = Kind(p);
+        if (!IsLineNumbered(p) || kind == 'W' || kind == 'T' || NameLength(p) < 4) continue;
         const int32_t v = LineIdValue(IdOf(p));
         if (v >= best) {
             best = v;
@@ -137,7 +139,10 @@ bool IsLineIdInUse(std::string_view id) {
 std::string NextFreeLineId(std::string_view id) {
     std::string next(id);
     for (int32_t k = 0; k < kFreeIdSteps; ++k) {
-        next = IncrementLineId(next);
+        std::string stepped = IncrementLineId(next);
+        // An ID that does not count (not starting with a digit) would step in place.
+        if (stepped == next) break;
+        next = std::move(stepped);
         if (!IsLineIdInUse(next)) break;
     }
     return next;

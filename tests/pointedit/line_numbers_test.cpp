@@ -163,6 +163,17 @@ TEST_F(LineNumbers, TheEditsTakeOnlyWhatFits) {
     EXPECT_EQ(dlg.WidthLeft("15"), "  15");
 }
 
+// A link that is no ID (not starting with a digit) cannot be stepped to a free one.
+TEST_F(LineNumbers, AppendingFromAHeadWithALetterLinkEnds) {
+    Row(3);
+    Rename(1, "_015WABC");
+    Rename(2, "_000");  // the value 0 that "ABC" also has
+    CLineNumberDlg dlg;
+    dlg.OnStartAppend(true);
+    EXPECT_EQ(Click(dlg, 1), 1);
+    EXPECT_EQ(g_nextLineId, "ABC");
+}
+
 // A head whose link leads nowhere, a chain that breaks off, a lone numbered point and a
 // head without a link.
 TEST_F(LineNumbers, RenumberingFollowsChainsAndClearsWhatNoneReaches) {
