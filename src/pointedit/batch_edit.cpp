@@ -222,7 +222,8 @@ bool WriteUnusedPointsRnd(const std::string& path) {
     layout.headerLine = "********************";
     const RandomPoint* first = g_points;
     return WriteRndFile(
-        path, [&used, first](const RandomPoint& p) { return used[static_cast<size_t>(&p - first)] == 0; },
+        path,
+        [&used, first](const RandomPoint& p) { return used[static_cast<size_t>(&p - first)] == 0; },
         layout);
 }
 

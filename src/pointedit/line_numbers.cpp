@@ -55,8 +55,8 @@ bool NumericId(std::string_view id) {
 // The text of an ID value: three digits up to 999, else the three character codes.
 std::string IdText(int32_t value) {
     if (value >= 0 && value <= 999) return FormatString("%03d", value);
-    return std::string{static_cast<char>((value >> 16) & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                       static_cast<char>(value & 0xFF)};
+    return std::string{static_cast<char>((value >> 16) & 0xFF),
+                       static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
 }
 
 // One character of the increment; true when it carries to the left.
@@ -399,7 +399,8 @@ bool CLineNumberDlg::SaveRnd(const std::string& path) const {
     RndTextLayout layout;
     layout.headerLine = "******************************";
     layout.validityColumn = 1;
-    return WriteRndFile(path, [](const RandomPoint& p) { return IsLineNumbered(p); }, layout);
+    return WriteRndFile(
+        path, [](const RandomPoint& p) { return IsLineNumbered(p); }, layout);
 }
 
 bool CLineNumberDlg::OnSave() {

@@ -12,7 +12,7 @@
 
 class CommandHandlerMap;
 
-extern int32_t g_lineWidthCm;    // width written into a line's first point
+extern int32_t g_lineWidthCm;     // width written into a line's first point
 extern std::string g_nextLineId;  // the ID the next click gives
 extern std::string g_prevLineId;  // the ID the previous click gave
 extern int32_t g_prevLinePoint;   // the point clicked before (0 none)

@@ -1,6 +1,8 @@
 // Batch edit: the settings applied to the points a lasso, a rectangle or a polygon
 // encloses (outline vertices stay valid in all three), the elevation edit's wheel step,
 // the name's cut, and the file of the points no TIN edge uses.
+#include "pointedit/batch_edit.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,7 +19,6 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "pointedit/area_selection.h"
-#include "pointedit/batch_edit.h"
 #include "pointedit/point_array.h"
 #include "shell/tool_mode.h"
 #include "view/projection.h"
@@ -65,7 +66,8 @@ protected:
         return {PointClientColumn(g_points[i]), PointClientRow(g_points[i])};
     }
     std::string Temp(const char* name) {
-        const fs::path dir = fs::temp_directory_path() / ("batch_edit_test_" + std::to_string(::getpid()));
+        const fs::path dir =
+            fs::temp_directory_path() / ("batch_edit_test_" + std::to_string(::getpid()));
         fs::create_directories(dir);
         return (dir / name).string();
     }
@@ -95,15 +97,18 @@ TEST_F(BatchEdit, HeightDifferenceRaisesEveryMarkedPointGivenElevationSetsThemAl
     std::vector<double> before;
     for (int32_t i = 1; i <= g_pointCount; ++i) before.push_back(g_points[i].z);
     const int32_t marked[] = {7, 8, 13, 19};
-    for (int32_t i : marked) g_points[i].flags |= POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION;
+    for (int32_t i : marked)
+        g_points[i].flags |= POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION;
     g_batchSetElevation = 1;
     g_batchUseHeightDiff = 1;
     g_batchHeightDiff = 0.5;
     ApplyBatchEdit(1);
     for (int32_t i = 1; i <= g_pointCount; ++i) {
-        const bool isMarked = std::find(std::begin(marked), std::end(marked), i) != std::end(marked);
+        const bool isMarked =
+            std::find(std::begin(marked), std::end(marked), i) != std::end(marked);
         EXPECT_DOUBLE_EQ(g_points[i].z, before[i - 1] + (isMarked ? 0.5 : 0.0)) << i;
-        EXPECT_EQ(g_points[i].flags & (POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION), 0) << i;
+        EXPECT_EQ(g_points[i].flags & (POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION), 0)
+            << i;
     }
     EXPECT_EQ(g_dataChanged, -1);
 
@@ -191,7 +196,9 @@ TEST_F(BatchEdit, EveryShapeKeepsOutlineVerticesValid) {
                 const bool inside = r <= 2 && c <= 2;
                 const bool outline = p.flags & POINT_FLAG_OUTLINE_VERTEX;
                 EXPECT_EQ(p.invalid, inside && !outline ? 1 : 0) << shape << " r" << r << " c" << c;
-                EXPECT_EQ(p.flags & (POINT_FLAG_NEW_SELECTION | POINT_FLAG_AREA_SELECTED | POINT_FLAG_PICKED), 0)
+                EXPECT_EQ(p.flags & (POINT_FLAG_NEW_SELECTION | POINT_FLAG_AREA_SELECTED |
+                                     POINT_FLAG_PICKED),
+                          0)
                     << shape;
             }
         EXPECT_EQ(g_pickList.Count(), 0) << shape;
@@ -266,9 +273,9 @@ TEST_F(BatchEdit, WheelStepSnapsOnlyWholeSteps) {
         double want;
     };
     const Case cases[] = {
-        {"s0.25", 12.7, 120, 12.95},  {"s0.25", 12.7, -120, 12.45}, {"s1", 12.7, 120, 13.0},
-        {"S1", 12.7, -120, 11.0},     {"s2", 12.7, 120, 14.0},      {"s1", -2.3, 120, -1.0},
-        {"s-3", 12.7, 120, 12.701},   {"s0", 12.7, 120, 12.701},
+        {"s0.25", 12.7, 120, 12.95}, {"s0.25", 12.7, -120, 12.45}, {"s1", 12.7, 120, 13.0},
+        {"S1", 12.7, -120, 11.0},    {"s2", 12.7, 120, 14.0},      {"s1", -2.3, 120, -1.0},
+        {"s-3", 12.7, 120, 12.701},  {"s0", 12.7, 120, 12.701},
     };
     for (const Case& c : cases) {
         g_newPointZ = c.start;
@@ -288,7 +295,9 @@ TEST_F(BatchEdit, NameIsCutToElevenBytesOnCharacterBoundaries) {
     // Six double-byte characters are 12 bytes: five fit.
     EXPECT_EQ(BatchEditNameLeft("あいうえおか"), "あいうえお");
     EXPECT_EQ(g_newPointName.size(), 10u);
-    EXPECT_EQ(BatchEditNameLeft("A" "あいうえおか"), "Aあいうえお");
+    EXPECT_EQ(BatchEditNameLeft("A"
+                                "あいうえおか"),
+              "Aあいうえお");
 }
 
 TEST_F(BatchEdit, InsertAndDeleteSetTheValidityAndApply) {
@@ -314,8 +323,8 @@ TEST_F(BatchEdit, UnusedPointsWithoutTinWritesEveryPoint) {
     ASSERT_EQ(lines.size(), 5u + 25u);
     for (int k = 0; k < 5; ++k) EXPECT_EQ(lines[k], "********************");
     char want[80];
-    std::snprintf(want, sizeof want, "%-10s%14.4f  %14.4f  %10.3f  %1d  %1d  %1d", "", g_points[2].x,
-                  g_points[2].y, g_points[2].z, 1, 0, 0);
+    std::snprintf(want, sizeof want, "%-10s%14.4f  %14.4f  %10.3f  %1d  %1d  %1d", "",
+                  g_points[2].x, g_points[2].y, g_points[2].z, 1, 0, 0);
     EXPECT_EQ(lines[6], want);
     EXPECT_EQ(lines[7].substr(57, 1), "1") << "the outside byte";
     EXPECT_EQ(lines[8].substr(60, 1), "2") << "the plot kind";
@@ -376,8 +385,10 @@ TEST_F(BatchEdit, UnusedPointsFileThatCannotBeCreatedIsReported) {
     EXPECT_EQ(RecordedFileDialogs()[0].title, "三角網未使用点ランダムデータ書き込み");
     EXPECT_EQ(RecordedFileDialogs()[0].defaultExtension, "RND");
     ASSERT_FALSE(RecordedMessages().empty());
-    EXPECT_NE(RecordedMessages().back().text.find("ファイル書き込みができません。"), std::string::npos);
-    EXPECT_NE(RecordedMessages().back().text.find("/nonexistent-folder-for-test/free.RND"), std::string::npos);
+    EXPECT_NE(RecordedMessages().back().text.find("ファイル書き込みができません。"),
+              std::string::npos);
+    EXPECT_NE(RecordedMessages().back().text.find("/nonexistent-folder-for-test/free.RND"),
+              std::string::npos);
 }
 
 }  // namespace

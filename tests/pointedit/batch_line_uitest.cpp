@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -25,10 +26,9 @@
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
 #include "view/display_flags.h"
-#include "view/ui/pelmo_3d_view.h"
 #include "view/raster_primitives.h"
+#include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +65,8 @@ void Choose(CMainFrame* frame, int id) {
 }
 
 void Click(QWidget* view, QPoint at) {
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at, QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at,
+                      QApplication::doubleClickInterval() + 50);
 }
 
 void Drag(QWidget* view, const std::vector<QPoint>& path) {
@@ -101,8 +102,9 @@ void WhenModal(const char* name, int* seen, std::function<void(QWidget*)> act) {
 }
 
 void ChooseShape(CMainFrame* frame, int button, int* seen) {
-    WhenModal("selectShapeDialog", seen,
-              [button](QWidget* d) { Child<QAbstractButton>(d, QByteArray::number(button))->click(); });
+    WhenModal("selectShapeDialog", seen, [button](QWidget* d) {
+        Child<QAbstractButton>(d, QByteArray::number(button))->click();
+    });
     Choose(frame, kBatchEdit);
 }
 }  // namespace
@@ -186,8 +188,10 @@ private slots:
         view->grab();
         WhenModal("batchEditDialog", &edits,
                   [](QWidget* d) { QTest::keyClick(Child<QWidget>(d, "1015"), Qt::Key_Insert); });
-        const QPoint m = Client(13), step = (Client(14) - Client(13)) / 2, up = (Client(18) - Client(13)) / 2;
-        Drag(view, {m - step - up, m + step - up, m + step + up, m - step + up, m - step - up + QPoint(1, 0)});
+        const QPoint m = Client(13), step = (Client(14) - Client(13)) / 2,
+                     up = (Client(18) - Client(13)) / 2;
+        Drag(view, {m - step - up, m + step - up, m + step + up, m - step + up,
+                    m - step - up + QPoint(1, 0)});
         QCOMPARE(edits, 3);
         QCOMPARE(int(g_points[13].invalid), 0);
         QCOMPARE(int(g_points[12].invalid), 1);

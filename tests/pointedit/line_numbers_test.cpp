@@ -1,6 +1,8 @@
 // White-line IDs in point names: the ID order and increment, numbering by clicks (lines,
 // triangle pairs, continuing a line), the two edits, renumbering a broken chain, erasing
 // and the saved file against a golden one.
+#include "pointedit/line_numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,7 +16,6 @@
 #include "platform/file_dialog.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
-#include "pointedit/line_numbers.h"
 #include "pointedit/area_selection.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
@@ -154,8 +155,8 @@ TEST_F(LineNumbers, TheEditsTakeOnlyWhatFits) {
         int32_t want;
     };
     // A width of four digits would push the kind and link out of their places.
-    const Case widths[] = {{"20", 20}, {"999", 999}, {"1000", 999}, {"2999", 999}, {"0", 999},
-                           {"-5", 999}, {"x", 999}, {"1", 1}};
+    const Case widths[] = {{"20", 20}, {"999", 999}, {"1000", 999}, {"2999", 999},
+                           {"0", 999}, {"-5", 999},  {"x", 999},    {"1", 1}};
     for (const Case& c : widths) {
         dlg.WidthLeft(c.text);
         EXPECT_EQ(g_lineWidthCm, c.want) << c.text;
@@ -260,7 +261,8 @@ TEST_F(LineNumbers, SaveWritesTheGoldenFile) {
         g_points[i].plotKind = values[i - 1].plot;
         g_points[i].invalid = values[i - 1].invalid;
     }
-    const fs::path dir = fs::temp_directory_path() / ("line_numbers_test_" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("line_numbers_test_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     QueueFileDialogAnswer((dir / "white").string());
     ASSERT_TRUE(dlg.OnSave());
@@ -278,7 +280,8 @@ TEST_F(LineNumbers, SaveWritesTheGoldenFile) {
     ClearRecordedMessages();
     EXPECT_FALSE(dlg.SaveRnd("/nonexistent-folder-for-test/white.RND"));
     ASSERT_FALSE(RecordedMessages().empty());
-    EXPECT_NE(RecordedMessages().back().text.find("ファイル書き込みができません。"), std::string::npos);
+    EXPECT_NE(RecordedMessages().back().text.find("ファイル書き込みができません。"),
+              std::string::npos);
     fs::remove_all(dir);
 
     // Without numbered points there is nothing to save.

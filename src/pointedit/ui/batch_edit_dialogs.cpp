@@ -244,7 +244,8 @@ void CBatchEditDlg::UpdateSwatch() {
     int32_t colour = 0;
     QPalette pal = m_swatch->palette();
     if (ParseColorCode(head, colour))
-        pal.setColor(QPalette::Button, QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+        pal.setColor(QPalette::Button,
+                     QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
     else
         pal = QApplication::palette(m_swatch);
     m_swatch->setPalette(pal);
@@ -259,7 +260,8 @@ void CBatchEditDlg::ChooseColour() {
     std::memcpy(name, cp932.data(), std::min<size_t>(cp932.size(), 11));
     int32_t colour = 0;
     QColor start = Qt::white;
-    if (ParseColorCode(name, colour)) start = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    if (ParseColorCode(name, colour))
+        start = QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
     const QColor chosen = QColorDialog::getColor(start, this);
     if (!chosen.isValid()) return;
     FormatColorCode(chosen.red() | chosen.green() << 8 | chosen.blue() << 16, name);

@@ -60,7 +60,8 @@ CLineNumberWindow::CLineNumberWindow(QWidget* frame) : QDialog(frame), m_core(ne
 
     m_core->refreshControls = [this] { RefreshControls(); };
     m_core->closeWindow = [this] { close(); };
-    connect(m_start, &QPushButton::clicked, this, [this](bool on) { m_core->OnStartNumbering(on); });
+    connect(m_start, &QPushButton::clicked, this,
+            [this](bool on) { m_core->OnStartNumbering(on); });
     connect(m_append, &QPushButton::clicked, this, [this](bool on) { m_core->OnStartAppend(on); });
     connect(end, &QPushButton::clicked, this, [this] { m_core->OnEndNumbering(); });
     connect(m_triangles, &QCheckBox::clicked, this, [this](bool on) { m_core->OnTriangle(on); });
@@ -77,10 +78,12 @@ CLineNumberWindow::~CLineNumberWindow() = default;
 
 void CLineNumberWindow::RefreshControls() {
     if (!m_core) return;
-    if (!m_width->hasFocus()) m_width->setText(QString::fromStdString(FormatString("%4d", g_lineWidthCm)));
+    if (!m_width->hasFocus())
+        m_width->setText(QString::fromStdString(FormatString("%4d", g_lineWidthCm)));
     if (!m_nextId->hasFocus()) m_nextId->setText(QString::fromStdString(g_nextLineId));
     const int32_t mode = m_core->CurrentMode();
-    m_start->setChecked(mode == CLineNumberDlg::kNumbering || mode == CLineNumberDlg::kTrianglePairs);
+    m_start->setChecked(mode == CLineNumberDlg::kNumbering ||
+                        mode == CLineNumberDlg::kTrianglePairs);
     m_append->setChecked(mode == CLineNumberDlg::kAppend);
     m_triangles->setChecked(m_core->TriangleSwitch());
 }
