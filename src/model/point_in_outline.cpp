@@ -404,7 +404,8 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
             y > boxHighY + kOnPolygon)
             return false;
         int cls = 0;
-        if (ClassifyPointInPolygon(0, xs.data(), ys.data(), n + 1, x, y, kOnPolygon, &cls) == kGeomOk)
+        if (ClassifyPointInPolygon(0, xs.data(), ys.data(), n + 1, x, y, kOnPolygon, &cls) ==
+            kGeomOk)
             return cls == kPolygonInside || cls == kPolygonOnEdge || cls == kPolygonOnVertex;
         return crossingOutside(x, y) == 0;
     };

@@ -241,7 +241,8 @@ int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const Random
 
     std::string out;
     out.reserve(1 << 17);
-    const std::string header = std::string(layout.headerLine ? layout.headerLine : kAsteriskLine) + "\r\n";
+    const std::string header =
+        std::string(layout.headerLine ? layout.headerLine : kAsteriskLine) + "\r\n";
     if (!layout.headerLine && g_planeZone >= 1 && g_planeZone <= 19)
         out += FormatString("BL%2d\r\n", g_planeZone);
     else
