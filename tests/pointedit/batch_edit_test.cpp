@@ -10,7 +10,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
+
+#include <unistd.h>
 
 #include "../view/view_fixture.h"
 #include "model/geodesy.h"
@@ -45,6 +48,8 @@ protected:
         g_toolMode = MODE_NONE;
         g_pointEditState = 0;
         g_dragState = 0;
+        std::error_code ignored;
+        fs::remove_all(TempFolder(), ignored);
         ViewTest::TearDown();
     }
     // A 5 x 5 grid 20 m apart round the view centre: point 5r + c + 1 at north 20(r - 2),
@@ -65,11 +70,12 @@ protected:
     static ClientPoint Client(int32_t i) {
         return {PointClientColumn(g_points[i]), PointClientRow(g_points[i])};
     }
+    static fs::path TempFolder() {
+        return fs::temp_directory_path() / ("batch_edit_test_" + std::to_string(::getpid()));
+    }
     std::string Temp(const char* name) {
-        const fs::path dir =
-            fs::temp_directory_path() / ("batch_edit_test_" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        return (dir / name).string();
+        fs::create_directories(TempFolder());
+        return (TempFolder() / name).string();
     }
 };
 

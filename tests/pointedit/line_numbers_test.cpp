@@ -11,6 +11,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 #include "../view/view_fixture.h"
 #include "model/terrain_data.h"
 #include "platform/file_dialog.h"
