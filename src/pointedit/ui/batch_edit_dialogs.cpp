@@ -106,15 +106,16 @@ CBatchEditDlg::CBatchEditDlg(QWidget* parent) : QDialog(parent) {
     vRow->addWidget(m_invalidRadio);
     layout->addWidget(vGroup);
 
-    auto* nRow = new QHBoxLayout;
-    m_name = Check(this, 1014);
-    m_nameEdit = Edit(this, 1221);
-    m_swatch = Button(this, 1241, "");
+    auto* nGroup = new QGroupBox(Utf8("点名"), this);
+    auto* nRow = new QHBoxLayout(nGroup);
+    m_name = Check(nGroup, 1014);
+    m_nameEdit = Edit(nGroup, 1221);
+    m_swatch = Button(nGroup, 1241, "");
     m_swatch->setFixedWidth(28);
     nRow->addWidget(m_name);
     nRow->addWidget(m_nameEdit);
     nRow->addWidget(m_swatch);
-    layout->addLayout(nRow);
+    layout->addWidget(nGroup);
 
     auto* pGroup = new QGroupBox(Utf8("プロット"), this);
     auto* pRow = new QHBoxLayout(pGroup);
