@@ -243,15 +243,13 @@ void CBatchEditDlg::UpdateSwatch() {
     char head[12] = {};
     std::memcpy(head, cp932.data(), std::min<size_t>(cp932.size(), 9));
     int32_t colour = 0;
-    QPalette pal = m_swatch->palette();
+    // The button face when the name carries no colour.
     if (ParseColorCode(head, colour))
-        pal.setColor(QPalette::Button,
-                     QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF));
+        m_swatch->setStyleSheet(
+            QString("background-color: %1")
+                .arg(QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF).name()));
     else
-        pal = QApplication::palette(m_swatch);
-    m_swatch->setPalette(pal);
-    m_swatch->setAutoFillBackground(true);
-    m_swatch->update();
+        m_swatch->setStyleSheet(QString());
 }
 
 void CBatchEditDlg::ChooseColour() {
