@@ -396,6 +396,20 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
         return false;
     };
 
+    // Mode 1 takes a point on a side or at a vertex, within the exact test's tolerance, as
+    // one of the polygon's.
+    constexpr double kOnPolygon = 1e-6;
+    auto exactOnOrInside = [&](double x, double y) {
+        if (x < boxLowX - kOnPolygon || x > boxHighX + kOnPolygon || y < boxLowY - kOnPolygon ||
+            y > boxHighY + kOnPolygon)
+            return false;
+        int cls = 0;
+        if (ClassifyPointInPolygon(0, xs.data(), ys.data(), n + 1, x, y, kOnPolygon, &cls) ==
+            kGeomOk)
+            return cls == kPolygonInside || cls == kPolygonOnEdge || cls == kPolygonOnVertex;
+        return crossingOutside(x, y) == 0;
+    };
+
     for (int32_t p = 1; p <= g_pointCount; ++p) {
         RandomPoint& pt = g_points[p];
         const double cx = column(pt.y), cy = row(pt.x);
@@ -405,7 +419,7 @@ void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode) {
                                  insidePixel(cx, cy - 1) && insidePixel(cx, cy + 1));
             pt.outside = in || exactOutside(pt.x, pt.y) == 0 || onSide(pt.x, pt.y) ? 0 : 1;
         } else {
-            pt.hidden = insidePixel(cx, cy) ? 0 : exactOutside(pt.x, pt.y);
+            pt.hidden = insidePixel(cx, cy) || exactOnOrInside(pt.x, pt.y) ? 0 : 1;
         }
     }
 }

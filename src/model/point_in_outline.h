@@ -41,7 +41,8 @@ void InsertPointsOnOutlineSides(std::vector<int32_t>& ring, int32_t& count);
 
 // The same decision with a 1024 x 1024 one-bit raster of the polygon; points that the
 // raster leaves in doubt get the exact test. Mode 0 writes the outside byte (points on a
-// side count as inside), any other mode the hidden byte (1 outside the polygon, 0 inside).
+// side count as inside), any other mode the hidden byte (1 outside the polygon, 0 inside
+// or on a side or vertex).
 // Nothing for fewer than 3 vertices.
 void MarkPointsInPolygonRaster(const IndexList& polygon, int32_t mode);
 

@@ -196,7 +196,7 @@ int FileDigit(int value, int otherwise) {
 int FileInvalidFlag(int value) { return value == 99 ? 0 : FileDigit(value, 1); }
 
 // Formats point i into `line` (exactly 63 bytes with CR LF).
-size_t FormatPointLine(const RandomPoint& p, char* line) {
+size_t FormatPointLine(const RandomPoint& p, char* line, int32_t validityColumn) {
     const size_t nameLength =
         Cp932PrefixLength(std::string_view(p.name, strnlen(p.name, sizeof p.name)), 10);
     std::memset(line, ' ', 10);
@@ -212,7 +212,8 @@ size_t FormatPointLine(const RandomPoint& p, char* line) {
     std::memcpy(line + 24, "  ", 2);
     std::memcpy(line + 40, "  ", 2);
     std::memcpy(line + 52, "  0  0  0\r\n", 11);
-    line[54] = static_cast<char>('0' + FileInvalidFlag(p.invalid));
+    line[54] = static_cast<char>(
+        '0' + (validityColumn >= 0 ? FileDigit(validityColumn, 1) : FileInvalidFlag(p.invalid)));
     line[57] = static_cast<char>('0' + FileDigit(p.outside, 1));
     line[60] = static_cast<char>('0' + FileDigit(p.plotKind, 0));
     return kPointLineColumns + 2;
@@ -223,7 +224,8 @@ size_t FormatPointLine(const RandomPoint& p, char* line) {
 bool FitsRndPlanColumn(double value) { return FitsColumn(value, 14, 4, -9e7, 9e8); }
 bool FitsRndHeightColumn(double value) { return FitsColumn(value, 10, 3, -9e4, 9e5); }
 
-int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const RandomPoint&)>& keep) {
+int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const RandomPoint&)>& keep,
+                     const RndTextLayout& layout) {
     if (g_pointsPresent == 0) return kRndNoData;
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         if (keep && !keep(g_points[i])) continue;
@@ -239,16 +241,18 @@ int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const Random
 
     std::string out;
     out.reserve(1 << 17);
-    if (g_planeZone >= 1 && g_planeZone <= 19)
+    const std::string header =
+        std::string(layout.headerLine ? layout.headerLine : kAsteriskLine) + "\r\n";
+    if (!layout.headerLine && g_planeZone >= 1 && g_planeZone <= 19)
         out += FormatString("BL%2d\r\n", g_planeZone);
     else
-        out += std::string(kAsteriskLine) + "\r\n";
-    for (int i = 0; i < 4; ++i) out += std::string(kAsteriskLine) + "\r\n";
+        out += header;
+    for (int i = 0; i < 4; ++i) out += header;
 
     char line[80];
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         if (keep && !keep(g_points[i])) continue;
-        out.append(line, FormatPointLine(g_points[i], line));
+        out.append(line, FormatPointLine(g_points[i], line, layout.validityColumn));
         if (out.size() >= (1 << 16)) {
             file.WriteRaw(out);
             out.clear();
@@ -260,6 +264,26 @@ int32_t WriteRndText(TextFileWriter& file, const std::function<bool(const Random
         return kRndWriteFailed;
     }
     return kRndWritten;
+}
+
+bool WriteRndFile(const std::string& path, const std::function<bool(const RandomPoint&)>& keep,
+                  const RndTextLayout& layout) {
+    TextFileWriter file;
+    if (!file.Open(path)) {
+        ReportWriteFailed(path);
+        return false;
+    }
+    if (WriteRndText(file, keep, layout) != kRndWritten) {
+        file.Close();
+        RemovePartialFile(path);
+        return false;
+    }
+    if (!file.Close()) {
+        ReportWriteFailed(path);
+        RemovePartialFile(path);
+        return false;
+    }
+    return true;
 }
 
 int32_t ReadRndText(std::FILE* stream, RndBadLines* bad) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 class TextFileWriter;
@@ -14,11 +15,26 @@ constexpr int32_t kRndWritten = -1;
 constexpr int32_t kRndNoData = 0;
 constexpr int32_t kRndWriteFailed = 1;  // refused or failed; the user has been told
 
+// How a point file other than the document is laid out.
+struct RndTextLayout {
+    // Each of the five header lines; null: the document's header (the zone line first).
+    const char* headerLine = nullptr;
+    // A value written in every point's validity column; -1: the point's own flag.
+    int32_t validityColumn = -1;
+};
+
 // Writes the points as RND text through an open file. Nothing is written when no random
 // data are loaded. A coordinate that does not fit its column refuses the whole file
 // before anything is written. `keep`, when given, chooses the points written.
 int32_t WriteRndText(TextFileWriter& file,
-                     const std::function<bool(const RandomPoint&)>& keep = nullptr);
+                     const std::function<bool(const RandomPoint&)>& keep = nullptr,
+                     const RndTextLayout& layout = {});
+
+// Creates the file and writes the points into it. Every failure is told (a file that
+// cannot be created or written with ReportWriteFailed) and what a failed write left is
+// removed. True when the file was written.
+bool WriteRndFile(const std::string& path, const std::function<bool(const RandomPoint&)>& keep,
+                  const RndTextLayout& layout = {});
 
 // Whether the writer can put a value into an X or Y column (%14.4f), or a Z column
 // (%10.3f). Readers refuse what could not be written back.

@@ -20,7 +20,7 @@
 #include "pointedit/point_edit.h"
 #include "pointedit/point_input_settings.h"
 #include "pointedit/point_list.h"
-#include "pointedit/point_selection_actions.h"
+#include "pointedit/batch_edit.h"
 #include "shell/status_text.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"

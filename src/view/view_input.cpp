@@ -15,7 +15,9 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
+#include "pointedit/batch_edit.h"
 #include "pointedit/edit_point.h"
+#include "pointedit/line_numbers.h"
 #include "pointedit/point_tools.h"
 #include "pointedit/point_list.h"
 #include "route/route_data.h"
@@ -208,6 +210,9 @@ struct ToolClickRow {
 // lasso (TrackBatchEditLasso, press), the mesh handles (DragMeshArea, press and move) and
 // the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
 void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
+void BatchPolygonRow(const ToolClick& c) {
+    if (PickSelectionPolygonPoint(c.flags, c.x, c.y)) InvalidateAndUpdateView();
+}
 
 // ---- Point tools ----
 
@@ -293,7 +298,8 @@ const ToolClickRow kToolClickRows[] = {
      ToggleValidRow},
     {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
     {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", ParallelRow},
-    {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint", nullptr},
+    {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint",
+     BatchPolygonRow},
     {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
      "CRasterTraceDlg::OnViewClick", nullptr},
@@ -595,6 +601,10 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
         if (g_dragState != 0) return;
     }
 
+    if (g_lineNumberDlg && !Busy() && g_lineNumberDlg->OnViewClick(flags, x, y)) {
+        FullRepaintView();
+        return;
+    }
     DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;

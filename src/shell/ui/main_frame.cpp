@@ -30,7 +30,9 @@
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/point_list_command.h"
 #include "pointedit/ui/area_edit_dialogs.h"
+#include "pointedit/ui/batch_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "pointedit/ui/line_number_dialog.h"
 #include "pointedit/ui/point_input_dialogs.h"
 #include "pointedit/ui/point_list_dialog.h"
 #include "route/route_calc_dialog.h"
@@ -147,6 +149,8 @@ CMainFrame::~CMainFrame() {
     RemovePointToolWindows();
     AreaEditWindowFactory() = AreaEditWindows{};
     PointListWindowFactory() = nullptr;
+    UninstallBatchEditDialogs();
+    UninstallLineNumberWindow();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -453,11 +457,14 @@ void CMainFrame::RegisterFrameCommands() {
     };
     tools.refreshPointToolBar = [this] {
         if (QToolBar* bar = ModeToolBar(8)) {
-            RefreshActions(std::vector<QAction*>(bar->actions().begin(), bar->actions().end()));
+            const QList<QAction*> actions = bar->actions();  // one list: begin and end of it
+            RefreshActions(std::vector<QAction*>(actions.begin(), actions.end()));
             bar->repaint();
         }
     };
     InstallAreaEditWindows(this);
+    InstallBatchEditDialogs(this);
+    InstallLineNumberWindow(this);
     InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);

@@ -11,6 +11,7 @@
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
 #include "pointedit/xy_swap.h"
+#include "pointedit/line_numbers.h"
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
 #include "view/birds_eye_camera.h"
@@ -199,6 +200,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
     // The mesh registration's question and area dialogs come with the mesh subsystem.
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{});
+    RegisterLineNumberCommand(m_commands);
 
     // XY反転.
     m_commands.SetHandler(33033, [this] {
