@@ -10,6 +10,7 @@
 #include "route/route_data.h"
 #include "shell/ui/flex_grid.h"
 #include "view/view_navigation.h"
+#include "view/view_state.h"
 
 namespace {
 QString FromCp932(const std::string& text) { return QString::fromStdString(Cp932ToUtf8(text)); }
@@ -42,7 +43,7 @@ CIpListDlg::CIpListDlg(QWidget* parent)
     m_startNumber->installEventFilter(this);
     connect(m_startNumber, &QLineEdit::editingFinished, this,
             [this] { m_start = std::atoi(m_startNumber->text().toStdString().c_str()); });
-    layout()->itemAt(1)->layout()->addWidget(m_startNumber);
+    AddToButtonRow(m_startNumber);
     connect(AddButton(1051, "閉じる"), &QPushButton::clicked, this, &QDialog::close);
     SetColumnWidths(9);
     SetIpListRefresher([this] { Refresh(); });

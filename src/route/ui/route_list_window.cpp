@@ -63,11 +63,13 @@ QPushButton* CRouteListWindow::AddButton(int id, const char* text) {
     return button;
 }
 
+void CRouteListWindow::AddToButtonRow(QWidget* widget) { m_buttons->addWidget(widget); }
+
 void CRouteListWindow::SetColumnWidths(int parts) {
     m_widthParts = parts;
-    const int width = std::max(width() - 26, 100);
-    const int first = width / parts;
-    const int others = m_grid->GetCols() > 1 ? (width - first) / (m_grid->GetCols() - 1) : 0;
+    const int usable = std::max(width() - 26, 100);
+    const int first = usable / parts;
+    const int others = m_grid->GetCols() > 1 ? (usable - first) / (m_grid->GetCols() - 1) : 0;
     m_grid->SetColWidth(0, first);
     for (int c = 1; c < m_grid->GetCols(); ++c) m_grid->SetColWidth(c, others);
 }

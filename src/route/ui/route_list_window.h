@@ -48,6 +48,7 @@ protected:
     void OpenEditor(const QString* text = nullptr);
     void HideEditor();
     QPushButton* AddButton(int id, const char* text);
+    void AddToButtonRow(QWidget* widget);
     // Column widths: column 0 one part of `parts`, the others sharing the rest.
     void SetColumnWidths(int parts);
     void FocusGrid();
