@@ -6,6 +6,9 @@
 #include "platform/clipboard.h"
 #include "platform/encoding.h"
 #include "platform/message_box.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
+#include "view/display_flags.h"
 
 namespace {
 std::function<void()> g_ipListRefresher;
@@ -88,4 +91,11 @@ void SetStationListRefresher(std::function<void()> refresh) {
 }
 void SetPlusStakeGridRefresher(std::function<void()> refresh) {
     g_plusStakeRefresher = std::move(refresh);
+}
+
+void OnRouteListCommand(const std::function<void()>& toggle, bool showRoute) {
+    ResetToolMode();
+    CloseToolWindows();
+    if (showRoute) g_showRoute = -1;
+    Call(toggle);
 }

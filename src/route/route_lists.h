@@ -51,6 +51,10 @@ void SetIpListRefresher(std::function<void()> refresh);
 void SetStationListRefresher(std::function<void()> refresh);
 void SetPlusStakeGridRefresher(std::function<void()> refresh);
 
+// The frame commands of the list windows (32811, 32818, 32806): the mouse tool off, the
+// tool windows closed, then the window toggled; showRoute: the route is shown too.
+void OnRouteListCommand(const std::function<void()>& toggle, bool showRoute);
+
 // Message texts the lists share.
 inline constexpr const char* kClipboardBusy = "クリップボードは他のアプリケーションで使用中です";
 inline constexpr const char* kClipboardBusyCaption = "コピーできません";

@@ -51,6 +51,10 @@ CIpListDlg::CIpListDlg(QWidget* parent)
 
 CIpListDlg::~CIpListDlg() {
     SetIpListRefresher(nullptr);
+    Closing();
+}
+
+void CIpListDlg::Closing() {
     g_currentIp = 0;
     InvalidateAndUpdateView();
 }

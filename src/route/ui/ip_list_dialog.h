@@ -21,6 +21,7 @@ protected:
     void StoreCell(int32_t row, int32_t col, const QString& text) override;
     void CurrentCellChanged() override;
     void GridClicked() override;
+    void Closing() override;
 
 private:
     void OnInsert();

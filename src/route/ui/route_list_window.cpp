@@ -1,6 +1,7 @@
 #include "route/ui/route_list_window.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -170,6 +171,11 @@ bool CRouteListWindow::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void CRouteListWindow::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (event->isAccepted()) Closing();
 }
 
 void CRouteListWindow::keyPressEvent(QKeyEvent* event) {

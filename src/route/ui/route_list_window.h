@@ -39,6 +39,8 @@ protected:
     virtual void CurrentCellChanged() {}
     // A click on the grid: opens the editor over a single selected cell.
     virtual void GridClicked();
+    // The window is closing (or destroyed unclosed): what it leaves behind.
+    virtual void Closing() {}
 
     // Writes or blanks row r, growing the grid so blank rows follow the last one.
     void FormatRow(int32_t r);
@@ -59,6 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

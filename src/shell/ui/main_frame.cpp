@@ -32,6 +32,7 @@
 #include "pointedit/ui/dup_point_select_dialog.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
+#include "route/ui/route_windows.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
@@ -142,6 +143,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
     AreaEditWindowFactory() = AreaEditWindows{};
+    UninstallRouteWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -469,6 +471,7 @@ void CMainFrame::RegisterFrameCommands() {
                 CAutoOutlineDlg::Run(this);
         });
     });
+    InstallRouteWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {
             if (m_routeCalcRunner)
