@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -211,6 +212,20 @@ private slots:
         QCOMPARE(grid->GetTextMatrix(4, 7), QString(" 25.000"));
         QCOMPARE(grid->GetTextMatrix(5, 1), QString());
 
+        // The wheel scrolls one row per step, not above row 1.
+        const int top = grid->GetTopRow();
+        auto wheel = [grid](int dy) {
+            QWheelEvent event(QPointF(20, 20), grid->viewport()->mapToGlobal(QPointF(20, 20)),
+                              QPoint(), QPoint(0, dy), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(grid->viewport(), &event);
+        };
+        wheel(-120);
+        QCOMPARE(grid->GetTopRow(), top + 1);
+        wheel(120);
+        wheel(120);
+        QCOMPARE(grid->GetTopRow(), top);
+
         // Row 4 selected from the number column and deleted; renumbered from 10.
         ClickCell(grid, 4, 0);
         QCOMPARE(grid->GetColSel(), 7);
@@ -343,6 +358,19 @@ private slots:
         QCOMPARE(g_stations[3].leftX, 1010.0);
         QCOMPARE(g_stations[3].leftY, 2020.0);
 
+        // 32980: the first click on station 2 selects it, the second deletes it.
+        Choose(m_frame, 32980);
+        m_view->grab();
+        const QPoint second(g_viewportCenterX + g_stations[2].screenX,
+                            g_viewportCenterY - g_stations[2].screenY);
+        ClickView(m_view, second + QPoint(3, 0));
+        QCOMPARE(g_currentStation, 2);
+        QCOMPARE(g_stationCount, 3);
+        ClickView(m_view, second);
+        QCOMPARE(g_stationCount, 2);
+        QCOMPARE(QString(g_stations[2].name), QString("G3"));
+        Choose(m_frame, 32980);
+
         // 全ての測点削除 keeps the IPs.
         SetIp(1, "BP", 0, 1000, 2000);
         SetIp(2, "EP", 1, 1020, 2020);
@@ -393,6 +421,12 @@ private slots:
         WhenModal([&shownX](QWidget* dlg) {
             QCOMPARE(Control<QLabel>(dlg, "1005")->text(), QString("NO. 2"));
             shownX = Control<QLineEdit>(dlg, "1002")->text().toDouble();
+            // A repaint leaves what is being typed alone.
+            auto* radius = Control<QLineEdit>(dlg, "1010");
+            radius->setText("12");
+            dlg->repaint();
+            QCOMPARE(radius->text(), QString("12"));
+            radius->setText("    30.000");
             auto* name = Control<QLineEdit>(dlg, "1000");
             name->setFocus();
             name->selectAll();

@@ -153,6 +153,10 @@ void CRouteListWindow::EnterPressed() {
 }
 
 bool CRouteListWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_grid->viewport() && event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
     if (watched == m_editor) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
@@ -188,6 +192,7 @@ void CRouteListWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+// One row per wheel step.
 void CRouteListWindow::wheelEvent(QWheelEvent* event) {
     HideEditor();
     const int top = m_grid->GetTopRow();
