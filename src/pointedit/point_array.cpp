@@ -18,7 +18,7 @@ int32_t g_newPointInvalid = 0;
 int32_t g_newPointPlotMode = 0;
 std::string g_newPointName;
 double g_newPointZ = 0;
-int32_t g_newPointMethod = 0;
+int32_t g_newPointMethod = 1;
 int32_t g_addedPointsInMode = 0;
 
 namespace {

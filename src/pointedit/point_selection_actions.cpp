@@ -2,5 +2,4 @@
 
 // Placeholders until the validity tool and the batch edit arrive; each moves to its own
 // file then.
-int32_t ToggleValidInSelection() { return 0; }
 int32_t ApplyBatchEditToSelection() { return 0; }

@@ -15,6 +15,8 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
+#include "pointedit/edit_point.h"
+#include "pointedit/point_tools.h"
 #include "route/cut_positions.h"
 #include "route/ip_editing.h"
 #include "route/route_data.h"
@@ -241,6 +243,52 @@ struct ToolClickRow {
 // the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
 void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
 
+// ---- Point tools ----
+
+bool Dragged(const ToolClick& c) {
+    return std::abs(c.x - c.pressX) > kClickSlack || std::abs(c.y - c.pressY) > kClickSlack;
+}
+
+void ModifyPointRow(const ToolClick& c) {
+    int32_t snapped = 0;
+    if (!Dragged(c)) {
+        g_pickedPoint = 0;
+    } else if (g_pickedPoint != 0) {
+        double sx = 0, sy = 0;
+        if (SnapToDxf(c.x, c.y, sx, sy)) {
+            g_pickedPointRecord.x = sx;
+            g_pickedPointRecord.y = sy;
+            AddLine(c.pressX, c.pressY, c.x, c.y);
+            snapped = 1;
+        }
+    }
+    OnClickModifyPoint(c.flags, c.x, c.y, snapped);
+}
+void AddPointRow(const ToolClick& c) { OnClickAddPoint(c.flags, c.x, c.y); }
+void FourPointRow(const ToolClick& c) { OnClickFourPointIntersection(c.flags, c.x, c.y); }
+void ToggleValidRow(const ToolClick& c) { OnClickToggleValid(c.flags, c.x, c.y); }
+// The tools of other files, reached through their hooks. The two-point command sets no
+// snap, so its clicks go as they are.
+void TwoPointRow(const ToolClick& c) {
+    if (OtherPointToolHooks().twoPointClick) OtherPointToolHooks().twoPointClick(c.flags, c.x, c.y);
+}
+void OffsetRow(const ToolClick& c) {
+    if (OtherPointToolHooks().offsetClick)
+        OtherPointToolHooks().offsetClick(c.flags, c.x, c.y, Dragged(c) ? 1 : 0);
+}
+void ParallelRow(const ToolClick& c) {
+    if (OtherPointToolHooks().parallelPick) OtherPointToolHooks().parallelPick(c.flags, c.x, c.y);
+}
+
+// A hooked row reaches its tool only while the hook is set.
+ToolClickHandler Available(ToolClickHandler run) {
+    const PointToolHooks& h = OtherPointToolHooks();
+    if (run == TwoPointRow && !h.twoPointClick) return nullptr;
+    if (run == OffsetRow && !h.offsetClick) return nullptr;
+    if (run == ParallelRow && !h.parallelPick) return nullptr;
+    return run;
+}
+
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
@@ -264,14 +312,16 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
     {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
     {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
-    {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", nullptr},
-    {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", nullptr},
-    {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", nullptr},
-    {M2, M2, POINT_EDIT_OFFSET, CtrlRule::kAny, false, "OnClickOffsetMode", nullptr},
-    {M2, M2, POINT_EDIT_FOUR_POINT, CtrlRule::kAny, false, "OnClickFourPointIntersection", nullptr},
-    {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid", nullptr},
+    {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", ModifyPointRow},
+    {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", AddPointRow},
+    {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", TwoPointRow},
+    {M2, M2, POINT_EDIT_OFFSET, CtrlRule::kAny, false, "OnClickOffsetMode", OffsetRow},
+    {M2, M2, POINT_EDIT_FOUR_POINT, CtrlRule::kAny, false, "OnClickFourPointIntersection",
+     FourPointRow},
+    {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid",
+     ToggleValidRow},
     {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
-    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", nullptr},
+    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", ParallelRow},
     {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint", nullptr},
     {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
@@ -341,6 +391,24 @@ void DispatchToolClick(const ToolClick& click) {
         if (route.run && !ToolClickIgnored(route, click.flags)) route.run(click);
 }
 
+// A point tool's dragged rectangle: true when it was taken (the view is then repainted
+// fully); false lets the release go on as a click.
+bool PointToolRectangle() {
+    if (IsProgressWindowOpen()) return false;
+    const int32_t* r = g_rubberBandRect;
+    if (g_pointEditState == POINT_EDIT_TIN_INTERSECTION) {
+        g_dragState = 0;
+        if (OtherPointToolHooks().generateTinIntersections)
+            OtherPointToolHooks().generateTinIntersections(r[0], r[1], r[2], r[3]);
+        FullRepaintView();
+        return true;
+    }
+    if (ApplyPointToolRectangle(r[0], r[1], r[2], r[3]) == 0) return false;
+    g_dragState = 0;
+    FullRepaintView();
+    return true;
+}
+
 // The partial change inserts outline vertices with Ctrl-clicks.
 bool TakesCtrlClicks() {
     return g_toolMode == MODE_OUTLINE_EDIT && g_outlineEditState == OUTLINE_EDIT_PARTIAL_CHANGE;
@@ -364,7 +432,7 @@ std::vector<ToolClickRoute> FindToolClickRoutes(int32_t mode, int32_t subState, 
     std::vector<ToolClickRoute> routes;
     for (const ToolClickRow& row : kToolClickRows)
         if (RowMatches(row, mode, subState, flags))
-            routes.push_back(ToolClickRoute{row.callee, row.run, row.terrainTool});
+            routes.push_back(ToolClickRoute{row.callee, Available(row.run), row.terrainTool});
     return routes;
 }
 
@@ -538,10 +606,11 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
             FullRepaintView();
             return;
         }
-        // A tool rectangle. Selecting by rectangle comes with the tools that use it; until
-        // then a rectangle is a click.
+        // A tool rectangle. The outline tools' rectangles come with those tools; until then
+        // their rectangle is a click.
         const bool large = std::abs(g_rubberBandRect[2] - g_rubberBandRect[0]) > kClickSlack ||
                            std::abs(g_rubberBandRect[3] - g_rubberBandRect[1]) > kClickSlack;
+        if (large && g_toolMode == MODE_POINT_EDIT && PointToolRectangle()) return;
         if (!large || g_toolMode == MODE_OUTLINE_EDIT || g_toolMode == MODE_POINT_EDIT)
             g_dragState = 0;
         QuickRepaintView();

@@ -9,7 +9,9 @@
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
+#include "pointedit/point_tools.h"
 #include "route/route_data.h"
+#include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
 #include "view/birds_eye_camera.h"
 #include "view/color_band_params.h"
@@ -31,6 +33,10 @@ bool AnyViewData() {
            g_meshAreaDefined;
 }
 
+// The keys of the tools go on reaching the view after a dialog.
+void FocusMainWindow() {
+    if (ToolServices().focusMainWindow) ToolServices().focusMainWindow();
+}
 }  // namespace
 
 void QuickRepaintView() {
@@ -82,13 +88,26 @@ void OnViewKey(int32_t key) {
             g_pickedPoint2 = g_pickList2[g_pickList2.Count()];
             ClearPickList();
             FullRepaintView();
-        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN &&
-                   g_outlineEditState != 3) {
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
+            if (g_outlineEditState == 3) {
+                // The chain of base points is finished.
+                g_outlineEditState = 4;
+                if (OtherPointToolHooks().twoPointClick) OtherPointToolHooks().twoPointClick(0, 0, 0);
+            } else {
+                ClearPickList();
+                FocusMainWindow();
+                FullRepaintView();
+            }
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_PARALLEL &&
+                   g_pickList.Count() >= 2 && OtherPointToolHooks().parallelDialogRound) {
+            while (OtherPointToolHooks().parallelDialogRound() != 0) {
+            }
+            ClearPicks();
             ClearPickList();
+            FocusMainWindow();
             FullRepaintView();
         }
-        // The parallel points (sub-state 7), the two-point tool's next phase (sub-state 2
-        // in phase 3) and the vector editor come with their tools.
+        // The vector editor's keys come with it.
     }
     if (key == vkey::kDelete) {
         if (g_toolMode == MODE_OUTLINE_EDIT ||
@@ -101,7 +120,10 @@ void OnViewKey(int32_t key) {
             if (n == 0) g_pickedPoint = 0;
             FullRepaintView();
         }
-        // The two-point tool's undo and the vector editor's keys come with those tools.
+        if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN &&
+            OtherPointToolHooks().twoPointUndo)
+            OtherPointToolHooks().twoPointUndo();
+        // The vector editor's keys come with it.
     }
     switch (key) {
         case vkey::kLeft:

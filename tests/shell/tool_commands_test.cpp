@@ -612,10 +612,14 @@ TEST(ToolCommandsAsBuilt, EveryEnabledToolReachesItsClickFunctionAndItsWindow) {
                 EXPECT_TRUE(need->exists(ToolServices())) << id;
             }
         }
-        // The outline tools are built; the point-edit tools are not yet.
+        // The outline tools are built; the point tools with the panel need it, the
+        // valid/invalid tool does not, and the tools of hooks nobody set stay off.
         EXPECT_TRUE(enabledTools.count(32831) && enabledTools.count(32834) &&
                     enabledTools.count(32835));
-        EXPECT_FALSE(enabledTools.count(32842));
+        EXPECT_EQ(enabledTools.count(32842), windows ? 1u : 0u);
+        EXPECT_EQ(enabledTools.count(32846), windows ? 1u : 0u);
+        EXPECT_TRUE(enabledTools.count(32847));
+        EXPECT_FALSE(enabledTools.count(32844));
         EXPECT_EQ(enabledTools.count(33025), windows ? 1u : 0u);
     }
     ToolServices() = ToolCommandServices{};

@@ -38,6 +38,8 @@ int KeyCodeOf(const QKeyEvent* e) {
         case Qt::Key_Return:
         case Qt::Key_Enter: return key::kReturn;
         case Qt::Key_Space: return key::kSpace;
+        case Qt::Key_Insert: return 0x2D;
+        case Qt::Key_Delete: return 0x2E;
         default: return -1;
     }
 }

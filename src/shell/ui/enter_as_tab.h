@@ -1,6 +1,6 @@
 #pragma once
 // In the dialogs that use it, Enter moves to the next control (as Tab does) instead of
-// closing the dialog.
+// closing the dialog; on a button whose property "enterActs" is true Enter presses it.
 class QWidget;
 
 void InstallEnterAsTab(QWidget* dialog);

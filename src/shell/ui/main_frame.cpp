@@ -30,6 +30,7 @@
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "pointedit/ui/point_input_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
@@ -142,6 +143,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
+    RemovePointToolWindows();
     AreaEditWindowFactory() = AreaEditWindows{};
     UninstallRouteWindows();
     SetStatusTextHandler(nullptr);
@@ -455,6 +457,7 @@ void CMainFrame::RegisterFrameCommands() {
         }
     };
     InstallAreaEditWindows(this);
+    InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
