@@ -28,7 +28,6 @@
 #include "route/ui/plus_stake_dialog.h"
 #include "route/ui/station_list_dialog.h"
 #include "shell/command_table.h"
-#include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "shell/ui/application.h"
@@ -158,7 +157,6 @@ private slots:
     void cleanup() {
         delete m_app;
         m_app = nullptr;
-        ToolServices().runCoordInputDialog = nullptr;
     }
 
     void ipListTypedAndPasted() {
@@ -410,9 +408,12 @@ private slots:
         QCOMPARE(QString(g_ipPoints[3].name), QString("EP"));
         Repaint();
 
-        // Change: a drag of IP 2 opens dialog 132 at the release; 登録 moves it and keeps
-        // its curve. The coordinate-input dialog of the command is another window's.
-        ToolServices().runCoordInputDialog = [] {};
+        // Change: the command asks for the snap rule first; then a drag of IP 2 opens dialog
+        // 132 at the release, and 登録 moves the IP keeping its curve.
+        WhenModal([](QWidget* dlg) {
+            QCOMPARE(dlg->objectName(), QString("coordInputParamDialog"));
+            Control<QPushButton>(dlg, "1132")->click();
+        });
         Choose(m_frame, kIpChange);
         QCOMPARE(g_toolSubState, IP_POINT_CHANGE);
         const QPoint from = IpPosition(2);
