@@ -157,6 +157,8 @@ private slots:
     void cleanup() {
         delete m_app;
         m_app = nullptr;
+        for (ToolWindow slot : {ToolWindow::kIpList, ToolWindow::kStationList, ToolWindow::kPlusStake})
+            QVERIFY(!IsToolWindowOpen(slot));
     }
 
     void ipListTypedAndPasted() {
@@ -377,6 +379,10 @@ private slots:
         Choose(m_frame, kCutPointEdit);
         QCOMPARE(g_stationCount, 0);
         QCOMPARE(g_ipPointCount, 2);
+
+        // The lists left open go with the main window.
+        for (int id : {kIpList, kStationList, kPlusStakes}) Choose(m_frame, id);
+        QVERIFY(IsToolWindowOpen(ToolWindow::kPlusStake));
     }
 
     void ipToolsOnTheView() {
