@@ -6,7 +6,9 @@
 #include "model/numeric_text.h"
 #include "model/progress.h"
 #include "route/route_calc.h"
+#include "route/plus_stakes.h"
 #include "route/route_data.h"
+#include "route/route_lists.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/view_state.h"
@@ -134,6 +136,9 @@ void OnRouteCalcCommand(const std::function<void()>& runDialog) {
     if (IsProgressWindowOpen()) return;
     ResetToolMode();
     CloseToolWindows();
+    // The calculation wants the stakes in order; the open stake window shows the sort.
+    if (IsToolWindowOpen(ToolWindow::kPlusStake)) SortPlusStakes();
     if (runDialog) runDialog();
+    RefreshStationList();
     InvalidateAndUpdateView();
 }

@@ -15,6 +15,7 @@ int32_t g_stationCount = 0;
 int32_t g_stationCapacity = 0;
 int32_t g_currentStation = 0;
 int32_t g_nextStakeStation = 0;
+int32_t g_nextRightStakeStation = 0;
 
 double g_plusStakes[kMaxPlusStakes + 1];
 int32_t g_plusStakeCount = 0;
@@ -63,6 +64,7 @@ void ResetRouteData() {
     g_stationCapacity = 0;
     g_currentStation = 0;
     g_nextStakeStation = 0;
+    g_nextRightStakeStation = 0;
     g_plusStakeCount = 0;
     g_otherRouteIpCount = 0;
     g_otherRouteStationCount = 0;

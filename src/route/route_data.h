@@ -112,6 +112,7 @@ extern int32_t g_stationCount;
 extern int32_t g_stationCapacity;
 extern int32_t g_currentStation;
 extern int32_t g_nextStakeStation;
+extern int32_t g_nextRightStakeStation;
 
 extern double g_plusStakes[kMaxPlusStakes + 1];
 extern int32_t g_plusStakeCount;

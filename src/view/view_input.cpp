@@ -20,7 +20,10 @@
 #include "pointedit/line_numbers.h"
 #include "pointedit/point_tools.h"
 #include "pointedit/point_list.h"
+#include "route/cut_positions.h"
+#include "route/ip_editing.h"
 #include "route/route_data.h"
+#include "route/route_lists.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
@@ -185,6 +188,38 @@ void ExtendOutlineRow(const ToolClick& c) { OutlineTool(c, ExtendOutlineAtCursor
 void PickChainRow(const ToolClick& c) { OutlineTool(c, PickOutlineChainAtCursor); }
 void ReplaceOutlineRow(const ToolClick& c) { OutlineTool(c, ReplaceOutlineAtCursor); }
 
+// The route tools: the open IP and station lists follow their edits.
+void AfterRouteTool() {
+    RefreshIpList();
+    RefreshStationList();
+    InvalidateAndUpdateView();
+}
+void IpChangeRow(const ToolClick& c) {
+    // A click (not a drag) picks the IP at the release instead of moving the pressed one.
+    if (std::abs(c.x - c.pressX) < 10 && std::abs(c.y - c.pressY) < 10) g_currentIp = 0;
+    double x = 0, y = 0;
+    ClientToGround(c.x, c.y, x, y);
+    EditIpAtCursor(c.flags, c.x, c.y, x, y);
+    AfterRouteTool();
+}
+void IpDeleteRow(const ToolClick& c) {
+    DeleteIpAtCursor(c.flags, c.x, c.y);
+    AfterRouteTool();
+}
+void IpInsertRow(const ToolClick& c) {
+    InsertIpAtCursor(c.flags, c.x, c.y);
+    AfterRouteTool();
+}
+void StationDeleteRow(const ToolClick& c) {
+    PickOrDeleteStation(c.flags, c.x, c.y);
+    RefreshStationList();
+    InvalidateAndUpdateView();
+}
+void StakeRow(const ToolClick& c) {
+    RegisterStakeAtPoint(c.flags, c.x, c.y);
+    RefreshStationList();
+}
+
 constexpr int32_t kAny = INT32_MIN;
 // Rows of the modes that a click in "any other mode" (the point list's row) does not reach.
 constexpr int32_t kOtherModes = INT32_MIN + 1;
@@ -321,24 +356,24 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INPUT, CtrlRule::kAny, false, "EnterRoutePointAtCursor",
      nullptr},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_CHANGE, CtrlRule::kAny, false, "EditIpAtCursor",
-     nullptr},
+     IpChangeRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_DELETE, CtrlRule::kAny, false, "DeleteIpAtCursor",
-     nullptr},
+     IpDeleteRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INSERT, CtrlRule::kAny, false, "InsertIpAtCursor",
-     nullptr},
+     IpInsertRow},
     {MODE_ARBITRARY_SECTION, MODE_ARBITRARY_SECTION, kAny, CtrlRule::kAny, false,
      "EnterRoutePointAtCursor", nullptr},
     {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
      nullptr},
     {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},
     {MODE_CUT_POSITION, MODE_CUT_POSITION, kAny, CtrlRule::kAny, false, "RegisterStakeAtPoint",
-     nullptr},
+     StakeRow},
     {MODE_CUT_POSITION * 2, MODE_CUT_POSITION * 2, kAny, CtrlRule::kAny, false,
-     "RegisterStakeAtPoint", nullptr},
+     "RegisterStakeAtPoint", StakeRow},
     {MODE_CUT_POSITION * 4, MODE_CUT_POSITION * 4, kAny, CtrlRule::kAny, false,
-     "RegisterStakeAtPoint", nullptr},
+     "RegisterStakeAtPoint", StakeRow},
     {MODE_CUT_POSITION_DELETE, MODE_CUT_POSITION_DELETE, kAny, CtrlRule::kAny, false,
-     "PickOrDeleteStation", nullptr},
+     "PickOrDeleteStation", StationDeleteRow},
     {MODE_MESH_AREA_REGISTER, MODE_MESH_AREA_REGISTER, kAny, CtrlRule::kAny, false,
      "DefineMeshAreaFromDrag", nullptr},
     {0x1000, 0x1000, kAny, CtrlRule::kAny, false, "CMeshAreaDlg", nullptr},

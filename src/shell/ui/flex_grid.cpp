@@ -52,7 +52,8 @@ void CMSFlexGrid::StyleCell(int row, int col) {
         it->setBackground(pal.highlight());
         it->setForeground(pal.highlightedText());
     } else {
-        it->setBackground(pal.base());
+        const auto back = m_backColors.find({row, col});
+        it->setBackground(back != m_backColors.end() ? QBrush(back->second) : pal.base());
         it->setForeground(pal.text());
     }
     int align = col < static_cast<int>(m_colAlign.size()) ? m_colAlign[col] : kGeneralAlign;
@@ -194,13 +195,41 @@ bool CMSFlexGrid::GetRowIsVisible(int row) const {
     return top >= 0 && top + rowHeight(row) <= viewport()->height();
 }
 
+void CMSFlexGrid::SetCellBackColor(int row, int col, const QColor& color) {
+    if (color.isValid())
+        m_backColors[{row, col}] = color;
+    else
+        m_backColors.erase({row, col});
+    if (row >= 0 && col >= 0 && row < rowCount() && col < columnCount()) StyleCell(row, col);
+}
+
+QColor CMSFlexGrid::GetCellBackColor(int row, int col) const {
+    const auto it = m_backColors.find({row, col});
+    return it != m_backColors.end() ? it->second : QColor();
+}
+
 void CMSFlexGrid::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const QPoint p = event->position().toPoint();
     const int r = rowAt(p.y());
     const int c = columnAt(p.x());
+    m_rowDrag = false;
     if (r < 0 || c < 0) return;
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && c < m_fixedCols && r >= m_fixedRows &&
+        m_fixedCols < columnCount()) {
+        // The row's cells, or the rows from the current one with Shift.
+        const bool changed = r != m_row || (!(event->modifiers() & Qt::ShiftModifier) &&
+                                            m_col != m_fixedCols);
+        if (!(event->modifiers() & Qt::ShiftModifier)) {
+            m_row = r;
+            m_col = m_fixedCols;
+        }
+        m_rowSel = r;
+        m_colSel = columnCount() - 1;
+        m_rowDrag = true;
+        ShowSelection();
+        if (changed) emit RowColChange();
+    } else if (event->button() == Qt::LeftButton) {
         if (event->modifiers() & Qt::ShiftModifier) {
             // The current cell stays; the selection reaches to the clicked one.
             m_rowSel = r;
@@ -211,6 +240,17 @@ void CMSFlexGrid::mousePressEvent(QMouseEvent* event) {
         }
     }
     emit Click();
+}
+
+void CMSFlexGrid::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint p = event->position().toPoint();
+    const int r = rowAt(p.y());
+    const int c = m_rowDrag ? columnCount() - 1 : columnAt(p.x());
+    if (r < m_fixedRows || c < m_fixedCols || (r == m_rowSel && c == m_colSel)) return;
+    m_rowSel = r;
+    m_colSel = c;
+    ShowSelection();
 }
 
 void CMSFlexGrid::scrollContentsBy(int dx, int dy) {

@@ -3,7 +3,10 @@
 // rows and columns counted like any other. The grid never edits a cell itself; a list
 // window lays its own one-line edit over the current cell (GetCellLeft ... GetCellHeight,
 // in viewport coordinates).
+#include <QColor>
 #include <QTableWidget>
+#include <map>
+#include <utility>
 
 class CMSFlexGrid : public QTableWidget {
     Q_OBJECT
@@ -49,13 +52,20 @@ public:
     int GetCellHeight() const;
     bool GetRowIsVisible(int row) const;
 
+    // Background of a cell while it is not selected; an invalid colour restores the
+    // grid's own.
+    void SetCellBackColor(int row, int col, const QColor& color);
+    QColor GetCellBackColor(int row, int col) const;
+
 signals:
     void Click();
     void RowColChange();
     void Scroll();
 
 protected:
+    // A press on the fixed column selects the row's cells, a drag extends the selection.
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
 private:
@@ -72,4 +82,6 @@ private:
     int m_rowSel = 1;
     int m_colSel = 1;
     std::vector<int> m_colAlign;
+    std::map<std::pair<int, int>, QColor> m_backColors;
+    bool m_rowDrag = false;  // the drag started on the fixed column
 };

@@ -37,6 +37,7 @@
 #include "pointedit/ui/point_list_dialog.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
+#include "route/ui/route_windows.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
@@ -151,6 +152,7 @@ CMainFrame::~CMainFrame() {
     PointListWindowFactory() = nullptr;
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
+    UninstallRouteWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -484,6 +486,7 @@ void CMainFrame::RegisterFrameCommands() {
                 CAutoOutlineDlg::Run(this);
         });
     });
+    InstallRouteWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {
             if (m_routeCalcRunner)
