@@ -464,3 +464,123 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
         EXPECT_TRUE(RecordedMessages().empty());
     }
 }
+
+TEST_F(RouteFiles, CountsAboveATableStopWithTheirMessage) {
+    // One IP line and one stake line more than the tables hold.
+    std::string text = kParams + "\r\n";
+    for (int32_t i = 1; i <= kMaxIpPoints + 1; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "IP%-3d%3d%15.5f%15.5f\r\n", i % 1000, i % 1000, i * 1.0, 0.0);
+        text += line;
+    }
+    text += "++++++++       20.00000\r\n--------       10.00000\r\n";
+    for (int32_t i = 1; i <= kMaxPlusStakes + 1; ++i) text += std::to_string(i) + ".5\r\n";
+    const fs::path path = Write("big.ALG", text);
+
+    ASSERT_EQ(ReadAlgFile(path), 0);
+    const std::vector<std::string> want = {
+        "ＩＰ点のデータ数が制限を越えたので読み込みを中止しました。",
+        "プラス杭のデータ数が制限を越えたので読み込みを中止しました。"};
+    EXPECT_EQ(Messages(), want);
+    EXPECT_EQ(g_ipPointCount, kMaxIpPoints);
+    EXPECT_DOUBLE_EQ(g_ipPoints[kMaxIpPoints].x, kMaxIpPoints * 1.0);
+    EXPECT_DOUBLE_EQ(g_epForwardDistance, 20.0);  // read on after the IP limit
+    EXPECT_EQ(g_plusStakeCount, kMaxPlusStakes);
+    EXPECT_DOUBLE_EQ(g_plusStakes[kMaxPlusStakes], kMaxPlusStakes + 0.5);
+
+    // What the writer writes of a full table reads back whole.
+    const fs::path full = Dir() / "full.ALG";
+    ASSERT_EQ(WriteAlgFile(full), -1);
+    ClearRecordedMessages();
+    ASSERT_EQ(ReadAlgFile(full), 0);
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(g_ipPointCount, kMaxIpPoints);
+    EXPECT_EQ(g_plusStakeCount, kMaxPlusStakes);
+
+    // The other-route table keeps room for each route's separator.
+    ClearRecordedMessages();
+    ASSERT_EQ(ReadOtherRouteAlg(full), 0);
+    EXPECT_EQ(g_otherRouteIpCount, kMaxIpPoints);
+    EXPECT_EQ(g_otherRouteIps[kMaxIpPoints].number, kRouteSeparator);
+    EXPECT_EQ(g_otherRouteIps[kMaxIpPoints - 1].number, (kMaxIpPoints - 1) % 1000);
+    EXPECT_EQ(Messages(), std::vector<std::string>{want[0]});
+    ClearRecordedMessages();
+    ASSERT_EQ(ReadOtherRouteAlg(full), 0);  // a full table takes nothing more
+    EXPECT_EQ(g_otherRouteIpCount, kMaxIpPoints);
+    EXPECT_EQ(Messages(), std::vector<std::string>{want[0]});
+}
+
+TEST_F(RouteFiles, StationMemoryThatFailsLeavesNoStations) {
+    route_fixture::MakeComputedRoute();
+    ASSERT_EQ(WriteRsnFile(Dir() / "r.ALG"), -1);
+    const std::string want = "路線データ用のメモリーが確保できないので読み込みを中止しました。";
+    InjectAllocationFailures(0, 1);
+    EXPECT_EQ(ReadRsnFile(Dir() / "r"), -1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{want});
+    EXPECT_EQ(g_stationCount, 0);
+    EXPECT_EQ(g_stationCapacity, 0);
+
+    ClearRecordedMessages();
+    ASSERT_EQ(ReadOtherRouteRsn(Dir() / "r"), 0);
+    ASSERT_GT(g_otherRouteStationCount, 1);
+    InjectAllocationFailures(0, 1);
+    EXPECT_EQ(ReadOtherRouteRsn(Dir() / "r"), -1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{want});
+    EXPECT_EQ(g_otherRouteStationCount, 0);
+    EXPECT_EQ(g_otherRouteStationCapacity, 0);
+}
+
+TEST_F(RouteFiles, FilesThatCannotBeWrittenAreReportedAndNothingDependsOnThem) {
+    route_fixture::MakeComputedRoute();
+    // Writes that fail (a full disk) behind every name of the document.
+    const fs::path alg = Dir() / "r.ALG";
+    fs::create_symlink("/dev/full", alg);
+    EXPECT_FALSE(WriteRouteDocument(alg, nullptr));
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("書き込み"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Dir() / "r.YSO"));
+    EXPECT_FALSE(fs::exists(Dir() / "r.RSN"));
+
+    // A failed companion is told; the others are still written.
+    fs::remove(alg);
+    fs::create_symlink("/dev/full", Dir() / "r.YSO");
+    ClearRecordedMessages();
+    EXPECT_FALSE(WriteRouteDocument(alg, nullptr));
+    EXPECT_EQ(Messages().size(), 1u);
+    EXPECT_TRUE(fs::exists(Dir() / "r.RSN"));
+
+    // Folders that do not exist.
+    const fs::path nowhere = Dir() / "missing" / "r.ALG";
+    const RutSectionSource sections = HandSections();
+    ClearRecordedMessages();
+    EXPECT_FALSE(WriteRouteDocument(nowhere, &sections));
+    EXPECT_EQ(WriteAlgFile(nowhere), 0);
+    EXPECT_EQ(WriteYsoFile(nowhere), 0);
+    EXPECT_EQ(WriteRsnFile(nowhere), 0);
+    EXPECT_EQ(WriteRutFile(nowhere, &sections), -1);
+    EXPECT_EQ(Messages().size(), 5u);
+    for (const std::string& m : Messages()) EXPECT_NE(m.find("作成"), std::string::npos) << m;
+
+    // Nothing to write is no failure.
+    ClearRecordedMessages();
+    EXPECT_EQ(WriteRutFile(nowhere, nullptr), 0);
+    g_ipPointCount = 0;
+    EXPECT_EQ(WriteAlgFile(nowhere), -1);
+    EXPECT_EQ(WriteYsoFile(nowhere), -1);
+    EXPECT_TRUE(RecordedMessages().empty());
+}
+
+TEST_F(RouteFiles, ARouteWithoutStationsRemovesItsOldStationFile) {
+    route_fixture::MakeComputedRoute();
+    ASSERT_TRUE(WriteRouteDocument(Dir() / "r.ALG", nullptr));
+    ASSERT_TRUE(fs::exists(Dir() / "r.RSN"));
+    Write("other.RSN", "**\r\n");
+    g_stationCount = 0;
+    ASSERT_TRUE(WriteRouteDocument(Dir() / "r.ALG", nullptr));
+    EXPECT_FALSE(fs::exists(Dir() / "r.RSN"));
+    EXPECT_TRUE(fs::exists(Dir() / "other.RSN"));
+    InitDataModel();
+    ReadRouteDocument(Dir() / "r.ALG");
+    EXPECT_EQ(g_ipPointCount, 5);
+    EXPECT_EQ(g_stationCount, 0);
+}
