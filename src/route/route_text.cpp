@@ -100,6 +100,19 @@ void AppendFormat(std::string& out, const char* format, ...) {
     out += big;
 }
 
+void AppendFixed(std::string& out, double value, int width, int precision) {
+    char buffer[400];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    if (ec != std::errc()) {
+        AppendFormat(out, "%*.*f", width, precision, value);
+        return;
+    }
+    const size_t n = static_cast<size_t>(end - buffer);
+    if (n < static_cast<size_t>(width)) out.append(static_cast<size_t>(width) - n, ' ');
+    out.append(buffer, n);
+}
+
 void AppendNameField(std::string& out, std::string_view text, size_t width) {
     const size_t n = Cp932PrefixLength(text, width);
     out.append(text.data(), n);

@@ -39,6 +39,8 @@ bool IsBlankRouteLine(std::string_view line);
 
 // printf appended to `out`.
 void AppendFormat(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// printf's "%<width>.<precision>f" appended to `out`, without the cost of a format parse.
+void AppendFixed(std::string& out, double value, int width, int precision);
 // `text` cut to at most `width` bytes without splitting a double-byte character and
 // padded with blanks to `width`: a left-aligned name field.
 void AppendNameField(std::string& out, std::string_view text, size_t width);

@@ -86,10 +86,16 @@ std::string FormatRsnText() {
     out.reserve(static_cast<size_t>(g_stationCount) * 160 + 4);
     for (int32_t i = 1; i <= g_stationCount; ++i) {
         const StationRecord& st = g_stations[i];
-        AppendFormat(out, "%15.5lf%5d%5d       ", st.addedDistance, st.kind, st.number);
+        AppendFixed(out, st.addedDistance, 15, 5);
+        AppendFormat(out, "%5d%5d       ", st.kind, st.number);
         out += FieldText(st.name, kNameBytes);
-        AppendFormat(out, "\r\n%15.5lf%15.5lf\r\n%15.5lf%15.5lf\r\n%15.5lf%15.5lf\r\nE\r\n", st.y,
-                     st.x, st.leftY, st.leftX, st.rightY, st.rightX);
+        const double coordinates[6] = {st.y, st.x, st.leftY, st.leftX, st.rightY, st.rightX};
+        for (int k = 0; k < 6; k += 2) {
+            out += "\r\n";
+            AppendFixed(out, coordinates[k], 15, 5);
+            AppendFixed(out, coordinates[k + 1], 15, 5);
+        }
+        out += "\r\nE\r\n";
     }
     out += "**\r\n";
     return out;
