@@ -30,7 +30,9 @@
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "route/curve_list_dialog.h"
 #include "route/route_calc_dialog.h"
+#include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
@@ -476,6 +478,9 @@ void CMainFrame::RegisterFrameCommands() {
             else
                 CRouteCalcDlg::Run(this);
         });
+    });
+    m_frameCommands.SetHandler(32838, [this] {
+        OnCurveElementListCommand([this] { CCurveElementListDlg::Run(this); });
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
         OnDuplicateCheck([this](DuplicateCheckValues& values) {
