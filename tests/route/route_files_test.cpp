@@ -176,7 +176,9 @@ TEST_F(RouteFiles, WriteReadWriteGivesTheSameFiles) {
     InitDataModel();
     g_plusStakeCount = 7;  // leftovers the read must not keep
     g_epForwardDistance = 3;
+    const fs::path cwd = fs::current_path();
     ReadRouteDocument(Dir() / "first.ALG");
+    EXPECT_EQ(fs::current_path(), cwd);
     EXPECT_EQ(g_routeDataName, "first");
     EXPECT_EQ(g_ipPointCount, 5);
     EXPECT_EQ(g_plusStakeCount, 3);
