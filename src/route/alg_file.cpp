@@ -37,7 +37,7 @@ void ParseIpLine(std::string_view line, IpPoint& ip) {
     if (const size_t nul = name.find('\0'); nul != std::string_view::npos) name = name.substr(0, nul);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     std::memset(ip.name, 0, sizeof ip.name);
-    std::memcpy(ip.name, name.data(), name.size());
+    if (!name.empty()) std::memcpy(ip.name, name.data(), name.size());
     ip.number = ColumnInt(line, 5, 3);
     ip.x = ColumnDouble(line, 8, 15);
     ip.y = ColumnDouble(line, 23, 15);

@@ -60,7 +60,7 @@ void ParseRsnStation(std::string_view head, const std::string_view (&lines)[3], 
     std::string_view name = RouteColumns(head, kNameColumn, kNameBytes);
     if (const size_t stop = name.find_first_of(std::string_view("\0\r\n", 3)); stop != std::string_view::npos)
         name = name.substr(0, stop);
-    std::memcpy(st.name, name.data(), name.size());
+    if (!name.empty()) std::memcpy(st.name, name.data(), name.size());
     st.y = ColumnDouble(lines[0], 0, 15);
     st.x = ColumnDouble(lines[0], 15, 15);
     st.leftY = ColumnDouble(lines[1], 0, 15);
