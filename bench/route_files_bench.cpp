@@ -23,7 +23,8 @@ constexpr int32_t kIps = 499;
 
 // A folder of this run, removed when the program ends.
 struct BenchFolderOwner {
-    fs::path dir = fs::temp_directory_path() / ("nostrel_route_bench_" + std::to_string(::getpid()));
+    fs::path dir =
+        fs::temp_directory_path() / ("nostrel_route_bench_" + std::to_string(::getpid()));
     BenchFolderOwner() { fs::create_directories(dir); }
     ~BenchFolderOwner() {
         std::error_code ec;
@@ -48,7 +49,8 @@ void MakeRoute(int32_t stations) {
         const double a = c * 1e-3;
         st.kind = i % 20 == 1 ? 2 : 40;
         st.number = (i - 1) / 20;
-        std::snprintf(st.name, sizeof st.name, i % 20 == 1 ? "NO%d" : "+%d", i % 20 == 1 ? st.number : i % 20);
+        std::snprintf(st.name, sizeof st.name, i % 20 == 1 ? "NO%d" : "+%d",
+                      i % 20 == 1 ? st.number : i % 20);
         st.addedDistance = c;
         st.x = 100000.0 + c * std::cos(a);
         st.y = -30000.0 + c * std::sin(a);
@@ -81,7 +83,12 @@ static void BM_WriteRsn(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_WriteRsn)->Arg(12500)->Arg(25000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_WriteRsn)
+    ->Arg(12500)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 static void BM_ReadRsn(benchmark::State& state) {
     MakeRoute(static_cast<int32_t>(state.range(0)));
@@ -93,7 +100,12 @@ static void BM_ReadRsn(benchmark::State& state) {
     }
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ReadRsn)->Arg(12500)->Arg(25000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_ReadRsn)
+    ->Arg(12500)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 static void BM_WriteAlg(benchmark::State& state) {
     MakeRoute(1);

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t start = 0;
     int32_t line = 0;
     const int32_t ipLines = g_ipPointCount;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2, ++line) {
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos;
+         start = end + 2, ++line) {
         const size_t width = line == 0 ? 58 : line <= ipLines ? 78 : line <= ipLines + 2 ? 23 : 15;
         if (end - start != width) return 0;
     }

@@ -34,7 +34,8 @@ bool EndsIps(std::string_view line) { return line.find(kIpEnd) != std::string_vi
 // One IP line by its columns; the record is expected cleared.
 void ParseIpLine(std::string_view line, IpPoint& ip) {
     std::string_view name = RouteColumns(line, 0, 5);
-    if (const size_t nul = name.find('\0'); nul != std::string_view::npos) name = name.substr(0, nul);
+    if (const size_t nul = name.find('\0'); nul != std::string_view::npos)
+        name = name.substr(0, nul);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     std::memset(ip.name, 0, sizeof ip.name);
     if (!name.empty()) std::memcpy(ip.name, name.data(), name.size());
@@ -136,7 +137,8 @@ std::string FormatAlgText() {
     }
     AppendFormat(out, "++++++++%15.5lf\r\n", g_epForwardDistance);
     AppendFormat(out, "--------%15.5lf\r\n", g_bpBackDistance);
-    for (int32_t i = 1; i <= g_plusStakeCount; ++i) AppendFormat(out, "%15.5lf\r\n", g_plusStakes[i]);
+    for (int32_t i = 1; i <= g_plusStakeCount; ++i)
+        AppendFormat(out, "%15.5lf\r\n", g_plusStakes[i]);
     return out;
 }
 

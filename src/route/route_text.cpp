@@ -43,11 +43,12 @@ double RouteAtof(std::string_view text) {
         text.remove_prefix(1);
     }
     // A leading sign of its own only; "+-1" is no number.
-    if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
+    if (text.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.'))
         return 0.0;
     double value = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value,
-                                           std::chars_format::general);
+    const auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
     if (end == text.data() || ec == std::errc::invalid_argument) return 0.0;
     if (ec == std::errc::result_out_of_range || !std::isfinite(value)) return 0.0;
     return negative ? -value : value;

@@ -58,7 +58,8 @@ void ParseRsnStation(std::string_view head, const std::string_view (&lines)[3], 
     st.kind = ColumnInt(head, 15, 5);
     st.number = ColumnInt(head, 20, 5);
     std::string_view name = RouteColumns(head, kNameColumn, kNameBytes);
-    if (const size_t stop = name.find_first_of(std::string_view("\0\r\n", 3)); stop != std::string_view::npos)
+    if (const size_t stop = name.find_first_of(std::string_view("\0\r\n", 3));
+        stop != std::string_view::npos)
         name = name.substr(0, stop);
     if (!name.empty()) std::memcpy(st.name, name.data(), name.size());
     st.y = ColumnDouble(lines[0], 0, 15);

@@ -37,8 +37,8 @@ void AppendHead(std::string& out, const IpPoint& ip, const char* marker) {
 }
 
 void AppendClothoid(std::string& out, const ClothoidElements& c) {
-    for (double v : {c.length, c.shift, c.xm, c.x, c.y, c.chord, c.shortTangent, c.longTangent,
-                     c.tangentToIp})
+    for (double v :
+         {c.length, c.shift, c.xm, c.x, c.y, c.chord, c.shortTangent, c.longTangent, c.tangentToIp})
         AppendValue(out, v);
     AppendAngle(out, c.tau);
     AppendAngle(out, c.sigma);
@@ -76,7 +76,8 @@ void AppendBlock(std::string& out, int32_t i) {
             break;
         case kCurveCircle:
             AppendHead(out, ip, "TN");
-            for (double v : {ip.radius, ip.arcTangentLength, ip.arcLength, ip.arcSecant, ip.legLength})
+            for (double v :
+                 {ip.radius, ip.arcTangentLength, ip.arcLength, ip.arcSecant, ip.legLength})
                 AppendValue(out, v);
             AppendMainPoint(out, ip.ke1Distance, ip.ke1Y, ip.ke1X);
             AppendMainPoint(out, ip.ke2Distance, ip.ke2Y, ip.ke2X);

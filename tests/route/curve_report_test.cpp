@@ -64,7 +64,8 @@ void ExpectSameToTheFilesDecimals(const std::string& got, const std::string& wan
         endB = b->position() + b->length();
         if (a->str() == b->str()) continue;
         const size_t sp = textA.rfind("SP=");
-        EXPECT_TRUE(sp != std::string::npos && textA.find_first_not_of(' ', sp + 3) == std::string::npos)
+        EXPECT_TRUE(sp != std::string::npos &&
+                    textA.find_first_not_of(' ', sp + 3) == std::string::npos)
             << textA << a->str() << " != " << b->str();
         EXPECT_NEAR(std::stod(a->str()), std::stod(b->str()), 0.0005);
     }
@@ -78,7 +79,7 @@ TEST(CurveReportDms, PrintsDegreesMinutesSeconds) {
         double in;
         const char* want;
     };
-    const Case cases[] = {{35.1234, "35-12-34"}, {45.3020, "45-30-20"}, {7.0943, "7-09-43"},
+    const Case cases[] = {{35.1234, "35-12-34"}, {45.3020, "45-30-20"},    {7.0943, "7-09-43"},
                           {0.0, "0-00-00"},      {359.59595, "359-59-60"}, {-12.3, "-12-30-00"}};
     for (const Case& c : cases) EXPECT_EQ(FormatDms(c.in), c.want) << c.in;
 }
@@ -155,7 +156,8 @@ TEST_F(CurveReport, IsTheSameAfterSavingAndReopening) {
     route_fixture::MakeComputedRoute();
     std::vector<std::string> before;
     for (int32_t ip = 2; ip <= 4; ++ip) before.push_back(Report(ip));
-    const fs::path dir = fs::temp_directory_path() / ("nostrel_report_" + std::to_string(::getpid()));
+    const fs::path dir =
+        fs::temp_directory_path() / ("nostrel_report_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     ASSERT_TRUE(WriteRouteDocument(dir / "r.ALG", nullptr));
     InitDataModel();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../support/survey_data.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
@@ -16,7 +17,6 @@
 #include "route/alg_file.h"
 #include "route/curve_report.h"
 #include "route_files_support.h"
-#include "../support/survey_data.h"
 
 namespace fs = std::filesystem;
 
@@ -38,14 +38,15 @@ struct RouteSnapshot {
         for (int32_t i = 1; i <= g_ipPointCount; ++i) {
             const IpPoint& ip = g_ipPoints[i];
             s.ips.push_back(std::string(ip.name) + " " + std::to_string(ip.number) + " " +
-                            Fixed(ip.x, 5) + " " + Fixed(ip.y, 5) + " " + Fixed(ip.radius, 3) + " " +
-                            Fixed(ip.a1, 3) + " " + Fixed(ip.a2, 3));
+                            Fixed(ip.x, 5) + " " + Fixed(ip.y, 5) + " " + Fixed(ip.radius, 3) +
+                            " " + Fixed(ip.a1, 3) + " " + Fixed(ip.a2, 3));
         }
         for (int32_t i = 1; i <= g_stationCount; ++i) {
             const StationRecord& st = g_stations[i];
             std::string line = std::string(st.name) + " " + std::to_string(st.kind) + " " +
                                std::to_string(st.number);
-            for (double v : {st.addedDistance, st.x, st.y, st.leftX, st.leftY, st.rightX, st.rightY})
+            for (double v :
+                 {st.addedDistance, st.x, st.y, st.leftX, st.leftY, st.rightX, st.rightY})
                 line += " " + Fixed(v, 5);
             s.stations.push_back(line);
         }

@@ -110,10 +110,17 @@ RutSectionSource HandSections() {
     source.count = 4;
     source.getCrossSection = [](int32_t n, RutSection* out) {
         switch (n) {
-            case 1: *out = {"NO5", 100.0, 1000.25, 2000.5, 123.4567}; return true;
-            case 3: *out = {"NO6", 120.0, 1019.875, 2001.0625, -999999.999}; return true;
-            case 4: *out = {"KA1-1+12.345XYZ", 132.345, 1031.0, 2002.0, 98.0}; return true;
-            default: return false;
+            case 1:
+                *out = {"NO5", 100.0, 1000.25, 2000.5, 123.4567};
+                return true;
+            case 3:
+                *out = {"NO6", 120.0, 1019.875, 2001.0625, -999999.999};
+                return true;
+            case 4:
+                *out = {"KA1-1+12.345XYZ", 132.345, 1031.0, 2002.0, 98.0};
+                return true;
+            default:
+                return false;
         }
     };
     return source;
@@ -147,7 +154,8 @@ TEST_F(RouteFiles, ComputedRouteWritesTheGoldenFiles) {
     const std::vector<std::string> alg = Lines(alone);
     EXPECT_EQ(alg[0], "    20.000     5.000    12.500    15.000   100.000   5 0 1");
     EXPECT_EQ(alg[1].substr(0, 8), "BP      ");
-    EXPECT_EQ(alg[2], "IP     1      300.00000        0.00000   200.000   100.000   100.000     0.000");
+    EXPECT_EQ(alg[2],
+              "IP     1      300.00000        0.00000   200.000   100.000   100.000     0.000");
     EXPECT_EQ(alg[6], "++++++++       20.00000");
     EXPECT_EQ(alg[7], "--------       10.00000");
     EXPECT_EQ(alg[8], "      130.25000");
@@ -207,9 +215,12 @@ struct ReaderCase {
 
 namespace {
 const std::string kParams = "    20.000     5.000    12.500    15.000   100.000   5 0 1";
-const std::string kBp = "BP              0.00000        0.00000     0.000     0.000     0.000     0.000";
-const std::string kIp = "IP     1      300.00000       10.00000   200.000   100.000    90.000     0.000";
-const std::string kEp = "EP            600.00000      100.00000     0.000     0.000     0.000     0.000";
+const std::string kBp =
+    "BP              0.00000        0.00000     0.000     0.000     0.000     0.000";
+const std::string kIp =
+    "IP     1      300.00000       10.00000   200.000   100.000    90.000     0.000";
+const std::string kEp =
+    "EP            600.00000      100.00000     0.000     0.000     0.000     0.000";
 
 std::string Join(const std::vector<std::string>& lines, const std::string& end) {
     std::string text;
@@ -265,8 +276,9 @@ void OldRoute() {
 
 // A station block as the .RSN holds it.
 std::string Rsn(const char* head) {
-    return std::string(head) + "\r\n        1.50000       30.25000\r\n      -12.50000       30.25000\r\n"
-                               "       15.00000       31.00000\r\nE\r\n";
+    return std::string(head) +
+           "\r\n        1.50000       30.25000\r\n      -12.50000       30.25000\r\n"
+           "       15.00000       31.00000\r\nE\r\n";
 }
 const char* const kStationA = "      100.00000    1    0       NO**5";
 const char* const kStationB = "      130.25000   40    5       ABCDEFGHIJKLMNO";
@@ -278,8 +290,14 @@ void OldStations() {
     g_stationCount = 5;
 }
 
-const std::vector<std::string> kAlg = {kParams,         kBp, kIp, kEp, "++++++++       20.00000",
-                                       "--------       10.00000", "      130.25000", "       45.50000"};
+const std::vector<std::string> kAlg = {kParams,
+                                       kBp,
+                                       kIp,
+                                       kEp,
+                                       "++++++++       20.00000",
+                                       "--------       10.00000",
+                                       "      130.25000",
+                                       "       45.50000"};
 
 // A .YSO of BP, one IP block of `marker` and EP, as the writer lays it out.
 std::string Yso(const std::string& ipBlock) {
@@ -308,19 +326,52 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
     inside[3] = "EP            400.00000 ++++++++";  // an IP line that also holds the marker
     inside.erase(inside.begin() + 4);
     const ReaderCase cases[] = {
-        {"CR LF", {{"ALG", crlf}}, OldRoute, ReadAlg, [] { ExpectThreeIps(); ExpectExtrasAndStakes(); }},
-        {"LF", {{"ALG", Join(kAlg, "\n")}}, OldRoute, ReadAlg, [] { ExpectThreeIps(); ExpectExtrasAndStakes(); }},
-        {"CR CR LF", {{"ALG", Join(kAlg, "\r\r\n")}}, OldRoute, ReadAlg,
-         [] { ExpectThreeIps(); ExpectExtrasAndStakes(); }},
-        {"no end after the last line", {{"ALG", crlf.substr(0, crlf.size() - 2)}}, OldRoute, ReadAlg,
-         [] { ExpectThreeIps(); ExpectExtrasAndStakes(); }},
+        {"CR LF",
+         {{"ALG", crlf}},
+         OldRoute,
+         ReadAlg,
+         [] {
+             ExpectThreeIps();
+             ExpectExtrasAndStakes();
+         }},
+        {"LF",
+         {{"ALG", Join(kAlg, "\n")}},
+         OldRoute,
+         ReadAlg,
+         [] {
+             ExpectThreeIps();
+             ExpectExtrasAndStakes();
+         }},
+        {"CR CR LF",
+         {{"ALG", Join(kAlg, "\r\r\n")}},
+         OldRoute,
+         ReadAlg,
+         [] {
+             ExpectThreeIps();
+             ExpectExtrasAndStakes();
+         }},
+        {"no end after the last line",
+         {{"ALG", crlf.substr(0, crlf.size() - 2)}},
+         OldRoute,
+         ReadAlg,
+         [] {
+             ExpectThreeIps();
+             ExpectExtrasAndStakes();
+         }},
         {"blank lines among IPs and stakes",
          {{"ALG", Join({kParams, kBp, "", kIp, "   ", kEp, "++++++++       20.00000",
                         "--------       10.00000", "", "      130.25000", "       45.50000", ""},
                        "\r\n")}},
-         OldRoute, ReadAlg, [] { ExpectThreeIps(); ExpectExtrasAndStakes(); }},
+         OldRoute,
+         ReadAlg,
+         [] {
+             ExpectThreeIps();
+             ExpectExtrasAndStakes();
+         }},
         {"short lines read their missing columns as empty",
-         {{"ALG", Join(shortLines, "\r\n")}}, OldRoute, ReadAlg,
+         {{"ALG", Join(shortLines, "\r\n")}},
+         OldRoute,
+         ReadAlg,
          [] {
              ASSERT_EQ(g_ipPointCount, 3);
              EXPECT_DOUBLE_EQ(g_ipPoints[2].x, 300.0);
@@ -331,7 +382,10 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_firstStationNumber, 0);
              ExpectExtrasAndStakes();
          }},
-        {"\"++++++++\" inside a line ends the IPs", {{"ALG", Join(inside, "\r\n")}}, OldRoute, ReadAlg,
+        {"\"++++++++\" inside a line ends the IPs",
+         {{"ALG", Join(inside, "\r\n")}},
+         OldRoute,
+         ReadAlg,
          [] {
              ASSERT_EQ(g_ipPointCount, 2);
              EXPECT_STREQ(g_ipPoints[2].name, "IP");
@@ -340,7 +394,9 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_DOUBLE_EQ(g_bpBackDistance, 10.0);
              EXPECT_EQ(g_plusStakeCount, 2);
          }},
-        {"a file that ends before \"++++++++\"", {{"ALG", Join({kParams, kBp, kIp}, "\r\n")}}, OldRoute,
+        {"a file that ends before \"++++++++\"",
+         {{"ALG", Join({kParams, kBp, kIp}, "\r\n")}},
+         OldRoute,
          ReadAlg,
          [] {
              ASSERT_EQ(g_ipPointCount, 2);
@@ -349,9 +405,13 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_plusStakeCount, 0);
          }},
         {"1 record: BP block only",
-         {{"ALG", Join({kParams, kBp, "++++++++       20.00000", "--------       10.00000"}, "\r\n")},
-          {"YSO", "BP                0.00000        0.00000\r\n    42.500        0.00000        0.00000\r\n_E\r\n"}},
-         OldRoute, ReadAlgYso,
+         {{"ALG",
+           Join({kParams, kBp, "++++++++       20.00000", "--------       10.00000"}, "\r\n")},
+          {"YSO",
+           "BP                0.00000        0.00000\r\n    42.500        0.00000        "
+           "0.00000\r\n_E\r\n"}},
+         OldRoute,
+         ReadAlgYso,
          [] {
              ASSERT_EQ(g_ipPointCount, 1);
              EXPECT_EQ(g_ipPoints[1].curveType, kCurveBp);
@@ -359,9 +419,11 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_ipPoints[2].curveType, kCurveBp);  // cleared by the .ALG read
          }},
         {"2 records: BP and EP",
-         {{"ALG", Join({kParams, kBp, kEp, "++++++++       20.00000", "--------       10.00000"}, "\r\n")},
+         {{"ALG",
+           Join({kParams, kBp, kEp, "++++++++       20.00000", "--------       10.00000"}, "\r\n")},
           {"YSO", Yso("")}},
-         OldRoute, ReadAlgYso,
+         OldRoute,
+         ReadAlgYso,
          [] {
              ASSERT_EQ(g_ipPointCount, 2);
              EXPECT_DOUBLE_EQ(g_ipPoints[1].addedDistance, 42.5);
@@ -370,7 +432,9 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_DOUBLE_EQ(g_ipPoints[2].addedDistance, 777.125);
          }},
         {"an egg written as CL reads back as a clothoid; \"R\" as right",
-         {{"ALG", crlf}, {"YSO", Yso(ClBlock("R"))}}, OldRoute, ReadAlgYso,
+         {{"ALG", crlf}, {"YSO", Yso(ClBlock("R"))}},
+         OldRoute,
+         ReadAlgYso,
          [] {
              EXPECT_EQ(g_ipPoints[2].curveType, kCurveClothoid);
              EXPECT_EQ(g_ipPoints[2].turnSide, 1);
@@ -384,9 +448,11 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
          }},
         {"turn 0 is written \"L\" and reads as left",
          {{"ALG", crlf},
-          {"YSO", Yso("IP  1            10.00000      300.00000\r\nTP\r\nL\r\n  0.0000\r\n 300.00000\r\n"
-                      "   300.000       10.00000      300.00000\r\n_E\r\n")}},
-         OldRoute, ReadAlgYso,
+          {"YSO",
+           Yso("IP  1            10.00000      300.00000\r\nTP\r\nL\r\n  0.0000\r\n 300.00000\r\n"
+               "   300.000       10.00000      300.00000\r\n_E\r\n")}},
+         OldRoute,
+         ReadAlgYso,
          [] {
              EXPECT_EQ(g_ipPoints[2].curveType, kCurveNone);
              EXPECT_EQ(g_ipPoints[2].turnSide, 2);
@@ -395,7 +461,8 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
         {"blocks beyond the IP table are ignored",
          {{"ALG", Join({kParams, kBp, kEp, "++++++++       20.00000"}, "\r\n")},
           {"YSO", Yso(ClBlock("L") + ClBlock("L") + ClBlock("L"))}},
-         OldRoute, ReadAlgYso,
+         OldRoute,
+         ReadAlgYso,
          [] {
              ASSERT_EQ(g_ipPointCount, 2);
              EXPECT_EQ(g_ipPoints[2].curveType, kCurveClothoid);  // the first block, by position
@@ -403,8 +470,10 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_ipPoints[3].ia, 0.0);
          }},
         {"stations: a name of 15 bytes holding \"**\", an incomplete last block",
-         {{"RSN", Rsn(kStationA) + Rsn(kStationB) + "     140.00000    2    6       NO6\r\n       1.0\r\n"}},
-         OldStations, [](const fs::path& base) { EXPECT_EQ(ReadRsnFile(base), 0); },
+         {{"RSN", Rsn(kStationA) + Rsn(kStationB) +
+                      "     140.00000    2    6       NO6\r\n       1.0\r\n"}},
+         OldStations,
+         [](const fs::path& base) { EXPECT_EQ(ReadRsnFile(base), 0); },
          [] {
              ASSERT_EQ(g_stationCount, 2);
              EXPECT_EQ(g_stationCapacity, 102);
@@ -421,14 +490,13 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_stations[3].kind, 0);  // the old stations are gone
          }},
         {"stations after the end line are not read",
-         {{"RSN", Rsn(kStationA) + "**\r\n" + Rsn(kStationB)}}, OldStations,
+         {{"RSN", Rsn(kStationA) + "**\r\n" + Rsn(kStationB)}},
+         OldStations,
          [](const fs::path& base) { EXPECT_EQ(ReadRsnFile(base.string() + ".ALG"), 0); },
          [] { EXPECT_EQ(g_stationCount, 1); }},
         {"two other routes",
          {{"ALG", crlf}, {"RSN", Rsn(kStationA) + Rsn(kStationB) + "**\r\n"}},
-         [] {
-             g_otherRouteIpCount = 0;
-         },
+         [] { g_otherRouteIpCount = 0; },
          [](const fs::path& base) {
              EXPECT_EQ(ReadOtherRouteAlg(base.string() + ".RSN"), 0);
              EXPECT_EQ(ReadOtherRouteAlg(base), 0);
@@ -439,7 +507,8 @@ TEST_F(RouteFiles, ReadersTakeWhatIsSoundAndNothingElse) {
              EXPECT_EQ(g_ipPointCount, 0);
              ASSERT_EQ(g_otherRouteIpCount, 8);
              const int32_t numbers[] = {0, 1, 0, kRouteSeparator, 0, 1, 0, kRouteSeparator};
-             for (int32_t k = 0; k < 8; ++k) EXPECT_EQ(g_otherRouteIps[k + 1].number, numbers[k]) << k;
+             for (int32_t k = 0; k < 8; ++k)
+                 EXPECT_EQ(g_otherRouteIps[k + 1].number, numbers[k]) << k;
              EXPECT_STREQ(g_otherRouteIps[6].name, "IP");
              EXPECT_STREQ(g_otherRouteIps[8].name, "");
              EXPECT_DOUBLE_EQ(g_otherRouteIps[7].x, 600.0);
@@ -472,7 +541,8 @@ TEST_F(RouteFiles, CountsAboveATableStopWithTheirMessage) {
     std::string text = kParams + "\r\n";
     for (int32_t i = 1; i <= kMaxIpPoints + 1; ++i) {
         char line[96];
-        std::snprintf(line, sizeof line, "IP%-3d%3d%15.5f%15.5f\r\n", i % 1000, i % 1000, i * 1.0, 0.0);
+        std::snprintf(line, sizeof line, "IP%-3d%3d%15.5f%15.5f\r\n", i % 1000, i % 1000, i * 1.0,
+                      0.0);
         text += line;
     }
     text += "++++++++       20.00000\r\n--------       10.00000\r\n";

@@ -46,7 +46,9 @@ QAction* MenuAction(CMainFrame& frame, int id) {
     return actions.empty() ? nullptr : actions.front();
 }
 
-void Click(QWidget* dialog, int id) { QTest::mouseClick(Control<QPushButton>(dialog, id), Qt::LeftButton); }
+void Click(QWidget* dialog, int id) {
+    QTest::mouseClick(Control<QPushButton>(dialog, id), Qt::LeftButton);
+}
 QString Report(QWidget* dialog) { return Control<QLabel>(dialog, 1021)->text(); }
 }  // namespace
 
@@ -61,7 +63,8 @@ private slots:
         g_routeTolerance = 0.01;
         ClearRecordedMessages();
         ClearRecordedFileDialogs();
-        m_dir = fs::temp_directory_path() / ("nostrel_route_ui_" + std::to_string(QCoreApplication::applicationPid()));
+        m_dir = fs::temp_directory_path() /
+                ("nostrel_route_ui_" + std::to_string(QCoreApplication::applicationPid()));
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -173,7 +176,8 @@ private slots:
         QCOMPARE(g_otherRouteIpCount, 12);
         QueueMessageAnswer(msg::kIdYes);
         frame.ExecuteCommand(32922);
-        QCOMPARE(RecordedMessages().back().text, std::string("他路線データを消去します。\nよろしいですか。"));
+        QCOMPARE(RecordedMessages().back().text,
+                 std::string("他路線データを消去します。\nよろしいですか。"));
         QCOMPARE(g_otherRouteIpCount, 0);
         QCOMPARE(g_otherRouteStationCount, 0);
         frame.RefreshCommandStates();
