@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -106,6 +107,19 @@ private slots:
         frame.ExecuteCommand(32838);
         QVERIFY(ran);
         QCOMPARE(g_currentIp, 0);
+
+        // Escape closes it as 閉じる does.
+        ran = false;
+        WhenModal([&](QWidget* dlg) {
+            ran = true;
+            Click(dlg, 1024);
+            QCOMPARE(g_currentIp, 3);
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            QVERIFY(!dlg->isVisible());
+        });
+        frame.ExecuteCommand(32838);
+        QVERIFY(ran);
+        QCOMPARE(g_currentIp, 0);
     }
 
     void routeDocumentSavedAndOpenedFromTheMenu() {
@@ -188,5 +202,5 @@ private:
     fs::path m_dir;
 };
 
-QTEST_MAIN(RouteFilesUiTest)
+int main(int argc, char** argv) { return RunWindowTest<RouteFilesUiTest>(argc, argv); }
 #include "route_files_uitest.moc"
