@@ -656,3 +656,22 @@ TEST_F(RouteFiles, ARouteWithoutStationsRemovesItsOldStationFile) {
     EXPECT_EQ(g_ipPointCount, 5);
     EXPECT_EQ(g_stationCount, 0);
 }
+
+TEST_F(RouteFiles, ARouteWithoutIpsKeepsItsParametersAndStakes) {
+    g_stationInterval = 10.0;
+    g_plusStakes[1] = 12.5;
+    g_plusStakes[2] = 40.0;
+    g_plusStakeCount = 2;
+    ASSERT_TRUE(WriteRouteDocument(Dir() / "r.ALG", nullptr));
+    EXPECT_EQ(Read(Dir() / "r.ALG"),
+              "    10.000    10.000    30.000    30.000     0.000   1 0 1\r\n"
+              "++++++++        0.00000\r\n--------        0.00000\r\n"
+              "       12.50000\r\n       40.00000\r\n");
+    EXPECT_FALSE(fs::exists(Dir() / "r.YSO"));
+    InitDataModel();
+    ReadRouteDocument(Dir() / "r.ALG");
+    EXPECT_EQ(g_ipPointCount, 0);
+    EXPECT_EQ(g_plusStakeCount, 2);
+    EXPECT_DOUBLE_EQ(g_stationInterval, 10.0);
+    EXPECT_TRUE(RecordedMessages().empty());
+}
