@@ -24,7 +24,9 @@
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "route/alg_file.h"
 #include "route/route_data.h"
+#include "route/route_files_command.h"
 #include "shell/tool_windows.h"
 #include "shell/work_files.h"
 #include "shell/work_folder.h"
@@ -39,6 +41,10 @@ namespace {
 constexpr const char* kOpenRandomTitle = "ランダムファイルの選択";
 constexpr const char* kSaveRandomTitle = "ランダムファイルの保存";
 constexpr const char* kRouteTitle = "路線ファイルの選択";
+constexpr const char* kOtherRouteTitle = "他路線データ読み込み";
+constexpr const char* kOtherRouteFilter =
+    "路線ファイル (*.RSN,*.ALG)|*.RSN;*.ALG|すべてのファイル|*.*||";
+constexpr const char* kAskEraseOtherRoutes = "他路線データを消去します。\nよろしいですか。";
 constexpr const char* kNoMemoryText = "メモリーが不足しています。";
 constexpr const char* kAskZeroElevation =
     "標高０ｍのデータを読み込みますか\n（標高値の付いていないデータは０ｍになります）";
@@ -679,12 +685,38 @@ void CPelmo_3DDoc::OnSaveRouteDocument() {
     request.filter = kRouteFileFilter;
     request.defaultExtension = "ALG";
     request.folder = g_workFolder;
-    request.fileName = m_routeName;
+    request.fileName = g_routeDataName;
     const std::string chosen = RunFileDialog(request);
     if (chosen.empty()) return;
     g_lastFolder = FolderOfPath(chosen);
     m_routeName = fs::path(chosen).stem().string();
+    g_routeDataName = m_routeName;
     OnSaveDocument(chosen);
+}
+
+void CPelmo_3DDoc::OnLoadOtherRoute() {
+    FileDialogRequest request;
+    request.title = kOtherRouteTitle;
+    request.filter = kOtherRouteFilter;
+    request.folder = g_workFolder;
+    const std::string chosen = RunFileDialog(request);
+    if (chosen.empty()) return;
+    g_lastFolder = FolderOfPath(chosen);
+    LoadOtherRoute(chosen);
+    ComputeDataExtents(0);
+    g_birdsEyeTilt = -0.2;
+    ClearViewHistory();
+    SetScrollExtentFromData();
+    g_redrawMask = -1;
+    InvalidateAndUpdateView();
+}
+
+void CPelmo_3DDoc::OnEraseOtherRoute() {
+    if (ShowMessage(kAskEraseOtherRoutes, "", msg::kYesNo | msg::kIconQuestion) != msg::kIdYes)
+        return;
+    EraseOtherRoutes();
+    g_redrawMask = -1;
+    InvalidateAndUpdateView();
 }
 
 bool CPelmo_3DDoc::OnUpdateCommand(int id, CommandUpdate& update) {
@@ -699,6 +731,8 @@ void CPelmo_3DDoc::RegisterCommands() {
     if (RouteDocumentFilesAvailable()) {
         m_commands.SetHandler(32772, [this] { OnLoadRouteDocument(); });
         m_commands.SetHandler(32773, [this] { OnSaveRouteDocument(); });
+        m_commands.SetHandler(32921, [this] { OnLoadOtherRoute(); });
+        m_commands.SetHandler(32922, [] { OnEraseOtherRoute(); });
     }
 
     // Rules of the document's commands, including those whose handlers later code adds.

@@ -84,6 +84,8 @@ public:
     void OnSaveRandomDataAs();   // 57604
     void OnLoadRouteDocument();  // 32772
     void OnSaveRouteDocument();  // 32773
+    void OnLoadOtherRoute();     // 32921
+    static void OnEraseOtherRoute();  // 32922
 
     // A .SIM file converted into points; the document then takes the name <base>.RND.
     // `import` reads the points (the SIMA reader by default). False when nothing changed.

@@ -8,6 +8,8 @@
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
 #include "platform/files.h"
+#include "route/route_files_command.h"
+#include "route/route_lists.h"
 #include "shell/work_files.h"
 #include "view/band_texture.h"
 #include "view/color_band_file.h"
@@ -27,11 +29,16 @@ void FreeDocumentImages() {}
 
 void ReadDocumentDxf(const fs::path&) {}
 
-bool RouteDocumentFilesAvailable() { return false; }
-void ReadRouteDocumentFiles(const fs::path&) {}
-bool WriteRouteDocumentFiles(const fs::path&) { return false; }
+bool RouteDocumentFilesAvailable() { return true; }
+void ReadRouteDocumentFiles(const fs::path& path) { ReadRouteDocument(path); }
+// The cross sections of the .RUT have no owner yet: without them no .RUT is written.
+bool WriteRouteDocumentFiles(const fs::path& path) { return WriteRouteDocument(path, nullptr); }
 void ClearRouteSections() {}
-void RefreshRouteWindows() {}
+void RefreshRouteWindows() {
+    RefreshIpList();
+    RefreshStationList();
+    RefreshPlusStakeGrid();
+}
 
 SimaImport ImportSimaPoints(const fs::path&, bool) { return SimaImport::kUnavailable; }
 

@@ -35,7 +35,9 @@
 #include "pointedit/ui/line_number_dialog.h"
 #include "pointedit/ui/point_input_dialogs.h"
 #include "pointedit/ui/point_list_dialog.h"
+#include "route/curve_list_dialog.h"
 #include "route/route_calc_dialog.h"
+#include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
 #include "shell/backup_reminder.h"
@@ -494,6 +496,9 @@ void CMainFrame::RegisterFrameCommands() {
             else
                 CRouteCalcDlg::Run(this);
         });
+    });
+    m_frameCommands.SetHandler(32838, [this] {
+        OnCurveElementListCommand([this] { CCurveElementListDlg::Run(this); });
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
         OnDuplicateCheck([this](DuplicateCheckValues& values) {
