@@ -8,6 +8,7 @@
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/progress.h"
+#include "model/tin_edit.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
@@ -179,6 +180,7 @@ void EraseOutlineRow(const ToolClick& c) { OutlineTool(c, EditOutlineVertexAtCur
 void ExtendOutlineRow(const ToolClick& c) { OutlineTool(c, ExtendOutlineAtCursor); }
 void PickChainRow(const ToolClick& c) { OutlineTool(c, PickOutlineChainAtCursor); }
 void ReplaceOutlineRow(const ToolClick& c) { OutlineTool(c, ReplaceOutlineAtCursor); }
+void TinPolygonRow(const ToolClick& c) { OutlineTool(c, PickTinPolygonAtCursor); }
 
 constexpr int32_t kAny = INT32_MIN;
 // Rows of the modes that a click in "any other mode" (the point list's row) does not reach.
@@ -224,9 +226,9 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_PARTIAL_CHANGE + 1, CtrlRule::kAny, true, "ReplaceOutlineAtCursor",
      ReplaceOutlineRow},
     {M4, M4, OUTLINE_EDIT_TIN_EDGE, CtrlRule::kAny, true, "SwapTinDiagonal", nullptr},
-    {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
-    {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
-    {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
+    {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
     {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", nullptr},

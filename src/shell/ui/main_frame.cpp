@@ -18,9 +18,11 @@
 #include "contour/ui/contour_calc_dialog.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
+#include "model/hole_commands.h"
 #include "model/tin_calc_command.h"
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
+#include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
@@ -141,6 +143,8 @@ CMainFrame::~CMainFrame() {
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
+    ToolServices().openHoleTypeDialog = nullptr;
+    SetHoleKindChooser(nullptr);
     AreaEditWindowFactory() = AreaEditWindows{};
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
@@ -453,6 +457,8 @@ void CMainFrame::RegisterFrameCommands() {
         }
     };
     InstallAreaEditWindows(this);
+    CHoleSet::Install(this);
+    RegisterHoleCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
