@@ -1,0 +1,185 @@
+// Holes in the program's own windows: 中抜登録 from the menu opens the hole-type window,
+// whose buttons register and release by surface kind; clicks along TIN edges in the plan
+// close a polygon, the hole-kind dialog asks the kind and the cell becomes a hole. The
+// outline and hole files go through the menu with the file dialogs' queued answers.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+#include <vector>
+
+#include "model/document.h"
+#include "model/terrain_data.h"
+#include "model/ui/document_ui.h"
+#include "model/ui/hole_dialogs.h"
+#include "platform/file_dialog.h"
+#include "platform/folders.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+#include "shell/command_table.h"
+#include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
+#include "shell/ui/application.h"
+#include "shell/ui/main_frame.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/ui/pelmo_3d_view.h"
+#include "view/view_state.h"
+#include "../windows/window_test_main.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+QString g_root;
+
+constexpr int kShowAll = 32800;
+constexpr int kBirdsEyeSwitch = 32805;
+constexpr int kShowPoints = 32885;
+constexpr int kHoleRegister = 32955;
+constexpr int kOutlineLoad = 32929;
+constexpr int kHoleSave = 33055;
+
+// A 3 x 3 grid of points 10 m apart, G1 south-west .. G9 north-east, with its TIN and the
+// outline through the eight border points.
+fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
+
+QPoint WindowPosition(int32_t i) {
+    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
+}
+
+bool Enabled(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    const auto actions = frame->Actions(id);
+    return !actions.empty() && actions.front()->isEnabled();
+}
+
+void Choose(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    frame->Actions(id).front()->trigger();
+}
+
+void Click(QWidget* view, QPoint at) {
+    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at, QApplication::doubleClickInterval() + 50);
+}
+
+std::vector<int32_t> NegativeRecords() {
+    std::vector<int32_t> v;
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i)
+        if (g_tinEdges[i].a < 0) v.push_back(i);
+    return v;
+}
+
+CHoleSet* HoleSetWindow() { return dynamic_cast<CHoleSet*>(GetToolWindow(ToolWindow::kHoleType)); }
+}  // namespace
+
+class HoleToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        const fs::path program = fs::path(g_root.toStdString()) / "program";
+        fs::create_directories(program);
+        SetProgramFolder(program);
+    }
+
+    void holesFromTheMenuAndTheView() {
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
+        QVERIFY(view);
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QVERIFY(!Enabled(frame, kHoleRegister));
+
+        QueueFileDialogAnswer(Fixture().string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_tinEdgeCount, 16);
+        Choose(frame, kBirdsEyeSwitch);
+        QCOMPARE(g_birdsEyeOn, 0);
+        Choose(frame, kShowPoints);
+        g_colorBandOn = 0;
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+
+        // 中抜登録: the tool and its window, 現況 off and the other kinds on.
+        QVERIFY(Enabled(frame, kHoleRegister));
+        Choose(frame, kHoleRegister);
+        QCOMPARE(g_toolMode, MODE_OUTLINE_EDIT);
+        QCOMPARE(g_outlineEditState, OUTLINE_EDIT_HOLE_REGISTER);
+        CHoleSet* holeSet = HoleSetWindow();
+        QVERIFY(holeSet);
+        QVERIFY(holeSet->isVisible());
+        QCOMPARE(holeSet->windowTitle(), QString::fromUtf8("中抜登録"));
+        const std::pair<const char*, bool> boxes[] = {
+            {"1165", false}, {"1132", true}, {"1167", true}, {"1168", true}, {"1169", true}};
+        for (const auto& [id, checked] : boxes) QCOMPARE(holeSet->findChild<QCheckBox*>(id)->isChecked(), checked);
+
+        // The survey's points are current ground: registered only once 現況 is ticked.
+        auto button = [holeSet](const char* id) { return holeSet->findChild<QPushButton*>(id); };
+        QTest::mouseClick(button("1166"), Qt::LeftButton);
+        QVERIFY(NegativeRecords().empty());
+        auto* current = holeSet->findChild<QCheckBox*>("1165");
+        QTest::mouseClick(current, Qt::LeftButton, Qt::NoModifier, QPoint(6, current->height() / 2));
+        QVERIFY(current->isChecked());
+        QTest::mouseClick(button("1166"), Qt::LeftButton);
+        QCOMPARE(int(NegativeRecords().size()), 16);
+        QCOMPARE(g_tinEdges[1].apexBack, kNoApex);
+        QTest::mouseClick(button("1170"), Qt::LeftButton);
+        QVERIFY(NegativeRecords().empty());
+
+        // Clicks along the south-west cell; a point not joined to the last one is ignored.
+        for (int32_t i : {1, 2, 9, 5, 4}) Click(view, WindowPosition(i) + QPoint(1, -1));
+        QCOMPARE(g_pickList2.Count(), 4);
+        QCOMPARE(g_pickList2[3], 5);
+        // Closing on G1 asks the kind; 面積体積 makes the cell's two triangles holes.
+        bool asked = false;
+        QTimer::singleShot(50, [&asked] {
+            auto* sel = qobject_cast<CHoleSel*>(QApplication::activeModalWidget());
+            if (!sel) return;
+            asked = true;
+            QCOMPARE(sel->windowTitle(), QString::fromUtf8("中抜登録"));
+            QVERIFY(sel->findChild<QRadioButton*>("1227")->isChecked());
+            auto* area = sel->findChild<QRadioButton*>("1228");
+            QTest::mouseClick(area, Qt::LeftButton, Qt::NoModifier, QPoint(6, area->height() / 2));
+            QTest::mouseClick(sel->findChild<QPushButton*>("1229"), Qt::LeftButton);
+        });
+        Click(view, WindowPosition(1));
+        QVERIFY(asked);
+        QCOMPARE(NegativeRecords(), (std::vector<int32_t>{1, 2, 4, 7}));
+        QCOMPARE(g_toolMode, MODE_NONE);
+        QCOMPARE(g_pickList2.Count(), 0);
+        QTRY_VERIFY(!HoleSetWindow());
+
+        // 中抜保存 writes the cell as one polygon.
+        const fs::path hol = fs::path(g_root.toStdString()) / "cell.HOL";
+        QueueFileDialogAnswer(hol.string());
+        Choose(frame, kHoleSave);
+        std::string bytes;
+        QVERIFY(ReadFileBytes(hol, bytes));
+        QCOMPARE(QString::fromStdString(bytes),
+                 QString("1000.000,2000.000,101.500\r\n1000.000,2010.000,102.250\r\n"
+                         "1010.000,2010.000,110.000\r\n1010.000,2000.000,104.750\r\nE\r\n"));
+
+        // 外周読込 replaces the outline after asking.
+        const fs::path bn2 = fs::path(g_root.toStdString()) / "corners.BN2";
+        QVERIFY(WriteFileBytes(bn2, "1000,2000,0\r\n1000,2020,0\r\n1020,2020,0\r\n1020,2000,0\r\n"));
+        ClearRecordedMessages();
+        QueueFileDialogAnswer(bn2.string());
+        Choose(frame, kOutlineLoad);
+        QCOMPARE(QString::fromStdString(RecordedMessages().at(0).text),
+                 QString::fromUtf8("現在の外周は解除されます\n よろしいですか"));
+        QCOMPARE(g_outline.Count(), 4);
+        const int32_t want[] = {1, 3, 9, 7, 1};
+        for (int k = 0; k < 5; ++k) QCOMPARE(g_outline[k + 1], want[k]);
+        QCOMPARE(g_pointCount, 9);
+        QCOMPARE(QString::fromStdString(RecordedFileDialogs().back().title), QString::fromUtf8("外周データ読込"));
+    }
+};
+
+int main(int argc, char** argv) { return RunWindowTest<HoleToolsTest>(argc, argv, &g_root); }
+
+#include "hole_tools_uitest.moc"
