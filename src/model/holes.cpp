@@ -9,6 +9,7 @@
 #include "model/pick_reset.h"
 #include "model/point_in_outline.h"
 #include "model/terrain_data.h"
+#include "view/projection.h"
 
 namespace {
 constexpr double kPolygonTolerance = 1e-6;
@@ -66,6 +67,8 @@ bool PreparePolygon(int32_t n, std::vector<double>& xs, std::vector<double>& ys)
     MarkPointsInPolygonRaster(polygon, 1);
     for (int32_t p = 1; p <= g_pointCount; ++p) g_points[p].hidden = g_points[p].hidden == 0 ? 1 : 0;
     for (int32_t i = 1; i <= n; ++i) g_points[polygon[i]].hidden = 3;
+    // The hidden bytes are the view's too: the next pick projects again.
+    g_projectionValid = 0;
     return true;
 }
 

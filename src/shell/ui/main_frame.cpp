@@ -19,6 +19,7 @@
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "model/hole_commands.h"
+#include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
@@ -459,6 +460,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallAreaEditWindows(this);
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
+    RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
