@@ -42,6 +42,9 @@ constexpr int kShowPoints = 32885;
 constexpr int kHoleRegister = 32955;
 constexpr int kOutlineLoad = 32929;
 constexpr int kHoleSave = 33055;
+constexpr int kTinEdit = 32837;
+constexpr int kShowTin = 32771;
+constexpr int kPartialTin = 32862;
 
 // A 3 x 3 grid of points 10 m apart, G1 south-west .. G9 north-east, with its TIN and the
 // outline through the eight border points.
@@ -177,6 +180,70 @@ private slots:
         for (int k = 0; k < 5; ++k) QCOMPARE(g_outline[k + 1], want[k]);
         QCOMPARE(g_pointCount, 9);
         QCOMPARE(QString::fromStdString(RecordedFileDialogs().back().title), QString::fromUtf8("外周データ読込"));
+    }
+
+    // 三角網編集 swaps the diagonal of the south-west cell with two clicks; 三角網部分計算
+    // rebuilds the cell around a new point from a dragged rectangle.
+    void tinEditingFromTheMenuAndTheView() {
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.MainFrame();
+        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QueueFileDialogAnswer(Fixture().string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        Choose(frame, kBirdsEyeSwitch);
+        QCOMPARE(g_birdsEyeOn, 0);
+        g_colorBandOn = 0;
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+
+        // The swap works on the TIN as shown.
+        if (g_showTin == 0) Choose(frame, kShowTin);
+        QVERIFY(g_showTin != 0);
+        Choose(frame, kTinEdit);
+        QCOMPARE(g_outlineEditState, OUTLINE_EDIT_TIN_EDGE);
+        auto hasEdge = [](int32_t a, int32_t b) {
+            for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+                const TinEdge& r = g_tinEdges[i];
+                if ((r.a == a && r.b == b) || (r.a == b && r.b == a)) return true;
+            }
+            return false;
+        };
+        QVERIFY(hasEdge(1, 5) && !hasEdge(2, 4));
+        Click(view, (WindowPosition(1) + WindowPosition(5)) / 2);
+        QCOMPARE(g_pickedPoint3, 4);
+        QCOMPARE(g_pickedPoint4, 2);
+        Click(view, QPoint(15, 15));
+        QVERIFY(!hasEdge(1, 5) && hasEdge(2, 4));
+        QCOMPARE(g_tinEdgeCount, 16);
+        Choose(frame, kTinEdit);
+        QCOMPARE(g_toolMode, MODE_NONE);
+
+        // A new point inside the north-east cell, then the rectangle around that cell.
+        QCOMPARE(EnsurePointCapacity(g_pointCount + 1), 0);
+        RandomPoint& added = g_points[++g_pointCount];
+        added = g_points[9];
+        added.x = 1013.0;
+        added.y = 2016.0;
+        std::snprintf(added.name, sizeof added.name, "N10");
+        SetPointEndMarker();
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+        Choose(frame, kPartialTin);
+        QCOMPARE(g_outlineEditState, OUTLINE_EDIT_PARTIAL_TIN);
+        ClearRecordedMessages();
+        const QPoint from = WindowPosition(5) + QPoint(-8, 8), to = WindowPosition(9) + QPoint(8, -8);
+        QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(view, (from + to) / 2);
+        QTest::mouseMove(view, to);
+        QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
+        QCOMPARE(QString::fromStdString(RecordedMessages().at(0).text),
+                 QString::fromUtf8("三角網部分計算を開始します"));
+        QCOMPARE(g_tinEdgeCount, 19);
+        for (int32_t p : {5, 6, 8, 9}) QVERIFY(hasEdge(10, p));
+        QVERIFY(NegativeRecords().empty());
     }
 };
 

@@ -8,6 +8,7 @@
 #include "model/pick_reset.h"
 #include "model/progress.h"
 #include "platform/message_box.h"
+#include "platform/text_io.h"
 #include "shell/tool_mode.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
@@ -371,4 +372,23 @@ TEST_F(TinEditTest, ADraggedRectangleIsAClickOnlyWhenItSelectedNothing) {
     EXPECT_TRUE(RecordedMessages().empty());
     EXPECT_EQ(g_pickList2.Count(), 1);
     EXPECT_EQ(g_pickList2[1], target);
+}
+
+TEST_F(TinEditTest, TheBadTriangleCheckTellsHowManyItFound) {
+    const Lattice l = Make(6, 9);
+    OnBadTriangleCheck();
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "不良三角網はありませんでした。");
+    // A second record of an interior edge: its back triangle is held three times.
+    const int32_t e = InteriorRecord(l);
+    ASSERT_EQ(EnsureTinEdgeCapacity(g_tinEdgeCount + 1), 0);
+    g_tinEdges[++g_tinEdgeCount] = g_tinEdges[e];
+    SetTinEndRecord();
+    ClearRecordedMessages();
+    OnBadTriangleCheck();
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    const int32_t n = std::count_if(g_tinEdges + 1, g_tinEdges + 1 + g_tinEdgeCount,
+                                    [](const TinEdge& r) { return r.a < 0 && r.b < 0; });
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(RecordedMessages()[0].text, FormatString("不良三角網が %d個あります。", n));
 }
