@@ -55,6 +55,7 @@ public:
     using UpdateRule = std::function<void(CommandUpdate&)>;
 
     void SetHandler(int id, Handler handler) { m_handlers[id] = std::move(handler); }
+    void RemoveHandler(int id) { m_handlers.erase(id); }
     // A rule for a command that the table gives none (the framework's own commands).
     void SetUpdateRule(int id, UpdateRule rule) { m_rules[id] = std::move(rule); }
     void SetConditionSource(ConditionSource source) { m_conditions = std::move(source); }

@@ -8,6 +8,7 @@
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/progress.h"
+#include "model/tin_edit.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
@@ -187,6 +188,8 @@ void EraseOutlineRow(const ToolClick& c) { OutlineTool(c, EditOutlineVertexAtCur
 void ExtendOutlineRow(const ToolClick& c) { OutlineTool(c, ExtendOutlineAtCursor); }
 void PickChainRow(const ToolClick& c) { OutlineTool(c, PickOutlineChainAtCursor); }
 void ReplaceOutlineRow(const ToolClick& c) { OutlineTool(c, ReplaceOutlineAtCursor); }
+void TinPolygonRow(const ToolClick& c) { OutlineTool(c, PickTinPolygonAtCursor); }
+void SwapRow(const ToolClick& c) { OutlineTool(c, SwapTinDiagonal); }
 
 // The route tools: the open IP and station lists follow their edits.
 void AfterRouteTool() {
@@ -242,8 +245,7 @@ struct ToolClickRow {
 // area and move-and-rotate editors (press, move, release), the visibility, tunnel,
 // line-number and DXF-information windows (release, before the tools), the cross-section
 // window and the text-flag link marks (PickLinkMark, release without a tool), the batch
-// lasso (TrackBatchEditLasso, press), the mesh handles (DragMeshArea, press and move) and
-// the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
+// lasso (TrackBatchEditLasso, press) and the mesh handles (DragMeshArea, press and move).
 void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
 void BatchPolygonRow(const ToolClick& c) {
     if (PickSelectionPolygonPoint(c.flags, c.x, c.y)) InvalidateAndUpdateView();
@@ -317,10 +319,10 @@ const ToolClickRow kToolClickRows[] = {
      PickChainRow},
     {M4, M4, OUTLINE_EDIT_PARTIAL_CHANGE + 1, CtrlRule::kAny, true, "ReplaceOutlineAtCursor",
      ReplaceOutlineRow},
-    {M4, M4, OUTLINE_EDIT_TIN_EDGE, CtrlRule::kAny, true, "SwapTinDiagonal", nullptr},
-    {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
-    {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
-    {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_TIN_EDGE, CtrlRule::kAny, true, "SwapTinDiagonal", SwapRow},
+    {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
+    {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
+    {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
     {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", ModifyPointRow},
@@ -618,13 +620,26 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
             FullRepaintView();
             return;
         }
-        // A tool rectangle. The outline tools' rectangles come with those tools; until then
-        // their rectangle is a click.
+        // A tool rectangle selects; only a rectangle that selected nothing for the outline
+        // and point tools still counts as their click.
         const bool large = std::abs(g_rubberBandRect[2] - g_rubberBandRect[0]) > kClickSlack ||
                            std::abs(g_rubberBandRect[3] - g_rubberBandRect[1]) > kClickSlack;
-        if (large && g_toolMode == MODE_POINT_EDIT && PointToolRectangle()) return;
-        if (!large || g_toolMode == MODE_OUTLINE_EDIT || g_toolMode == MODE_POINT_EDIT)
-            g_dragState = 0;
+        const bool pointTool = g_toolMode == MODE_OUTLINE_EDIT || g_toolMode == MODE_POINT_EDIT;
+        if (large && g_toolMode == MODE_POINT_EDIT) {
+            if (PointToolRectangle()) return;
+        } else if (large) {
+            if (ApplyRectangleSelection(g_rubberBandRect[0], g_rubberBandRect[1], g_rubberBandRect[2],
+                                        g_rubberBandRect[3]) != 0) {
+                g_dragState = 0;
+                FullRepaintView();
+                return;
+            }
+            if (!pointTool) {
+                QuickRepaintView();
+                return;
+            }
+        }
+        if (!large || pointTool) g_dragState = 0;
         QuickRepaintView();
     } else {
         g_dragState &= (g_dragState & 0x20) ? 0x80 : 0x90;
@@ -649,8 +664,13 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
 
 void OnViewRButtonUp() {
     EndDragFrames();
-    if (Busy() || g_pickedPoint == 0) return;
+    // The edge the TIN edit waits to swap is dropped too.
+    const bool swapPending = g_toolMode == MODE_OUTLINE_EDIT &&
+                             g_outlineEditState == OUTLINE_EDIT_TIN_EDGE && g_pickAux1 != 0 &&
+                             g_pickAux2 != 0;
+    if (Busy() || (g_pickedPoint == 0 && !swapPending)) return;
     g_pickedPoint = g_pickedPoint2 = g_pickedPoint3 = 0;
+    if (swapPending) g_pickAux1 = g_pickAux2 = 0;
     QuickRepaintView();
 }
 

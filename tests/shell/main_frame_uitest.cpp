@@ -136,12 +136,13 @@ private slots:
         InitDataModel();
         CMainFrame frame;
         QMenu* tin = TopMenu(frame, "三角網");
-        // 不良三角網チェック (32884): enabled with a TIN once it has a handler.
+        // 不良三角網チェック (32884): enabled with a TIN only while it has a handler.
         QAction* calc = ActionIn(tin->actions(), 32884);
         QVERIFY(calc);
         g_tinPresent = -1;
+        frame.FrameCommands().RemoveHandler(32884);
         emit tin->aboutToShow();
-        QVERIFY(!calc->isEnabled());  // its handler is not built yet
+        QVERIFY(!calc->isEnabled());
 
         frame.FrameCommands().SetHandler(32884, [] {});
         emit tin->aboutToShow();

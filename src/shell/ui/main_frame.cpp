@@ -18,9 +18,12 @@
 #include "contour/ui/contour_calc_dialog.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
+#include "model/hole_commands.h"
+#include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
+#include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
@@ -150,6 +153,8 @@ CMainFrame::~CMainFrame() {
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
     RemovePointToolWindows();
+    ToolServices().openHoleTypeDialog = nullptr;
+    SetHoleKindChooser(nullptr);
     AreaEditWindowFactory() = AreaEditWindows{};
     PointListWindowFactory() = nullptr;
     UninstallBatchEditDialogs();
@@ -470,6 +475,9 @@ void CMainFrame::RegisterFrameCommands() {
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
     InstallPointToolWindows(this);
+    CHoleSet::Install(this);
+    RegisterHoleCommands(m_frameCommands);
+    RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     InstallPointListWindow(this);
