@@ -15,6 +15,9 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
+#include "pointedit/offset_points.h"
+#include "pointedit/parallel_points.h"
+#include "pointedit/two_point_tool.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
@@ -206,6 +209,13 @@ struct ToolClickRow {
 // the rectangle selection of a dragged tool rectangle (ApplyRectangleSelection).
 void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
 
+void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
+void OffsetRow(const ToolClick& c) {
+    const bool dragged = std::abs(c.x - c.pressX) > kClickSlack || std::abs(c.y - c.pressY) > kClickSlack;
+    OnClickOffsetMode(c.flags, c.x, c.y, dragged ? 1 : 0);
+}
+void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
+
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
@@ -231,12 +241,12 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", nullptr},
     {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", nullptr},
-    {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", nullptr},
-    {M2, M2, POINT_EDIT_OFFSET, CtrlRule::kAny, false, "OnClickOffsetMode", nullptr},
+    {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", TwoPointRow},
+    {M2, M2, POINT_EDIT_OFFSET, CtrlRule::kAny, false, "OnClickOffsetMode", OffsetRow},
     {M2, M2, POINT_EDIT_FOUR_POINT, CtrlRule::kAny, false, "OnClickFourPointIntersection", nullptr},
     {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid", nullptr},
     {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
-    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", nullptr},
+    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", PolylineRow},
     {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint", nullptr},
     {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,

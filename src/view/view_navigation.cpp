@@ -9,8 +9,12 @@
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
+#include "pointedit/parallel_points.h"
+#include "pointedit/two_point_tool.h"
+#include "pointedit/unused_points.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
 #include "view/color_band_params.h"
 #include "view/raster_primitives.h"
@@ -82,13 +86,13 @@ void OnViewKey(int32_t key) {
             g_pickedPoint2 = g_pickList2[g_pickList2.Count()];
             ClearPickList();
             FullRepaintView();
-        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN &&
-                   g_outlineEditState != 3) {
-            ClearPickList();
-            FullRepaintView();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_PARALLEL &&
+                   g_pickList.Count() >= 2) {
+            RunParallelAddLoop();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
+            TwoPointEnterKey();
         }
-        // The parallel points (sub-state 7), the two-point tool's next phase (sub-state 2
-        // in phase 3) and the vector editor come with their tools.
+        // The vector editor's key comes with it.
     }
     if (key == vkey::kDelete) {
         if (g_toolMode == MODE_OUTLINE_EDIT ||
@@ -100,9 +104,13 @@ void OnViewKey(int32_t key) {
             g_pickedPoint3 = n > 0 ? g_pickList[n] : 0;
             if (n == 0) g_pickedPoint = 0;
             FullRepaintView();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
+            UndoTwoPointStep();
         }
-        // The two-point tool's undo and the vector editor's keys come with those tools.
+        // The vector editor's keys come with it.
     }
+    // D: with the vector editor, its key once it is part of the program.
+    if (key == 'D' && !IsToolWindowOpen(ToolWindow::kVecCreate)) DeleteUnusedPointsByKey();
     switch (key) {
         case vkey::kLeft:
             PanByArrowKey(-1, 0);
