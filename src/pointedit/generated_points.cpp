@@ -21,6 +21,7 @@
 #include "shell/tool_windows.h"
 #include "shell/work_folder.h"
 #include "view/display_flags.h"
+#include "view/projection.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
 
@@ -47,6 +48,8 @@ int32_t ReserveGeneratedPoint(double x, double y, double z, const std::string& n
     FillTemplate(x, y, z, name);
     g_editPoint.hidden = 0;
     g_editPoint.flags = 0;
+    // Placed on the screen where it lies, so that clicks find it before the next paint.
+    ProjectRecord(g_editPoint);
     g_points[b] = g_editPoint;
     return b;
 }
