@@ -28,8 +28,10 @@
 #include "platform/message_box.h"
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
+#include "pointedit/point_gen_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
+#include "pointedit/ui/point_gen_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "shell/backup_reminder.h"
@@ -455,6 +457,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallAreaEditWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
+    InstallPointGenDialogs(this);
+    RegisterPointGenCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
