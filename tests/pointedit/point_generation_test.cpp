@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 #include "model/geometry.h"
@@ -13,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "pointedit/edit_point.h"
+#include "pointedit/generated_points.h"
 #include "pointedit/offset_points.h"
 #include "pointedit/point_array.h"
 #include "pointedit/parallel_points.h"
@@ -564,5 +566,57 @@ TEST_F(TwoPointTool, InformationTexts) {
     EXPECT_EQ(t.slope, "勾配　　（40.00）%");
     e.x = e.y = 0;
     EXPECT_EQ(FormatTwoPointInfo(s, e).slope, "勾配　　（---）%");
+}
+}  // namespace
+
+namespace {
+// Appends, deletions and accepted and refused runs of every generator in a random order:
+// the end marker always follows the last point and no point before it is marked.
+TEST_F(PointGeneration, EndMarkerFollowsTheLastPointThroughRandomRuns) {
+    std::mt19937 rng(77);
+    for (int32_t i = 0; i < 6; ++i) AddPoint(10.0 * i, 3.0 * i, i);
+    for (int step = 0; step < 300; ++step) {
+        const int answer = rng() % 2 ? msg::kIdYes : msg::kIdNo;
+        switch (rng() % 5) {
+            case 0:
+                AppendGeneratedPoint(rng() % 100, rng() % 100, 0, "R");
+                break;
+            case 1:
+                // Out of range too (0 and count + 1), which changes nothing.
+                if (g_pointCount > 6) DeletePointRecord(static_cast<int32_t>(rng() % (g_pointCount + 2)) * (rng() % 2));
+                if (g_pointCount > 6) DeletePointRecord(3 + static_cast<int32_t>(rng() % (g_pointCount - 1)));
+                break;
+            case 2: {
+                g_pickedPoint = 1;
+                g_editPoint = g_points[1];
+                OffsetPointValues v;
+                InitOffsetPointDialog(v);
+                v.registration = 1;
+                QueueMessageAnswer(answer);
+                ComputeOffsetPoints(v);
+                break;
+            }
+            case 3:
+                g_pickList.Reset();
+                g_pickList.Append(1);
+                g_pickList.Append(2);
+                QueueMessageAnswer(answer);
+                AddParallelPoints(1, 1, 3, 0, 0, 0, 0, 0, rng() % 2);
+                break;
+            default:
+                // The offset tool's one point, left by the edit dialog.
+                g_pickedPoint = 1;
+                g_offsetPointDlg.registration = 0;
+                g_offsetPointDlg.distance = 5;
+                PointGenDialogHooks().runOffsetDialog = [] { return ComputeOffsetPoints(g_offsetPointDlg); };
+                OnClickOffsetMode(0, 400, 300, 0);
+                break;
+        }
+        ClearRecordedMessages();
+        ASSERT_GE(g_pointCount, 2);
+        ASSERT_TRUE(MarkerAfterLast()) << step;
+        for (int32_t i = 1; i <= g_pointCount; ++i) ASSERT_NE(g_points[i].hidden, kEndMarker) << step;
+        if (g_pointCount > 400) RollBackPointsTo(6);
+    }
 }
 }  // namespace
