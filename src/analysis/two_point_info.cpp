@@ -1,10 +1,12 @@
 #include "analysis/two_point_info.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
 #include "model/geometry.h"
+#include "view/raster_primitives.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
 
@@ -44,6 +46,21 @@ TwoPointInfoTexts FormatTwoPointInfo(const RandomPoint& s, const RandomPoint& e)
     t.slope = d > 0 ? Format("勾配　　（%.2f）%%", dz / d * 100) : std::string("勾配　　（---）%");
     t.azimuth = Format("方位角　（%.4f）", ConvertDegreesDms(TwoPointAzimuth(s, e), 1));
     return t;
+}
+
+TwoPointInfoPlace TwoPointInfoReference(int cursorX, int cursorY) {
+    const int32_t a = g_pickedPoint, b = g_pickedPoint2;
+    if (a < 1 || b < 1 || a > g_pointCount || b > g_pointCount || g_points[a].hidden != 0 ||
+        g_points[b].hidden != 0)
+        return {cursorX, cursorY, 1};
+    int ax = g_viewportCenterX + g_points[a].screenX, ay = g_viewportCenterY - g_points[a].screenY;
+    int bx = g_viewportCenterX + g_points[b].screenX, by = g_viewportCenterY - g_points[b].screenY;
+    auto outside = [](int v, int limit) { return v < 0 || v > limit; };
+    if (outside(ax, g_bufferMaxX)) ax = bx;
+    if (outside(bx, g_bufferMaxX)) bx = ax;
+    if (outside(ay, g_bufferMaxY)) ay = by;
+    if (outside(by, g_bufferMaxY)) by = ay;
+    return {(ax + bx) / 2, (ay + by) / 2, std::abs(ax - bx) / 2};
 }
 
 void TwoPointInfoOk() {

@@ -17,6 +17,15 @@ TwoPointInfoTexts FormatTwoPointInfo(const RandomPoint& start, const RandomPoint
 // 0.01 in plan).
 double TwoPointAzimuth(const RandomPoint& start, const RandomPoint& end);
 
+// Where the window goes: beside the middle of the two picks when both are in the view (a
+// point outside it in one direction takes the other's coordinate there), else beside the
+// cursor. Client pixels of the view; halfGap is half the picks' horizontal distance (1 at
+// the cursor). The window's right edge goes 32 + halfGap left of the reference.
+struct TwoPointInfoPlace {
+    int x, y, halfGap;
+};
+TwoPointInfoPlace TwoPointInfoReference(int cursorX, int cursorY);
+
 // OK: both picks and both pick lists cleared, full repaint, the data-changed mark cleared.
 void TwoPointInfoOk();
 

@@ -220,6 +220,9 @@ private slots:
             seen = true;
             QCOMPARE(Control<QLabel>(d, "1017")->text(), QString::fromUtf8("平面距離（40.000）m"));
             QCOMPARE(Control<QLabel>(d, "1020")->text(), QString::fromUtf8("方位角　（90.0000）"));
+            // Beside the picks, not over them.
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(1))));
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(5))));
             QTest::keyClick(d, Qt::Key_Escape);
         });
         Click(view, At(1));

@@ -1,5 +1,6 @@
 #include "analysis/ui/two_point_info_dialog.h"
 
+#include <QCursor>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -59,7 +60,22 @@ CRandom2_view::CRandom2_view(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 }
 
-int CRandom2_view::Run(QWidget* parent) {
+int CRandom2_view::Run(QWidget* parent, QWidget* view) {
     CRandom2_view dialog(parent);
+    if (view) {
+        dialog.adjustSize();
+        const QPoint cursor = view->mapFromGlobal(QCursor::pos());
+        const TwoPointInfoPlace place = TwoPointInfoReference(cursor.x(), cursor.y());
+        const QPoint ref = view->mapToGlobal(QPoint(place.x, place.y));
+        const QSize size = dialog.frameGeometry().size();
+        int left = ref.x() - 32 - place.halfGap - size.width();
+        if (left < 0) left = ref.x() + 32 + place.halfGap;
+        int top = ref.y() - size.height() / 2;
+        const QWidget* main = view->window();
+        const int bottom = main->frameGeometry().bottom();
+        if (top + size.height() > bottom) top = bottom - size.height();
+        if (top < 0) top = 0;
+        dialog.move(left, top);
+    }
     return dialog.exec();
 }

@@ -7,8 +7,8 @@ class CRandom2_view : public QDialog {
 public:
     // On g_pickedPoint and g_pickedPoint2.
     explicit CRandom2_view(QWidget* parent = nullptr);
-    // 0 through OK (the picks cleared), 2 through Esc.
-    static int Run(QWidget* parent);
+    // 0 through OK (the picks cleared), 2 through Esc. Placed beside the picks on the view.
+    static int Run(QWidget* parent, QWidget* view);
 
 protected:
     void reject() override { done(2); }

@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
@@ -459,6 +460,10 @@ void InstallPointGenDialogs(QWidget* frame) {
     PointGenDialogs& d = PointGenDialogHooks();
     d.runOffsetDialog = [frame] { return COffsetPointDlg::Run(frame); };
     d.runParallelDialog = [frame] { return CParallelAddDlg::Run(frame); };
-    d.runTwoPointInfo = [frame] { return CRandom2_view::Run(frame); };
+    // The view is looked up at each use: the frame replaces its central widget.
+    d.runTwoPointInfo = [frame] {
+        auto* main = qobject_cast<QMainWindow*>(frame);
+        return CRandom2_view::Run(frame, main ? main->centralWidget() : nullptr);
+    };
     d.runGenPointSave = [frame](GenPointSaveValues& v) { return CGenPointSaveDlg::Run(v, frame); };
 }
