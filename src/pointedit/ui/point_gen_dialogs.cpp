@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -99,6 +102,29 @@ public:
 
 private:
     QDialog* m_dialog;
+};
+
+// The pointer moved a quarter of the screen's width away from the side it is on while a
+// dialog is up, and back afterwards; only where the window system lets programs move it.
+class CursorAside {
+public:
+    CursorAside() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+        m_old = QCursor::pos();
+        QScreen* screen = QGuiApplication::screenAt(m_old);
+        if (!screen) return;
+        const QRect r = screen->geometry();
+        const int step = r.width() / 4;
+        QCursor::setPos(m_old.x() + (m_old.x() - r.left() > r.width() / 2 ? -step : step), m_old.y());
+        m_moved = true;
+    }
+    ~CursorAside() {
+        if (m_moved) QCursor::setPos(m_old);
+    }
+
+private:
+    QPoint m_old;
+    bool m_moved = false;
 };
 
 // Reads the fields back whenever one loses the focus.
@@ -227,6 +253,7 @@ COffsetPointDlg::COffsetPointDlg(QWidget* parent) : QDialog(parent) {
 COffsetPointDlg::~COffsetPointDlg() { ClearToolWindow(ToolWindow::kOffsetDialog, this); }
 
 int32_t COffsetPointDlg::Run(QWidget* parent) {
+    CursorAside aside;
     COffsetPointDlg dialog(parent);
     return dialog.exec();
 }
