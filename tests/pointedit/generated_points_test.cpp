@@ -2,6 +2,7 @@
 // to the points or written to an RND file that reads back, and an unwritable file told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -125,5 +126,60 @@ TEST_F(GeneratedPoints, UnwritableFileIsTold) {
     EXPECT_EQ(GenerateTinCrossingPoints(3), -1);
     EXPECT_EQ(RecordedMessages().back().text, "ファイルが作成できません。");
     EXPECT_EQ(g_pointCount, 4);
+}
+}  // namespace
+
+namespace {
+// A vertical hole-surface triangle standing through a flat square: its three crossings,
+// computed and then added as points.
+TEST(GeneratedCrossings, ComputedCrossingsAreAdded) {
+    InitDataModel();
+    auto add = [](double x, double y, double z) {
+        EnsurePointCapacity(g_pointCount + 1);
+        RandomPoint& p = g_points[++g_pointCount];
+        p = RandomPoint{};
+        p.x = x;
+        p.y = y;
+        p.z = z;
+    };
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {0.0, 10.0}, {10.0, 10.0}, {10.0, 0.0}}) add(x, y, 0);
+    add(2, 5, -5);
+    add(5, 5, 5);
+    add(8, 5, -5);
+    SetPointEndMarker();
+    g_pointsPresent = -1;
+    EnsureTinEdgeCapacity(12);
+    auto triangle = [](int32_t a, int32_t b, int32_t c, int32_t sign) {
+        const int32_t v[3] = {a, b, c};
+        for (int k = 0; k < 3; ++k)
+            g_tinEdges[++g_tinEdgeCount] = TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
+    };
+    triangle(1, 2, 3, 1);
+    triangle(1, 3, 4, 1);
+    triangle(5, 6, 7, -1);
+    SetTinEndRecord();
+    for (int32_t i = 1; i <= g_pointCount; ++i) g_points[i].flags = kPointFlagRectSelected;
+    const int32_t n = CalcTinIntersections();
+    ASSERT_EQ(n, 3);
+    PointGenDialogHooks().runGenPointSave = [](GenPointSaveValues& v) {
+        v.name = "CROSS";
+        v.choice = 1;
+        return 1;
+    };
+    EXPECT_EQ(GenerateTinCrossingPoints(n), 3);
+    PointGenDialogHooks() = PointGenDialogs{};
+    ASSERT_EQ(g_pointCount, 10);
+    std::vector<double> norths;
+    for (int32_t i = 8; i <= 10; ++i) {
+        EXPECT_EQ(g_points[i].y, 5);
+        EXPECT_NEAR(g_points[i].z, 0, 1e-12);
+        EXPECT_STREQ(g_points[i].name, "CROSS");
+        norths.push_back(g_points[i].x);
+    }
+    std::sort(norths.begin(), norths.end());
+    EXPECT_NEAR(norths[0], 3.5, 1e-12);
+    EXPECT_NEAR(norths[1], 5, 1e-12);
+    EXPECT_NEAR(norths[2], 6.5, 1e-12);
+    ReleaseDataModel();
 }
 }  // namespace
