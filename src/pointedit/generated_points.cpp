@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "model/pick_reset.h"
+#include "model/progress.h"
 #include "model/rnd_file.h"
 #include "model/tin_intersection.h"
 #include "platform/file_dialog.h"
@@ -23,6 +24,7 @@
 #include "view/display_flags.h"
 #include "view/projection.h"
 #include "view/view_navigation.h"
+#include "view/raster_primitives.h"
 #include "view/view_state.h"
 
 PointGenDialogs& PointGenDialogHooks() {
@@ -139,6 +141,35 @@ int32_t GenerateTinCrossingPoints(int32_t n) {
     g_pickedPoint = 0;
     FullRepaintView();
     return done;
+}
+
+int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (IsProgressWindowOpen() || !g_points || g_pointCount <= 0) return 0;
+    const int32_t c0 = std::min(left, right) - g_viewportCenterX;
+    const int32_t c1 = std::max(left, right) - g_viewportCenterX;
+    const int32_t r0 = g_viewportCenterY - std::max(top, bottom);
+    const int32_t r1 = g_viewportCenterY - std::min(top, bottom);
+    ProjectAllData(0);
+    int32_t selected = 0;
+    for (int32_t i = 1; i <= g_pointCount; ++i) {
+        RandomPoint& p = g_points[i];
+        p.flags &= static_cast<uint8_t>(~(kPointFlagPickList2 | kPointFlagRectSelected));
+        if (p.hidden == 0 && p.screenX > c0 && p.screenX < c1 && p.screenY > r0 && p.screenY < r1) {
+            p.flags |= kPointFlagRectSelected;
+            ++selected;
+        }
+    }
+    int32_t n = 0;
+    if (selected > 0) {
+        if (g_birdsEyeOn)
+            ShowMessage("2次元表示にしてください。", "確認", msg::kOk | msg::kIconWarning);
+        else
+            n = CalcTinIntersections();
+    }
+    for (int32_t i = 1; i <= g_pointCount; ++i)
+        g_points[i].flags &= static_cast<uint8_t>(~kPointFlagRectSelected);
+    if (n == -2) ShowMessage("メモリが不足しています。", "", msg::kOk | msg::kIconError);
+    return n > 0 ? GenerateTinCrossingPoints(n) : 0;
 }
 
 void OnTinIntersection() {

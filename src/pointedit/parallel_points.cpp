@@ -207,13 +207,20 @@ int32_t PickPolylinePoint(int32_t flags, int32_t x, int32_t y) {
     return p;
 }
 
-void RunParallelAddLoop() {
-    if (g_pickList.Count() < 2) return;
+int32_t RunParallelAddRound() {
     const PointGenDialogs& dialogs = PointGenDialogHooks();
-    while (dialogs.runParallelDialog && dialogs.runParallelDialog() != 0) {
+    const int32_t result = dialogs.runParallelDialog ? dialogs.runParallelDialog() : 0;
+    if (result != 0) {
         const ParallelAddValues& v = g_parallelAddDlg;
         AddParallelPoints(v.distance, v.spacingMode, v.divisions, v.spacing, v.elevationRule,
                           v.heightDiff, v.givenZ, v.gradient, v.bothSides);
+    }
+    return result;
+}
+
+void RunParallelAddLoop() {
+    if (g_pickList.Count() < 2) return;
+    while (RunParallelAddRound() != 0) {
     }
     ClearPicks();
     ClearPickList();

@@ -36,6 +36,9 @@ int32_t AddParallelPoints(double distance, int32_t spacingMode, int32_t division
 // when clicked again. Returns the point added, else 0.
 int32_t PickPolylinePoint(int32_t flags, int32_t x, int32_t y);
 
+// One round of the parallel dialog: on 追加 its run is laid. Returns the dialog's result.
+int32_t RunParallelAddRound();
+
 // Enter in the parallel tool: with at least two base points, the dialog runs until 終了,
 // each 追加 laying one run; then the picks and the base line are cleared.
 void RunParallelAddLoop();

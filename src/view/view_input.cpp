@@ -15,6 +15,7 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
+#include "pointedit/generated_points.h"
 #include "pointedit/offset_points.h"
 #include "pointedit/parallel_points.h"
 #include "pointedit/two_point_tool.h"
@@ -517,6 +518,14 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
         // then a rectangle is a click.
         const bool large = std::abs(g_rubberBandRect[2] - g_rubberBandRect[0]) > kClickSlack ||
                            std::abs(g_rubberBandRect[3] - g_rubberBandRect[1]) > kClickSlack;
+        if (large && g_toolMode == MODE_POINT_EDIT &&
+            g_pointEditState == POINT_EDIT_TIN_INTERSECTION && !Busy()) {
+            g_dragState = 0;
+            GenerateTinIntersectionsInRectangle(g_rubberBandRect[0], g_rubberBandRect[1],
+                                                g_rubberBandRect[2], g_rubberBandRect[3]);
+            FullRepaintView();
+            return;
+        }
         if (!large || g_toolMode == MODE_OUTLINE_EDIT || g_toolMode == MODE_POINT_EDIT)
             g_dragState = 0;
         QuickRepaintView();

@@ -46,6 +46,7 @@ constexpr int kTwoPoint = 32844;
 constexpr int kOffset = 32845;
 constexpr int kParallel = 32879;
 constexpr int kDeleteUnused = 32859;
+constexpr int kTinCrossings = 32981;
 
 // A 5 x 5 grid 10 m apart (point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c).
 fs::path WriteGrid() {
@@ -268,30 +269,67 @@ private slots:
         QCOMPARE(g_pickList.Count(), 0);
         view->grab();
 
-        // ---- the crossings through 発生点保存方法選択: added, then an RND file ----
-        g_intersectionResults.assign(2, RandomPoint{});
-        g_intersectionResults[0].x = 1005;
-        g_intersectionResults[0].y = 2005;
-        g_intersectionResults[1].x = 1015;
-        g_intersectionResults[1].y = 2015;
+        // ---- 32981: a flat square crossed by a standing hole triangle, a rectangle round
+        // them, the crossings added, then written to an RND file ----
+        RollBackPointsTo(0);
+        auto add = [](double x, double y, double z) {
+            EnsurePointCapacity(g_pointCount + 1);
+            RandomPoint& p = g_points[++g_pointCount];
+            p = RandomPoint{};
+            p.x = 1000 + x;
+            p.y = 2000 + y;
+            p.z = 50 + z;
+        };
+        for (auto [x, y] : {std::pair{0.0, 0.0}, {0.0, 10.0}, {10.0, 10.0}, {10.0, 0.0}}) add(x, y, 0);
+        add(2, 5, -5);
+        add(5, 5, 5);
+        add(8, 5, -5);
+        SetPointEndMarker();
+        EnsureTinEdgeCapacity(12);
+        g_tinEdgeCount = 0;
+        auto triangle = [](int32_t a, int32_t b, int32_t c, int32_t sign) {
+            const int32_t v[3] = {a, b, c};
+            for (int k = 0; k < 3; ++k)
+                g_tinEdges[++g_tinEdgeCount] = TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
+        };
+        triangle(1, 2, 3, 1);
+        triangle(1, 3, 4, 1);
+        triangle(5, 6, 7, -1);
+        SetTinEndRecord();
+        g_tinPresent = -1;
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+        Choose(frame, kTinCrossings);
+        QCOMPARE(g_pointEditState, POINT_EDIT_TIN_INTERSECTION);
+        const QPoint corner = (At(3) - At(1)) / 5;
+        seen = false;
         WhenModal("genPointSaveDialog", [&](QWidget* d) {
+            seen = true;
             Control<QLineEdit>(d, "1221")->setText("TINX");
             Press(d, "1080");
             Press(d, "1");
         });
-        QCOMPARE(GenerateTinCrossingPoints(2), 2);
-        QCOMPARE(g_pointCount, 24);
-        QCOMPARE(QString(g_points[24].name), QString("TINX"));
+        Drag(view, At(1) - corner, At(3) + corner);
+        QVERIFY(seen);
+        QCOMPARE(g_pointCount, 10);
+        for (int32_t i = 8; i <= 10; ++i) {
+            QCOMPARE(QString(g_points[i].name), QString("TINX"));
+            QVERIFY(std::fabs(g_points[i].y - 2005) < 1e-9);
+            QVERIFY(std::fabs(g_points[i].z - 50) < 1e-9);
+        }
+        QCOMPARE(g_toolMode, MODE_NONE);
+        RollBackPointsTo(7);
         const fs::path rnd = fs::path(g_root.toStdString()) / "crossings.RND";
         QueueFileDialogAnswer(rnd.string());
         WhenModal("genPointSaveDialog", [&](QWidget* d) {
             Control<QLineEdit>(d, "1221")->setText("FILE");
             Press(d, "1");
         });
-        QCOMPARE(GenerateTinCrossingPoints(2), 2);
-        QCOMPARE(g_pointCount, 24);
+        Choose(frame, kTinCrossings);
+        Drag(view, At(1) - corner, At(3) + corner);
+        QCOMPARE(g_pointCount, 7);
         QVERIFY(fs::exists(rnd));
-        QCOMPARE(fs::file_size(rnd), std::uintmax_t(5 * 22 + 2 * 63));
+        QCOMPARE(fs::file_size(rnd), std::uintmax_t(5 * 22 + 3 * 63));
     }
 };
 
