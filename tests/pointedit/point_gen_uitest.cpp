@@ -25,6 +25,7 @@
 #include "platform/message_box.h"
 #include "pointedit/generated_points.h"
 #include "pointedit/offset_points.h"
+#include "pointedit/parallel_points.h"
 #include "pointedit/point_array.h"
 #include "shell/command_table.h"
 #include "shell/tool_commands.h"
@@ -192,6 +193,12 @@ private slots:
         int runs = 0;
         WhenModal("parallelAddDialog", [&](QWidget* d) {
             ++runs;
+            // Enter in a field takes its value and moves on; the dialog stays.
+            auto* distance = Control<QLineEdit>(d, "1241");
+            distance->setText("2.5");
+            QTest::keyClick(distance, Qt::Key_Return);
+            QVERIFY(d->isVisible());
+            QCOMPARE(g_parallelAddDlg.distance, 2.5);
             Type(d, "1241", "0");
             QVERIFY(!Control<QAbstractButton>(d, "1034")->isEnabled());
             Press(d, "1232");  // nothing to lay: told, the dialog stays
@@ -201,7 +208,8 @@ private slots:
             WhenModal("parallelAddDialog", [&](QWidget* again) {
                 ++runs;
                 QVERIFY(Control<QAbstractButton>(again, "1034")->isEnabled());
-                Press(again, "1224");
+                // Enter on 終了 presses it.
+                QTest::keyClick(Control<QAbstractButton>(again, "1224"), Qt::Key_Return);
             });
             Press(d, "1232");
         });
