@@ -88,7 +88,11 @@ void BM_AppendGeneratedPoints(benchmark::State& state) {
     state.SetComplexityN(n);
     state.counters["points"] = g_pointCount;
 }
-BENCHMARK(BM_AppendGeneratedPoints)->Arg(25000)->Arg(50000)->Arg(100000)->Complexity(benchmark::oN)
+BENCHMARK(BM_AppendGeneratedPoints)
+    ->Arg(25000)
+    ->Arg(50000)
+    ->Arg(100000)
+    ->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "analysis/two_point_info.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "model/geometry.h"
@@ -17,7 +17,9 @@ std::string Format(const char* format, double value) {
     return buffer;
 }
 
-std::string Name(const RandomPoint& p) { return std::string(p.name, strnlen(p.name, sizeof p.name)); }
+std::string Name(const RandomPoint& p) {
+    return std::string(p.name, strnlen(p.name, sizeof p.name));
+}
 }  // namespace
 
 double TwoPointAzimuth(const RandomPoint& s, const RandomPoint& e) {

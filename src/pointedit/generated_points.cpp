@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-
 #include <cstring>
 #include <filesystem>
 
@@ -23,8 +22,8 @@
 #include "shell/work_folder.h"
 #include "view/display_flags.h"
 #include "view/projection.h"
-#include "view/view_navigation.h"
 #include "view/raster_primitives.h"
+#include "view/view_navigation.h"
 #include "view/view_state.h"
 
 PointGenDialogs& PointGenDialogHooks() {
@@ -81,9 +80,10 @@ bool WriteGeneratedRnd(const std::string& path, const std::vector<RandomPoint>& 
 int32_t GenerateTinCrossingPoints(int32_t n) {
     if (n > kMaxGeneratedPoints) {
         char text[200];
-        std::snprintf(text, sizeof text,
-                      "矩形内点数が %d 点以内になるように選択しなおしてください。 [ 現在点数 %d 点 ]",
-                      kMaxGeneratedPoints, n);
+        std::snprintf(
+            text, sizeof text,
+            "矩形内点数が %d 点以内になるように選択しなおしてください。 [ 現在点数 %d 点 ]",
+            kMaxGeneratedPoints, n);
         ShowMessage(text, "", msg::kOk | msg::kIconError);
         return -1;
     }
@@ -93,7 +93,8 @@ int32_t GenerateTinCrossingPoints(int32_t n) {
     const PointGenDialogs& dialogs = PointGenDialogHooks();
     if (!dialogs.runGenPointSave || dialogs.runGenPointSave(values) != 1) return 0;
 
-    std::vector<RandomPoint> points(g_intersectionResults.begin(), g_intersectionResults.begin() + n);
+    std::vector<RandomPoint> points(g_intersectionResults.begin(),
+                                    g_intersectionResults.begin() + n);
     for (RandomPoint& p : points) {
         // Point names hold 11 bytes; the dialog takes 63.
         CopyPointName(p.name, values.name);
@@ -143,7 +144,8 @@ int32_t GenerateTinCrossingPoints(int32_t n) {
     return done;
 }
 
-int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right,
+                                            int32_t bottom) {
     if (IsProgressWindowOpen() || !g_points || g_pointCount <= 0) return 0;
     const int32_t c0 = std::min(left, right) - g_viewportCenterX;
     const int32_t c1 = std::max(left, right) - g_viewportCenterX;
@@ -182,9 +184,8 @@ void OnTinIntersection() {
     CloseToolWindows();
     ClearPicks();
     g_showPoints = -1;
-    if (g_birdsEyeOn &&
-        ShowMessage("2次元表示にしてから選択してください。\n2次元表示にしますか ?", "",
-                    msg::kYesNo | msg::kIconQuestion) == msg::kIdYes)
+    if (g_birdsEyeOn && ShowMessage("2次元表示にしてから選択してください。\n2次元表示にしますか ?",
+                                    "", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes)
         g_birdsEyeOn = 0;
     FullRepaintView();
     if (ToolServices().focusMainWindow) ToolServices().focusMainWindow();

@@ -35,7 +35,8 @@ int32_t GenerateTinCrossingPoints(int32_t n);
 // inside are selected, the crossings among them computed and handed to
 // GenerateTinCrossingPoints. The plan view only. Returns its result (0 when nothing was
 // selected or computed).
-int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
+int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right,
+                                            int32_t bottom);
 
 // Writes generated points as an RND file (five header lines, then one line per point,
 // CR LF). false after the message "ファイルが作成できません。" when it cannot be written.

@@ -83,8 +83,7 @@ int32_t ComputeOffsetPoints(OffsetPointValues& v) {
         const double theta = ConvertDegreesDms(v.direction, 2) * kDegree;
         const double x = bx + std::cos(theta) * v.distance;
         const double y = by + std::sin(theta) * v.distance;
-        const double z =
-            OffsetElevation(v.elevationMethod, v.elevationValue, v.distance, bz, x, y);
+        const double z = OffsetElevation(v.elevationMethod, v.elevationValue, v.distance, bz, x, y);
         const int32_t b = ReserveGeneratedPoint(x, y, z, g_offsetDlgName);
         if (b == 0) return kOffsetClosed;
         g_pickedPoint = b;

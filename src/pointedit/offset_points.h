@@ -7,12 +7,12 @@
 
 // What the offset dialog exchanges; one instance lives for the whole run of the program.
 struct OffsetPointValues {
-    int32_t registration = 0;     // 0 one point, 1 polygon
-    double direction = 0;         // from north, D.MMSS
+    int32_t registration = 0;  // 0 one point, 1 polygon
+    double direction = 0;      // from north, D.MMSS
     double distance = 0;
     int32_t elevationMethod = 0;  // 0 height difference, 1 gradient %, 2 given, 3 TIN
     double elevationValue = 0;
-    int32_t polygonKind = 0;      // 0 circle, 1 square
+    int32_t polygonKind = 0;  // 0 circle, 1 square
     int32_t circleDivisions = 0;
     int32_t squareDivisions = 0;  // points per side
     double size = 0;              // diameter or width
@@ -20,7 +20,7 @@ struct OffsetPointValues {
     double move = 0;              // radial offset of that ring
     int32_t bottomMethod = 0;
     double bottomValue = 0;
-    int32_t retireBase = 0;       // 1 makes the base point invalid after a polygon
+    int32_t retireBase = 0;            // 1 makes the base point invalid after a polygon
     bool bottomTopSwitchedOn = false;  // the first opening has switched the ring on
 };
 extern OffsetPointValues g_offsetPointDlg;
@@ -32,8 +32,8 @@ extern std::string g_offsetDlgName;
 void InitOffsetPointDialog(OffsetPointValues& v);
 
 enum OffsetPointResult : int32_t {
-    kOffsetStayOpen = 0,    // a value is missing or the memory ran out: told, nothing kept
-    kOffsetClosed = 1,      // the polygon was answered, or nothing could be reserved
+    kOffsetStayOpen = 0,      // a value is missing or the memory ran out: told, nothing kept
+    kOffsetClosed = 1,        // the polygon was answered, or nothing could be reserved
     kOffsetEditNewPoint = 2,  // one point reserved: the point edit dialog decides on it
 };
 // 座標計算 on the base point g_editPoint.

@@ -6,9 +6,9 @@
 
 // What the parallel dialog exchanges; one instance lives for the whole run of the program.
 struct ParallelAddValues {
-    double distance = 0;       // signed distance of the new line
-    int32_t bothSides = 0;     // 1 lays the line on both sides
-    int32_t spacingMode = 0;   // 0 end points only, 1 division count, 2 spacing distance
+    double distance = 0;      // signed distance of the new line
+    int32_t bothSides = 0;    // 1 lays the line on both sides
+    int32_t spacingMode = 0;  // 0 end points only, 1 division count, 2 spacing distance
     int32_t divisions = 0;
     double spacing = 0;
     int32_t elevationRule = 0;  // 0 height difference, 1 given, 2 TIN, 3 gradient %

@@ -52,7 +52,8 @@ int32_t RunInfo() {
 
 // The tool switches off as its command would.
 void EndTool() {
-    if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) OnPointAddBetweenTwo();
+    if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN)
+        OnPointAddBetweenTwo();
 }
 
 void StartCreating(int32_t phase) {

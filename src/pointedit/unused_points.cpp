@@ -1,7 +1,6 @@
 #include "pointedit/unused_points.h"
 
 #include <algorithm>
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -32,9 +31,9 @@ void Finish() {
 
 void DeleteUnusedPoints() {
     if (!g_points || g_pointCount <= 0) return;
-    const int answer =
-        g_quietMode ? msg::kIdYes
-                    : ShowMessage("外周外の点も削除しますか", "", msg::kYesNoCancel | msg::kIconQuestion);
+    const int answer = g_quietMode ? msg::kIdYes
+                                   : ShowMessage("外周外の点も削除しますか", "",
+                                                 msg::kYesNoCancel | msg::kIconQuestion);
     if (answer != msg::kIdYes && answer != msg::kIdNo) return;
     // Turned coordinates would be compacted into the survey frame's places.
     RestoreSurveyFrame();

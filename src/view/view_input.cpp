@@ -212,7 +212,8 @@ void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.f
 
 void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
 void OffsetRow(const ToolClick& c) {
-    const bool dragged = std::abs(c.x - c.pressX) > kClickSlack || std::abs(c.y - c.pressY) > kClickSlack;
+    const bool dragged =
+        std::abs(c.x - c.pressX) > kClickSlack || std::abs(c.y - c.pressY) > kClickSlack;
     OnClickOffsetMode(c.flags, c.x, c.y, dragged ? 1 : 0);
 }
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }

@@ -1,20 +1,20 @@
 // The TIN crossings after the rectangle: refused when too many, dropped on cancel, added
 // to the points or written to an RND file that reads back, and an unwritable file told.
+#include "pointedit/generated_points.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
 #include "model/tin_intersection.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
-#include "pointedit/generated_points.h"
 #include "pointedit/point_array.h"
 #include "pointedit/point_gen_dialogs.h"
 #include "shell/tool_mode.h"
@@ -69,8 +69,9 @@ protected:
 TEST_F(GeneratedPoints, TooManyOrCancelledChangeNothing) {
     Answer(1, "X", 1);
     EXPECT_EQ(GenerateTinCrossingPoints(100001), -1);
-    EXPECT_EQ(RecordedMessages().back().text,
-              "矩形内点数が 100000 点以内になるように選択しなおしてください。 [ 現在点数 100001 点 ]");
+    EXPECT_EQ(
+        RecordedMessages().back().text,
+        "矩形内点数が 100000 点以内になるように選択しなおしてください。 [ 現在点数 100001 点 ]");
     Answer(2, "X", 1);
     EXPECT_EQ(GenerateTinCrossingPoints(3), 0);
     EXPECT_EQ(g_pointCount, 4);
@@ -152,7 +153,8 @@ TEST(GeneratedCrossings, ComputedCrossingsAreAdded) {
     auto triangle = [](int32_t a, int32_t b, int32_t c, int32_t sign) {
         const int32_t v[3] = {a, b, c};
         for (int k = 0; k < 3; ++k)
-            g_tinEdges[++g_tinEdgeCount] = TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
+            g_tinEdges[++g_tinEdgeCount] =
+                TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
     };
     triangle(1, 2, 3, 1);
     triangle(1, 3, 4, 1);

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -36,7 +37,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -75,7 +75,8 @@ void Choose(CMainFrame* frame, int id) {
 }
 
 void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(view, Qt::LeftButton, modifiers, at, QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(view, Qt::LeftButton, modifiers, at,
+                      QApplication::doubleClickInterval() + 50);
 }
 
 void Drag(QWidget* view, QPoint from, QPoint to) {
@@ -157,7 +158,7 @@ private slots:
             QCOMPARE(Control<QLineEdit>(d, "1094")->text().trimmed(), QString("90.0000"));
             QVERIFY(std::fabs(Control<QLineEdit>(d, "1095")->text().toDouble() - 5) < 0.2);
             Press(d, "1043");
-            Press(d, "1067");  // no bottom ring
+            Press(d, "1067");        // no bottom ring
             Type(d, "1053", "abc");  // not a number: the old width stays
             QCOMPARE(Control<QLineEdit>(d, "1053")->text().trimmed(), QString("0.200"));
             Type(d, "1053", "4");
@@ -288,7 +289,8 @@ private slots:
             p.y = 2000 + y;
             p.z = 50 + z;
         };
-        for (auto [x, y] : {std::pair{0.0, 0.0}, {0.0, 10.0}, {10.0, 10.0}, {10.0, 0.0}}) add(x, y, 0);
+        for (auto [x, y] : {std::pair{0.0, 0.0}, {0.0, 10.0}, {10.0, 10.0}, {10.0, 0.0}})
+            add(x, y, 0);
         add(2, 5, -5);
         add(5, 5, 5);
         add(8, 5, -5);
@@ -298,7 +300,8 @@ private slots:
         auto triangle = [](int32_t a, int32_t b, int32_t c, int32_t sign) {
             const int32_t v[3] = {a, b, c};
             for (int k = 0; k < 3; ++k)
-                g_tinEdges[++g_tinEdgeCount] = TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
+                g_tinEdges[++g_tinEdgeCount] =
+                    TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
         };
         triangle(1, 2, 3, 1);
         triangle(1, 3, 4, 1);

@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "../view/view_fixture.h"
+#include "analysis/two_point_info.h"
 #include "model/geometry.h"
 #include "model/record_block.h"
 #include "model/terrain_data.h"
@@ -16,17 +18,15 @@
 #include "pointedit/edit_point.h"
 #include "pointedit/generated_points.h"
 #include "pointedit/offset_points.h"
-#include "pointedit/point_array.h"
 #include "pointedit/parallel_points.h"
+#include "pointedit/point_array.h"
 #include "pointedit/point_gen_dialogs.h"
 #include "pointedit/polygon_offset.h"
 #include "pointedit/two_point_tool.h"
-#include "analysis/two_point_info.h"
 #include "shell/status_text.h"
 #include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
 #include "view/view_input.h"
-#include "../view/view_fixture.h"
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
@@ -108,7 +108,8 @@ TEST_F(PointGeneration, SquareCornersThenSidePointsInOrder) {
     v.bottomTop = 0;
     QueueMessageAnswer(msg::kIdYes);
     ComputeOffsetPoints(v);
-    const double want[8][2] = {{1, 1}, {-1, -1}, {-1, 1}, {1, -1}, {0, 1}, {-1, 0}, {0, -1}, {1, 0}};
+    const double want[8][2] = {{1, 1}, {-1, -1}, {-1, 1}, {1, -1},
+                               {0, 1}, {-1, 0},  {0, -1}, {1, 0}};
     ASSERT_EQ(g_pointCount, 9);
     for (int k = 0; k < 8; ++k) {
         EXPECT_NEAR(g_points[2 + k].x, want[k][0], 1e-9) << k;
@@ -336,7 +337,7 @@ TEST_F(PointGeneration, ParallelAddRefusesNothingToLay) {
         double spacing;
         bool accepted;
     };
-    const Case cases[] = {{0, 0, 0, 0, false}, {0, 1, 0, 0, false}, {0, 2, 0, 0.0009, false},
+    const Case cases[] = {{0, 0, 0, 0, false}, {0, 1, 0, 0, false},    {0, 2, 0, 0.0009, false},
                           {0, 1, 2, 0, true},  {0, 2, 0, 0.001, true}, {0.001, 0, 0, 0, true}};
     for (const Case& c : cases) {
         ClearRecordedMessages();
@@ -382,12 +383,13 @@ TEST_F(PointGeneration, PolygonOffsetOfASquare) {
     for (int k = 0; k < 4; ++k) {
         const RandomPoint& c = out[k];
         EXPECT_EQ(c.hidden, 0);
-        EXPECT_NEAR(std::hypot(c.x - g_points[corner[k]].x, c.y - g_points[corner[k]].y), std::sqrt(2.0),
-                    1e-9)
+        EXPECT_NEAR(std::hypot(c.x - g_points[corner[k]].x, c.y - g_points[corner[k]].y),
+                    std::sqrt(2.0), 1e-9)
             << k;
         int near = 0;
         for (int e = 0; e < 4; ++e)
-            if (std::fabs(LineDistance(sx[e], sy[e], sx[e + 1], sy[e + 1], c.x, c.y) - 1) < 1e-9) ++near;
+            if (std::fabs(LineDistance(sx[e], sy[e], sx[e + 1], sy[e + 1], c.x, c.y) - 1) < 1e-9)
+                ++near;
         EXPECT_EQ(near, 2) << k;
         EXPECT_DOUBLE_EQ(negative[k].x, c.x);
         EXPECT_DOUBLE_EQ(negative[k].y, c.y);
@@ -429,7 +431,9 @@ protected:
         OnPointAddBetweenTwo();
         ASSERT_EQ(g_pointEditState, POINT_EDIT_BETWEEN);
     }
-    static void Click(int32_t east, int32_t flags = 0) { OnClickTwoPointMode(flags, 400 + east * 5, 300); }
+    static void Click(int32_t east, int32_t flags = 0) {
+        OnClickTwoPointMode(flags, 400 + east * 5, 300);
+    }
     int32_t a = 0, b = 0;
 };
 
@@ -547,9 +551,12 @@ TEST_F(TwoPointTool, InformationTexts) {
         double ex, ey;
         const char* azimuth;
     };
-    const Case cases[] = {{0, 10, "方位角　（90.0000）"},   {0, -10, "方位角　（270.0000）"},
-                          {-10, 0, "方位角　（180.0000）"}, {0.003, 0.004, "方位角　（0.0000）"},
-                          {std::cos(45.5 * kPi / 180), std::sin(45.5 * kPi / 180), "方位角　（45.3000）"}};
+    const Case cases[] = {
+        {0, 10, "方位角　（90.0000）"},
+        {0, -10, "方位角　（270.0000）"},
+        {-10, 0, "方位角　（180.0000）"},
+        {0.003, 0.004, "方位角　（0.0000）"},
+        {std::cos(45.5 * kPi / 180), std::sin(45.5 * kPi / 180), "方位角　（45.3000）"}};
     RandomPoint s{}, e{};
     s.z = 10;
     for (const Case& c : cases) {
@@ -583,8 +590,11 @@ TEST_F(PointGeneration, EndMarkerFollowsTheLastPointThroughRandomRuns) {
                 break;
             case 1:
                 // Out of range too (0 and count + 1), which changes nothing.
-                if (g_pointCount > 6) DeletePointRecord(static_cast<int32_t>(rng() % (g_pointCount + 2)) * (rng() % 2));
-                if (g_pointCount > 6) DeletePointRecord(3 + static_cast<int32_t>(rng() % (g_pointCount - 1)));
+                if (g_pointCount > 6)
+                    DeletePointRecord(static_cast<int32_t>(rng() % (g_pointCount + 2)) *
+                                      (rng() % 2));
+                if (g_pointCount > 6)
+                    DeletePointRecord(3 + static_cast<int32_t>(rng() % (g_pointCount - 1)));
                 break;
             case 2: {
                 g_pickedPoint = 1;
@@ -608,14 +618,17 @@ TEST_F(PointGeneration, EndMarkerFollowsTheLastPointThroughRandomRuns) {
                 g_pickedPoint = 1;
                 g_offsetPointDlg.registration = 0;
                 g_offsetPointDlg.distance = 5;
-                PointGenDialogHooks().runOffsetDialog = [] { return ComputeOffsetPoints(g_offsetPointDlg); };
+                PointGenDialogHooks().runOffsetDialog = [] {
+                    return ComputeOffsetPoints(g_offsetPointDlg);
+                };
                 OnClickOffsetMode(0, 400, 300, 0);
                 break;
         }
         ClearRecordedMessages();
         ASSERT_GE(g_pointCount, 2);
         ASSERT_TRUE(MarkerAfterLast()) << step;
-        for (int32_t i = 1; i <= g_pointCount; ++i) ASSERT_NE(g_points[i].hidden, kEndMarker) << step;
+        for (int32_t i = 1; i <= g_pointCount; ++i)
+            ASSERT_NE(g_points[i].hidden, kEndMarker) << step;
         if (g_pointCount > 400) RollBackPointsTo(6);
     }
 }

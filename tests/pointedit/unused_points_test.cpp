@@ -1,7 +1,10 @@
 // Deleting unused points: which points go for each answer, the renumbered TIN and outline,
 // the report and the block's shrinking; on the Jacksboro grid with its TIN, invalid points
 // added by clicks go and nothing else changes, also after saving and reading back.
+#include "pointedit/unused_points.h"
+
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "../support/survey_data.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -21,10 +23,8 @@
 #include "platform/text_io.h"
 #include "pointedit/edit_point.h"
 #include "pointedit/point_array.h"
-#include "pointedit/unused_points.h"
 #include "shell/quiet_mode.h"
 #include "shell/status_text.h"
-#include "../support/survey_data.h"
 #include "view/raster_primitives.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
@@ -41,9 +41,9 @@ struct Spot {
 // Corners 1..4 of a 10 m square are the outline and the TIN's vertices (two triangles, one
 // of them a hole); the others are loose, inside or outside the square.
 const Spot kSpots[] = {
-    {"IN_INV", 5, 5, 1, 0},     {"C1", 0, 0, 0, 0},        {"IN_OK", 4, 6, 0, 0},
-    {"C2", 0, 10, 1, 0},        {"OUT_OK", 20, 20, 0, 1},  {"C3", 10, 10, 0, 0},
-    {"OUT_INV", -5, 3, 1, 1},   {"C4", 10, 0, 0, 0},       {"OUT_MARK", 3, 3, 0, 1},
+    {"IN_INV", 5, 5, 1, 0},   {"C1", 0, 0, 0, 0},       {"IN_OK", 4, 6, 0, 0},
+    {"C2", 0, 10, 1, 0},      {"OUT_OK", 20, 20, 0, 1}, {"C3", 10, 10, 0, 0},
+    {"OUT_INV", -5, 3, 1, 1}, {"C4", 10, 0, 0, 0},      {"OUT_MARK", 3, 3, 0, 1},
 };
 
 int32_t Find(const char* name) {
@@ -135,8 +135,7 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
         // Quiet mode answers Yes without asking.
         {msg::kIdCancel, true, true, with({"IN_OK", "OUT_MARK"})},
         // Cancel changes nothing.
-        {msg::kIdCancel, true, false,
-         with({"IN_INV", "IN_OK", "OUT_OK", "OUT_INV", "OUT_MARK"})},
+        {msg::kIdCancel, true, false, with({"IN_INV", "IN_OK", "OUT_OK", "OUT_INV", "OUT_MARK"})},
     };
     for (const Case& c : cases) {
         LoadSpots(c.outline, true);
@@ -164,7 +163,8 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
             EXPECT_TRUE(g_outline.IsClosed()) << "the closing copy follows the first entry";
             std::set<int32_t> vertices;
             for (int32_t k = 1; k <= 4; ++k) vertices.insert(g_outline[k]);
-            EXPECT_EQ(vertices, (std::set<int32_t>{Find("C1"), Find("C2"), Find("C3"), Find("C4")}));
+            EXPECT_EQ(vertices,
+                      (std::set<int32_t>{Find("C1"), Find("C2"), Find("C3"), Find("C4")}));
         }
     }
 }
@@ -304,8 +304,8 @@ TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
         ASSERT_EQ(after[e].by, before[e].by) << e;
     }
 
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("unused_points_" + std::to_string(::getpid()) + ".RND");
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("unused_points_" + std::to_string(::getpid()) + ".RND");
     {
         TextFileWriter file(path);
         ASSERT_EQ(WriteRndText(file), kRndWritten);

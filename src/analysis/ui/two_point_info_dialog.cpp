@@ -29,7 +29,8 @@ CRandom2_view::CRandom2_view(QWidget* parent) : QDialog(parent) {
     grid->addWidget(new QLabel(QString::fromUtf8("始点"), this), 0, 1);
     grid->addWidget(new QLabel(QString::fromUtf8("終点"), this), 0, 2);
     const char* rows[] = {"Ｘ", "Ｙ", "Ｈ", "点名"};
-    for (int r = 0; r < 4; ++r) grid->addWidget(new QLabel(QString::fromUtf8(rows[r]), this), r + 1, 0);
+    for (int r = 0; r < 4; ++r)
+        grid->addWidget(new QLabel(QString::fromUtf8(rows[r]), this), r + 1, 0);
     grid->addWidget(label("1113", t.startX), 1, 1);
     grid->addWidget(label("1114", t.startY), 2, 1);
     grid->addWidget(label("1115", t.startZ), 3, 1);

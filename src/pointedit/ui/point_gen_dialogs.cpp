@@ -4,10 +4,9 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,11 +15,12 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <cstdio>
+#include <functional>
 
 #include "analysis/ui/two_point_info_dialog.h"
 #include "model/numeric_text.h"
@@ -53,7 +53,8 @@ QLineEdit* Edit(QWidget* parent, const char* id) {
     return e;
 }
 
-QRadioButton* Radio(QWidget* parent, QButtonGroup* group, const char* id, const char* text, int value) {
+QRadioButton* Radio(QWidget* parent, QButtonGroup* group, const char* id, const char* text,
+                    int value) {
     auto* b = new QRadioButton(Text(text), parent);
     b->setObjectName(id);
     group->addButton(b, value);
@@ -91,7 +92,8 @@ public:
         if (auto* widget = qobject_cast<QWidget*>(watched)) {
             widget->clearFocus();  // takes the typed value before moving on
             QWidget* next = widget->nextInFocusChain();
-            while (next && next != widget && !(next->focusPolicy() & Qt::TabFocus)) next = next->nextInFocusChain();
+            while (next && next != widget && !(next->focusPolicy() & Qt::TabFocus))
+                next = next->nextInFocusChain();
             if (next) next->setFocus(Qt::TabFocusReason);
             QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
             QApplication::sendEvent(widget, &out);
@@ -115,7 +117,8 @@ public:
         if (!screen) return;
         const QRect r = screen->geometry();
         const int step = r.width() / 4;
-        QCursor::setPos(m_old.x() + (m_old.x() - r.left() > r.width() / 2 ? -step : step), m_old.y());
+        QCursor::setPos(m_old.x() + (m_old.x() - r.left() > r.width() / 2 ? -step : step),
+                        m_old.y());
         m_moved = true;
     }
     ~CursorAside() {
@@ -152,9 +155,9 @@ COffsetPointDlg::COffsetPointDlg(QWidget* parent) : QDialog(parent) {
     auto* baseGrid = new QGridLayout(baseBox);
     const char* baseIds[] = {"1089", "1090", "1091", "1092"};
     const char* baseTitles[] = {"Ｘ", "Ｙ", "標高", "点名"};
-    const QString baseTexts[] = {Formatted("%12.4f", g_editPoint.x), Formatted("%12.4f", g_editPoint.y),
-                                 Formatted("%8.3f", g_editPoint.z),
-                                 QString::fromStdString(Cp932ToUtf8(g_editPoint.name))};
+    const QString baseTexts[] = {
+        Formatted("%12.4f", g_editPoint.x), Formatted("%12.4f", g_editPoint.y),
+        Formatted("%8.3f", g_editPoint.z), QString::fromStdString(Cp932ToUtf8(g_editPoint.name))};
     for (int k = 0; k < 4; ++k) {
         baseGrid->addWidget(new QLabel(Text(baseTitles[k]), baseBox), k, 0);
         auto* l = new QLabel(baseTexts[k], baseBox);
@@ -235,7 +238,8 @@ COffsetPointDlg::COffsetPointDlg(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     ShowFields();
-    for (QLineEdit* e : {m_direction, m_distance, m_value, m_circle, m_square, m_size, m_move, m_bottomValue, m_name})
+    for (QLineEdit* e : {m_direction, m_distance, m_value, m_circle, m_square, m_size, m_move,
+                         m_bottomValue, m_name})
         OnLeave(e, [this] { ReadFields(); });
     for (QButtonGroup* g : {m_method, m_kind, m_bottomTop, m_bottomMethod})
         connect(g, &QButtonGroup::idClicked, this, [this] { ReadFields(); });
@@ -258,7 +262,9 @@ int32_t COffsetPointDlg::Run(QWidget* parent) {
     return dialog.exec();
 }
 
-void COffsetPointDlg::ShowRegistration() { m_polygon->setVisible(g_offsetPointDlg.registration == 1); }
+void COffsetPointDlg::ShowRegistration() {
+    m_polygon->setVisible(g_offsetPointDlg.registration == 1);
+}
 
 void COffsetPointDlg::ShowFields() {
     const OffsetPointValues& v = g_offsetPointDlg;
@@ -381,7 +387,8 @@ CParallelAddDlg::CParallelAddDlg(QWidget* parent) : QDialog(parent) {
 
     m_moveBase->setEnabled(canMove);
     ShowFields();
-    for (QLineEdit* e : {m_distance, m_divisions, m_spacingDistance, m_heightDiff, m_givenZ, m_gradient})
+    for (QLineEdit* e :
+         {m_distance, m_divisions, m_spacingDistance, m_heightDiff, m_givenZ, m_gradient})
         OnLeave(e, [this] { ReadFields(); });
     connect(m_both, &QCheckBox::toggled, this, [this] { ReadFields(); });
     // Choosing a way moves on to its value.
