@@ -286,6 +286,30 @@ bool WriteRndFile(const std::string& path, const std::function<bool(const Random
     return true;
 }
 
+int32_t WriteRndRecords(TextFileWriter& file, const std::vector<RandomPoint>& records) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        const RandomPoint& p = records[i];
+        if (!PointFitsColumns(p)) {
+            ShowMessage(
+                FormatString("点 %d の座標値がファイルの桁数に収まらないため保存できません。\n"
+                             "X=%.4f Y=%.4f Z=%.3f",
+                             static_cast<int>(i + 1), p.x, p.y, p.z),
+                "", msg::kOk | msg::kIconError);
+            return kRndWriteFailed;
+        }
+    }
+    std::string out;
+    for (int i = 0; i < 5; ++i) out += std::string(kAsteriskLine) + "\r\n";
+    char line[80];
+    for (const RandomPoint& p : records) out.append(line, FormatPointLine(p, line, -1));
+    file.WriteRaw(out);
+    if (!file.Flush()) {
+        ReportWriteFailed(file.Path());
+        return kRndWriteFailed;
+    }
+    return kRndWritten;
+}
+
 int32_t ReadRndText(std::FILE* stream, RndBadLines* bad) {
     RndBadLines local;
     RndBadLines& lines = bad ? *bad : local;

@@ -36,6 +36,11 @@ int32_t WriteRndText(TextFileWriter& file,
 bool WriteRndFile(const std::string& path, const std::function<bool(const RandomPoint&)>& keep,
                   const RndTextLayout& layout = {});
 
+// Writes records that are not the document's points (generated ones) as RND text: five
+// lines of asterisks, then one line per record. Refused like WriteRndText when a value does
+// not fit its column; kRndWriteFailed after a message when the writes fail.
+int32_t WriteRndRecords(TextFileWriter& file, const std::vector<RandomPoint>& records);
+
 // Whether the writer can put a value into an X or Y column (%14.4f), or a Z column
 // (%10.3f). Readers refuse what could not be written back.
 bool FitsRndPlanColumn(double value);

@@ -128,11 +128,6 @@ PointToolWindows& PointToolWindowHooks() {
     return windows;
 }
 
-PointToolHooks& OtherPointToolHooks() {
-    static PointToolHooks hooks;
-    return hooks;
-}
-
 bool PointEditDialogOpen() { return IsToolWindowOpen(ToolWindow::kPointEditDialog); }
 
 bool SnapToDxf(int32_t, int32_t, double&, double&) {

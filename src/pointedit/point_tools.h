@@ -22,20 +22,6 @@ struct PointToolWindows {
 };
 PointToolWindows& PointToolWindowHooks();
 
-// The tools of other files the view's dispatch reaches. Empty: the click does nothing.
-struct PointToolHooks {
-    std::function<void(int32_t flags, int32_t x, int32_t y, int32_t dragged)> offsetClick;
-    std::function<void(int32_t flags, int32_t x, int32_t y)> twoPointClick;
-    std::function<void()> twoPointUndo;  // Delete in the two-point tool
-    std::function<void(int32_t flags, int32_t x, int32_t y)> parallelPick;
-    // One round of the parallel dialog (adding its points when it says so); its result.
-    std::function<int32_t()> parallelDialogRound;
-    // The TIN-intersection generation over a dragged client rectangle.
-    std::function<void(int32_t left, int32_t top, int32_t right, int32_t bottom)>
-        generateTinIntersections;
-};
-PointToolHooks& OtherPointToolHooks();
-
 // Whether the point edit dialog is open.
 bool PointEditDialogOpen();
 

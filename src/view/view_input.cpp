@@ -23,6 +23,10 @@
 #include "pointedit/point_list.h"
 #include "route/cut_positions.h"
 #include "route/ip_editing.h"
+#include "pointedit/generated_points.h"
+#include "pointedit/offset_points.h"
+#include "pointedit/parallel_points.h"
+#include "pointedit/two_point_tool.h"
 #include "route/route_data.h"
 #include "route/route_lists.h"
 #include "shell/tool_mode.h"
@@ -275,32 +279,14 @@ void ModifyPointRow(const ToolClick& c) {
 void AddPointRow(const ToolClick& c) { OnClickAddPoint(c.flags, c.x, c.y); }
 void FourPointRow(const ToolClick& c) { OnClickFourPointIntersection(c.flags, c.x, c.y); }
 void ToggleValidRow(const ToolClick& c) { OnClickToggleValid(c.flags, c.x, c.y); }
-// The tools of other files, reached through their hooks. The two-point command sets no
-// snap, so its clicks go as they are.
-void TwoPointRow(const ToolClick& c) {
-    if (OtherPointToolHooks().twoPointClick) OtherPointToolHooks().twoPointClick(c.flags, c.x, c.y);
-}
-void OffsetRow(const ToolClick& c) {
-    if (OtherPointToolHooks().offsetClick)
-        OtherPointToolHooks().offsetClick(c.flags, c.x, c.y, Dragged(c) ? 1 : 0);
-}
-void ParallelRow(const ToolClick& c) {
-    if (OtherPointToolHooks().parallelPick) OtherPointToolHooks().parallelPick(c.flags, c.x, c.y);
-}
-
-// A hooked row reaches its tool only while the hook is set.
-ToolClickHandler Available(ToolClickHandler run) {
-    const PointToolHooks& h = OtherPointToolHooks();
-    if (run == TwoPointRow && !h.twoPointClick) return nullptr;
-    if (run == OffsetRow && !h.offsetClick) return nullptr;
-    if (run == ParallelRow && !h.parallelPick) return nullptr;
-    return run;
-}
-
 // The open point list makes the row of the clicked point current.
 void PointListClickRow(const ToolClick& c) {
     if (PointListViewRelease(c.x, c.y)) QuickRepaintView();
 }
+
+void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
+void OffsetRow(const ToolClick& c) { OnClickOffsetMode(c.flags, c.x, c.y, Dragged(c) ? 1 : 0); }
+void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
@@ -334,7 +320,7 @@ const ToolClickRow kToolClickRows[] = {
     {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid",
      ToggleValidRow},
     {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
-    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", ParallelRow},
+    {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", PolylineRow},
     {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint",
      BatchPolygonRow},
     {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
@@ -412,8 +398,7 @@ bool PointToolRectangle() {
     const int32_t* r = g_rubberBandRect;
     if (g_pointEditState == POINT_EDIT_TIN_INTERSECTION) {
         g_dragState = 0;
-        if (OtherPointToolHooks().generateTinIntersections)
-            OtherPointToolHooks().generateTinIntersections(r[0], r[1], r[2], r[3]);
+        GenerateTinIntersectionsInRectangle(r[0], r[1], r[2], r[3]);
         FullRepaintView();
         return true;
     }
@@ -446,7 +431,7 @@ std::vector<ToolClickRoute> FindToolClickRoutes(int32_t mode, int32_t subState, 
     std::vector<ToolClickRoute> routes;
     for (const ToolClickRow& row : kToolClickRows)
         if (RowMatches(row, mode, subState, flags))
-            routes.push_back(ToolClickRoute{row.callee, Available(row.run), row.terrainTool});
+            routes.push_back(ToolClickRoute{row.callee, row.run, row.terrainTool});
     return routes;
 }
 

@@ -9,10 +9,13 @@
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
+#include "pointedit/parallel_points.h"
 #include "pointedit/point_tools.h"
+#include "pointedit/two_point_tool.h"
+#include "pointedit/unused_points.h"
 #include "route/route_data.h"
-#include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
+#include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
 #include "view/color_band_params.h"
 #include "view/raster_primitives.h"
@@ -33,10 +36,6 @@ bool AnyViewData() {
            g_meshAreaDefined;
 }
 
-// The keys of the tools go on reaching the view after a dialog.
-void FocusMainWindow() {
-    if (ToolServices().focusMainWindow) ToolServices().focusMainWindow();
-}
 }  // namespace
 
 void QuickRepaintView() {
@@ -88,26 +87,13 @@ void OnViewKey(int32_t key) {
             g_pickedPoint2 = g_pickList2[g_pickList2.Count()];
             ClearPickList();
             FullRepaintView();
-        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
-            if (g_outlineEditState == 3) {
-                // The chain of base points is finished.
-                g_outlineEditState = 4;
-                if (OtherPointToolHooks().twoPointClick) OtherPointToolHooks().twoPointClick(0, 0, 0);
-            } else {
-                ClearPickList();
-                FocusMainWindow();
-                FullRepaintView();
-            }
         } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_PARALLEL &&
-                   g_pickList.Count() >= 2 && OtherPointToolHooks().parallelDialogRound) {
-            while (OtherPointToolHooks().parallelDialogRound() != 0) {
-            }
-            ClearPicks();
-            ClearPickList();
-            FocusMainWindow();
-            FullRepaintView();
+                   g_pickList.Count() >= 2) {
+            RunParallelAddLoop();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
+            TwoPointEnterKey();
         }
-        // The vector editor's keys come with it.
+        // The vector editor's key comes with it.
     }
     if (key == vkey::kDelete) {
         if (g_toolMode == MODE_OUTLINE_EDIT ||
@@ -119,12 +105,13 @@ void OnViewKey(int32_t key) {
             g_pickedPoint3 = n > 0 ? g_pickList[n] : 0;
             if (n == 0) g_pickedPoint = 0;
             FullRepaintView();
+        } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
+            UndoTwoPointStep();
         }
-        if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN &&
-            OtherPointToolHooks().twoPointUndo)
-            OtherPointToolHooks().twoPointUndo();
         // The vector editor's keys come with it.
     }
+    // D: with the vector editor, its key once it is part of the program.
+    if (key == 'D' && !IsToolWindowOpen(ToolWindow::kVecCreate)) DeleteUnusedPointsByKey();
     switch (key) {
         case vkey::kLeft:
             PanByArrowKey(-1, 0);

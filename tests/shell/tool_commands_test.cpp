@@ -613,13 +613,15 @@ TEST(ToolCommandsAsBuilt, EveryEnabledToolReachesItsClickFunctionAndItsWindow) {
             }
         }
         // The outline tools are built; the point tools with the panel need it, the
-        // valid/invalid tool does not, and the tools of hooks nobody set stay off.
+        // valid/invalid and two-point tools do not.
         EXPECT_TRUE(enabledTools.count(32831) && enabledTools.count(32834) &&
                     enabledTools.count(32835));
         EXPECT_EQ(enabledTools.count(32842), windows ? 1u : 0u);
         EXPECT_EQ(enabledTools.count(32846), windows ? 1u : 0u);
         EXPECT_TRUE(enabledTools.count(32847));
-        EXPECT_FALSE(enabledTools.count(32844));
+        EXPECT_TRUE(enabledTools.count(32844));
+        EXPECT_EQ(enabledTools.count(32845), windows ? 1u : 0u);
+        EXPECT_EQ(enabledTools.count(32879), windows ? 1u : 0u);
         EXPECT_EQ(enabledTools.count(33025), windows ? 1u : 0u);
     }
     ToolServices() = ToolCommandServices{};

@@ -32,6 +32,7 @@
 #include "platform/window_state.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/point_list_command.h"
+#include "pointedit/point_gen_commands.h"
 #include "pointedit/ui/area_edit_dialogs.h"
 #include "pointedit/ui/batch_edit_dialogs.h"
 #include "pointedit/ui/dup_point_select_dialog.h"
@@ -39,6 +40,7 @@
 #include "pointedit/ui/point_input_dialogs.h"
 #include "pointedit/ui/point_list_dialog.h"
 #include "route/curve_list_dialog.h"
+#include "pointedit/ui/point_gen_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
@@ -482,6 +484,8 @@ void CMainFrame::RegisterFrameCommands() {
     RegisterAreaEditCommands(m_frameCommands);
     InstallPointListWindow(this);
     RegisterPointListCommands(m_frameCommands);
+    InstallPointGenDialogs(this);
+    RegisterPointGenCommands(m_frameCommands);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);

@@ -1,0 +1,349 @@
+// The point-generating tools in the program's own windows, chosen from their menu items and
+// driven with real mouse events and keys on the view: an offset drag into オフセット指定,
+// the parallel dialog's Enter loop, the two-point tool with ２点間情報, 未使用点削除 with
+// its three answers, the D key, and the TIN crossings through 発生点保存方法選択.
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "../windows/window_test_main.h"
+#include "model/document.h"
+#include "model/rnd_file.h"
+#include "model/terrain_data.h"
+#include "model/tin_intersection.h"
+#include "model/ui/document_ui.h"
+#include "platform/file_dialog.h"
+#include "platform/folders.h"
+#include "platform/message_box.h"
+#include "pointedit/generated_points.h"
+#include "pointedit/offset_points.h"
+#include "pointedit/parallel_points.h"
+#include "pointedit/point_array.h"
+#include "shell/command_table.h"
+#include "shell/tool_commands.h"
+#include "shell/tool_mode.h"
+#include "shell/ui/application.h"
+#include "shell/ui/main_frame.h"
+#include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/ui/pelmo_3d_view.h"
+#include "view/view_state.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+QString g_root;
+constexpr int kShowAll = 32800;
+constexpr int kTwoPoint = 32844;
+constexpr int kOffset = 32845;
+constexpr int kParallel = 32879;
+constexpr int kDeleteUnused = 32859;
+constexpr int kTinCrossings = 32981;
+
+// A 5 x 5 grid 10 m apart (point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c).
+fs::path WriteGrid() {
+    const fs::path path = fs::path(g_root.toStdString()) / "gen_grid.RND";
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    for (int k = 0; k < 5; ++k) std::fputs("********************\r\n", f);
+    int n = 0;
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 5; ++c)
+            std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", ++n, 1000.0 + 10 * r,
+                         2000.0 + 10 * c, 50.0 + 2 * c, 0, 0, 0);
+    std::fclose(f);
+    return path;
+}
+
+QPoint At(int32_t i) {
+    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
+}
+
+void Choose(CMainFrame* frame, int id) {
+    frame->RefreshCommandStates();
+    QAction* action = frame->Actions(id).front();
+    QVERIFY2(action->isEnabled(), qPrintable(QString::number(id)));
+    action->trigger();
+}
+
+void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::mouseClick(view, Qt::LeftButton, modifiers, at,
+                      QApplication::doubleClickInterval() + 50);
+}
+
+void Drag(QWidget* view, QPoint from, QPoint to) {
+    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to, 20);
+}
+
+template <typename W>
+W* Control(QWidget* dialog, const char* id) {
+    W* w = dialog->findChild<W*>(QString::fromLatin1(id));
+    if (!w) qFatal("control %s missing", id);
+    return w;
+}
+
+void Press(QWidget* dialog, const char* id) { Control<QAbstractButton>(dialog, id)->click(); }
+
+void Type(QWidget* dialog, const char* id, const QString& text) {
+    auto* e = Control<QLineEdit>(dialog, id);
+    e->setText(text);
+    emit e->editingFinished();
+}
+
+// Runs `act` on the next modal dialog named `name` once it is up (a dialog that was up
+// before does not count); a dialog a failed check left open is closed.
+void WhenModal(const char* name, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    QPointer<QWidget> before = QApplication::activeModalWidget();
+    QObject::connect(timer, &QTimer::timeout, [timer, name, act, before] {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        if (!modal || modal == before || modal->objectName() != name || !modal->isVisible()) return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+        if (modal && modal->isVisible() && modal->objectName() == name) modal->close();
+    });
+    timer->start(5);
+}
+}  // namespace
+
+class PointGenUiTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        const fs::path program = fs::path(g_root.toStdString()) / "program";
+        fs::create_directories(program);
+        SetProgramFolder(program);
+    }
+
+    void pointToolsFromTheMenus() {
+        CPelmo_3DApp app;
+        app.SetDocumentFactory([] { return MakeDocument(); });
+        QVERIFY(app.InitInstance({}));
+        // The point-input panel comes with the other point tools; these tools only need it
+        // to exist.
+        if (!ToolServices().showPointInputPanel) ToolServices().showPointInputPanel = [] {};
+        CMainFrame* frame = app.MainFrame();
+        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
+        QVERIFY(view);
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QueueFileDialogAnswer(WriteGrid().string());
+        frame->ExecuteCommand(cmd::kFileOpen);
+        QCOMPARE(g_pointCount, 25);
+        g_colorBandOn = 0;
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+
+        // ---- 32845: a drag east from the middle point into オフセット指定 ----
+        Choose(frame, kOffset);
+        QCOMPARE(g_pointEditState, POINT_EDIT_OFFSET);
+        const QPoint base = At(13);
+        const QPoint east = (At(14) - At(13)) / 2;  // 5 m east
+        bool seen = false;
+        WhenModal("offsetPointDialog", [&](QWidget* d) {
+            seen = true;
+            QCOMPARE(Control<QLabel>(d, "1092")->text(), QString("A13"));
+            QCOMPARE(Control<QLineEdit>(d, "1094")->text().trimmed(), QString("90.0000"));
+            QVERIFY(std::fabs(Control<QLineEdit>(d, "1095")->text().toDouble() - 5) < 0.2);
+            Press(d, "1043");
+            Press(d, "1067");        // no bottom ring
+            Type(d, "1053", "abc");  // not a number: the old width stays
+            QCOMPARE(Control<QLineEdit>(d, "1053")->text().trimmed(), QString("0.200"));
+            Type(d, "1053", "4");
+            Type(d, "1054", "8");
+            QueueMessageAnswer(msg::kIdYes);
+            Press(d, "1087");
+        });
+        Drag(view, base, base + east);
+        QVERIFY(seen);
+        QCOMPARE(g_pointCount, 33);
+        for (int32_t i = 26; i <= 33; ++i)
+            QVERIFY(std::fabs(std::hypot(g_points[i].x - 1020, g_points[i].y - 2020) - 2) < 1e-3);
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kOffsetDialog));
+        // A right click in the dialog stops it and keeps nothing.
+        seen = false;
+        WhenModal("offsetPointDialog", [&](QWidget* d) {
+            seen = true;
+            QTest::mouseClick(d, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
+        });
+        Drag(view, At(7), At(7) + east);
+        QVERIFY(seen);
+        QCOMPARE(g_pointCount, 33);
+        QCOMPARE(g_points[34].hidden, kEndMarker);
+        RollBackPointsTo(25);
+        view->grab();
+
+        // ---- 32879: a base line, Enter, two runs of 追加, then 終了 ----
+        Choose(frame, kParallel);
+        QCOMPARE(g_pointEditState, POINT_EDIT_PARALLEL);
+        Click(view, At(1));
+        Click(view, At(2));
+        QCOMPARE(g_pickList.Count(), 2);
+        int runs = 0;
+        WhenModal("parallelAddDialog", [&](QWidget* d) {
+            ++runs;
+            // Enter in a field takes its value and moves on; the dialog stays.
+            auto* distance = Control<QLineEdit>(d, "1241");
+            distance->setText("2.5");
+            QTest::keyClick(distance, Qt::Key_Return);
+            QVERIFY(d->isVisible());
+            QCOMPARE(g_parallelAddDlg.distance, 2.5);
+            Type(d, "1241", "0");
+            QVERIFY(!Control<QAbstractButton>(d, "1034")->isEnabled());
+            Press(d, "1232");  // nothing to lay: told, the dialog stays
+            QVERIFY(d->isVisible());
+            Type(d, "1241", "3");
+            QueueMessageAnswer(msg::kIdYes);
+            WhenModal("parallelAddDialog", [&](QWidget* again) {
+                ++runs;
+                QVERIFY(Control<QAbstractButton>(again, "1034")->isEnabled());
+                // Enter on 終了 presses it.
+                QTest::keyClick(Control<QAbstractButton>(again, "1224"), Qt::Key_Return);
+            });
+            Press(d, "1232");
+        });
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(runs, 2);
+        QCOMPARE(g_pointCount, 27);
+        QVERIFY(std::fabs(std::fabs(g_points[26].x - 1000) - 3) < 1e-9);
+        QCOMPARE(g_pickList.Count(), 0);
+        RollBackPointsTo(25);
+        view->grab();
+
+        // ---- 32844: two points, ２点間情報 closed with Esc, points between, then OK ----
+        Choose(frame, kTwoPoint);
+        seen = false;
+        WhenModal("twoPointInfoDialog", [&](QWidget* d) {
+            seen = true;
+            QCOMPARE(Control<QLabel>(d, "1017")->text(), QString::fromUtf8("平面距離（40.000）m"));
+            QCOMPARE(Control<QLabel>(d, "1020")->text(), QString::fromUtf8("方位角　（90.0000）"));
+            // Beside the picks, not over them.
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(1))));
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(5))));
+            QTest::keyClick(d, Qt::Key_Escape);
+        });
+        Click(view, At(1));
+        Click(view, At(5));
+        QVERIFY(seen);
+        const QPoint step = (At(5) - At(1)) / 4;
+        // 5, 15 and 25 m along, away from the grid's points.
+        for (int k = 0; k < 3; ++k) Click(view, At(1) + step / 2 + step * k);
+        QCOMPARE(g_pointCount, 28);
+        QueueMessageAnswer(msg::kIdYes);
+        Click(view, At(5));
+        // From 50 at A1 to 58 at A5 by the distance walked.
+        QVERIFY(std::fabs(g_points[26].z - 51) < 0.1);
+        QVERIFY(std::fabs(g_points[27].z - 53) < 0.1);
+        QVERIFY(std::fabs(g_points[28].z - 55) < 0.1);
+        WhenModal("twoPointInfoDialog", [&](QWidget* d) { Press(d, "1084"); });
+        Click(view, At(1));
+        Click(view, At(5));
+        QCOMPARE(g_toolMode, MODE_NONE);
+        RollBackPointsTo(25);
+
+        // ---- 32859 with each answer, then D ----
+        g_points[3].invalid = 1;
+        g_points[4].outside = 1;
+        QueueMessageAnswer(msg::kIdCancel);
+        Choose(frame, kDeleteUnused);
+        QCOMPARE(g_pointCount, 25);
+        QueueMessageAnswer(msg::kIdNo);
+        Choose(frame, kDeleteUnused);
+        QCOMPARE(g_pointCount, 24);
+        QCOMPARE(QString(g_points[3].name), QString("A4"));
+        QueueMessageAnswer(msg::kIdYes);
+        Choose(frame, kDeleteUnused);
+        QCOMPARE(g_pointCount, 23);
+        QCOMPARE(QString(g_points[3].name), QString("A5"));
+        g_points[1].invalid = 1;
+        g_pickList.Reset();
+        g_pickList.Append(2);
+        QueueMessageAnswer(msg::kIdNo);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_D);
+        QCOMPARE(g_pointCount, 22);
+        QCOMPARE(g_pickList.Count(), 0);
+        view->grab();
+
+        // ---- 32981: a flat square crossed by a standing hole triangle, a rectangle round
+        // them, the crossings added, then written to an RND file ----
+        RollBackPointsTo(0);
+        auto add = [](double x, double y, double z) {
+            EnsurePointCapacity(g_pointCount + 1);
+            RandomPoint& p = g_points[++g_pointCount];
+            p = RandomPoint{};
+            p.x = 1000 + x;
+            p.y = 2000 + y;
+            p.z = 50 + z;
+        };
+        for (auto [x, y] : {std::pair{0.0, 0.0}, {0.0, 10.0}, {10.0, 10.0}, {10.0, 0.0}})
+            add(x, y, 0);
+        add(2, 5, -5);
+        add(5, 5, 5);
+        add(8, 5, -5);
+        SetPointEndMarker();
+        EnsureTinEdgeCapacity(12);
+        g_tinEdgeCount = 0;
+        auto triangle = [](int32_t a, int32_t b, int32_t c, int32_t sign) {
+            const int32_t v[3] = {a, b, c};
+            for (int k = 0; k < 3; ++k)
+                g_tinEdges[++g_tinEdgeCount] =
+                    TinEdge{sign * v[k], v[(k + 1) % 3], kNoApex, v[(k + 2) % 3], 0};
+        };
+        triangle(1, 2, 3, 1);
+        triangle(1, 3, 4, 1);
+        triangle(5, 6, 7, -1);
+        SetTinEndRecord();
+        g_tinPresent = -1;
+        frame->ExecuteCommand(kShowAll);
+        view->grab();
+        Choose(frame, kTinCrossings);
+        QCOMPARE(g_pointEditState, POINT_EDIT_TIN_INTERSECTION);
+        const QPoint corner = (At(3) - At(1)) / 5;
+        seen = false;
+        WhenModal("genPointSaveDialog", [&](QWidget* d) {
+            seen = true;
+            Control<QLineEdit>(d, "1221")->setText("TINX");
+            Press(d, "1080");
+            Press(d, "1");
+        });
+        Drag(view, At(1) - corner, At(3) + corner);
+        QVERIFY(seen);
+        QCOMPARE(g_pointCount, 10);
+        for (int32_t i = 8; i <= 10; ++i) {
+            QCOMPARE(QString(g_points[i].name), QString("TINX"));
+            QVERIFY(std::fabs(g_points[i].y - 2005) < 1e-9);
+            QVERIFY(std::fabs(g_points[i].z - 50) < 1e-9);
+        }
+        QCOMPARE(g_toolMode, MODE_NONE);
+        RollBackPointsTo(7);
+        const fs::path rnd = fs::path(g_root.toStdString()) / "crossings.RND";
+        QueueFileDialogAnswer(rnd.string());
+        WhenModal("genPointSaveDialog", [&](QWidget* d) {
+            Control<QLineEdit>(d, "1221")->setText("FILE");
+            Press(d, "1");
+        });
+        Choose(frame, kTinCrossings);
+        Drag(view, At(1) - corner, At(3) + corner);
+        QCOMPARE(g_pointCount, 7);
+        QVERIFY(fs::exists(rnd));
+        QCOMPARE(fs::file_size(rnd), std::uintmax_t(5 * 22 + 3 * 63));
+    }
+};
+
+int main(int argc, char** argv) { return RunWindowTest<PointGenUiTest>(argc, argv, &g_root); }
+
+#include "point_gen_uitest.moc"
