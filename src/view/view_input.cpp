@@ -9,6 +9,7 @@
 #include "model/pick_reset.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
+#include "model/watershed.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -181,6 +182,11 @@ void EraseOutlineRow(const ToolClick& c) { OutlineTool(c, EditOutlineVertexAtCur
 void ExtendOutlineRow(const ToolClick& c) { OutlineTool(c, ExtendOutlineAtCursor); }
 void PickChainRow(const ToolClick& c) { OutlineTool(c, PickOutlineChainAtCursor); }
 void ReplaceOutlineRow(const ToolClick& c) { OutlineTool(c, ReplaceOutlineAtCursor); }
+// Shift clears the marks, so the tool checks its keys itself.
+void WatershedRow(const ToolClick& c) {
+    ToggleEdgeMarksAtCursor(c.flags, c.x, c.y);
+    InvalidateAndUpdateView();
+}
 
 constexpr int32_t kAny = INT32_MIN;
 // Rows of the modes that a click in "any other mode" (the point list's row) does not reach.
@@ -276,7 +282,8 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
     {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", nullptr},
     {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
-    {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, false, "ToggleEdgeMarksAtCursor",
+     WatershedRow},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", ModifyPointRow},
     {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", AddPointRow},
     {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", TwoPointRow},

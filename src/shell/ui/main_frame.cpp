@@ -22,6 +22,7 @@
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/progress_window.h"
+#include "model/ui/terrain_edit_commands.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -458,6 +459,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallPointToolWindows(this);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
+    RegisterTerrainEditCommands(m_frameCommands, this);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
