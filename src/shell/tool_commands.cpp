@@ -6,6 +6,7 @@
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
+#include "model/watershed.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "pointedit/edit_point.h"
@@ -189,6 +190,7 @@ const ToolNeeds kToolNeeds[] = {
     {32954, MODE_OUTLINE_EDIT, OUTLINE_EDIT_HOLE_DELETE, NoWindow},
     {32862, MODE_OUTLINE_EDIT, OUTLINE_EDIT_PARTIAL_TIN, NoWindow},
     {32955, MODE_OUTLINE_EDIT, OUTLINE_EDIT_HOLE_REGISTER, HoleType},
+    {32978, MODE_OUTLINE_EDIT, OUTLINE_EDIT_WATERSHED, NoWindow},
     {32842, MODE_POINT_EDIT, POINT_EDIT_MODIFY, PointPanel},
     {32843, MODE_POINT_EDIT, POINT_EDIT_ADD, PointPanel},
     {32844, MODE_POINT_EDIT, POINT_EDIT_BETWEEN, NoWindow},
@@ -601,6 +603,7 @@ void RegisterToolCommands(FrameCommandTarget& commands,
         {32954, OnHoleDelete},
         {32862, OnPartialTin},
         {32955, OnHoleRegister},
+        {32978, OnWatershed},
         {32842, OnPointModify},
         {32843, OnPointAddByMouse},
         {32844, OnPointAddBetweenTwo},

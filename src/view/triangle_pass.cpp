@@ -30,8 +30,6 @@ constexpr int kColorInvalidPoint = 21;
 constexpr int kColorOutlineFlag = 22;
 constexpr int kColorPickList2Flag = 23;
 constexpr int kColorOutsideOrPicked = 25;
-constexpr int kColorTinLine = 30;
-constexpr int kColorHoleTinLine = 31;
 constexpr int kColorSelectedTextFlag = 40;
 constexpr int kColorTextFlagClass1 = 76;
 
@@ -399,7 +397,7 @@ void DrawTinLines() {
         RasterVertex p, q;
         VertexOfPoint(a, p);
         VertexOfPoint(b, q);
-        g_triangleColor = g_colorTable[e.a < 0 ? kColorHoleTinLine : kColorTinLine];
+        g_triangleColor = g_colorTable[TinEdgeColorIndex(e)];
         DrawLine3D(p, q);
     }
     g_depthBias = 0;

@@ -10,6 +10,7 @@
 #include "model/progress.h"
 #include "model/tin_edit.h"
 #include "model/terrain_data.h"
+#include "model/watershed.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -226,6 +227,11 @@ void StakeRow(const ToolClick& c) {
     RegisterStakeAtPoint(c.flags, c.x, c.y);
     RefreshStationList();
 }
+// Shift clears the marks, so the tool checks its keys itself.
+void WatershedRow(const ToolClick& c) {
+    ToggleEdgeMarksAtCursor(c.flags, c.x, c.y);
+    InvalidateAndUpdateView();
+}
 
 constexpr int32_t kAny = INT32_MIN;
 // Rows of the modes that a click in "any other mode" (the point list's row) does not reach.
@@ -310,7 +316,8 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
-    {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, true, "ToggleEdgeMarksAtCursor", nullptr},
+    {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, false, "ToggleEdgeMarksAtCursor",
+     WatershedRow},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", ModifyPointRow},
     {M2, M2, POINT_EDIT_ADD, CtrlRule::kAny, false, "OnClickAddPoint", AddPointRow},
     {M2, M2, POINT_EDIT_BETWEEN, CtrlRule::kAny, false, "OnClickTwoPointMode", TwoPointRow},

@@ -50,6 +50,10 @@ constexpr int kPickListColor = 24;
 constexpr int kOutsidePointColor = 25;
 constexpr int kTinColor = 30;
 constexpr int kHoleTinColor = 31;
+// Watershed marks and flat-point marks: colours the other layers leave to the view.
+constexpr int kWatershedTinColor = 41;
+constexpr int kFlatPointMarkColor = 46;
+constexpr int16_t kFlatPointMarkFlag = 2;
 constexpr int kOutlineColor = 40;
 constexpr int kIpColor = 42;
 constexpr int kMainStationColor = 43;
@@ -160,7 +164,7 @@ void DrawTinLines() {
         const RandomPoint& pa = g_points[a];
         const RandomPoint& pb = g_points[b];
         if (pa.hidden != 0 || pb.hidden != 0) continue;
-        g_lineColor = g_colorTable[e.a < 0 ? kHoleTinColor : kTinColor];
+        g_lineColor = g_colorTable[TinEdgeColorIndex(e)];
         Segment(BufferX(pa.screenX), BufferY(pa.screenY), BufferX(pb.screenX), BufferY(pb.screenY));
     }
 }
@@ -196,10 +200,19 @@ void DrawPolylines() {
 
 }  // namespace
 
+int TinEdgeColorIndex(const TinEdge& e) {
+    if (e.a >= 0) return kTinColor;
+    // Watershed marks keep a positive search apex; hole records have it negative.
+    return e.apexSearch > 0 ? kWatershedTinColor : kHoleTinColor;
+}
+
 bool ChoosePointColor(const RandomPoint& p) {
     if (!(g_pointColorPrefix == '#' && PointColorFromName(p.name)))
         SetRasterColorIndex(p.outside ? kOutsidePointColor : kPointColor);
-    if (p.invalid != 0) {
+    if (p.invalid == kFlatPointMarkFlag) {
+        // Marked by the flat-point dialog: shown until the marks are taken back or committed.
+        SetRasterColorIndex(kFlatPointMarkColor);
+    } else if (p.invalid != 0) {
         if (g_hideInvalidPoints) return false;
         SetRasterColorIndex(kInvalidPointColor);
     }

@@ -27,6 +27,10 @@ extern int32_t g_pointsDrawnWithDepth;
 extern int32_t g_overlaysDrawn;
 
 struct RandomPoint;
+struct TinEdge;
+// The palette entry a TIN record's line is drawn in: the TIN's, a hole's or a watershed
+// mark's.
+int TinEdgeColorIndex(const TinEdge& e);
 // The colour point p is drawn in, into g_rasterColor; false when the point is not drawn
 // at all (an invalid point while invalid points are hidden).
 bool ChoosePointColor(const RandomPoint& p);

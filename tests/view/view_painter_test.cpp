@@ -55,6 +55,24 @@ TEST_F(Painter, LayersTakeTheirColours) {
     EXPECT_EQ(At(-30, -30), Color(10));
 }
 
+TEST_F(Painter, WatershedAndFlatPointMarksStandApartFromHolesAndInvalidPoints) {
+    MakeSquareTin();
+    g_tinEdges[2] = {-2, -3, kNoApex, -1, 0};     // a hole behind the side 2-3
+    g_tinEdges[5] = {-1, -3, -2, 4, 0x10000};     // the diagonal marked by a watershed search
+    const int32_t invalid = AddPoint(-30, -30, 0);
+    g_points[invalid].invalid = 1;
+    const int32_t flat = AddPoint(-30, 30, 0);
+    g_points[flat].invalid = 2;  // marked by the flat-point dialog
+    g_hideInvalidPoints = -1;
+    ASSERT_EQ(Paint(), 1);
+    EXPECT_EQ(At(20, 40), Color(31)) << "hole side";
+    EXPECT_EQ(At(20, 20), Color(41)) << "watershed diagonal";
+    EXPECT_NE(Color(41), Color(31));
+    EXPECT_EQ(At(-30, -30), Color(10)) << "hidden invalid point";
+    EXPECT_EQ(At(-30, 30), Color(46)) << "flat-point mark, shown while invalid points are hidden";
+    EXPECT_NE(Color(46), Color(21));
+}
+
 TEST_F(Painter, MaskZeroKeepsTheRenderedLayersAndMinusOneRedrawsThem) {
     MakeSquareTin();
     SetList(g_outline, {1, 2, 3, 4});

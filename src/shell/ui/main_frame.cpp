@@ -25,6 +25,7 @@
 #include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
+#include "model/ui/terrain_edit_commands.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -486,6 +487,7 @@ void CMainFrame::RegisterFrameCommands() {
     RegisterPointListCommands(m_frameCommands);
     InstallPointGenDialogs(this);
     RegisterPointGenCommands(m_frameCommands);
+    RegisterTerrainEditCommands(m_frameCommands, this);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
     m_frameCommands.SetHandler(cmd::kLatLongDisplay, [this] { OnLatLongDisplay(); });
     m_frameCommands.SetHandler(33046, OnDisplayParameterSave);
