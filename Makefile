@@ -37,6 +37,7 @@ test: build build-san
 	cd $(BUILD_SAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target benches
 	@for b in $(BUILD)/bench/*_bench; do echo "== $$b"; $$b; done
 
 fuzz:
