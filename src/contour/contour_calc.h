@@ -107,6 +107,11 @@ void ShareContourEdgeIndex(ContourWorkspace& from, ContourWorkspace& to);
 void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
                        double smoothness);
 
+// Smooths the polyline px/py[0..s] by method 1 or 2 into smoothX/Y[1..count]; returns
+// count (0 for another method or fewer than 2 segments).
+int32_t SmoothContourPolyline(ContourWorkspace& ws, const double* px, const double* py, int32_t s,
+                              bool closed, int32_t method, double smoothness);
+
 void BuildKnotVector(ContourWorkspace& ws, int32_t n, bool closed);
 // Samples the B-spline on the control points px/py[0..n] into smoothX/Y[1..m].
 void SampleBSpline(ContourWorkspace& ws, const double* px, const double* py, int32_t n, bool closed,

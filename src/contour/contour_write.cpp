@@ -319,6 +319,24 @@ int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const dou
     return FitSpline(ws, px, py, ws.segmentLength.data(), last, closed, length, steps);
 }
 
+int32_t SmoothContourPolyline(ContourWorkspace& ws, const double* px, const double* py, int32_t s,
+                              bool closed, int32_t method, double smoothness) {
+    if (s < 2 || (method != 1 && method != 2)) return 0;
+    const double length = SegmentLengths(px, py, s, ws.segmentLength);
+    const double perUnit = smoothness > 0 ? length / smoothness : 0.0;
+    const int64_t units = perUnit < 1e9 ? static_cast<int64_t>(perUnit) : 1000000000;
+    if (method == 2) {
+        const int32_t steps = static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
+        return FitSpline(ws, px, py, ws.segmentLength.data(), s, closed, length, steps);
+    }
+    int64_t m = units;
+    if (m < 2 * s - 2) m = 2 * s;
+    m = std::min<int64_t>(m, 2 * static_cast<int64_t>(ws.smoothLimit / 10));
+    BuildKnotVector(ws, s, closed);
+    SampleBSpline(ws, px, py, s, closed, static_cast<int32_t>(m));
+    return static_cast<int32_t>(m);
+}
+
 void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& out, int32_t method,
                        double smoothness) {
     auto handle = [&](int32_t first, int32_t last) {
@@ -335,25 +353,13 @@ void WriteContourLevel(ContourWorkspace& ws, double level, ContourFileWriter& ou
             out.WriteLine(kContourCodeStraight, level, px, py, s + 1);
             return;
         }
-        const double length = SegmentLengths(px, py, s, ws.segmentLength);
-        const double perUnit = smoothness > 0 ? length / smoothness : 0.0;
-        const int64_t units = perUnit < 1e9 ? static_cast<int64_t>(perUnit) : 1000000000;
+        const int32_t count = SmoothContourPolyline(ws, px, py, s, closed, method, smoothness);
         if (method == 2) {
-            const int32_t steps =
-                static_cast<int32_t>(std::clamp<int64_t>(units / (s - 1), 2, 200));
-            const int32_t count =
-                FitSpline(ws, px, py, ws.segmentLength.data(), s, closed, length, steps);
             if (count >= 2)
                 out.WriteLine(kContourCodeSplineThrough, level, &ws.smoothX[1], &ws.smoothY[1],
                               count);
         } else {
-            int64_t m = units;
-            if (m < 2 * s - 2) m = 2 * s;
-            m = std::min<int64_t>(m, 2 * static_cast<int64_t>(ws.smoothLimit / 10));
-            BuildKnotVector(ws, s, closed);
-            SampleBSpline(ws, px, py, s, closed, static_cast<int32_t>(m));
-            out.WriteLine(kContourCodeBSpline, level, &ws.smoothX[1], &ws.smoothY[1],
-                          static_cast<int32_t>(m));
+            out.WriteLine(kContourCodeBSpline, level, &ws.smoothX[1], &ws.smoothY[1], count);
         }
     };
     int32_t start = 1;

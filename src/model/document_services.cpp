@@ -95,6 +95,8 @@ void DeleteContourWorkFiles() {
 
 void ClearSliceContours() {
     g_sliceLineCount = 0;
+    g_sliceExtraBlocks = 0;
+    g_highlightedSliceLine = 0;
     g_sliceContoursLoaded = 0;
     g_showSliceContours = 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "contour/contour_files.h"
+#include "contour/slice_line_tool.h"
 #include "contour/slice_store.h"
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
@@ -298,6 +299,11 @@ bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
 
+void SliceLineInfoRow(const ToolClick& c) { OnClickSliceLineInfo(c.flags, c.x, c.y); }
+void SliceLinesValidRow(const ToolClick& c) {
+    OnDragSliceLinesValid(c.flags, c.pressX, c.pressY, c.x, c.y);
+}
+
 constexpr int32_t M4 = MODE_OUTLINE_EDIT;
 constexpr int32_t M2 = MODE_POINT_EDIT;
 const ToolClickRow kToolClickRows[] = {
@@ -345,9 +351,9 @@ const ToolClickRow kToolClickRows[] = {
      nullptr},
     {kOtherModes, kOtherModes, kAny, CtrlRule::kAny, false, "g_pointListWnd", PointListClickRow},
     {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_PICK, CtrlRule::kAny, false, "OnClickSliceLineInfo",
-     nullptr},
+     SliceLineInfoRow},
     {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_VALID_INVALID, CtrlRule::kAny, false,
-     "OnDragSliceLinesValid", nullptr},
+     "OnDragSliceLinesValid", SliceLinesValidRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INPUT, CtrlRule::kAny, false, "EnterRoutePointAtCursor",
      nullptr},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_CHANGE, CtrlRule::kAny, false, "EditIpAtCursor",

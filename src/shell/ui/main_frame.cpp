@@ -42,6 +42,7 @@
 #include "pointedit/ui/point_list_dialog.h"
 #include "route/curve_list_dialog.h"
 #include "pointedit/ui/point_gen_dialogs.h"
+#include "contour/ui/slice_line_dialogs.h"
 #include "route/route_calc_dialog.h"
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
@@ -486,6 +487,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallPointListWindow(this);
     RegisterPointListCommands(m_frameCommands);
     InstallPointGenDialogs(this);
+    InstallSliceLineDialogs(this);
     RegisterPointGenCommands(m_frameCommands);
     RegisterTerrainEditCommands(m_frameCommands, this);
     m_frameCommands.SetHandler(cmd::kAppExit, [this] { close(); });
