@@ -14,10 +14,12 @@
 #include "model/terrain_data.h"
 #include "platform/clipboard.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "route/route_lists.h"
 #include "shell/work_files.h"
+#include "shell/work_folder.h"
 #include "view/view_painter.h"
 #include "view/view_state.h"
 
@@ -260,6 +262,36 @@ int32_t PasteSliceLevels(const std::string& cp932) {
     return added;
 }
 
+void OnCopySliceLevels() {
+    if (g_sliceLevelCount >= 1) PutTableOnClipboard(SliceLevelTableText());
+}
+
+void OnPasteSliceLevels() {
+    std::string text;
+    if (!ReadClipboardText(text)) {
+        ShowMessage("クリップボードがオープンできません", "", msg::kOk | msg::kIconError);
+        return;
+    }
+    if (text.empty()) {
+        ShowMessage(kClipboardEmpty, "", msg::kOk | msg::kIconError);
+        return;
+    }
+    PasteSliceLevels(text);
+}
+
+bool OnLoadLevelList() {
+    FileDialogRequest request;
+    request.title = "標高リストファイルの選択";
+    request.filter = "標高リスト(*.HLT) |*.HLT;|すべてのファイル|*.*|";
+    request.folder = g_workFolder;
+    const std::string path = RunFileDialog(request);
+    if (path.empty()) return false;
+    g_lastFolder = std::filesystem::path(path).parent_path().string() + "/";
+    if (ReadLevelListFile(path, false) == 0) return true;
+    ShowMessage("ファイルが開けません。", "", msg::kOk | msg::kIconError);
+    return false;
+}
+
 // ---- files ----
 
 int32_t WriteLevelListFile(const std::string& path) {
@@ -426,18 +458,24 @@ void SetSliceAreaCalculation(SliceAreaCalculation calculation) {
 bool SliceAreaCalculationAvailable() { return static_cast<bool>(g_areaCalculation); }
 void SetSliceMethodQuestion(SliceMethodQuestion question) { g_methodQuestion = std::move(question); }
 
-void ProposeSliceSmoothness() {
-    if (g_sliceSmoothness != 0) return;
+double ScanSlicePointRange() {
     bool any = false;
-    double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
+    double xMin = 0, xMax = 0, yMin = 0, yMax = 0, zMin = 0, zMax = 0;
     for (int32_t i = 1; i <= g_pointCount && g_points[i].hidden != kEndMarker; ++i) {
         const RandomPoint& p = g_points[i];
         if (p.invalid != 0 || p.outside != 0) continue;
-        if (!any) xMin = xMax = p.x, yMin = yMax = p.y, any = true;
+        if (!any) xMin = xMax = p.x, yMin = yMax = p.y, zMin = zMax = p.z, any = true;
+        zMin = std::min(zMin, p.z), zMax = std::max(zMax, p.z);
         xMin = std::min(xMin, p.x), xMax = std::max(xMax, p.x);
         yMin = std::min(yMin, p.y), yMax = std::max(yMax, p.y);
     }
-    g_sliceSmoothness = 0.002 * std::hypot(xMax - xMin, yMax - yMin);
+    g_pointZMin = zMin;
+    g_pointZMax = zMax;
+    return std::hypot(xMax - xMin, yMax - yMin);
+}
+
+void ProposeSliceSmoothness() {
+    if (g_sliceSmoothness == 0) g_sliceSmoothness = 0.002 * ScanSlicePointRange();
 }
 
 bool OnCalcSliceAreas(double minimumArea, int32_t dropSmall) {

@@ -90,6 +90,10 @@ std::string SliceLevelTableText();
 // with the message. Returns the rows appended.
 int32_t PasteSliceLevels(const std::string& cp932);
 
+// The buttons: 表コピー (busy clipboard said), 貼り付け (no text or no clipboard said).
+void OnCopySliceLevels();
+void OnPasteSliceLevels();
+
 // ---- files ----
 
 // 0 done, 1 when the file cannot be created or a write failed.
@@ -103,6 +107,10 @@ int32_t FindSliceLevelRow(double& level);
 // Start, end and reference row from their levels: no start row gives row 1, no end or
 // reference row the last row.
 void MatchSliceRangeRows();
+
+// 標高リスト読み込み: the file dialog, then the file (all fields 0). True when a file was
+// read; a file that cannot be opened is said.
+bool OnLoadLevelList();
 
 // 0 done, 1 when there is no slice store, the file cannot be created or a write failed.
 int32_t WriteSliceContourFile(const std::string& path);
@@ -125,8 +133,10 @@ bool SliceAreaCalculationAvailable();
 // Asks the line method (returns false when stopped).
 using SliceMethodQuestion = std::function<bool()>;
 void SetSliceMethodQuestion(SliceMethodQuestion question);
-// The smoothness proposed when it is 0: 0.002 × the diagonal of the valid points inside
-// the outline.
+// g_pointZMin/g_pointZMax from the valid points inside the outline; returns the
+// diagonal of their extent.
+double ScanSlicePointRange();
+// The smoothness proposed when it is 0: 0.002 × that diagonal.
 void ProposeSliceSmoothness();
 // 面積計算: the message without rows; nothing while the progress window is open; the
 // method question, the calculation (which fills the rows' areas), then the slice lines
