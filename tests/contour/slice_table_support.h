@@ -1,7 +1,6 @@
 #pragma once
 // Slice lines put into the store by hand, as the slice calculation leaves them.
-#include <gtest/gtest.h>
-
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -18,7 +17,7 @@ inline void AddSliceLine(int32_t kind, int32_t valid, int32_t attribute, double 
     SliceLine* line = FirstSliceLine();
     for (int32_t k = 1; k <= g_sliceLineCount; ++k, line = NextSliceLine(line))
         used += 1 + line->extraBlocks;
-    ASSERT_EQ(g_sliceStore.Resize(used + 1 + extra, 8192), 0);
+    if (g_sliceStore.Resize(used + 1 + extra, 8192) != 0) std::abort();
     g_sliceStoreBlocks = used + 1 + extra;
     auto* header = reinterpret_cast<SliceLine*>(g_sliceStore.Data() + used);
     *header = SliceLine{n, extra, kind, valid, attribute, 0, elevation, area};
