@@ -208,6 +208,18 @@ void OnWriteQuantityText(QuantityLayout layout) {
         ShowMessage("ファイル作成できません。", "", msg::kOk | msg::kIconError);
 }
 
+namespace {
+QuantityValidDialogRunner g_validDialogRunner;
+}
+
+bool RunQuantityValidDialog(QuantityValidValues& values) {
+    return g_validDialogRunner && g_validDialogRunner(values);
+}
+
+void SetQuantityValidDialogRunner(QuantityValidDialogRunner runner) {
+    g_validDialogRunner = std::move(runner);
+}
+
 void OpenQuantityCalcRows() {
     g_sliceStartRow = g_sliceEndRow = g_sliceReferenceRow = 0;
     MatchSliceRangeRows();

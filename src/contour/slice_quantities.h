@@ -41,6 +41,11 @@ void OpenQuantityCalcRows();
 struct QuantityValidValues {
     int32_t valid = 1;
 };
+// Shows the dialog: true after 設定 with `values` set, false after 中止 (and when no window
+// system installed the dialog).
+bool RunQuantityValidDialog(QuantityValidValues& values);
+using QuantityValidDialogRunner = std::function<bool(QuantityValidValues&)>;
+void SetQuantityValidDialogRunner(QuantityValidDialogRunner runner);
 
 // The frame's 数量計算 (32895): tools reset, tool windows closed, the dialog (its runner
 // returns false when stopped), the calculation, the total and the list.

@@ -243,6 +243,22 @@ private slots:
         QVERIFY(!IsToolWindowOpen(ToolWindow::kQuantityList));
     }
 
+    void validDialogAnswersTheDrag() {
+        struct Case { int32_t start; const char* radio; const char* button; bool applied; int32_t valid; };
+        const Case cases[] = {{1, "1293", "1", true, 0}, {0, "1294", "1", true, 1},
+                              {1, "1293", "2", false, 1}};
+        for (const Case& c : cases) {
+            QuantityValidValues values{c.start};
+            WhenModal([c](QWidget* dlg) {
+                QCOMPARE(Control<QRadioButton>(dlg, c.start ? "1294" : "1293")->isChecked(), true);
+                Control<QRadioButton>(dlg, c.radio)->click();
+                Control<QPushButton>(dlg, c.button)->click();
+            });
+            QCOMPARE(RunQuantityValidDialog(values), c.applied);
+            QCOMPARE(values.valid, c.applied ? c.valid : c.start);
+        }
+    }
+
     void sliceLinesBecomeContours() {
         QVERIFY(AppendSliceLevel(100, 1));
         FakeSliceCalculation(0, 0);

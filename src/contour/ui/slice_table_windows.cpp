@@ -41,9 +41,13 @@ void InstallSliceTableWindows(QWidget* frame, FrameCommandTarget& commands) {
         CQuantityListDlg::Toggle(owner);
     });
     commands.SetHandler(kSliceToContourCommand, [] { OnSliceToContour(); });
+    // The valid/invalid drag over slice lines asks over the view.
+    SetQuantityValidDialogRunner(
+        [](QuantityValidValues& values) { return CQuantityValidDlg::Run(nullptr, values); });
 }
 
 void UninstallSliceTableWindows() {
+    SetQuantityValidDialogRunner(nullptr);
     for (ToolWindow slot : {ToolWindow::kElevationArea, ToolWindow::kQuantityList})
         CloseToolWindow(slot);
 }
