@@ -47,3 +47,20 @@ extern int32_t g_sliceExtraBlocks;
 extern int32_t g_sliceContoursLoaded;
 extern int32_t g_showSliceContours;  // -1 shown
 extern int32_t g_highlightedSliceLine;
+
+// Calculation settings of the slice lines, edited by the elevation-area dialogs.
+extern int32_t g_sliceMethod;      // line method 0, 1, 2 as for the contours
+extern double g_sliceSmoothness;   // 0: proposed from the extent when asked
+extern int32_t g_sliceRangeMode;   // 0 closed parts only, 1 ground space, 2 storage space
+extern int32_t g_sliceAreaDecimals;
+
+// The lines of the store in order: line 1 (null without a store or lines), then each
+// line's successor; callers count up to g_sliceLineCount.
+inline SliceLine* FirstSliceLine() {
+    if (g_sliceStore.Empty() || g_sliceLineCount < 1) return nullptr;
+    return reinterpret_cast<SliceLine*>(g_sliceStore.Data() + 1);
+}
+inline SliceLine* NextSliceLine(SliceLine* line) {
+    return reinterpret_cast<SliceLine*>(reinterpret_cast<SliceStoreBlock*>(line) + 1 +
+                                        line->extraBlocks);
+}

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "contour/contour_files.h"
+#include "contour/elevation_table.h"
 #include "contour/slice_store.h"
 #include "image/image_slot.h"
 #include "platform/files.h"
@@ -61,11 +62,17 @@ void MarkCompanionsStale(std::initializer_list<const char*> extensions) {
 
 void ForgetStaleCompanions() { g_staleCompanions.clear(); }
 
-// Of the companions only the contour copies have an owner yet.
+// The contour copies, the elevation table and the slice lines.
 void WriteDocumentCompanions(const fs::path& path) {
     for (const std::string& extension : g_staleCompanions) RemoveCompanion(path, extension);
     g_staleCompanions.clear();
     CopyContourFilesToDocument(path.string());
+    const fs::path hlt = WithExtension(path, ".HLT");
+    if (WriteLevelListFile(hlt.string()) == 0) RemoveStaleCompanions(path, hlt);
+    if (!g_sliceStore.Empty()) {
+        const fs::path ct3 = WithExtension(path, ".CT3");
+        if (WriteSliceContourFile(ct3.string()) == 0) RemoveStaleCompanions(path, ct3);
+    }
 }
 
 bool ReadDocumentColorBands(const fs::path& cdfPath) {

@@ -6,6 +6,8 @@
 
 #include "../view/raster_fixture.h"
 #include "contour/contour_files.h"
+#include "contour/elevation_table.h"
+#include "slice_table_support.h"
 #include "contour_test_support.h"
 #include "view/birds_eye_projection.h"
 #include "view/projection.h"
@@ -104,4 +106,20 @@ TEST_F(ContourDrawingTest, VerticesAndLevelsThatAreNotNumbersDrawNothing) {
             }
         }
     }
+}
+
+// Slice lines turned into contours carry minus their attribute as the line code (0 for a
+// main level, -1 for an index level) and are drawn like any contour.
+TEST_F(ContourDrawingTest, ConvertedSliceLinesAreDrawn) {
+    g_contourIndexPath = m_path.string() + ".idx";
+    for (double e : {10.0, 12.0}) ASSERT_TRUE(AppendSliceLevel(e, 0));
+    slicetest::AddSliceLine(0, 1, 1, 10.0, 400, {{0, -10}, {0, 10}});
+    slicetest::AddSliceLine(1, 1, 0, 12.0, 400, {{10, -10}, {10, 0}, {10, 10}});
+    ASSERT_EQ(WriteSliceLinesAsContours(true), 0);
+    DrawDrawingContours();
+    EXPECT_EQ(g_rowTable[24][32], 0x51u);  // 10 is an index level
+    EXPECT_EQ(g_rowTable[34][32], 0x50u);
+    EXPECT_EQ(g_rowTable[34][41], 0x50u);
+    std::filesystem::remove(g_contourIndexPath);
+    InitDataModel();
 }

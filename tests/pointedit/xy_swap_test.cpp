@@ -284,8 +284,13 @@ TEST_F(XySwapDerived, DroppedAtOnceFilesGoAtTheNextSave) {
     EXPECT_EQ(g_meshElevationsDone + g_meshPlanDone + g_meshVolumeDone, 0);
     EXPECT_EQ(Remaining(), 4) << "the document on disk stays whole until it is saved";
 
+    // The save drops the old files; the elevation table survives the swap (its levels and
+    // areas do not change) and is written anew.
     WriteDocumentCompanions(m_doc);
-    EXPECT_EQ(Remaining(), 0);
+    EXPECT_FALSE(fs::exists(WithExtension(m_doc, ".CT1")));
+    EXPECT_FALSE(fs::exists(WithExtension(m_doc, ".CT2")));
+    EXPECT_FALSE(fs::exists(WithExtension(m_doc, ".CT3")));  // no slice store
+    EXPECT_TRUE(fs::exists(WithExtension(m_doc, ".HLT")));
 }
 
 TEST_F(XySwapDerived, OpeningAnotherDocumentForgetsTheStaleFiles) {

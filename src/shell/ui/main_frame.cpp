@@ -16,6 +16,7 @@
 
 #include "contour/contour_dialog.h"
 #include "contour/ui/contour_calc_dialog.h"
+#include "contour/ui/slice_table_windows.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "model/hole_commands.h"
@@ -164,6 +165,7 @@ CMainFrame::~CMainFrame() {
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
     UninstallRouteWindows();
+    UninstallSliceTableWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -505,6 +507,7 @@ void CMainFrame::RegisterFrameCommands() {
         });
     });
     InstallRouteWindows(this, m_frameCommands);
+    InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {
             if (m_routeCalcRunner)
