@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "contour/contour_files.h"
+#include "contour/slice_lines.h"
 #include "contour/slice_store.h"
 #include "model/le_bytes.h"
 #include "model/numeric_text.h"
@@ -38,7 +39,25 @@ int32_t g_sliceElevationDecimals = 2;
 int32_t g_sliceDepthDecimals = 3;
 
 namespace {
-SliceAreaCalculation g_areaCalculation;
+// The table's levels traced as slice lines, their areas written back into the rows.
+void TraceTableLevels(double minimumArea, int32_t dropSmall) {
+    std::vector<SliceLevelArea> rows;
+    rows.reserve(static_cast<size_t>(g_sliceLevelCount));
+    for (int32_t r = 1; r <= g_sliceLevelCount; ++r)
+        rows.push_back(SliceLevelArea{g_sliceLevels[r].elevation, g_sliceLevels[r].attribute, 0});
+    SliceCalcSettings settings;
+    settings.method = g_sliceMethod;
+    settings.smoothness = g_sliceSmoothness;
+    settings.minimumArea = minimumArea;
+    settings.dropSmall = dropSmall != 0;
+    settings.rangeMode = g_sliceRangeMode;
+    settings.areaDecimals = g_sliceAreaDecimals;
+    CalcSliceContours(rows, settings);
+    for (int32_t r = 1; r <= g_sliceLevelCount && r <= static_cast<int32_t>(rows.size()); ++r)
+        g_sliceLevels[r].area = rows[r - 1].area;
+}
+
+SliceAreaCalculation g_areaCalculation = TraceTableLevels;
 SliceMethodQuestion g_methodQuestion;
 
 const bool g_registered = [] {
@@ -453,7 +472,7 @@ void OnSliceToContour() {
 // ---- area calculation ----
 
 void SetSliceAreaCalculation(SliceAreaCalculation calculation) {
-    g_areaCalculation = std::move(calculation);
+    g_areaCalculation = calculation ? std::move(calculation) : SliceAreaCalculation(TraceTableLevels);
 }
 bool SliceAreaCalculationAvailable() { return static_cast<bool>(g_areaCalculation); }
 void SetSliceMethodQuestion(SliceMethodQuestion question) { g_methodQuestion = std::move(question); }

@@ -126,7 +126,7 @@ void OnSliceToContour();
 // ---- area calculation (面積計算) ----
 
 // The slice-line calculation with the TIN skirt around it: (minimum area, drop small
-// lines). Installed by the slice lines; without it the calculation cannot run.
+// lines). The slice lines' own by default; an empty one puts that back.
 using SliceAreaCalculation = std::function<void(double minimumArea, int32_t dropSmall)>;
 void SetSliceAreaCalculation(SliceAreaCalculation calculation);
 bool SliceAreaCalculationAvailable();

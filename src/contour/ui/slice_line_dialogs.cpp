@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "contour/slice_line_tool.h"
+#include "contour/slice_quantities.h"
 #include "model/numeric_text.h"
 #include "platform/text_io.h"
 #include "shell/ui/enter_as_tab.h"
@@ -76,30 +77,15 @@ void RunAreaInfo(QWidget* frame, ContourAreaInfoValues& v) {
     dialog.exec();
 }
 
-int32_t RunQuantityValid(QWidget* frame, int32_t& valid) {
-    QDialog dialog(frame);
-    dialog.setObjectName("CQuantityValidDlg");
-    dialog.setWindowTitle(QString::fromUtf8("数量計算有効無効設定"));
-    auto* layout = new QVBoxLayout(&dialog);
-    int32_t choice = valid ? 1 : 0;
-    layout->addWidget(RadioGroup(&dialog, "", {"有効", "無効"}, choice ? 0 : 1,
-                                 [&choice](int id) { choice = id == 0 ? 1 : 0; }));
-    auto* buttons = new QHBoxLayout;
-    auto* set = new QPushButton(QString::fromUtf8("設定"), &dialog);
-    auto* stop = new QPushButton(QString::fromUtf8("中止"), &dialog);
-    QObject::connect(set, &QPushButton::clicked, &dialog, &QDialog::accept);
-    QObject::connect(stop, &QPushButton::clicked, &dialog, &QDialog::reject);
-    buttons->addWidget(set);
-    buttons->addWidget(stop);
-    layout->addLayout(buttons);
-    if (dialog.exec() != QDialog::Accepted) return 0;
-    valid = choice;
-    return 1;
-}
 }  // namespace
 
 void InstallSliceLineDialogs(QWidget* frame) {
     SliceLineDialogs& d = SliceLineDialogHooks();
     d.runAreaInfo = [frame](ContourAreaInfoValues& v) { RunAreaInfo(frame, v); };
-    d.runQuantityValid = [frame](int32_t& valid) { return RunQuantityValid(frame, valid); };
+    d.runQuantityValid = [](int32_t& valid) {
+        QuantityValidValues values{valid};
+        if (!RunQuantityValidDialog(values)) return 0;
+        valid = values.valid;
+        return 1;
+    };
 }
