@@ -442,12 +442,6 @@ CommandRule Evaluate(int id, const ShellConditions& c, bool& found) {
             return Rule(c.tin, c.outlineEditState == OUTLINE_EDIT_FLOW_PATH);
         case 32982:
             return Rule(c.tin);
-        case 32851:
-        case 32870:
-        case 32871:
-            return Rule(c.tin);
-        case 33076:
-            return Rule(c.tin, c.IsOpen(W::kTinVolume));
 
         // 等高線
         case 32802:

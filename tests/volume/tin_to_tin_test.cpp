@@ -311,3 +311,27 @@ TEST_F(TinToTin, PairOverlapsEqualExactIntersections) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TinVolumeResult, FormatsEachValueInItsColumns) {
+    TinVolumeRequest q;
+    q.plusVolume = 1234.567;
+    q.plusArea = 10.5;
+    q.minusVolume = -2.5;
+    q.minusArea = 1;
+    q.zeroArea = 3;
+    q.totalArea = 14.5;
+    std::string text = FormatTinVolumeResult(q, 0, 3);
+    EXPECT_EQ(text.rfind("＋体積[           1235]  水平面積[      10.500]\r\n－体積[             -2]  水平面積[       1.000]\r\n"
+                         "\t\t体積なし水平面積[       3.000]\r\n体積合計[           1232]　総面積[         14.500]\r\n",
+                         0),
+              0u);
+    EXPECT_EQ(text.find("オーバーハング"), std::string::npos);
+    q.overhangCount = 2;
+    q.overhangArea = 0.25;
+    text = FormatTinVolumeResult(q, 1, 1);
+    EXPECT_NE(text.find("現況ファイル オーバーハング面積 [            0.2] (2 個)\r\n"), std::string::npos);
+}
+
+}  // namespace
