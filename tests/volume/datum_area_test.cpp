@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/file_dialog.h"
 #include "platform/text_io.h"
 #include "volume/datum_volume.h"
 #include "volume/tin_area.h"
@@ -135,6 +136,41 @@ TEST_F(DatumArea, AreaReportWithHolesOnlyAndNoHolesHoldsHeaderAndZeroTotal) {
     EXPECT_NE(bytes.find(std::string(88, '-') + "\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("          0.000\r\n"), std::string::npos);
     EXPECT_EQ(FormatTinAreaResult(1, 2, 8.4853), "表面積[8.49]");
+}
+
+TEST_F(DatumArea, AreaCommandAsksForTheReportAndTheDigits) {
+    SetTin({{AddPoint(0, 0, 0), AddPoint(3, 0, 0), AddPoint(0, 4, 4)}});
+    const std::filesystem::path path = FreshFolder("area_command") / "s.TXT";
+    // Report wanted but its file dialog cancelled: nothing is computed, no digits asked.
+    bool asked = false;
+    auto digits = [&](AreaDigitsValues& v) {
+        asked = true;
+        v.decimals = 2;
+        return true;
+    };
+    g_tinSurfaceArea = -1;
+    QueueMessageAnswer(msg::kIdYes);
+    RunTinAreaCommand(1, digits);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(g_tinSurfaceArea, -1);
+    // With the report: the file and the result box.
+    ClearRecordedMessages();
+    QueueMessageAnswer(msg::kIdYes);
+    QueueFileDialogAnswer(path.string());
+    RunTinAreaCommand(1, digits);
+    EXPECT_TRUE(asked);
+    EXPECT_NEAR(g_tinSurfaceArea, 6 * std::sqrt(2.0), 1e-12);
+    ASSERT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_EQ(RecordedMessages()[1].text, "表面積[8.49]");
+    EXPECT_TRUE(std::filesystem::exists(path));
+    // Cancelled digits dialog: no result box.
+    ClearRecordedMessages();
+    QueueMessageAnswer(msg::kIdNo);
+    RunTinAreaCommand(0, [](AreaDigitsValues& v) {
+        v.decimals = 0;
+        return false;
+    });
+    EXPECT_EQ(RecordedMessages().size(), 1u);
 }
 
 }  // namespace
