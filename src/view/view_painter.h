@@ -54,6 +54,8 @@ struct PainterLayers {
     std::function<void()> crossSections3D;  // bird's-eye form with sections shown
     std::function<void()> northArrow;       // bird's-eye form
     std::function<void()> dxfLayer;
+    // Drawn over a finished frame before it is shown (the TIN volume regions).
+    std::function<void()> volumeRegions;
 };
 extern PainterLayers g_painterLayers;
 

@@ -261,6 +261,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
         const ViewClient client{width(), height()};
         shown = PaintView(&client);
         if (shown) AreaDialogsDrawPreview();
+        if (shown && g_painterLayers.volumeRegions) g_painterLayers.volumeRegions();
         if (shown) {
             // The bottom-up rows put the viewport centre row at the window row the mouse
             // formulas give it, also for an odd height.
