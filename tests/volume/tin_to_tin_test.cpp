@@ -244,8 +244,12 @@ TEST_F(TinToTin, BadBaseFilesAreRefusedWithAMessage) {
     for (const Case& c : cases) {
         std::filesystem::remove(folder / "base.TRI");
         std::filesystem::remove(folder / "base.RND");
-        if (!c.tri.empty()) ASSERT_TRUE(WriteFileBytes(folder / "base.TRI", c.tri));
-        if (!c.rnd.empty()) ASSERT_TRUE(WriteFileBytes(folder / "base.RND", c.rnd));
+        if (!c.tri.empty()) {
+            ASSERT_TRUE(WriteFileBytes(folder / "base.TRI", c.tri));
+        }
+        if (!c.rnd.empty()) {
+            ASSERT_TRUE(WriteFileBytes(folder / "base.RND", c.rnd));
+        }
         ClearRecordedMessages();
         TinVolumeRequest q;
         EXPECT_EQ(CalcTinToTinVolume(base, &q), 0) << c.what;

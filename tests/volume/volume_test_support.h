@@ -27,7 +27,7 @@ inline int32_t AddPoint(double x, double y, double z) {
     p.x = x;
     p.y = y;
     p.z = z;
-    std::snprintf(p.name, sizeof p.name, "P%d", i);
+    std::snprintf(p.name, sizeof p.name, "P%d", i % 100000000);
     SetPointEndMarker();
     g_pointsPresent = -1;
     return i;
