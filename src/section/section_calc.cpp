@@ -1,6 +1,7 @@
 #include "section/section_calc.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -133,7 +134,8 @@ public:
         m_stations = stations;
         m_minX = m_minY = 1e300;
         double maxX = -1e300, maxY = -1e300, sumSize = 0;
-        std::vector<std::array<double, 4>> boxes(static_cast<size_t>(stations) + 1);
+        std::vector<std::array<double, 4>>& boxes = m_boxes;
+        boxes.assign(static_cast<size_t>(stations) + 1, {});
         for (int32_t i = 1; i <= stations; ++i) {
             const StationLine l = LineOf(i);
             double x0 = std::min({l.mx, l.lx, l.rx}), x1 = std::max({l.mx, l.lx, l.rx});
@@ -175,8 +177,13 @@ public:
         if (c0 > c1 || r0 > r1) return m_found;
         for (int32_t r = r0; r <= r1; ++r)
             for (int32_t c = c0; c <= c1; ++c)
-                for (int32_t i : m_cells[static_cast<size_t>(r) * m_nx + c])
-                    if (m_seen[i] != m_stamp) m_seen[i] = m_stamp, m_found.push_back(i);
+                for (int32_t i : m_cells[static_cast<size_t>(r) * m_nx + c]) {
+                    if (m_seen[i] == m_stamp) continue;
+                    m_seen[i] = m_stamp;
+                    const std::array<double, 4>& b = m_boxes[i];
+                    if (x1 + kMargin < b[0] || x0 - kMargin > b[2] || y1 + kMargin < b[1] || y0 - kMargin > b[3]) continue;
+                    m_found.push_back(i);
+                }
         std::sort(m_found.begin(), m_found.end());
         return m_found;
     }
@@ -200,6 +207,7 @@ private:
     double m_minX = 0, m_minY = 0, m_cell = 1;
     int32_t m_nx = 0, m_ny = 0;
     std::vector<std::vector<int32_t>> m_cells;
+    std::vector<std::array<double, 4>> m_boxes;
     std::vector<uint32_t> m_seen;
     uint32_t m_stamp = 0;
     std::vector<int32_t> m_found;
