@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -926,11 +927,9 @@ int32_t CalcSimpleSections() {
         g_progressCounter = FormatRecordCounter(i, g_stationCount);
         RefreshRecordProgressWindow();
         ProfileHeaderFromStation(i);
-        const SectionProfile header = [] {
-            SectionProfile h;
-            std::memcpy(&h, &g_profile, offsetof(SectionProfile, left));
-            return h;
-        }();
+        // The header alone (the whole record is megabytes): the cuts below overwrite it.
+        unsigned char header[offsetof(SectionProfile, left)];
+        std::memcpy(header, &g_profile, sizeof header);
         const StationLine l = LineOf(i);
         std::vector<Piece> pieces;
         auto takePieces = [&](double sign) {
@@ -947,7 +946,7 @@ int32_t CalcSimpleSections() {
         pieces.assign(leftPieces.rbegin(), leftPieces.rend());
         CutTinProfile(l.mx, l.my, l.rx, l.ry, 0);
         for (const Piece& p : takePieces(1)) pieces.push_back(p);
-        std::memcpy(&g_profile, &header, offsetof(SectionProfile, left));
+        std::memcpy(static_cast<void*>(&g_profile), header, sizeof header);
         const int32_t n = static_cast<int32_t>(std::min<size_t>(pieces.size(), kProfileMaxPoints));
         double best = kNoProfileHeight, nearest = 0, nearestD = -1;
         bool atCentre = false;

@@ -60,9 +60,11 @@ bool ReservePoints(Record* r, int32_t n) {
     return true;
 }
 
-bool EnsureRoom(int32_t* capacity, int32_t n, int32_t margin, int32_t step, int32_t (*grow)()) {
-    if (*capacity >= n + margin) return true;
+bool EnsureRoom(int32_t* capacity, int32_t held, int32_t n, int32_t margin, int32_t step, int32_t (*grow)()) {
     const int32_t old = *capacity;
+    // Never below the records the block holds: growing must not cut any off.
+    *capacity = std::max(*capacity, held);
+    if (*capacity >= n + margin && held >= n + margin) return true;
     *capacity += std::max(step, n + margin - *capacity);
     if (grow() == 0) return true;
     *capacity = old;
@@ -89,14 +91,16 @@ bool EnsureCrossSectionRoom(int32_t n, int32_t margin, int32_t step) {
     if (!g_crossSections.empty() && static_cast<int32_t>(g_crossSections.size()) - 1 >= n + margin &&
         g_crossSectionCapacity >= n + margin)
         return true;
-    return EnsureRoom(&g_crossSectionCapacity, n, margin, step, GrowCrossSections);
+    return EnsureRoom(&g_crossSectionCapacity, std::max(0, static_cast<int32_t>(g_crossSections.size()) - 1), n,
+                      margin, step, GrowCrossSections);
 }
 
 bool EnsurePlanSectionRoom(int32_t n, int32_t margin, int32_t step) {
     if (!g_planSections.empty() && static_cast<int32_t>(g_planSections.size()) - 1 >= n + margin &&
         g_planSectionCapacity >= n + margin)
         return true;
-    return EnsureRoom(&g_planSectionCapacity, n, margin, step, GrowPlanSections);
+    return EnsureRoom(&g_planSectionCapacity, std::max(0, static_cast<int32_t>(g_planSections.size()) - 1), n,
+                      margin, step, GrowPlanSections);
 }
 
 bool ClearCrossSections() {

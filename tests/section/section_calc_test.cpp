@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "contour/contour_calc.h"
+#include "contour/contour_files.h"
+#include "volume/mesh_data.h"
 #include "section_test_support.h"
 
 namespace {
@@ -236,7 +238,8 @@ TEST_F(SectionCalc, NothingToCutKeepsTheSectionsHeld) {
 
     // Memory for the section records fails: said, the sections already held kept.
     g_tempPath4 = (m_dir / "_#ovk$4.$$$").string();
-    g_crossSectionCapacity = 1;  // the first record needs room at once
+    g_crossSectionCapacity = 2;  // a block of two records: the first section needs room at once
+    ASSERT_EQ(GrowCrossSections(), 0);
     ClearRecordedMessages();
     InjectAllocationFailures(0, 100);
     CalcSectionsFromTin(0);
@@ -384,6 +387,75 @@ TEST_F(ContourSections, ContoursCrossingNothing) {
     EXPECT_EQ(s.points[1].leftHeight, 0);
     EXPECT_NEAR(s.points[1].rightOffset, 1, 1e-12);
     EXPECT_EQ(s.centreEstimated, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SectionCalc, FollowingTheSurfaceGivesTheDenseProfile) {
+    BuildGrid(10, 10, Plane);
+    AddCrossStation("A", 0, 53, 45, 30, 30);
+    ASSERT_EQ(CalcSectionsFromTin(0), msg::kIdYes);
+    const int32_t crossings = GetCrossSection(1)->rightCount;
+    g_followSurface = 1;
+    ASSERT_EQ(CalcSectionsFromTin(0), msg::kIdYes);
+    const CrossSection& s = *GetCrossSection(1);
+    EXPECT_GE(s.rightCount, crossings);
+    EXPECT_NEAR(s.height, Plane(53, 45), 1e-9);
+    ForEachPoint(s, [&](double x, double y, double z, double offset) {
+        EXPECT_NEAR(z, Plane(x, y), 1e-9);
+        EXPECT_NEAR(std::fabs(offset), std::hypot(x - 53, y - 45), 1e-9);
+        EXPECT_NEAR(x, 53, 1e-9);
+    });
+    EXPECT_NEAR(s.points[s.leftCount].leftOffset, -30, 1e-9);
+    EXPECT_NEAR(s.points[s.rightCount].rightOffset, 30, 1e-9);
+}
+
+// Mesh nodes on the cut lines are the section points, named by column and row; a node on
+// two stations' lines serves the first.
+TEST_F(SectionCalc, MeshNodesAsSectionPoints) {
+    g_meshColumns = 3;
+    g_meshRows = 1;
+    ASSERT_EQ(GrowMeshNodeBlock(4), 0);
+    MeshNode* nodes = g_meshNodes.Data();
+    const double ys[] = {0, -10, 0, 10};
+    for (int32_t k = 1; k <= 3; ++k) {
+        nodes[k] = MeshNode{};
+        nodes[k].x = 20, nodes[k].y = ys[k], nodes[k].z = 5 + k;
+        nodes[k].column = k, nodes[k].row = 1, nodes[k].valid = 1;
+    }
+    g_meshStationNameStyleV = 1;
+    AddCrossStation("A", 0, 20, 0, 15, 15);
+    AddCrossStation("B", 0, 20, 0, 15, 15);  // the same line
+    ASSERT_EQ(CalcSectionsFromTin(-1), msg::kIdYes);
+    const CrossSection& a = *GetCrossSection(1);
+    ASSERT_EQ(a.leftCount, 1);
+    ASSERT_EQ(a.rightCount, 1);
+    EXPECT_EQ(a.height, 7);  // the middle node lies on the centre
+    EXPECT_STREQ(a.points[1].leftName, "A-1");
+    EXPECT_EQ(a.points[1].leftNamed, 1);
+    EXPECT_STREQ(a.points[1].rightName, "C-1");
+    const CrossSection& b = *GetCrossSection(2);
+    EXPECT_EQ(b.leftCount + b.rightCount, 0);
+    EXPECT_EQ(b.centreEstimated, 1);
+    g_meshNodes.Release();
+}
+
+TEST_F(SectionCalc, DamagedContourFileEndsTheReading) {
+    std::FILE* f = std::fopen(g_contourLinesPath.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    const double xs[] = {0, 10}, ys[] = {-20, 20};
+    WriteContourRecord(f, {3, 4.0, 2.0});
+    for (int k = 0; k < 2; ++k) WriteContourRecord(f, {0, xs[k], ys[k]});
+    WriteContourRecord(f, {3, 5.0, 1e12});  // a count no line can have
+    WriteContourRecord(f, {0, 1, 1});
+    std::fclose(f);
+    AddStation("A", 0, 5, 0, 5, -10, 5, 10);
+    ASSERT_EQ(CalcSectionsFromContours(0), msg::kIdYes);
+    const CrossSection& s = *GetCrossSection(1);
+    EXPECT_EQ(s.height, 4);  // the first line crosses the centre
+    EXPECT_EQ(s.leftCount, 1);  // the stake point
 }
 
 }  // namespace
