@@ -502,7 +502,9 @@ std::vector<PendingPoint> SidePoints(int32_t side, double half, const StoreOptio
         if (!(half > 0)) return out;
         for (double d = 0;;) {
             d += step;
-            if (!(step > 0) || d >= half) {
+            // A side holds at most as many points as a profile set: a spacing far below the
+            // half length ends at the stake instead of filling memory.
+            if (!(step > 0) || d >= half || static_cast<int32_t>(out.size()) >= kMaxSidePoints) {
                 const int32_t n = std::max(s.count, 0);
                 out.push_back({s.z[n], sign * s.dist[n], s.x[n], s.y[n], ""});
                 break;

@@ -459,3 +459,19 @@ TEST_F(SectionCalc, DamagedContourFileEndsTheReading) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SectionCalc, TinySpacingIsBounded) {
+    BuildGrid(4, 10, Plane);
+    AddCrossStation("A", 0, 23, 15, 10, 10);
+    g_sectionIntervalMode = 1;
+    g_crossSectionInterval = 1e-9;
+    ASSERT_EQ(CalcSectionsFromTin(0), msg::kIdYes);
+    const CrossSection& s = *GetCrossSection(1);
+    EXPECT_EQ(s.rightCount, 50001);
+    EXPECT_NEAR(s.points[s.rightCount].rightOffset, 10, 1e-9);  // the last one is the stake
+    EXPECT_EQ(s.extraBlocks, 50001 / 125);
+}
+
+}  // namespace
