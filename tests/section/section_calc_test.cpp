@@ -475,3 +475,37 @@ TEST_F(SectionCalc, TinySpacingIsBounded) {
 }
 
 }  // namespace
+
+namespace {
+
+// A square pyramid of four triangles: the ground line of a cut is known in closed form,
+// with its breaks where the line crosses the ridges.
+TEST_F(SectionCalc, PyramidSectionsFollowTheRidges) {
+    auto pyramid = [](double x, double y) { return 50 - std::max(std::fabs(x - 50), std::fabs(y - 50)); };
+    const int32_t top = AddPoint(50, 50, 50), sw = AddPoint(0, 0, 0), se = AddPoint(0, 100, 0),
+                  ne = AddPoint(100, 100, 0), nw = AddPoint(100, 0, 0);
+    AddTriangle(sw, se, top);
+    AddTriangle(se, ne, top);
+    AddTriangle(ne, nw, top);
+    AddTriangle(nw, sw, top);
+    struct Case {
+        double x;         // cut line across at this X, centre y = 50, half 30
+        double ridge;     // offset of the ridge crossings (both sides)
+    };
+    const Case cases[] = {{30, 20}, {45, 5}, {60, 10}};
+    for (const Case& c : cases) AddCrossStation("S", 0, c.x, 50, 30, 30);
+    ASSERT_EQ(CalcSectionsFromTin(0), msg::kIdYes);
+    for (int32_t i = 1; i <= 3; ++i) {
+        const Case& c = cases[i - 1];
+        const CrossSection& s = *GetCrossSection(i);
+        SCOPED_TRACE(c.x);
+        EXPECT_NEAR(s.height, pyramid(c.x, 50), 1e-9);
+        ASSERT_EQ(s.leftCount, 2);
+        ASSERT_EQ(s.rightCount, 2);
+        EXPECT_NEAR(s.points[1].leftOffset, -c.ridge, 1e-9);
+        EXPECT_NEAR(s.points[1].rightOffset, c.ridge, 1e-9);
+        ForEachPoint(s, [&](double x, double y, double z, double) { EXPECT_NEAR(z, pyramid(x, y), 1e-9); });
+    }
+}
+
+}  // namespace
