@@ -1,15 +1,49 @@
 #include "section/section_defaults.h"
 
 #include "route/route_data.h"
+#include "section/section_records.h"
 #include "volume/mesh_data.h"
 
 double g_crossSectionInterval = 10.0;
 int32_t g_sectionIntervalMode = 0;
 int32_t g_sectionInterpolation = 0;
 int32_t g_calcLongCrossings = 0;
+int32_t g_followSurface = 0;
 int32_t g_planSurfaceOnly = 0;
+int32_t g_sectionEditMode = 0;
+int32_t g_sectionViewMode = 0;
+SectionWindowRect g_sectionWndRect = {0, 0, 0, 0};
+uint32_t g_sectionViewColors[kSectionViewColorSlots] = {};
+
+namespace {
+constexpr uint32_t Rgb(uint32_t r, uint32_t g, uint32_t b) { return (r << 16) | (g << 8) | b; }
+}  // namespace
 
 void InitRouteSectionDefaults() {
+    FreeCrossSections();
+    FreePlanSections();
+    GrowLongCrossingBlock(0);
+    g_crossSectionCapacity = kSectionStartCapacity;
+    g_planSectionCapacity = kSectionStartCapacity;
+    g_crossSectionCount = 0;
+    g_planSectionCount = 0;
+    g_longCrossingCount = 0;
+    g_longCrossingCapacity = 0;
+    g_hasSections = 0;
+    g_sectionViewCount = 0;
+    g_sectionWidthSpan = 50.0;
+    g_sectionHeightSpan = 50.0;
+    g_currentSection = 0;
+    g_sectionHitLeftPoint = 0;
+    g_sectionHitRightPoint = 0;
+    g_sectionEditMode = 0;
+    g_sectionViewMode = 0;
+    g_sectionWndRect = {0, 0, 0, 0};
+    const uint32_t colors[] = {Rgb(255, 0, 0),     Rgb(255, 255, 255), Rgb(130, 0, 0),   Rgb(128, 128, 0),
+                               Rgb(128, 0, 128),   Rgb(0, 255, 0),     Rgb(255, 255, 0), Rgb(255, 0, 255),
+                               Rgb(255, 255, 255), Rgb(0, 0, 0),       Rgb(255, 192, 192)};
+    for (int32_t i = 0; i < kSectionViewColorSlots; ++i) g_sectionViewColors[i] = i < 11 ? colors[i] : 0;
+
     g_stationInterval = 20.0;
     g_crossSectionInterval = 10.0;
     g_leftCutWidth = 30.0;
@@ -23,6 +57,7 @@ void InitRouteSectionDefaults() {
     g_sectionIntervalMode = 0;
     g_sectionInterpolation = 0;
     g_calcLongCrossings = 0;
+    g_followSurface = 0;
     g_planSurfaceOnly = 0;
 
     g_meshFilePath.clear();

@@ -2,6 +2,7 @@
 
 #include "model/terrain_data.h"
 #include "section/section_defaults.h"
+#include "section/section_records.h"
 #include "shell/settings_file.h"
 #include "shell/sibling_programs.h"
 #include "shell/work_files.h"
@@ -16,6 +17,7 @@ std::function<void()> g_closeViewer3d;
 
 FrameStartState StartFrameState() {
     InitRouteSectionDefaults();
+    CreateSectionBlocks();
     g_simParamMapping.Create(kSimParamMappingName, kSimParamMappingSize);
     InitDataModel();
     g_workFolder = ReadWorkFolderFile();

@@ -4,6 +4,8 @@
 #include "dxf/dxf_store.h"
 #include "model/terrain_data.h"
 #include "route/route_data.h"
+#include "section/section_calc.h"
+#include "section/section_records.h"
 #include "shell/status_bar.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
@@ -29,9 +31,10 @@ ShellConditions CurrentShellConditions() {
 
     c.colorBandOn = g_colorBandOn != 0;
     c.showBackgroundImage = g_showBackgroundImage != 0;
+    c.sections = g_hasSections != 0;
+    c.simpleSectionCount = g_simpleSectionCount;
     // Not built yet, so nothing of theirs can be loaded or switched on and these stay
-    // false: sections (g_hasSections) and simple sections, background images (slot 1
-    // loaded), and the display switch g_showBackgroundDxf.
+    // false: background images (slot 1 loaded) and the display switch g_showBackgroundDxf.
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

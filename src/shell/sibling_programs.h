@@ -12,3 +12,8 @@ void ClosePlottingProgram();
 // The four section programs, in this order: "OVK_KELBRA", "OVK_LOMVIT", "OVK_FENTAL",
 // "OVK_BRISKA"; each running one is sent WM_COMMAND 57665.
 void CloseSectionPrograms();
+
+// The first of the four section programs (1..4 in the order above) that runs and is not
+// `kind` (0 tests all four): its running message is shown and its number returned; 0 when
+// none runs. Section commands do nothing while one runs.
+int FindRunningSectionProgram(int kind);

@@ -28,6 +28,8 @@ std::string g_meshFilePath = "no_name.msh";
 std::string g_meshVolumeFilePath = "no_name.mvo";
 
 RecordBlock<MeshNode> g_meshNodes;
+RecordBlock<MeshNode> g_meshSectionBlock;
+int32_t g_meshSectionPointCount = 0;
 RecordBlock<OutlineCrossing> g_outlineCrossings;
 int32_t g_outlineCrossingCount = 0;
 int32_t g_outlineCrossingCapacity = 0;
@@ -46,6 +48,7 @@ constexpr size_t kSpareBytes = 8192;
 
 void FreeMeshBlocks() {
     g_meshNodes.Release();
+    g_meshSectionBlock.Release();
     g_outlineCrossings.Release();
     g_planCrossings.Release();
 }
@@ -63,6 +66,7 @@ void ResetMeshData() {
     g_meshFilePath = "no_name.msh";
     g_meshVolumeFilePath = "no_name.mvo";
     g_outlineCrossingCount = g_outlineCrossingCapacity = 0;
+    g_meshSectionPointCount = 0;
     g_planCrossingCount = g_planCrossingCapacity = 0;
     for (PlanLine& line : g_planLines) line = PlanLine{};
     g_planLines[1].path = "no_name.msh";
@@ -87,3 +91,18 @@ int32_t Grow(RecordBlock<T>& block, int32_t n) {
 int32_t GrowMeshNodeBlock(int32_t n) { return Grow(g_meshNodes, n); }
 int32_t GrowOutlineCrossingBlock(int32_t n) { return Grow(g_outlineCrossings, n); }
 int32_t GrowPlanCrossingBlock(int32_t n) { return Grow(g_planCrossings, n); }
+int32_t GrowMeshSectionBlock(int32_t n) { return Grow(g_meshSectionBlock, n); }
+
+std::string MeshLineName(int32_t n, int32_t style) {
+    if (style != 1 || n < 1) return std::to_string(n);
+    if (n <= 26) return std::string(1, static_cast<char>('A' + n - 1));
+    int32_t q = n / 26, r = n % 26;
+    if (r == 0) {
+        q -= 1;
+        r = 26;
+    }
+    std::string name;
+    if (q > 26) name = MeshLineName(q, 1);  // beyond ZZ the first part grows
+    else name = std::string(1, static_cast<char>('A' + q - 1));
+    return name + static_cast<char>('A' + r - 1);
+}

@@ -93,6 +93,11 @@ extern std::string g_meshVolumeFilePath;
 // Node number = (row - 1) x g_meshColumns + column.
 extern RecordBlock<MeshNode> g_meshNodes;
 
+// Extra points of plus-stake stations prepared by the mesh sections (planZ carries the
+// distance from the previous numbered station); exists only during that command.
+extern RecordBlock<MeshNode> g_meshSectionBlock;
+extern int32_t g_meshSectionPointCount;
+
 extern RecordBlock<OutlineCrossing> g_outlineCrossings;
 extern int32_t g_outlineCrossingCount;
 extern int32_t g_outlineCrossingCapacity;
@@ -112,3 +117,8 @@ extern int32_t g_meshAreaPolygonCount;
 int32_t GrowMeshNodeBlock(int32_t n);
 int32_t GrowOutlineCrossingBlock(int32_t n);
 int32_t GrowPlanCrossingBlock(int32_t n);
+int32_t GrowMeshSectionBlock(int32_t n);
+
+// A mesh line's number as its name part: style 0 "%d"; style 1 letters (1..26 A..Z, then
+// two letters: 27 AA, 52 AZ, 53 BA).
+std::string MeshLineName(int32_t n, int32_t style);

@@ -48,6 +48,9 @@
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
+#include "section/section_calc_command.h"
+#include "section/ui/section_calc_dialog.h"
+#include "analysis/ui/point_section_settings_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
 #include "shell/height_scale.h"
@@ -522,6 +525,17 @@ void CMainFrame::RegisterFrameCommands() {
                 CRouteCalcDlg::Run(this);
         });
     });
+    // The section calculations; a result the user wants kept is saved by the document's
+    // save command. The simple sections' .QDN save road is installed with the section files.
+    auto sectionHooks = [this] {
+        SectionCommandHooks hooks;
+        hooks.runSectionDialog = [this](bool hideExtras) { return CSectionCalcDlg::Run(hideExtras, this); };
+        hooks.runPointSettingsDialog = [this] { CPointSectionSettingsDlg::Run(this); };
+        hooks.saveRouteDocument = [this] { ExecuteCommand(32773); };
+        return hooks;
+    };
+    m_frameCommands.SetHandler(32819, [sectionHooks] { OnTinSectionCalc(sectionHooks()); });
+    m_frameCommands.SetHandler(32770, [sectionHooks] { OnContourSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32838, [this] {
         OnCurveElementListCommand([this] { CCurveElementListDlg::Run(this); });
     });
