@@ -27,16 +27,12 @@
 #include "view/cursor_state.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
+#include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 
-namespace {
-template <typename W>
-W* Control(QWidget* dialog, int id) {
-    W* w = dialog->findChild<W*>(QString::number(id));
-    if (!w) qFatal("control %d missing", id);
-    return w;
-}
+using namespace ui_driver;
 
+namespace {
 // Runs `act` on the zone dialog once it is up; closes it if a failed check left it open.
 void WhenZoneDialog(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [act] {

@@ -66,6 +66,7 @@ inline QAction* MenuAction(CMainFrame* frame, int id) {
     const std::vector<QAction*> actions = frame->Actions(id);
     return actions.empty() ? nullptr : actions.front();
 }
+inline QAction* MenuAction(CMainFrame& frame, int id) { return MenuAction(&frame, id); }
 
 // Command states are refreshed first, as the menu does before it opens.
 inline bool Enabled(CMainFrame* frame, int id) {
