@@ -76,9 +76,7 @@ class AreaEditUiTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
+        UseProgramFolderIn(g_root);
     }
 
     void areaDialogsFromTheMenus() {

@@ -91,9 +91,7 @@ class PointToolsTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
+        UseProgramFolderIn(g_root);
     }
 
     void toolsFromTheirMenus() {

@@ -111,9 +111,7 @@ class RouteListsTest : public QObject {
 
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
+        UseProgramFolderIn(g_root);
     }
     void init() {
         m_window = new MainWindow;

@@ -18,6 +18,7 @@
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
 #include "platform/file_dialog.h"
+#include "platform/folders.h"
 #include "shell/command_table.h"
 #include "shell/ui/application.h"
 #include "shell/ui/main_frame.h"
@@ -26,6 +27,13 @@
 #include "view/view_state.h"
 
 namespace ui_driver {
+
+// Points the program's folder at a new one inside the test's private folder `root`.
+inline void UseProgramFolderIn(const QString& root) {
+    const std::filesystem::path program = std::filesystem::path(root.toStdString()) / "program";
+    std::filesystem::create_directories(program);
+    SetProgramFolder(program);
+}
 
 struct MainWindow {
     CPelmo_3DApp app;

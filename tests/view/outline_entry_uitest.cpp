@@ -64,9 +64,7 @@ class OutlineEntryTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
+        UseProgramFolderIn(g_root);
     }
 
     void outlineByClicksInThePlan() {

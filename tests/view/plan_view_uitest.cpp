@@ -64,9 +64,7 @@ class PlanViewTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);  // no start-up data set there
+        UseProgramFolderIn(g_root);  // no start-up data set there
     }
 
     void emptyDocumentThenSurveyInThePlan() {
