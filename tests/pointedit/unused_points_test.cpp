@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "../support/survey_data.h"
+#include "../support/jacksboro_grid.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -237,34 +237,10 @@ TEST_F(UnusedPoints, CommandAndKeyEmptyThePickListsFirst) {
 
 // ---- the Jacksboro grid ----
 
-constexpr int32_t kRows = 344, kColumns = 403;
-int32_t Node(int32_t r, int32_t c) { return r * kColumns + c + 1; }
-
-void LoadGridWithTin() {
-    InitDataModel();
-    g_pointCapacity = 200000;
-    ASSERT_EQ(GrowPointBlock(g_pointCapacity), 0);
-    std::FILE* f = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
-    ASSERT_TRUE(f);
-    ASSERT_EQ(ReadRndText(f), 0);
-    ASSERT_EQ(g_pointCount, kRows * kColumns);
-    g_pointsPresent = -1;
-    g_outline.Reset();
-    for (int32_t c = 0; c < kColumns; ++c) g_outline.Append(Node(0, c));
-    for (int32_t r = 1; r < kRows; ++r) g_outline.Append(Node(r, kColumns - 1));
-    for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(Node(kRows - 1, c));
-    for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(Node(r, 0));
-    g_outline.Close();
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    ASSERT_EQ(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ASSERT_GT(g_tinEdgeCount, g_pointCount);
-}
+using namespace jacksboro_grid;
 
 TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
-    LoadGridWithTin();
+    LoadWithTin();
     const int32_t gridCount = g_pointCount;
     std::vector<RandomPoint> grid(g_points + 1, g_points + 1 + gridCount);
     const std::vector<Ground> before = EdgeGround();
