@@ -1,5 +1,6 @@
 #include "route/route_lists.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "model/numeric_text.h"
@@ -19,6 +20,22 @@ void Call(const std::function<void()>& f) {
     if (f) f();
 }
 }  // namespace
+
+CopyBlock ListCopyBlock(const GridSelection& s, int32_t rows, int32_t columns) {
+    CopyBlock b{s.FirstRow(), s.LastRow(), s.FirstCol(), s.LastCol()};
+    if (s.SingleCell()) b = {1, rows, 0, columns - 1};
+    b.firstRow = std::max(b.firstRow, 1);
+    b.lastRow = std::min(b.lastRow, rows);
+    return b;
+}
+
+std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
+                            const CopyBlock& block) {
+    std::string text = Utf8ToCp932(headingsUtf8[0]);
+    for (int32_t k = 1; k < columns; ++k)
+        if (block.HasColumn(k)) text += Utf8ToCp932(headingsUtf8[k]);
+    return text + '\n';
+}
 
 std::vector<std::string> PastedTableLines(const std::string& text) {
     std::vector<std::string> lines;

@@ -22,6 +22,18 @@ struct GridSelection {
     bool SingleColumn() const { return col == colSel; }
 };
 
+// The block a list's copy takes: the selection, or the whole table when a single cell is
+// selected; its rows kept within the table's records 1..rows.
+struct CopyBlock {
+    int32_t firstRow = 0, lastRow = 0, firstCol = 0, lastCol = 0;
+    bool HasColumn(int32_t col) const { return col >= firstCol && col <= lastCol; }
+};
+CopyBlock ListCopyBlock(const GridSelection& selection, int32_t rows, int32_t columns);
+// The copy's heading line (CP932): the row number's heading always, then those of the
+// block's other columns.
+std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
+                            const CopyBlock& block);
+
 // The lines of a pasted table (CP932): split at LF, a CR before the LF dropped, a last line
 // without LF kept; empty lines left out.
 std::vector<std::string> PastedTableLines(const std::string& text);

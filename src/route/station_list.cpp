@@ -131,29 +131,16 @@ std::string FormatStationListCell(int32_t row, int32_t col) {
 std::string StationListCopyText(const GridSelection& sel) {
     const int32_t n = Count();
     if (n < 1) return {};
-    int32_t firstCol = sel.FirstCol(), lastCol = sel.LastCol();
-    int32_t firstRow = sel.FirstRow(), lastRow = sel.LastRow();
-    if (sel.SingleCell()) {
-        firstCol = 0;
-        lastCol = kStationListColumns - 1;
-        firstRow = 1;
-        lastRow = n;
-    }
-    firstRow = std::max(firstRow, 1);
-    lastRow = std::min(lastRow, n);
-    auto selected = [&](int k) { return k >= firstCol && k <= lastCol; };
-    std::string text = Utf8ToCp932(kCopyHeadings[0]);
-    for (int k = 1; k < kStationListColumns; ++k)
-        if (selected(k)) text += Utf8ToCp932(kCopyHeadings[k]);
-    text += '\n';
-    for (int32_t r = firstRow; r <= lastRow; ++r) {
+    const CopyBlock block = ListCopyBlock(sel, n, kStationListColumns);
+    std::string text = CopyHeadingLine(kCopyHeadings, kStationListColumns, block);
+    for (int32_t r = block.firstRow; r <= block.lastRow; ++r) {
         const StationRecord& s = g_stations[r];
         char number[16];
         std::snprintf(number, sizeof number, "%4d", r);
         text += number;
-        if (selected(1)) text += "\t" + Name(s);
+        if (block.HasColumn(1)) text += "\t" + Name(s);
         for (int k = 2; k < kStationListColumns; ++k)
-            if (selected(k)) text += Fixed("\t%14.5f", Field(s, k));
+            if (block.HasColumn(k)) text += Fixed("\t%14.5f", Field(s, k));
         text += '\n';
     }
     return text;
