@@ -181,9 +181,7 @@ int32_t PasteIpTable() {
 }
 
 void SelectIpListRow(const GridSelection& s) {
-    const int32_t before = g_currentIp;
-    g_currentIp = s.row == s.rowSel && s.row >= 1 && s.row <= Count() ? s.row : 0;
-    if (s.row == s.rowSel && g_currentIp != before) {
+    if (SelectListRow(s, Count(), g_currentIp)) {
         g_redrawMask = 0;
         QuickRepaintView();
     }
@@ -248,16 +246,7 @@ IpCellStore CommitIpListCell(int32_t row, int32_t col, const std::string& typed,
 
 bool InsertIpListRow(const GridSelection& s) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    const int32_t a = s.FirstRow();
-    if (s.SingleColumn()) {
-        ShowMessage(kInsertRowNeeded, "", msg::kOk);
-        return false;
-    }
-    if (n == 1) {
-        ShowMessage("１点しか入力されていません", "", msg::kOk);
-        return false;
-    }
+    const int32_t a = ListInsertionRow(s, n);
     if (a < 1 || RefuseWhenFull()) return false;
     if (a <= n) {
         for (int32_t k = n; k >= a; --k) g_ipPoints[k + 1] = g_ipPoints[k];
@@ -271,11 +260,7 @@ bool InsertIpListRow(const GridSelection& s) {
 
 bool DeleteIpListRows(const GridSelection& s) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    if (s.SingleColumn()) {
-        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
-        return false;
-    }
+    if (!ListDeletionAllowed(s, n)) return false;
     const int32_t a = std::max(s.FirstRow(), 1);
     const int32_t b = std::min(s.LastRow(), n);
     if (a > n || b < a) return false;

@@ -37,6 +37,34 @@ std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
     return text + '\n';
 }
 
+bool SelectListRow(const GridSelection& s, int32_t count, int32_t& current) {
+    const int32_t before = current;
+    current = s.row == s.rowSel && s.row >= 1 && s.row <= count ? s.row : 0;
+    return s.row == s.rowSel && current != before;
+}
+
+int32_t ListInsertionRow(const GridSelection& s, int32_t count) {
+    if (count < 1) return 0;
+    if (s.SingleColumn()) {
+        ShowMessage(kInsertRowNeeded, "", msg::kOk);
+        return 0;
+    }
+    if (count == 1) {
+        ShowMessage("１点しか入力されていません", "", msg::kOk);
+        return 0;
+    }
+    return std::max(s.FirstRow(), 0);
+}
+
+bool ListDeletionAllowed(const GridSelection& s, int32_t count) {
+    if (count < 1) return false;
+    if (s.SingleColumn()) {
+        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
+        return false;
+    }
+    return true;
+}
+
 std::vector<std::string> PastedTableLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;

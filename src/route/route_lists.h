@@ -34,6 +34,16 @@ CopyBlock ListCopyBlock(const GridSelection& selection, int32_t rows, int32_t co
 std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
                             const CopyBlock& block);
 
+// Makes the single selected row (within 1..count) the list's current record, or none;
+// true when a single row is selected and the current record changed.
+bool SelectListRow(const GridSelection& selection, int32_t count, int32_t& current);
+// The row before which the IP and station lists insert, or 0 where they refuse: no
+// records, a selection within one column or a single record (those two told).
+int32_t ListInsertionRow(const GridSelection& selection, int32_t count);
+// Whether the IP and station lists delete rows: some records and rows selected (told when
+// the selection lies within one column).
+bool ListDeletionAllowed(const GridSelection& selection, int32_t count);
+
 // The lines of a pasted table (CP932): split at LF, a CR before the LF dropped, a last line
 // without LF kept; empty lines left out.
 std::vector<std::string> PastedTableLines(const std::string& text);

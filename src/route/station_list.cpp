@@ -179,10 +179,7 @@ int32_t PasteStationTable() {
 }
 
 void SelectStationListRow(const GridSelection& sel, bool marksPresent) {
-    const int32_t before = g_currentStation;
-    const int32_t n = Count();
-    g_currentStation = sel.row == sel.rowSel && sel.row >= 1 && sel.row <= n ? sel.row : 0;
-    if (sel.row == sel.rowSel && g_currentStation != before && !marksPresent) {
+    if (SelectListRow(sel, Count(), g_currentStation) && !marksPresent) {
         g_redrawMask = 0;
         QuickRepaintView();
     }
@@ -221,16 +218,7 @@ StationCellStore CommitStationListCell(int32_t row, int32_t col, const std::stri
 
 bool InsertStationListRow(const GridSelection& sel) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    const int32_t first = sel.FirstRow();
-    if (sel.SingleColumn()) {
-        ShowMessage(kInsertRowNeeded, "", msg::kOk);
-        return false;
-    }
-    if (n < 2) {
-        ShowMessage("１点しか入力されていません", "", msg::kOk);
-        return false;
-    }
+    const int32_t first = ListInsertionRow(sel, n);
     if (first <= 0 || !EnsureStationRoom(2)) return false;
     if (first <= n) {
         for (int32_t k = n; k >= first; --k) g_stations[k + 1] = g_stations[k];
@@ -255,11 +243,7 @@ bool DeleteMarkedStations(const std::vector<bool>& marked) {
 
 bool DeleteStationListRows(const GridSelection& sel) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    if (sel.SingleColumn()) {
-        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
-        return false;
-    }
+    if (!ListDeletionAllowed(sel, n)) return false;
     const int32_t first = sel.FirstRow(), last = sel.LastRow();
     if (first > n) return false;
     KeepStations([&](int32_t i) { return i < first || i > last; });
