@@ -55,13 +55,7 @@ void CStationListDlg::Closing() {
     InvalidateAndUpdateView();
 }
 
-void CStationListDlg::Toggle(QWidget* frame) {
-    if (auto* open = dynamic_cast<CStationListDlg*>(GetToolWindow(ToolWindow::kStationList))) {
-        open->CloseToolWindow();
-        return;
-    }
-    (new CStationListDlg(frame))->show();
-}
+void CStationListDlg::Toggle(QWidget* frame) { ToggleWindow<CStationListDlg>(ToolWindow::kStationList, frame); }
 
 int32_t CStationListDlg::TableCount() const { return g_stationCount; }
 
