@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "model/terrain_data.h"
+#include "point_edit_bench_support.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/point_deletion.h"
 #include "pointedit/point_list.h"
-#include "point_edit_bench_support.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 

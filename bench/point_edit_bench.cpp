@@ -7,9 +7,9 @@
 
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
+#include "point_edit_bench_support.h"
 #include "pointedit/generated_points.h"
 #include "pointedit/unused_points.h"
-#include "point_edit_bench_support.h"
 
 namespace {
 

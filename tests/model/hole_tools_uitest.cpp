@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -29,8 +31,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -66,9 +66,7 @@ CHoleSet* HoleSetWindow() { return dynamic_cast<CHoleSet*>(GetToolWindow(ToolWin
 class HoleToolsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void holesFromTheMenuAndTheView() {
         MainWindow window;

@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "../support/jacksboro_grid.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -15,7 +16,6 @@
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/valid_area_edit.h"
-#include "../support/jacksboro_grid.h"
 #include "view/raster_primitives.h"
 #include "view/view_input.h"
 #include "view/view_state.h"

@@ -12,6 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -32,9 +35,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../support/grid_survey.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +52,8 @@ constexpr int kValidInvalid = 32847;
 // 26th point 0.02 m beside the middle one, 1 m lower.
 fs::path WriteGrid() {
     return WriteGridSurvey(fs::path(g_root.toStdString()) / "area_grid.RND", 5, 5,
-                           [](int r, int c) { return 50.0 + r + c; }, {{26, 1020.02, 2020.0, 53.0}});
+                           [](int r, int c) { return 50.0 + r + c; },
+                           {{26, 1020.02, 2020.0, 53.0}});
 }
 
 // Types the text with real keys and leaves the field with Enter.
@@ -75,9 +76,7 @@ void Type(QWidget* dialog, const char* name, const QString& text) {
 class AreaEditUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void areaDialogsFromTheMenus() {
         MainWindow window;
@@ -121,7 +120,8 @@ private slots:
         Press(dup, "1087");
         QCOMPARE(g_dupPointAreaEditDlg->SelectionMethod(), int(CDupPointAreaEditDlg::kLasso));
         view->grab();
-        const QPoint m = WindowPosition(13), step = (WindowPosition(14) - WindowPosition(13)) / 2, up = (WindowPosition(18) - WindowPosition(13)) / 2;
+        const QPoint m = WindowPosition(13), step = (WindowPosition(14) - WindowPosition(13)) / 2,
+                     up = (WindowPosition(18) - WindowPosition(13)) / 2;
         Drag(view, {m - step - up, m + step - up, m + step + up, m - step + up, m - step - up + QPoint(1, 0)});
         QVERIFY(g_points[13].flags & POINT_FLAG_AREA_SELECTED);
         QVERIFY(g_points[26].flags & POINT_FLAG_AREA_SELECTED);

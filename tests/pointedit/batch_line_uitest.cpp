@@ -59,9 +59,8 @@ void WhenModal(const char* name, int* seen, std::function<void(QWidget*)> act) {
 }
 
 void ChooseShape(CMainFrame* frame, int button, int* seen) {
-    WhenModal("selectShapeDialog", seen, [button](QWidget* d) {
-        Control<QAbstractButton>(d, button)->click();
-    });
+    WhenModal("selectShapeDialog", seen,
+              [button](QWidget* d) { Control<QAbstractButton>(d, button)->click(); });
     Choose(frame, kBatchEdit);
 }
 }  // namespace
@@ -69,9 +68,7 @@ void ChooseShape(CMainFrame* frame, int button, int* seen) {
 class BatchLineUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void batchShapesAndLineIdsFromTheMenus() {
         MainWindow window;
@@ -121,7 +118,8 @@ private slots:
             Control<QAbstractButton>(d, "1053")->click();
             Control<QAbstractButton>(d, "1272")->click();
         });
-        for (int32_t i : {At(1, 1), At(1, 3), At(3, 3), At(3, 1), At(1, 1)}) Click(view, WindowPosition(i));
+        for (int32_t i : {At(1, 1), At(1, 3), At(3, 3), At(3, 1), At(1, 1)})
+            Click(view, WindowPosition(i));
         QCOMPARE(edits, 2);
         for (int r = 0; r < 5; ++r)
             for (int c = 0; c < 5; ++c) {

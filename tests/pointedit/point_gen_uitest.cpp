@@ -70,9 +70,7 @@ void Type(QWidget* dialog, const char* id, const QString& text) {
 class PointGenUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void pointToolsFromTheMenus() {
         MainWindow window;

@@ -13,11 +13,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
-#include "platform/file_dialog.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
 #include "platform/folders.h"
 #include "pointedit/point_list.h"
 #include "pointedit/ui/point_list_dialog.h"
@@ -29,9 +32,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../support/grid_survey.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -53,9 +53,7 @@ fs::path WriteGrid() {
 class PointListUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void swapAndListFromTheMenus() {
         MainWindow window;

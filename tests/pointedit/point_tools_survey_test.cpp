@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <random>
 
+#include "../support/jacksboro_grid.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -19,7 +20,6 @@
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "../support/jacksboro_grid.h"
 
 namespace {
 

@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "dxf/dxf_store.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
@@ -34,8 +36,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -90,9 +90,7 @@ double PlaneZ(int32_t a, int32_t b, int32_t c, double x, double y) {
 class PointToolsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void toolsFromTheirMenus() {
         MainWindow window;

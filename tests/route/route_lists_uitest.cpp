@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -37,8 +39,6 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 
@@ -110,9 +110,7 @@ class RouteListsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        UseProgramFolderIn(g_root);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
     void init() {
         m_window = new MainWindow;
         QVERIFY(Start(*m_window));

@@ -13,6 +13,8 @@
 #include <QtTest>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/geodesy.h"
 #include "model/terrain_data.h"
 #include "model/ui/zone_select_dialog.h"
@@ -27,8 +29,6 @@
 #include "view/cursor_state.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 using namespace ui_driver;
 

@@ -38,7 +38,8 @@ inline void BuildTin() {
     for (int32_t r = 1; r < kRows; ++r) g_outline.Append(Node(r, kColumns - 1));
     for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(Node(kRows - 1, c));
     for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(Node(r, 0));
-    for (int32_t k = 1; k <= g_outline.Count(); ++k) g_points[g_outline[k]].flags |= kPointFlagOutline;
+    for (int32_t k = 1; k <= g_outline.Count(); ++k)
+        g_points[g_outline[k]].flags |= kPointFlagOutline;
     g_outline.Close();
     g_tinEdgeCapacity = 4 * g_pointCount;
     ASSERT_EQ(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);

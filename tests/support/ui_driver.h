@@ -105,7 +105,8 @@ inline QPoint WindowPosition(int32_t i) {
 
 // Clicks far enough apart in time that two on one spot make no double-click.
 inline void Click(QWidget* widget, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(widget, Qt::LeftButton, modifiers, at, QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(widget, Qt::LeftButton, modifiers, at,
+                      QApplication::doubleClickInterval() + 50);
 }
 
 // Drags with the left button through the positions; the moves go straight to the view
@@ -171,7 +172,9 @@ inline void WhenModal(const char* name, std::function<void(QWidget*)> act) {
 }
 
 // A colour of the program's palette (0xRRGGBB) as the picture holds it.
-inline QRgb Rgb(uint32_t color) { return qRgb((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF); }
+inline QRgb Rgb(uint32_t color) {
+    return qRgb((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF);
+}
 
 // Whether the pixel or one of its eight neighbours has the colour.
 inline bool Near(const QImage& image, QPoint p, QRgb color) {

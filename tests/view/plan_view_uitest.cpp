@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/survey_data.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/point_in_outline.h"
 #include "model/terrain_data.h"
@@ -31,9 +34,6 @@
 #include "view/view_history.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
-#include "../support/survey_data.h"
-#include "../support/ui_driver.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
 

@@ -66,7 +66,9 @@ void CPlusStakeDlg::Closing() {
     SortPlusStakeValues();
 }
 
-void CPlusStakeDlg::Toggle(QWidget* frame) { ToggleWindow<CPlusStakeDlg>(ToolWindow::kPlusStake, frame); }
+void CPlusStakeDlg::Toggle(QWidget* frame) {
+    ToggleWindow<CPlusStakeDlg>(ToolWindow::kPlusStake, frame);
+}
 
 int32_t CPlusStakeDlg::TableCount() const { return g_plusStakeCount; }
 

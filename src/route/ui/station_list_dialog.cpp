@@ -55,7 +55,9 @@ void CStationListDlg::Closing() {
     InvalidateAndUpdateView();
 }
 
-void CStationListDlg::Toggle(QWidget* frame) { ToggleWindow<CStationListDlg>(ToolWindow::kStationList, frame); }
+void CStationListDlg::Toggle(QWidget* frame) {
+    ToggleWindow<CStationListDlg>(ToolWindow::kStationList, frame);
+}
 
 int32_t CStationListDlg::TableCount() const { return g_stationCount; }
 
