@@ -13,6 +13,7 @@
 #include <cstring>
 #include <functional>
 
+#include "route_test_state.h"
 #include "../support/ui_driver.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
@@ -59,12 +60,7 @@ class RouteCalcUiTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
     }
     void cleanup() { ReleaseDataModel(); }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "route_test_state.h"
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/document.h"
@@ -39,12 +40,7 @@ class RouteFilesUiTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
         ClearRecordedFileDialogs();
         m_dir = fs::temp_directory_path() /
                 ("nostrel_route_ui_" + std::to_string(QCoreApplication::applicationPid()));
