@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "../support/jacksboro_grid.h"
+#include "../support/tin_edge_ends.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -23,19 +24,6 @@
 namespace {
 
 using namespace jacksboro_grid;
-
-struct EdgeGround {
-    double ax, ay, bx, by;
-};
-std::vector<EdgeGround> EdgeEnds() {
-    std::vector<EdgeGround> ends;
-    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
-        const RandomPoint& a = g_points[std::abs(g_tinEdges[e].a)];
-        const RandomPoint& b = g_points[std::abs(g_tinEdges[e].b)];
-        ends.push_back({a.x, a.y, b.x, b.y});
-    }
-    return ends;
-}
 
 // Plan screen positions, every point placed (the view centre at the data's middle).
 void PlaceOnScreen(double scale) {
@@ -74,7 +62,7 @@ TEST(AreaEditSurvey, SphereInvalidatedAndDeletedKeepsTheTinOnItsGround) {
         p.flags = 0;
         SetPointEndMarker();
     }
-    const std::vector<EdgeGround> before = EdgeEnds();
+    const std::vector<EdgeEnds> before = TinEdgeEnds();
     PlaceOnScreen(1.0);  // grid nodes 74 pixels apart: the click picks the centre node
 
     CValidAreaEditDlg dlg;
@@ -105,14 +93,8 @@ TEST(AreaEditSurvey, SphereInvalidatedAndDeletedKeepsTheTinOnItsGround) {
     const int32_t count = g_pointCount;
     dlg.OnDeleteInvalid();
     EXPECT_EQ(g_pointCount, count - unusedInvalid);
-    const std::vector<EdgeGround> after = EdgeEnds();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t e = 0; e < after.size(); ++e) {
-        ASSERT_EQ(after[e].ax, before[e].ax) << e;
-        ASSERT_EQ(after[e].ay, before[e].ay) << e;
-        ASSERT_EQ(after[e].bx, before[e].bx) << e;
-        ASSERT_EQ(after[e].by, before[e].by) << e;
-    }
+    const std::vector<EdgeEnds> after = TinEdgeEnds();
+    ASSERT_NO_FATAL_FAILURE(AssertSameEdgeEnds(before, after));
 }
 
 TEST(AreaEditSurvey, UnlockedBlockTurnsAndTiltsAsTheMatrixSays) {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../support/jacksboro_grid.h"
+#include "../support/tin_edge_ends.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -89,19 +90,6 @@ std::set<std::string> Names() {
     return names;
 }
 
-struct Ground {
-    double ax, ay, bx, by;
-};
-std::vector<Ground> EdgeGround() {
-    std::vector<Ground> ends;
-    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
-        const RandomPoint& a = g_points[std::abs(g_tinEdges[e].a)];
-        const RandomPoint& b = g_points[std::abs(g_tinEdges[e].b)];
-        ends.push_back({a.x, a.y, b.x, b.y});
-    }
-    return ends;
-}
-
 class UnusedPoints : public ::testing::Test {
 protected:
     void SetUp() override { ClearRecordedMessages(); }
@@ -139,7 +127,7 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
     };
     for (const Case& c : cases) {
         LoadSpots(c.outline, true);
-        const std::vector<Ground> before = EdgeGround();
+        const std::vector<EdgeEnds> before = TinEdgeEnds();
         g_quietMode = c.quiet ? 1 : 0;
         ClearRecordedMessages();
         QueueMessageAnswer(c.answer);
@@ -148,7 +136,7 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
         EXPECT_EQ(RecordedMessages().size(), c.quiet ? 0u : 1u);
         EXPECT_EQ(Names(), c.kept) << c.answer << " outline " << c.outline;
         EXPECT_EQ(g_points[g_pointCount + 1].hidden, kEndMarker);
-        const std::vector<Ground> after = EdgeGround();
+        const std::vector<EdgeEnds> after = TinEdgeEnds();
         for (size_t e = 0; e < after.size(); ++e) {
             EXPECT_EQ(after[e].ax, before[e].ax) << e;
             EXPECT_EQ(after[e].by, before[e].by) << e;
@@ -243,7 +231,7 @@ TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
     LoadWithTin();
     const int32_t gridCount = g_pointCount;
     std::vector<RandomPoint> grid(g_points + 1, g_points + 1 + gridCount);
-    const std::vector<Ground> before = EdgeGround();
+    const std::vector<EdgeEnds> before = TinEdgeEnds();
     // Twenty points added by clicks with 無効 set, between the grid's nodes.
     g_birdsEyeOn = 0;
     g_viewScale = 0.5;
@@ -271,14 +259,8 @@ TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
     ASSERT_EQ(g_pointCount, gridCount);
     for (int32_t i = 1; i <= gridCount; ++i)
         ASSERT_EQ(std::memcmp(&g_points[i], &grid[i - 1], sizeof(RandomPoint)), 0) << i;
-    const std::vector<Ground> after = EdgeGround();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t e = 0; e < after.size(); ++e) {
-        ASSERT_EQ(after[e].ax, before[e].ax) << e;
-        ASSERT_EQ(after[e].ay, before[e].ay) << e;
-        ASSERT_EQ(after[e].bx, before[e].bx) << e;
-        ASSERT_EQ(after[e].by, before[e].by) << e;
-    }
+    const std::vector<EdgeEnds> after = TinEdgeEnds();
+    ASSERT_NO_FATAL_FAILURE(AssertSameEdgeEnds(before, after));
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                        ("unused_points_" + std::to_string(::getpid()) + ".RND");
