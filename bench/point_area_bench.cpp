@@ -4,62 +4,32 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <random>
 #include <vector>
 
-#include "model/point_in_outline.h"
 #include "model/terrain_data.h"
-#include "model/tin_grid_builder.h"
+#include "point_edit_bench_support.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/point_deletion.h"
 #include "pointedit/point_list.h"
-#include "tin_bench_support.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 
 namespace {
 
-std::vector<RandomPoint> g_setUp;  // the grid, its TIN built, and the extras
-std::vector<TinEdge> g_setUpEdges;
-int32_t g_gridCount = 0;
+// The grid, its TIN built, and the extras; the outline is left as the runs leave it.
+point_edit_bench::ModelCopy g_setUp;
+constexpr int32_t kGridNodes = tin_bench::kJacksboroGridNodes;
 
 bool PrepareOnce() {
     if (!g_setUp.empty()) return true;
-    if (!tin_bench::MakeJacksboroGrid()) return false;
-    g_gridCount = g_pointCount;
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    GrowTinEdgeBlock(g_tinEdgeCapacity);
-    OrientPolygonClockwise(g_outline);
-    g_tinEdgeCount = 0;
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    std::mt19937_64 rng(11);
-    std::uniform_int_distribution<int32_t> node(1, g_gridCount);
-    std::uniform_real_distribution<double> jitter(-30.0, 30.0);
-    EnsurePointCapacity(2 * g_gridCount + 10, 2 * g_gridCount + 100);
-    for (int32_t k = 0; k < g_gridCount; ++k) {
-        RandomPoint p = g_points[node(rng)];
-        p.x += jitter(rng);
-        p.y += jitter(rng);
-        p.flags = 0;
-        p.invalid = 1;
-        g_points[++g_pointCount] = p;
-    }
-    SetPointEndMarker();
-    g_setUp.assign(g_points, g_points + g_pointCount + 2);
-    g_setUpEdges.assign(g_tinEdges, g_tinEdges + g_tinEdgeCount + 2);
+    if (!point_edit_bench::MakeGridWithUnusedPoints(kGridNodes, 11, 2 * kGridNodes + 100))
+        return false;
+    g_setUp.Take(false);
     return true;
 }
 
-void Restore() {
-    EnsurePointCapacity(static_cast<int32_t>(g_setUp.size()), 300000);
-    std::copy(g_setUp.begin(), g_setUp.end(), g_points);
-    g_pointCount = static_cast<int32_t>(g_setUp.size()) - 2;
-    std::copy(g_setUpEdges.begin(), g_setUpEdges.end(), g_tinEdges);
-    g_tinEdgeCount = static_cast<int32_t>(g_setUpEdges.size()) - 2;
-    g_pointsPresent = -1;
-}
+void Restore() { g_setUp.Restore(300000); }
 
 void BM_DeleteInvalidPoints(benchmark::State& state) {
     if (!PrepareOnce()) {
@@ -132,7 +102,7 @@ void BM_TurnAndTiltCommit(benchmark::State& state) {
     }
     Restore();
     CMoveRotateDlg dlg;
-    dlg.SetBasePoint(g_gridCount / 2);
+    dlg.SetBasePoint(kGridNodes / 2);
     for (auto _ : state) {
         dlg.SetPending(1.0, 2.0, 0.5, 17.0, 6.0, 140.0);
         dlg.OnCommit();
@@ -149,7 +119,7 @@ void BM_PointListDelete10000Rows(benchmark::State& state) {
         return;
     }
     std::vector<int32_t> rows;
-    const int32_t total = static_cast<int32_t>(g_setUp.size()) - 2;
+    const int32_t total = g_setUp.PointCount();
     for (int32_t k = 0; k < 10000; ++k) rows.push_back(1 + static_cast<int32_t>(int64_t{k} * total / 10000));
     for (auto _ : state) {
         state.PauseTiming();

@@ -53,11 +53,14 @@ inline bool LoadJacksboro(const char* name) {
     return false;
 }
 
+constexpr int32_t kJacksboroGridRows = 344, kJacksboroGridColumns = 403;
+constexpr int32_t kJacksboroGridNodes = kJacksboroGridRows * kJacksboroGridColumns;
+
 // The grid with the ring of its boundary nodes as the outline.
 inline bool MakeJacksboroGrid() {
     if (!LoadJacksboro("jacksboro_grid.RND")) return false;
-    const int32_t rows = 344, columns = 403;
-    if (g_pointCount != rows * columns) return false;
+    const int32_t rows = kJacksboroGridRows, columns = kJacksboroGridColumns;
+    if (g_pointCount != kJacksboroGridNodes) return false;
     auto node = [&](int32_t r, int32_t c) { return r * columns + c + 1; };
     std::vector<int32_t> ring;
     for (int32_t c = 0; c < columns; ++c) ring.push_back(node(0, c));

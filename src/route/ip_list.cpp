@@ -99,37 +99,23 @@ std::string ProposeIpListCell(int32_t row, int32_t col) {
 std::string IpListCopyText(const GridSelection& s) {
     const int32_t n = Count();
     if (n < 1) return {};
-    int32_t firstCol = s.FirstCol(), lastCol = s.LastCol();
-    int32_t firstRow = s.FirstRow(), lastRow = s.LastRow();
-    if (s.SingleCell()) {
-        firstCol = 0;
-        lastCol = kIpListColumns - 1;
-        firstRow = 1;
-        lastRow = n;
-    }
-    firstRow = std::max(firstRow, 1);
-    lastRow = std::min(lastRow, n);
-    auto selected = [&](int k) { return k >= firstCol && k <= lastCol; };
-
-    std::string text = Utf8ToCp932(kCopyHeadings[0]);
-    for (int k = 1; k < kIpListColumns; ++k)
-        if (selected(k)) text += Utf8ToCp932(kCopyHeadings[k]);
-    text += '\n';
-    for (int32_t r = firstRow; r <= lastRow; ++r) {
+    const CopyBlock block = ListCopyBlock(s, n, kIpListColumns);
+    std::string text = CopyHeadingLine(kCopyHeadings, kIpListColumns, block);
+    for (int32_t r = block.firstRow; r <= block.lastRow; ++r) {
         const IpPoint& ip = g_ipPoints[r];
         text += FormatInt("%4d", r);
-        if (selected(1)) {
+        if (block.HasColumn(1)) {
             char field[32];
             std::snprintf(field, sizeof field, "\t%6s",
                           std::string(ip.name, strnlen(ip.name, sizeof ip.name)).c_str());
             text += field;
         }
-        if (selected(2)) text += FormatInt("\t%6d", ip.number);
-        if (selected(3)) text += Format("\t%14.5f", ip.x);
-        if (selected(4)) text += Format("\t%14.5f", ip.y);
-        if (selected(5)) text += Format("\t%12.3f", ip.radius);
-        if (selected(6)) text += Format("\t%12.3f", ip.a1);
-        if (selected(7)) text += Format("\t%12.3f", ip.a2);
+        if (block.HasColumn(2)) text += FormatInt("\t%6d", ip.number);
+        if (block.HasColumn(3)) text += Format("\t%14.5f", ip.x);
+        if (block.HasColumn(4)) text += Format("\t%14.5f", ip.y);
+        if (block.HasColumn(5)) text += Format("\t%12.3f", ip.radius);
+        if (block.HasColumn(6)) text += Format("\t%12.3f", ip.a1);
+        if (block.HasColumn(7)) text += Format("\t%12.3f", ip.a2);
         text += '\n';
     }
     return text;
@@ -195,9 +181,7 @@ int32_t PasteIpTable() {
 }
 
 void SelectIpListRow(const GridSelection& s) {
-    const int32_t before = g_currentIp;
-    g_currentIp = s.row == s.rowSel && s.row >= 1 && s.row <= Count() ? s.row : 0;
-    if (s.row == s.rowSel && g_currentIp != before) {
+    if (SelectListRow(s, Count(), g_currentIp)) {
         g_redrawMask = 0;
         QuickRepaintView();
     }
@@ -262,16 +246,7 @@ IpCellStore CommitIpListCell(int32_t row, int32_t col, const std::string& typed,
 
 bool InsertIpListRow(const GridSelection& s) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    const int32_t a = s.FirstRow();
-    if (s.SingleColumn()) {
-        ShowMessage(kInsertRowNeeded, "", msg::kOk);
-        return false;
-    }
-    if (n == 1) {
-        ShowMessage("１点しか入力されていません", "", msg::kOk);
-        return false;
-    }
+    const int32_t a = ListInsertionRow(s, n);
     if (a < 1 || RefuseWhenFull()) return false;
     if (a <= n) {
         for (int32_t k = n; k >= a; --k) g_ipPoints[k + 1] = g_ipPoints[k];
@@ -285,11 +260,7 @@ bool InsertIpListRow(const GridSelection& s) {
 
 bool DeleteIpListRows(const GridSelection& s) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    if (s.SingleColumn()) {
-        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
-        return false;
-    }
+    if (!ListDeletionAllowed(s, n)) return false;
     const int32_t a = std::max(s.FirstRow(), 1);
     const int32_t b = std::min(s.LastRow(), n);
     if (a > n || b < a) return false;

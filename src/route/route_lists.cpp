@@ -1,5 +1,6 @@
 #include "route/route_lists.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "model/numeric_text.h"
@@ -19,6 +20,50 @@ void Call(const std::function<void()>& f) {
     if (f) f();
 }
 }  // namespace
+
+CopyBlock ListCopyBlock(const GridSelection& s, int32_t rows, int32_t columns) {
+    CopyBlock b{s.FirstRow(), s.LastRow(), s.FirstCol(), s.LastCol()};
+    if (s.SingleCell()) b = {1, rows, 0, columns - 1};
+    b.firstRow = std::max(b.firstRow, 1);
+    b.lastRow = std::min(b.lastRow, rows);
+    return b;
+}
+
+std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
+                            const CopyBlock& block) {
+    std::string text = Utf8ToCp932(headingsUtf8[0]);
+    for (int32_t k = 1; k < columns; ++k)
+        if (block.HasColumn(k)) text += Utf8ToCp932(headingsUtf8[k]);
+    return text + '\n';
+}
+
+bool SelectListRow(const GridSelection& s, int32_t count, int32_t& current) {
+    const int32_t before = current;
+    current = s.row == s.rowSel && s.row >= 1 && s.row <= count ? s.row : 0;
+    return s.row == s.rowSel && current != before;
+}
+
+int32_t ListInsertionRow(const GridSelection& s, int32_t count) {
+    if (count < 1) return 0;
+    if (s.SingleColumn()) {
+        ShowMessage(kInsertRowNeeded, "", msg::kOk);
+        return 0;
+    }
+    if (count == 1) {
+        ShowMessage("１点しか入力されていません", "", msg::kOk);
+        return 0;
+    }
+    return std::max(s.FirstRow(), 0);
+}
+
+bool ListDeletionAllowed(const GridSelection& s, int32_t count) {
+    if (count < 1) return false;
+    if (s.SingleColumn()) {
+        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
+        return false;
+    }
+    return true;
+}
 
 std::vector<std::string> PastedTableLines(const std::string& text) {
     std::vector<std::string> lines;

@@ -22,6 +22,28 @@ struct GridSelection {
     bool SingleColumn() const { return col == colSel; }
 };
 
+// The block a list's copy takes: the selection, or the whole table when a single cell is
+// selected; its rows kept within the table's records 1..rows.
+struct CopyBlock {
+    int32_t firstRow = 0, lastRow = 0, firstCol = 0, lastCol = 0;
+    bool HasColumn(int32_t col) const { return col >= firstCol && col <= lastCol; }
+};
+CopyBlock ListCopyBlock(const GridSelection& selection, int32_t rows, int32_t columns);
+// The copy's heading line (CP932): the row number's heading always, then those of the
+// block's other columns.
+std::string CopyHeadingLine(const char* const* headingsUtf8, int32_t columns,
+                            const CopyBlock& block);
+
+// Makes the single selected row (within 1..count) the list's current record, or none;
+// true when a single row is selected and the current record changed.
+bool SelectListRow(const GridSelection& selection, int32_t count, int32_t& current);
+// The row before which the IP and station lists insert, or 0 where they refuse: no
+// records, a selection within one column or a single record (those two told).
+int32_t ListInsertionRow(const GridSelection& selection, int32_t count);
+// Whether the IP and station lists delete rows: some records and rows selected (told when
+// the selection lies within one column).
+bool ListDeletionAllowed(const GridSelection& selection, int32_t count);
+
 // The lines of a pasted table (CP932): split at LF, a CR before the LF dropped, a last line
 // without LF kept; empty lines left out.
 std::vector<std::string> PastedTableLines(const std::string& text);

@@ -131,29 +131,16 @@ std::string FormatStationListCell(int32_t row, int32_t col) {
 std::string StationListCopyText(const GridSelection& sel) {
     const int32_t n = Count();
     if (n < 1) return {};
-    int32_t firstCol = sel.FirstCol(), lastCol = sel.LastCol();
-    int32_t firstRow = sel.FirstRow(), lastRow = sel.LastRow();
-    if (sel.SingleCell()) {
-        firstCol = 0;
-        lastCol = kStationListColumns - 1;
-        firstRow = 1;
-        lastRow = n;
-    }
-    firstRow = std::max(firstRow, 1);
-    lastRow = std::min(lastRow, n);
-    auto selected = [&](int k) { return k >= firstCol && k <= lastCol; };
-    std::string text = Utf8ToCp932(kCopyHeadings[0]);
-    for (int k = 1; k < kStationListColumns; ++k)
-        if (selected(k)) text += Utf8ToCp932(kCopyHeadings[k]);
-    text += '\n';
-    for (int32_t r = firstRow; r <= lastRow; ++r) {
+    const CopyBlock block = ListCopyBlock(sel, n, kStationListColumns);
+    std::string text = CopyHeadingLine(kCopyHeadings, kStationListColumns, block);
+    for (int32_t r = block.firstRow; r <= block.lastRow; ++r) {
         const StationRecord& s = g_stations[r];
         char number[16];
         std::snprintf(number, sizeof number, "%4d", r);
         text += number;
-        if (selected(1)) text += "\t" + Name(s);
+        if (block.HasColumn(1)) text += "\t" + Name(s);
         for (int k = 2; k < kStationListColumns; ++k)
-            if (selected(k)) text += Fixed("\t%14.5f", Field(s, k));
+            if (block.HasColumn(k)) text += Fixed("\t%14.5f", Field(s, k));
         text += '\n';
     }
     return text;
@@ -192,10 +179,7 @@ int32_t PasteStationTable() {
 }
 
 void SelectStationListRow(const GridSelection& sel, bool marksPresent) {
-    const int32_t before = g_currentStation;
-    const int32_t n = Count();
-    g_currentStation = sel.row == sel.rowSel && sel.row >= 1 && sel.row <= n ? sel.row : 0;
-    if (sel.row == sel.rowSel && g_currentStation != before && !marksPresent) {
+    if (SelectListRow(sel, Count(), g_currentStation) && !marksPresent) {
         g_redrawMask = 0;
         QuickRepaintView();
     }
@@ -234,16 +218,7 @@ StationCellStore CommitStationListCell(int32_t row, int32_t col, const std::stri
 
 bool InsertStationListRow(const GridSelection& sel) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    const int32_t first = sel.FirstRow();
-    if (sel.SingleColumn()) {
-        ShowMessage(kInsertRowNeeded, "", msg::kOk);
-        return false;
-    }
-    if (n < 2) {
-        ShowMessage("１点しか入力されていません", "", msg::kOk);
-        return false;
-    }
+    const int32_t first = ListInsertionRow(sel, n);
     if (first <= 0 || !EnsureStationRoom(2)) return false;
     if (first <= n) {
         for (int32_t k = n; k >= first; --k) g_stations[k + 1] = g_stations[k];
@@ -268,11 +243,7 @@ bool DeleteMarkedStations(const std::vector<bool>& marked) {
 
 bool DeleteStationListRows(const GridSelection& sel) {
     const int32_t n = Count();
-    if (n < 1) return false;
-    if (sel.SingleColumn()) {
-        ShowMessage(kDeleteRowNeeded, "", msg::kOk);
-        return false;
-    }
+    if (!ListDeletionAllowed(sel, n)) return false;
     const int32_t first = sel.FirstRow(), last = sel.LastRow();
     if (first > n) return false;
     KeepStations([&](int32_t i) { return i < first || i > last; });

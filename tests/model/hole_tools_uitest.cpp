@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -29,9 +31,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -50,25 +53,6 @@ constexpr int kPartialTin = 32862;
 // outline through the eight border points.
 fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
 
-QPoint WindowPosition(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-bool Enabled(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    const auto actions = frame->Actions(id);
-    return !actions.empty() && actions.front()->isEnabled();
-}
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    frame->Actions(id).front()->trigger();
-}
-
-void Click(QWidget* view, QPoint at) {
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at, QApplication::doubleClickInterval() + 50);
-}
-
 std::vector<int32_t> NegativeRecords() {
     std::vector<int32_t> v;
     for (int32_t i = 1; i <= g_tinEdgeCount; ++i)
@@ -82,24 +66,16 @@ CHoleSet* HoleSetWindow() { return dynamic_cast<CHoleSet*>(GetToolWindow(ToolWin
 class HoleToolsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void holesFromTheMenuAndTheView() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
         QVERIFY(!Enabled(frame, kHoleRegister));
 
-        QueueFileDialogAnswer(Fixture().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        OpenFile(frame, Fixture());
         QCOMPARE(g_tinEdgeCount, 16);
         Choose(frame, kBirdsEyeSwitch);
         QCOMPARE(g_birdsEyeOn, 0);
@@ -185,14 +161,11 @@ private slots:
     // 三角網編集 swaps the diagonal of the south-west cell with two clicks; 三角網部分計算
     // rebuilds the cell around a new point from a dragged rectangle.
     void tinEditingFromTheMenuAndTheView() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(Fixture().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, Fixture());
         Choose(frame, kBirdsEyeSwitch);
         QCOMPARE(g_birdsEyeOn, 0);
         g_colorBandOn = 0;

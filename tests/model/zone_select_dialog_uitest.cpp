@@ -12,27 +12,12 @@
 #include <QtTest>
 #include <functional>
 
+#include "../support/ui_driver.h"
 #include "model/ui/zone_select_dialog.h"
 
+using namespace ui_driver;
+
 namespace {
-template <typename W>
-W* Control(QWidget* dialog, int id) {
-    W* w = dialog->findChild<W*>(QString::number(id));
-    if (!w) qFatal("control %d missing", id);
-    return w;
-}
-
-// Runs `act` on the modal dialog once it is up; a dialog that a failed check left open
-// is closed, so the test goes on.
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal dialog");
-        act(modal);
-        if (modal && modal->isVisible()) modal->close();
-    });
-}
-
 QStringList ListLines(QListWidget* list) {
     QStringList lines;
     for (int i = 0; i < list->count(); ++i) lines << list->item(i)->text();

@@ -8,6 +8,8 @@
 #include <random>
 #include <vector>
 
+#include "../support/jacksboro_grid.h"
+#include "../support/tin_edge_ends.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -15,55 +17,13 @@
 #include "pointedit/area_selection.h"
 #include "pointedit/move_rotate.h"
 #include "pointedit/valid_area_edit.h"
-#include "../support/survey_data.h"
 #include "view/raster_primitives.h"
 #include "view/view_input.h"
 #include "view/view_state.h"
 
 namespace {
 
-constexpr int32_t kRows = 344, kColumns = 403;
-int32_t Node(int32_t r, int32_t c) { return r * kColumns + c + 1; }
-
-bool LoadGrid() {
-    InitDataModel();
-    g_pointCapacity = 200000;
-    if (GrowPointBlock(g_pointCapacity) != 0) return false;
-    std::FILE* f = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
-    if (!f || ReadRndText(f) != 0 || g_pointCount != kRows * kColumns) return false;
-    g_pointsPresent = -1;
-    return true;
-}
-
-void BuildGridTin() {
-    g_outline.Reset();
-    for (int32_t c = 0; c < kColumns; ++c) g_outline.Append(Node(0, c));
-    for (int32_t r = 1; r < kRows; ++r) g_outline.Append(Node(r, kColumns - 1));
-    for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(Node(kRows - 1, c));
-    for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(Node(r, 0));
-    for (int32_t k = 1; k <= g_outline.Count(); ++k) g_points[g_outline[k]].flags |= kPointFlagOutline;
-    g_outline.Close();
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    ASSERT_EQ(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);
-    OrientPolygonClockwise(g_outline);
-    g_tinEdgeCount = 0;
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ASSERT_GT(g_tinEdgeCount, 3 * g_pointCount / 2);
-}
-
-struct EdgeGround {
-    double ax, ay, bx, by;
-};
-std::vector<EdgeGround> EdgeEnds() {
-    std::vector<EdgeGround> ends;
-    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
-        const RandomPoint& a = g_points[std::abs(g_tinEdges[e].a)];
-        const RandomPoint& b = g_points[std::abs(g_tinEdges[e].b)];
-        ends.push_back({a.x, a.y, b.x, b.y});
-    }
-    return ends;
-}
+using namespace jacksboro_grid;
 
 // Plan screen positions, every point placed (the view centre at the data's middle).
 void PlaceOnScreen(double scale) {
@@ -84,8 +44,8 @@ void PlaceOnScreen(double scale) {
 }
 
 TEST(AreaEditSurvey, SphereInvalidatedAndDeletedKeepsTheTinOnItsGround) {
-    ASSERT_TRUE(LoadGrid());
-    BuildGridTin();
+    ASSERT_TRUE(Load());
+    BuildTin();
     // Extra points that no TIN edge uses, spread over the grid.
     std::mt19937_64 rng(3);
     const RandomPoint& low = g_points[Node(0, 0)];
@@ -102,7 +62,7 @@ TEST(AreaEditSurvey, SphereInvalidatedAndDeletedKeepsTheTinOnItsGround) {
         p.flags = 0;
         SetPointEndMarker();
     }
-    const std::vector<EdgeGround> before = EdgeEnds();
+    const std::vector<EdgeEnds> before = TinEdgeEnds();
     PlaceOnScreen(1.0);  // grid nodes 74 pixels apart: the click picks the centre node
 
     CValidAreaEditDlg dlg;
@@ -133,18 +93,12 @@ TEST(AreaEditSurvey, SphereInvalidatedAndDeletedKeepsTheTinOnItsGround) {
     const int32_t count = g_pointCount;
     dlg.OnDeleteInvalid();
     EXPECT_EQ(g_pointCount, count - unusedInvalid);
-    const std::vector<EdgeGround> after = EdgeEnds();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t e = 0; e < after.size(); ++e) {
-        ASSERT_EQ(after[e].ax, before[e].ax) << e;
-        ASSERT_EQ(after[e].ay, before[e].ay) << e;
-        ASSERT_EQ(after[e].bx, before[e].bx) << e;
-        ASSERT_EQ(after[e].by, before[e].by) << e;
-    }
+    const std::vector<EdgeEnds> after = TinEdgeEnds();
+    ASSERT_NO_FATAL_FAILURE(AssertSameEdgeEnds(before, after));
 }
 
 TEST(AreaEditSurvey, UnlockedBlockTurnsAndTiltsAsTheMatrixSays) {
-    ASSERT_TRUE(LoadGrid());
+    ASSERT_TRUE(Load());
     PlaceOnScreen(0.05);
     // The block: rows 100..139, columns 200..259.
     auto inBlock = [](int32_t i) {

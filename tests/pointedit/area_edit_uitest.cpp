@@ -12,6 +12,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -32,9 +35,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -47,42 +51,12 @@ constexpr int kValidInvalid = 32847;
 // A 5 x 5 grid 10 m apart (point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c), and a
 // 26th point 0.02 m beside the middle one, 1 m lower.
 fs::path WriteGrid() {
-    const fs::path path = fs::path(g_root.toStdString()) / "area_grid.RND";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    for (int k = 0; k < 5; ++k) std::fputs("********************\r\n", f);
-    int n = 0;
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", ++n, 1000.0 + 10 * r,
-                         2000.0 + 10 * c, 50.0 + r + c, 0, 0, 0);
-    std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", 26, 1020.02, 2020.0, 53.0, 0, 0,
-                 0);
-    std::fclose(f);
-    return path;
+    return WriteGridSurvey(fs::path(g_root.toStdString()) / "area_grid.RND", 5, 5,
+                           [](int r, int c) { return 50.0 + r + c; },
+                           {{26, 1020.02, 2020.0, 53.0}});
 }
 
-QPoint At(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* action = frame->Actions(id).front();
-    QVERIFY(action->isEnabled());
-    action->trigger();
-}
-
-void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(view, Qt::LeftButton, modifiers, at, QApplication::doubleClickInterval() + 50);
-}
-
-void Press(QWidget* dialog, const char* name) {
-    auto* b = dialog->findChild<QAbstractButton*>(name);
-    QVERIFY2(b, name);
-    QVERIFY2(b->isEnabled(), name);
-    b->click();
-}
-
+// Types the text with real keys and leaves the field with Enter.
 void Type(QWidget* dialog, const char* name, const QString& text) {
     auto* e = dialog->findChild<QLineEdit*>(name);
     QVERIFY2(e, name);
@@ -97,37 +71,19 @@ void Type(QWidget* dialog, const char* name, const QString& text) {
     }
 }
 
-// Drags with the left button through the given positions.
-void Drag(QWidget* view, const std::vector<QPoint>& path, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mousePress(view, Qt::LeftButton, modifiers, path.front());
-    for (size_t k = 1; k < path.size(); ++k) {
-        QMouseEvent move(QEvent::MouseMove, path[k], view->mapToGlobal(path[k]), Qt::NoButton,
-                         Qt::LeftButton, modifiers);
-        QApplication::sendEvent(view, &move);
-    }
-    QTest::mouseRelease(view, Qt::LeftButton, modifiers, path.back(), 20);
-}
 }  // namespace
 
 class AreaEditUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void areaDialogsFromTheMenus() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(WriteGrid().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, WriteGrid());
         QCOMPARE(g_pointCount, 26);
         g_colorBandOn = 0;
         frame->ExecuteCommand(kShowAll);
@@ -141,7 +97,7 @@ private slots:
         Type(valid, "1082", "10.5");
         QCOMPARE(g_validAreaEditDlg->Radius(), 10.5);
         view->grab();
-        Click(view, At(13));
+        Click(view, WindowPosition(13));
         QVERIFY(g_validAreaEditDlg->HasPick());
         view->grab();
         Press(valid, "1014");
@@ -164,7 +120,8 @@ private slots:
         Press(dup, "1087");
         QCOMPARE(g_dupPointAreaEditDlg->SelectionMethod(), int(CDupPointAreaEditDlg::kLasso));
         view->grab();
-        const QPoint m = At(13), step = (At(14) - At(13)) / 2, up = (At(18) - At(13)) / 2;
+        const QPoint m = WindowPosition(13), step = (WindowPosition(14) - WindowPosition(13)) / 2,
+                     up = (WindowPosition(18) - WindowPosition(13)) / 2;
         Drag(view, {m - step - up, m + step - up, m + step + up, m - step + up, m - step - up + QPoint(1, 0)});
         QVERIFY(g_points[13].flags & POINT_FLAG_AREA_SELECTED);
         QVERIFY(g_points[26].flags & POINT_FLAG_AREA_SELECTED);
@@ -189,10 +146,10 @@ private slots:
         QVERIFY(move && g_moveRotateDlg);
         Press(move, "1143");
         const int32_t base = 12;  // A12, east-west middle row, column 1
-        Click(view, At(base));
+        Click(view, WindowPosition(base));
         QCOMPARE(g_moveRotateDlg->BaseSource(), base);
         // A quarter turn clockwise about the base: from north of it to east of it.
-        const QPoint b = At(base);
+        const QPoint b = WindowPosition(base);
         Drag(view, {b + QPoint(0, -60), b + QPoint(30, -50), b + QPoint(50, -30), b + QPoint(60, 0)},
              Qt::ShiftModifier);
         QVERIFY(std::fabs(g_moveRotateDlg->Rotation() - 90.0) < 1.0);

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
@@ -32,6 +34,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace ui_driver;
+
 namespace {
 QString g_root;
 constexpr int kShowAll = 32800;
@@ -40,71 +44,23 @@ constexpr int kLineNumbers = 33056;
 
 // A 5 x 5 grid 10 m apart: point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c.
 fs::path WriteGrid() {
-    const fs::path path = fs::path(g_root.toStdString()) / "batch_grid.RND";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    for (int k = 0; k < 5; ++k) std::fputs("********************\r\n", f);
-    int n = 0;
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", ++n, 1000.0 + 10 * r,
-                         2000.0 + 10 * c, 50.0 + r + c, 0, 0, 0);
-    std::fclose(f);
-    return path;
+    return WriteGridSurvey(fs::path(g_root.toStdString()) / "batch_grid.RND", 5, 5,
+                           [](int r, int c) { return 50.0 + r + c; });
 }
 
 int32_t At(int r, int c) { return 5 * r + c + 1; }
-QPoint Client(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* action = frame->Actions(id).front();
-    QVERIFY(action->isEnabled());
-    action->trigger();
-}
-
-void Click(QWidget* view, QPoint at) {
-    QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at,
-                      QApplication::doubleClickInterval() + 50);
-}
-
-void Drag(QWidget* view, const std::vector<QPoint>& path) {
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, path.front());
-    for (size_t k = 1; k < path.size(); ++k) {
-        QMouseEvent move(QEvent::MouseMove, path[k], view->mapToGlobal(path[k]), Qt::NoButton,
-                         Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &move);
-    }
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, path.back(), 20);
-}
-
-template <typename T>
-T* Child(QWidget* dialog, const char* name) {
-    auto* w = dialog->findChild<T*>(name);
-    if (!w) qWarning("no control %s", name);
-    return w;
-}
 
 // Acts on the modal dialog `name` once it shows; `seen` counts the times.
 void WhenModal(const char* name, int* seen, std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [=] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w || w->objectName() != name) return;
-        timer->stop();
-        timer->deleteLater();
+    ui_driver::WhenModal(name, [seen, act](QWidget* d) {
         ++*seen;
-        act(w);
+        act(d);
     });
-    timer->start();
 }
 
 void ChooseShape(CMainFrame* frame, int button, int* seen) {
-    WhenModal("selectShapeDialog", seen, [button](QWidget* d) {
-        Child<QAbstractButton>(d, QByteArray::number(button))->click();
-    });
+    WhenModal("selectShapeDialog", seen,
+              [button](QWidget* d) { Control<QAbstractButton>(d, button)->click(); });
     Choose(frame, kBatchEdit);
 }
 }  // namespace
@@ -112,22 +68,14 @@ void ChooseShape(CMainFrame* frame, int button, int* seen) {
 class BatchLineUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void batchShapesAndLineIdsFromTheMenus() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(WriteGrid().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, WriteGrid());
         QCOMPARE(g_pointCount, 25);
         g_colorBandOn = 0;
         frame->ExecuteCommand(kShowAll);
@@ -142,15 +90,15 @@ private slots:
         view->grab();
         const double z7 = g_points[7].z, z8 = g_points[8].z, z9 = g_points[9].z;
         WhenModal("batchEditDialog", &edits, [](QWidget* d) {
-            Child<QAbstractButton>(d, "1015")->click();
-            Child<QAbstractButton>(d, "1237")->click();
-            auto* diff = Child<QLineEdit>(d, "1238");
+            Control<QAbstractButton>(d, "1015")->click();
+            Control<QAbstractButton>(d, "1237")->click();
+            auto* diff = Control<QLineEdit>(d, "1238");
             diff->setText("0.5");
-            Child<QAbstractButton>(d, "1272")->click();
+            Control<QAbstractButton>(d, "1272")->click();
         });
-        const QPoint half = (Client(At(1, 3)) - Client(At(1, 2))) / 2;
-        const QPoint corner = Client(At(1, 1)) - QPoint(half.x(), -half.x());
-        const QPoint opposite = Client(At(1, 2)) + QPoint(half.x(), -half.x());
+        const QPoint half = (WindowPosition(At(1, 3)) - WindowPosition(At(1, 2))) / 2;
+        const QPoint corner = WindowPosition(At(1, 1)) - QPoint(half.x(), -half.x());
+        const QPoint opposite = WindowPosition(At(1, 2)) + QPoint(half.x(), -half.x());
         Drag(view, {corner, (corner + opposite) / 2, opposite});
         QCOMPARE(edits, 1);
         QVERIFY(std::fabs(g_points[7].z - (z7 + 0.5)) < 1e-9);
@@ -165,12 +113,13 @@ private slots:
         QCOMPARE(g_pointEditState, POINT_EDIT_BATCH + 1);
         view->grab();
         WhenModal("batchEditDialog", &edits, [](QWidget* d) {
-            Child<QAbstractButton>(d, "1015")->click();  // no elevation this time
-            Child<QAbstractButton>(d, "1013")->click();
-            Child<QAbstractButton>(d, "1053")->click();
-            Child<QAbstractButton>(d, "1272")->click();
+            Control<QAbstractButton>(d, "1015")->click();  // no elevation this time
+            Control<QAbstractButton>(d, "1013")->click();
+            Control<QAbstractButton>(d, "1053")->click();
+            Control<QAbstractButton>(d, "1272")->click();
         });
-        for (int32_t i : {At(1, 1), At(1, 3), At(3, 3), At(3, 1), At(1, 1)}) Click(view, Client(i));
+        for (int32_t i : {At(1, 1), At(1, 3), At(3, 3), At(3, 1), At(1, 1)})
+            Click(view, WindowPosition(i));
         QCOMPARE(edits, 2);
         for (int r = 0; r < 5; ++r)
             for (int c = 0; c < 5; ++c) {
@@ -187,9 +136,9 @@ private slots:
         QCOMPARE(g_pointEditState, POINT_EDIT_BATCH + 2);
         view->grab();
         WhenModal("batchEditDialog", &edits,
-                  [](QWidget* d) { QTest::keyClick(Child<QWidget>(d, "1015"), Qt::Key_Insert); });
-        const QPoint m = Client(13), step = (Client(14) - Client(13)) / 2,
-                     up = (Client(18) - Client(13)) / 2;
+                  [](QWidget* d) { QTest::keyClick(Control<QWidget>(d, "1015"), Qt::Key_Insert); });
+        const QPoint m = WindowPosition(13), step = (WindowPosition(14) - WindowPosition(13)) / 2,
+                     up = (WindowPosition(18) - WindowPosition(13)) / 2;
         Drag(view, {m - step - up, m + step - up, m + step + up, m - step + up,
                     m - step - up + QPoint(1, 0)});
         QCOMPARE(edits, 3);
@@ -203,14 +152,14 @@ private slots:
         Choose(frame, kLineNumbers);
         auto* lines = frame->findChild<QWidget*>("lineNumberDialog");
         QVERIFY(lines && lines->isVisible() && g_lineNumberDlg);
-        QCOMPARE(Child<QLineEdit>(lines, "1039")->text(), QString("001"));
-        Child<QAbstractButton>(lines, "1033")->click();
+        QCOMPARE(Control<QLineEdit>(lines, "1039")->text(), QString("001"));
+        Control<QAbstractButton>(lines, "1033")->click();
         view->grab();
-        for (int32_t i : {At(0, 0), At(0, 1), At(0, 2)}) Click(view, Client(i));
+        for (int32_t i : {At(0, 0), At(0, 1), At(0, 2)}) Click(view, WindowPosition(i));
         QCOMPARE(QString(g_points[At(0, 0)].name), QString("_015W002"));
         QCOMPARE(QString(g_points[At(0, 1)].name), QString("_002.003"));
         QCOMPARE(QString(g_points[At(0, 2)].name), QString("_003"));
-        QCOMPARE(Child<QLineEdit>(lines, "1039")->text(), QString("004"));
+        QCOMPARE(Control<QLineEdit>(lines, "1039")->text(), QString("004"));
         Choose(frame, kLineNumbers);
         QVERIFY(g_lineNumberDlg == nullptr);
         QTRY_VERIFY(frame->findChild<QWidget*>("lineNumberDialog") == nullptr);

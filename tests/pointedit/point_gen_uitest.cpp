@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/rnd_file.h"
@@ -40,6 +42,8 @@
 
 namespace fs = std::filesystem;
 
+using namespace ui_driver;
+
 namespace {
 QString g_root;
 constexpr int kShowAll = 32800;
@@ -51,50 +55,9 @@ constexpr int kTinCrossings = 32981;
 
 // A 5 x 5 grid 10 m apart (point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c).
 fs::path WriteGrid() {
-    const fs::path path = fs::path(g_root.toStdString()) / "gen_grid.RND";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    for (int k = 0; k < 5; ++k) std::fputs("********************\r\n", f);
-    int n = 0;
-    for (int r = 0; r < 5; ++r)
-        for (int c = 0; c < 5; ++c)
-            std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", ++n, 1000.0 + 10 * r,
-                         2000.0 + 10 * c, 50.0 + 2 * c, 0, 0, 0);
-    std::fclose(f);
-    return path;
+    return WriteGridSurvey(fs::path(g_root.toStdString()) / "gen_grid.RND", 5, 5,
+                           [](int, int c) { return 50.0 + 2 * c; });
 }
-
-QPoint At(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* action = frame->Actions(id).front();
-    QVERIFY2(action->isEnabled(), qPrintable(QString::number(id)));
-    action->trigger();
-}
-
-void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(view, Qt::LeftButton, modifiers, at,
-                      QApplication::doubleClickInterval() + 50);
-}
-
-void Drag(QWidget* view, QPoint from, QPoint to) {
-    QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, to, view->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(view, &move);
-    QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to, 20);
-}
-
-template <typename W>
-W* Control(QWidget* dialog, const char* id) {
-    W* w = dialog->findChild<W*>(QString::fromLatin1(id));
-    if (!w) qFatal("control %s missing", id);
-    return w;
-}
-
-void Press(QWidget* dialog, const char* id) { Control<QAbstractButton>(dialog, id)->click(); }
 
 void Type(QWidget* dialog, const char* id, const QString& text) {
     auto* e = Control<QLineEdit>(dialog, id);
@@ -102,45 +65,22 @@ void Type(QWidget* dialog, const char* id, const QString& text) {
     emit e->editingFinished();
 }
 
-// Runs `act` on the next modal dialog named `name` once it is up (a dialog that was up
-// before does not count); a dialog a failed check left open is closed.
-void WhenModal(const char* name, std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer;
-    QPointer<QWidget> before = QApplication::activeModalWidget();
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act, before] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal || modal == before || modal->objectName() != name || !modal->isVisible()) return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-        if (modal && modal->isVisible() && modal->objectName() == name) modal->close();
-    });
-    timer->start(5);
-}
 }  // namespace
 
 class PointGenUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void pointToolsFromTheMenus() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
+        MainWindow window;
+        QVERIFY(Start(window));
         // The point-input panel comes with the other point tools; these tools only need it
         // to exist.
         if (!ToolServices().showPointInputPanel) ToolServices().showPointInputPanel = [] {};
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(WriteGrid().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, WriteGrid());
         QCOMPARE(g_pointCount, 25);
         g_colorBandOn = 0;
         frame->ExecuteCommand(kShowAll);
@@ -149,8 +89,8 @@ private slots:
         // ---- 32845: a drag east from the middle point into オフセット指定 ----
         Choose(frame, kOffset);
         QCOMPARE(g_pointEditState, POINT_EDIT_OFFSET);
-        const QPoint base = At(13);
-        const QPoint east = (At(14) - At(13)) / 2;  // 5 m east
+        const QPoint base = WindowPosition(13);
+        const QPoint east = (WindowPosition(14) - WindowPosition(13)) / 2;  // 5 m east
         bool seen = false;
         WhenModal("offsetPointDialog", [&](QWidget* d) {
             seen = true;
@@ -166,7 +106,7 @@ private slots:
             QueueMessageAnswer(msg::kIdYes);
             Press(d, "1087");
         });
-        Drag(view, base, base + east);
+        Drag(view, {base, base + east});
         QVERIFY(seen);
         QCOMPARE(g_pointCount, 33);
         for (int32_t i = 26; i <= 33; ++i)
@@ -178,7 +118,7 @@ private slots:
             seen = true;
             QTest::mouseClick(d, Qt::RightButton, Qt::NoModifier, QPoint(5, 5));
         });
-        Drag(view, At(7), At(7) + east);
+        Drag(view, {WindowPosition(7), WindowPosition(7) + east});
         QVERIFY(seen);
         QCOMPARE(g_pointCount, 33);
         QCOMPARE(g_points[34].hidden, kEndMarker);
@@ -188,8 +128,8 @@ private slots:
         // ---- 32879: a base line, Enter, two runs of 追加, then 終了 ----
         Choose(frame, kParallel);
         QCOMPARE(g_pointEditState, POINT_EDIT_PARALLEL);
-        Click(view, At(1));
-        Click(view, At(2));
+        Click(view, WindowPosition(1));
+        Click(view, WindowPosition(2));
         QCOMPARE(g_pickList.Count(), 2);
         int runs = 0;
         WhenModal("parallelAddDialog", [&](QWidget* d) {
@@ -231,26 +171,26 @@ private slots:
             QCOMPARE(Control<QLabel>(d, "1017")->text(), QString::fromUtf8("平面距離（40.000）m"));
             QCOMPARE(Control<QLabel>(d, "1020")->text(), QString::fromUtf8("方位角　（90.0000）"));
             // Beside the picks, not over them.
-            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(1))));
-            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(At(5))));
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(WindowPosition(1))));
+            QVERIFY(!d->frameGeometry().contains(view->mapToGlobal(WindowPosition(5))));
             QTest::keyClick(d, Qt::Key_Escape);
         });
-        Click(view, At(1));
-        Click(view, At(5));
+        Click(view, WindowPosition(1));
+        Click(view, WindowPosition(5));
         QVERIFY(seen);
-        const QPoint step = (At(5) - At(1)) / 4;
+        const QPoint step = (WindowPosition(5) - WindowPosition(1)) / 4;
         // 5, 15 and 25 m along, away from the grid's points.
-        for (int k = 0; k < 3; ++k) Click(view, At(1) + step / 2 + step * k);
+        for (int k = 0; k < 3; ++k) Click(view, WindowPosition(1) + step / 2 + step * k);
         QCOMPARE(g_pointCount, 28);
         QueueMessageAnswer(msg::kIdYes);
-        Click(view, At(5));
+        Click(view, WindowPosition(5));
         // From 50 at A1 to 58 at A5 by the distance walked.
         QVERIFY(std::fabs(g_points[26].z - 51) < 0.1);
         QVERIFY(std::fabs(g_points[27].z - 53) < 0.1);
         QVERIFY(std::fabs(g_points[28].z - 55) < 0.1);
         WhenModal("twoPointInfoDialog", [&](QWidget* d) { Press(d, "1084"); });
-        Click(view, At(1));
-        Click(view, At(5));
+        Click(view, WindowPosition(1));
+        Click(view, WindowPosition(5));
         QCOMPARE(g_toolMode, MODE_NONE);
         RollBackPointsTo(25);
 
@@ -312,7 +252,7 @@ private slots:
         view->grab();
         Choose(frame, kTinCrossings);
         QCOMPARE(g_pointEditState, POINT_EDIT_TIN_INTERSECTION);
-        const QPoint corner = (At(3) - At(1)) / 5;
+        const QPoint corner = (WindowPosition(3) - WindowPosition(1)) / 5;
         seen = false;
         WhenModal("genPointSaveDialog", [&](QWidget* d) {
             seen = true;
@@ -320,7 +260,7 @@ private slots:
             Press(d, "1080");
             Press(d, "1");
         });
-        Drag(view, At(1) - corner, At(3) + corner);
+        Drag(view, {WindowPosition(1) - corner, WindowPosition(3) + corner});
         QVERIFY(seen);
         QCOMPARE(g_pointCount, 10);
         for (int32_t i = 8; i <= 10; ++i) {
@@ -337,7 +277,7 @@ private slots:
             Press(d, "1");
         });
         Choose(frame, kTinCrossings);
-        Drag(view, At(1) - corner, At(3) + corner);
+        Drag(view, {WindowPosition(1) - corner, WindowPosition(3) + corner});
         QCOMPARE(g_pointCount, 7);
         QVERIFY(fs::exists(rnd));
         QCOMPARE(fs::file_size(rnd), std::uintmax_t(5 * 22 + 3 * 63));

@@ -13,11 +13,14 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "../support/grid_survey.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
-#include "platform/file_dialog.h"
 #include "platform/encoding.h"
+#include "platform/file_dialog.h"
 #include "platform/folders.h"
 #include "pointedit/point_list.h"
 #include "pointedit/ui/point_list_dialog.h"
@@ -29,9 +32,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -41,53 +45,22 @@ constexpr int kPointListCommand = 32829;
 
 // A 4 x 5 grid 10 m apart: point 5r + c + 1 at north 1000 + 10r, east 2000 + 10c.
 fs::path WriteGrid() {
-    const fs::path path = fs::path(g_root.toStdString()) / "list_grid.RND";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    for (int k = 0; k < 5; ++k) std::fputs("********************\r\n", f);
-    int n = 0;
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 5; ++c)
-            std::fprintf(f, "A%-9d%14.4f  %14.4f  %10.3f  %1d  %1d  %1d\r\n", ++n, 1000.0 + 10 * r,
-                         2000.0 + 10 * c, 50.0 + r + c, 0, 0, 0);
-    std::fclose(f);
-    return path;
-}
-
-QPoint At(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* action = frame->Actions(id).front();
-    QVERIFY(action->isEnabled());
-    action->trigger();
-}
-
-void Click(QWidget* widget, QPoint at) {
-    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at, QApplication::doubleClickInterval() + 50);
+    return WriteGridSurvey(fs::path(g_root.toStdString()) / "list_grid.RND", 4, 5,
+                           [](int r, int c) { return 50.0 + r + c; });
 }
 }  // namespace
 
 class PointListUiTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void swapAndListFromTheMenus() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(WriteGrid().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, WriteGrid());
         QCOMPARE(g_pointCount, 20);
         g_colorBandOn = 0;
 
@@ -141,7 +114,7 @@ private slots:
 
         // ---- a click on point 13 in the view makes its row current ----
         view->grab();
-        Click(view, At(13) + QPoint(3, 2));
+        Click(view, WindowPosition(13) + QPoint(3, 2));
         QCOMPARE(list->CurrentNumber(), 13);
         QCOMPARE(table->currentRow(), 12);
         QCOMPARE(g_listHighlightedPoint, 13);

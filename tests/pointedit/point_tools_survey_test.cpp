@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <random>
 
+#include "../support/jacksboro_grid.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -19,36 +20,13 @@
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "../support/survey_data.h"
 
 namespace {
 
-constexpr int32_t kRows = 344, kColumns = 403;
-int32_t Node(int32_t r, int32_t c) { return r * kColumns + c + 1; }
+using namespace jacksboro_grid;
 
 void LoadGridWithTin() {
-    InitDataModel();
-    g_pointCapacity = 200000;
-    ASSERT_EQ(GrowPointBlock(g_pointCapacity), 0);
-    std::FILE* f = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
-    ASSERT_TRUE(f);
-    ASSERT_EQ(ReadRndText(f), 0);
-    ASSERT_EQ(g_pointCount, kRows * kColumns);
-    g_pointsPresent = -1;
-    g_outline.Reset();
-    for (int32_t c = 0; c < kColumns; ++c) g_outline.Append(Node(0, c));
-    for (int32_t r = 1; r < kRows; ++r) g_outline.Append(Node(r, kColumns - 1));
-    for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(Node(kRows - 1, c));
-    for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(Node(r, 0));
-    for (int32_t k = 1; k <= g_outline.Count(); ++k) g_points[g_outline[k]].flags |= kPointFlagOutline;
-    g_outline.Close();
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    ASSERT_EQ(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);
-    OrientPolygonClockwise(g_outline);
-    g_tinEdgeCount = 0;
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ASSERT_GT(g_tinEdgeCount, 3 * g_pointCount / 2);
+    LoadWithTin();
     g_tinPresent = -1;
 }
 

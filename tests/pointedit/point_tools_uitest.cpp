@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "dxf/dxf_store.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
@@ -34,9 +36,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -55,39 +58,11 @@ QPoint At(double x, double y) {
 }
 QPoint PointAt(int32_t i) { return At(g_points[i].x, g_points[i].y); }
 
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* a = frame->Actions(id).front();
-    QVERIFY2(a->isEnabled(), qPrintable(QString::number(id)));
-    a->trigger();
-}
-
-void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(view, Qt::LeftButton, modifiers, at, QApplication::doubleClickInterval() + 50);
-}
-
 void Drag(QWidget* view, QPoint from, QPoint to) {
     QTest::mousePress(view, Qt::LeftButton, Qt::NoModifier, from, QApplication::doubleClickInterval() + 50);
     QTest::mouseMove(view, (from + to) / 2);
     QTest::mouseMove(view, to);
     QTest::mouseRelease(view, Qt::LeftButton, Qt::NoModifier, to);
-}
-
-template <typename W>
-W* Control(QWidget* dialog, int id) {
-    W* w = dialog->findChild<W*>(QString::number(id));
-    if (!w) qFatal("control %d missing", id);
-    return w;
-}
-
-// Runs `act` on the modal dialog once it is up; a dialog left open is closed.
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal dialog");
-        act(modal);
-        if (modal && modal->isVisible()) modal->close();
-    });
 }
 
 void Type(QLineEdit* edit, const QString& text) {
@@ -115,22 +90,14 @@ double PlaneZ(int32_t a, int32_t b, int32_t c, double x, double y) {
 class PointToolsTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void toolsFromTheirMenus() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(Fixture().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, Fixture());
         QCOMPARE(g_pointCount, 9);
         if (g_birdsEyeOn) Choose(frame, kBirdsEyeSwitch);
         frame->ExecuteCommand(kShowAll);

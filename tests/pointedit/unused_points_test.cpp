@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "../support/survey_data.h"
+#include "../support/jacksboro_grid.h"
+#include "../support/tin_edge_ends.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -89,19 +90,6 @@ std::set<std::string> Names() {
     return names;
 }
 
-struct Ground {
-    double ax, ay, bx, by;
-};
-std::vector<Ground> EdgeGround() {
-    std::vector<Ground> ends;
-    for (int32_t e = 1; e <= g_tinEdgeCount; ++e) {
-        const RandomPoint& a = g_points[std::abs(g_tinEdges[e].a)];
-        const RandomPoint& b = g_points[std::abs(g_tinEdges[e].b)];
-        ends.push_back({a.x, a.y, b.x, b.y});
-    }
-    return ends;
-}
-
 class UnusedPoints : public ::testing::Test {
 protected:
     void SetUp() override { ClearRecordedMessages(); }
@@ -139,7 +127,7 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
     };
     for (const Case& c : cases) {
         LoadSpots(c.outline, true);
-        const std::vector<Ground> before = EdgeGround();
+        const std::vector<EdgeEnds> before = TinEdgeEnds();
         g_quietMode = c.quiet ? 1 : 0;
         ClearRecordedMessages();
         QueueMessageAnswer(c.answer);
@@ -148,7 +136,7 @@ TEST_F(UnusedPoints, WhatGoesForEachAnswer) {
         EXPECT_EQ(RecordedMessages().size(), c.quiet ? 0u : 1u);
         EXPECT_EQ(Names(), c.kept) << c.answer << " outline " << c.outline;
         EXPECT_EQ(g_points[g_pointCount + 1].hidden, kEndMarker);
-        const std::vector<Ground> after = EdgeGround();
+        const std::vector<EdgeEnds> after = TinEdgeEnds();
         for (size_t e = 0; e < after.size(); ++e) {
             EXPECT_EQ(after[e].ax, before[e].ax) << e;
             EXPECT_EQ(after[e].by, before[e].by) << e;
@@ -237,37 +225,13 @@ TEST_F(UnusedPoints, CommandAndKeyEmptyThePickListsFirst) {
 
 // ---- the Jacksboro grid ----
 
-constexpr int32_t kRows = 344, kColumns = 403;
-int32_t Node(int32_t r, int32_t c) { return r * kColumns + c + 1; }
-
-void LoadGridWithTin() {
-    InitDataModel();
-    g_pointCapacity = 200000;
-    ASSERT_EQ(GrowPointBlock(g_pointCapacity), 0);
-    std::FILE* f = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
-    ASSERT_TRUE(f);
-    ASSERT_EQ(ReadRndText(f), 0);
-    ASSERT_EQ(g_pointCount, kRows * kColumns);
-    g_pointsPresent = -1;
-    g_outline.Reset();
-    for (int32_t c = 0; c < kColumns; ++c) g_outline.Append(Node(0, c));
-    for (int32_t r = 1; r < kRows; ++r) g_outline.Append(Node(r, kColumns - 1));
-    for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(Node(kRows - 1, c));
-    for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(Node(r, 0));
-    g_outline.Close();
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    ASSERT_EQ(GrowTinEdgeBlock(g_tinEdgeCapacity), 0);
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ASSERT_GT(g_tinEdgeCount, g_pointCount);
-}
+using namespace jacksboro_grid;
 
 TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
-    LoadGridWithTin();
+    LoadWithTin();
     const int32_t gridCount = g_pointCount;
     std::vector<RandomPoint> grid(g_points + 1, g_points + 1 + gridCount);
-    const std::vector<Ground> before = EdgeGround();
+    const std::vector<EdgeEnds> before = TinEdgeEnds();
     // Twenty points added by clicks with 無効 set, between the grid's nodes.
     g_birdsEyeOn = 0;
     g_viewScale = 0.5;
@@ -295,14 +259,8 @@ TEST_F(UnusedPoints, JacksboroInvalidClicksGoAndTheRestStays) {
     ASSERT_EQ(g_pointCount, gridCount);
     for (int32_t i = 1; i <= gridCount; ++i)
         ASSERT_EQ(std::memcmp(&g_points[i], &grid[i - 1], sizeof(RandomPoint)), 0) << i;
-    const std::vector<Ground> after = EdgeGround();
-    ASSERT_EQ(after.size(), before.size());
-    for (size_t e = 0; e < after.size(); ++e) {
-        ASSERT_EQ(after[e].ax, before[e].ax) << e;
-        ASSERT_EQ(after[e].ay, before[e].ay) << e;
-        ASSERT_EQ(after[e].bx, before[e].bx) << e;
-        ASSERT_EQ(after[e].by, before[e].by) << e;
-    }
+    const std::vector<EdgeEnds> after = TinEdgeEnds();
+    ASSERT_NO_FATAL_FAILURE(AssertSameEdgeEnds(before, after));
 
     const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                        ("unused_points_" + std::to_string(::getpid()) + ".RND");

@@ -1,5 +1,6 @@
 // The curve-element report: its layout, the closed-form elements of a clothoid and a
 // circle, and the same text after the route document is saved and reopened.
+#include "route_test_state.h"
 #include "route/curve_report.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,7 @@ namespace {
 class CurveReport : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
     }
     void TearDown() override {
         ReleaseDataModel();

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "route_test_state.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
 #include "route/route_data.h"
@@ -14,12 +15,7 @@ namespace {
 class RouteCalcDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_routeTolerance = 0.01;
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        ClearRecordedMessages();
+        ResetRouteTestState();
     }
     void TearDown() override {
         ReleaseDataModel();

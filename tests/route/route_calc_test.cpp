@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "route_test_state.h"
 #include "model/record_block.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
@@ -24,12 +25,7 @@ struct IpInput {
 class RouteCalc : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
     }
     void TearDown() override {
         InjectAllocationFailures(-1, 0);

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <functional>
 
+#include "route_test_state.h"
+#include "../support/ui_driver.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
 #include "route/route_data.h"
@@ -23,28 +25,16 @@
 #include "shell/ui/main_frame.h"
 #include "view/view_state.h"
 
-namespace {
-template <typename W>
-W* Control(QWidget* dialog, const char* id) {
-    W* w = dialog->findChild<W*>(QString::fromLatin1(id));
-    if (!w) qFatal("control %s missing", id);
-    return w;
-}
+using namespace ui_driver;
 
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal dialog");
+namespace {
+// The dialog is made active first: its keys go to the focused control only then.
+void WhenActiveModal(std::function<void(QWidget*)> act) {
+    WhenModal([act](QWidget* modal) {
         modal->activateWindow();
         if (!QTest::qWaitForWindowActive(modal)) qWarning("the dialog did not become active");
         act(modal);
-        if (modal && modal->isVisible()) modal->close();
     });
-}
-
-QAction* MenuAction(CMainFrame& frame, int id) {
-    const std::vector<QAction*> actions = frame.Actions(id);
-    return actions.empty() ? nullptr : actions.front();
 }
 
 void SetIp(int32_t i, const char* name, double x, double y, double radius = 0) {
@@ -70,12 +60,7 @@ class RouteCalcUiTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
     }
     void cleanup() { ReleaseDataModel(); }
 
@@ -96,7 +81,7 @@ private slots:
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CircleRoute();
-        WhenModal([](QWidget* dlg) {
+        WhenActiveModal([](QWidget* dlg) {
             QVERIFY(IsToolWindowOpen(ToolWindow::kRouteCalc));
             auto* interval = Control<QLineEdit>(dlg, "1008");
             QCOMPARE(interval->text(), QString("    20.000"));
@@ -128,12 +113,12 @@ private slots:
 
     void rightButtonAndCancelComputeNothing() {
         CircleRoute();
-        WhenModal([](QWidget* dlg) { QTest::mouseClick(dlg, Qt::RightButton); });
+        WhenActiveModal([](QWidget* dlg) { QTest::mouseClick(dlg, Qt::RightButton); });
         CRouteCalcDlg::Run(nullptr);
         QCOMPARE(g_stationCount, 0);
         QVERIFY(!IsToolWindowOpen(ToolWindow::kRouteCalc));
         g_redrawMask = 5;
-        WhenModal([](QWidget* dlg) { Control<QPushButton>(dlg, "2")->click(); });
+        WhenActiveModal([](QWidget* dlg) { Control<QPushButton>(dlg, "2")->click(); });
         CRouteCalcDlg::Run(nullptr);
         QCOMPARE(g_stationCount, 0);
         QCOMPARE(g_redrawMask, 0);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "route_test_state.h"
 #include "model/record_block.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
@@ -29,12 +30,7 @@ const fs::path kGoldenDir = fs::path(NOSTREL_SOURCE_DIR) / "tests/data/route";
 class RouteFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         m_dir = fs::temp_directory_path() /
                 ("nostrel_" + std::to_string(::getpid()) + "_" + info->name());

@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+#include "route_test_state.h"
+#include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
@@ -25,28 +27,9 @@
 
 namespace fs = std::filesystem;
 
+using namespace ui_driver;
+
 namespace {
-template <typename W>
-W* Control(QWidget* dialog, int id) {
-    W* w = dialog->findChild<W*>(QString::number(id));
-    if (!w) qFatal("control %d missing", id);
-    return w;
-}
-
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal dialog");
-        act(modal);
-        if (modal && modal->isVisible()) modal->close();
-    });
-}
-
-QAction* MenuAction(CMainFrame& frame, int id) {
-    const std::vector<QAction*> actions = frame.Actions(id);
-    return actions.empty() ? nullptr : actions.front();
-}
-
 void Click(QWidget* dialog, int id) {
     QTest::mouseClick(Control<QPushButton>(dialog, id), Qt::LeftButton);
 }
@@ -57,12 +40,7 @@ class RouteFilesUiTest : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        InitRouteSectionDefaults();
-        InitDataModel();
-        g_outputSingleCurveSp = 0;
-        g_makeAuxStations = 0;
-        g_routeTolerance = 0.01;
-        ClearRecordedMessages();
+        ResetRouteTestState();
         ClearRecordedFileDialogs();
         m_dir = fs::temp_directory_path() /
                 ("nostrel_route_ui_" + std::to_string(QCoreApplication::applicationPid()));

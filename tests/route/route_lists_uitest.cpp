@@ -17,6 +17,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -37,9 +39,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -56,29 +59,6 @@ constexpr int kBirdsEyeSwitch = 32805;
 
 // A 3 x 3 grid of points 10 m apart, G1 south-west .. G9 north-east.
 fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
-
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    QAction* a = frame->Actions(id).front();
-    QVERIFY2(a->isEnabled(), qPrintable(QString("command %1 disabled").arg(id)));
-    a->trigger();
-}
-
-void WhenModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act] {
-        QPointer<QWidget> modal = QApplication::activeModalWidget();
-        if (!modal) qFatal("no modal dialog");
-        act(modal);
-        if (modal && modal->isVisible()) modal->close();
-    });
-}
-
-template <typename W>
-W* Control(QWidget* window, const char* id) {
-    W* w = window->findChild<W*>(QString::fromLatin1(id));
-    if (!w) qFatal("control %s missing", id);
-    return w;
-}
 
 QPoint CellCentre(CMSFlexGrid* grid, int row, int col) {
     return grid->visualRect(grid->model()->index(row, col)).center();
@@ -100,14 +80,6 @@ void Type(QLineEdit* editor, const QString& text) {
 QPoint IpPosition(int32_t i) {
     return {g_viewportCenterX + g_ipPoints[i].screenX, g_viewportCenterY - g_ipPoints[i].screenY};
 }
-QPoint PointPosition(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
-void ClickView(QWidget* view, QPoint at, Qt::KeyboardModifiers mods = {}) {
-    QTest::mouseClick(view, Qt::LeftButton, mods, at, QApplication::doubleClickInterval() + 50);
-}
-
 void SetIp(int32_t i, const char* name, int32_t number, double x, double y) {
     IpPoint& ip = g_ipPoints[i];
     std::memset(&ip, 0, sizeof ip);
@@ -120,13 +92,12 @@ void SetIp(int32_t i, const char* name, int32_t number, double x, double y) {
 
 class RouteListsTest : public QObject {
     Q_OBJECT
-    CPelmo_3DApp* m_app = nullptr;
+    MainWindow* m_window = nullptr;
     CMainFrame* m_frame = nullptr;
     CPelmo_3DView* m_view = nullptr;
 
     void OpenGrid() {
-        QueueFileDialogAnswer(Fixture().string());
-        m_frame->ExecuteCommand(cmd::kFileOpen);
+        OpenFile(m_frame, Fixture());
         QCOMPARE(g_pointCount, 9);
         if (g_birdsEyeOn) Choose(m_frame, kBirdsEyeSwitch);
         g_colorBandOn = 0;
@@ -139,24 +110,17 @@ class RouteListsTest : public QObject {
     }
 
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
     void init() {
-        m_app = new CPelmo_3DApp;
-        m_app->SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(m_app->InitInstance({}));
-        m_frame = m_app->MainFrame();
-        m_view = qobject_cast<CPelmo_3DView*>(m_frame->ViewWidget());
-        QVERIFY(m_view);
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+        m_window = new MainWindow;
+        QVERIFY(Start(*m_window));
+        m_frame = m_window->frame;
+        m_view = m_window->view;
         ClearRecordedMessages();
     }
     void cleanup() {
-        delete m_app;
-        m_app = nullptr;
+        delete m_window;
+        m_window = nullptr;
         for (ToolWindow slot : {ToolWindow::kIpList, ToolWindow::kStationList, ToolWindow::kPlusStake})
             QVERIFY(!IsToolWindowOpen(slot));
     }
@@ -339,7 +303,7 @@ private slots:
         Choose(m_frame, kCutPointEdit);
         QCOMPARE(g_toolMode, MODE_CUT_POSITION);
         QCOMPARE(g_showPointNames, -1);
-        for (int32_t p : {1, 2, 3}) ClickView(m_view, PointPosition(p) + QPoint(2, 1));
+        for (int32_t p : {1, 2, 3}) Click(m_view, WindowPosition(p) + QPoint(2, 1));
         QCOMPARE(g_stationCount, 3);
         QCOMPARE(g_stations[1].kind, 1);
         QCOMPARE(g_stations[2].kind, 2);
@@ -351,7 +315,7 @@ private slots:
         QCOMPARE(g_toolMode, MODE_CUT_POSITION * 2);
         QCOMPARE(g_nextStakeStation, 0);
         m_view->grab();
-        for (int32_t p : {4, 5, 6}) ClickView(m_view, PointPosition(p));
+        for (int32_t p : {4, 5, 6}) Click(m_view, WindowPosition(p));
         QCOMPARE(g_toolMode, MODE_NONE);
         QCOMPARE(QString::fromStdString(RecordedMessages().back().text),
                  QString::fromUtf8("センター全点の左幅杭測点登録終了"));
@@ -363,10 +327,10 @@ private slots:
         m_view->grab();
         const QPoint second(g_viewportCenterX + g_stations[2].screenX,
                             g_viewportCenterY - g_stations[2].screenY);
-        ClickView(m_view, second + QPoint(3, 0));
+        Click(m_view, second + QPoint(3, 0));
         QCOMPARE(g_currentStation, 2);
         QCOMPARE(g_stationCount, 3);
-        ClickView(m_view, second);
+        Click(m_view, second);
         QCOMPARE(g_stationCount, 2);
         QCOMPARE(QString(g_stations[2].name), QString("G3"));
         Choose(m_frame, 32980);
@@ -398,7 +362,7 @@ private slots:
         // Insert: a click near the middle of the second leg makes record 3.
         Choose(m_frame, kIpInsert);
         const QPoint middle = (IpPosition(2) + IpPosition(3)) / 2;
-        ClickView(m_view, middle);
+        Click(m_view, middle);
         QCOMPARE(g_ipPointCount, 4);
         QCOMPARE(QString(g_ipPoints[3].name), QString("EP"));
         QVERIFY(std::fabs(g_ipPoints[3].x - 1010) < 1);
@@ -407,7 +371,7 @@ private slots:
 
         // Delete: the question names the IP; the headless answer is Yes.
         Choose(m_frame, kIpDelete);
-        ClickView(m_view, IpPosition(3));
+        Click(m_view, IpPosition(3));
         QCOMPARE(QString::fromStdString(RecordedMessages().back().text),
                  QString::fromUtf8("EP2を削除します。\nよろしいですか"));
         QCOMPARE(g_ipPointCount, 3);
@@ -459,7 +423,7 @@ private slots:
             QCOMPARE(Control<QLineEdit>(dlg, "1002")->text(), QString("1000.00000"));
             Control<QPushButton>(dlg, "2")->click();
         });
-        ClickView(m_view, IpPosition(1) + QPoint(3, 2));
+        Click(m_view, IpPosition(1) + QPoint(3, 2));
         QCOMPARE(g_ipPoints[1].x, before.x);
         QCOMPARE(g_currentIp, 0);
     }

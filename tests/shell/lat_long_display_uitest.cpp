@@ -13,6 +13,8 @@
 #include <QtTest>
 #include <functional>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/geodesy.h"
 #include "model/terrain_data.h"
 #include "model/ui/zone_select_dialog.h"
@@ -27,16 +29,10 @@
 #include "view/cursor_state.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
+
+using namespace ui_driver;
 
 namespace {
-template <typename W>
-W* Control(QWidget* dialog, int id) {
-    W* w = dialog->findChild<W*>(QString::number(id));
-    if (!w) qFatal("control %d missing", id);
-    return w;
-}
-
 // Runs `act` on the zone dialog once it is up; closes it if a failed check left it open.
 void WhenZoneDialog(std::function<void(QWidget*)> act) {
     QTimer::singleShot(0, [act] {

@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
@@ -26,9 +28,10 @@
 #include "view/raster_primitives.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -43,37 +46,10 @@ constexpr int kOutlineClearAll = 32833;
 // outline through the eight border points.
 fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
 
-QRgb Rgb(uint32_t color) { return qRgb((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF); }
-
-QPoint WindowPosition(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
 // A point a third of the way from a to b.
 QPoint Between(int32_t a, int32_t b) {
     const QPoint pa = WindowPosition(a), pb = WindowPosition(b);
     return pa + (pb - pa) / 3;
-}
-
-bool Near(const QImage& image, QPoint p, QRgb color) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.pixel(p.x() + dx, p.y() + dy) == color) return true;
-    return false;
-}
-
-void Refresh(CMainFrame* frame) { frame->RefreshCommandStates(); }
-
-bool Checked(CMainFrame* frame, int id) {
-    Refresh(frame);
-    const auto actions = frame->Actions(id);
-    return !actions.empty() && actions.front()->isChecked();
-}
-
-// Chooses the command's menu item as the user does; a disabled item does nothing.
-void Choose(CMainFrame* frame, int id) {
-    Refresh(frame);
-    frame->Actions(id).front()->trigger();
 }
 
 std::vector<int32_t> OutlineEntries() {
@@ -82,33 +58,20 @@ std::vector<int32_t> OutlineEntries() {
     return v;
 }
 
-// Clicks far enough apart in time that two on one spot make no double-click.
-void Click(QWidget* view, QPoint at, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::mouseClick(view, Qt::LeftButton, modifiers, at,
-                      QApplication::doubleClickInterval() + 50);
-}
 }  // namespace
 
 class OutlineEntryTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);
-    }
+    void initTestCase() { UseProgramFolderIn(g_root); }
 
     void outlineByClicksInThePlan() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
 
-        QueueFileDialogAnswer(Fixture().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        OpenFile(frame, Fixture());
         QCOMPARE(g_pointCount, 9);
         QCOMPARE(g_outline.Count(), 8);
         Choose(frame, kBirdsEyeSwitch);

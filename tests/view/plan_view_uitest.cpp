@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "../support/survey_data.h"
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
 #include "model/document.h"
 #include "model/point_in_outline.h"
 #include "model/terrain_data.h"
@@ -31,10 +34,10 @@
 #include "view/view_history.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
-#include "../support/survey_data.h"
-#include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
+
+using namespace ui_driver;
 
 namespace {
 QString g_root;
@@ -50,62 +53,25 @@ constexpr int kShowPoints = 32885;
 // triangles and the outline through the eight border points.
 fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
 
-QRgb Rgb(uint32_t color) { return qRgb((color >> 16) & 0xFF, (color >> 8) & 0xFF, color & 0xFF); }
-
-// Window position of a point record as the projection left it.
-QPoint WindowPosition(int32_t i) {
-    return {g_viewportCenterX + g_points[i].screenX, g_viewportCenterY - g_points[i].screenY};
-}
-
 QPoint Midpoint(int32_t a, int32_t b) {
     const QPoint pa = WindowPosition(a), pb = WindowPosition(b);
     return {(pa.x() + pb.x()) / 2, (pa.y() + pb.y()) / 2};
 }
 
-// Whether the pixel or one of its eight neighbours has the colour.
-bool Near(const QImage& image, QPoint p, QRgb color) {
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx)
-            if (image.pixel(p.x() + dx, p.y() + dy) == color) return true;
-    return false;
-}
-
-bool Enabled(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    const auto actions = frame->Actions(id);
-    return !actions.empty() && actions.front()->isEnabled();
-}
-
-bool Checked(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    const auto actions = frame->Actions(id);
-    return !actions.empty() && actions.front()->isChecked();
-}
-
-// Chooses the command's menu item as the user does; a disabled item does nothing.
-void Choose(CMainFrame* frame, int id) {
-    frame->RefreshCommandStates();
-    frame->Actions(id).front()->trigger();
-}
 }  // namespace
 
 class PlanViewTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
-        const fs::path program = fs::path(g_root.toStdString()) / "program";
-        fs::create_directories(program);
-        SetProgramFolder(program);  // no start-up data set there
+        UseProgramFolderIn(g_root);  // no start-up data set there
     }
 
     void emptyDocumentThenSurveyInThePlan() {
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(view);
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        MainWindow window;
+        QVERIFY(Start(window));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
         QVERIFY(view->width() > 100 && view->height() > 100);
 
         QImage empty = view->grab().toImage();
@@ -122,8 +88,7 @@ private slots:
         QVERIFY(!Enabled(frame, kPreviousScreen));
 
         // Open through the menu, then the plan with TIN and points.
-        QueueFileDialogAnswer(Fixture().string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        OpenFile(frame, Fixture());
         QCOMPARE(g_pointCount, 9);
         QCOMPARE(g_tinEdgeCount, 16);
         QCOMPARE(g_outline.Count(), 8);
@@ -227,15 +192,11 @@ private slots:
     void jacksboroScatterInThePlan() {
         const fs::path survey = SurveyFile("jacksboro_scatter20k.RND");
 
-        CPelmo_3DApp app;
-        app.SetDocumentFactory([] { return MakeDocument(); });
-        QVERIFY(app.InitInstance({}));
-        CMainFrame* frame = app.MainFrame();
-        frame->resize(1280, 960);
-        auto* view = qobject_cast<CPelmo_3DView*>(frame->ViewWidget());
-        QVERIFY(QTest::qWaitForWindowExposed(frame));
-        QueueFileDialogAnswer(survey.string());
-        frame->ExecuteCommand(cmd::kFileOpen);
+        MainWindow window;
+        QVERIFY(Start(window, QSize(1280, 960)));
+        CMainFrame* frame = window.frame;
+        CPelmo_3DView* view = window.view;
+        OpenFile(frame, survey);
         QCOMPARE(g_pointCount, 20000);
 
         SetConvexHullOutline();

@@ -27,20 +27,15 @@ constexpr FieldLabel kFields[] = {
 QString FromCp932(const std::string& text) { return QString::fromStdString(Cp932ToUtf8(text)); }
 }  // namespace
 
-CCoordRegisterDlg::CCoordRegisterDlg(QWidget* parent) : QDialog(parent) {
+CCoordRegisterDlg::CCoordRegisterDlg(QWidget* parent) : CRouteFieldDialog(parent) {
     setObjectName("coordRegisterDialog");
     setWindowTitle(QString::fromUtf8("座標データの登録"));
     auto* grid = new QGridLayout;
     int row = 0;
     for (const FieldLabel& f : kFields) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(f.id));
+        QLineEdit* edit = AddField(grid, row, f.id, f.label);
         if (f.id != kCoordRegisterName) edit->setAlignment(Qt::AlignRight);
         edit->setEnabled(CoordRegisterFieldEnabled(f.id));
-        edit->installEventFilter(this);
-        m_fields[edit] = f.id;
-        grid->addWidget(new QLabel(QString::fromUtf8(f.label), this), row, 0);
-        grid->addWidget(edit, row, 1);
         ++row;
     }
     m_number = new QLabel(this);
@@ -84,24 +79,6 @@ void CCoordRegisterDlg::FieldLeft(QLineEdit* edit) {
     const std::string shown =
         CoordRegisterFieldLeft(it->second, Utf8ToCp932(edit->text().toStdString()));
     edit->setText(FromCp932(shown));
-}
-
-bool CCoordRegisterDlg::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit != nullptr && m_fields.count(edit) != 0) {
-        if (event->type() == QEvent::FocusOut) {
-            FieldLeft(edit);
-        } else if (event->type() == QEvent::KeyPress) {
-            // Enter in a field moves on as Tab does; on the buttons it presses them.
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                FieldLeft(edit);
-                focusNextChild();
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CCoordRegisterDlg::mousePressEvent(QMouseEvent* event) {

@@ -1,13 +1,11 @@
 #pragma once
 // The modal dialog "座標データの登録" (132): one IP through the working copy `g_ipEdit`.
 // 登録 (1004) ends with 0, ｷｬﾝｾﾙ (2), Escape and the right button with a nonzero result.
-#include <QDialog>
-#include <map>
+#include "route/ui/route_field_dialog.h"
 
 class QLabel;
-class QLineEdit;
 
-class CCoordRegisterDlg : public QDialog {
+class CCoordRegisterDlg : public CRouteFieldDialog {
     Q_OBJECT
 public:
     explicit CCoordRegisterDlg(QWidget* parent = nullptr);
@@ -18,14 +16,12 @@ public:
     void reject() override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void FieldLeft(QLineEdit* edit) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void FieldLeft(QLineEdit* edit);
     void ShowFields();
     void OnStore();
 
-    std::map<QLineEdit*, int> m_fields;
     QLabel* m_number = nullptr;
 };

@@ -59,13 +59,7 @@ void CIpListDlg::Closing() {
     InvalidateAndUpdateView();
 }
 
-void CIpListDlg::Toggle(QWidget* frame) {
-    if (auto* open = dynamic_cast<CIpListDlg*>(GetToolWindow(ToolWindow::kIpList))) {
-        open->CloseToolWindow();
-        return;
-    }
-    (new CIpListDlg(frame))->show();
-}
+void CIpListDlg::Toggle(QWidget* frame) { ToggleWindow<CIpListDlg>(ToolWindow::kIpList, frame); }
 
 int32_t CIpListDlg::TableCount() const { return g_ipPointCount; }
 

@@ -67,11 +67,7 @@ void CPlusStakeDlg::Closing() {
 }
 
 void CPlusStakeDlg::Toggle(QWidget* frame) {
-    if (auto* open = dynamic_cast<CPlusStakeDlg*>(GetToolWindow(ToolWindow::kPlusStake))) {
-        open->CloseToolWindow();
-        return;
-    }
-    (new CPlusStakeDlg(frame))->show();
+    ToggleWindow<CPlusStakeDlg>(ToolWindow::kPlusStake, frame);
 }
 
 int32_t CPlusStakeDlg::TableCount() const { return g_plusStakeCount; }

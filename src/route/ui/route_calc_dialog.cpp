@@ -37,7 +37,7 @@ QRadioButton* AddRadio(QWidget* parent, QLayout* layout, QButtonGroup* group, in
 }
 }  // namespace
 
-CRouteCalcDlg::CRouteCalcDlg(QWidget* parent) : QDialog(parent) {
+CRouteCalcDlg::CRouteCalcDlg(QWidget* parent) : CRouteFieldDialog(parent) {
     setObjectName("routeCalcDialog");
     setWindowTitle(QString::fromUtf8("路線計算"));
     m_values = OpenRouteCalcDialog();
@@ -45,14 +45,9 @@ CRouteCalcDlg::CRouteCalcDlg(QWidget* parent) : QDialog(parent) {
     auto* grid = new QGridLayout;
     int row = 0;
     for (const FieldLabel& f : kFields) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(f.id));
+        QLineEdit* edit = AddField(grid, row, f.id, f.label);
         edit->setAlignment(Qt::AlignRight);
         edit->setText(QString::fromStdString(RouteCalcFieldText(f.id)));
-        edit->installEventFilter(this);
-        m_fields[edit] = f.id;
-        grid->addWidget(new QLabel(QString::fromUtf8(f.label), this), row, 0);
-        grid->addWidget(edit, row, 1);
         ++row;
     }
 
@@ -127,24 +122,6 @@ void CRouteCalcDlg::FieldLeft(QLineEdit* edit) {
     if (it == m_fields.end()) return;
     edit->setText(
         QString::fromStdString(RouteCalcFieldLeft(it->second, edit->text().toStdString())));
-}
-
-bool CRouteCalcDlg::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit != nullptr && m_fields.count(edit) != 0) {
-        if (event->type() == QEvent::FocusOut) {
-            FieldLeft(edit);
-        } else if (event->type() == QEvent::KeyPress) {
-            // Enter in a field moves on as Tab does; on the buttons it presses them.
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                FieldLeft(edit);
-                focusNextChild();
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void CRouteCalcDlg::mousePressEvent(QMouseEvent* event) {

@@ -1,19 +1,16 @@
 #pragma once
 // The modal dialog "路線計算": the route parameters, the naming choices and 計算開始
 // (1007) / ｷｬﾝｾﾙ (2). Controls carry their template ids as object names.
-#include <QDialog>
-#include <map>
-
 #include "route/route_calc_dialog.h"
+#include "route/ui/route_field_dialog.h"
 #include "shell/tool_windows.h"
 
 class QButtonGroup;
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-class CRouteCalcDlg : public QDialog, public ToolWindowHandle {
+class CRouteCalcDlg : public CRouteFieldDialog, public ToolWindowHandle {
     Q_OBJECT
 public:
     explicit CRouteCalcDlg(QWidget* parent = nullptr);
@@ -26,15 +23,13 @@ public:
     void reject() override;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void FieldLeft(QLineEdit* edit) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void FieldLeft(QLineEdit* edit);
     void OnCalcStart();
 
     RouteCalcDialogValues m_values;
-    std::map<QLineEdit*, int> m_fields;
     QPushButton* m_start = nullptr;
     QPushButton* m_cancel = nullptr;
     QCheckBox* m_singleCurveSp = nullptr;

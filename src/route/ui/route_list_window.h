@@ -28,6 +28,16 @@ protected:
                      int columns, QWidget* parent);
     ~CRouteListWindow() override;
 
+    // The menu command's toggle: closes the open window of this kind, or opens one.
+    template <class Window>
+    static void ToggleWindow(ToolWindow slot, QWidget* frame) {
+        if (auto* open = dynamic_cast<Window*>(GetToolWindow(slot))) {
+            open->CloseToolWindow();
+            return;
+        }
+        (new Window(frame))->show();
+    }
+
     // The table's size, a row's cell texts (UTF-8; "" beyond the table) and the edits.
     virtual int32_t TableCount() const = 0;
     virtual QString CellText(int32_t row, int32_t col) const = 0;

@@ -56,11 +56,7 @@ void CStationListDlg::Closing() {
 }
 
 void CStationListDlg::Toggle(QWidget* frame) {
-    if (auto* open = dynamic_cast<CStationListDlg*>(GetToolWindow(ToolWindow::kStationList))) {
-        open->CloseToolWindow();
-        return;
-    }
-    (new CStationListDlg(frame))->show();
+    ToggleWindow<CStationListDlg>(ToolWindow::kStationList, frame);
 }
 
 int32_t CStationListDlg::TableCount() const { return g_stationCount; }
