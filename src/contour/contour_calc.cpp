@@ -120,7 +120,7 @@ public:
     void Start(int32_t workers) {
         for (int32_t i = 0; i < workers; ++i) {
             auto space = std::make_unique<ContourWorkspace>();
-            if (!space->Allocate()) break;
+            if (!space->AllocateTrace() || (m_method != 0 && !space->AllocateSmoothing())) break;
             ShareContourEdgeIndex(m_ws, *space);
             m_spaces.push_back(std::move(space));
         }
@@ -228,8 +228,8 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_room;  // a slot came free, or stop
     std::condition_variable m_done;  // a level is ready
-    int64_t m_next;       // the next level a worker takes
-    int64_t m_committed;  // levels before this one are released
+    int64_t m_next;                  // the next level a worker takes
+    int64_t m_committed;             // levels before this one are released
     bool m_stop = false;
 };
 
@@ -252,6 +252,8 @@ bool CheckLevels(LevelSteps* steps) {
         problem = "主曲線間隔が正しくありません。";
     else if (!ContourLevelsUsable(g_contourMinZ, g_contourMaxZ, g_contourInterval))
         problem = "主曲線間隔が標高値に対して小さすぎます。";
+    else if (!ContourToleranceUsable(g_contourLevelTolerance))
+        problem = kContourToleranceMessage;
     if (problem) {
         ShowMessage(problem, "", msg::kOk | msg::kIconWarning);
         return false;
@@ -271,6 +273,8 @@ std::string FormatLevels(const std::vector<double>& levels) {
     return text;
 }
 }  // namespace
+
+bool ContourToleranceUsable(double tolerance) { return std::isfinite(tolerance) && tolerance != 0; }
 
 void SetContourReplaceQuestion(ContourReplaceQuestion question) {
     g_replaceQuestion = std::move(question);
@@ -314,12 +318,19 @@ ContourCalcResult CalcContours(int32_t method) {
             return ContourCalcResult::kCancelled;
     }
     ContourWorkspace ws;
-    if (!ws.Allocate()) {
+    if (!ws.AllocateTrace()) {
         ShowMessage(
             "スプライン計算領域が不足しています。\n点数を減らして保存し、再度読み込んで"
             "再計算してみてください。",
             "", msg::kOk | msg::kIconWarning);
         return ContourCalcResult::kNoMemory;
+    }
+    // Straight lines need no smoothing buffers: without them the run still gives contours.
+    if (!ws.AllocateSmoothing() && method != 0) {
+        ShowMessage(
+            "スプラインバッファ用メモリ確保に失敗しました。\n計算手法を簡易線に切り替えます。", "",
+            msg::kOk | msg::kIconInformation);
+        method = 0;
     }
     g_contourCurrentLevel = steps.Level(steps.first);
     ContourFileWriter out;
@@ -354,8 +365,8 @@ ContourCalcResult CalcContours(int32_t method) {
                 result = ContourCalcResult::kStopped;
                 break;
             }
-            LevelPipeline::Result* lines =
-                levels.Take(k, [&] { return poll.Poll(); }, LongLoopPollInterval());
+            LevelPipeline::Result* lines = levels.Take(
+                k, [&] { return poll.Poll(); }, LongLoopPollInterval());
             if (!lines) {
                 result = ContourCalcResult::kStopped;
                 break;

@@ -85,6 +85,10 @@ struct ContourWorkspace {
     // Sizes the arrays for the current point and TIN capacities; false when they cannot
     // be had.
     bool Allocate();
+    // The two halves of Allocate: without the smoothing buffers only straight lines
+    // (method 0) can be written.
+    bool AllocateTrace();
+    bool AllocateSmoothing();
 
     // What the walk looks up, made with the first level.
     ContourTraceIndex& TraceIndex();
@@ -122,6 +126,12 @@ int32_t EvalBSplineBasis(ContourWorkspace& ws, double u, int32_t n, double basis
 // Stopped at smoothLimit vertices, the line counts in lineLimitHits.
 int32_t FitSplineThroughPoints(ContourWorkspace& ws, const double* px, const double* py,
                                int32_t last, bool closed, double length, int32_t steps);
+
+// A level traced exactly through points would have to go round them, which the walk does
+// not do soundly: a tolerance of 0 is refused.
+bool ContourToleranceUsable(double tolerance);
+inline constexpr char kContourToleranceMessage[] =
+    "標高値許容誤差には0以外の数値を入力してください。";
 
 enum class ContourCalcResult {
     kDone,

@@ -96,6 +96,10 @@ ContourEditRead ReadContourEdit(int id, const std::string& text) {
             g_contourMaxZ = v;
             return ContourEditRead::kStored;
         case kTolerance:
+            if (!ContourToleranceUsable(v)) {
+                ShowMessage(kContourToleranceMessage, "", msg::kOk | msg::kIconInformation);
+                return ContourEditRead::kRefused;
+            }
             g_contourLevelTolerance = v;
             return ContourEditRead::kStored;
         case kIndexInterval:
@@ -138,6 +142,10 @@ void StartContourCalculation() {
     if (result == ContourCalcResult::kDone || result == ContourCalcResult::kStopped) {
         g_showDrawingContours = -1;
         g_drawingContoursLoaded = -1;
+    } else if (result == ContourCalcResult::kFileError) {
+        // A replace run may have truncated the files before failing: they hold no contours.
+        g_showDrawingContours = 0;
+        g_drawingContoursLoaded = 0;
     }
     g_dataChanged = -1;
     g_redrawMask = -1;

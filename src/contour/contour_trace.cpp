@@ -16,15 +16,27 @@ double g_contourLevelTolerance = 0.00001;
 int32_t g_contourMethod = 1;
 ContourWorkspace* g_contourWorkspace = nullptr;
 
-bool ContourWorkspace::Allocate() {
-    const size_t edges = static_cast<size_t>(std::max(g_tinEdgeCapacity, g_tinEdgeCount)) + 2;
+bool ContourWorkspace::Allocate() { return AllocateTrace() && AllocateSmoothing(); }
+
+bool ContourWorkspace::AllocateSmoothing() {
     const size_t points = static_cast<size_t>(std::max(g_pointCapacity, g_pointCount)) + 2;
     const size_t smooth = 10 * (points - 2);
-    bool ok = crossingKind.Assign(edges) && crossingEdge.Assign(edges) &&
-              traceX.Assign(points) && traceY.Assign(points) && tracePen.Assign(points) &&
-              traceEndA.Assign(points + 10) && traceEndB.Assign(points + 10) &&
-              smooth <= INT32_MAX - 20 && smoothX.Assign(smooth + 20) &&
-              smoothY.Assign(smooth + 20);
+    if (smooth <= INT32_MAX - 20 && smoothX.Assign(smooth + 20) && smoothY.Assign(smooth + 20)) {
+        smoothLimit = static_cast<int32_t>(smooth);
+        return true;
+    }
+    smoothX.Assign(0);
+    smoothY.Assign(0);
+    smoothLimit = 0;
+    return false;
+}
+
+bool ContourWorkspace::AllocateTrace() {
+    const size_t edges = static_cast<size_t>(std::max(g_tinEdgeCapacity, g_tinEdgeCount)) + 2;
+    const size_t points = static_cast<size_t>(std::max(g_pointCapacity, g_pointCount)) + 2;
+    bool ok = crossingKind.Assign(edges) && crossingEdge.Assign(edges) && traceX.Assign(points) &&
+              traceY.Assign(points) && tracePen.Assign(points) && traceEndA.Assign(points + 10) &&
+              traceEndB.Assign(points + 10);
     if (ok) {
         try {
             // Taken now, filled per line as far as the line needs.
@@ -38,7 +50,6 @@ bool ContourWorkspace::Allocate() {
         *this = ContourWorkspace();
         return false;
     }
-    smoothLimit = static_cast<int32_t>(smooth);
     traceLimit = static_cast<int32_t>(points - 2) - 1;
     return true;
 }
@@ -82,8 +93,8 @@ struct ContourEdgeIndex {
         const int32_t n = std::max(edgeCount, 0);
         int64_t last = g_pointCount;
         for (int32_t e = 1; e <= n; ++e)
-            last = std::max({last, std::abs(int64_t{g_tinEdges[e].a}),
-                             std::abs(int64_t{g_tinEdges[e].b})});
+            last = std::max(
+                {last, std::abs(int64_t{g_tinEdges[e].a}), std::abs(int64_t{g_tinEdges[e].b})});
         z.resize(static_cast<size_t>(last) + 1);
         // Buckets over the points' elevations; any lower end outside joins an end bucket.
         double base = std::numeric_limits<double>::infinity();
@@ -95,9 +106,8 @@ struct ContourEdgeIndex {
             top = std::max(top, z[i]);
         }
         const int32_t buckets = std::max(1, n / 64);
-        const double scale = top > base && std::isfinite(top - base)
-                                 ? (buckets - 1) / (top - base)
-                                 : 0.0;
+        const double scale =
+            top > base && std::isfinite(top - base) ? (buckets - 1) / (top - base) : 0.0;
         // The bucket of a lower end; rises with it, so the buckets' values are in order.
         auto bucketOf = [&](double zLow) {
             const double t = (zLow - base) * scale;
@@ -161,8 +171,9 @@ struct ContourTraceIndex {
         }
         lastLevel = w;
         const int32_t buckets = static_cast<int32_t>(x.bucketLow.size());
-        while (nextBucket < buckets && (x.bucketLow[nextBucket] <= w ||
-                                        x.bucketStart[nextBucket] == x.bucketStart[nextBucket + 1])) {
+        while (nextBucket < buckets &&
+               (x.bucketLow[nextBucket] <= w ||
+                x.bucketStart[nextBucket] == x.bucketStart[nextBucket + 1])) {
             for (int32_t i = x.bucketStart[nextBucket]; i < x.bucketStart[nextBucket + 1]; ++i)
                 active[x.order[i] >> 6] |= uint64_t{1} << (x.order[i] & 63);
             ++nextBucket;

@@ -104,3 +104,21 @@ TEST_F(ContourFixture, RefusedStartLeavesTheContourFlags) {
     EXPECT_EQ(g_showDrawingContours, -1);
     EXPECT_FALSE(ReadLines().empty());
 }
+
+TEST_F(ContourFixture, FailedReplaceRunLeavesNoContoursLoaded) {
+    BuildGrid(4, 10.0, [](double x, double) { return x; });
+    g_contourMinZ = 0, g_contourMaxZ = 40, g_contourInterval = 10;
+    g_contourMethod = 0;
+    StartContourCalculation();
+    ASSERT_EQ(g_drawingContoursLoaded, -1);
+    ASSERT_FALSE(ReadLines().empty());
+    // The line file is truncated, then the index file cannot be opened.
+    g_contourIndexPath = (m_dir / "missing" / "index").string();
+    ClearRecordedMessages();
+    StartContourCalculation();
+    EXPECT_TRUE(ReadLines().empty());
+    EXPECT_EQ(g_drawingContoursLoaded, 0);
+    EXPECT_EQ(g_showDrawingContours, 0);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages().back().text, "等高線作業ファイルを作成できません。");
+}

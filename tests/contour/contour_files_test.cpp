@@ -144,8 +144,8 @@ TEST_F(ContourFixture, IndexHeaderWithLevelsThatCannotBeSteppedIsNotTaken) {
         {0, 100, -1, 5},     {nan, 100, 1, 5},   {0, 100, nan, 5}, {0, 100, 1, nan},
     };
     for (const Case& t : cases) {
-        SCOPED_TRACE(testing::Message() << t.minZ << " " << t.maxZ << " " << t.interval << " "
-                                        << t.index);
+        SCOPED_TRACE(testing::Message()
+                     << t.minZ << " " << t.maxZ << " " << t.interval << " " << t.index);
         // The document's files as a damaged or foreign program left them.
         g_contourMinZ = t.minZ, g_contourMaxZ = t.maxZ;
         g_contourInterval = t.interval, g_indexContourInterval = t.index;
@@ -251,8 +251,8 @@ TEST_F(ContourFixture, WorkArraysThatCannotBeHadAreSaidAndTouchNothing) {
     ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
     const std::string lines = Bytes(g_contourLinesPath), index = Bytes(g_contourIndexPath);
     ASSERT_FALSE(lines.empty());
-    // The first, a middle and the last of the arrays fail.
-    for (int successes : {0, 4, 8}) {
+    // The first, a middle and the last of the trace arrays fail.
+    for (int successes : {0, 4, 6}) {
         SCOPED_TRACE(successes);
         ClearRecordedMessages();
         InjectAllocationFailures(successes);
@@ -260,10 +260,51 @@ TEST_F(ContourFixture, WorkArraysThatCannotBeHadAreSaidAndTouchNothing) {
         InjectAllocationFailures(-1, 0);
         EXPECT_EQ(result, ContourCalcResult::kNoMemory);
         ASSERT_FALSE(RecordedMessages().empty());
-        EXPECT_EQ(RecordedMessages().back().text.rfind("スプライン計算領域が不足しています。", 0), 0u);
+        EXPECT_EQ(RecordedMessages().back().text.rfind("スプライン計算領域が不足しています。", 0),
+                  0u);
         EXPECT_EQ(Bytes(g_contourLinesPath), lines);
         EXPECT_EQ(Bytes(g_contourIndexPath), index);
     }
+}
+
+TEST_F(ContourFixture, MissingSmoothingBuffersFallBackToStraightLines) {
+    BuildGrid(10, 10.0, [](double x, double y) { return 0.3 * x + 0.2 * y; });
+    g_contourMinZ = 0;
+    g_contourMaxZ = 50;
+    g_contourInterval = 5;
+    g_indexContourInterval = 25;
+    SetContourThreads(1);
+    ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    const std::string straight = Bytes(g_contourLinesPath), index = Bytes(g_contourIndexPath);
+    // The seven trace arrays are had; the first or the second smoothing buffer is not.
+    // Asked for either smoothing, the run says so and writes what method 0 writes.
+    struct Case {
+        int successes;
+        int32_t method;
+    };
+    for (const Case& c : {Case{7, 1}, Case{8, 1}, Case{7, 2}}) {
+        SCOPED_TRACE(testing::Message() << c.successes << " " << c.method);
+        ClearRecordedMessages();
+        InjectAllocationFailures(c.successes);
+        const ContourCalcResult result = CalcContours(c.method);
+        InjectAllocationFailures(-1, 0);
+        EXPECT_EQ(result, ContourCalcResult::kDone);
+        ASSERT_GE(RecordedMessages().size(), 2u);
+        EXPECT_EQ(
+            RecordedMessages().front().text,
+            "スプラインバッファ用メモリ確保に失敗しました。\n計算手法を簡易線に切り替えます。");
+        EXPECT_EQ(Bytes(g_contourLinesPath), straight);
+        EXPECT_EQ(Bytes(g_contourIndexPath), index);
+        for (const Line& l : ReadLines()) EXPECT_EQ(l.code, kContourCodeStraight);
+    }
+    // Straight lines never needed them: no message.
+    ClearRecordedMessages();
+    InjectAllocationFailures(7);
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
+    InjectAllocationFailures(-1, 0);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages().back().text, "等高線計算終了");
+    SetContourThreads(0);
 }
 
 TEST_F(ContourFixture, SplineThroughStopsAtTheLineLimitAndSaysSo) {

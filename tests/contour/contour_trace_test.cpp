@@ -124,13 +124,13 @@ TEST_F(ContourFixture, LevelThroughVerticesWithoutTolerance) {
     g_contourMinZ = 7;
     g_contourMaxZ = 7;
     g_contourInterval = 1;
-    for (double tolerance : {0.00001, 0.0}) {
+    for (double tolerance : {0.00001, -0.00001}) {
         SCOPED_TRACE(tolerance);
         g_contourLevelTolerance = tolerance;
         EXPECT_EQ(CalcContours(0), ContourCalcResult::kDone);
         const std::vector<Line> lines = ReadLines();
         ASSERT_FALSE(lines.empty());
-        ExpectVerticesOnLevel(lines, tolerance + 1e-9);
+        ExpectVerticesOnLevel(lines, std::fabs(tolerance) + 1e-9);
         // Every vertex lies on the ring of grid points at level 7.
         for (const Line& l : lines)
             for (size_t i = 0; i < l.x.size(); ++i)
@@ -452,8 +452,10 @@ TEST_F(ContourFixture, EveryCrossedTriangleHoldsItsSegment) {
          [] {
              g_pointCapacity = 100;
              ASSERT_EQ(GrowPointBlock(100), 0);
-             ASSERT_EQ(ReadRndText(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.RND", "rb")), 0);
-             ASSERT_EQ(ReadTriFile(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.TRI", "rb")), 0);
+             ASSERT_EQ(
+                 ReadRndText(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.RND", "rb")), 0);
+             ASSERT_EQ(
+                 ReadTriFile(std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.TRI", "rb")), 0);
              g_tinPresent = -1;
              g_pointZMin = 101.5;
              g_pointZMax = 110;
@@ -484,6 +486,50 @@ TEST_F(ContourFixture, EveryCrossedTriangleHoldsItsSegment) {
         for (double w = g_contourMinZ; w <= g_pointZMax; w += 0.5) {
             if (w < g_pointZMin) continue;
             EXPECT_NEAR(drawn[w], LevelLengthByTriangles(w + g_contourLevelTolerance), 1e-6) << w;
+        }
+    }
+}
+
+TEST_F(ContourFixture, ZeroToleranceIsRefusedAndAnOffsetGivesOneClosedRingPerLevel) {
+    // Every level passes through a ring of grid points. Traced exactly there the walk would
+    // have to go round each point; it is refused, and a tolerance either way gives one ring
+    // per level with every segment once.
+    BuildGrid(10, 10.0, [](double x, double y) {
+        return 10 - std::max(std::fabs(x - 50), std::fabs(y - 50)) / 10;
+    });
+    g_contourMinZ = 6;
+    g_contourMaxZ = 9;
+    g_contourInterval = 1;
+    g_contourLevelTolerance = 0;
+    ClearRecordedMessages();
+    EXPECT_EQ(CalcContours(0), ContourCalcResult::kBadInterval);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages().back().text, kContourToleranceMessage);
+    EXPECT_TRUE(ReadLines().empty());
+    EXPECT_EQ(ReadContourEdit(contour_dlg::kTolerance, "0"), ContourEditRead::kRefused);
+    EXPECT_EQ(g_contourLevelTolerance, 0);
+
+    for (double tolerance : {0.00001, -0.00001}) {
+        SCOPED_TRACE(tolerance);
+        g_contourLevelTolerance = tolerance;
+        ASSERT_EQ(CalcContours(0), ContourCalcResult::kDone);
+        std::map<double, std::vector<Line>> byLevel;
+        for (const Line& l : ReadLines()) byLevel[l.level].push_back(l);
+        ASSERT_EQ(byLevel.size(), 4u);
+        for (const auto& [level, lines] : byLevel) {
+            SCOPED_TRACE(level);
+            ASSERT_EQ(lines.size(), 1u);
+            const Line& ring = lines[0];
+            EXPECT_TRUE(ring.Closed());
+            // The triangles the level crosses, each holding one segment, are the witness.
+            EXPECT_NEAR(Length(ring), LevelLengthByTriangles(level + tolerance), 1e-6);
+            std::set<std::pair<std::pair<double, double>, std::pair<double, double>>> segments;
+            for (size_t i = 0; i + 1 < ring.x.size(); ++i) {
+                std::pair<double, double> a{ring.x[i], ring.y[i]};
+                std::pair<double, double> b{ring.x[i + 1], ring.y[i + 1]};
+                if (b < a) std::swap(a, b);
+                EXPECT_TRUE(segments.insert({a, b}).second) << a.first << "," << a.second;
+            }
         }
     }
 }

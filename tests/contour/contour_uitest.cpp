@@ -15,9 +15,9 @@
 #include "contour/ui/contour_calc_dialog.h"
 #include "model/document.h"
 #include "model/progress.h"
-#include "model/ui/progress_window.h"
 #include "model/terrain_data.h"
 #include "model/ui/document_ui.h"
+#include "model/ui/progress_window.h"
 #include "platform/file_dialog.h"
 #include "platform/folders.h"
 #include "platform/input.h"
@@ -98,6 +98,17 @@ private slots:
         QCOMPARE(dlg->findChild<QLineEdit*>("1081")->text().trimmed(), QString("1.000"));
         dlg->findChild<QRadioButton*>("1076")->click();
         QCOMPARE(g_contourMethod, 0);
+
+        // Enter moves to the next value and starts nothing.
+        dlg->activateWindow();
+        minZ->setFocus();
+        QTRY_COMPARE(dlg->focusWidget(), static_cast<QWidget*>(minZ));
+        ClearRecordedMessages();
+        QTest::keyClick(minZ, Qt::Key_Return);
+        QCOMPARE(dlg->focusWidget(), static_cast<QWidget*>(dlg->findChild<QLineEdit*>("1080")));
+        QVERIFY(dlg->isVisible());
+        QVERIFY(RecordedMessages().empty());
+        QCOMPARE(g_drawingContoursLoaded, 0);
 
         ClearRecordedMessages();
         dlg->findChild<QPushButton*>("1132")->click();

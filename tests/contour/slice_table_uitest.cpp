@@ -1,7 +1,8 @@
 // The elevation table and the slice quantities in the program's windows, chosen from the
 // menus and driven with real mouse events and keys: the table filled in bulk and typed,
 // the area calculation started through its method dialog, the quantities computed and
-// listed in both layouts, copied, and the slice lines turned into contours.
+// listed in both layouts, copied, a line picked in the view for its area information,
+// the area list's rows highlighting their lines, and the slice lines turned into contours.
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -19,6 +20,8 @@
 #include "contour/elevation_table.h"
 #include "contour/slice_quantities.h"
 #include "contour/slice_store.h"
+#include "contour/slice_line_tool.h"
+#include "contour/ui/area_list_dialog.h"
 #include "contour/ui/elevation_area_dialog.h"
 #include "contour/ui/quantity_dialogs.h"
 #include "model/document.h"
@@ -32,6 +35,9 @@
 #include "shell/ui/application.h"
 #include "shell/ui/flex_grid.h"
 #include "shell/ui/main_frame.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
 #include "slice_table_support.h"
 #include "model/ui/document_ui.h"
 #include "../windows/window_test_main.h"
@@ -42,6 +48,8 @@ namespace {
 QString g_root;
 
 constexpr int kElevationArea = 32889;
+constexpr int kAreaList = 32892;
+constexpr int kAreaInfo = 32893;
 constexpr int kQuantityCalc = 32895;
 constexpr int kQuantityList = 32896;
 constexpr int kSliceToContour = 32900;
@@ -134,6 +142,7 @@ private slots:
         m_app = nullptr;
         QVERIFY(!IsToolWindowOpen(ToolWindow::kElevationArea));
         QVERIFY(!IsToolWindowOpen(ToolWindow::kQuantityList));
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kAreaList));
     }
 
     void tableFilledTypedAndCalculated() {
@@ -257,6 +266,68 @@ private slots:
             QCOMPARE(RunQuantityValidDialog(values), c.applied);
             QCOMPARE(values.valid, c.applied ? c.valid : c.start);
         }
+    }
+
+    void areaInfoPickAndAreaListHighlight() {
+        // Line 1 runs round the survey's corner points, line 2 is a small square about
+        // point 5: a click on a corner point picks line 1 and nothing else.
+        auto at = [](int32_t i) { return std::pair<double, double>{g_points[i].x, g_points[i].y}; };
+        slicetest::AddSliceLine(0, 1, 0, 104, 400, {at(1), at(3), at(9), at(7), at(1)});
+        const auto [cx, cy] = at(5);
+        slicetest::AddSliceLine(0, 1, 0, 106, 4,
+                                {{cx - 1, cy - 1}, {cx - 1, cy + 1}, {cx + 1, cy + 1},
+                                 {cx + 1, cy - 1}, {cx - 1, cy - 1}});
+        if (g_birdsEyeOn) m_frame->ExecuteCommand(32805);
+        m_frame->ExecuteCommand(32800);  // the whole survey in the plan view
+        g_showSliceContours = -1;  // as the area calculation leaves it
+        g_projectionValid = 0;
+        QWidget* view = m_frame->ViewWidget();
+        view->repaint();
+
+        Choose(m_frame, kAreaInfo);
+        QString shown;
+        int32_t highlighted = 0;
+        WhenModal([&shown, &highlighted](QWidget* info) {
+            QCOMPARE(info->objectName(), QString("CContourAreaInfoDlg"));
+            highlighted = g_highlightedSliceLine;
+            for (QLabel* l : info->findChildren<QLabel*>())
+                if (l->text().startsWith('[') && l->text().endsWith("m")) shown = l->text();
+            auto* water = info->findChild<QRadioButton*>(QString::fromUtf8("貯水面"));
+            QVERIFY(water);
+            QTest::mouseClick(water, Qt::LeftButton);
+            for (QPushButton* b : info->findChildren<QPushButton*>())
+                if (b->text() == QString::fromUtf8("閉じる")) b->click();
+        });
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(g_viewportCenterX + g_points[1].screenX,
+                                                           g_viewportCenterY - g_points[1].screenY));
+        QCOMPARE(shown, QString("[ 104.000]m"));
+        QCOMPARE(highlighted, 1);
+        QCOMPARE(g_highlightedSliceLine, 0);  // shown only while the dialog is up
+        QCOMPARE(FirstSliceLine()->kind, 1);
+
+        // The list shows the water line with a negative area; a row click highlights.
+        Choose(m_frame, kAreaList);
+        auto* list = dynamic_cast<CAreaListDlg*>(GetToolWindow(ToolWindow::kAreaList));
+        QVERIFY(list);
+        QVERIFY(QTest::qWaitForWindowExposed(list));
+        CMSFlexGrid* grid = list->Grid();
+        QCOMPARE(grid->GetCols(), 5);
+        QCOMPARE(grid->GetRows(), 2 + 4);
+        QCOMPARE(grid->GetTextMatrix(0, 3), QString::fromUtf8("面積"));
+        QCOMPARE(grid->GetTextMatrix(1, 3), QString("     -400.000"));
+        QCOMPARE(grid->GetTextMatrix(1, 4), QString::fromUtf8(" 貯水面"));
+        QCOMPARE(grid->GetTextMatrix(2, 1), QString("  106.000"));
+        ClickCell(grid, 2, 1);
+        QCOMPARE(g_highlightedSliceLine, 2);
+        ClickCell(grid, 5, 1);  // an empty row names no line
+        QCOMPARE(g_highlightedSliceLine, 2);
+        Control<QPushButton>(list, "1135")->click();
+        QCOMPARE(GetClipboardText(), SliceAreaListText());
+
+        // The command again closes it, and the highlight goes with it.
+        Choose(m_frame, kAreaList);
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kAreaList));
+        QCOMPARE(g_highlightedSliceLine, 0);
     }
 
     void sliceLinesBecomeContours() {

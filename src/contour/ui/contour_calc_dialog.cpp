@@ -16,6 +16,7 @@
 
 #include "contour/contour_calc.h"
 #include "contour/contour_dialog.h"
+#include "shell/ui/enter_as_tab.h"
 
 namespace {
 QPointer<QWidget> g_frame;
@@ -93,6 +94,8 @@ CContourCalcDlg::CContourCalcDlg(QWidget* parent) : QDialog(parent) {
     layout->addWidget(methodBox);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    // Enter moves on through the values, as in the other parameter dialogs.
+    InstallEnterAsTab(this);
     SetToolWindow(ToolWindow::kContourCalc, this);
 }
 

@@ -5,6 +5,7 @@
 
 #include "contour/elevation_table.h"
 #include "contour/slice_quantities.h"
+#include "contour/ui/area_list_dialog.h"
 #include "contour/ui/elevation_area_dialog.h"
 #include "contour/ui/quantity_dialogs.h"
 #include "model/pick_reset.h"
@@ -14,6 +15,7 @@
 
 namespace {
 constexpr int kElevationAreaCommand = 32889;
+constexpr int kAreaListCommand = 32892;
 constexpr int kQuantityCalcCommand = 32895;
 constexpr int kQuantityListCommand = 32896;
 constexpr int kSliceToContourCommand = 32900;
@@ -32,6 +34,7 @@ void InstallSliceTableWindows(QWidget* frame, FrameCommandTarget& commands) {
         CloseToolWindows();
         CElevationAreaDlg::Toggle(owner);
     });
+    commands.SetHandler(kAreaListCommand, [owner] { CAreaListDlg::Toggle(owner); });
     commands.SetHandler(kQuantityCalcCommand, [owner] {
         OnQuantityCalc([owner] { return CQuantityCalcDlg::Run(owner); },
                        [owner] { CQuantityListDlg::Show(owner); });
@@ -48,6 +51,7 @@ void InstallSliceTableWindows(QWidget* frame, FrameCommandTarget& commands) {
 
 void UninstallSliceTableWindows() {
     SetQuantityValidDialogRunner(nullptr);
-    for (ToolWindow slot : {ToolWindow::kElevationArea, ToolWindow::kQuantityList})
+    for (ToolWindow slot :
+         {ToolWindow::kElevationArea, ToolWindow::kAreaList, ToolWindow::kQuantityList})
         CloseToolWindow(slot);
 }
