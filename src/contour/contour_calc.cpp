@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "contour/level_loop_poll.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
 #include "platform/input.h"
@@ -34,34 +35,6 @@ bool LineFileExists() {
     std::fclose(f);
     return true;
 }
-
-// The level loop's poll: at most every LongLoopPollInterval() ms refresh the window, ask
-// about stopping when the stop key was pressed (or the window closed) and pass one message
-// on. False when stopping is confirmed.
-class ContourPoll {
-public:
-    bool Poll() {
-        const uint32_t now = TickCount();
-        if (LongLoopPollInterval() > 0 && now - m_last <= LongLoopPollInterval()) return true;
-        m_last = now;
-        if (IsProgressWindowOpen()) {
-            const int answer = AskToStopWhenRequested("等高線計算を中止してよろしいですか",
-                                                      msg::kYesNo | msg::kIconQuestion);
-            if (answer != 0 && answer != msg::kIdNo) {
-                g_redrawMask = -1;
-                InvalidateAndUpdateView();
-                CloseProgressWindow();
-                return false;
-            }
-        }
-        RefreshProgressWindow();
-        PumpOneMessage();
-        return true;
-    }
-
-private:
-    uint32_t m_last = TickCount();
-};
 
 // The levels minZ + k * interval, k = first..last, that lie within maxZ and zLow..zHigh.
 struct LevelSteps {
@@ -352,7 +325,7 @@ ContourCalcResult CalcContours(int32_t method) {
     const double tolerance = g_contourLevelTolerance;
     const double smoothness = g_contourSmoothness;
     OpenProgressWindow(progress::kContourLevel, "等高線計算中");
-    ContourPoll poll;
+    LevelLoopPoll poll("等高線計算を中止してよろしいですか");
     ContourCalcResult result = ContourCalcResult::kDone;
     {
         LevelPipeline levels(ws, steps, tolerance, method, smoothness);

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "contour/contour_calc.h"
+#include "contour/level_loop_poll.h"
 #include "model/geometry.h"
 #include "model/progress.h"
 #include "platform/input.h"
@@ -239,34 +240,6 @@ void RemoveTinSkirt() {
 // ---- Calculation -----------------------------------------------------------------------
 
 namespace {
-// The level loop's poll: at most every LongLoopPollInterval() ms refresh the window, ask
-// about stopping when the stop key was pressed and pass one message on. False when
-// stopping is confirmed.
-class SlicePoll {
-public:
-    bool Poll() {
-        const uint32_t now = TickCount();
-        if (LongLoopPollInterval() > 0 && now - m_last <= LongLoopPollInterval()) return true;
-        m_last = now;
-        if (IsProgressWindowOpen()) {
-            const int answer = AskToStopWhenRequested("面積計算を中止してよろしいですか",
-                                                      msg::kYesNo | msg::kIconQuestion);
-            if (answer != 0 && answer != msg::kIdNo) {
-                g_redrawMask = -1;
-                InvalidateAndUpdateView();
-                CloseProgressWindow();
-                return false;
-            }
-        }
-        RefreshProgressWindow();
-        PumpOneMessage();
-        return true;
-    }
-
-private:
-    uint32_t m_last = TickCount();
-};
-
 // One polyline of a level on its way into the store.
 struct SliceCopy {
     std::vector<double> x, y;
@@ -534,7 +507,7 @@ SliceCalcResult CalcSliceContours(std::vector<SliceLevelArea>& rows, const Slice
     for (SliceLevelArea& r : rows) r.area = 0;
     g_contourCurrentLevel = rows.front().elevation;
     OpenProgressWindow(progress::kContourLevel, "面積計算中");
-    SlicePoll poll;
+    LevelLoopPoll poll("面積計算を中止してよろしいですか");
     SliceBuilder builder(ws, settings);
     SliceCalcResult result = SliceCalcResult::kDone;
     for (SliceLevelArea& r : rows) {
