@@ -24,6 +24,7 @@
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_navigation.h"
+#include "view/view_picking.h"
 #include "view/view_state.h"
 
 PointGenDialogs& PointGenDialogHooks() {
@@ -147,20 +148,7 @@ int32_t GenerateTinCrossingPoints(int32_t n) {
 int32_t GenerateTinIntersectionsInRectangle(int32_t left, int32_t top, int32_t right,
                                             int32_t bottom) {
     if (IsProgressWindowOpen() || !g_points || g_pointCount <= 0) return 0;
-    const int32_t c0 = std::min(left, right) - g_viewportCenterX;
-    const int32_t c1 = std::max(left, right) - g_viewportCenterX;
-    const int32_t r0 = g_viewportCenterY - std::max(top, bottom);
-    const int32_t r1 = g_viewportCenterY - std::min(top, bottom);
-    ProjectAllData(0);
-    int32_t selected = 0;
-    for (int32_t i = 1; i <= g_pointCount; ++i) {
-        RandomPoint& p = g_points[i];
-        p.flags &= static_cast<uint8_t>(~(kPointFlagPickList2 | kPointFlagRectSelected));
-        if (p.hidden == 0 && p.screenX > c0 && p.screenX < c1 && p.screenY > r0 && p.screenY < r1) {
-            p.flags |= kPointFlagRectSelected;
-            ++selected;
-        }
-    }
+    const int32_t selected = MarkPointsInClientRect(left, top, right, bottom);
     int32_t n = 0;
     if (selected > 0) {
         if (g_birdsEyeOn)

@@ -454,21 +454,7 @@ int32_t ToggleValidInSelection() {
 
 int32_t ApplyPointToolRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
     if (IsProgressWindowOpen() || g_pointCount <= 0) return 0;
-    const int32_t c0 = std::min(left, right) - g_viewportCenterX;
-    const int32_t c1 = std::max(left, right) - g_viewportCenterX;
-    const int32_t r0 = g_viewportCenterY - std::max(top, bottom);
-    const int32_t r1 = g_viewportCenterY - std::min(top, bottom);
-    ProjectAllData(0);
-    int32_t count = 0;
-    for (int32_t i = 1; i <= g_pointCount; ++i) {
-        RandomPoint& r = g_points[i];
-        r.flags &= static_cast<uint8_t>(~(POINT_FLAG_AREA_SELECTED | POINT_FLAG_NEW_SELECTION));
-        if (r.hidden == 0 && r.screenX > c0 && r.screenX < c1 && r.screenY > r0 &&
-            r.screenY < r1) {
-            r.flags |= POINT_FLAG_NEW_SELECTION;
-            ++count;
-        }
-    }
+    const int32_t count = MarkPointsInClientRect(left, top, right, bottom);
     int32_t result = 0;
     if (count > 0) {
         if (g_pointEditState == POINT_EDIT_VALID_INVALID)

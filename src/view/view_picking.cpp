@@ -192,3 +192,23 @@ int32_t FindTriangleAtPoint(const int32_t*, double x, double y) {
     if (!inside(y, g_extentCenterY) || !inside(x, g_extentCenterX)) return 0;
     return -GetTinZ(x, y);
 }
+
+int32_t MarkPointsInClientRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    const int64_t c0 = int64_t{left} - g_viewportCenterX, c1 = int64_t{right} - g_viewportCenterX;
+    const int64_t r0 = int64_t{g_viewportCenterY} - bottom, r1 = int64_t{g_viewportCenterY} - top;
+    const int64_t columnLow = std::min(c0, c1), columnHigh = std::max(c0, c1);
+    const int64_t rowLow = std::min(r0, r1), rowHigh = std::max(r0, r1);
+    ProjectAllData(0);
+    int32_t selected = 0;
+    constexpr uint8_t kCleared = static_cast<uint8_t>(~(kPointFlagPickList2 | kPointFlagRectSelected));
+    for (int32_t p = 1; p <= g_pointCount; ++p) {
+        RandomPoint& pt = g_points[p];
+        pt.flags &= kCleared;
+        if (pt.hidden == 0 && pt.screenX > columnLow && pt.screenX < columnHigh && pt.screenY > rowLow &&
+            pt.screenY < rowHigh) {
+            pt.flags |= kPointFlagRectSelected;
+            ++selected;
+        }
+    }
+    return selected;
+}

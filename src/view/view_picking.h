@@ -14,6 +14,9 @@ constexpr int32_t kClosePickRadius2 = 80;
 // those shown strictly inside the window; the lower number on a tie; 0 for none. Projects
 // all data first when the screen positions are not current.
 int32_t FindPointAtCursor(int32_t column, int32_t row, int32_t r2);
+// Projects the data, clears every point's pick-list-2 and rectangle flags and sets the
+// rectangle flag on the shown points strictly inside the client rectangle; their count.
+int32_t MarkPointsInClientRect(int32_t left, int32_t top, int32_t right, int32_t bottom);
 int32_t FindIpPointAtCursor(int32_t column, int32_t row, int32_t r2);
 int32_t FindMeshNodeAtCursor(int32_t column, int32_t row, int32_t r2);
 
