@@ -1,5 +1,10 @@
 #include "model/record_block.h"
 
+#include <deque>
+#include <iterator>
+#include <vector>
+#include <mutex>
+
 namespace {
 int g_failSuccesses = -1;  // -1: no failure injected
 int g_failCount = 0;
@@ -70,6 +75,61 @@ void ZeroMapped(char* from, char* to) {
     }
     std::memset(from, 0, static_cast<size_t>(first - from));
     std::memset(last, 0, static_cast<size_t>(to - last));
+}
+
+namespace {
+struct KeptMapping {
+    void* p;
+    size_t length;
+};
+std::mutex g_keptLock;
+std::deque<KeptMapping> g_kept;  // oldest first
+size_t g_keptTotal = 0;
+}  // namespace
+
+void* MapWork(size_t bytes) {
+    const size_t length = MappedLength(bytes);
+    {
+        std::lock_guard lock(g_keptLock);
+        for (auto it = g_kept.rbegin(); it != g_kept.rend(); ++it) {
+            if (it->length != length) continue;
+            void* p = it->p;
+            g_keptTotal -= length;
+            g_kept.erase(std::next(it).base());
+            return p;
+        }
+    }
+    return MapZeroed(bytes);
+}
+
+void UnmapWork(void* p, size_t bytes) {
+    const size_t length = MappedLength(bytes);
+    std::vector<KeptMapping> drop;
+    {
+        std::lock_guard lock(g_keptLock);
+        if (length > kKeptBytes) {
+            drop.push_back({p, length});
+        } else {
+            g_kept.push_back({p, length});
+            g_keptTotal += length;
+            while (g_keptTotal > kKeptBytes) {
+                drop.push_back(g_kept.front());
+                g_keptTotal -= g_kept.front().length;
+                g_kept.pop_front();
+            }
+        }
+    }
+    for (const KeptMapping& m : drop) munmap(m.p, m.length);
+}
+
+void ReleaseKeptWork() {
+    std::deque<KeptMapping> drop;
+    {
+        std::lock_guard lock(g_keptLock);
+        drop.swap(g_kept);
+        g_keptTotal = 0;
+    }
+    for (const KeptMapping& m : drop) munmap(m.p, m.length);
 }
 
 }  // namespace record_block

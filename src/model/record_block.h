@@ -33,6 +33,16 @@ void* MapZeroed(size_t bytes);
 void* Remap(void* p, size_t mapped, size_t bytes);
 // Zero-fills [from, to) of a mapping: whole huge pages are given back to the system.
 void ZeroMapped(char* from, char* to);
+// Work mappings of a finished build are kept for the next one: a TIN is rebuilt again and
+// again while it is edited, and fresh pages cost a build more than its work on them. At most
+// kKeptBytes are kept, the oldest given back first. A kept mapping is not zeroed.
+constexpr size_t kKeptBytes = size_t{256} << 20;
+// A kept mapping of exactly MappedLength(bytes), else a fresh zeroed one; null on failure.
+void* MapWork(size_t bytes);
+// Keeps a mapping of MapWork(bytes) for the next build, or unmaps it.
+void UnmapWork(void* p, size_t bytes);
+// Gives every kept mapping back to the system.
+void ReleaseKeptWork();
 }  // namespace record_block
 
 template <typename T>

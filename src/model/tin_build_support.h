@@ -75,8 +75,8 @@ inline int32_t CellIndex(double cells, int32_t last) {
 
 // The allocator of the builders' large work arrays: blocks of 64 KB and more are mapped on
 // their own and ask for huge pages. A build walks all over its arrays, and with small pages
-// much of its time would go to page faults and address translation. Unmapped when freed,
-// they leave nothing behind.
+// much of its time would go to page faults and address translation. Freed, they are kept
+// for the next build up to a bound (record_block::UnmapWork).
 template <typename T>
 struct LargePageAllocator {
     using value_type = T;
@@ -87,12 +87,12 @@ struct LargePageAllocator {
     T* allocate(size_t n) {
         if (!Large(n)) return static_cast<T*>(::operator new(n * sizeof(T)));
         if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
-        void* p = record_block::MapZeroed(n * sizeof(T));
+        void* p = record_block::MapWork(n * sizeof(T));
         if (!p) throw std::bad_alloc();
         return static_cast<T*>(p);
     }
     void deallocate(T* p, size_t n) {
-        if (Large(n)) munmap(p, record_block::MappedLength(n * sizeof(T)));
+        if (Large(n)) record_block::UnmapWork(p, n * sizeof(T));
         else ::operator delete(p);
     }
     template <typename U>
