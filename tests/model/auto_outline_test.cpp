@@ -10,7 +10,7 @@
 #include "platform/window_state.h"
 #include "shell/status_text.h"
 #include "shell/tool_mode.h"
-#include "tin_test_support.h"
+#include "tin_cgal_support.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"

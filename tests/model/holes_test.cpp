@@ -5,6 +5,7 @@
 #include <CGAL/Exact_predicates_exact_constructions_kernel.h>
 
 #include "hole_test_support.h"
+#include "tin_cgal_support.h"
 #include "model/hole_commands.h"
 #include "model/pick_reset.h"
 #include "model/progress.h"

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "hole_test_support.h"
+#include "tin_cgal_support.h"
 #include "model/hole_commands.h"
 #include "model/holes.h"
 #include "model/outline_edit.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "model/point_in_outline.h"
-#include "tin_test_support.h"
+#include "tin_cgal_support.h"
 
 using namespace tintest;
 

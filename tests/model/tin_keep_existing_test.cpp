@@ -10,7 +10,7 @@
 #include "model/tin_region_builder.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
-#include "tin_test_support.h"
+#include "tin_cgal_support.h"
 #include "view/view_state.h"
 
 using namespace tintest;

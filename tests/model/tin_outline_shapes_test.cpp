@@ -9,7 +9,7 @@
 #include "model/tin_grid_builder.h"
 #include "model/tin_region_builder.h"
 #include "platform/message_box.h"
-#include "tin_test_support.h"
+#include "tin_cgal_support.h"
 
 using namespace tintest;
 
