@@ -11,6 +11,8 @@ FUZZ_SECONDS ?= 60
 CCACHE := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 export CCACHE_BASEDIR ?= $(abspath $(CURDIR)/..)
 export CCACHE_NOHASHDIR ?= 1
+# The tests' precompiled headers are cached too.
+export CCACHE_SLOPPINESS ?= pch_defines,time_macros,include_file_mtime,include_file_ctime
 
 .PHONY: run test deps build build-san bench fuzz clean
 
