@@ -105,6 +105,43 @@ TEST_F(SliceFixture, InvertedPyramidGivesWaterLinesWithNegativeSums) {
     }
 }
 
+// Heights in whole metres put points exactly on a level: traced just off it, a cell lying
+// flat on the level is ringed at a hair's breadth from its corners, and whether the ring
+// holds ground or water must still come from the slope across it.
+TEST_F(SliceFixture, RingsHuggingAFlatCellKeepTheirSide) {
+    struct Case {
+        const char* name;
+        double around;        // the height of every point but the cell's corners
+        double tolerance;     // added to the level before tracing
+        int32_t rangeMode;    // the kind a ring without evidence would get
+        int32_t kind;
+    };
+    const Case cases[] = {
+        {"pit in ground space", 101, 0.00001, 1, 1},
+        {"knoll in storage space", 99, -0.00001, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InitDataModel();
+        g_contourLevelTolerance = c.tolerance;
+        BuildGrid(6, 10.0, [&](double x, double y) {
+            return x >= 20 && x <= 30 && y >= 20 && y <= 30 ? 100.0 : c.around;
+        });
+        auto rows = Levels({100});
+        ASSERT_EQ(CalcSliceContours(rows, Settings(c.rangeMode)), SliceCalcResult::kDone);
+        std::vector<LineView> rings;
+        for (const LineView& l : Lines())
+            if (l.area < 1000) rings.push_back(l);  // not the ring along the border
+        ASSERT_EQ(rings.size(), 1u);
+        EXPECT_EQ(rings[0].kind, c.kind);
+        EXPECT_EQ(rings[0].valid, 1);
+        EXPECT_NEAR(rings[0].area, 100, 0.02);
+        // The ring the skirt closes along the border: ground, or water for storage.
+        const double border = c.rangeMode == 1 ? 3600 : -3600;
+        EXPECT_NEAR(rows[0].area, c.kind == 0 ? border + 100 : border - 100, 0.05);
+    }
+}
+
 // Below the midpoints of the border the lines leave the TIN: the skirt closes them.
 TEST_F(SliceFixture, RangeModesAtTheBorder) {
     const double s = 50;
