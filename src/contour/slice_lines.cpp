@@ -507,6 +507,10 @@ SliceCalcResult CalcSliceContours(std::vector<SliceLevelArea>& rows, const Slice
         return SliceCalcResult::kNoTin;
     }
     if (rows.empty()) return SliceCalcResult::kNoLevels;
+    if (!ContourToleranceUsable(g_contourLevelTolerance)) {
+        ShowMessage(kContourToleranceMessage, "", msg::kOk | msg::kIconInformation);
+        return SliceCalcResult::kBadTolerance;
+    }
     running = true;
     struct EndOfRun {
         bool& running;

@@ -270,6 +270,27 @@ TEST_F(SliceFixture, TinIsUnchangedAfterTheCalculation) {
     }
 }
 
+// Traced exactly through the points on a level the walk would have to go round them.
+TEST_F(SliceFixture, ZeroToleranceIsRefusedAndTouchesNothing) {
+    BuildGrid(20, 5.0, Pyramid);
+    auto rows = Levels({90});
+    ASSERT_EQ(CalcSliceContours(rows, Settings(1)), SliceCalcResult::kDone);
+    ASSERT_EQ(g_sliceLineCount, 1);
+    const int32_t points = g_pointCount, edges = g_tinEdgeCount;
+    g_contourLevelTolerance = 0;
+    ClearRecordedMessages();
+    auto again = Levels({95});
+    again[0].area = 7;
+    EXPECT_EQ(CalcSliceContours(again, Settings(1)), SliceCalcResult::kBadTolerance);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, kContourToleranceMessage);
+    EXPECT_EQ(again[0].area, 7);
+    EXPECT_EQ(g_sliceLineCount, 1);  // the lines of the run before stay
+    EXPECT_EQ(Lines().at(0).elevation, 90);
+    EXPECT_EQ(g_pointCount, points);
+    EXPECT_EQ(g_tinEdgeCount, edges);
+}
+
 TEST_F(SliceFixture, NoTinIsSaid) {
     auto rows = Levels({10});
     EXPECT_EQ(CalcSliceContours(rows, Settings(2)), SliceCalcResult::kNoTin);
