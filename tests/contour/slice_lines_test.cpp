@@ -4,8 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "contour/elevation_table.h"
 #include "contour/slice_line_tool.h"
 #include "contour/slice_lines.h"
+#include "contour/slice_quantities.h"
 #include "contour_test_support.h"
 #include "model/geometry.h"
 #include "model/record_block.h"
@@ -193,6 +195,21 @@ TEST_F(SliceFixture, ParaboloidAreasStayJustInsideTheCircle) {
         EXPECT_GT(-r.area, 0.99 * exact) << r.elevation;
     }
     for (const LineView& l : Lines()) EXPECT_EQ(l.kind, 1);
+
+    // The area is linear in the level, so the average-end-area volumes hold the same bound.
+    for (const SliceLevelArea& r : rows) ASSERT_TRUE(AppendSliceLevel(r.elevation, 0));
+    g_sliceStartRow = 1;
+    g_sliceEndRow = g_sliceLevelCount;
+    ASSERT_EQ(CalcSliceQuantities(), 0);
+    for (int32_t i = 2; i <= g_sliceLevelCount; ++i) {
+        const double a = g_sliceLevels[i - 1].elevation, b = g_sliceLevels[i].elevation;
+        const double exact = M_PI * c * (b * b - a * a) / 2;
+        EXPECT_LT(-g_sliceLevels[i].volume, exact) << b;
+        EXPECT_GT(-g_sliceLevels[i].volume, 0.99 * exact) << b;
+    }
+    const double whole = M_PI * c * (60 * 60 - 10 * 10) / 2;
+    EXPECT_LT(-g_sliceTotal, whole);
+    EXPECT_GT(-g_sliceTotal, 0.99 * whole);
 }
 
 TEST_F(SliceFixture, SmallLinesAreDroppedOrKeptInvalid) {
@@ -289,6 +306,26 @@ TEST_F(SliceFixture, ZeroToleranceIsRefusedAndTouchesNothing) {
     EXPECT_EQ(Lines().at(0).elevation, 90);
     EXPECT_EQ(g_pointCount, points);
     EXPECT_EQ(g_tinEdgeCount, edges);
+}
+
+// An egg-crate of one-metre knolls crossed at half a metre: more crossings than the trace
+// can hold (it is sized by the points). That level is left out and named at the end; the
+// hill's level beside it is traced.
+TEST_F(SliceFixture, LevelsWhoseTraceOverflowsAreNamed) {
+    BuildGrid(30, 10.0, [](double x, double y) {
+        const bool knoll = (std::lround(x / 10) + std::lround(y / 10)) % 2 == 1;
+        return (knoll ? 1.0 : 0.0) + std::max(0.0, 20 - 0.5 * (std::fabs(x - 150) + std::fabs(y - 150)));
+    });
+    g_pointCapacity = g_pointCount;  // the block holds no more than the points
+    auto rows = Levels({18.5, 0.5});
+    ASSERT_EQ(CalcSliceContours(rows, Settings(1)), SliceCalcResult::kDone);
+    EXPECT_EQ(SkippedSliceLevels(), std::vector<double>{0.5});
+    EXPECT_EQ(rows[1].area, 0);
+    EXPECT_GT(rows[0].area, 0);
+    for (const LineView& l : Lines()) EXPECT_EQ(l.elevation, 18.5);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages().back().text,
+              "面積計算終了\n点数が多すぎて計算できなかった標高: 0.500");
 }
 
 TEST_F(SliceFixture, NoTinIsSaid) {
