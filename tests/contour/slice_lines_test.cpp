@@ -93,6 +93,27 @@ TEST_F(SliceFixture, PyramidLevelsAreClosedGroundDiamonds) {
     EXPECT_EQ(RecordedMessages().back().text, "面積計算終了");
 }
 
+// The average-end-area volume of the traced diamonds against the pyramid's exact volume:
+// over by the rule's own error, (b - a) h^2 / (3 k^2).
+TEST_F(SliceFixture, PyramidVolumeExceedsTheExactOneByTheRuleError) {
+    BuildGrid(20, 5.0, Pyramid);
+    const double a = 60, b = 90, h = 5;
+    std::vector<SliceLevelArea> rows;
+    for (double z = a; z <= b + 1e-9; z += h) rows.push_back({z, 0, 0});
+    SliceCalcSettings s = Settings(1);
+    s.areaDecimals = 6;
+    ASSERT_EQ(CalcSliceContours(rows, s), SliceCalcResult::kDone);
+    g_sliceAreaDecimals = g_sliceAverageDecimals = g_sliceVolumeDecimals = 6;
+    for (const SliceLevelArea& r : rows) ASSERT_TRUE(AppendSliceLevel(r.elevation, 0));
+    g_sliceStartRow = 1;
+    g_sliceEndRow = g_sliceLevelCount;
+    ASSERT_EQ(CalcSliceQuantities(), 0);
+    const double exact = 2 / (3 * kK * kK) * (std::pow(kH - a, 3) - std::pow(kH - b, 3));
+    const double over = (b - a) * h * h / (3 * kK * kK);
+    // Traced 0.00001 above each level: the areas are short by up to 4 (H - a) / k^2 x 0.00001.
+    EXPECT_NEAR(g_sliceTotal, exact + over, (b - a) * 4 * (kH - a) / (kK * kK) * 0.00001);
+}
+
 TEST_F(SliceFixture, InvertedPyramidGivesWaterLinesWithNegativeSums) {
     BuildGrid(20, 5.0, Pit);
     auto rows = Levels({40, 62.5});
