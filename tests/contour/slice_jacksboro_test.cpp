@@ -94,8 +94,9 @@ double AreaAbove(const std::vector<std::array<Vertex, 3>>& tin, double level) {
         const double high = std::max({t[0].z, t[1].z, t[2].z});
         if (high < level) continue;
         if (low >= level) {
-            sum += std::fabs((t[1].x - t[0].x) * (t[2].y - t[0].y) -
-                             (t[1].y - t[0].y) * (t[2].x - t[0].x)) / 2;
+            const double twice =
+                (t[1].x - t[0].x) * (t[2].y - t[0].y) - (t[1].y - t[0].y) * (t[2].x - t[0].x);
+            sum += std::fabs(twice) / 2;
             continue;
         }
         AreaAndMoment(ClipAtLevel(Polygon(t), level, true), &area, &moment);

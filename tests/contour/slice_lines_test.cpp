@@ -134,9 +134,9 @@ TEST_F(SliceFixture, InvertedPyramidGivesWaterLinesWithNegativeSums) {
 TEST_F(SliceFixture, RingsHuggingAFlatCellKeepTheirSide) {
     struct Case {
         const char* name;
-        double around;        // the height of every point but the cell's corners
-        double tolerance;     // added to the level before tracing
-        int32_t rangeMode;    // the kind a ring without evidence would get
+        double around;      // the height of every point but the cell's corners
+        double tolerance;   // added to the level before tracing
+        int32_t rangeMode;  // the kind a ring without evidence would get
         int32_t kind;
     };
     const Case cases[] = {
@@ -335,7 +335,8 @@ TEST_F(SliceFixture, ZeroToleranceIsRefusedAndTouchesNothing) {
 TEST_F(SliceFixture, LevelsWhoseTraceOverflowsAreNamed) {
     BuildGrid(30, 10.0, [](double x, double y) {
         const bool knoll = (std::lround(x / 10) + std::lround(y / 10)) % 2 == 1;
-        return (knoll ? 1.0 : 0.0) + std::max(0.0, 20 - 0.5 * (std::fabs(x - 150) + std::fabs(y - 150)));
+        return (knoll ? 1.0 : 0.0) +
+               std::max(0.0, 20 - 0.5 * (std::fabs(x - 150) + std::fabs(y - 150)));
     });
     g_pointCapacity = g_pointCount;  // the block holds no more than the points
     auto rows = Levels({18.5, 0.5});

@@ -270,7 +270,8 @@ private slots:
         QCOMPARE(g_contourLevelTolerance, 0.00001);
         QCOMPARE(RecordedMessages().size(), size_t{2});
         QCOMPARE(RecordedMessages()[0].text, std::string(kContourToleranceMessage));
-        QCOMPARE(QString::fromStdString(RecordedMessages()[1].text), QString::fromUtf8("面積計算終了"));
+        QCOMPARE(QString::fromStdString(RecordedMessages()[1].text),
+                 QString::fromUtf8("面積計算終了"));
         QCOMPARE(g_sliceLineCount, 2);
         QVERIFY(g_sliceLevels[1].area > g_sliceLevels[2].area);
         QVERIFY(g_sliceLevels[2].area > 0);
