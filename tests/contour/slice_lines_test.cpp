@@ -327,6 +327,16 @@ TEST_F(SliceFixture, ZeroToleranceIsRefusedAndTouchesNothing) {
     EXPECT_EQ(Lines().at(0).elevation, 90);
     EXPECT_EQ(g_pointCount, points);
     EXPECT_EQ(g_tinEdgeCount, edges);
+
+    // Through the table: its areas stay.
+    ASSERT_TRUE(AppendSliceLevel(95, 0));
+    g_sliceLevels[1].area = 7;
+    ClearRecordedMessages();
+    OnCalcSliceAreas(0.001, 1);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, kContourToleranceMessage);
+    EXPECT_EQ(g_sliceLevels[1].area, 7);
+    EXPECT_EQ(g_sliceLineCount, 1);
 }
 
 // An egg-crate of one-metre knolls crossed at half a metre: more crossings than the trace
