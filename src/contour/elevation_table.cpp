@@ -52,7 +52,11 @@ void TraceTableLevels(double minimumArea, int32_t dropSmall) {
     settings.dropSmall = dropSmall != 0;
     settings.rangeMode = g_sliceRangeMode;
     settings.areaDecimals = g_sliceAreaDecimals;
-    CalcSliceContours(rows, settings);
+    const SliceCalcResult result = CalcSliceContours(rows, settings);
+    // A calculation that did not start leaves the areas of the table as they were.
+    if (result != SliceCalcResult::kDone && result != SliceCalcResult::kStopped &&
+        result != SliceCalcResult::kStoreFull)
+        return;
     for (int32_t r = 1; r <= g_sliceLevelCount && r <= static_cast<int32_t>(rows.size()); ++r)
         g_sliceLevels[r].area = rows[r - 1].area;
 }

@@ -378,28 +378,59 @@ private:
         const int32_t n = m_copy.Size();
         const double* xs = m_copy.x.data();
         const double* ys = m_copy.y.data();
+        double twiceArea = 0;  // > 0: the ring turns left, its inside is on the left
+        for (int32_t k = 0; k + 1 < n; ++k) twiceArea += xs[k] * ys[k + 1] - xs[k + 1] * ys[k];
         for (int32_t k = 0; k < n && *hills <= 5 && *basins <= 5; ++k) {
             if (!DataVertex(k)) continue;
             const RandomPoint& pa = g_points[std::abs(m_copy.endA[k])];
             const RandomPoint& pb = g_points[std::abs(m_copy.endB[k])];
             int ca = 0, cb = 0;
-            if (ClassifyPointInPolygon(0, xs, ys, n, pa.x, pa.y, kSameVertex, &ca) != 0) continue;
-            if (ClassifyPointInPolygon(0, xs, ys, n, pb.x, pb.y, kSameVertex, &cb) != 0) continue;
+            const bool classified =
+                ClassifyPointInPolygon(0, xs, ys, n, pa.x, pa.y, kSameVertex, &ca) == 0 &&
+                ClassifyPointInPolygon(0, xs, ys, n, pb.x, pb.y, kSameVertex, &cb) == 0 &&
+                ((ca == kPolygonInside && cb == kPolygonOutside) ||
+                 (cb == kPolygonInside && ca == kPolygonOutside));
+            if (!classified) {
+                // A ring drawn tight round points that lie on the level (a pit or a knoll
+                // of one flat triangle) passes within the tolerance of the edge ends. The
+                // line's segment in the next triangle still splits it into the higher end's
+                // side and the lower end's side.
+                const int side = HigherEndSide(k, pa.z >= pb.z ? pa : pb, twiceArea);
+                if (side > 0) ++*hills;
+                if (side < 0) ++*basins;
+                continue;
+            }
             double zIn, zOut;
-            if (ca == kPolygonInside && cb == kPolygonOutside) {
+            if (ca == kPolygonInside) {
                 zIn = pa.z;
                 zOut = pb.z;
-            } else if (cb == kPolygonInside && ca == kPolygonOutside) {
+            } else {
                 zIn = pb.z;
                 zOut = pa.z;
-            } else {
-                continue;
             }
             if (zIn >= level && level >= zOut)
                 ++*hills;
             else if (zIn <= level && level <= zOut)
                 ++*basins;
         }
+    }
+
+    // +1 when the higher end of vertex k's edge lies inside the closed ring, -1 outside, 0
+    // when the line gives no direction there.
+    int HigherEndSide(int32_t k, const RandomPoint& higher, double twiceArea) const {
+        const int32_t n = m_copy.Size();
+        if (n < 4 || twiceArea == 0) return 0;
+        const double px = m_copy.x[k], py = m_copy.y[k];
+        // The next vertex along the ring that differs from this one (last = first).
+        for (int32_t step = 1; step < n - 1; ++step) {
+            const int32_t j = (k + step) % (n - 1);
+            const double dx = m_copy.x[j] - px, dy = m_copy.y[j] - py;
+            if (dx == 0 && dy == 0) continue;
+            const double cross = dx * (higher.y - py) - dy * (higher.x - px);
+            if (cross == 0) return 0;
+            return (cross > 0) == (twiceArea > 0) ? 1 : -1;
+        }
+        return 0;
     }
 
     // Smooths the runs of vertices on data edges; the parts along the skirt keep the outline.
@@ -476,6 +507,10 @@ SliceCalcResult CalcSliceContours(std::vector<SliceLevelArea>& rows, const Slice
         return SliceCalcResult::kNoTin;
     }
     if (rows.empty()) return SliceCalcResult::kNoLevels;
+    if (!ContourToleranceUsable(g_contourLevelTolerance)) {
+        ShowMessage(kContourToleranceMessage, "", msg::kOk | msg::kIconInformation);
+        return SliceCalcResult::kBadTolerance;
+    }
     running = true;
     struct EndOfRun {
         bool& running;

@@ -67,6 +67,7 @@ enum class SliceCalcResult {
     kDone,
     kNoTin,
     kNoLevels,
+    kBadTolerance,  // a level tolerance of 0: said, nothing touched
     kNoMemory,
     kStoreFull,  // the store could not grow: the lines so far stay
     kStopped,    // stopping confirmed: the lines so far stay

@@ -4,8 +4,10 @@
 #include <cstring>
 #include <vector>
 
+#include "contour/elevation_table.h"
 #include "contour/slice_line_tool.h"
 #include "contour/slice_lines.h"
+#include "contour/slice_quantities.h"
 #include "contour_test_support.h"
 #include "model/geometry.h"
 #include "model/record_block.h"
@@ -91,6 +93,27 @@ TEST_F(SliceFixture, PyramidLevelsAreClosedGroundDiamonds) {
     EXPECT_EQ(RecordedMessages().back().text, "面積計算終了");
 }
 
+// The average-end-area volume of the traced diamonds against the pyramid's exact volume:
+// over by the rule's own error, (b - a) h^2 / (3 k^2).
+TEST_F(SliceFixture, PyramidVolumeExceedsTheExactOneByTheRuleError) {
+    BuildGrid(20, 5.0, Pyramid);
+    const double a = 60, b = 90, h = 5;
+    std::vector<SliceLevelArea> rows;
+    for (double z = a; z <= b + 1e-9; z += h) rows.push_back({z, 0, 0});
+    SliceCalcSettings s = Settings(1);
+    s.areaDecimals = 6;
+    ASSERT_EQ(CalcSliceContours(rows, s), SliceCalcResult::kDone);
+    g_sliceAreaDecimals = g_sliceAverageDecimals = g_sliceVolumeDecimals = 6;
+    for (const SliceLevelArea& r : rows) ASSERT_TRUE(AppendSliceLevel(r.elevation, 0));
+    g_sliceStartRow = 1;
+    g_sliceEndRow = g_sliceLevelCount;
+    ASSERT_EQ(CalcSliceQuantities(), 0);
+    const double exact = 2 / (3 * kK * kK) * (std::pow(kH - a, 3) - std::pow(kH - b, 3));
+    const double over = (b - a) * h * h / (3 * kK * kK);
+    // Traced 0.00001 above each level: the areas are short by up to 4 (H - a) / k^2 x 0.00001.
+    EXPECT_NEAR(g_sliceTotal, exact + over, (b - a) * 4 * (kH - a) / (kK * kK) * 0.00001);
+}
+
 TEST_F(SliceFixture, InvertedPyramidGivesWaterLinesWithNegativeSums) {
     BuildGrid(20, 5.0, Pit);
     auto rows = Levels({40, 62.5});
@@ -102,6 +125,43 @@ TEST_F(SliceFixture, InvertedPyramidGivesWaterLinesWithNegativeSums) {
         EXPECT_NEAR(rows[i].area, -2 * r * r, 0.006);
         EXPECT_EQ(lines[i].kind, 1);
         EXPECT_NEAR(lines[i].area, 2 * r * r, 0.006);
+    }
+}
+
+// Heights in whole metres put points exactly on a level: traced just off it, a cell lying
+// flat on the level is ringed at a hair's breadth from its corners, and whether the ring
+// holds ground or water must still come from the slope across it.
+TEST_F(SliceFixture, RingsHuggingAFlatCellKeepTheirSide) {
+    struct Case {
+        const char* name;
+        double around;      // the height of every point but the cell's corners
+        double tolerance;   // added to the level before tracing
+        int32_t rangeMode;  // the kind a ring without evidence would get
+        int32_t kind;
+    };
+    const Case cases[] = {
+        {"pit in ground space", 101, 0.00001, 1, 1},
+        {"knoll in storage space", 99, -0.00001, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InitDataModel();
+        g_contourLevelTolerance = c.tolerance;
+        BuildGrid(6, 10.0, [&](double x, double y) {
+            return x >= 20 && x <= 30 && y >= 20 && y <= 30 ? 100.0 : c.around;
+        });
+        auto rows = Levels({100});
+        ASSERT_EQ(CalcSliceContours(rows, Settings(c.rangeMode)), SliceCalcResult::kDone);
+        std::vector<LineView> rings;
+        for (const LineView& l : Lines())
+            if (l.area < 1000) rings.push_back(l);  // not the ring along the border
+        ASSERT_EQ(rings.size(), 1u);
+        EXPECT_EQ(rings[0].kind, c.kind);
+        EXPECT_EQ(rings[0].valid, 1);
+        EXPECT_NEAR(rings[0].area, 100, 0.02);
+        // The ring the skirt closes along the border: ground, or water for storage.
+        const double border = c.rangeMode == 1 ? 3600 : -3600;
+        EXPECT_NEAR(rows[0].area, c.kind == 0 ? border + 100 : border - 100, 0.05);
     }
 }
 
@@ -156,6 +216,21 @@ TEST_F(SliceFixture, ParaboloidAreasStayJustInsideTheCircle) {
         EXPECT_GT(-r.area, 0.99 * exact) << r.elevation;
     }
     for (const LineView& l : Lines()) EXPECT_EQ(l.kind, 1);
+
+    // The area is linear in the level, so the average-end-area volumes hold the same bound.
+    for (const SliceLevelArea& r : rows) ASSERT_TRUE(AppendSliceLevel(r.elevation, 0));
+    g_sliceStartRow = 1;
+    g_sliceEndRow = g_sliceLevelCount;
+    ASSERT_EQ(CalcSliceQuantities(), 0);
+    for (int32_t i = 2; i <= g_sliceLevelCount; ++i) {
+        const double a = g_sliceLevels[i - 1].elevation, b = g_sliceLevels[i].elevation;
+        const double exact = M_PI * c * (b * b - a * a) / 2;
+        EXPECT_LT(-g_sliceLevels[i].volume, exact) << b;
+        EXPECT_GT(-g_sliceLevels[i].volume, 0.99 * exact) << b;
+    }
+    const double whole = M_PI * c * (60 * 60 - 10 * 10) / 2;
+    EXPECT_LT(-g_sliceTotal, whole);
+    EXPECT_GT(-g_sliceTotal, 0.99 * whole);
 }
 
 TEST_F(SliceFixture, SmallLinesAreDroppedOrKeptInvalid) {
@@ -231,6 +306,58 @@ TEST_F(SliceFixture, TinIsUnchangedAfterTheCalculation) {
             EXPECT_NEAR(rows[1].area, 4 * 2500 - 2 * 30 * 30, 0.006);
         }
     }
+}
+
+// Traced exactly through the points on a level the walk would have to go round them.
+TEST_F(SliceFixture, ZeroToleranceIsRefusedAndTouchesNothing) {
+    BuildGrid(20, 5.0, Pyramid);
+    auto rows = Levels({90});
+    ASSERT_EQ(CalcSliceContours(rows, Settings(1)), SliceCalcResult::kDone);
+    ASSERT_EQ(g_sliceLineCount, 1);
+    const int32_t points = g_pointCount, edges = g_tinEdgeCount;
+    g_contourLevelTolerance = 0;
+    ClearRecordedMessages();
+    auto again = Levels({95});
+    again[0].area = 7;
+    EXPECT_EQ(CalcSliceContours(again, Settings(1)), SliceCalcResult::kBadTolerance);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, kContourToleranceMessage);
+    EXPECT_EQ(again[0].area, 7);
+    EXPECT_EQ(g_sliceLineCount, 1);  // the lines of the run before stay
+    EXPECT_EQ(Lines().at(0).elevation, 90);
+    EXPECT_EQ(g_pointCount, points);
+    EXPECT_EQ(g_tinEdgeCount, edges);
+
+    // Through the table: its areas stay.
+    ASSERT_TRUE(AppendSliceLevel(95, 0));
+    g_sliceLevels[1].area = 7;
+    ClearRecordedMessages();
+    OnCalcSliceAreas(0.001, 1);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, kContourToleranceMessage);
+    EXPECT_EQ(g_sliceLevels[1].area, 7);
+    EXPECT_EQ(g_sliceLineCount, 1);
+}
+
+// An egg-crate of one-metre knolls crossed at half a metre: more crossings than the trace
+// can hold (it is sized by the points). That level is left out and named at the end; the
+// hill's level beside it is traced.
+TEST_F(SliceFixture, LevelsWhoseTraceOverflowsAreNamed) {
+    BuildGrid(30, 10.0, [](double x, double y) {
+        const bool knoll = (std::lround(x / 10) + std::lround(y / 10)) % 2 == 1;
+        return (knoll ? 1.0 : 0.0) +
+               std::max(0.0, 20 - 0.5 * (std::fabs(x - 150) + std::fabs(y - 150)));
+    });
+    g_pointCapacity = g_pointCount;  // the block holds no more than the points
+    auto rows = Levels({18.5, 0.5});
+    ASSERT_EQ(CalcSliceContours(rows, Settings(1)), SliceCalcResult::kDone);
+    EXPECT_EQ(SkippedSliceLevels(), std::vector<double>{0.5});
+    EXPECT_EQ(rows[1].area, 0);
+    EXPECT_GT(rows[0].area, 0);
+    for (const LineView& l : Lines()) EXPECT_EQ(l.elevation, 18.5);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages().back().text,
+              "面積計算終了\n点数が多すぎて計算できなかった標高: 0.500");
 }
 
 TEST_F(SliceFixture, NoTinIsSaid) {

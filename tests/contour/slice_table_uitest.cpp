@@ -1,6 +1,7 @@
 // The elevation table and the slice quantities in the program's windows, chosen from the
 // menus and driven with real mouse events and keys: the table filled in bulk and typed,
-// the area calculation started through its method dialog, the quantities computed and
+// the area calculation started through its method dialog (also the program's own, its
+// lines drawn and dragged across to mark them invalid), the quantities computed and
 // listed in both layouts, copied, a line picked in the view for its area information,
 // the area list's rows highlighting their lines, and the slice lines turned into contours.
 #include <QAction>
@@ -16,11 +17,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "contour/contour_calc.h"
 #include "contour/contour_files.h"
 #include "contour/elevation_table.h"
 #include "contour/slice_quantities.h"
 #include "contour/slice_store.h"
 #include "contour/slice_line_tool.h"
+#include "contour/slice_lines.h"
 #include "contour/ui/area_list_dialog.h"
 #include "contour/ui/elevation_area_dialog.h"
 #include "contour/ui/quantity_dialogs.h"
@@ -35,11 +38,14 @@
 #include "shell/ui/application.h"
 #include "shell/ui/flex_grid.h"
 #include "shell/ui/main_frame.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 #include "slice_table_support.h"
 #include "model/ui/document_ui.h"
+#include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 
 namespace fs = std::filesystem;
@@ -53,6 +59,7 @@ constexpr int kAreaInfo = 32893;
 constexpr int kQuantityCalc = 32895;
 constexpr int kQuantityList = 32896;
 constexpr int kSliceToContour = 32900;
+constexpr int kValidInvalid = 32901;
 
 fs::path Fixture() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
 
@@ -90,6 +97,15 @@ void ClickCell(CMSFlexGrid* grid, int row, int col) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualRect(grid->model()->index(row, col)).center(),
                       QApplication::doubleClickInterval() + 50);
+}
+
+void MouseClick(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+int CountColor(const QImage& image, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == color;
+    return n;
 }
 
 void Type(QLineEdit* edit, const QString& text) {
@@ -212,6 +228,80 @@ private slots:
         QVERIFY(!IsToolWindowOpen(ToolWindow::kElevationArea));
     }
 
+    // The program's own calculation on the survey's TIN: the hill about point 5 (110 m)
+    // gives a ring at 106 and at 107, drawn in the view; dragged across from the summit
+    // to point 1 with the valid/invalid tool, both rings and nothing else turn invalid.
+    void calculatedFromTheMenusDrawnAndMarkedInvalid() {
+        SetSliceAreaCalculation({});
+        g_sliceRangeMode = 1;
+        if (g_birdsEyeOn) m_frame->ExecuteCommand(32805);
+        g_colorBandOn = 0;
+        m_frame->ExecuteCommand(32800);
+        QWidget* view = m_frame->ViewWidget();
+        const QRgb ground = ui_driver::Rgb(g_colorTable[50]);
+        const QRgb invalid = ui_driver::Rgb(g_colorTable[21]);
+        const QImage before = view->grab().toImage();
+        QCOMPARE(CountColor(before, ground), 0);
+
+        Choose(m_frame, kElevationArea);
+        auto* dlg = dynamic_cast<CElevationAreaDlg*>(GetToolWindow(ToolWindow::kElevationArea));
+        QVERIFY(dlg);
+        QVERIFY(QTest::qWaitForWindowExposed(dlg));
+        WhenModal([](QWidget* batch) {
+            Type(Control<QLineEdit>(batch, "1269"), "106");
+            Type(Control<QLineEdit>(batch, "1270"), "107");
+            Type(Control<QLineEdit>(batch, "1271"), "1");
+            MouseClick(Control<QPushButton>(batch, "1"));
+        });
+        MouseClick(Control<QPushButton>(dlg, "1263"));
+        QCOMPARE(g_sliceLevelCount, 2);
+
+        // The method dialog refuses a tolerance of 0 and keeps the one before.
+        ClearRecordedMessages();
+        WhenModal([](QWidget* method) {
+            QCOMPARE(method->objectName(), QString("areaContourMethodDialog"));
+            MouseClick(Control<QRadioButton>(method, "1076"));
+            auto* tolerance = Control<QLineEdit>(method, "1186");
+            Type(tolerance, "0");
+            QCOMPARE(tolerance->text().trimmed(), QString("0.000010"));
+            MouseClick(Control<QPushButton>(method, "1132"));
+        });
+        MouseClick(Control<QPushButton>(dlg, "1267"));
+        QCOMPARE(g_contourLevelTolerance, 0.00001);
+        QCOMPARE(RecordedMessages().size(), size_t{2});
+        QCOMPARE(RecordedMessages()[0].text, std::string(kContourToleranceMessage));
+        QCOMPARE(QString::fromStdString(RecordedMessages()[1].text),
+                 QString::fromUtf8("面積計算終了"));
+        QCOMPARE(g_sliceLineCount, 2);
+        QVERIFY(g_sliceLevels[1].area > g_sliceLevels[2].area);
+        QVERIFY(g_sliceLevels[2].area > 0);
+        const QImage drawn = view->grab().toImage();
+        QVERIFY(CountColor(drawn, ground) > 20);
+        const int invalidBefore = CountColor(drawn, invalid);
+        Choose(m_frame, kElevationArea);
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kElevationArea));
+
+        Choose(m_frame, kValidInvalid);
+        bool asked = false;
+        ui_driver::WhenModal("quantityValidDialog", [&asked](QWidget* valid) {
+            asked = true;
+            QVERIFY(Control<QRadioButton>(valid, "1293")->isChecked());  // both valid: 無効
+            MouseClick(Control<QPushButton>(valid, "1"));
+        });
+        ui_driver::Drag(view, {ui_driver::WindowPosition(5), ui_driver::WindowPosition(1)});
+        QTRY_VERIFY(asked);
+        int32_t invalidLines = 0, selected = 0;
+        ForEachSliceLine([&](int32_t, SliceLine& l) {
+            invalidLines += l.valid == 0;
+            selected += l.selected != 0;
+        });
+        QCOMPARE(invalidLines, 2);
+        QCOMPARE(selected, 0);
+        view->repaint();
+        QVERIFY(CountColor(view->grab().toImage(), invalid) > invalidBefore + 20);
+        Choose(m_frame, kValidInvalid);
+    }
+
     void quantitiesListedInBothLayouts() {
         for (double e : {100.0, 101.0, 102.0}) QVERIFY(AppendSliceLevel(e, 0));
         FakeSliceCalculation(0, 0);
@@ -221,7 +311,7 @@ private slots:
             QCOMPARE(Control<QComboBox>(calc, "1301")->currentIndex(), 0);
             QCOMPARE(Control<QComboBox>(calc, "1302")->currentIndex(), 2);
             QCOMPARE(Control<QComboBox>(calc, "1303")->currentIndex(), 1);
-            Control<QPushButton>(calc, "1")->click();
+            MouseClick(Control<QPushButton>(calc, "1"));
         });
         Choose(m_frame, kQuantityCalc);
         QCOMPARE(RecordedMessages().size(), size_t{1});
@@ -232,10 +322,10 @@ private slots:
         QCOMPARE(grid->GetCols(), 7);  // earthwork layout for ground space
         QCOMPARE(grid->GetTextMatrix(0, 5), QString::fromUtf8("累加土量１"));
         QCOMPARE(grid->GetTextMatrix(3, 5), QString("60.0"));
-        Control<QRadioButton>(list, "1292")->click();
+        MouseClick(Control<QRadioButton>(list, "1292"));
         QCOMPARE(grid->GetCols(), 8);
         QCOMPARE(grid->GetTextMatrix(3, 6), QString("-20.0"));
-        Control<QPushButton>(list, "1135")->click();
+        MouseClick(Control<QPushButton>(list, "1135"));  // 表コピー
         QCOMPARE(GetClipboardText(), QuantityTableText(QuantityLayout::kStorage));
 
         Choose(m_frame, kQuantityList);
@@ -246,7 +336,7 @@ private slots:
 
         // Stopped: neither total nor list.
         ClearRecordedMessages();
-        WhenModal([](QWidget* calc) { Control<QPushButton>(calc, "2")->click(); });
+        WhenModal([](QWidget* calc) { MouseClick(Control<QPushButton>(calc, "2")); });
         Choose(m_frame, kQuantityCalc);
         QVERIFY(RecordedMessages().empty());
         QVERIFY(!IsToolWindowOpen(ToolWindow::kQuantityList));

@@ -19,6 +19,7 @@
 #include "contour/slice_store.h"
 #include "model/terrain_data.h"
 #include "platform/encoding.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "shell/ui/enter_as_tab.h"
 #include "shell/ui/flex_grid.h"
@@ -378,8 +379,7 @@ CAreaContourMethodDlg::CAreaContourMethodDlg(QWidget* parent) : QDialog(parent) 
     start->setProperty("enterActs", true);
     stop->setProperty("enterActs", true);
     connect(start, &QPushButton::clicked, this, [this] {
-        StoreEdits();
-        accept();
+        if (StoreEdits()) accept();
     });
     connect(stop, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_smoothness, &QLineEdit::editingFinished, this, [this] { StoreEdits(); });
@@ -392,12 +392,19 @@ CAreaContourMethodDlg::CAreaContourMethodDlg(QWidget* parent) : QDialog(parent) 
     InstallEnterAsTab(this);
 }
 
-void CAreaContourMethodDlg::StoreEdits() {
+bool CAreaContourMethodDlg::StoreEdits() {
     const double smoothness = std::atof(m_smoothness->text().toStdString().c_str());
     if (smoothness > 0) g_sliceSmoothness = smoothness;
     m_smoothness->setText(Text(FormatString("%8.3f", g_sliceSmoothness)));
-    g_contourLevelTolerance = std::atof(m_tolerance->text().toStdString().c_str());
+    // Traced exactly through points on a level the walk cannot go round them.
+    const double tolerance = std::atof(m_tolerance->text().toStdString().c_str());
+    const bool usable = ContourToleranceUsable(tolerance);
+    if (usable)
+        g_contourLevelTolerance = tolerance;
+    else
+        ShowMessage(kContourToleranceMessage, "", msg::kOk | msg::kIconInformation);
     m_tolerance->setText(Text(FormatString("%9.6f", g_contourLevelTolerance)));
+    return usable;
 }
 
 bool CAreaContourMethodDlg::Run(QWidget* parent) {

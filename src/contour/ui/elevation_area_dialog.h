@@ -72,7 +72,8 @@ public:
     static bool Run(QWidget* parent);
 
 private:
-    void StoreEdits();
+    // False (said) when the tolerance typed is 0; the one before stays.
+    bool StoreEdits();
     QLineEdit* m_smoothness = nullptr;
     QLineEdit* m_tolerance = nullptr;
 };
