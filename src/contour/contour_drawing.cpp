@@ -6,6 +6,7 @@
 
 #include "contour/contour_files.h"
 #include "view/back_buffer.h"
+#include "view/line_3d.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_painter.h"
@@ -24,17 +25,6 @@ bool ToBuffer(double c, double r, int32_t* column, int32_t* row) {
     return true;
 }
 
-// Bird's-eye offsets of a ground point; false when it is not beyond the near plane.
-bool Project3D(double x, double y, double z, int32_t* column, int32_t* row) {
-    const double v[3] = {y - g_eyeY, z - g_eyeZ, x - g_eyeX};
-    const double* m = g_cameraMatrix;
-    const double d = m[6] * v[0] + m[7] * v[1] + m[8] * v[2];
-    if (!(d > g_nearPlane)) return false;
-    const double c = g_focalLength * (m[0] * v[0] + m[1] * v[1] + m[2] * v[2]) / d;
-    const double r = g_focalLength * (m[3] * v[0] + m[4] * v[1] + m[5] * v[2]) / d;
-    return ToBuffer(c, r, column, row);
-}
-
 bool PlanPosition(double x, double y, int32_t* column, int32_t* row) {
     return ToBuffer((y - g_viewCenterY) * g_viewScale, (x - g_viewCenterX) * g_viewScale, column,
                     row);
@@ -47,12 +37,6 @@ bool IsIndexLevel(double level) {
     return std::fabs(f) < 1e-6 || std::fabs(f - 1) < 1e-6;
 }
 }  // namespace
-
-void DrawLevelLine3D(double x0, double y0, double x1, double y1, double z) {
-    if (!Project3D(x0, y0, z, &g_lineX0, &g_lineY0)) return;
-    if (!Project3D(x1, y1, z, &g_lineX1, &g_lineY1)) return;
-    DrawLine();
-}
 
 void DrawDrawingContours() {
     std::FILE* file = std::fopen(g_contourLinesPath.c_str(), "rb");

@@ -5,7 +5,5 @@
 // index contours in colour 51, the others in 50. Reading stops at a header whose count is
 // not 1..2000 (a damaged or foreign file).
 void DrawDrawingContours();
-// A horizontal 3D segment at elevation z in the bird's-eye view.
-void DrawLevelLine3D(double x0, double y0, double x1, double y1, double z);
 // Hands DrawDrawingContours to the painter.
 void InstallContourLayer();

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "route/route_files_command.h"
 #include "route/route_lists.h"
+#include "section/section_rut_source.h"
 #include "shell/work_files.h"
 #include "view/band_texture.h"
 #include "view/color_band_file.h"
@@ -32,8 +33,12 @@ void ReadDocumentDxf(const fs::path&) {}
 
 bool RouteDocumentFilesAvailable() { return true; }
 void ReadRouteDocumentFiles(const fs::path& path) { ReadRouteDocument(path); }
-// The cross sections of the .RUT have no owner yet: without them no .RUT is written.
-bool WriteRouteDocumentFiles(const fs::path& path) { return WriteRouteDocument(path, nullptr); }
+// The .RUT lists the cross sections; without sections none is written.
+bool WriteRouteDocumentFiles(const fs::path& path) {
+    if (!HaveRutSections()) return WriteRouteDocument(path, nullptr);
+    const RutSectionSource sections = CrossSectionRutSource();
+    return WriteRouteDocument(path, &sections);
+}
 void ClearRouteSections() {}
 void RefreshRouteWindows() {
     RefreshIpList();

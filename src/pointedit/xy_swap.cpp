@@ -10,6 +10,7 @@
 #include "model/document_services.h"
 #include "model/terrain_data.h"
 #include "route/route_data.h"
+#include "section/section_records.h"
 #include "view/band_texture.h"
 #include "view/display_flags.h"
 #include "view/text_flags.h"
@@ -72,6 +73,7 @@ void SwapRouteData() {
     for (int32_t i = 1; i <= std::clamp(g_otherRouteIpCount, 0, kMaxIpPoints); ++i)
         SwapPair(g_otherRouteIps[i]);
     SwapStations(g_otherRouteStations, g_otherRouteStationsBlock, g_otherRouteStationCount);
+    SwapSectionAxes();
 }
 
 void SwapBackgroundDxf() {

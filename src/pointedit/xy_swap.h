@@ -12,7 +12,7 @@ constexpr int32_t kXySwapChosen = 2;
 
 struct XySwapChoice {
     int32_t randomData = 0;     // 1032 ランダムデータ: points, TIN, outline, text flags
-    int32_t routeData = 0;      // 1009 路線データ: IPs, stations, other routes
+    int32_t routeData = 0;      // 1009 路線データ: IPs, stations, other routes, sections
     int32_t backgroundDxf = 0;  // 1011 背景ＤＸＦ
 };
 

@@ -22,6 +22,7 @@
 #include "route/route_data.h"
 #include "section/profile_interpolation.h"
 #include "section/section_defaults.h"
+#include "section/section_point_edit.h"
 #include "section/section_records.h"
 #include "shell/status_text.h"
 #include "shell/work_files.h"
@@ -717,6 +718,7 @@ int32_t CalcSectionsFromTin(int32_t source) {
     const int32_t answer = AskToSave();
     HitFiles::Remove();
     g_hasSections = 1;
+    RecalcSectionExtents();
     return answer;
 }
 
@@ -794,6 +796,7 @@ int32_t CalcSectionsFromContours(int32_t source) {
     const int32_t answer = AskToSave();
     HitFiles::Remove();
     g_hasSections = 1;
+    RecalcSectionExtents();
     return answer;
 }
 
@@ -828,6 +831,7 @@ int32_t CalcSectionsFromPoints() {
     g_profile.left.count = 0;
     g_profile.right.count = 0;
     g_hasSections = 1;
+    RecalcSectionExtents();
     SetStatusText("");
     return AskToSave();
 }

@@ -171,6 +171,31 @@ void DeleteSectionPoint(int32_t k) {
     if (hit > count) hit = count;
 }
 
+void SwapSectionAxes() {
+    using std::swap;
+    for (int32_t n = 1; n <= g_crossSectionCount; ++n) {
+        CrossSection* s = GetCrossSection(n);
+        if (s == nullptr) break;
+        swap(s->centreX, s->centreY);
+        // The directions turn with the points, so that a point written back from the edit
+        // dialog lands on the swapped section line.
+        swap(s->leftDirX, s->leftDirY);
+        swap(s->rightDirX, s->rightDirY);
+        const int32_t entries = static_cast<int32_t>(s->points.size()) - 1;
+        for (int32_t j = 1; j <= std::min(s->leftCount, entries); ++j) swap(s->points[j].leftX, s->points[j].leftY);
+        for (int32_t j = 1; j <= std::min(s->rightCount, entries); ++j) swap(s->points[j].rightX, s->points[j].rightY);
+    }
+    for (int32_t n = 1; n <= g_planSectionCount; ++n) {
+        PlanSection* s = GetPlanSection(n);
+        if (s == nullptr) break;
+        const int32_t entries = static_cast<int32_t>(s->points.size()) - 1;
+        for (int32_t j = 1; j <= std::min(s->leftCount, entries); ++j) swap(s->points[j].leftX, s->points[j].leftY);
+        for (int32_t j = 1; j <= std::min(s->rightCount, entries); ++j) swap(s->points[j].rightX, s->points[j].rightY);
+    }
+    const int32_t crossings = std::min(g_longCrossingCount, static_cast<int32_t>(g_longCrossings.size()) - 1);
+    for (int32_t k = 1; k <= crossings; ++k) swap(g_longCrossings[k].x, g_longCrossings[k].y);
+}
+
 int32_t GrowLongCrossingBlock(int32_t n) {
     if (n < 0) return -1;
     if (n == 0) {

@@ -134,6 +134,11 @@ int32_t SectionExtraBlocks(int32_t leftCount, int32_t rightCount);
 // later points move down with their names. Anything else changes nothing.
 void DeleteSectionPoint(int32_t k);
 
+// Exchanges X and Y of every plan position the sections hold (centres, directions, side
+// points of the cross and plan sections, the CROSS list), for data delivered with north
+// and east exchanged.
+void SwapSectionAxes();
+
 // Resize the CROSS list to n entries: 0, or -1 with the old list kept; n = 0 frees it.
 int32_t GrowLongCrossingBlock(int32_t n);
 

@@ -15,6 +15,9 @@
 #include "model/terrain_data.h"
 #include "pointedit/xy_swap.h"
 #include "route/route_data.h"
+#include "section/section_defaults.h"
+#include "section/section_point_edit.h"
+#include "section/section_records.h"
 #include "view/text_flags.h"
 #include "volume/mesh_data.h"
 
@@ -220,6 +223,71 @@ TEST(XySwap, BoxesExistOnlyForPresentData) {
     c = OpenXySwapChoice();
     EXPECT_EQ(c.routeData, kXySwapExists);
     EXPECT_EQ(c.backgroundDxf, kXySwapExists);
+}
+
+// A cross section at station 1 across a route running north: left to the west, right to
+// the east, with a plan section and a CROSS entry beside it.
+void BuildSection() {
+    InitRouteSectionDefaults();
+    CreateSectionBlocks();
+    CrossSection* s = GetCrossSection(1);
+    s->number = 1;
+    s->centreX = 10, s->centreY = 1;
+    s->leftDirX = 0, s->leftDirY = -1;
+    s->rightDirX = 0, s->rightDirY = 1;
+    ASSERT_TRUE(ReserveSectionPoints(s, 2));
+    s->leftCount = 2, s->rightCount = 1;
+    for (int32_t j = 1; j <= 2; ++j) {
+        s->points[j].leftOffset = -2.0 * j;
+        s->points[j].leftX = 10, s->points[j].leftY = 1 - 2.0 * j;
+    }
+    s->points[1].rightOffset = 3;
+    s->points[1].rightX = 10, s->points[1].rightY = 4;
+    g_crossSectionCount = 1;
+    PlanSection* plan = GetPlanSection(1);
+    ASSERT_TRUE(ReservePlanPoints(plan, 1));
+    plan->leftCount = plan->rightCount = 1;
+    plan->points[1].leftX = 10, plan->points[1].leftY = -5;
+    plan->points[1].rightX = 10, plan->points[1].rightY = 6;
+    g_planSectionCount = 1;
+    ASSERT_EQ(GrowLongCrossingBlock(2), 0);
+    g_longCrossingCount = 1;
+    g_longCrossings[1].x = 10, g_longCrossings[1].y = 1;
+}
+
+std::vector<double> SectionPlanPositions() {
+    const CrossSection& s = *GetCrossSection(1);
+    const PlanSection& p = *GetPlanSection(1);
+    return {s.centreX,         s.centreY,         s.points[1].leftX,  s.points[1].leftY,  s.points[2].leftX,
+            s.points[2].leftY, s.points[1].rightX, s.points[1].rightY, p.points[1].leftX, p.points[1].leftY,
+            p.points[1].rightX, p.points[1].rightY, g_longCrossings[1].x, g_longCrossings[1].y};
+}
+
+TEST(XySwap, SectionsTurnWithTheRoute) {
+    BuildSurvey();
+    BuildSection();
+    const std::vector<double> before = SectionPlanPositions();
+    XySwapChoice choice = OpenXySwapChoice();
+    choice.routeData |= kXySwapChosen;
+    ASSERT_TRUE(SwapXY(choice));
+    EXPECT_EQ(SectionPlanPositions(),
+              (std::vector<double>{1, 10, -1, 10, -3, 10, 4, 10, -5, 10, 6, 10, 1, 10}));
+    // The section's directions turned too: a point written back from the edit dialog at its
+    // own distance lands where the swap put it.
+    SectionPoint copy{};
+    copy.rightOffset = 3, copy.rightHeight = 50;
+    SetSectionPointFromEdit(1, 1, copy);
+    EXPECT_EQ(GetCrossSection(1)->points[1].rightX, 4);
+    EXPECT_EQ(GetCrossSection(1)->points[1].rightY, 10);
+
+    ASSERT_TRUE(SwapXY(choice));
+    EXPECT_EQ(SectionPlanPositions(), before);
+    // Not chosen: the sections stay.
+    choice = OpenXySwapChoice();
+    choice.randomData |= kXySwapChosen;
+    ASSERT_TRUE(SwapXY(choice));
+    EXPECT_EQ(SectionPlanPositions(), before);
+    InitRouteSectionDefaults();
 }
 
 // The derived data and its files beside a document in a scratch folder.

@@ -61,6 +61,16 @@ TEST_F(SectionCalc, PlaneTinSectionsLieOnThePlane) {
         for (int32_t j = 2; j <= s.rightCount; ++j) EXPECT_GT(s.points[j].rightOffset, s.points[j - 1].rightOffset);
         for (int32_t j = 2; j <= s.leftCount; ++j) EXPECT_LT(s.points[j].leftOffset, s.points[j - 1].leftOffset);
     }
+    // The section windows' spans: twice the farther side (35 m right of NO.3), and the
+    // heights of every side point with the first centre.
+    double low = GetCrossSection(1)->height, high = low;
+    for (int32_t i = 1; i <= 3; ++i)
+        ForEachPoint(*GetCrossSection(i), [&](double, double, double z, double) {
+            low = std::min(low, z), high = std::max(high, z);
+        });
+    EXPECT_NEAR(g_sectionWidthSpan, 70, 1e-9);
+    EXPECT_NEAR(g_sectionHeightSpan, high - low, 1e-9);
+    EXPECT_GT(g_sectionHeightSpan, 1);
     // The CROSS list: every station and the centre-line crossings between them, sorted,
     // on the plane, none at a station.
     ASSERT_GT(g_longCrossingCount, 3);

@@ -21,6 +21,7 @@
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "contour/slice_line_tool.h"
+#include "section/section_drawing.h"
 #include "view/ui/back_buffer_blit.h"
 #include "view/ui/tool_cursors.h"
 #include "view/view_input.h"
@@ -227,6 +228,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     InstallTrianglePass();
     InstallContourLayer();
     InstallSliceContourLayer();
+    InstallCrossSectionLayer();
 
     SetViewRepaintHandler([this] { repaint(); });
     SetViewCursorMover([this](int32_t column, int32_t row) {
