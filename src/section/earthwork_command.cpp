@@ -15,6 +15,7 @@
 #include "shell/tool_windows.h"
 #include "shell/work_folder.h"
 #include "view/view_history.h"
+#include "view/view_navigation.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
 
@@ -28,7 +29,7 @@ constexpr const char* kCannotReadSections = "横断データを読み込めま�
 
 void Repaint() {
     g_redrawMask = -1;
-    if (g_earthworkHooks.repaintView) g_earthworkHooks.repaintView();
+    FullRepaintView();
 }
 
 std::string ChooseSectionFile(const char* title) {

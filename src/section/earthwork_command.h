@@ -39,7 +39,6 @@ struct EarthworkHooks {
     // Runs dialog 148; true when 計算 closed it.
     std::function<bool(EarthworkCalcDialogState&)> runCalcDialog;
     std::function<void()> runListDialog;
-    std::function<void()> repaintView;
 };
 void SetEarthworkHooks(EarthworkHooks hooks);
 const EarthworkHooks& CurrentEarthworkHooks();
