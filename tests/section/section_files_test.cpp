@@ -274,3 +274,39 @@ TEST_F(SectionFiles, WriteFailuresAreToldAndReturnMinusOne) {
 }
 
 }  // namespace
+
+#include "model/document_services.h"
+
+namespace {
+
+TEST_F(SectionFiles, RouteDocumentAsksBeforeTheLongitudinalFile) {
+    AddCrossStation("NO.1", 0, 0, 0, 10, 10);
+    // Without sections: a cross-section file of its header lines, no question.
+    ClearRecordedMessages();
+    WriteRouteDocumentFiles(Doc());
+    EXPECT_EQ(Bytes(".ODN"), Stars());
+    EXPECT_FALSE(std::filesystem::exists(WithExtension(Doc(), ".JDN")));
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    CrossSection& s = MakeSection(1, "NO.1", 0, 10);
+    AddRight(s, 5, 11, "R1");
+    for (int answer : {msg::kIdNo, msg::kIdYes}) {
+        std::filesystem::remove(WithExtension(Doc(), ".JDN"));
+        ClearRecordedMessages();
+        QueueMessageAnswer(answer);
+        WriteRouteDocumentFiles(Doc());
+        ASSERT_FALSE(RecordedMessages().empty());
+        EXPECT_EQ(RecordedMessages().front().text,
+                  "縦断データを出力しますか\n（縦断計画で現況を編集した場合は出力しないでください）");
+        EXPECT_EQ(std::filesystem::exists(WithExtension(Doc(), ".JDN")), answer == msg::kIdYes);
+    }
+    // Opening the route document reads the sections back.
+    ClearRouteSections();
+    EXPECT_EQ(g_crossSectionCount, 0);
+    EXPECT_EQ(g_hasSections, 0);
+    ReadRouteDocumentFiles(Doc());
+    ASSERT_EQ(g_crossSectionCount, 1);
+    EXPECT_STREQ(GetCrossSection(1)->points[1].rightName, "R1");
+}
+
+}  // namespace
