@@ -10,7 +10,9 @@
 #include "route/station_files.h"
 #include "section/earthwork.h"
 #include "section/earthwork_output.h"
+#include "section/section_calc.h"
 #include "section/section_files.h"
+#include "route/route_data.h"
 #include "section/section_records.h"
 #include "shell/tool_windows.h"
 #include "shell/work_folder.h"
@@ -65,6 +67,10 @@ bool SelectEarthworkCurrentFile() {
     CloseToolWindows();
     // The stations of the same base name place the sections on the plan.
     ReadRsnFile(chosen);
+    if (g_stationCount < 1) {
+        ShowMessage(kNoStationsMessage, "", msg::kOk | msg::kIconInformation);
+        return false;
+    }
     if (ReadOdnFile(chosen) != 0) {
         ShowMessage(FormatString(kCannotReadSections, chosen.c_str()), "", msg::kOk | msg::kIconError);
         return false;

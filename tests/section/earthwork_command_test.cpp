@@ -8,6 +8,7 @@
 #include "platform/text_io.h"
 #include "section/earthwork.h"
 #include "section/earthwork_command.h"
+#include "section/section_calc.h"
 #include "section/section_files.h"
 #include "section_test_support.h"
 
@@ -151,6 +152,20 @@ TEST_F(EarthworkCommand, UnreadableFilesAreToldAndKeepTheState) {
     QueueFileDialogAnswer((m_dir / "none.ODN").string());
     EXPECT_FALSE(SelectEarthworkPlanFile());
     EXPECT_EQ(g_earthworkPlanLoaded, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EarthworkCommand, NoStationsIsSaid) {
+    g_stationCount = 0;
+    ClearRecordedMessages();
+    QueueFileDialogAnswer(m_ground);
+    EXPECT_FALSE(SelectEarthworkCurrentFile());
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, kNoStationsMessage);
+    EXPECT_EQ(g_earthworkCurrentLoaded, 0);
 }
 
 }  // namespace
