@@ -179,8 +179,10 @@ int32_t ReadOdnFile(const fs::path& path) {
         ++g_sectionViewCount;
     }
     g_crossSectionCount = n;
-    g_hasSections = 1;
-    g_showSections = -1;
+    // A file of its header lines only (as a route saved without sections writes it)
+    // holds no sections.
+    g_hasSections = n > 0 ? 1 : 0;
+    g_showSections = n > 0 ? -1 : 0;
     g_earthworkCurrentPath = file.string();
     g_earthworkCurrentLoaded = 1;
     g_earthworkPlanPath.clear();

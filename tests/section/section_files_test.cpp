@@ -145,6 +145,7 @@ TEST_F(SectionFiles, OdnReaderFieldsAndStations) {
     WriteText(".ODN", Stars());
     ASSERT_EQ(ReadOdnFile(Doc()), 0);
     EXPECT_EQ(g_crossSectionCount, 0);
+    EXPECT_EQ(g_hasSections, 0);
 }
 
 TEST_F(SectionFiles, OdnReadFailuresKeepTheSections) {
