@@ -256,6 +256,21 @@ TEST_F(Earthwork, ResultFilesAndTableGolden) {
     EXPECT_EQ(again, ground);
 }
 
+TEST_F(Earthwork, BusyClipboardIsToldAndCopiesNothing) {
+    Load({0}, 8, 0, {{-2, 8}});
+    CalcEarthwork();
+    ClipboardHooks busy;
+    busy.set = [](const std::string&) { return false; };
+    busy.get = [] { return std::string("kept"); };
+    SetClipboardHooks(busy);
+    ClearRecordedMessages();
+    EXPECT_FALSE(CopyEarthworkTable());
+    SetClipboardHooks({});
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "クリップボードは他のアプリケーションで使用中です");
+    EXPECT_EQ(RecordedMessages()[0].caption, "コピーできません");
+}
+
 TEST_F(Earthwork, ResultFileFailuresAreTold) {
     Load({0}, 8, 0, {{-2, 8}});
     CalcEarthwork();

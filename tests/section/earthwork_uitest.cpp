@@ -149,6 +149,33 @@ private slots:
         QVERIFY(listShown);
     }
 
+    void enterAndEscDoNotCloseTheDialog() {
+        CMainFrame frame;
+        std::unique_ptr<CPelmo_3DDoc> doc = MakeDocument();
+        frame.SetDocument(doc.get());
+        Stations(1);
+        bool open = false;
+        QString afterEnter, afterEsc;
+        WhenModal([&](QWidget* dlg) {
+            auto* rate = Control<QLineEdit>(dlg, "1082");
+            rate->setFocus();
+            rate->setText("2");
+            QTest::keyClick(rate, Qt::Key_Return);
+            afterEnter = rate->text();
+            rate->setFocus();
+            rate->setText("7");
+            QTest::keyClick(rate, Qt::Key_Escape);
+            afterEsc = rate->text();
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            open = dlg->isVisible();
+        });
+        frame.ExecuteCommand(32897);
+        QVERIFY(open);
+        QCOMPARE(afterEnter, QString("  2.000"));
+        QCOMPARE(afterEsc, QString("  2.000"));
+        QCOMPARE(g_diversionRate, 2.0);
+    }
+
     void cancelComputesNothing() {
         Stations(1);
         CMainFrame frame;

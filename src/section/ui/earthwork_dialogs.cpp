@@ -72,6 +72,7 @@ CEarthworkCalcDlg::CEarthworkCalcDlg(EarthworkCalcDialogState& state, QWidget* p
     values->addWidget(m_tolerance, 1, 1);
     for (QLineEdit* e : {m_rate, m_tolerance, m_judge}) {
         e->setAlignment(Qt::AlignRight);
+        e->setProperty("committed", e->text());
         e->installEventFilter(this);
     }
 
@@ -156,24 +157,24 @@ void CEarthworkCalcDlg::EditLeft(QLineEdit* edit) {
     if (edit == m_rate) edit->setText(U(EarthworkRateLeft(typed)));
     else if (edit == m_tolerance) edit->setText(U(EarthworkToleranceLeft(typed)));
     else if (edit == m_judge) edit->setText(U(EarthworkJudgeLeft(typed, m_state)));
+    edit->setProperty("committed", edit->text());
 }
 
 bool CEarthworkCalcDlg::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     if (edit != nullptr && (edit == m_rate || edit == m_tolerance || edit == m_judge)) {
-        if (event->type() == QEvent::FocusIn) {
-            m_before = edit->text();
-        } else if (event->type() == QEvent::FocusOut) {
+        if (event->type() == QEvent::FocusOut) {
             EditLeft(edit);
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             // Enter commits as Tab does and Esc restores the edit; neither closes the dialog.
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                EditLeft(edit);
                 focusNextChild();
                 return true;
             }
             if (key == Qt::Key_Escape) {
-                edit->setText(m_before);
+                edit->setText(edit->property("committed").toString());
                 focusNextChild();
                 return true;
             }

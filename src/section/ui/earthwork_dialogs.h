@@ -42,7 +42,6 @@ private:
     QLineEdit* m_judge = nullptr;
     QRadioButton* m_dupOn = nullptr;
     QRadioButton* m_adjustOn = nullptr;
-    QString m_before;  // the text of the edit being typed in, for Esc
 };
 
 class CEarthworkListDlg : public QDialog {
