@@ -22,7 +22,8 @@ trap 'exit 130' INT TERM
 export NOSTREL_FUZZ_DIR="$work"
 
 targets=${FUZZ_TARGETS:-"rnd_file_fuzz tri_file_fuzz bnd_file_fuzz backup_file_fuzz
-    color_band_file_fuzz contour_files_fuzz stroke_font_fuzz settings_files_fuzz route_files_fuzz"}
+    color_band_file_fuzz contour_files_fuzz stroke_font_fuzz settings_files_fuzz route_files_fuzz
+    section_files_fuzz"}
 failed=""
 for t in $targets; do
     corpus="$build/corpus/$t"

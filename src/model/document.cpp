@@ -734,6 +734,8 @@ void CPelmo_3DDoc::RegisterCommands() {
         m_commands.SetHandler(32921, [this] { OnLoadOtherRoute(); });
         m_commands.SetHandler(32922, [] { OnEraseOtherRoute(); });
     }
+    m_commands.SetHandler(32897, [] { RunEarthworkCalc(); });
+    m_commands.SetHandler(32898, [] { RunVolumeList(); });
 
     // Rules of the document's commands, including those whose handlers later code adds.
     for (int id : {cmd::kFileSave, cmd::kFileSaveAs, 32857})
@@ -744,8 +746,9 @@ void CPelmo_3DDoc::RegisterCommands() {
     m_commands.SetUpdateRule(32828, UpdateStationText);
     m_commands.SetUpdateRule(33006, UpdateTinLattice);
     m_commands.SetUpdateRule(32922, UpdateOtherRouteClear);
-    // The volume list (32898) and the mesh volume table (33016) get their rules with
-    // their commands: the section and mesh volume data they test are not built yet.
+    m_commands.SetUpdateRule(32898, [](CommandUpdate& u) { u.enabled = VolumeListEnabledNow(); });
+    // The mesh volume table (33016) gets its rule with its command: the mesh volume data
+    // it tests are not built yet.
 
     RegisterDisplayToggles();
 }

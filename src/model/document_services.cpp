@@ -1,5 +1,6 @@
 #include "model/document_services.h"
 
+#include <cstring>
 #include <set>
 #include <string>
 #include <system_error>
@@ -11,6 +12,12 @@
 #include "platform/files.h"
 #include "route/route_files_command.h"
 #include "route/route_lists.h"
+#include "platform/message_box.h"
+#include "route/station_files.h"
+#include "section/earthwork_command.h"
+#include "section/section_calc.h"
+#include "section/section_files.h"
+#include "section/section_records.h"
 #include "section/section_rut_source.h"
 #include "shell/work_files.h"
 #include "view/band_texture.h"
@@ -32,14 +39,45 @@ void FreeDocumentImages() {}
 void ReadDocumentDxf(const fs::path&) {}
 
 bool RouteDocumentFilesAvailable() { return true; }
-void ReadRouteDocumentFiles(const fs::path& path) { ReadRouteDocument(path); }
+
+void ReadRouteDocumentFiles(const fs::path& path) {
+    ReadRouteDocument(path);
+    ReadOdnFile(path);
+    ReadJdnFile(path);
+    ReadQdnFile(path);
+}
+
 // The .RUT lists the cross sections; without sections none is written.
 bool WriteRouteDocumentFiles(const fs::path& path) {
-    if (!HaveRutSections()) return WriteRouteDocument(path, nullptr);
     const RutSectionSource sections = CrossSectionRutSource();
-    return WriteRouteDocument(path, &sections);
+    bool ok = WriteRouteDocument(path, HaveRutSections() ? &sections : nullptr);
+    int32_t kind = 1;
+    if (g_hasSections &&
+        ShowMessage("縦断データを出力しますか\n（縦断計画で現況を編集した場合は出力しないでください）", "",
+                    msg::kYesNo | msg::kIconQuestion) == msg::kIdYes)
+        kind = 0;
+    ok = WriteOdnJdnFiles(path, kind) == 0 && ok;
+    return ok;
 }
-void ClearRouteSections() {}
+
+void ClearRouteSections() {
+    ClearCrossSections();
+    ClearPlanSections();
+    GrowLongCrossingBlock(0);
+    g_longCrossingCount = 0;
+    g_longCrossingCapacity = 0;
+    g_hasSections = 0;
+    g_sectionViewCount = 0;
+    g_currentSection = 0;
+    g_showSections = 0;
+    g_simpleSectionCount = 0;
+    g_earthworkCurrentLoaded = 0;
+    g_earthworkPlanLoaded = 0;
+}
+void RunEarthworkCalc() { OnEarthworkCalc(); }
+void RunVolumeList() { OnVolumeList(); }
+bool VolumeListEnabledNow() { return VolumeListEnabled(); }
+
 void RefreshRouteWindows() {
     RefreshIpList();
     RefreshStationList();

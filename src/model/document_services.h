@@ -55,6 +55,13 @@ void ClearRouteSections();
 // The route windows show the route now loaded.
 void RefreshRouteWindows();
 
+// ---- earthwork ----
+
+// Commands 32897 (settings, calculation, result files, list) and 32898 (the list).
+void RunEarthworkCalc();
+void RunVolumeList();
+bool VolumeListEnabledNow();
+
 // ---- SIMA point files ----
 
 enum class SimaImport { kUnavailable, kFailed, kRead };

@@ -1,6 +1,7 @@
 #include "section/section_defaults.h"
 
 #include "route/route_data.h"
+#include "section/earthwork.h"
 #include "section/section_records.h"
 #include "volume/mesh_data.h"
 
@@ -39,6 +40,7 @@ void InitRouteSectionDefaults() {
     g_sectionEditMode = 0;
     g_sectionViewMode = 0;
     g_sectionWndRect = {0, 0, 0, 0};
+    InitEarthworkDefaults();
     const uint32_t colors[] = {Rgb(255, 0, 0),     Rgb(255, 255, 255), Rgb(130, 0, 0),   Rgb(128, 128, 0),
                                Rgb(128, 0, 128),   Rgb(0, 255, 0),     Rgb(255, 255, 0), Rgb(255, 0, 255),
                                Rgb(255, 255, 255), Rgb(0, 0, 0),       Rgb(255, 192, 192)};

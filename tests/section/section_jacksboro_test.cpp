@@ -6,6 +6,9 @@
 
 #include "../../bench/contour_bench_support.h"
 #include "model/tin_query.h"
+#include "platform/files.h"
+#include "section/earthwork.h"
+#include "section/section_files.h"
 #include "section_test_support.h"
 
 namespace {
@@ -58,6 +61,43 @@ TEST_F(JacksboroSections, PointsLieOnTheirCutLinesAndOnTheTin) {
     }
     EXPECT_GT(points, 101 * 8);
     EXPECT_GT(g_longCrossingCount, 101);
+}
+
+TEST_F(JacksboroSections, GroundLoweredOneMetreGivesSixtySquareMetres) {
+    ASSERT_TRUE(LoadJacksboroTin());
+    g_leftCutWidth = g_rightCutWidth = 30;
+    StraightRoute(15000, 10000, 15000, 12000);
+    ASSERT_EQ(CalcSectionsFromTin(0), msg::kIdYes);
+    const std::filesystem::path ground = m_dir / "ground.ALG", plan = m_dir / "plan.ALG";
+    ASSERT_EQ(WriteOdnJdnFiles(ground, 1), 0);
+    // The plan: every section 1 m under its ground, centre included.
+    for (int32_t i = 1; i <= g_crossSectionCount; ++i) {
+        CrossSection& s = *GetCrossSection(i);
+        s.height -= 1;
+        for (int32_t j = 1; j <= std::max(s.leftCount, s.rightCount); ++j)
+            s.points[j].leftHeight -= 1, s.points[j].rightHeight -= 1;
+    }
+    ASSERT_EQ(WriteOdnJdnFiles(plan, 1), 0);
+    ASSERT_EQ(ReadOdnFile(ground), 0);
+    ASSERT_EQ(ReadPlanOdnFile(WithExtension(plan, ".ODN")), 0);
+    CalcEarthwork();
+    int32_t full = 0;
+    double sumMean = 0;
+    for (int32_t i = 1; i <= g_crossSectionCount; ++i) {
+        const CrossSection& s = *GetCrossSection(i);
+        const PlanSection& p = *GetPlanSection(i);
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ(p.fillArea, 0);
+        sumMean += p.meanCutArea * 20;
+        if (s.leftCount > 0 && s.rightCount > 0 && s.points[s.leftCount].leftOffset <= -30 + 1e-9 &&
+            s.points[s.rightCount].rightOffset >= 30 - 1e-9) {
+            EXPECT_DOUBLE_EQ(p.cutArea, 60.0);
+            ++full;
+        }
+    }
+    EXPECT_GT(full, 2);
+    EXPECT_NEAR(g_totalCut, sumMean, 1e-6);
+    EXPECT_GT(g_totalCut, 0);
 }
 
 }  // namespace

@@ -48,7 +48,10 @@
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
+#include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
+#include "section/section_files_command.h"
+#include "section/ui/earthwork_dialogs.h"
 #include "section/ui/section_calc_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "shell/backup_reminder.h"
@@ -526,14 +529,19 @@ void CMainFrame::RegisterFrameCommands() {
         });
     });
     // The section calculations; a result the user wants kept is saved by the document's
-    // save command. The simple sections' .QDN save road is installed with the section files.
+    // save command, simple sections as a .QDN with the route files.
     auto sectionHooks = [this] {
         SectionCommandHooks hooks;
         hooks.runSectionDialog = [this](bool hideExtras) { return CSectionCalcDlg::Run(hideExtras, this); };
         hooks.runPointSettingsDialog = [this] { CPointSectionSettingsDlg::Run(this); };
         hooks.saveRouteDocument = [this] { ExecuteCommand(32773); };
+        hooks.saveSimpleSections = [] { SaveSimpleSectionsAs(); };
         return hooks;
     };
+    EarthworkHooks earthwork;
+    earthwork.runCalcDialog = [this](EarthworkCalcDialogState& state) { return CEarthworkCalcDlg::Run(state, this); };
+    earthwork.runListDialog = [this] { CEarthworkListDlg::Run(this); };
+    SetEarthworkHooks(std::move(earthwork));
     m_frameCommands.SetHandler(32819, [sectionHooks] { OnTinSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32770, [sectionHooks] { OnContourSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32838, [this] {
