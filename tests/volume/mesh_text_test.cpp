@@ -20,6 +20,7 @@
 #include "platform/text_io.h"
 #include "volume/mesh_data.h"
 #include "volume/mesh_text.h"
+#include "mesh_test_support.h"
 #include "volume_test_support.h"
 
 namespace fs = std::filesystem;
@@ -30,40 +31,6 @@ void WriteText(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
 }
-
-// A mesh laid out by the frame X = Ox + a cos t + b sin t, Y = Oy - a sin t + b cos t
-// (a along the length, b along the width), nodes numbered row by row.
-void LayMesh(double ox, double oy, double rotation, double length, double width, double pitchL,
-             double pitchW, const std::function<double(int32_t, int32_t)>& z) {
-    g_meshOriginX = ox;
-    g_meshOriginY = oy;
-    g_meshRotation = rotation;
-    g_meshLength = length;
-    g_meshWidth = width;
-    g_meshPitchLength = pitchL;
-    g_meshPitchWidth = pitchW;
-    g_meshColumns = static_cast<int32_t>(std::floor(length / pitchL)) + 1;
-    g_meshRows = static_cast<int32_t>(std::floor(width / pitchW)) + 1;
-    g_meshNodeCount = g_meshColumns * g_meshRows;
-    ASSERT_EQ(GrowMeshNodeBlock(g_meshNodeCount + 2), 0);
-    const double t = rotation * M_PI / 180;
-    for (int32_t r = 1; r <= g_meshRows; ++r)
-        for (int32_t c = 1; c <= g_meshColumns; ++c) {
-            MeshNode& n = g_meshNodes.Data()[(r - 1) * g_meshColumns + c];
-            n = MeshNode{};
-            const double a = (c - 1) * pitchL, b = (r - 1) * pitchW;
-            n.x = ox + a * std::cos(t) + b * std::sin(t);
-            n.y = oy - a * std::sin(t) + b * std::cos(t);
-            n.column = c;
-            n.row = r;
-            n.z = z(c, r);
-            n.valid = 1;
-        }
-    g_meshAreaDefined = 1;
-    g_meshElevationsDone = 1;
-}
-
-MeshNode& NodeAt(int32_t c, int32_t r) { return g_meshNodes.Data()[(r - 1) * g_meshColumns + c]; }
 
 std::string TabsToCommas(std::string s) {
     for (char& ch : s)
@@ -251,9 +218,9 @@ TEST_F(MeshTextTest, ImportedTinGivesThePlaneOfEachCellTriangle) {
 }
 
 TEST_F(MeshTextTest, ElevationTableImportsBack) {
-    LayMesh(-120.25, 340.5, 17.25, 60, 40, 20, 10, [](int32_t c, int32_t r) { return 50 + c * 1.25 - r * 0.5; });
-    NodeAt(3, 2).valid = 0;
-    NodeAt(4, 5).valid = 0;
+    meshtest::LayMesh(-120.25, 340.5, 17.25, 60, 40, 20, 10, [](int32_t c, int32_t r) { return 50 + c * 1.25 - r * 0.5; });
+    meshtest::NodeAt(3, 2).valid = 0;
+    meshtest::NodeAt(4, 5).valid = 0;
     const std::string table = MeshElevationTable(MeshClipboardValues{});
     EXPECT_EQ(table.rfind("Ox=-120.250\tOy=340.500\tRotate=17.2500000\tl_len=60.000\tw_len=40.000\t"
                           "l_pich=20.000\tw_pich=10.000\t\r\n",
@@ -277,14 +244,14 @@ TEST_F(MeshTextTest, ElevationTableImportsBack) {
     std::string line;
     std::getline(lines, line);
     std::getline(lines, line);
-    EXPECT_EQ(line, FormatString("%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t\r", NodeAt(4, 1).z, NodeAt(4, 2).z,
-                                 NodeAt(4, 3).z, NodeAt(4, 4).z, NodeAt(4, 5).z));
+    EXPECT_EQ(line, FormatString("%.3f\t%.3f\t%.3f\t%.3f\t%.3f\t\r", meshtest::NodeAt(4, 1).z, meshtest::NodeAt(4, 2).z,
+                                 meshtest::NodeAt(4, 3).z, meshtest::NodeAt(4, 4).z, meshtest::NodeAt(4, 5).z));
 }
 
 TEST_F(MeshTextTest, VolumeTableListsTheCellsOnly) {
-    LayMesh(0, 0, 0, 20, 10, 10, 10, [](int32_t c, int32_t) { return c; });
-    NodeAt(2, 1).cut = 12.3456;
-    NodeAt(2, 1).fill = 0.5;
+    meshtest::LayMesh(0, 0, 0, 20, 10, 10, 10, [](int32_t c, int32_t) { return c; });
+    meshtest::NodeAt(2, 1).cut = 12.3456;
+    meshtest::NodeAt(2, 1).fill = 0.5;
     const std::string table = MeshVolumeTable();
     const std::string header =
         "縦番号\t横番号\tＸ座標\tＹ座標\t現況標高\t計画標高\t現況平均標高\t計画平均標高\t切土量\t盛土量\r\n";
@@ -304,7 +271,7 @@ void ReadBack(const fs::path& rnd) {
 }
 
 TEST_F(MeshTextTest, TwoByTwoMeshGivesFourPointsAndFiveEdges) {
-    LayMesh(100, 200, 0, 10, 10, 10, 10, [](int32_t c, int32_t r) { return c * 10 + r; });
+    meshtest::LayMesh(100, 200, 0, 10, 10, 10, 10, [](int32_t c, int32_t r) { return c * 10 + r; });
     const fs::path rnd = m_folder / "two.RND";
     QueueMessageAnswer(msg::kIdYes);
     ASSERT_EQ(WriteMeshAsRandom(rnd.string()), 0);
@@ -325,7 +292,7 @@ TEST_F(MeshTextTest, TwoByTwoMeshGivesFourPointsAndFiveEdges) {
 }
 
 TEST_F(MeshTextTest, TriOfALargerRotatedMeshFollowsTheBuilder) {
-    LayMesh(5000, -300, 241.5, 70, 50, 10, 10, [](int32_t c, int32_t r) { return c - 0.5 * r; });
+    meshtest::LayMesh(5000, -300, 241.5, 70, 50, 10, 10, [](int32_t c, int32_t r) { return c - 0.5 * r; });
     const fs::path rnd = m_folder / "rot.RND";
     ASSERT_EQ(WriteMeshNodesAsRandom(rnd.string(), true), 0);
     ReadBack(rnd);
@@ -349,17 +316,17 @@ TEST_F(MeshTextTest, NoTriWithoutMissingNodesOrOnALattice) {
     const fs::path rnd = m_folder / "lattice.RND";
     WriteText(WithExtension(rnd, ".TRI"), "old");
     // An equilateral lattice: the first cell's diagonals differ.
-    LayMesh(0, 0, 0, 20, 20, 10, 10, [](int32_t, int32_t) { return 1.0; });
+    meshtest::LayMesh(0, 0, 0, 20, 20, 10, 10, [](int32_t, int32_t) { return 1.0; });
     for (int32_t r = 1; r <= g_meshRows; ++r)
         for (int32_t c = 1; c <= g_meshColumns; ++c) {
-            NodeAt(c, r).x = (c - 1) * 10 + (r % 2 ? 0 : 5);
-            NodeAt(c, r).y = (r - 1) * 10 * std::sqrt(3.0) / 2;
+            meshtest::NodeAt(c, r).x = (c - 1) * 10 + (r % 2 ? 0 : 5);
+            meshtest::NodeAt(c, r).y = (r - 1) * 10 * std::sqrt(3.0) / 2;
         }
     ASSERT_EQ(WriteMeshNodesAsRandom(rnd.string(), true), 0);
     EXPECT_FALSE(fs::exists(WithExtension(rnd, ".TRI")));
 
-    LayMesh(0, 0, 0, 20, 20, 10, 10, [](int32_t, int32_t) { return 1.0; });
-    NodeAt(2, 2).valid = 0;
+    meshtest::LayMesh(0, 0, 0, 20, 20, 10, 10, [](int32_t, int32_t) { return 1.0; });
+    meshtest::NodeAt(2, 2).valid = 0;
     ASSERT_EQ(WriteMeshNodesAsRandom(rnd.string(), false), 0);
     EXPECT_FALSE(fs::exists(WithExtension(rnd, ".TRI")));
     ReadBack(rnd);
