@@ -30,6 +30,7 @@ constexpr const char* kNoValidElevation =
     "有効な標高値がないため、欠損点の標高を 0 としました。";
 constexpr const char* kAskMissing =
     "欠損点も出力しますか？\n（欠損点を出力しない場合、三角網データは作成されません)";
+constexpr const char* kNoMeshNodes = "メッシュ標高データがありません。";
 constexpr const char* kAsterisks = "********************";
 // A grid beyond this many points is damage, not a survey: four TIN records per point
 // must still fit the edge block's int32 count.
@@ -353,7 +354,10 @@ std::string GridTriRecords(int32_t& edges) {
 int32_t WriteMeshNodesAsRandom(const std::string& path, bool withMissing) {
     const int32_t columns = g_meshColumns, rows = g_meshRows;
     const int64_t nodes = int64_t{columns} * rows;
-    if (columns < 1 || rows < 1 || nodes > g_meshNodeCount || g_meshNodes.Size() <= nodes) return -1;
+    if (columns < 1 || rows < 1 || nodes > g_meshNodeCount || g_meshNodes.Size() <= nodes) {
+        ShowMessage(kNoMeshNodes, "", msg::kOk | msg::kIconError);
+        return -1;
+    }
 
     std::string out;
     for (int k = 0; k < 5; ++k) out += std::string(kAsterisks) + "\r\n";
