@@ -22,6 +22,7 @@ int32_t g_meshHandleScreen[6][2] = {};
 namespace {
 constexpr int32_t kHandleReach = 8;
 constexpr int32_t kRegisterWaiting = 256;
+constexpr int32_t kRegisterPressed = 0x200;
 
 void Project(double x, double y, int32_t* screen) {
     RandomPoint p{};
@@ -126,6 +127,8 @@ void EndMeshAreaDrag() {
 }
 
 void DefineMeshAreaFromDrag(int32_t flags, int32_t x, int32_t y, int32_t pressX, int32_t pressY) {
+    // Only a press the registration took (not one refused in the bird's-eye view) starts it.
+    if ((g_toolSubState & kRegisterPressed) == 0) return;
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     if (!GroundOfPoint(g_pickedPoint, x0, y0)) ClientToGround(pressX, pressY, x0, y0);
     if (!(flags & kMouseFlagShift) || !GroundOfPoint(FindPointAtCursor(x, y, kPickRadius2), x1, y1))
