@@ -407,3 +407,12 @@ int32_t WriteMeshAsRandom(const std::string& path) {
         ShowMessage(kAskMissing, "", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes;
     return WriteMeshNodesAsRandom(path, withMissing);
 }
+
+std::function<int32_t()>& MeshTextFormatDialogRunner() {
+    static std::function<int32_t()> runner;
+    return runner;
+}
+
+int32_t AskMeshTextFormat() {
+    return MeshTextFormatDialogRunner() && MeshTextFormatDialogRunner()() == 0 ? 0 : 1;
+}

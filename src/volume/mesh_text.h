@@ -3,6 +3,7 @@
 // TIN over them, the node elevations and the cell results as clipboard tables, and the
 // nodes written as an RND point file with a .TRI that triangulates the grid.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Missing-value rules of the import.
@@ -48,3 +49,9 @@ std::string MeshVolumeTable();
 int32_t WriteMeshNodesAsRandom(const std::string& path, bool withMissing);
 // The command's writer: asks whether missing nodes are written, then writes.
 int32_t WriteMeshAsRandom(const std::string& path);
+
+// The form of the mesh elevation text export, chosen in "メッシュテキスト形式の指定":
+// 0 comma-separated, 1 space-separated with point numbers (also when the dialog is closed
+// otherwise or does not exist).
+std::function<int32_t()>& MeshTextFormatDialogRunner();
+int32_t AskMeshTextFormat();

@@ -23,6 +23,7 @@
 #include "view/projection.h"
 #include "volume/mesh_area_tool.h"
 #include "volume/mesh_data.h"
+#include "volume/mesh_text.h"
 
 namespace fs = std::filesystem;
 using namespace ui_driver;
@@ -268,6 +269,13 @@ private slots:
         Choose(w.frame, kMeshAsRandom);
         QVERIFY(fs::exists(folder / "nodes.RND"));
         QCOMPARE(fs::file_size(folder / "nodes.TRI"), uintmax_t{16 + 5 * 16});
+
+        // The text form of the elevation export: comma-separated, or numbered however else
+        // the dialog is closed.
+        WhenModal("meshTextFormatDialog", [](QWidget* d) { Press(d, "1114"); });
+        QCOMPARE(AskMeshTextFormat(), 0);
+        WhenModal("meshTextFormatDialog", [](QWidget* d) { d->close(); });
+        QCOMPARE(AskMeshTextFormat(), 1);
     }
 
 private:

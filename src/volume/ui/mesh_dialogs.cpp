@@ -368,6 +368,30 @@ bool CMeshHClip::Run(QWidget* parent, MeshClipboardValues& values) {
     return dlg.exec() == QDialog::Accepted;
 }
 
+// ---- メッシュテキスト形式の指定 (235) ----
+
+CMeshTextFormatDlg::CMeshTextFormatDlg(QWidget* parent) : QDialog(parent) {
+    setObjectName("meshTextFormatDialog");
+    setWindowTitle(U("メッシュテキスト形式の指定"));
+    auto* csv = Button(this, "カンマ区切り(CSV)", "1114");
+    auto* numbered = Button(this, "スペース区切り(点番号付)", "1115");
+    connect(csv, &QPushButton::clicked, this, [this] { done(0); });
+    connect(numbered, &QPushButton::clicked, this, [this] { done(1); });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(csv);
+    layout->addWidget(numbered);
+}
+
+int32_t CMeshTextFormatDlg::Run(QWidget* parent) {
+    CMeshTextFormatDlg dlg(parent);
+    // Closing it otherwise (reject gives 0) counts as the numbered form.
+    bool csvChosen = false;
+    QObject::connect(dlg.findChild<QPushButton*>("1114"), &QPushButton::clicked, &dlg,
+                     [&csvChosen] { csvChosen = true; });
+    dlg.exec();
+    return csvChosen ? 0 : 1;
+}
+
 // ---- Installation ----
 
 void InstallMeshDialogs(QWidget* frame, FrameCommandTarget& commands,
@@ -377,6 +401,7 @@ void InstallMeshDialogs(QWidget* frame, FrameCommandTarget& commands,
     MeshRegisterQuestionRunner() = [parent] { return CMeshRegisterDlg::Run(parent()); };
     MeshAreaDialogRunner() = [parent] { CMeshAreaDlg::Run(parent()); };
     MeshElevationEditRunner() = [parent] { CMeshElevationEditDlg::Run(parent()); };
+    MeshTextFormatDialogRunner() = [parent] { return CMeshTextFormatDlg::Run(parent()); };
     ToolServices().runMeshRangeDialog = [parent] { return CMeshRangeDlg::Run(parent()); };
     ToolServices().initMeshAreaPolygon = InitMeshAreaPolygon;
 
@@ -406,6 +431,7 @@ void UninstallMeshDialogs() {
     MeshRegisterQuestionRunner() = nullptr;
     MeshAreaDialogRunner() = nullptr;
     MeshElevationEditRunner() = nullptr;
+    MeshTextFormatDialogRunner() = nullptr;
     ToolServices().runMeshRangeDialog = nullptr;
     ToolServices().initMeshAreaPolygon = nullptr;
 }

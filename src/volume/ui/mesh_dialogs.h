@@ -1,7 +1,7 @@
 #pragma once
 // The mesh dialogs: "メッシュ登録" (176), "メッシュエリア設定" (158), "メッシュ計算範囲"
 // (173), "メッシュ標高編集" (175), "メッシュ縦横断計算" (168), "メッシュテキストファイル
-// 取り込み設定" (179) and "メッシュクリップボード出力" (274). Controls carry their
+// 取り込み設定" (179), "メッシュクリップボード出力" (274) and "メッシュテキスト形式の指定" (235). Controls carry their
 // template ids (or, where a template gives none, a plain name) as object names.
 #include <QDialog>
 #include <functional>
@@ -79,6 +79,14 @@ class CMeshHClip : public QDialog {
 public:
     CMeshHClip(QWidget* parent, MeshClipboardValues& values);
     static bool Run(QWidget* parent, MeshClipboardValues& values);
+};
+
+class CMeshTextFormatDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CMeshTextFormatDlg(QWidget* parent);
+    // 0 comma-separated; 1 numbered, also when closed otherwise.
+    static int32_t Run(QWidget* parent);
 };
 
 // Installs the dialogs where the view and the tools open them, and registers the mesh
