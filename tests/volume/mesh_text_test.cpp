@@ -2,6 +2,8 @@
 // output of the nodes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +13,9 @@
 #include <sstream>
 
 #include "../support/survey_data.h"
+#include "model/point_in_outline.h"
 #include "model/rnd_file.h"
+#include "model/tin_grid_builder.h"
 #include "model/terrain_data.h"
 #include "model/tin_query.h"
 #include "model/tri_file.h"
@@ -20,6 +24,7 @@
 #include "platform/text_io.h"
 #include "volume/mesh_data.h"
 #include "volume/mesh_text.h"
+#include "volume/tin_to_tin.h"
 #include "mesh_test_support.h"
 #include "volume_test_support.h"
 
@@ -334,45 +339,106 @@ TEST_F(MeshTextTest, NoTriWithoutMissingNodesOrOnALattice) {
 }
 
 // The jacksboro grid's elevations as a mesh text on a 92.5 x 74.5 m lattice (both exact in
-// binary): every point lands on its lattice position with its elevation, and the TIN is
-// sound.
-TEST_F(MeshTextTest, JacksboroGridAsMeshText) {
+// binary and in RND text): mesh columns run north (the length axis), mesh rows east.
+constexpr int32_t kJacksboroRows = 344, kJacksboroColumns = 403;  // of the survey grid
+bool WriteJacksboroMeshText(const fs::path& path, std::vector<double>* elevations) {
+    InitDataModel();
     std::FILE* f = std::fopen(SurveyFile("jacksboro_grid.RND").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
+    if (!f) return false;
     g_pointCapacity = 200000;
-    ASSERT_EQ(GrowPointBlock(g_pointCapacity), 0);
-    ASSERT_EQ(ReadRndText(f), 0);
-    const int32_t gridRows = 344, gridColumns = 403;  // rows from the north edge
-    ASSERT_EQ(g_pointCount, gridRows * gridColumns);
-    std::vector<double> z(g_pointCount + 1);
-    for (int32_t k = 1; k <= g_pointCount; ++k) z[k] = g_points[k].z;
-    auto grid = [&](int32_t north, int32_t east) {  // from the south-west corner, 0-based
-        return z[(gridRows - 1 - north) * gridColumns + east + 1];
+    if (GrowPointBlock(g_pointCapacity) != 0 || ReadRndText(f) != 0) return false;
+    if (g_pointCount != kJacksboroRows * kJacksboroColumns) return false;
+    // Survey rows run from the north edge; (north, east) counted from the south-west corner.
+    auto z = [](int32_t north, int32_t east) {
+        return g_points[(kJacksboroRows - 1 - north) * kJacksboroColumns + east + 1].z;
     };
-    // Mesh columns run north (the length axis), mesh rows east.
-    std::string text = FormatString("0,0,0,%.1f,%.1f,92.5,74.5\r\n", (gridRows - 1) * 92.5,
-                                    (gridColumns - 1) * 74.5);
-    for (int32_t e = 0; e < gridColumns; ++e) {
-        for (int32_t n = 0; n < gridRows; ++n) {
-            text += FormatString("%.3f", grid(n, e));
-            text += n + 1 < gridRows ? "," : "\r\n";
+    std::string text = FormatString("0,0,0,%.1f,%.1f,92.5,74.5\r\n", (kJacksboroRows - 1) * 92.5,
+                                    (kJacksboroColumns - 1) * 74.5);
+    elevations->assign(1, 0);
+    for (int32_t e = 0; e < kJacksboroColumns; ++e) {
+        for (int32_t n = 0; n < kJacksboroRows; ++n) {
+            text += FormatString("%.3f", z(n, e));
+            text += n + 1 < kJacksboroRows ? "," : "\r\n";
+            elevations->push_back(z(n, e));
         }
     }
-    const fs::path path = m_folder / "jacksboro.csv";
     WriteText(path, text);
     InitDataModel();
-    ASSERT_EQ(ImportMeshText(path.string(), kMeshTextLowest, 0), 0);
-    ASSERT_EQ(g_pointCount, gridRows * gridColumns);
-    for (int32_t e = 0; e < gridColumns; e += 7)
-        for (int32_t n = 0; n < gridRows; n += 5) {
-            const RandomPoint& p = g_points[e * gridRows + n + 1];
-            EXPECT_EQ(p.x, n * 92.5);
-            EXPECT_EQ(p.y, e * 74.5);
-            EXPECT_EQ(p.z, grid(n, e));
-            EXPECT_EQ(p.invalid, 0);
+    return true;
+}
+
+// Sum over the TIN's triangles (each once) of plan area x mean elevation.
+double PrismSum(double* absoluteSum) {
+    std::set<std::array<int32_t, 3>> seen;
+    double sum = 0;
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+        const TinEdge& e = g_tinEdges[i];
+        for (int32_t apex : {e.apexSearch, e.apexBack}) {
+            if (apex == kNoApex) continue;
+            std::array<int32_t, 3> t{std::abs(e.a), std::abs(e.b), std::abs(apex)};
+            std::sort(t.begin(), t.end());
+            if (!seen.insert(t).second) continue;
+            const RandomPoint &p = g_points[t[0]], &q = g_points[t[1]], &r = g_points[t[2]];
+            const double area = std::fabs((q.y - p.y) * (r.x - p.x) - (q.x - p.x) * (r.y - p.y)) / 2;
+            sum += area * (p.z + q.z + r.z) / 3;
+            *absoluteSum += std::fabs(area * (p.z + q.z + r.z) / 3);
         }
-    EXPECT_EQ(g_tinEdgeCount, 3 * (gridRows - 1) * (gridColumns - 1) + (gridRows - 1) + (gridColumns - 1));
+    }
+    return sum;
+}
+
+TEST_F(MeshTextTest, JacksboroGridAsMeshText) {
+    std::vector<double> z;
+    const fs::path path = m_folder / "jacksboro.csv";
+    ASSERT_TRUE(WriteJacksboroMeshText(path, &z));
+    ASSERT_EQ(ImportMeshText(path.string(), kMeshTextLowest, 0), 0);
+    ASSERT_EQ(g_pointCount, kJacksboroRows * kJacksboroColumns);
+    for (int32_t e = 0; e < kJacksboroColumns; e += 7)
+        for (int32_t n = 0; n < kJacksboroRows; n += 5) {
+            const int32_t k = e * kJacksboroRows + n + 1;
+            EXPECT_EQ(g_points[k].x, n * 92.5);
+            EXPECT_EQ(g_points[k].y, e * 74.5);
+            EXPECT_EQ(g_points[k].z, z[k]);
+            EXPECT_EQ(g_points[k].invalid, 0);
+        }
+    EXPECT_EQ(g_tinEdgeCount, 3 * (kJacksboroRows - 1) * (kJacksboroColumns - 1) + (kJacksboroRows - 1) +
+                                  (kJacksboroColumns - 1));
     EXPECT_EQ(CheckBadTriangles(0), 0);
+
+#if defined(__SANITIZE_ADDRESS__)
+    return;  // the whole survey against a base TIN takes minutes under the sanitizers
+#endif
+    // Against the grid builder's TIN of the same points as the base: the volumes between
+    // them add up to the difference of their prism sums.
+    double absolute = 0;
+    const double current = PrismSum(&absolute);
+    InitDataModel();
+    ASSERT_EQ(ImportMeshText(path.string(), kMeshTextLowest, 0), 0);
+    g_tinEdgeCount = 0;
+    g_tinPresent = 0;
+    const int32_t columns = kJacksboroRows, rows = kJacksboroColumns;  // of the mesh
+    auto node = [columns](int32_t j, int32_t i) { return (i - 1) * columns + j; };
+    auto add = [](int32_t p) {
+        g_outline.Append(p);
+        g_points[p].flags |= kPointFlagOutline;
+    };
+    for (int32_t j = 1; j <= columns; ++j) add(node(j, 1));
+    for (int32_t i = 2; i <= rows; ++i) add(node(columns, i));
+    for (int32_t j = columns - 1; j >= 1; --j) add(node(j, rows));
+    for (int32_t i = rows - 1; i >= 2; --i) add(node(1, i));
+    g_outline.Close();
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    ASSERT_GT(g_tinEdgeCount, 0);
+    const double base = PrismSum(&absolute);
+    const fs::path basePath = voltest::WriteBaseTin(m_folder, "jacksboro_base");
+
+    InitDataModel();
+    ASSERT_EQ(ImportMeshText(path.string(), kMeshTextLowest, 0), 0);
+    TinVolumeRequest request;
+    ASSERT_GT(CalcTinToTinVolume(basePath, &request), 0);
+    EXPECT_NEAR(request.plusVolume + request.minusVolume, current - base, 1e-9 * absolute);
 }
 
 }  // namespace
