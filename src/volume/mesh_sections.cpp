@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "model/terrain_data.h"
-#include "model/tin_query.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "route/route_calc.h"
@@ -15,6 +14,7 @@
 #include "view/view_navigation.h"
 #include "view/view_state.h"
 #include "volume/mesh_data.h"
+#include "volume/mesh_from_tin.h"
 
 namespace {
 constexpr int32_t kPlusStakeKind = 40;
@@ -121,7 +121,7 @@ void CollectMeshPlusStakePoints(int32_t direction) {
         for (int32_t m = 1; m <= n && g_meshSectionPointCount < capacity; ++m) {
             const double x = s.x + m * pitch * dx / d, y = s.y + m * pitch * dy / d;
             double z = 0;
-            if (LocateTinTriangle(x, y, &z) == 0) continue;
+            if (FindTinElevation(x, y, &z) == 0) continue;
             MeshNode& p = g_meshSectionBlock.Data()[++g_meshSectionPointCount];
             p = MeshNode{};
             p.x = x;
