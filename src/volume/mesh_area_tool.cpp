@@ -56,7 +56,12 @@ MeshRegisterChoice AskMeshRegister() {
 }
 
 void RunMeshAreaDialog() {
-    if (MeshAreaDialogRunner()) MeshAreaDialogRunner()();
+    if (!MeshAreaDialogRunner()) return;
+    MeshAreaDialogRunner()();
+    // The rectangle and its handles as the dialog left them.
+    DragMeshArea(0, 0);
+    ProjectAllData(0);
+    FullRepaintView();
 }
 
 void DragMeshArea(int32_t code, int32_t commit) {
@@ -118,11 +123,9 @@ void EndMeshAreaDrag() {
     const int32_t code = g_toolSubState;
     g_toolMode = MODE_NONE;
     g_toolSubState = 0;
-    if (code == kMeshHandleOrigin) {
-        RunMeshAreaDialog();
-        DragMeshArea(0, 0);
-    }
     g_meshAreaPolygonCount = 0;
+    if (code == kMeshHandleOrigin) RunMeshAreaDialog();
+    DragMeshArea(0, 0);
     FullRepaintView();
 }
 
@@ -142,9 +145,8 @@ void DefineMeshAreaFromDrag(int32_t flags, int32_t x, int32_t y, int32_t pressX,
     g_toolMode = MODE_NONE;
     g_toolSubState = 0;
     g_showMesh = -1;
+    g_meshAreaPolygonCount = 0;
     RunMeshAreaDialog();
     DragMeshArea(0, 0);
-    g_meshAreaPolygonCount = 0;
-    ProjectAllData(0);
     FullRepaintView();
 }
