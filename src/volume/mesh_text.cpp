@@ -198,7 +198,10 @@ int32_t ImportMeshText(const std::string& path, int32_t rule, double elevation) 
     for (int32_t i = 1; i <= rows; ++i) {
         g_progressCurrent = i;
         RefreshProgressWindow();
-        const bool have = lines.Next(line, breakLength) && line.size() + breakLength > 2;
+        // A line of at most two characters with its break is an empty row, unless it holds
+        // a number (a one-column mesh, or a last line without a break).
+        const bool have = lines.Next(line, breakLength) &&
+                          (line.size() + breakLength > 2 || line.find_first_of("0123456789") != std::string_view::npos);
         const std::vector<std::string> values = have ? SplitFields(line) : std::vector<std::string>{};
         const double b = (i - 1) * pitchW;
         for (int32_t j = 1; j <= columns; ++j) {

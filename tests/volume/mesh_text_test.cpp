@@ -163,6 +163,20 @@ TEST_F(MeshTextTest, BadHeaderIsRefusedAndTheLoadedDataKept) {
     EXPECT_EQ(ImportMeshText((m_folder / "no such file.csv").string(), 1, 0), -1);
 }
 
+TEST_F(MeshTextTest, ShortRowsAreEmptyUnlessTheyHoldANumber) {
+    // One column (l_len below the pitch) of four rows: "7" without a line break at the end.
+    const fs::path path = m_folder / "short.csv";
+    WriteText(path, "0,0,0,5,30,10,10\r\n5\r\n\r\n,\n7");
+    ASSERT_EQ(ImportMeshText(path.string(), kMeshTextGiven, -1), 0);
+    ASSERT_EQ(g_pointCount, 4);
+    const double z[] = {0, 5, -1, -1, 7};
+    const int16_t invalid[] = {0, 0, 1, 1, 0};
+    for (int32_t k = 1; k <= 4; ++k) {
+        EXPECT_EQ(g_points[k].z, z[k]) << k;
+        EXPECT_EQ(g_points[k].invalid, invalid[k]) << k;
+    }
+}
+
 TEST_F(MeshTextTest, LongRowsAreReadWhole) {
     // Rows far longer than 20 characters per field must not spill into the next row.
     const std::string pad(200, ' ');
