@@ -3,7 +3,6 @@
 // edges, its stations named after the mesh lines, then the section calculation from the
 // TIN or the contours.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 // Section sources.
@@ -27,21 +26,3 @@ void CollectMeshPlusStakePoints(int32_t direction);
 // calculation's answer (6 Yes to saving), or 3 when nothing was calculated.
 int32_t CalcMeshSections(int32_t source, int32_t nodeOption, int32_t direction);
 
-// What "メッシュ縦横断計算" shows and returns.
-struct MeshSectionValues {
-    int32_t source = kMeshSectionsFromTin;
-    int32_t nodeOption = 1;
-    int32_t direction = 0;
-    bool tinEnabled = true;
-    bool contoursEnabled = true;
-    bool nodeOptionsEnabled = true;  // "メッシュ点" and "両方"
-};
-MeshSectionValues InitialMeshSectionValues();
-
-// Whether a route the user made would be replaced: asks first. True to go on.
-bool ConfirmRouteReplacement();
-
-// Command 32888: the dialog (`runDialog` fills the values, false when cancelled), the
-// calculation and, when the user wants it kept, the route document's save command.
-void OnMeshSectionCalc(const std::function<bool(MeshSectionValues&)>& runDialog,
-                       const std::function<void()>& saveRouteDocument);

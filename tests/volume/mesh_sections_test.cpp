@@ -12,6 +12,7 @@
 #include "section/section_records.h"
 #include "shell/work_files.h"
 #include "volume/mesh_data.h"
+#include "volume/mesh_section_command.h"
 #include "volume/mesh_sections.h"
 #include "volume_test_support.h"
 

@@ -8,6 +8,7 @@
 
 #include "shell/command_routing.h"
 #include "view/view_toggles.h"
+#include "volume/mesh_section_command.h"
 #include "volume/mesh_sections.h"
 #include "volume/mesh_text.h"
 
