@@ -30,6 +30,7 @@ constexpr int32_t MODE_ARBITRARY_SECTION = 64;
 constexpr int32_t MODE_BG_IMAGE_POSITION = 128;  // and 256
 constexpr int32_t MODE_BG_DXF_POSITION = 512;    // and 1024
 constexpr int32_t MODE_MESH_AREA_REGISTER = 2047;
+constexpr int32_t MODE_MESH_AREA_DRAG = 4096;  // sub-state: the handle code
 constexpr int32_t MODE_MESH_AREA_EDIT = 8192;
 constexpr int32_t MODE_MESH_ELEVATION_EDIT = 16384;
 constexpr int32_t MODE_RASTER_TRACE = 2048;   // to 2051

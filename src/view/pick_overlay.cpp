@@ -9,7 +9,9 @@
 #include "view/display_flags.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
+#include "volume/mesh_area_tool.h"
 #include "volume/mesh_data.h"
+#include "volume/mesh_node_edit.h"
 
 namespace {
 struct WindowPoint {
@@ -97,6 +99,37 @@ void DrawCurrentStation(OverlayCanvas& c) {
     if (s.rightOffScreen == 0) Line(c, centre, ToWindow(s.rightScreenX, s.rightScreenY));
 }
 
+// The rectangle through its four corners, a square at the origin and, unless the range
+// is being edited, circles at the other handles that lie in the window.
+void DrawMeshRectangle(OverlayCanvas& c) {
+    if (!g_meshAreaDefined || g_birdsEyeOn || !g_showMesh) return;
+    DragMeshArea(0, 0);
+    c.SetPen(kOverlayOrange);
+    WindowPoint p[6];
+    for (int i = 0; i < 6; ++i) p[i] = ToWindow(g_meshHandleScreen[i][0], g_meshHandleScreen[i][1]);
+    c.MoveTo(p[0].x, p[0].y);
+    for (int i : {1, 2, 3, 0}) c.LineTo(p[i].x, p[i].y);
+    c.MoveTo(p[0].x - 4, p[0].y - 4);
+    c.LineTo(p[0].x + 4, p[0].y - 4);
+    c.LineTo(p[0].x + 4, p[0].y + 4);
+    c.LineTo(p[0].x - 4, p[0].y + 4);
+    c.LineTo(p[0].x - 4, p[0].y - 4);
+    if (g_toolMode == MODE_MESH_AREA_EDIT) return;
+    for (int i = 1; i < 6; ++i)
+        if (p[i].x >= 0 && p[i].y >= 0 && p[i].x < 2 * g_viewportCenterX && p[i].y < 2 * g_viewportCenterY)
+            HandleCircle(c, p[i]);
+}
+
+// The node the elevation editor is open on.
+void DrawMeshEditNode(OverlayCanvas& c) {
+    const int32_t i = g_meshEditNode;
+    if (i < 1 || i >= g_meshNodes.Size() || int64_t{i} > int64_t{g_meshColumns} * g_meshRows) return;
+    const MeshNode& n = g_meshNodes.Data()[i];
+    if (n.offScreen != 0) return;
+    c.SetPen(kOverlayRed);
+    LargeCircle(c, ToWindow(n.screenColumn, n.screenRow));
+}
+
 void DrawMeshRange(OverlayCanvas& c) {
     const int32_t n = std::min(g_meshAreaPolygonCount, kMeshAreaPolygonEntries);
     if (!g_meshAreaDefined || g_birdsEyeOn || n < 1 || !g_showMesh) return;
@@ -118,10 +151,11 @@ void DrawMeshRange(OverlayCanvas& c) {
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
     DrawListHighlight(canvas);
-    // The picked mesh node, the current section, the mesh
-    // rectangle's handles, the DXF registration and crossings and the line tools' ends
+    // The current section, the DXF registration and crossings and the line tools' ends
     // come with the tools that pick them.
     DrawCurrentIp(canvas);
     DrawCurrentStation(canvas);
+    DrawMeshEditNode(canvas);
+    DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
 }

@@ -45,7 +45,9 @@
 #include "view/view_picking.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "volume/mesh_area_tool.h"
 #include "volume/mesh_data.h"
+#include "volume/mesh_node_edit.h"
 
 ViewMouseState g_viewMouse;
 int32_t g_rubberBandRect[4] = {0, 0, 0, 0};
@@ -256,7 +258,8 @@ struct ToolClickRow {
 // area and move-and-rotate editors (press, move, release), the visibility, tunnel,
 // line-number and DXF-information windows (release, before the tools), the cross-section
 // window and the text-flag link marks (PickLinkMark, release without a tool), the batch
-// lasso (TrackBatchEditLasso, press) and the mesh handles (DragMeshArea, press and move).
+// lasso (TrackBatchEditLasso, press) and the mesh handles (StartMeshAreaDrag, press, and
+// MoveMeshAreaDrag, move).
 void BatchLassoRow(const ToolClick& c) { TrackBatchEditLasso(kViewLButtonUp, c.flags, c.x, c.y); }
 void BatchPolygonRow(const ToolClick& c) {
     if (PickSelectionPolygonPoint(c.flags, c.x, c.y)) InvalidateAndUpdateView();
@@ -298,6 +301,12 @@ void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
+
+void MeshAreaRegisterRow(const ToolClick& c) {
+    DefineMeshAreaFromDrag(c.flags, c.x, c.y, c.pressX, c.pressY);
+}
+void MeshAreaDragRow(const ToolClick&) { EndMeshAreaDrag(); }
+void MeshElevationEditRow(const ToolClick& c) { OnClickMeshElevationEdit(c.x, c.y); }
 
 void SliceLineInfoRow(const ToolClick& c) { OnClickSliceLineInfo(c.flags, c.x, c.y); }
 void SliceLinesValidRow(const ToolClick& c) {
@@ -376,10 +385,11 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_CUT_POSITION_DELETE, MODE_CUT_POSITION_DELETE, kAny, CtrlRule::kAny, false,
      "PickOrDeleteStation", StationDeleteRow},
     {MODE_MESH_AREA_REGISTER, MODE_MESH_AREA_REGISTER, kAny, CtrlRule::kAny, false,
-     "DefineMeshAreaFromDrag", nullptr},
-    {0x1000, 0x1000, kAny, CtrlRule::kAny, false, "CMeshAreaDlg", nullptr},
+     "DefineMeshAreaFromDrag", MeshAreaRegisterRow},
+    {MODE_MESH_AREA_DRAG, MODE_MESH_AREA_DRAG, kAny, CtrlRule::kAny, false, "CMeshAreaDlg",
+     MeshAreaDragRow},
     {MODE_MESH_ELEVATION_EDIT, MODE_MESH_ELEVATION_EDIT, kAny, CtrlRule::kAny, false,
-     "CMeshElevationEditDlg", nullptr},
+     "CMeshElevationEditDlg", MeshElevationEditRow},
 };
 
 // The modes whose rows come before the point list's and keep it from the click.
@@ -458,7 +468,7 @@ int32_t ToolSubState(int32_t mode) {
             return g_areaInfoState;
         case MODE_IP_POINT:
         case MODE_MESH_AREA_REGISTER:
-        case 0x1000:
+        case MODE_MESH_AREA_DRAG:
             return g_toolSubState;
         default:
             return 0;
@@ -500,6 +510,8 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
         PressMeshAreaRegister(flags, x, y);
     } else if (mode == MODE_MESH_AREA_EDIT && g_meshAreaDefined) {
         PressMeshAreaEdit(x, y);
+    } else if (mode == MODE_NONE && !Busy() && StartMeshAreaDrag(x, y)) {
+        QuickRepaintView();
     } else if (g_areaInfoState != AREA_INFO_VALID_INVALID) {
         // The flow window, which keeps the rubber rectangle away, comes with its tool.
         if (mode != MODE_NONE) g_dragState = kDragToolArmed;
@@ -555,6 +567,8 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
                     QuickRepaintView();
                 } else if (mode == MODE_MESH_AREA_EDIT && g_draggedMeshVertex != 0) {
                     DragMeshVertex();
+                } else if (mode == MODE_MESH_AREA_DRAG) {
+                    MoveMeshAreaDrag();
                 }
             }
             if (mode == MODE_NONE && !AnyToolWindowOpen() &&

@@ -1,6 +1,11 @@
 #include "volume/mesh_data.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <limits>
+
+#include "platform/message_box.h"
 
 #include "model/terrain_data.h"
 
@@ -92,6 +97,121 @@ int32_t GrowMeshNodeBlock(int32_t n) { return Grow(g_meshNodes, n); }
 int32_t GrowOutlineCrossingBlock(int32_t n) { return Grow(g_outlineCrossings, n); }
 int32_t GrowPlanCrossingBlock(int32_t n) { return Grow(g_planCrossings, n); }
 int32_t GrowMeshSectionBlock(int32_t n) { return Grow(g_meshSectionBlock, n); }
+
+const char* const kMeshMemoryMessage = "メッシュデータ用メモリが確保できませんでした。";
+const char* const kPlanLineLimitMessage = "計画線は1000本までです。これ以上追加できません。";
+const char* const kMeshAreaLimitMessage = "計算範囲の頂点が多すぎます（32点まで）。";
+
+MeshFrame CurrentMeshFrame() {
+    const double t = g_meshRotation * kMeshDegreesToRadians;
+    MeshFrame f;
+    f.originX = g_meshOriginX;
+    f.originY = g_meshOriginY;
+    f.cosT = std::cos(t);
+    f.sinT = std::sin(t);
+    return f;
+}
+
+int32_t MeshNodeLineCount(double extent, double pitch) {
+    if (!(pitch > 0) || !(extent >= 0)) return 0;
+    const double q = std::trunc(extent / pitch);
+    if (!(q < std::numeric_limits<int32_t>::max() - 1)) return 0;
+    return static_cast<int32_t>(q) + 1;
+}
+
+void MeshNodePosition(const MeshFrame& frame, int32_t column, int32_t row, double* x, double* y) {
+    frame.ToMap((column - 1) * g_meshPitchLength, (row - 1) * g_meshPitchWidth, x, y);
+}
+
+int32_t PrepareMeshNodeBlock(int32_t columns, int32_t rows) {
+    if (columns < 1 || rows < 1) return -1;
+    const int64_t n = int64_t{columns} * rows;
+    const int64_t records = n + n / 2;
+    // Node numbers and the block's record numbers are 32-bit.
+    if (records >= std::numeric_limits<int32_t>::max()) return -1;
+    if (GrowMeshNodeBlock(static_cast<int32_t>(records)) != 0) return -1;
+    g_meshNodes.Zero(0, static_cast<int32_t>(records));
+    g_meshColumns = columns;
+    g_meshRows = rows;
+    g_meshNodeCount = static_cast<int32_t>(n);
+    return 0;
+}
+
+void ResetMeshResults() {
+    if (MeshNode* nodes = g_meshNodes.Data()) {
+        const int64_t n = g_meshNodeCount;
+        const int64_t last = std::min<int64_t>(n + n / 2 - 1, g_meshNodes.Size() - 1);
+        for (int64_t i = 1; i <= last; ++i) {
+            MeshNode& node = nodes[i];
+            node.planZ = node.z;
+            node.planSource = 0;
+            node.averageZ = node.planAverageZ = node.cut = node.fill = 0;
+        }
+    }
+    for (int32_t i = 1; i <= std::min(g_planLineCount, kMaxPlanLines); ++i) {
+        g_planLines[i].path.clear();
+        g_planLines[i].first = g_planLines[i].last = 0;
+    }
+    g_planLineCount = 0;
+    g_planCrossingCount = 0;
+    g_meshPlanDone = 0;
+}
+
+void CalcMeshCellCentres() {
+    MeshNode* nodes = g_meshNodes.Data();
+    if (!nodes) return;
+    const MeshFrame f = CurrentMeshFrame();
+    const double dx = f.cosT * g_meshPitchLength / 2 + f.sinT * g_meshPitchWidth / 2;
+    const double dy = f.cosT * g_meshPitchWidth / 2 - f.sinT * g_meshPitchLength / 2;
+    const int64_t last = std::min<int64_t>(int64_t{g_meshColumns} * g_meshRows, g_meshNodes.Size() - 1);
+    for (int64_t i = 1; i <= last; ++i) {
+        nodes[i].centreX = nodes[i].x + dx;
+        nodes[i].centreY = nodes[i].y + dy;
+    }
+}
+
+namespace {
+CrossingLookup FindCrossing(const RecordBlock<OutlineCrossing>& block, int32_t count, int32_t rowKey,
+                            int32_t columnKey) {
+    CrossingLookup found;
+    const OutlineCrossing* entries = block.Data();
+    if (!entries) return found;
+    const int32_t last = std::min(count, block.Size() - 1);
+    if (last <= 1) return found;
+    for (int32_t i = 1; i <= last; ++i) {
+        const OutlineCrossing& e = entries[i];
+        if (e.vertexClass != 0 || e.row != rowKey || e.column != columnKey) continue;
+        found.entry = i;
+        found.x = e.x;
+        found.y = e.y;
+        found.z = e.z;
+        found.screenColumn = e.screenColumn;
+        found.screenRow = e.screenRow;
+        break;
+    }
+    return found;
+}
+}  // namespace
+
+CrossingLookup FindOutlineCrossing(int32_t rowKey, int32_t columnKey) {
+    return FindCrossing(g_outlineCrossings, g_outlineCrossingCount, rowKey, columnKey);
+}
+
+CrossingLookup FindPlanCrossing(int32_t rowKey, int32_t columnKey) {
+    return FindCrossing(g_planCrossings, g_planCrossingCount, rowKey, columnKey);
+}
+
+bool PlanLineCountFits(int32_t count) {
+    if (count <= kMaxPlanLines) return true;
+    ShowMessage(kPlanLineLimitMessage, "", msg::kOk | msg::kIconWarning);
+    return false;
+}
+
+bool MeshAreaPolygonFits(int32_t entries) {
+    if (entries <= kMeshAreaPolygonEntries) return true;
+    ShowMessage(kMeshAreaLimitMessage, "", msg::kOk | msg::kIconWarning);
+    return false;
+}
 
 std::string MeshLineName(int32_t n, int32_t style) {
     if (style != 1 || n < 1) return std::to_string(n);

@@ -119,6 +119,73 @@ int32_t GrowOutlineCrossingBlock(int32_t n);
 int32_t GrowPlanCrossingBlock(int32_t n);
 int32_t GrowMeshSectionBlock(int32_t n);
 
+// The mesh frame: a along the length axis, b along the width axis. At rotation 0 the
+// length axis points north (+X) and the width axis east (+Y).
+constexpr double kMeshDegreesToRadians = 0.017453292519943295;
+struct MeshFrame {
+    double originX = 0;
+    double originY = 0;
+    double cosT = 1;
+    double sinT = 0;
+    void ToMap(double a, double b, double* x, double* y) const {
+        *x = originX + a * cosT + b * sinT;
+        *y = originY - a * sinT + b * cosT;
+    }
+    void ToFrame(double x, double y, double* a, double* b) const {
+        *a = (x - originX) * cosT - (y - originY) * sinT;
+        *b = (x - originX) * sinT + (y - originY) * cosT;
+    }
+};
+// The frame of the current mesh parameters.
+MeshFrame CurrentMeshFrame();
+
+// Node lines stop at the last whole pitch: trunc(extent / pitch) + 1 (0 for a pitch that
+// is not positive or a count that would not fit).
+int32_t MeshNodeLineCount(double extent, double pitch);
+
+inline int32_t MeshNodeNumber(int32_t column, int32_t row) { return (row - 1) * g_meshColumns + column; }
+inline int32_t MeshNodeColumn(int32_t number) { return (number - 1) % g_meshColumns + 1; }
+inline int32_t MeshNodeRow(int32_t number) { return (number - 1) / g_meshColumns + 1; }
+// Map position of node (column, row) of the rectangular grid.
+void MeshNodePosition(const MeshFrame& frame, int32_t column, int32_t row, double* x, double* y);
+
+// Sizes the node block for a grid of columns x rows (n + n/2 records, zero-filled) and
+// only then stores g_meshColumns, g_meshRows and g_meshNodeCount. -1 when memory runs out
+// or the grid is empty or too large: block and counts stay as they were, and the caller
+// shows kMeshMemoryMessage.
+int32_t PrepareMeshNodeBlock(int32_t columns, int32_t rows);
+extern const char* const kMeshMemoryMessage;
+
+// Drops every plan and volume result: plan elevations back to the current ones, plan
+// lines and plan crossings emptied, g_meshPlanDone 0.
+void ResetMeshResults();
+
+// Centre of every node's cell, half a pitch further along both axes (the last column
+// and row get one too, outside the grid).
+void CalcMeshCellCentres();
+
+// A crossing of an outline with a grid line, looked up by its keys.
+struct CrossingLookup {
+    int32_t entry = 0;  // 0: none
+    double x = 0;
+    double y = 0;
+    double z = 0;
+    int32_t screenColumn = 0;
+    int32_t screenRow = 0;
+};
+// First crossing (not a vertex) with these keys among entries 1..count; none when the list
+// holds at most one entry.
+CrossingLookup FindOutlineCrossing(int32_t rowKey, int32_t columnKey);
+CrossingLookup FindPlanCrossing(int32_t rowKey, int32_t columnKey);
+
+// The fixed tables have room for kMaxPlanLines plan lines and kMeshAreaPolygonEntries
+// range entries. Each returns true when `count` entries fit, else shows a message and
+// returns false.
+bool PlanLineCountFits(int32_t count);
+bool MeshAreaPolygonFits(int32_t entries);
+extern const char* const kPlanLineLimitMessage;
+extern const char* const kMeshAreaLimitMessage;
+
 // A mesh line's number as its name part: style 0 "%d"; style 1 letters (1..26 A..Z, then
 // two letters: 27 AA, 52 AZ, 53 BA).
 std::string MeshLineName(int32_t n, int32_t style);

@@ -147,6 +147,42 @@ TEST_F(PickOverlay, CurrentIpAndStation) {
     g_currentIp = 0;
 }
 
+// The calls drawn with one pen.
+Calls WithPen(const Calls& calls, const std::string& pen) {
+    Calls out;
+    for (const std::string& c : calls)
+        if (c.find(" " + pen + " ") != std::string::npos) out.push_back(c);
+    return out;
+}
+
+TEST_F(PickOverlay, MeshRectangleWithItsHandles) {
+    g_meshAreaDefined = 1;
+    g_showMesh = -1;
+    g_meshOriginX = 0;
+    g_meshOriginY = 0;
+    g_meshRotation = 0;  // length axis north, width axis east
+    g_meshLength = 10;
+    g_meshWidth = 20;
+    const Calls rectangle{
+        "line 0019FF 400,300 420,300", "line 0019FF 420,300 420,290", "line 0019FF 420,290 400,290",
+        "line 0019FF 400,290 400,300", "line 0019FF 396,296 404,296", "line 0019FF 404,296 404,304",
+        "line 0019FF 404,304 396,304", "line 0019FF 396,304 396,296"};
+    Calls shown = rectangle;
+    // Width corner, far corner, length corner, the far length side's and far width side's
+    // midpoints.
+    for (const char* circle : {"ellipse 0019FF 416,296 424,304", "ellipse 0019FF 416,286 424,294",
+                               "ellipse 0019FF 396,286 404,294", "ellipse 0019FF 416,291 424,299",
+                               "ellipse 0019FF 406,286 414,294"})
+        shown.push_back(circle);
+    EXPECT_EQ(Draw(), shown);
+    g_toolMode = MODE_MESH_AREA_EDIT;  // the range's vertices take the handles
+    EXPECT_EQ(Draw(), rectangle);
+    g_birdsEyeOn = 1;
+    EXPECT_TRUE(Draw().empty());
+    g_birdsEyeOn = 0;
+    g_meshAreaDefined = 0;
+}
+
 TEST_F(PickOverlay, MeshRangeGetsHandlesOnlyInItsEditTool) {
     g_meshAreaDefined = 1;
     g_showMesh = -1;
@@ -157,9 +193,9 @@ TEST_F(PickOverlay, MeshRangeGetsHandlesOnlyInItsEditTool) {
         g_meshAreaPolygon[i].x = xy[i][0];
         g_meshAreaPolygon[i].y = xy[i][1];
     }
-    EXPECT_EQ(Draw(), (Calls{"line 00FFFF 400,300 400,290", "line 00FFFF 400,290 410,290"}));
+    EXPECT_EQ(WithPen(Draw(), "00FFFF"), (Calls{"line 00FFFF 400,300 400,290", "line 00FFFF 400,290 410,290"}));
     g_toolMode = MODE_MESH_AREA_EDIT;
-    const Calls edit = Draw();
+    const Calls edit = WithPen(Draw(), "00FFFF");
     ASSERT_EQ(edit.size(), 4u);
     EXPECT_EQ(edit[2], "ellipse 00FFFF 396,286 404,294");
     EXPECT_EQ(edit[3], "ellipse 00FFFF 406,286 414,294");

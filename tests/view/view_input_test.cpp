@@ -16,6 +16,7 @@
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
 #include "view_fixture.h"
+#include "volume/mesh_data.h"
 
 namespace {
 std::vector<std::string> Callees(int32_t mode, int32_t subState, int32_t flags = 0) {
@@ -303,8 +304,16 @@ TEST_F(ViewInput, MeshAreaToolsPressAndDrag) {
     OnViewMouseMove(kMouseFlagLeft, X(5) + 40, Y(5));
     EXPECT_EQ(g_rubberLines.size(), 4u);
     EXPECT_EQ(g_toolSubState, 512);
+    // The release registers the area from the picked point along the drag and ends the mode.
     OnViewLButtonUp(0, X(5) + 40, Y(5), false);
+    EXPECT_EQ(g_meshAreaDefined, 1);
+    EXPECT_EQ(g_toolMode, MODE_NONE);
+    EXPECT_EQ(g_meshOriginX, g_points[5].x);
+    EXPECT_EQ(g_meshOriginY, g_points[5].y);
+    EXPECT_NEAR(g_meshRotation, 0, 1e-9) << "the width axis points east along the drag";
 
+    g_toolMode = MODE_MESH_AREA_REGISTER;
+    g_toolSubState = 256;
     g_birdsEyeOn = 1;
     OnViewLButtonDown(kMouseFlagLeft, 10, 10, false);
     ASSERT_EQ(RecordedMessages().size(), 1u);

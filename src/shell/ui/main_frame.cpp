@@ -75,6 +75,7 @@
 #include "view/stroke_font.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
+#include "volume/ui/mesh_dialogs.h"
 #include "volume/ui/volume_dialogs.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -173,6 +174,7 @@ CMainFrame::~CMainFrame() {
     UninstallLineNumberWindow();
     UninstallRouteWindows();
     UninstallSliceTableWindows();
+    UninstallMeshDialogs();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -488,6 +490,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
     InstallPointToolWindows(this);
+    // Before the tool commands: 32903 is offered only with its range dialog.
+    InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);

@@ -29,6 +29,7 @@
 #include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_toggles.h"
+#include "volume/mesh_area_tool.h"
 
 namespace {
 constexpr int kZoomIn = 32775;
@@ -200,8 +201,8 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     m_commands.SetUpdateRule(kShowAll, [](CommandUpdate& u) { u.enabled = ShowAllEnabled(); });
     m_commands.SetUpdateRule(kPreviousScreen,
                              [](CommandUpdate& u) { u.enabled = PreviousScreenEnabled(); });
-    // The mesh registration's question and area dialogs come with the mesh subsystem.
-    RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{});
+    // The mesh subsystem installs the registration's question and area dialogs.
+    RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{AskMeshRegister, RunMeshAreaDialog});
     RegisterLineNumberCommand(m_commands);
 
     // XY反転.
