@@ -266,8 +266,10 @@ TEST_F(MeshFromTin, StopWithQLeavesTheRestClearedAndElevationsNotDone) {
         if (++pumps == 3) SetHeadlessKeyDown(kStopKey, true);  // during row 3
     });
     QueueMessageAnswer(msg::kIdYes);
+    g_meshElevationsDone = g_meshVolumeDone = 1;  // of an earlier run
     EXPECT_EQ(CalcMeshFromTin(kMissingGiven, 42, 1, 0), -1);
     EXPECT_EQ(g_meshElevationsDone, 0);
+    EXPECT_EQ(g_meshVolumeDone, 0);  // the cells' cut and fill are gone with the old nodes
     ASSERT_FALSE(RecordedMessages().empty());
     EXPECT_EQ(RecordedMessages().back().text, kMeshStopQuestion);
     EXPECT_EQ(Node(3, 2).valid, 1);
