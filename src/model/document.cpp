@@ -34,6 +34,7 @@
 #include "view/display_flags.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "volume/lattice_output.h"
 
 namespace fs = std::filesystem;
 
@@ -744,6 +745,7 @@ void CPelmo_3DDoc::RegisterCommands() {
     for (int id : {32773, 32813}) m_commands.SetUpdateRule(id, UpdateNeedsRoute);
     for (int id : {32816, 32812, 32815}) m_commands.SetUpdateRule(id, UpdateNeedsSections);
     m_commands.SetUpdateRule(32828, UpdateStationText);
+    m_commands.SetHandler(33006, OnTriangularLatticeOutput);
     m_commands.SetUpdateRule(33006, UpdateTinLattice);
     m_commands.SetUpdateRule(32922, UpdateOtherRouteClear);
     m_commands.SetUpdateRule(32898, [](CommandUpdate& u) { u.enabled = VolumeListEnabledNow(); });

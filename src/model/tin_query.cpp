@@ -172,7 +172,8 @@ int32_t InterpolateInTriangle(double x1, double y1, double z1, double x2, double
     return -1;
 }
 
-int32_t GetTinZ(double x, double y) {
+int32_t FindTinTriangleInBox(double x, double y, double* elevation) {
+    if (!g_tinEdges) return 0;
     for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
         const TinEdge& r = g_tinEdges[i];
         const int32_t ia = std::abs(r.a), ib = std::abs(r.b), is = std::abs(r.apexSearch);
@@ -182,11 +183,14 @@ int32_t GetTinZ(double x, double y) {
         const RandomPoint& s = g_points[is];
         if (x < std::min({a.x, b.x, s.x}) || x > std::max({a.x, b.x, s.x})) continue;
         if (y < std::min({a.y, b.y, s.y}) || y > std::max({a.y, b.y, s.y})) continue;
-        double z = 0;
-        if (InterpolateInTriangle(a.x, a.y, a.z, b.x, b.y, b.z, s.x, s.y, s.z, x, y, &z) != 0) {
-            g_editPoint.z = z;
-            return i;
-        }
+        if (InterpolateInTriangle(a.x, a.y, a.z, b.x, b.y, b.z, s.x, s.y, s.z, x, y, elevation) != 0) return i;
     }
     return 0;
+}
+
+int32_t GetTinZ(double x, double y) {
+    double z = 0;
+    const int32_t record = FindTinTriangleInBox(x, y, &z);
+    if (record != 0) g_editPoint.z = z;
+    return record;
 }

@@ -38,6 +38,11 @@ int32_t InterpolateInTriangle(double x1, double y1, double z1, double x2, double
                               double x3, double y3, double z3, double x, double y,
                               double* elevation);
 
+// The first record (ascending) whose search-side triangle's box holds (x, y), bounds
+// included, and whose triangle InterpolateInTriangle accepts; the elevation goes to
+// *elevation. 0 when none: triangles of no plan area are passed over.
+int32_t FindTinTriangleInBox(double x, double y, double* elevation);
+
 // The first record whose search-side triangle holds (x, y), else 0; the elevation there
 // goes to the Z of g_editPoint (unchanged when there is none). Triangles of no plan area
 // are passed over.

@@ -9,12 +9,15 @@
 #include "model/file_report.h"
 #include "model/geodesy.h"
 #include "model/progress.h"
+#include "platform/file_dialog.h"
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "platform/window_state.h"
 #include "pointedit/point_array.h"
 #include "shell/status_text.h"
+#include "shell/work_folder.h"
 #include "volume/mesh_data.h"
 #include "volume/mesh_elevation_command.h"
 #include "volume/mesh_from_tin.h"
@@ -158,4 +161,19 @@ int32_t RunTriangularLatticeOutput(const std::string& path) {
         ShowMessage(LatticeOutputStatus(result, summary) + "\n" + path, "", msg::kOk | msg::kIconWarning);
     }
     return result;
+}
+
+void OnTriangularLatticeOutput() {
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "メッシュエリアランダム点ファイル作成";
+    request.filter = "ランダムデータファイル (*.RND)|*.RND|すべてのファイル|*.*|";
+    request.defaultExtension = "RND";
+    request.folder = g_workFolder;
+    const std::string chosen = RunFileDialog(request);
+    if (chosen.empty()) return;
+    g_lastFolder = FolderOfPath(chosen);
+    ShowWaitCursor(true);
+    RunTriangularLatticeOutput(chosen);
+    ShowWaitCursor(false);
 }

@@ -26,3 +26,7 @@ std::string LatticeOutputStatus(int32_t result, const LatticeOutputSummary& summ
 
 // The document command: writes the file and reports a failure in a message box.
 int32_t RunTriangularLatticeOutput(const std::string& path);
+
+// 三角形配列ランダム出力: asks for the file (a save dialog in the working folder) and
+// writes it with the dialog's remembered policy.
+void OnTriangularLatticeOutput();

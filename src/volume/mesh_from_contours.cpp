@@ -173,7 +173,9 @@ int32_t CalcMeshFromContours(int32_t method, int32_t missingPolicy, double missi
         return kMeshElevationsStopped;
     }
     ResetMeshResults();
+    // The rebuilt node block holds neither elevations nor volumes until this run ends.
     g_meshElevationsDone = 0;
+    g_meshVolumeDone = 0;
     const MeshRangeTest range;
     MeshNode* nodes = g_meshNodes.Data();
     const MeshFrame frame = CurrentMeshFrame();

@@ -250,20 +250,7 @@ int32_t FindTinElevationInBuckets(const std::vector<MeshBucket>& buckets, const 
     return 0;
 }
 
-int32_t FindTinElevation(double x, double y, double* z) {
-    if (!g_tinEdges) return 0;
-    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
-        const TinEdge& e = g_tinEdges[i];
-        if (!IsPoint(std::abs(e.a)) || !IsPoint(std::abs(e.b)) || !IsPoint(std::abs(e.apexSearch))) continue;
-        const Triangle t = TriangleOf(i);
-        if (x < std::min({t.p[0]->x, t.p[1]->x, t.p[2]->x}) || x > std::max({t.p[0]->x, t.p[1]->x, t.p[2]->x}))
-            continue;
-        if (y < std::min({t.p[0]->y, t.p[1]->y, t.p[2]->y}) || y > std::max({t.p[0]->y, t.p[1]->y, t.p[2]->y}))
-            continue;
-        if (Holds(i, x, y, z)) return i;
-    }
-    return 0;
-}
+int32_t FindTinElevation(double x, double y, double* z) { return FindTinTriangleInBox(x, y, z); }
 
 double RoundMeshElevation(double z) {
     char text[64];
@@ -344,7 +331,9 @@ int32_t CalcMeshFromTin(int32_t missingPolicy, double missingValue, int32_t outl
         return kMeshElevationsStopped;
     }
     ResetMeshResults();
+    // The rebuilt node block holds neither elevations nor volumes until this run ends.
     g_meshElevationsDone = 0;
+    g_meshVolumeDone = 0;
     const MeshRangeTest range;
     ResetMeshLastHit();
 

@@ -138,6 +138,22 @@ TEST_F(MeshFromContours, FailuresAreReportedAndLeaveNoElevations) {
     }
 }
 
+TEST_F(MeshFromContours, NodeBlockThatCannotGrowKeepsTheMesh) {
+    WriteContours(PlaneContours());
+    SetMesh(-50, -80, 0, 100, 60, 10);
+    ASSERT_EQ(CalcMeshFromContours(kContourStraight, kMissingGiven, 0, 0), 0);
+    const double z = Node(11, 7).z;
+    g_meshPitchLength = g_meshPitchWidth = 0.5;
+    InjectAllocationFailures(0, 1);
+    EXPECT_EQ(CalcMeshFromContours(kContourStraight, kMissingGiven, 0, 0), -1);
+    EXPECT_EQ(g_meshColumns, 11);
+    EXPECT_EQ(g_meshRows, 7);
+    EXPECT_EQ(g_meshNodeCount, 77);
+    EXPECT_EQ(Node(11, 7).z, z);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages().back().text, kMeshMemoryMessage);
+}
+
 TEST_F(MeshFromContours, StopDuringTheFirstPassLeavesNodesCleared) {
     WriteContours(PlaneContours());
     SetMesh(-50, -80, 0, 100, 60, 10);

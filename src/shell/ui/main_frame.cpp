@@ -76,6 +76,7 @@
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 #include "volume/ui/mesh_dialogs.h"
+#include "volume/ui/mesh_elevation_dialog.h"
 #include "volume/ui/volume_dialogs.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -513,6 +514,7 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32870, [] { OnTinAreaCommand(1); });
     m_frameCommands.SetHandler(32871, [] { OnTinAreaCommand(0); });
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
+    m_frameCommands.SetHandler(32877, [this] { OnMeshElevationCalc(this); });
     m_frameCommands.SetHandler(cmd::kContour, OnContourCommand);
     m_frameCommands.SetHandler(cmd::kAutoOutline, [this] {
         OnAutoOutline([this] {
