@@ -24,6 +24,7 @@ protected:
     void SetUp() override {
         InitDataModel();
         ClearRecordedMessages();
+        ClearRecordedFileDialogs();
         m_folder = fs::temp_directory_path() / ("nostrel_meshfiles_" + std::to_string(getpid()));
         fs::remove_all(m_folder);
         fs::create_directories(m_folder);
