@@ -34,6 +34,8 @@
 #include "view/display_flags.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "volume/mesh_data.h"
+#include "volume/mesh_files.h"
 
 namespace fs = std::filesystem;
 
@@ -734,6 +736,17 @@ void CPelmo_3DDoc::RegisterCommands() {
         m_commands.SetHandler(32921, [this] { OnLoadOtherRoute(); });
         m_commands.SetHandler(32922, [] { OnEraseOtherRoute(); });
     }
+
+    // The mesh files; after a read the view is fitted again, as after opening data.
+    m_commands.SetHandler(32882, [this] {
+        OpenMeshFile();
+        RefitViewAfterMeshRead();
+        if (g_meshAreaDefined) SetScrollExtentFromData();
+    });
+    m_commands.SetHandler(32883, [] { SaveMeshFile(); });
+    m_commands.SetHandler(32887, [this] {
+        if (OpenMeshVolumeFile() && g_meshAreaDefined) SetScrollExtentFromData();
+    });
 
     // Rules of the document's commands, including those whose handlers later code adds.
     for (int id : {cmd::kFileSave, cmd::kFileSaveAs, 32857})

@@ -72,6 +72,7 @@
 #include "view/stroke_font.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
+#include "volume/ui/mesh_volume_dialog.h"
 #include "volume/ui/volume_dialogs.h"
 
 QPointer<CBackup_MSG> g_backupReminderDlg;
@@ -506,6 +507,7 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32870, [] { OnTinAreaCommand(1); });
     m_frameCommands.SetHandler(32871, [] { OnTinAreaCommand(0); });
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
+    m_frameCommands.SetHandler(32807, [this] { OnMeshVolumeCommand(this); });
     m_frameCommands.SetHandler(cmd::kContour, OnContourCommand);
     m_frameCommands.SetHandler(cmd::kAutoOutline, [this] {
         OnAutoOutline([this] {
