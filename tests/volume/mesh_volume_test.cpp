@@ -190,6 +190,30 @@ TEST_F(MeshVolume, NoRunWithoutTheGridsNodes) {
     EXPECT_FALSE(MeshVolumeStartEnabled());
 }
 
+// A cell whose outline polygon needs more vertices than the clipping lists hold does not
+// count, and the user is told so before the result.
+TEST_F(MeshVolume, CellsThatCannotBeExaminedAreReported) {
+    meshtest::MakeMesh(0, 0, 40, 40, 20, 20, [](double, double) { return 10.0; });
+    std::vector<meshtest::Vertex> outline = {{-10, -10, 10}, {1, -10, 10}};
+    for (int i = 0; i < 600; ++i) outline.push_back({1 + 18.0 * i / 599, i % 2 ? 2.0 : 1.0, 10});
+    for (meshtest::Vertex v : std::vector<meshtest::Vertex>{{19, -10, 10}, {50, -10, 10}, {50, 50, 10}, {-10, 50, 10}})
+        outline.push_back(v);
+    meshtest::SetOutline(outline);
+    for (int32_t i = 1; i <= g_meshNodeCount; ++i) {
+        g_meshNodes.Data()[i].planZ = 11;
+        g_meshNodes.Data()[i].planSource = 1;
+    }
+    g_meshPlanDone = 1;
+    QueueMessageAnswer(msg::kIdOk);
+    QueueMessageAnswer(msg::kIdNo);
+    const MeshVolumeRun run = CalcMeshAverageVolume(kMeshVolumeCompute, kPartialCellsAll);
+    EXPECT_EQ(run.refusedCells, 1);
+    EXPECT_EQ(Node(1, 1).fill, 0);
+    EXPECT_EQ(run.fill, 3 * 400);
+    ASSERT_EQ(RecordedMessages().size(), 2u);
+    EXPECT_NE(RecordedMessages()[0].text.find("1 個のメッシュ"), std::string::npos);
+}
+
 class MeshVolumeSaveAndPlot : public MeshVolume {
 protected:
     void SetUp() override {
