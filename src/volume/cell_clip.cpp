@@ -3,12 +3,58 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
 #include "model/geometry.h"
 #include "volume/mesh_data.h"
 
 namespace {
+
+// A crossing list's entry positions by the cells they bound.
+struct ListIndex {
+    const OutlineCrossing* data = nullptr;
+    int32_t count = -1;
+    double outlineSum = 0;
+    std::unordered_map<uint64_t, std::vector<int32_t>> cells;
+};
+ListIndex g_listIndex[2];  // [0] outline, [1] plan lines
+bool g_indexActive = false;
+
+uint64_t CellKey(int32_t c, int32_t r) {
+    return (static_cast<uint64_t>(static_cast<uint32_t>(c)) << 32) | static_cast<uint32_t>(r);
+}
+
+void BuildListIndex(ListIndex& ix, const RecordBlock<OutlineCrossing>& block, int32_t count) {
+    ix = ListIndex{};
+    if (count <= 0 || block.Empty() || count >= block.Size()) return;
+    ix.data = block.Data();
+    ix.count = count;
+    for (int32_t i = 1; i <= count; ++i) {
+        const OutlineCrossing& e = ix.data[i];
+        const OutlineCrossing& next = ix.data[i % count + 1];
+        ix.outlineSum += e.x * next.y - next.x * e.y;
+        auto add = [&](int32_t c, int32_t r) {
+            if (c >= 1 && r >= 1) ix.cells[CellKey(c, r)].push_back(i);
+        };
+        if (e.column > 0 && e.row > 0) {
+            add(e.column, e.row);  // a vertex inside the cell
+        } else if (e.column < 0 && e.row > 0) {  // on a row line: side 1 above, side 3 below
+            add(-e.column, e.row);
+            add(-e.column, e.row - 1);
+        } else if (e.column > 0 && e.row < 0) {  // on a column line: side 4 and side 2
+            add(e.column, -e.row);
+            add(e.column - 1, -e.row);
+        }
+    }
+}
+
+// The index of the list when one was built for it as it is now.
+const ListIndex* ActiveIndex(bool byOutline, const RecordBlock<OutlineCrossing>& block, int32_t count) {
+    if (!g_indexActive) return nullptr;
+    const ListIndex& ix = g_listIndex[byOutline ? 0 : 1];
+    return ix.data == block.Data() && ix.count == count ? &ix : nullptr;
+}
 
 struct CellEntry {
     int32_t position;  // in the crossing list
@@ -173,14 +219,25 @@ int32_t ClipCell(bool byOutline, const std::array<int32_t, 5>& corner, int32_t* 
     std::vector<CellEntry> entries;
     std::array<int32_t, 5> sideCount{};
     double outlineSum = 0;  // twice the outline's signed area (x, y), for its turning sense
-    for (int32_t i = 1; i <= listCount; ++i) {
+    auto take = [&](int32_t i) {
         const OutlineCrossing& e = block.Data()[i];
-        const OutlineCrossing& next = block.Data()[i % listCount + 1];
-        outlineSum += e.x * next.y - next.x * e.y;
         const int32_t side = SideOfCell(e, c, r);
-        if (side < 0) continue;
+        if (side < 0) return;
         entries.push_back({i, side, false, e.x, e.y, e.z, e.planZ});
         ++sideCount[side];
+    };
+    if (const ListIndex* ix = ActiveIndex(byOutline, block, listCount)) {
+        outlineSum = ix->outlineSum;
+        const auto found = ix->cells.find(CellKey(c, r));
+        if (found != ix->cells.end())
+            for (int32_t i : found->second) take(i);
+    } else {
+        for (int32_t i = 1; i <= listCount; ++i) {
+            const OutlineCrossing& e = block.Data()[i];
+            const OutlineCrossing& next = block.Data()[i % listCount + 1];
+            outlineSum += e.x * next.y - next.x * e.y;
+            take(i);
+        }
     }
     // The TIN outline is one closed ring: a run through the cell that holds its first
     // vertex starts at the list's end and goes on at its start. Walking from the start of
@@ -312,4 +369,16 @@ int32_t ClipCellByPlanLines(int32_t corner1, int32_t corner2, int32_t corner3, i
                             int32_t* count, double* xs, double* ys, double* zs, double* planZs,
                             double* area) {
     return ClipCell(false, {0, corner1, corner2, corner3, corner4}, count, xs, ys, zs, planZs, area);
+}
+
+CellClipIndex::CellClipIndex() {
+    BuildListIndex(g_listIndex[0], g_outlineCrossings, g_outlineCrossingCount);
+    BuildListIndex(g_listIndex[1], g_planCrossings, g_planCrossingCount);
+    g_indexActive = true;
+}
+
+CellClipIndex::~CellClipIndex() {
+    g_indexActive = false;
+    g_listIndex[0] = ListIndex{};
+    g_listIndex[1] = ListIndex{};
 }

@@ -25,3 +25,14 @@ int32_t ClipCellByOutline(int32_t corner1, int32_t corner2, int32_t corner3, int
 int32_t ClipCellByPlanLines(int32_t corner1, int32_t corner2, int32_t corner3, int32_t corner4,
                             int32_t* count, double* xs, double* ys, double* zs, double* planZs,
                             double* area);
+
+// While one lives, both crossing lists are indexed by cell, so that a pass over every
+// cell does not scan the whole lists for each one. The lists must not change meanwhile
+// (a list whose block or count changed is scanned as without the index).
+class CellClipIndex {
+public:
+    CellClipIndex();
+    ~CellClipIndex();
+    CellClipIndex(const CellClipIndex&) = delete;
+    CellClipIndex& operator=(const CellClipIndex&) = delete;
+};

@@ -56,6 +56,7 @@ MeshVolumeRun ComputeMeshAverageVolume(int32_t mode, int32_t partialCells) {
         planZs[kCellPolygonCapacity];
     double totalCut = 0, totalFill = 0;
     const int32_t columns = g_meshColumns, rows = g_meshRows;
+    const CellClipIndex index;
     for (int32_t r = 1; r < rows; ++r) {
         g_progressCounter = FormatRecordCounter(r, rows - 1);
         RefreshRecordProgressWindow();

@@ -236,6 +236,7 @@ TEST_F(CellClip, CellAreasEqualExactIntersectionsOnRandomOutlines) {
         for (const Vertex& v : outline) shape.push_back(K::Point_2(v.x, v.y));
         if (!shape.is_simple()) continue;
         if (shape.is_clockwise_oriented()) shape.reverse_orientation();
+        std::vector<std::vector<std::pair<double, double>>> scanned;
         for (int32_t r = 1; r < g_meshRows; ++r)
             for (int32_t c = 1; c < g_meshColumns; ++c) {
                 const double x0 = (c - 1) * 20.0, y0 = (r - 1) * 20.0;
@@ -251,7 +252,14 @@ TEST_F(CellClip, CellAreasEqualExactIntersectionsOnRandomOutlines) {
                 const Clip k = ClipOutline(c, r);
                 const double got = k.result == kCellWhole ? 400 : k.result == kCellPolygon ? k.area : 0;
                 EXPECT_NEAR(got, exact, 1e-6) << "trial " << trial << " cell " << c << "," << r;
+                scanned.push_back(k.Points());
             }
+        // The same polygons, vertex for vertex, with the lists indexed by cell.
+        const CellClipIndex index;
+        size_t i = 0;
+        for (int32_t r = 1; r < g_meshRows; ++r)
+            for (int32_t c = 1; c < g_meshColumns; ++c)
+                EXPECT_EQ(ClipOutline(c, r).Points(), scanned[i++]) << "trial " << trial << " cell " << c << "," << r;
     }
 }
 
