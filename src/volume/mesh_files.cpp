@@ -510,8 +510,9 @@ int32_t ReadMeshFile(const std::string& path) {
         InstallOutline(crossings, static_cast<int32_t>(outline.size()), capacity);
         CalcMeshCellCentres();
     } else {
-        // A mesh without elevations has no nodes.
+        // A mesh without elevations has no nodes, and its node count says so.
         GrowMeshNodeBlock(0);
+        g_meshNodeCount = 0;
         g_outlineCrossingCount = 0;
     }
     ReadRangeFile(path);
@@ -629,6 +630,7 @@ int32_t ReadMeshVolumeFile(const std::string& path) {
         ApplyHeader(h);
         g_meshFilePath = path;
         GrowMeshNodeBlock(0);
+        g_meshNodeCount = 0;
         g_outlineCrossingCount = 0;
         g_showMesh = -1;
         g_showMeshElevations = 0;

@@ -111,6 +111,7 @@ TEST_F(MeshFiles, MeshWithoutElevationsHasOnlyItsHeaderAndNoRangeLeavesNoRangeFi
     EXPECT_EQ(g_meshAreaDefined, 1);
     EXPECT_EQ(g_meshElevationsDone, 0);
     EXPECT_TRUE(g_meshNodes.Empty());
+    EXPECT_EQ(g_meshNodeCount, 0);
 }
 
 TEST_F(MeshFiles, VolumeFileRoundTripsByteForByteWithItsPlanLines) {
