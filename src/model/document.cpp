@@ -36,6 +36,7 @@
 #include "view/view_transform.h"
 #include "volume/mesh_data.h"
 #include "volume/mesh_files.h"
+#include "volume/lattice_output.h"
 
 namespace fs = std::filesystem;
 
@@ -755,6 +756,7 @@ void CPelmo_3DDoc::RegisterCommands() {
     for (int id : {32773, 32813}) m_commands.SetUpdateRule(id, UpdateNeedsRoute);
     for (int id : {32816, 32812, 32815}) m_commands.SetUpdateRule(id, UpdateNeedsSections);
     m_commands.SetUpdateRule(32828, UpdateStationText);
+    m_commands.SetHandler(33006, OnTriangularLatticeOutput);
     m_commands.SetUpdateRule(33006, UpdateTinLattice);
     m_commands.SetUpdateRule(32922, UpdateOtherRouteClear);
     // The volume list (32898) and the mesh volume table (33016) get their rules with

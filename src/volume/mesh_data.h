@@ -144,8 +144,9 @@ MeshFrame CurrentMeshFrame();
 int32_t MeshNodeLineCount(double extent, double pitch);
 
 inline int32_t MeshNodeNumber(int32_t column, int32_t row) { return (row - 1) * g_meshColumns + column; }
-inline int32_t MeshNodeColumn(int32_t number) { return (number - 1) % g_meshColumns + 1; }
-inline int32_t MeshNodeRow(int32_t number) { return (number - 1) / g_meshColumns + 1; }
+// Column and row of a node number; 0 while no grid exists.
+inline int32_t MeshNodeColumn(int32_t number) { return g_meshColumns > 0 ? (number - 1) % g_meshColumns + 1 : 0; }
+inline int32_t MeshNodeRow(int32_t number) { return g_meshColumns > 0 ? (number - 1) / g_meshColumns + 1 : 0; }
 // Map position of node (column, row) of the rectangular grid.
 void MeshNodePosition(const MeshFrame& frame, int32_t column, int32_t row, double* x, double* y);
 

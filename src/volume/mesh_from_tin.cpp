@@ -344,7 +344,9 @@ int32_t CalcMeshFromTin(int32_t missingPolicy, double missingValue, int32_t outl
         return kMeshElevationsStopped;
     }
     ResetMeshResults();
+    // The rebuilt node block holds neither elevations nor volumes until this run ends.
     g_meshElevationsDone = 0;
+    g_meshVolumeDone = 0;
     const MeshRangeTest range;
     ResetMeshLastHit();
 

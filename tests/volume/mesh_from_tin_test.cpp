@@ -237,6 +237,39 @@ TEST_F(MeshFromTin, BucketsAndRasterAgreeWithABruteForceScan) {
     }
 }
 
+TEST_F(MeshFromTin, CullingDropsOnlyTrianglesWhollyBeyondOneSide) {
+    // Mesh rectangle 0..100 north, 0..60 east, turned by 90 degrees round (0, 0): it then
+    // covers x 0..60, y -100..0.
+    SetMesh(0, 0, 90, 100, 60, 20, 20);
+    struct Case {
+        const char* what;
+        double v[3][2];
+        bool kept;
+    } const cases[] = {
+        {"inside", {{10, -10}, {20, -10}, {10, -20}}, true},
+        {"beyond the east side", {{10, 5}, {20, 5}, {10, 15}}, false},
+        {"beyond the south side", {{-5, -10}, {-15, -10}, {-5, -20}}, false},
+        {"across a side", {{-5, -10}, {15, -10}, {-5, -20}}, true},
+        // Outside two sides, but not wholly beyond either: it stays.
+        {"round a corner", {{-5, 10}, {30, 10}, {-5, -30}}, true},
+        {"beyond the corner", {{-5, 5}, {-15, 5}, {-5, 15}}, false},
+    };
+    for (const Case& k : cases) {
+        InitDataModel();
+        SetMesh(0, 0, 90, 100, 60, 20, 20);
+        SetTin({{AddPoint(k.v[0][0], k.v[0][1], 0), AddPoint(k.v[1][0], k.v[1][1], 0),
+                 AddPoint(k.v[2][0], k.v[2][1], 0)}});
+        std::vector<uint8_t> mask;
+        ASSERT_TRUE(BuildMeshTriangleMask(&mask));
+        int before = 0, after = 0;
+        for (uint8_t m : mask) before += m;
+        CullTrianglesOutsideMeshArea(mask);
+        for (uint8_t m : mask) after += m;
+        EXPECT_EQ(before, 1) << k.what;
+        EXPECT_EQ(after, k.kept ? 1 : 0) << k.what;
+    }
+}
+
 TEST_F(MeshFromTin, FindTinElevationTakesTheFirstRecordAndNothingOutside) {
     MakeSquareTin(0, 0, 10, [](double x, double y) { return x + 2 * y; });
     double z = -1;
@@ -266,8 +299,10 @@ TEST_F(MeshFromTin, StopWithQLeavesTheRestClearedAndElevationsNotDone) {
         if (++pumps == 3) SetHeadlessKeyDown(kStopKey, true);  // during row 3
     });
     QueueMessageAnswer(msg::kIdYes);
+    g_meshElevationsDone = g_meshVolumeDone = 1;  // of an earlier run
     EXPECT_EQ(CalcMeshFromTin(kMissingGiven, 42, 1, 0), -1);
     EXPECT_EQ(g_meshElevationsDone, 0);
+    EXPECT_EQ(g_meshVolumeDone, 0);  // the cells' cut and fill are gone with the old nodes
     ASSERT_FALSE(RecordedMessages().empty());
     EXPECT_EQ(RecordedMessages().back().text, kMeshStopQuestion);
     EXPECT_EQ(Node(3, 2).valid, 1);
