@@ -34,6 +34,8 @@
 #include "view/display_flags.h"
 #include "view/view_state.h"
 #include "view/view_transform.h"
+#include "volume/mesh_data.h"
+#include "volume/mesh_files.h"
 #include "volume/lattice_output.h"
 
 namespace fs = std::filesystem;
@@ -737,6 +739,17 @@ void CPelmo_3DDoc::RegisterCommands() {
     }
     m_commands.SetHandler(32897, [] { RunEarthworkCalc(); });
     m_commands.SetHandler(32898, [] { RunVolumeList(); });
+
+    // The mesh files; after a read the view is fitted again, as after opening data.
+    m_commands.SetHandler(32882, [this] {
+        OpenMeshFile();
+        RefitViewAfterMeshRead();
+        if (g_meshAreaDefined) SetScrollExtentFromData();
+    });
+    m_commands.SetHandler(32883, [] { SaveMeshFile(); });
+    m_commands.SetHandler(32887, [this] {
+        if (OpenMeshVolumeFile() && g_meshAreaDefined) SetScrollExtentFromData();
+    });
 
     // Rules of the document's commands, including those whose handlers later code adds.
     for (int id : {cmd::kFileSave, cmd::kFileSaveAs, 32857})

@@ -75,7 +75,10 @@
 #include "view/stroke_font.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
+#include "volume/mesh_files.h"
+#include "volume/mesh_from_tin.h"
 #include "volume/ui/mesh_dialogs.h"
+#include "volume/ui/mesh_volume_dialog.h"
 #include "volume/ui/mesh_elevation_dialog.h"
 #include "volume/ui/volume_dialogs.h"
 
@@ -514,6 +517,8 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32870, [] { OnTinAreaCommand(1); });
     m_frameCommands.SetHandler(32871, [] { OnTinAreaCommand(0); });
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
+    m_frameCommands.SetHandler(32807, [this] { OnMeshVolumeCommand(this); });
+    SetMeshSaveRunner([] { SaveMeshFile(); });
     m_frameCommands.SetHandler(32877, [this] { OnMeshElevationCalc(this); });
     m_frameCommands.SetHandler(cmd::kContour, OnContourCommand);
     m_frameCommands.SetHandler(cmd::kAutoOutline, [this] {
