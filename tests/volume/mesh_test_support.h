@@ -1,11 +1,11 @@
 #pragma once
-#include <cstdlib>
 // Mesh fixtures: an unrotated grid with hand-filled nodes, and crossing lists built here
 // from a polygon by plain segment arithmetic (not by the program's crossing code).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
