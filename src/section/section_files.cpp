@@ -55,7 +55,7 @@ bool ReadLines(const fs::path& file, std::vector<std::string>& lines) {
 
 void CopyName(char* field, std::string_view text) {
     const size_t n = Cp932PrefixLength(text, kSectionNameBytes - 1);
-    std::memcpy(field, text.data(), n);
+    if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may have no data
     field[n] = '\0';
 }
 
