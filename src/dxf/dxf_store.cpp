@@ -23,9 +23,9 @@ int32_t g_dxfClippedCount = 0;
 std::string g_dxfSourcePath;
 std::string g_backgroundDxfPath;
 std::unordered_map<std::string, std::vector<int32_t>> g_dxfBlockNames;
-int32_t g_vectorColour = 7;
+int32_t g_vectorColour = 0;
 int32_t g_vectorLayer = 0;
-int32_t g_dxfSave3d = 0;
+int32_t g_dxfSave3d = 1;
 int32_t g_dxfModified = 0;
 int32_t g_dxfElementLimit = kDefaultDxfElementLimit;
 
