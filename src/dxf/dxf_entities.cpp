@@ -277,10 +277,12 @@ void TessellateBulgeArc(const DxfPoint3& p1, const DxfPoint3& p2, double bulge, 
     }
 }
 
-void ExpandBulges(const std::vector<DxfBulgePoint>& in, std::vector<DxfPoint3>& out) {
+bool ExpandBulges(const std::vector<DxfBulgePoint>& in, std::vector<DxfPoint3>& out) {
     out.clear();
     std::vector<DxfPoint3> arc;
+    const size_t limit = static_cast<size_t>(std::max(g_dxfElementLimit, 0));
     for (size_t i = 0; i < in.size(); ++i) {
+        if (out.size() > limit) return false;
         if (i > 0 && in[i - 1].bulge != 0) {
             const DxfBulgePoint& a = in[i - 1];
             const DxfBulgePoint& b = in[i];
@@ -292,6 +294,7 @@ void ExpandBulges(const std::vector<DxfBulgePoint>& in, std::vector<DxfPoint3>& 
         }
         out.push_back({in[i].x, in[i].y, in[i].z});
     }
+    return out.size() <= limit;
 }
 
 std::string StripDxfTextFormatting(std::string_view value) {
@@ -484,8 +487,10 @@ void EmitPending(DxfEntityRun& run) {
     DxfPendingPolyline& p = run.pending;
     if (!p.vertices.empty()) {
         if (p.closed) p.vertices.push_back(p.vertices.front());
-        ExpandBulges(p.vertices, run.points);
-        EmitDxfPolyline(p.head, run.target, run.points, 0, run.clip);
+        if (ExpandBulges(p.vertices, run.points))
+            EmitDxfPolyline(p.head, run.target, run.points, 0, run.clip);
+        else if (run.target == DXF_TARGET_BLOCKS || run.target == DXF_TARGET_ENTITIES)
+            run.target = DXF_TARGET_FAILED;
     }
     ResetDxfEntityHead(p.head);
     p.vertices.clear();
@@ -563,7 +568,10 @@ void ReadLwPolyline(DxfGroupReader& r, DxfEntityRun& run) {
     for (DxfBulgePoint& v : vertices) v.z = elevation;
     const bool closed = kDxfReadRules.lwPolylineClosedOnlyAtOne ? flags == 1 : (flags & 1) != 0;
     if (closed) vertices.push_back(vertices.front());
-    ExpandBulges(vertices, run.points);
+    if (!ExpandBulges(vertices, run.points)) {
+        if (run.target == DXF_TARGET_BLOCKS || run.target == DXF_TARGET_ENTITIES) run.target = DXF_TARGET_FAILED;
+        return;
+    }
     EmitDxfPolyline(head, run.target, run.points, 0, run.clip);
 }
 

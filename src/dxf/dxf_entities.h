@@ -114,7 +114,9 @@ bool ComputeBulgeArc(bool clockwise, double includedAngle, const DxfPoint3& p1, 
                      double& step, double& startAngle, double& endAngle);
 // Arc points from p1 (included) towards p2 (excluded), z left 0.
 void TessellateBulgeArc(const DxfPoint3& p1, const DxfPoint3& p2, double bulge, std::vector<DxfPoint3>& out);
-void ExpandBulges(const std::vector<DxfBulgePoint>& in, std::vector<DxfPoint3>& out);
+// False when the expanded list would pass g_dxfElementLimit points (the list then stops
+// there): a drawing that needs more is too big.
+bool ExpandBulges(const std::vector<DxfBulgePoint>& in, std::vector<DxfPoint3>& out);
 
 // Formatting codes and braces dropped, one line end removed, cut to 29 bytes.
 std::string StripDxfTextFormatting(std::string_view value);

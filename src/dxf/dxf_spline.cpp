@@ -30,6 +30,25 @@ void Thin(std::vector<DxfPoint3>& list, const DxfPoint3& p, bool force, int32_t 
         list.push_back(p);
 }
 
+// The k basis functions N(span - k + 1 .. span, k) at t, knot[span] <= t < knot[span + 1]:
+// the triangular form of the recursion, k^2 steps instead of 2^k.
+void NonZeroBasis(int32_t span, int32_t k, double t, const std::vector<double>& knots, double* out) {
+    double left[16], right[16];
+    out[0] = 1;
+    for (int32_t j = 1; j < k; ++j) {
+        left[j] = t - knots[span + 1 - j];
+        right[j] = knots[span + j] - t;
+        double saved = 0;
+        for (int32_t r = 0; r < j; ++r) {
+            const double d = right[r + 1] + left[j - r];
+            const double temp = d != 0 ? out[r] / d : 0;
+            out[r] = saved + right[r + 1] * temp;
+            saved = left[j - r] * temp;
+        }
+        out[j] = saved;
+    }
+}
+
 double Distance2(const DxfPoint3& a, const DxfPoint3& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 DxfPoint3 Mid(const DxfPoint3& a, const DxfPoint3& b) { return {(a.x + b.x) / 2, (a.y + b.y) / 2, 0}; }
 DxfPoint3 Along(const DxfPoint3& from, double f, const DxfPoint3& to) {
@@ -132,15 +151,26 @@ int32_t EvaluateBSpline(DxfSplineRecord& spline, const std::vector<double>& knot
     int32_t samples, tolerance;
     DxfSplineDensity(spline.quality, samples, tolerance);
     const std::vector<double> params = BSplineSampleParameters(b, k, knots);
-    std::vector<double> basis(b);
+    double basis[16];
     for (size_t i = 0; i < params.size(); ++i) {
         const double t = params[i];
         // Only the k functions around t can be non-zero.
         const int32_t span = static_cast<int32_t>(std::upper_bound(knots.begin(), knots.end(), t) - knots.begin()) - 1;
+        if (span < 0 || span + 1 >= n) continue;
+        if (span >= k - 1 && span + k - 1 < n) {
+            NonZeroBasis(span, k, t, knots, basis);
+        } else {
+            for (int32_t r = 0; r < k; ++r) {
+                const int32_t j = span - k + 1 + r;
+                basis[r] = j >= 0 && j < b ? BSplineBasis(j, k, t, knots) : 0;
+            }
+        }
         DxfPoint3 p{0, 0, 0};
         double w = 0;
-        for (int32_t j = std::max(0, span - k + 1); j <= std::min(b - 1, span); ++j) {
-            const double nj = BSplineBasis(j, k, t, knots);
+        for (int32_t r = 0; r < k; ++r) {
+            const int32_t j = span - k + 1 + r;
+            if (j < 0 || j >= b) continue;
+            const double nj = basis[r];
             p.x += nj * spline.control[j].x;
             p.y += nj * spline.control[j].y;
             p.z += nj * spline.control[j].z;
@@ -241,6 +271,7 @@ void EmitWindow(CubicState& s, const std::vector<WindowPoint>& w, bool lastWindo
             const double x = w[i].p.x + t * (dx[i] + t * (ax2 + t * ax3));
             const double y = w[i].p.y + t * (dy[i] + t * (ay2 + t * ay3));
             if (!std::isfinite(x) || !std::isfinite(y)) continue;
+            if (s.out.size() >= kMaxDxfCubicPoints) return;
             Thin(s.out, {x, y, 0}, false, s.tolerance);
         }
     }

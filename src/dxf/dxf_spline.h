@@ -19,6 +19,8 @@ struct DxfSplineRecord {
 // Most samples one spline yields before thinning: a knot range in drawing units must
 // not cost a near-endless loop.
 constexpr int32_t kMaxDxfSplineSamples = 200000;
+// Most points one cubic curve yields after thinning.
+constexpr size_t kMaxDxfCubicPoints = 4'000'000;
 
 // Samples per cubic span and thinning tolerance (tenths of a degree) of a smoothness.
 void DxfSplineDensity(int32_t quality, int32_t& samplesPerSpan, int32_t& tolerance);

@@ -330,6 +330,20 @@ TEST_F(DxfReader, TooManyElementsAreRefusedAndTheOldDrawingKept) {
     ExpectConsistent();
 }
 
+TEST_F(DxfReader, ArcsBeyondTheElementLimitAreRefused) {
+    // Ten half circles of radius 100 need some 3500 points.
+    std::string body = Pairs({{0, "LWPOLYLINE"}, {8, "0"}});
+    for (int i = 0; i <= 10; ++i) body += Pairs({{10, std::to_string(200 * i)}, {20, "0"}, {42, "1"}});
+    g_dxfElementLimit = 1000;
+    EXPECT_EQ(Read(Entities(body)), kDxfReadTooBig);
+    EXPECT_EQ(g_dxfElementCount, 0);
+    g_dxfElementLimit = 100000;
+    ClearRecordedMessages();
+    EXPECT_EQ(Read(Entities(body)), kDxfReadDone);
+    EXPECT_GT(g_dxfElementCount, 3000);
+    ExpectConsistent();
+}
+
 TEST_F(DxfReader, MutatedDrawingsNeverBreakTheStores) {
     const std::string base = Header(-100, -100, 100, 100) +
                              Blocks(Block("B", 1, 1, Line(0, 0, 3, 4) + Pairs({{0, "TEXT"}, {8, "0"}, {10, "1"}, {20, "1"}, {1, "X"}}))) +
