@@ -137,8 +137,7 @@ bool DxfRun::Scan() {
                     AppendBlockEnd();
                     break;
                 case Keyword::kEntity:
-                    if (k->kind == DxfEntityKind::kSeqEnd || m_run.target == DXF_TARGET_BLOCKS ||
-                        m_run.target == DXF_TARGET_ENTITIES)
+                    if (m_run.target == DXF_TARGET_BLOCKS || m_run.target == DXF_TARGET_ENTITIES)
                         HandleDxfEntity(k->kind, m_reader, m_run);
                     break;
                 case Keyword::kInsert:
@@ -274,8 +273,7 @@ void DxfRun::ReadInsert() {
     const double theta = insert.rotation * std::numbers::pi / 180.0;
     const double cs = std::cos(theta), sn = std::sin(theta);
     const DxfClip& clip = m_run.clip;
-    const std::vector<int32_t> starts = found->second;  // the walk may grow nothing here, but stay safe
-    for (const int32_t start : starts) {
+    for (const int32_t start : found->second) {
         if (start < 1 || start > g_dxfBlockElementCount) continue;
         const DxfElement head = g_dxfBlockElementsBlock.Data()[start];
         if (head.pen != DXF_PEN_BLOCK_START) continue;
@@ -296,7 +294,6 @@ void DxfRun::ReadInsert() {
             }
             DxfElement& e = AppendDxfRecord(m_run.target);
             e = m;
-            e.layer = m.layer;
             e.colour = colour;
             if (afterDropped && e.pen == DXF_PEN_DRAW) e.pen = DXF_PEN_MOVE;
             afterDropped = false;
