@@ -79,15 +79,27 @@ private slots:
         image = window.view->grab().toImage();
         QCOMPARE(CountColor(image, red), 0);
 
-        // Shown again, with the layers that are off.
-        ClearRecordedMessages();
-        QueueMessageAnswer(msg::kIdYes);
-        Choose(frame, kDxfShow);
-        QCOMPARE(RecordedMessages().size(), size_t{1});
-        QCOMPARE(QString::fromStdString(RecordedMessages()[0].text), QString::fromUtf8("非表示レイヤーのデータも表示しますか？"));
-        QCOMPARE(g_showHiddenDxfLayers, 1);
-        image = window.view->grab().toImage();
-        QVERIFY(CountColor(image, red) > 400);
+        // The first side as other writers leave elements of a layer that is off (colour
+        // -3): drawn only while hidden layers are shown.
+        g_dxfElementsBlock.Data()[1].colour = -3;
+        g_dxfElementsBlock.Data()[2].colour = -3;
+        const QRgb offColour = Rgb(g_colorTable[63]);
+        for (int answer : {msg::kIdNo, msg::kIdYes}) {
+            ClearRecordedMessages();
+            QueueMessageAnswer(answer);
+            Choose(frame, kDxfShow);
+            QCOMPARE(RecordedMessages().size(), size_t{1});
+            QCOMPARE(QString::fromStdString(RecordedMessages()[0].text),
+                     QString::fromUtf8("非表示レイヤーのデータも表示しますか？"));
+            QCOMPARE(g_showHiddenDxfLayers, answer == msg::kIdYes ? 1 : 0);
+            image = window.view->grab().toImage();
+            QVERIFY(CountColor(image, red) > 300);
+            if (answer == msg::kIdYes)
+                QVERIFY(CountColor(image, offColour) > 50);
+            else
+                QCOMPARE(CountColor(image, offColour), 0);
+            if (answer == msg::kIdNo) Choose(frame, kDxfShow);
+        }
 
         // A file that cannot be read says so and leaves the layer.
         ClearRecordedMessages();
