@@ -28,6 +28,11 @@ protected:
         g_fixtures = ScratchDir("ezdxf");
         g_fixturesMade = RunCommand("/usr/bin/python3 " + Script() + " " + g_fixtures.string());
     }
+    static void TearDownTestSuite() {
+        if (!g_fixtures.empty()) fs::remove_all(g_fixtures);
+        g_fixtures.clear();
+        g_fixturesMade = false;
+    }
     void SetUp() override {
         if (!HaveEzdxf()) GTEST_SKIP() << "python3-ezdxf is missing: run scripts/install-deps.sh";
         ASSERT_TRUE(g_fixturesMade) << "ezdxf could not write the fixtures";
