@@ -4,6 +4,9 @@
 // numbered from 1; record 0 is never used.
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "model/record_block.h"
 
@@ -64,8 +67,41 @@ extern int32_t g_dxfFirstNewElement;
 extern int32_t g_dxfElementCountAtLoad;
 extern int32_t g_dxfClippedCount;
 extern std::string g_dxfSourcePath;
+// Full names of the block definitions (a block start's text holds 31 bytes): name with
+// its line end -> numbers of its block-start records, in store order.
+extern std::unordered_map<std::string, std::vector<int32_t>> g_dxfBlockNames;
+
+// The background drawing last chosen or opened with a document.
+extern std::string g_backgroundDxfPath;
+
+// Colour and layer of new vector elements, the 3D switch of vector saves and the
+// unsaved-changes flag of the vector layer.
+extern int32_t g_vectorColour;
+extern int32_t g_vectorLayer;
+extern int32_t g_dxfSave3d;
+extern int32_t g_dxfModified;
+
+// Most elements one store may hold: a drawing that needs more is refused as too big
+// instead of taking all memory.
+extern int32_t g_dxfElementLimit;
+constexpr int32_t kDefaultDxfElementLimit = 8'000'000;
 
 // Resize a store to n records (plus 8192 spare bytes on first allocation): 0, or -1 with
 // the old block kept; n = 0 frees it and sets its capacity to 0.
 int32_t GrowDxfElementBlock(int32_t n);
 int32_t GrowDxfBlockElementBlock(int32_t n);
+
+// The layer named exactly `name` (same bytes, same length; names keep their line end),
+// added when missing while the table has room. 0: found (colour := the layer's colour);
+// 1: added, or the table is full (layerIndex 0); colour then unchanged.
+int32_t FindOrAddDxfLayer(std::string_view name, int32_t& layerIndex, int32_t& colour);
+
+// Room for `need` more records in the store `target` selects: 1 ready (grown to count +
+// need + 10000 when short); -1 target selects no store; -2 the store could not grow or
+// would pass g_dxfElementLimit: target becomes DXF_TARGET_FAILED and both stores keep
+// what they held.
+int32_t EnsureDxfCapacity(DxfTarget& target, int32_t need);
+
+// Appends one record to the store `target` selects (room must have been made) and
+// returns it; its number is the store's new count.
+DxfElement& AppendDxfRecord(DxfTarget target);

@@ -31,10 +31,11 @@ ShellConditions CurrentShellConditions() {
 
     c.colorBandOn = g_colorBandOn != 0;
     c.showBackgroundImage = g_showBackgroundImage != 0;
+    c.showBackgroundDxf = g_showBackgroundDxf != 0;
     c.sections = g_hasSections != 0;
     c.simpleSectionCount = g_simpleSectionCount;
-    // Not built yet, so nothing of theirs can be loaded or switched on and these stay
-    // false: background images (slot 1 loaded) and the display switch g_showBackgroundDxf.
+    // Not built yet, so nothing of theirs can be loaded and this stays false: background
+    // images (slot 1 loaded).
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

@@ -23,6 +23,7 @@ int32_t g_showMesh = 0;
 int32_t g_showMeshElevations = 0;
 int32_t g_showMeshVolumes = 0;
 int32_t g_showBackgroundDxf = -1;
+int32_t g_showHiddenDxfLayers = 0;
 
 char g_pointColorPrefix = '#';
 int32_t g_hideInvalidPoints = 0;
@@ -54,6 +55,7 @@ const bool g_registered = [] {
         g_showMeshElevations = 0;
         g_showMeshVolumes = 0;
         g_showBackgroundDxf = -1;
+        g_showHiddenDxfLayers = 0;
 
         g_pointColorPrefix = '#';
         g_hideInvalidPoints = 0;

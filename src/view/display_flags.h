@@ -27,6 +27,8 @@ extern int32_t g_showMesh;
 extern int32_t g_showMeshElevations;
 extern int32_t g_showMeshVolumes;
 extern int32_t g_showBackgroundDxf;
+// Elements of layers that are off are drawn too.
+extern int32_t g_showHiddenDxfLayers;
 
 // How points are shown.
 // Points whose name starts with '#' take their colour from the name while this is '#'; 27

@@ -1,0 +1,157 @@
+// The background drawing in the program's own windows: 背景ＤＸＦ選択 from the menu reads
+// the file the dialog answers with and the plan shows its lines in their layer colour;
+// 背景ＤＸＦ表示 hides and shows them. The import parameter dialog's slider, labels,
+// Shift-click and endings.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+#include <filesystem>
+
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
+#include "dxf/dxf_import_params.h"
+#include "dxf/dxf_store.h"
+#include "dxf/ui/dxf_import_param_dialog.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+
+namespace fs = std::filesystem;
+using namespace ui_driver;
+
+namespace {
+QString g_root;
+constexpr int kDxfSelect = 32872;
+constexpr int kDxfShow = 32873;
+
+int CountColor(const QImage& image, QRgb color) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == color;
+    return n;
+}
+
+// A square of lines on a layer with colour 1, and a diagonal on a layer that is off (not
+// read at all).
+fs::path Drawing() {
+    const fs::path path = fs::path(g_root.toStdString()) / "plan.dxf";
+    std::string s = "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n0\nLAYER\n2\nRED\n62\n1\n0\nLAYER\n2\nOFF\n62\n-2\n0\nENDTAB\n0\nENDSEC\n"
+                    "0\nSECTION\n2\nENTITIES\n";
+    const double c[5][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}};
+    for (int i = 0; i < 4; ++i)
+        s += "0\nLINE\n8\nRED\n10\n" + std::to_string(c[i][0]) + "\n20\n" + std::to_string(c[i][1]) + "\n11\n" +
+             std::to_string(c[i + 1][0]) + "\n21\n" + std::to_string(c[i + 1][1]) + "\n";
+    s += "0\nLINE\n8\nOFF\n10\n0\n20\n0\n11\n100\n21\n100\n0\nENDSEC\n0\nEOF\n";
+    WriteFileBytes(path, s);
+    return path;
+}
+}  // namespace
+
+class DxfWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { UseProgramFolderIn(g_root); }
+
+    void selectAndShowFromTheMenu() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        QVERIFY(Enabled(frame, kDxfSelect));
+        QVERIFY(!Enabled(frame, kDxfShow));
+        for (int id : {32874, 32875, 32959}) QVERIFY(!Enabled(frame, id));
+
+        QueueFileDialogAnswer(Drawing().string());
+        Choose(frame, kDxfSelect);
+        QCOMPARE(g_dxfElementCount, 8);
+        QVERIFY(Enabled(frame, kDxfShow));
+        QVERIFY(Checked(frame, kDxfShow));
+        const QRgb red = Rgb(g_colorTable[61]);
+        const QRgb hiddenColour = Rgb(g_colorTable[62]);
+        QImage image = window.view->grab().toImage();
+        // Four sides of the square, each some hundred pixels long.
+        QVERIFY2(CountColor(image, red) > 400, qPrintable(QString::number(CountColor(image, red))));
+        QCOMPARE(CountColor(image, hiddenColour), 0);
+
+        Choose(frame, kDxfShow);
+        QVERIFY(!Checked(frame, kDxfShow));
+        image = window.view->grab().toImage();
+        QCOMPARE(CountColor(image, red), 0);
+
+        // The first side as other writers leave elements of a layer that is off (colour
+        // -3): drawn only while hidden layers are shown.
+        g_dxfElementsBlock.Data()[1].colour = -3;
+        g_dxfElementsBlock.Data()[2].colour = -3;
+        const QRgb offColour = Rgb(g_colorTable[63]);
+        for (int answer : {msg::kIdNo, msg::kIdYes}) {
+            ClearRecordedMessages();
+            QueueMessageAnswer(answer);
+            Choose(frame, kDxfShow);
+            QCOMPARE(RecordedMessages().size(), size_t{1});
+            QCOMPARE(QString::fromStdString(RecordedMessages()[0].text),
+                     QString::fromUtf8("非表示レイヤーのデータも表示しますか？"));
+            QCOMPARE(g_showHiddenDxfLayers, answer == msg::kIdYes ? 1 : 0);
+            image = window.view->grab().toImage();
+            QVERIFY(CountColor(image, red) > 300);
+            if (answer == msg::kIdYes)
+                QVERIFY(CountColor(image, offColour) > 50);
+            else
+                QCOMPARE(CountColor(image, offColour), 0);
+            if (answer == msg::kIdNo) Choose(frame, kDxfShow);
+        }
+
+        // A file that cannot be read says so and leaves the layer.
+        ClearRecordedMessages();
+        QueueFileDialogAnswer((fs::path(g_root.toStdString()) / "none.dxf").string());
+        Choose(frame, kDxfSelect);
+        QCOMPARE(RecordedMessages().size(), size_t{1});
+        QCOMPARE(g_dxfElementCount, 8);
+    }
+
+    void importParameterDialog() {
+        g_dxfSplineQuality = 40;
+        struct Row {
+            const char* what;
+            const char* button;  // null: Esc
+            int result;
+            int32_t quality;
+        };
+        const Row rows[] = {{"start", "1223", 1, 100}, {"cancel", "1224", 0, 40}, {"escape", nullptr, 2, 40}};
+        for (const Row& r : rows) {
+            g_dxfSplineQuality = 40;
+            CDxfImportParamDlg dialog;
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            auto* slider = Control<QSlider>(&dialog, 1121);
+            QCOMPARE(slider->value(), 2);
+            for (int i = 0; i < 4; ++i) Control<QPushButton>(&dialog, 1222)->click();
+            QCOMPARE(slider->value(), 5);
+            Control<QPushButton>(&dialog, 1225)->click();
+            Control<QPushButton>(&dialog, 1222)->click();
+            auto* line = Control<QCheckBox>(&dialog, 1164);
+            QVERIFY(line->isChecked());
+            // Shift-click on the dialog's surface clears every kind, the next sets them.
+            QTest::mouseClick(&dialog, Qt::LeftButton, Qt::ShiftModifier, QPoint(2, 2));
+            QVERIFY(!line->isChecked());
+            QVERIFY(!Control<QCheckBox>(&dialog, 1141)->isChecked());
+            Control<QAbstractButton>(&dialog, "1179")->click();
+            line->click();
+            if (r.button)
+                Control<QPushButton>(&dialog, r.button)->click();
+            else
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            QCOMPARE(dialog.result(), r.result);
+            QCOMPARE(g_dxfSplineQuality, r.quality);
+            // Kinds are read only when the user starts; radio buttons act at once.
+            QCOMPARE(dialog.Params().readLine, r.result == 1 ? 1 : 0);
+            QCOMPARE(dialog.Params().readArc, 0);
+            QCOMPARE(dialog.Params().xyMode, 1);
+        }
+        g_dxfSplineQuality = 40;
+    }
+};
+
+int main(int argc, char** argv) { return RunWindowTest<DxfWindowsTest>(argc, argv, &g_root); }
+
+#include "dxf_uitest.moc"
