@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "painter_fixture.h"
+#include "view/birds_eye_projection.h"
 #include "view/mesh_layer_painter.h"
 #include "volume/mesh_data.h"
 
@@ -237,5 +238,28 @@ TEST_F(MeshLayer, CrossingPolylinesSkipOutsideVertices) {
     g_redrawMask = -1;
     Paint();
     EXPECT_EQ(CountColor(Color(kPlan)), 0);
+}
+TEST_F(MeshLayer, BirdsEyeDrawsAtTheProjectedNodes) {
+    MakeGrid();
+    g_birdsEyeOn = 1;
+    g_birdsEyeAzimuth = 0;
+    g_birdsEyeTilt = -0.2;
+    g_birdsEyeRoll = 0;
+    g_heightScale = 1;
+    g_rotationAxis = 0;
+    g_targetZ = 0;
+    g_focalLength = g_bufferMaxX;
+    ASSERT_EQ(Paint(), 1);
+    int shown = 0;
+    for (int32_t i = 1; i <= g_meshNodeCount; ++i) {
+        const MeshNode& n = g_meshNodes.Data()[i];
+        // Off-screen 0 says only that the node is in front of the camera.
+        if (n.offScreen != 0 || ColumnOf(n) < 1 || ColumnOf(n) >= g_bufferMaxX || RowOf(n) < 1 ||
+            RowOf(n) >= g_bufferMaxY)
+            continue;
+        ++shown;
+        EXPECT_EQ(Pixel(ColumnOf(n), RowOf(n)), Color(kValid)) << "node " << i;
+    }
+    EXPECT_GT(shown, 0);
 }
 }  // namespace
