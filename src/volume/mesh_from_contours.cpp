@@ -69,8 +69,27 @@ bool Brackets(const ContourCrossing& p, const ContourCrossing& q, double s) {
 
 }  // namespace
 
+int64_t g_contourCrossingBatch = int64_t{1} << 20;
+
 void SortCrossingsByDistance(std::vector<ContourCrossing>& list, int32_t n) {
     n = std::min<int32_t>(n, static_cast<int32_t>(list.size()) - 1);
+    if (n < 2) return;
+    // Records of equal distance end in an order that only the exchanges decide. Where every
+    // such group holds identical records any order gives the same list, so the stable sort
+    // may stand in; otherwise the exchanges run as they always did.
+    std::vector<ContourCrossing> sorted(list.begin() + 1, list.begin() + 1 + n);
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](const ContourCrossing& a, const ContourCrossing& b) { return a.distance < b.distance; });
+    bool ties = false;
+    for (size_t k = 1; k < sorted.size() && !ties; ++k) {
+        const ContourCrossing &a = sorted[k - 1], &b = sorted[k];
+        ties = a.distance == b.distance && (std::signbit(a.distance) != std::signbit(b.distance) ||
+                                            std::memcmp(&a.level, &b.level, sizeof a.level) != 0 || a.row != b.row);
+    }
+    if (!ties) {
+        std::copy(sorted.begin(), sorted.end(), list.begin() + 1);
+        return;
+    }
     for (int32_t i = 1; i < n; ++i)
         for (int32_t j = i + 1; j <= n; ++j)
             if (list[i].distance > list[j].distance) std::swap(list[i], list[j]);
@@ -294,16 +313,43 @@ int32_t CalcMeshFromContours(int32_t method, int32_t missingPolicy, double missi
     // Second pass: the nodes of each row from that row's crossings.
     g_progressCaption = "交点データをメッシュデータに変換中";
     MeshElevationRange found{missingValue, missingValue};
+    // The crossings of consecutive rows are gathered in one read of the work file, in file
+    // order, as many as g_contourCrossingBatch records (always at least one row).
+    std::vector<std::vector<ContourCrossing>> batch;
+    int32_t batchFirst = 1, batchLast = 0;
+    auto loadBatch = [&](int32_t from) {
+        int64_t records = 0;
+        int32_t last = from;
+        for (int32_t k = from; k <= rows; ++k) {
+            const int64_t add = counts[k] > 1 ? counts[k] : 0;
+            if (k > from && records + add > g_contourCrossingBatch) break;
+            records += add;
+            last = k;
+        }
+        batch.assign(static_cast<size_t>(last - from + 1), {});
+        batchFirst = from;
+        batchLast = last;
+        if (records == 0) return;
+        std::rewind(work);
+        ContourCrossing c;
+        while (records > 0 && ReadCrossing(work, &c)) {
+            if (c.row < from || c.row > last || counts[c.row] <= 1) continue;
+            std::vector<ContourCrossing>& rowList = batch[static_cast<size_t>(c.row - from)];
+            if (static_cast<int64_t>(rowList.size()) >= counts[c.row]) continue;
+            rowList.push_back(c);
+            --records;
+        }
+    };
     for (int32_t r = 1; r <= rows; ++r) {
         g_progressCounter = FormatRecordCounter(r, rows);
         RefreshRecordProgressWindow();
         const double b = (r - 1) * g_meshPitchWidth;
         int32_t n = 0;
         if (counts[r] > 1) {
-            std::rewind(work);
-            ContourCrossing c;
-            while (n < counts[r] && ReadCrossing(work, &c))
-                if (c.row == r) list[++n] = c;
+            if (r > batchLast) loadBatch(r);
+            std::vector<ContourCrossing>& rowList = batch[static_cast<size_t>(r - batchFirst)];
+            for (const ContourCrossing& c : rowList) list[++n] = c;
+            std::vector<ContourCrossing>().swap(rowList);
             SortCrossingsByDistance(list, n);
         }
         for (int32_t c = 1; c <= columns; ++c) {

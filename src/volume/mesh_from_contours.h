@@ -18,6 +18,8 @@ constexpr int32_t kContourCrossingBytes = 40;
 constexpr int32_t kContourStraight = 1;
 constexpr int32_t kContourCurve = 2;
 
+// Records of the work file gathered per read in the second pass of CalcMeshFromContours.
+extern int64_t g_contourCrossingBatch;
 // Sorts records 1..n by distance (exchange sort: equal distances keep their order only as
 // the exchanges leave them).
 void SortCrossingsByDistance(std::vector<ContourCrossing>& list, int32_t n);

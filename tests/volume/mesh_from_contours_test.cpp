@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "contour/contour_files.h"
 #include "model/progress.h"
@@ -224,3 +226,93 @@ TEST_F(MeshFromContours, CurveInterpolationStaysInsideTheListAndTheBand) {
 }
 
 }  // namespace
+
+namespace {
+// The exchange sort by distance, record by record, as the reference for the order of ties.
+void ExchangeSort(std::vector<ContourCrossing>& list, int32_t n) {
+    for (int32_t i = 1; i < n; ++i)
+        for (int32_t j = i + 1; j <= n; ++j)
+            if (list[i].distance > list[j].distance) std::swap(list[i], list[j]);
+}
+
+bool SameRecords(const std::vector<ContourCrossing>& a, const std::vector<ContourCrossing>& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t k = 0; k < a.size(); ++k)
+        if (std::memcmp(&a[k].distance, &b[k].distance, 8) != 0 || std::memcmp(&a[k].level, &b[k].level, 8) != 0 ||
+            a[k].row != b[k].row)
+            return false;
+    return true;
+}
+}  // namespace
+
+TEST_F(MeshFromContours, SortOrdersTiesAsTheExchangesDo) {
+    // Distances from a small set, so that most records tie; +0 and -0 tie too.
+    struct Case {
+        const char* name;
+        std::vector<double> distances;
+        std::vector<double> levels;
+        int32_t n;
+    } const cases[] = {
+        {"ties of one level", {-3, 0.0, 2.5, 7}, {10}, 200},
+        {"ties of differing levels", {-3, 0.0, 2.5, 7}, {10, 20, 30}, 200},
+        {"plus and minus zero", {-0.0, 0.0, 4}, {10}, 50},
+        {"no ties", {}, {10, 20}, 300},
+        {"one record", {1}, {10}, 1},
+    };
+    std::mt19937 rng(11);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        for (int round = 0; round < 20; ++round) {
+            std::vector<ContourCrossing> list(static_cast<size_t>(k.n) + 2);
+            for (int32_t i = 1; i <= k.n; ++i) {
+                list[i].distance = k.distances.empty()
+                                       ? std::uniform_real_distribution<double>(-100, 100)(rng)
+                                       : k.distances[rng() % k.distances.size()];
+                list[i].level = k.levels[rng() % k.levels.size()];
+                list[i].row = 4;
+            }
+            list[k.n + 1] = {99, 99, 99};  // past n: never moved
+            std::vector<ContourCrossing> expected = list;
+            ExchangeSort(expected, k.n);
+            SortCrossingsByDistance(list, k.n);
+            ASSERT_TRUE(SameRecords(list, expected)) << "round " << round;
+        }
+    }
+}
+
+TEST_F(MeshFromContours, RowsReadInBatchesGiveTheSameNodes) {
+    // Closed rings around a hill: rows cut each ring twice, most rows many rings.
+    std::vector<std::pair<double, Polyline>> rings;
+    for (int level = 1; level <= 30; ++level) {
+        Polyline ring;
+        const double radius = 3.0 * (31 - level);
+        for (int k = 0; k <= 48; ++k) {
+            const double t = k * 2 * M_PI / 48;
+            ring.push_back({radius * std::cos(t) * (1 + 0.2 * std::sin(3 * t)), radius * std::sin(t)});
+        }
+        rings.push_back({static_cast<double>(level), ring});
+    }
+    WriteContours(rings);
+    for (int32_t method : {kContourStraight, kContourCurve}) {
+        SCOPED_TRACE(method);
+        SetMesh(-100, -95, 20, 200, 190, 5);
+        const int64_t whole = g_contourCrossingBatch;
+        ASSERT_EQ(CalcMeshFromContours(method, kMissingGiven, -1, 0), 0);
+        std::vector<MeshNode> reference(g_meshNodes.Data() + 1, g_meshNodes.Data() + 1 + g_meshNodeCount);
+        for (int64_t batch : {int64_t{1}, int64_t{7}, int64_t{150}}) {
+            g_contourCrossingBatch = batch;
+            const int32_t result = CalcMeshFromContours(method, kMissingGiven, -1, 0);
+            g_contourCrossingBatch = whole;
+            ASSERT_EQ(result, 0);
+            ASSERT_EQ(g_meshNodeCount, static_cast<int32_t>(reference.size()));
+            for (int32_t i = 1; i <= g_meshNodeCount; ++i) {
+                const MeshNode& n = g_meshNodes.Data()[i];
+                ASSERT_EQ(n.valid, reference[i - 1].valid) << "batch " << batch << " node " << i;
+                ASSERT_EQ(n.z, reference[i - 1].z) << "batch " << batch << " node " << i;
+            }
+        }
+        int32_t valid = 0;
+        for (const MeshNode& n : reference) valid += n.valid;
+        EXPECT_GT(valid, static_cast<int32_t>(reference.size()) / 2);
+    }
+}

@@ -21,6 +21,7 @@
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
 #include "view/projection.h"
+#include "view/view_painter.h"
 #include "volume/mesh_area_tool.h"
 #include "volume/mesh_data.h"
 #include "volume/mesh_text.h"
@@ -226,6 +227,70 @@ private slots:
         Choose(w.frame, kMeshSections);
         QCOMPARE(QString(g_stations[1].name), QString("mine"));
         QCOMPARE(RecordedMessages().size(), size_t{1});
+    }
+
+    // Every mesh and volume command of the menus, through the states of the data: each
+    // has a handler and is enabled exactly by its rule.
+    void menuStatesOfTheMeshAndVolumeCommands() {
+        MainWindow w;
+        QVERIFY(Start(w, QSize(900, 700)));
+        enum { kNothing, kMeshNoTin, kTinOnly, kTinAndArea, kTinAndElevations, kVolumes, kStates };
+        const char* const names[kStates] = {"no data", "mesh without a TIN", "TIN only",
+                                            "TIN and mesh area", "TIN and mesh elevations", "mesh volumes"};
+        struct Row {
+            int id;
+            int enabled[kStates];
+        };
+        const Row rows[] = {
+            {32903, {0, 1, 0, 1, 1, 1}},  // mesh range: a mesh area
+            {32877, {0, 0, 0, 1, 1, 1}},  // node elevations: TIN or contours, and an area
+            {32878, {0, 1, 0, 0, 1, 1}},  // node editor: node elevations
+            {32807, {1, 1, 1, 1, 1, 1}},  // average-elevation volume: always
+            {32888, {0, 0, 0, 1, 1, 1}},  // mesh sections: an area and a surface
+            {32882, {1, 1, 1, 1, 1, 1}},  // read .MSH
+            {32883, {0, 1, 0, 1, 1, 1}},  // save .MSH: a mesh area
+            {32887, {1, 1, 1, 1, 1, 1}},  // read .MVO
+            {33057, {1, 1, 1, 1, 1, 1}},  // mesh text import
+            {32848, {0, 1, 0, 1, 1, 1}},  // elevation table to the clipboard
+            {33016, {0, 0, 0, 0, 0, 1}},  // volume table: the volume is computed
+            {32841, {0, 1, 0, 1, 1, 1}},  // mesh as random points
+            {33006, {0, 0, 0, 1, 1, 1}},  // triangular lattice: a TIN and an area
+            {32851, {1, 1, 1, 1, 1, 1}},  // datum volume
+            {32870, {1, 1, 1, 1, 1, 1}},  // surface area
+            {32871, {1, 1, 1, 1, 1, 1}},  // horizontal area
+            {33076, {1, 1, 1, 1, 1, 1}},  // TIN against TIN
+        };
+        auto check = [&](int state) {
+            for (const Row& r : rows) {
+                QVERIFY2(MenuAction(w.frame, r.id), qPrintable(QString("%1 has no menu item").arg(r.id)));
+                QVERIFY2(w.frame->FrameCommands().HasCommandHandler(r.id) ||
+                             w.app.Document()->HasCommandHandler(r.id),
+                         qPrintable(QString("%1 has no handler").arg(r.id)));
+                QVERIFY2(Enabled(w.frame, r.id) == (r.enabled[state] != 0),
+                         qPrintable(QString("%1 with %2").arg(r.id).arg(names[state])));
+            }
+        };
+        auto lay = [] {
+            meshtest::LayMesh(g_viewCenterX - 20, g_viewCenterY - 20, 0, 40, 40, 20, 20,
+                              [](int32_t c, int32_t r) { return 10.0 * c + r; });
+        };
+
+        QVERIFY(g_painterLayers.meshLayer);  // the view draws the mesh
+        check(kNothing);
+        lay();
+        check(kMeshNoTin);
+
+        OpenFile(w.frame, Fixture());
+        QVERIFY(g_tinPresent != 0);
+        g_meshAreaDefined = g_meshElevationsDone = 0;
+        check(kTinOnly);
+        lay();
+        g_meshElevationsDone = 0;
+        check(kTinAndArea);
+        g_meshElevationsDone = 1;
+        check(kTinAndElevations);
+        g_meshVolumeDone = 1;
+        check(kVolumes);
     }
 
     void meshTextImportClipboardAndPoints() {

@@ -21,6 +21,7 @@
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "view/dxf_layer_painter.h"
+#include "view/mesh_layer_painter.h"
 #include "contour/slice_line_tool.h"
 #include "section/section_drawing.h"
 #include "view/ui/back_buffer_blit.h"
@@ -230,6 +231,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     InstallTrianglePass();
     InstallContourLayer();
     InstallDxfLayer();
+    InstallMeshLayer();
     InstallSliceContourLayer();
     InstallCrossSectionLayer();
 
