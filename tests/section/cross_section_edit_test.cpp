@@ -11,6 +11,13 @@
 #include "section/section_defaults.h"
 #include "section/section_point_edit.h"
 #include "section/section_records.h"
+#include "route/route_data.h"
+#include "route/station_list.h"
+#include "model/terrain_data.h"
+#include "section/cross_section_command.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
+#include <cstring>
 
 namespace {
 
@@ -221,6 +228,36 @@ TEST(StationMarks, PlanClickSelectsTheNearestWithinSquared5000) {
     };
     for (const Case& c : cases) EXPECT_EQ(NearestStationMark(c.x, c.y, marks), c.expected) << c.x << "," << c.y;
     EXPECT_EQ(NearestStationMark(0, 0, {}), 0);
+}
+
+TEST_F(CrossSectionEdit, PlanClickPicksTheShownSection) {
+    InitDataModel();
+    g_viewportCenterX = 400;
+    g_viewportCenterY = 300;
+    // Marks at client (410, 290) and (500, 300).
+    const int32_t screen[][2] = {{10, 10}, {100, 0}};
+    for (const auto& p : screen) {
+        ASSERT_TRUE(EnsureStationRoom(2));
+        StationRecord& s = g_stations[++g_stationCount];
+        std::memset(&s, 0, sizeof s);
+        s.x = s.y = 1;
+        s.screenX = p[0];
+        s.screenY = p[1];
+    }
+    g_currentSection = 1;
+    g_sectionSelectedPoint = -1;
+    EXPECT_TRUE(SelectSectionAtPoint(520, 330));  // 20^2 + 30^2 from station 2
+    EXPECT_EQ(g_currentSection, 2);
+    EXPECT_EQ(g_sectionSelectedPoint, 0);
+    EXPECT_FALSE(SelectSectionAtPoint(410, 362));  // 72^2 from station 1
+    EXPECT_EQ(g_currentSection, 2);
+    g_birdsEyeOn = 1;
+    EXPECT_FALSE(SelectSectionAtPoint(410, 290));
+    EXPECT_EQ(g_currentSection, 2);
+    g_birdsEyeOn = 0;
+    EXPECT_TRUE(SelectSectionAtPoint(410, 290));
+    EXPECT_EQ(g_currentSection, 1);
+    InitDataModel();
 }
 
 }  // namespace
