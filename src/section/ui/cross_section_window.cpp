@@ -201,6 +201,8 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CCrossSectionDlg::~CCrossSectionDlg() {
+    // A window closed before has already given the globals back; a new one may own them.
+    if (GetToolWindow(ToolWindow::kSection) != this) return;
     ClearToolWindow(ToolWindow::kSection, this);
     CrossSectionWindowClosed();
 }
@@ -208,6 +210,15 @@ CCrossSectionDlg::~CCrossSectionDlg() {
 void CCrossSectionDlg::CloseToolWindow() {
     ClearToolWindow(ToolWindow::kSection, this);
     close();
+}
+
+void CCrossSectionDlg::closeEvent(QCloseEvent* event) {
+    // The section globals go back at once; the object itself goes later.
+    if (GetToolWindow(ToolWindow::kSection) == this || !GetToolWindow(ToolWindow::kSection)) {
+        ClearToolWindow(ToolWindow::kSection, this);
+        CrossSectionWindowClosed();
+    }
+    QDialog::closeEvent(event);
 }
 
 void CCrossSectionDlg::reject() {
@@ -404,13 +415,11 @@ bool CCrossSectionDlg::eventFilter(QObject* watched, QEvent* event) {
     if (box && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            // The box applies its text now, as leaving it after Enter would.
             m_enterPressed = true;
-            if (box == m_scaleBox) {
-                ApplyBox(box);
-                m_enterPressed = false;
-            } else {
-                box->clearFocus();
-            }
+            ApplyBox(box);
+            m_enterPressed = false;
+            if (box != m_scaleBox) box->clearFocus();
             return true;
         }
         if (k->key() == Qt::Key_Escape) return true;

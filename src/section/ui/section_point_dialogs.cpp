@@ -92,23 +92,31 @@ bool CSectionPointEditDlg::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);
         if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            // The box applies its text now, as leaving it would.
             m_enter = true;
+            ApplyBox(watched);
             static_cast<QWidget*>(watched)->clearFocus();
             return true;
         }
         if (k->key() == Qt::Key_Escape) return true;
         m_enter = false;
     } else if (event->type() == QEvent::FocusOut) {
-        if (watched == m_distance) {
-            ApplySectionPointDistance(m_values, m_distance->text().toStdString(), m_enter);
-            m_distance->setText(QString::fromStdString(m_values.distance));
-        } else if (watched == m_height) {
-            ApplySectionPointHeight(m_values, m_height->text().toStdString(), m_enter);
-            m_height->setText(QString::fromStdString(m_values.height));
-        }
-        if (m_repaintWindow) m_repaintWindow();
+        ApplyBox(watched);
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void CSectionPointEditDlg::ApplyBox(QObject* box) {
+    if (box == m_distance) {
+        ApplySectionPointDistance(m_values, m_distance->text().toStdString(), m_enter);
+        m_distance->setText(QString::fromStdString(m_values.distance));
+    } else if (box == m_height) {
+        ApplySectionPointHeight(m_values, m_height->text().toStdString(), m_enter);
+        m_height->setText(QString::fromStdString(m_values.height));
+    } else {
+        return;
+    }
+    if (m_repaintWindow) m_repaintWindow();
 }
 
 void CSectionPointEditDlg::keyPressEvent(QKeyEvent* event) {

@@ -24,6 +24,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ApplyBox(QObject* box);
     QLineEdit* m_distance = nullptr;
     QLineEdit* m_height = nullptr;
     SectionPointEditValues m_values;
