@@ -9,6 +9,8 @@
 #include "section/section_point_edit.h"
 #include "section/section_records.h"
 
+SectionPixel g_sectionCursorPos;
+
 namespace {
 
 CrossSection* Shown(int32_t n) { return n >= 1 && n <= g_crossSectionCount ? GetCrossSection(n) : nullptr; }

@@ -8,6 +8,10 @@
 
 #include "section/section_frame.h"
 
+// Frame position the mouse cursor goes back to after a release in a section window; it
+// anchors the point edit dialog.
+extern SectionPixel g_sectionCursorPos;
+
 inline constexpr int32_t kSectionEditAdd = 0x401;
 inline constexpr int32_t kSectionEditModify = 0x801;
 inline constexpr int32_t kSectionViewZoomBox = 0x11;

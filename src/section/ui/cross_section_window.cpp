@@ -30,8 +30,6 @@
 
 namespace {
 
-SectionPixel g_sectionCursorPos;
-
 QString Fmt(const char* format, double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, format, v);
@@ -169,6 +167,14 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
     m_frame->onEditMove = [this](int, int) {};
     m_frame->onEditRelease = [this](int x, int y) { EditRelease(x, y); };
     m_frame->onRightDoubleClick = [this](int x, int y) { m_popup->popup(m_frame->mapToGlobal(QPoint(x, y))); };
+    // With the focus in the vertical scale box the wheel works on the scale.
+    m_frame->onWheel = [this](bool forward) {
+        if (!m_scaleBox->hasFocus()) return false;
+        SectionFrame& f = m_frame->Frame();
+        f.verticalScale = SectionWheelVerticalScale(f.verticalScale, forward);
+        m_scaleBox->setText(Fmt(" %3.1f", f.verticalScale));
+        return true;
+    };
     m_frame->onViewModeEnded = [this](bool right) {
         // A right release ends the view mode; during editing a view mode is one-shot.
         if (right || g_sectionEditMode != 0) g_sectionViewMode = 0;

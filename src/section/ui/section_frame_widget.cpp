@@ -132,6 +132,10 @@ void CSectionFrameWidget::wheelEvent(QWheelEvent* e) {
     const QPoint pos = e->position().toPoint();
     const int delta = e->angleDelta().y();
     if (delta == 0) return;
+    if (onWheel && onWheel(delta > 0)) {
+        e->accept();
+        return;
+    }
     SectionWheelZoom(m_frame, delta > 0, pos.x(), pos.y());
     update();
     e->accept();

@@ -22,6 +22,8 @@ public:
     std::function<void(int x, int y)> onEditMove;
     std::function<void(int x, int y)> onEditRelease;
     std::function<void(int x, int y)> onRightDoubleClick;
+    // A wheel turn the window takes itself (true), such as the vertical scale's.
+    std::function<bool(bool forward)> onWheel;
     // Called after a left release in a view mode (false) and on a right release (true).
     std::function<void(bool right)> onViewModeEnded;
 
