@@ -154,6 +154,41 @@ private slots:
         frame.ExecuteCommand(32822);
     }
 
+    void typedBoxesApplyOnEnter() {
+        CMainFrame frame;
+        OneSection();
+        *GetCrossSection(2) = *GetCrossSection(1);
+        GetCrossSection(2)->number = 2;
+        g_crossSectionCount = g_sectionViewCount = 2;
+        frame.ExecuteCommand(32822);
+        auto* w = dynamic_cast<CCrossSectionDlg*>(GetToolWindow(ToolWindow::kSection));
+        QVERIFY(w);
+        w->show();
+        struct Case {
+            const char* box;
+            const char* typed;
+            const char* shown;
+        } cases[] = {
+            {"1031", "2", "2"}, {"1031", "3", "2"}, {"1020", "1000", "10.0"}, {"1020", "0", "0.0"},
+            {"1082", "0", " 1.0"}, {"1082", "250", " 100.0"},
+        };
+        for (const Case& c : cases) {
+            QLineEdit* box = Control<QLineEdit>(w, c.box);
+            box->setText(QString::fromLatin1(c.typed));
+            PressEnter(box);
+            QCOMPARE(box->text(), QString::fromLatin1(c.shown));
+            QVERIFY(w->isVisible());
+        }
+        QCOMPARE(g_currentSection, 2);
+        w->SpinSection(-1);  // past the count: stays at the last
+        QCOMPARE(g_currentSection, 2);
+        w->SpinSection(1);
+        QCOMPARE(g_currentSection, 1);
+        w->SpinSection(1);  // below 1: nothing
+        QCOMPARE(g_currentSection, 1);
+        frame.ExecuteCommand(32822);
+    }
+
     void coloursThroughTheColourDialog() {
         CMainFrame frame;
         OneSection();  // after the frame's start-up
