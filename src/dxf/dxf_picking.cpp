@@ -56,6 +56,13 @@ bool BetweenEnds(const DxfElement& p, const DxfElement& q, double north, double 
     return (p.x - north) * (q.x - north) <= limit && (p.y - east) * (q.y - east) <= limit;
 }
 
+// Whether (px, py) lies within `margin` of the box of the segment: a segment further off
+// cannot beat a distance of margin less its tolerances.
+bool NearBox(double x1, double y1, double x2, double y2, double px, double py, double margin) {
+    return px >= std::min(x1, x2) - margin && px <= std::max(x1, x2) + margin &&
+           py >= std::min(y1, y2) - margin && py <= std::max(y1, y2) + margin;
+}
+
 int64_t Millimetres(double v) { return static_cast<int64_t>(v * 1000.0); }
 
 bool SameMillimetre(const DxfElement& a, const DxfElement& b) {
@@ -158,9 +165,14 @@ int32_t FindNearestDxfLinePoint(int32_t column, int32_t row, double& x, double& 
             const int64_t sc = ElementColumn(s), sr = ElementRow(s);
             const int64_t tc = ElementColumn(t), tr = ElementRow(t);
             if (!InsideBuffer(sc, sr) || !InsideBuffer(tc, tr)) continue;
+            if (result != 0 && !NearBox(double(sc), double(sr), double(tc), double(tr), column, row,
+                                        bestDistance + 20))
+                continue;
             rc = PointToSegment(double(sc), double(sr), double(tc), double(tr), column, row, 10,
                                 &distance, &fx, &fy, &cls);
         } else {
+            if (result != 0 && !NearBox(s.x, s.y, t.x, t.y, north, east, bestDistance + 0.02))
+                continue;
             rc = PointToSegment(s.x, s.y, t.x, t.y, north, east, 0.01, &distance, &fx, &fy, &cls);
         }
         if (rc != kGeomOk && rc != kGeomWithinTolerance) continue;
