@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "dxf/dxf_pick_state.h"
@@ -9,6 +10,7 @@
 #include "dxf/dxf_store.h"
 #include "model/geometry.h"
 #include "platform/message_box.h"
+#include "view/display_flags.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 
@@ -195,4 +197,108 @@ void DeleteElementsOutsideView() {
     }
     ClearPick();
     Redraw();
+}
+
+// ---- the window's state ----
+
+CDxfInfoDlg* g_dxfInfoDlg = nullptr;
+
+namespace {
+std::function<void()> g_dxfInfoWindowFactory;
+constexpr int32_t kShiftFlag = 0x04;
+}  // namespace
+
+CDxfInfoDlg::CDxfInfoDlg() {
+    g_dxfInfoDlg = this;
+    ClearPick();
+    ClearDxfSelection();
+    m_points.m_interval = 5.0;
+    m_points.m_judgeDistance = 0.1;
+}
+
+CDxfInfoDlg::~CDxfInfoDlg() {
+    ClearDxfSelection();
+    ClearPick();
+    g_dxfMarkedPoints.clear();
+    g_dxfInfoDlg = nullptr;
+    Redraw();
+}
+
+void CDxfInfoDlg::Refresh() {
+    if (refreshControls) refreshControls();
+}
+
+void CDxfInfoDlg::OnViewClick(int32_t flags, int32_t x, int32_t y) {
+    if (DxfInfoClick(x, y, (flags & kShiftFlag) != 0)) m_points.m_addedPoints.clear();
+    Refresh();
+}
+
+std::string CDxfInfoDlg::PickField(int id) const {
+    if (g_pickedDxfElement == 0) return "";
+    char text[64];
+    switch (id) {
+        case 1227:
+            std::snprintf(text, sizeof text, "%.4f", g_dxfPickX);
+            return text;
+        case 1228:
+            std::snprintf(text, sizeof text, "%.4f", g_dxfPickY);
+            return text;
+        case 1229:
+            std::snprintf(text, sizeof text, "%.4f", g_dxfPickZ);
+            return text;
+        case 1131:
+            return std::string(g_dxfPickText, strnlen(g_dxfPickText, sizeof g_dxfPickText));
+        default:
+            return "";
+    }
+}
+
+bool CDxfInfoDlg::DeleteEnabled() const { return g_pickedDxfElement != 0; }
+bool CDxfInfoDlg::UndoEnabled() const { return CanUndoAddedPoints(m_points); }
+
+void CDxfInfoDlg::OnDeleteSearched() {
+    DeleteSearchedElements();
+    Refresh();
+}
+
+void CDxfInfoDlg::OnDeleteOutside() {
+    DeleteElementsOutsideView();
+    Refresh();
+}
+
+void CDxfInfoDlg::OnDoubleByteText() {
+    g_hideDoubleByteText = g_hideDoubleByteText == 0 ? -1 : 0;
+    Redraw();
+    Refresh();
+}
+
+void CDxfInfoDlg::OnAdd() {
+    AddPointsFromDxf(m_points);
+    Refresh();
+}
+
+void CDxfInfoDlg::OnUndo() {
+    UndoAddedPoints(m_points);
+    Refresh();
+}
+
+void CDxfInfoDlg::OnChangeNear(DxfPointAction action) {
+    SetPointsNearPick(m_points, action);
+    Refresh();
+}
+
+void SetDxfInfoWindowFactory(std::function<void()> open) { g_dxfInfoWindowFactory = std::move(open); }
+
+void OnDxfCoordinateInfo() {
+    if (g_dxfInfoDlg) {
+        if (g_dxfInfoDlg->closeWindow)
+            g_dxfInfoDlg->closeWindow();
+        else
+            delete g_dxfInfoDlg;
+        return;
+    }
+    if (g_dxfInfoWindowFactory)
+        g_dxfInfoWindowFactory();
+    else
+        new CDxfInfoDlg();  // headless: the state alone
 }
