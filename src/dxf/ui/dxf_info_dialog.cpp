@@ -230,6 +230,7 @@ void CDxfInfoWindow::wheelEvent(QWheelEvent* event) {
 void CDxfInfoWindow::closeEvent(QCloseEvent* event) {
     // The view stops offering its clicks as soon as the window goes.
     m_core.reset();
+    ClearToolWindow(ToolWindow::kDxfInfo, this);
     QWidget::closeEvent(event);
 }
 
