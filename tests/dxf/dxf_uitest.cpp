@@ -139,6 +139,11 @@ private slots:
         QCOMPARE(g_pickedDxfLast, 4);
         QCOMPARE(Control<QLabel>(info, 1228)->text(), QString("100.0000"));
         QVERIFY(Control<QPushButton>(info, 1077)->isEnabled());
+        // The picked side is drawn in the highlight colour, the rest in the layer's.
+        const QRgb highlight = Rgb(g_colorTable[31]);
+        const int highlighted = CountColor(window.view->grab().toImage(), highlight);
+        QVERIFY2(highlighted > 80, qPrintable(QString::number(highlighted)));
+        QVERIFY(CountColor(window.view->grab().toImage(), Rgb(g_colorTable[61])) > 250);
 
         // Shift right after: the side under the cursor crossed with the picked one; no pick.
         Click(window.view, (at(5) + at(6)) / 2, Qt::ShiftModifier);
