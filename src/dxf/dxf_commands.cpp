@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "dxf/dxf_drape.h"
+#include "dxf/dxf_info.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_store.h"
 #include "model/terrain_data.h"
@@ -54,4 +56,6 @@ void OnBackgroundDxfShow(bool shift) {
 void RegisterDxfCommands(FrameCommandTarget& commands) {
     commands.SetHandler(32872, [] { OnBackgroundDxfSelect(); });
     commands.SetHandler(32873, [] { OnBackgroundDxfShow(IsKeyDown(key::kShift)); });
+    commands.SetHandler(32875, [] { OnDxfCoordinateInfo(); });
+    commands.SetHandler(32959, [] { OnDrapeDxfOnTin(); });
 }

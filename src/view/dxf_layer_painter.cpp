@@ -7,6 +7,7 @@
 #include <memory>
 #include <string_view>
 
+#include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
 #include "platform/encoding.h"
@@ -76,7 +77,10 @@ void DrawDxfElements() {
     for (int32_t i = 1; i <= last; ++i) {
         const DxfElement& e = elements[i];
         const bool hidden = e.colour < 0 && !g_showHiddenDxfLayers;
-        const uint32_t color = e.selected ? g_colorTable[kHighlightColor] : LayerColor(e.colour);
+        // The picked range of the element tools, the picked point or text, the selection.
+        const bool inRange = i > g_pickedDxfFirst && i <= g_pickedDxfLast;
+        const bool picked = e.selected || (e.pen == DXF_PEN_DRAW ? inRange : i == g_pickedDxfElement);
+        const uint32_t color = picked ? g_colorTable[kHighlightColor] : LayerColor(e.colour);
         switch (e.pen) {
             case DXF_PEN_MOVE:
                 break;
@@ -88,6 +92,10 @@ void DrawDxfElements() {
                     g_lineX1 = BufferX(e.screenX);
                     g_lineY1 = BufferY(e.screenY);
                     DrawLine();
+                }
+                if (!hidden && inRange && e.offScreen == 0) {
+                    g_rasterColor = color;
+                    PlotPoint(BufferX(e.screenX), BufferY(e.screenY));
                 }
                 break;
             case DXF_PEN_POINT:
@@ -115,6 +123,27 @@ void DrawDxfElements() {
             startY = BufferY(e.screenY);
             startOn = e.offScreen == 0;
         }
+    }
+    if (g_pickedDxfElement >= 1 && g_pickedDxfElement <= last && elements[g_pickedDxfElement].offScreen == 0) {
+        const DxfElement& e = elements[g_pickedDxfElement];
+        const int32_t x = BufferX(e.screenX), y = BufferY(e.screenY);
+        g_lineColor = g_colorTable[kHighlightColor];
+        g_lineX0 = x - 8;
+        g_lineY0 = g_lineY1 = y;
+        g_lineX1 = x + 8;
+        DrawLine();
+        g_lineX0 = g_lineX1 = x;
+        g_lineY0 = y - 8;
+        g_lineY1 = y + 8;
+        DrawLine();
+    }
+    // The crossings a Shift+click marked, placed in plan in either display form.
+    g_rasterColor = 0x00FFFF;
+    for (const DxfMarkedPoint& m : g_dxfMarkedPoints) {
+        const double column = std::trunc((m.y - g_viewCenterY) * g_viewScale);
+        const double row = std::trunc((m.x - g_viewCenterX) * g_viewScale);
+        if (!(std::fabs(column) < 1e8 && std::fabs(row) < 1e8)) continue;
+        PlotPoint(BufferX(static_cast<int32_t>(column)), BufferY(static_cast<int32_t>(row)));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "dxf/dxf_info.h"
 #include "contour/contour_files.h"
 #include "contour/slice_line_tool.h"
 #include "contour/slice_store.h"
@@ -672,6 +673,7 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     if (g_dragState == 0 && g_toolMode == MODE_NONE && IsToolWindowOpen(ToolWindow::kSection))
         SelectSectionAtPoint(x, y);
     DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
+    if (g_dxfInfoDlg && !Busy() && x == m.pressX && y == m.pressY) g_dxfInfoDlg->OnViewClick(flags, x, y);
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;
     // Without a tool the click also goes to the text-flag link marks, which come with

@@ -182,14 +182,18 @@ void BuildTriangleIdMap(int32_t* map) {
     for (size_t k = 0; k < std::size(saved); ++k) *targets[k] = saved[k];
 }
 
-int32_t FindTriangleAtPoint(const int32_t*, double x, double y) {
-    // The map's own pixels are too coarse for the answer; its area only bounds the search.
+bool InsideTriangleIdMapFrame(double x, double y) {
     const double k = 971.85 / g_extentSize;
     auto inside = [k](double v, double centre) {
         const double cell = std::trunc(k * (v - centre)) + 511;
         return cell >= 1 && cell <= kTriangleIdMapSide - 2;
     };
-    if (!inside(y, g_extentCenterY) || !inside(x, g_extentCenterX)) return 0;
+    return inside(y, g_extentCenterY) && inside(x, g_extentCenterX);
+}
+
+int32_t FindTriangleAtPoint(const int32_t*, double x, double y) {
+    // The map's own pixels are too coarse for the answer; its area only bounds the search.
+    if (!InsideTriangleIdMapFrame(x, y)) return 0;
     return -GetTinZ(x, y);
 }
 

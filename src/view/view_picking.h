@@ -38,3 +38,5 @@ void BuildTriangleIdMap(int32_t* map);
 // Minus the number of the TIN record whose triangle holds the ground point (X north,
 // Y east), 0 when there is none or the point lies outside the map's inner area.
 int32_t FindTriangleAtPoint(const int32_t* map, double x, double y);
+// Whether (X north, Y east) lies in the map's inner area round the data extents.
+bool InsideTriangleIdMapFrame(double x, double y);

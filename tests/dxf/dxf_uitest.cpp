@@ -3,6 +3,7 @@
 // 背景ＤＸＦ表示 hides and shows them. The import parameter dialog's slider, labels,
 // Shift-click and endings.
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
@@ -11,6 +12,7 @@
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "dxf/dxf_import_params.h"
+#include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_store.h"
 #include "dxf/ui/dxf_import_param_dialog.h"
 #include "platform/message_box.h"
@@ -107,6 +109,67 @@ private slots:
         Choose(frame, kDxfSelect);
         QCOMPARE(RecordedMessages().size(), size_t{1});
         QCOMPARE(g_dxfElementCount, 8);
+    }
+
+    // ＤＸＦ座標情報: a click picks the nearest vertex's line, Shift right after it marks
+    // crossings and clears the pick, 検索要素削除 removes the picked line.
+    void infoWindowPicksAndDeletes() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        QueueFileDialogAnswer(Drawing().string());
+        Choose(frame, kDxfSelect);
+        QCOMPARE(g_dxfElementCount, 8);
+        Choose(frame, 32875);
+        QVERIFY(Checked(frame, 32875));
+        QWidget* info = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "dxfInfoDialog" && w->isVisible()) info = w;
+        QVERIFY(info);
+        QVERIFY(!Control<QPushButton>(info, 1077)->isEnabled());
+
+        auto at = [](int32_t i) {
+            const DxfElement& e = g_dxfElementsBlock.Data()[i];
+            return QPoint(g_viewportCenterX + e.screenX, g_viewportCenterY - e.screenY);
+        };
+        // Element 6 ends the second side (100, 0) -> (100, 100) at its top corner.
+        Click(window.view, at(4) + QPoint(1, 1));
+        QCOMPARE(g_pickedDxfElement, 4);
+        QCOMPARE(g_pickedDxfFirst, 3);
+        QCOMPARE(g_pickedDxfLast, 4);
+        QCOMPARE(Control<QLabel>(info, 1228)->text(), QString("100.0000"));
+        QVERIFY(Control<QPushButton>(info, 1077)->isEnabled());
+        // The picked side is drawn in the highlight colour, the rest in the layer's.
+        const QRgb highlight = Rgb(g_colorTable[31]);
+        const int highlighted = CountColor(window.view->grab().toImage(), highlight);
+        QVERIFY2(highlighted > 80, qPrintable(QString::number(highlighted)));
+        QVERIFY(CountColor(window.view->grab().toImage(), Rgb(g_colorTable[61])) > 250);
+
+        // Shift right after: the side under the cursor crossed with the picked one; no pick.
+        Click(window.view, (at(5) + at(6)) / 2, Qt::ShiftModifier);
+        QCOMPARE(g_pickedDxfElement, 0);
+        QVERIFY(!Control<QPushButton>(info, 1077)->isEnabled());
+        QCOMPARE(Control<QLabel>(info, 1227)->text(), QString());
+        // A second Shift+click in a row picks.
+        Click(window.view, at(6) + QPoint(1, 0), Qt::ShiftModifier);
+        QVERIFY(g_pickedDxfElement != 0);
+
+        // Corners are shared by two sides: the fourth side is picked on its middle.
+        Control<QAbstractButton>(info, 1164)->click();
+        QCOMPARE(g_dxfSearchOnLine, 1);
+        Click(window.view, (at(7) + at(8)) / 2 + QPoint(2, 0));
+        QCOMPARE(g_pickedDxfFirst, 7);
+        QCOMPARE(g_pickedDxfLast, 8);
+        ClearRecordedMessages();
+        QueueMessageAnswer(msg::kIdYes);
+        Press(info, "1077");
+        QCOMPARE(RecordedMessages().size(), size_t{1});
+        QCOMPARE(g_dxfElementCount, 6);
+        QCOMPARE(g_pickedDxfElement, 0);
+
+        Choose(frame, 32875);
+        QVERIFY(!Checked(frame, 32875));
+        g_dxfSearchOnLine = 0;
     }
 
     void importParameterDialog() {

@@ -19,6 +19,7 @@
 #include "contour/ui/slice_table_windows.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
+#include "dxf/ui/dxf_info_dialog.h"
 #include "dxf/dxf_commands.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
@@ -500,6 +501,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
+    InstallDxfInfoWindow(this);
     RegisterDxfCommands(m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
