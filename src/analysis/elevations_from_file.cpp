@@ -9,6 +9,7 @@
 
 #include "model/progress.h"
 #include "model/tin_query.h"
+#include "platform/encoding.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -35,13 +36,18 @@ std::string Columns(const std::string& line, size_t from, size_t to) {
 }
 
 void SetName(RandomPoint* point, const std::string& raw) {
+    std::string kept;
+    for (char c : raw)
+        if (c != ' ' && c != '"' && c != '\r' && c != '\n') kept += c;
     std::memset(point->name, 0, sizeof point->name);
+    // Cut on a character boundary: half a double-byte character is no name.
     size_t n = 0;
-    for (char c : raw) {
-        if (c == ' ' || c == '"' || c == '\r' || c == '\n') continue;
-        if (n + 1 >= sizeof point->name) break;
-        point->name[n++] = c;
+    while (n < kept.size()) {
+        const size_t width = IsCp932LeadByte(static_cast<unsigned char>(kept[n])) ? 2 : 1;
+        if (n + width > sizeof point->name - 1 || n + width > kept.size()) break;
+        n += width;
     }
+    std::memcpy(point->name, kept.data(), n);
 }
 
 std::string Name(const RandomPoint& p) { return std::string(p.name, strnlen(p.name, sizeof p.name)); }

@@ -197,3 +197,29 @@ TEST(ElevationsFromJacksboro, RndLinesOfTheGridReturnTheirOwnCoordinates) {
     fs::remove_all(dir);
     ReleaseDataModel();
 }
+
+TEST(CoordinateLines, FieldsReadAsFarAsTheyReach) {
+    struct Case {
+        const char* line;
+        double x, y;
+        const char* name;
+    } cases[] = {
+        {"100.5,200.25,P-1", 100.5, 200.25, "P-1"},
+        {"1,2,\"A 1\",extra", 1, 2, "A1"},
+        {"7", 7, 0, ""},
+        {"abc,12x,", 0, 12, ""},
+        {"", 0, 0, ""},
+        {"1,2,ABCDEFGHIJKLMN", 1, 2, "ABCDEFGHIJK"},
+        {"1,2,ABCDEFGHIJ\x82\xa0", 1, 2, "ABCDEFGHIJ"},  // no half character
+        {"1,2,ABCDEFGHI\x82\xa0", 1, 2, "ABCDEFGHI\x82\xa0"},
+    };
+    for (const Case& c : cases) {
+        RandomPoint p{};
+        p.z = 9;
+        ParseCoordinateCsvLine(c.line, &p);
+        EXPECT_EQ(p.x, c.x) << c.line;
+        EXPECT_EQ(p.y, c.y) << c.line;
+        EXPECT_EQ(p.z, 0) << c.line;
+        EXPECT_STREQ(p.name, c.name) << c.line;
+    }
+}
