@@ -426,6 +426,7 @@ CommandRule Evaluate(int id, const ShellConditions& c, bool& found) {
             return Rule(pointsAndTin, OutlineEdit(c, OUTLINE_EDIT_TIN_EDGE));
         case 32884:
         case 32925:
+        case 32951:
             return Rule(c.tin);
         case 32955:
             return Rule(pointsAndTin, OutlineEdit(c, OUTLINE_EDIT_HOLE_REGISTER));

@@ -157,7 +157,7 @@ std::vector<Row> Rows() {
         {32870, kTin, "表面積計算", kAlways, kNever},
         {32871, kTin, "水平面積計算", kAlways, kNever},
         {33076, kTin, "三角網体積計算", kAlways, kNever},
-        {32951, kTin, "任意座標標高計算", kAlways, kNever},
+        {32951, kTin, "任意座標標高計算", tin, kNever},
         {32966, kTin, "簡易断面", [](const C& c) { return c.pointCount >= 4; },
          ModeIs(MODE_SIMPLE_SECTION)},
         {32985, kTin, "簡易弛度曲線", kAlways, kNever},

@@ -56,6 +56,7 @@
 #include "section/section_files_command.h"
 #include "section/ui/earthwork_dialogs.h"
 #include "section/ui/section_calc_dialog.h"
+#include "analysis/ui/arbitrary_elevation_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
@@ -522,6 +523,7 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32870, [] { OnTinAreaCommand(1); });
     m_frameCommands.SetHandler(32871, [] { OnTinAreaCommand(0); });
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
+    m_frameCommands.SetHandler(32951, [this] { OnArbitraryElevationCalc(this); });
     m_frameCommands.SetHandler(32807, [this] { OnMeshVolumeCommand(this); });
     SetMeshSaveRunner([] { SaveMeshFile(); });
     m_frameCommands.SetHandler(32877, [this] { OnMeshElevationCalc(this); });
