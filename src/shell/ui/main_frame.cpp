@@ -20,6 +20,7 @@
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "dxf/dxf_commands.h"
+#include "dxf/ui/dxf_position_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
@@ -500,6 +501,7 @@ void CMainFrame::RegisterFrameCommands() {
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
+    CBgDxfPositionDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
