@@ -214,9 +214,27 @@ private slots:
                  text.c_str());
         QVERIFY2(text.find(" 1 1 1 0\r\n") != std::string::npos, text.c_str());
 
-        // Opened and closed by the command again: the registration stays as it was.
+        // Opened again: Esc keeps the dialog open, Enter in the X edit registers that one
+        // coordinate of the selected vertex; the command again closes it as a cancel.
         Choose(frame, 32874);
-        QVERIFY(frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog"));
+        dialog = frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog");
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        Control<QCheckBox>(dialog, 1205)->click();
+        auto* x = Control<QLineEdit>(dialog, 1203);
+        dialog->activateWindow();
+        QApplication::setActiveWindow(dialog);
+        x->setFocus();
+        QTRY_VERIFY(x->hasFocus());
+        x->selectAll();
+        QTest::keyClicks(x, "777");
+        QTest::keyClick(x, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QTest::keyClick(x, Qt::Key_Return);
+        QTRY_VERIFY(!x->hasFocus());
+        QCOMPARE(g_dxfRegistration.vertexFlags[0], 1);
+        QCOMPARE(g_dxfRegistration.publicPoint[0][1], 777.0);
+        QVERIFY(Control<QPushButton>(dialog, 1)->isEnabled());
         Choose(frame, 32874);
         QTRY_VERIFY(!frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog"));
         QCOMPARE(g_dxfRegistration.transformActive, 1);

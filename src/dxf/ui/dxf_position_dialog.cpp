@@ -233,6 +233,23 @@ bool CBgDxfPositionDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+// Keys no control took: Enter moves on, Esc does nothing (the dialog closes only by its
+// buttons).
+void CBgDxfPositionDlg::keyPressEvent(QKeyEvent* event) {
+    m_state.enterPressed = false;
+    m_state.escapePressed = false;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        m_state.enterPressed = true;
+        focusNextChild();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        m_state.escapePressed = true;
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void CBgDxfPositionDlg::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
     QPainter painter(this);
