@@ -5,6 +5,7 @@
 #include "dxf/dxf_drape.h"
 #include "dxf/dxf_info.h"
 #include "dxf/dxf_reader.h"
+#include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
 #include "model/terrain_data.h"
 #include "platform/file_dialog.h"
@@ -26,6 +27,10 @@ bool OnBackgroundDxfSelect() {
     g_lastFolder = FolderOfPath(path);
     const bool dataBefore = g_pointCount > 0 || g_dxfElementCount > 0;
     if (ReadBackgroundDxf(path) != kDxfReadDone) return false;
+    if (ReadDxiFile(0) == 1 && ReadDxiFile(1) == 1 && ComputeDxfRegistration(0) == kDxfRegistrationDone) {
+        ApplyDxfRegistration(1);
+        g_dxfRegistration.transformActive = 1;
+    }
     if (!(IsKeyDown(key::kControl) && dataBefore)) {
         g_overviewExtent = 0;
         ComputeDataExtents(0);

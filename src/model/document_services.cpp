@@ -8,6 +8,8 @@
 #include "contour/contour_files.h"
 #include "contour/elevation_table.h"
 #include "contour/slice_store.h"
+#include "dxf/dxf_reader.h"
+#include "dxf/dxf_registration.h"
 #include "image/image_slot.h"
 #include "platform/files.h"
 #include "route/route_files_command.h"
@@ -36,7 +38,9 @@ void ReadDocumentTextFlags(const fs::path&) {}
 bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
 void FreeDocumentImages() {}
 
-void ReadDocumentDxf(const fs::path&) {}
+
+// The drawing keeps its source coordinates: a document brings no registration with it.
+void ReadDocumentDxf(const fs::path& dxfPath) { ReadBackgroundDxf(dxfPath.string()); }
 
 bool RouteDocumentFilesAvailable() { return true; }
 
@@ -105,7 +109,8 @@ void MarkCompanionsStale(std::initializer_list<const char*> extensions) {
 
 void ForgetStaleCompanions() { g_staleCompanions.clear(); }
 
-// The contour copies, the elevation table and the slice lines.
+// The contour copies, the elevation table, the slice lines and the registration of the
+// background drawing beside that drawing.
 void WriteDocumentCompanions(const fs::path& path) {
     for (const std::string& extension : g_staleCompanions) RemoveCompanion(path, extension);
     g_staleCompanions.clear();
@@ -116,6 +121,7 @@ void WriteDocumentCompanions(const fs::path& path) {
         const fs::path ct3 = WithExtension(path, ".CT3");
         if (WriteSliceContourFile(ct3.string()) == 0) RemoveStaleCompanions(path, ct3);
     }
+    WriteDxiFile();
 }
 
 bool ReadDocumentColorBands(const fs::path& cdfPath) {

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "dxf/dxf_picking.h"
+#include "dxf/dxf_position_dialog.h"
+#include "dxf/dxf_registration.h"
 #include "model/terrain_data.h"
 #include "pointedit/point_list.h"
 #include "route/route_data.h"
@@ -159,17 +162,42 @@ void DrawMeshRange(OverlayCanvas& c) {
         if (v.offScreen == 0) HandleCircle(c, ToWindow(v.screenColumn, v.screenRow));
     }
 }
+// While the drawing's position dialog is open: the current entry, and for every registered
+// pair its survey point and where its DXF point showed, joined.
+void DrawDxfRegistrationPairs(OverlayCanvas& c) {
+    if (!DxfPositionDialogOpen() || g_birdsEyeOn != 0) return;
+    const auto at = [](double east, double north, bool& onScreen) {
+        int32_t column = 0, row = 0;
+        DxfPlanToClient(north, east, column, row);
+        onScreen = column >= 0 && row >= 0 && column <= g_bufferMaxX && row <= g_bufferMaxY;
+        return WindowPoint{column, row};
+    };
+    const DxfRegistration& r = g_dxfRegistration;
+    c.SetPen(kOverlayRed);
+    bool onScreen = false;
+    const WindowPoint entry = at(r.entryY, r.entryX, onScreen);
+    if (onScreen) SmallCircle(c, entry);
+    for (int k = 0; k < 4; ++k) {
+        if (r.vertexFlags[k] == 0) continue;
+        bool publicOn = false, shownOn = false;
+        const WindowPoint p = at(r.publicPoint[k][0], r.publicPoint[k][1], publicOn);
+        const WindowPoint q = at(r.shownPoint[k][0], r.shownPoint[k][1], shownOn);
+        if (publicOn) SmallCircle(c, p);
+        if (shownOn) SmallCircle(c, q);
+        if (publicOn && shownOn) Line(c, p, q);
+    }
+}
 }  // namespace
 
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
     DrawListHighlight(canvas);
-    // The DXF registration and crossings and the line tools' ends come with the tools
-    // that pick them.
+    // The DXF crossings and the line tools' ends come with the tools that pick them.
     DrawCurrentIp(canvas);
     DrawCurrentStation(canvas);
     DrawCurrentSection(canvas);
     DrawMeshEditNode(canvas);
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
+    DrawDxfRegistrationPairs(canvas);
 }

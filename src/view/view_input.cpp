@@ -7,6 +7,7 @@
 #include "contour/contour_files.h"
 #include "contour/slice_line_tool.h"
 #include "contour/slice_store.h"
+#include "dxf/dxf_position_dialog.h"
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/progress.h"
@@ -298,6 +299,8 @@ void PointListClickRow(const ToolClick& c) {
 
 void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
 void OffsetRow(const ToolClick& c) { OnClickOffsetMode(c.flags, c.x, c.y, Dragged(c) ? 1 : 0); }
+void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
+
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
 bool InBatchLasso() {
@@ -355,9 +358,9 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_BG_IMAGE_POSITION * 2, MODE_BG_IMAGE_POSITION * 2, kAny, CtrlRule::kAny, false,
      "g_bgImagePositionDlg", nullptr},
     {MODE_BG_DXF_POSITION, MODE_BG_DXF_POSITION, kAny, CtrlRule::kAny, false, "g_dxfPositionDlgWnd",
-     nullptr},
+     DxfPositionRow},
     {MODE_BG_DXF_POSITION * 2, MODE_BG_DXF_POSITION * 2, kAny, CtrlRule::kAny, false,
-     "g_dxfPositionDlgWnd", nullptr},
+     "g_dxfPositionDlgWnd", DxfPositionRow},
     {MODE_TEXT_FLAG, MODE_TEXT_FLAG, kAny, CtrlRule::kAny, false, "CTextFlagDlg::OnViewMouse",
      nullptr},
     {kOtherModes, kOtherModes, kAny, CtrlRule::kAny, false, "g_pointListWnd", PointListClickRow},

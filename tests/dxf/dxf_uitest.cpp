@@ -4,6 +4,7 @@
 // Shift-click and endings.
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
@@ -13,7 +14,10 @@
 #include "../windows/window_test_main.h"
 #include "dxf/dxf_import_params.h"
 #include "dxf/dxf_pick_state.h"
+#include "dxf/dxf_picking.h"
+#include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
+#include "dxf/ui/dxf_position_dialog.h"
 #include "dxf/ui/dxf_import_param_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -212,6 +216,95 @@ private slots:
             QCOMPARE(dialog.Params().xyMode, 1);
         }
         g_dxfSplineQuality = 40;
+    }
+
+    // 背景ＤＸＦ選択 applies the drawing's .DXI; 背景ＤＸＦパラメータ設定 picks a point of the
+    // drawing in the view, takes typed survey coordinates and 登録 rewrites the .DXI;
+    // choosing the command again while the dialog is open cancels it.
+    void positionDialog() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        const fs::path drawing = Drawing();
+        const fs::path dxi = fs::path(drawing).replace_extension(".DXI");
+        // A translation by (north 10, east 20): the drawing's corners 0,0 / 100,0 / 0,100.
+        WriteFileBytes(dxi, "*********************************\r\n"
+                            "         10.000         20.000          0.000          0.000\r\n"
+                            "         10.000        120.000        100.000          0.000\r\n"
+                            "        110.000         20.000          0.000        100.000\r\n"
+                            "          0.000          0.000          0.000          0.000\r\n"
+                            " 1 1 1 0\r\n");
+        ClearRecordedMessages();
+        QueueFileDialogAnswer(drawing.string());
+        Choose(frame, kDxfSelect);
+        QCOMPARE(g_dxfElementCount, 8);
+        const DxfElement* e = g_dxfElementsBlock.Data();
+        for (int i = 1; i <= g_dxfElementCount; ++i) {
+            QVERIFY(std::fabs(e[i].x - (e[i].sourceX + 10)) < 1e-9);
+            QVERIFY(std::fabs(e[i].y - (e[i].sourceY + 20)) < 1e-9);
+        }
+        QCOMPARE(g_dxfRegistration.transformActive, 1);
+
+        QVERIFY(Enabled(frame, 32874));
+        Choose(frame, 32874);
+        auto* dialog = frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog");
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(!Control<QPushButton>(dialog, 1)->isEnabled());
+        Control<QCheckBox>(dialog, 1224)->click();
+        Control<QCheckBox>(dialog, 1205)->click();
+        // The view's click near the drawing's corner (100, 0) as shown, snapped to it.
+        int32_t column = 0, row = 0;
+        DxfPlanToClient(10 + 0, 20 + 100, column, row);
+        Click(window.view, QPoint(column + 3, row - 2));
+        QCOMPARE(Control<QLabel>(dialog, 1218)->text(), QString("(0.000 , 100.000)"));
+        Control<QLineEdit>(dialog, 1203)->setText("5000.5");
+        Control<QLineEdit>(dialog, 1202)->setText("-3000.25");
+        Control<QPushButton>(dialog, 1204)->click();
+        QVERIFY(Control<QPushButton>(dialog, 1)->isEnabled());
+        QVERIFY(!Control<QCheckBox>(dialog, 1205)->isChecked());
+        Control<QPushButton>(dialog, 1)->click();  // 登録: one pair, a translation
+        QTRY_VERIFY(!frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog"));
+        QCOMPARE(RecordedMessages().size(), size_t{1});
+        for (int i = 1; i <= g_dxfElementCount; ++i) {
+            QVERIFY(std::fabs(e[i].x - (e[i].sourceX + 5000.5)) < 1e-9);
+            QVERIFY(std::fabs(e[i].y - (e[i].sourceY - 3000.25 - 100)) < 1e-9);
+        }
+        std::string text;
+        QVERIFY(ReadFileBytes(dxi, text));
+        QVERIFY2(text.find("       5000.500      -3000.250        100.000          0.000\r\n") != std::string::npos,
+                 text.c_str());
+        QVERIFY2(text.find(" 1 1 1 0\r\n") != std::string::npos, text.c_str());
+
+        // Opened again: Esc keeps the dialog open, Enter in the X edit registers that one
+        // coordinate of the selected vertex; the command again closes it as a cancel.
+        Choose(frame, 32874);
+        dialog = frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog");
+        QVERIFY(dialog);
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        Control<QCheckBox>(dialog, 1205)->click();
+        auto* x = Control<QLineEdit>(dialog, 1203);
+        dialog->activateWindow();
+        QApplication::setActiveWindow(dialog);
+        x->setFocus();
+        QTRY_VERIFY(x->hasFocus());
+        x->selectAll();
+        QTest::keyClicks(x, "777");
+        QTest::keyClick(x, Qt::Key_Escape);
+        QVERIFY(dialog->isVisible());
+        QTest::keyClick(x, Qt::Key_Return);
+        QTRY_VERIFY(!x->hasFocus());
+        QCOMPARE(g_dxfRegistration.vertexFlags[0], 1);
+        QCOMPARE(g_dxfRegistration.publicPoint[0][1], 777.0);
+        QVERIFY(Control<QPushButton>(dialog, 1)->isEnabled());
+        Choose(frame, 32874);
+        QTRY_VERIFY(!frame->findChild<CBgDxfPositionDlg*>("bgDxfPositionDialog"));
+        QCOMPARE(g_dxfRegistration.transformActive, 1);
+        QVERIFY(std::fabs(e[1].x - (e[1].sourceX + 5000.5)) < 1e-9);
+        WriteDxiFile();
+        std::string again;
+        QVERIFY(ReadFileBytes(dxi, again));
+        QCOMPARE(again, text);
     }
 };
 

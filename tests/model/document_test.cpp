@@ -13,6 +13,8 @@
 #include "model/backup_file.h"
 #include "model/document_toggles.h"
 #include "model/rnd_file.h"
+#include "dxf/dxf_registration.h"
+#include "dxf/dxf_store.h"
 #include "platform/busy.h"
 #include "platform/file_dialog.h"
 #include "platform/files.h"
@@ -184,6 +186,28 @@ TEST_F(Document, SaveWritesTheCompanionsAndSaveAsWritesThemAgainElsewhere) {
     EXPECT_EQ(g_tinEdgeCount, 3);
     EXPECT_EQ(g_outline.Count(), 4);
     EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// The document's drawing is read without its registration, and saving leaves the
+// registration file of that drawing as it was.
+TEST_F(Document, OpenAndSaveKeepTheDrawingsRegistrationFile) {
+    const fs::path path = SaveSquareAs("site.RND");
+    Write("site.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n1\n20\n2\n11\n3\n21\n4\n0\nENDSEC\n0\nEOF\n");
+    const fs::path dxi = Dir() / "site.DXI";
+    const std::string registration = "***\r\n         10.000         20.000          0.000          0.000\r\n"
+                                     "         10.000         21.000          0.000          1.000\r\n"
+                                     "         11.000         20.000          1.000          0.000\r\n"
+                                     "          0.000          0.000          0.000          0.000\r\n"
+                                     " 1 1 1 0\r\n";
+    Write("site.DXI", registration);
+    InitDataModel();
+    ASSERT_TRUE(doc.OpenDocument(path.string()));
+    ASSERT_EQ(g_dxfElementCount, 2);
+    EXPECT_EQ(g_dxfElementsBlock.Data()[1].x, 2.0);  // north = the drawing's y, unregistered
+    EXPECT_EQ(g_dxfRegistration.transformActive, 0);
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    ASSERT_TRUE(fs::exists(dxi));
+    EXPECT_EQ(Read(dxi), registration);
 }
 
 TEST_F(Document, SavingWithoutTinOrOutlineRemovesTheirOldFiles) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "dxf/dxf_position_dialog.h"
+#include "dxf/dxf_registration.h"
 #include "pointedit/point_list.h"
 #include "route/route_data.h"
 #include "shell/tool_mode.h"
@@ -203,4 +205,31 @@ TEST_F(PickOverlay, MeshRangeGetsHandlesOnlyInItsEditTool) {
     EXPECT_TRUE(Draw().empty());
     g_meshAreaDefined = 0;
     g_meshAreaPolygonCount = 0;
+}
+
+// While the drawing's position dialog is open: the entry, and per registered pair its
+// survey point and its shown DXF point joined (the line only when both are on screen).
+TEST_F(PickOverlay, DxfRegistrationPairsWhileThePositionDialogIsOpen) {
+    static int dialog = 0;
+    g_dxfRegistration = DxfRegistration{};
+    g_dxfRegistration.entryY = 20;
+    g_dxfRegistration.entryX = 10;
+    g_dxfRegistration.vertexFlags[0] = 1;
+    g_dxfRegistration.publicPoint[0][0] = 40;  // (east, north) -> window (440, 330)
+    g_dxfRegistration.publicPoint[0][1] = -30;
+    g_dxfRegistration.shownPoint[0][0] = -60;  // -> (340, 250)
+    g_dxfRegistration.shownPoint[0][1] = 50;
+    g_dxfRegistration.vertexFlags[1] = 1;
+    g_dxfRegistration.publicPoint[1][0] = 5000;  // off screen: circle of the shown point only
+    g_dxfRegistration.shownPoint[1][0] = 0;
+    g_dxfRegistration.vertexFlags[2] = 0;
+    g_dxfRegistration.publicPoint[2][0] = 1;  // not registered: nothing
+    EXPECT_EQ(Draw(), Calls{});
+    SetDxfPositionPickReceiver([](void*) {}, &dialog);
+    const Calls expected = {"ellipse 0000FF 417,287 422,292", "ellipse 0000FF 437,327 442,332",
+                            "ellipse 0000FF 337,247 342,252", "line 0000FF 440,330 340,250",
+                            "ellipse 0000FF 397,297 402,302"};
+    EXPECT_EQ(Draw(), expected);
+    OnDxfPositionClosed();
+    g_dxfRegistration = DxfRegistration{};
 }
