@@ -54,6 +54,7 @@
 #include "section/section_files_command.h"
 #include "section/ui/earthwork_dialogs.h"
 #include "section/ui/section_calc_dialog.h"
+#include "section/ui/section_random_output_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
@@ -555,6 +556,8 @@ void CMainFrame::RegisterFrameCommands() {
     earthwork.runCalcDialog = [this](EarthworkCalcDialogState& state) { return CEarthworkCalcDlg::Run(state, this); };
     earthwork.runListDialog = [this] { CEarthworkListDlg::Run(this); };
     SetEarthworkHooks(std::move(earthwork));
+    SetSectionRandomOutputDialogRunner(
+        [this](SectionRandomOutputOptions& options) { return CJDN_RND_OUT::Run(options, this); });
     m_frameCommands.SetHandler(32819, [sectionHooks] { OnTinSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32770, [sectionHooks] { OnContourSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32838, [this] {
