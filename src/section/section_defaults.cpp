@@ -41,10 +41,7 @@ void InitRouteSectionDefaults() {
     g_sectionViewMode = 0;
     g_sectionWndRect = {0, 0, 0, 0};
     InitEarthworkDefaults();
-    const uint32_t colors[] = {Rgb(255, 0, 0),     Rgb(255, 255, 255), Rgb(130, 0, 0),   Rgb(128, 128, 0),
-                               Rgb(128, 0, 128),   Rgb(0, 255, 0),     Rgb(255, 255, 0), Rgb(255, 0, 255),
-                               Rgb(255, 255, 255), Rgb(0, 0, 0),       Rgb(255, 192, 192)};
-    for (int32_t i = 0; i < kSectionViewColorSlots; ++i) g_sectionViewColors[i] = i < 11 ? colors[i] : 0;
+    ResetSectionViewColors();
 
     g_stationInterval = 20.0;
     g_crossSectionInterval = 10.0;
@@ -76,4 +73,11 @@ void InitRouteSectionDefaults() {
     g_meshVolumeDigits = 3;
     g_meshStationNameStyleV = 0;
     g_meshStationNameStyleH = 0;
+}
+
+void ResetSectionViewColors() {
+    const uint32_t colors[] = {Rgb(255, 0, 0),     Rgb(255, 255, 255), Rgb(130, 0, 0),   Rgb(128, 128, 0),
+                               Rgb(128, 0, 128),   Rgb(0, 255, 0),     Rgb(255, 255, 0), Rgb(255, 0, 255),
+                               Rgb(255, 255, 255), Rgb(0, 0, 0),       Rgb(255, 192, 192)};
+    for (int32_t i = 0; i < kSectionViewColorSlots; ++i) g_sectionViewColors[i] = i < 11 ? colors[i] : 0;
 }

@@ -18,6 +18,8 @@ struct SectionWindowRect {
 extern SectionWindowRect g_sectionWndRect;
 constexpr int32_t kSectionViewColorSlots = 16;
 extern uint32_t g_sectionViewColors[kSectionViewColorSlots];  // 0x00RRGGBB
+// The eleven colours of the section windows as at program start.
+void ResetSectionViewColors();
 
 // Sets the route parameters, the section options and window state, the section record
 // globals (no blocks, nothing counted) and the mesh parameters to their defaults; leaves

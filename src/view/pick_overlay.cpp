@@ -5,6 +5,7 @@
 #include "model/terrain_data.h"
 #include "pointedit/point_list.h"
 #include "route/route_data.h"
+#include "section/section_records.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
 #include "view/raster_primitives.h"
@@ -86,17 +87,29 @@ void DrawCurrentIp(OverlayCanvas& c) {
     LargeCircle(c, ToWindow(ip.screenX, ip.screenY));
 }
 
-void DrawCurrentStation(OverlayCanvas& c) {
+// The cut line of station n: from the centre to the left and to the right stake.
+void DrawStationCut(OverlayCanvas& c, int32_t n) {
     if (!g_stations) return;
     const int32_t count = std::min(g_stationCount, g_stationsBlock.Size() - 1);
-    if (g_currentStation <= 0 || g_currentStation > count || SectionsShownInBirdsEye()) return;
-    const StationRecord& s = g_stations[g_currentStation];
-    if (g_currentStation == count && (s.x == 0 || s.y == 0)) return;
+    if (n <= 0 || n > count) return;
+    const StationRecord& s = g_stations[n];
+    if (n == count && (s.x == 0 || s.y == 0)) return;
     if (s.offScreen != 0) return;
     c.SetPen(kOverlayOrange);
     const WindowPoint centre = ToWindow(s.screenX, s.screenY);
     if (s.leftOffScreen == 0) Line(c, centre, ToWindow(s.leftScreenX, s.leftScreenY));
     if (s.rightOffScreen == 0) Line(c, centre, ToWindow(s.rightScreenX, s.rightScreenY));
+}
+
+void DrawCurrentStation(OverlayCanvas& c) {
+    if (SectionsShownInBirdsEye()) return;
+    DrawStationCut(c, g_currentStation);
+}
+
+// The section shown in the cross-section window, as its cut line in the plan.
+void DrawCurrentSection(OverlayCanvas& c) {
+    if (g_currentSection <= 0 || g_currentSection > g_sectionViewCount || g_birdsEyeOn) return;
+    DrawStationCut(c, g_currentSection);
 }
 
 // The rectangle through its four corners, a square at the origin and, unless the range
@@ -151,10 +164,11 @@ void DrawMeshRange(OverlayCanvas& c) {
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
     DrawListHighlight(canvas);
-    // The current section, the DXF registration and crossings and the line tools' ends
-    // come with the tools that pick them.
+    // The DXF registration and crossings and the line tools' ends come with the tools
+    // that pick them.
     DrawCurrentIp(canvas);
     DrawCurrentStation(canvas);
+    DrawCurrentSection(canvas);
     DrawMeshEditNode(canvas);
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);

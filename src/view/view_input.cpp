@@ -31,6 +31,7 @@
 #include "pointedit/two_point_tool.h"
 #include "route/route_data.h"
 #include "route/route_lists.h"
+#include "section/cross_section_command.h"
 #include "section/route_point_entry.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
@@ -672,11 +673,14 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
         FullRepaintView();
         return;
     }
+    // Without a tool a plain click picks the section the cross-section window shows.
+    if (g_dragState == 0 && g_toolMode == MODE_NONE && IsToolWindowOpen(ToolWindow::kSection))
+        SelectSectionAtPoint(x, y);
     DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;
-    // Without a tool the click goes to the cross-section window and the text-flag link
-    // marks, which come with their subsystems.
+    // Without a tool the click also goes to the text-flag link marks, which come with
+    // their window.
 }
 
 void OnViewRButtonUp() {
