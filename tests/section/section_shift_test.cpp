@@ -11,6 +11,7 @@
 #include "section/earthwork.h"
 #include "section/section_files.h"
 #include "section/section_shift.h"
+#include "section/section_shift_command.h"
 #include "section_test_support.h"
 
 namespace {
@@ -266,6 +267,40 @@ TEST_F(SectionShift, JacksboroLoweredOneMetreGivesSixtySquareMetres) {
         }
     }
     EXPECT_GT(full, 2);
+}
+
+}  // namespace
+
+namespace {
+
+class SectionShiftCommand : public sectiontest::SectionFixture {};
+
+TEST_F(SectionShiftCommand, OpeningStartsFromShiftOneAndTheLowestPoint) {
+    g_pointZMin = 12.5;
+    g_sectionShift.shift = 4;
+    SectionShiftWindowOpened();
+    EXPECT_EQ(g_sectionShift.shift, 1.0);
+    EXPECT_EQ(g_sectionShift.datum, 12.5);
+    EXPECT_EQ(g_currentSection, 1);
+    SectionShiftWindowClosed();
+    EXPECT_EQ(g_currentSection, 0);
+}
+
+TEST_F(SectionShiftCommand, EditBoxesTakeAnyNumber) {
+    SectionShiftWindowOpened();
+    struct Case {
+        const char* typed;
+        double want;
+        const char* shown;
+    };
+    for (const Case& c : {Case{"-2.5", -2.5, " -2.500"}, Case{"abc", -2.5, " -2.500"}, Case{" 0 ", 0, " 0.000"}}) {
+        SCOPED_TRACE(c.typed);
+        EXPECT_EQ(SectionShiftAmountLeft(c.typed), c.shown);
+        EXPECT_EQ(g_sectionShift.shift, c.want);
+    }
+    EXPECT_EQ(SectionShiftDatumLeft("100"), " 100.000");
+    EXPECT_EQ(g_sectionShift.datum, 100.0);
+    SectionShiftWindowClosed();
 }
 
 }  // namespace

@@ -50,6 +50,7 @@
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
 #include "section/ui/cross_section_window.h"
+#include "section/ui/section_shift_window.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -535,6 +536,7 @@ void CMainFrame::RegisterFrameCommands() {
     });
     InstallRouteWindows(this, m_frameCommands);
     InstallCrossSectionWindow(this, m_frameCommands);
+    InstallSectionShiftWindow(this, m_frameCommands);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {
