@@ -184,8 +184,10 @@ void CODN_SFT::CloseToolWindow() {
     close();
 }
 
-void CODN_SFT::reject() {
+void CODN_SFT::keyPressEvent(QKeyEvent* event) {
     // Esc never closes the window; the close box does.
+    if (event->key() == Qt::Key_Escape) return;
+    QDialog::keyPressEvent(event);
 }
 
 void CODN_SFT::ShowSection(int n) {

@@ -22,7 +22,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void DrawContent(QPainter& p);
