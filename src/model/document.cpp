@@ -739,6 +739,7 @@ void CPelmo_3DDoc::RegisterCommands() {
     }
     m_commands.SetHandler(32897, [] { RunEarthworkCalc(); });
     m_commands.SetHandler(32898, [] { RunVolumeList(); });
+    m_commands.SetHandler(32816, [] { RunSectionRandomOutput(); });
 
     // The mesh files; after a read the view is fitted again, as after opening data.
     m_commands.SetHandler(32882, [this] {

@@ -19,6 +19,7 @@
 #include "section/earthwork_command.h"
 #include "section/section_calc.h"
 #include "section/section_files.h"
+#include "section/section_random_output.h"
 #include "section/section_records.h"
 #include "section/section_rut_source.h"
 #include "shell/work_files.h"
@@ -79,6 +80,7 @@ void ClearRouteSections() {
     g_earthworkPlanLoaded = 0;
 }
 void RunEarthworkCalc() { OnEarthworkCalc(); }
+void RunSectionRandomOutput() { OnExportSectionsAsRandom(); }
 void RunVolumeList() { OnVolumeList(); }
 bool VolumeListEnabledNow() { return VolumeListEnabled(); }
 

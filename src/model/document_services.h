@@ -61,6 +61,8 @@ void RefreshRouteWindows();
 void RunEarthworkCalc();
 void RunVolumeList();
 bool VolumeListEnabledNow();
+// Command 32816: the sections written as random points.
+void RunSectionRandomOutput();
 
 // ---- SIMA point files ----
 

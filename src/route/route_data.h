@@ -92,6 +92,7 @@ struct StationRecord {
     int32_t rightScreenY;
     int8_t rightOffScreen;
     int32_t markerSize;
+    int32_t heightValid;  // 1 when groundZ came from the section at the same added distance
 };
 
 // Kind of the record that separates two routes in the other-route tables.

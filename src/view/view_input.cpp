@@ -34,6 +34,7 @@
 #include "route/route_data.h"
 #include "route/route_lists.h"
 #include "section/cross_section_command.h"
+#include "section/route_point_entry.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
@@ -220,6 +221,10 @@ void IpDeleteRow(const ToolClick& c) {
     DeleteIpAtCursor(c.flags, c.x, c.y);
     AfterRouteTool();
 }
+void RoutePointEntryRow(const ToolClick& c) {
+    EnterRoutePointAtCursor(c.flags, c.x, c.y);
+    AfterRouteTool();
+}
 void IpInsertRow(const ToolClick& c) {
     InsertIpAtCursor(c.flags, c.x, c.y);
     AfterRouteTool();
@@ -369,7 +374,7 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_AREA_INFO, MODE_AREA_INFO, AREA_INFO_VALID_INVALID, CtrlRule::kAny, false,
      "OnDragSliceLinesValid", SliceLinesValidRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INPUT, CtrlRule::kAny, false, "EnterRoutePointAtCursor",
-     nullptr},
+     RoutePointEntryRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_CHANGE, CtrlRule::kAny, false, "EditIpAtCursor",
      IpChangeRow},
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_DELETE, CtrlRule::kAny, false, "DeleteIpAtCursor",
@@ -377,7 +382,7 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_IP_POINT, MODE_IP_POINT, IP_POINT_INSERT, CtrlRule::kAny, false, "InsertIpAtCursor",
      IpInsertRow},
     {MODE_ARBITRARY_SECTION, MODE_ARBITRARY_SECTION, kAny, CtrlRule::kAny, false,
-     "EnterRoutePointAtCursor", nullptr},
+     "EnterRoutePointAtCursor", RoutePointEntryRow},
     {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
      nullptr},
     {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},

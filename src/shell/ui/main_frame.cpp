@@ -52,12 +52,14 @@
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
 #include "section/ui/cross_section_window.h"
+#include "section/ui/section_shift_window.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
 #include "section/ui/earthwork_dialogs.h"
 #include "section/ui/section_calc_dialog.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
+#include "section/ui/section_random_output_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "shell/backup_reminder.h"
 #include "shell/frame_timer.h"
@@ -540,6 +542,7 @@ void CMainFrame::RegisterFrameCommands() {
     });
     InstallRouteWindows(this, m_frameCommands);
     InstallCrossSectionWindow(this, m_frameCommands);
+    InstallSectionShiftWindow(this, m_frameCommands);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {
@@ -563,6 +566,8 @@ void CMainFrame::RegisterFrameCommands() {
     earthwork.runCalcDialog = [this](EarthworkCalcDialogState& state) { return CEarthworkCalcDlg::Run(state, this); };
     earthwork.runListDialog = [this] { CEarthworkListDlg::Run(this); };
     SetEarthworkHooks(std::move(earthwork));
+    SetSectionRandomOutputDialogRunner(
+        [this](SectionRandomOutputOptions& options) { return CJDN_RND_OUT::Run(options, this); });
     m_frameCommands.SetHandler(32819, [sectionHooks] { OnTinSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32770, [sectionHooks] { OnContourSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32838, [this] {

@@ -1,0 +1,42 @@
+#pragma once
+// 横断シフト (286): the current ground section with the plan line shifted from it; the
+// shift calculations and the output of the shifted sections. Modeless, one at a time.
+#include <QDialog>
+
+#include "shell/tool_windows.h"
+
+class CSectionFrameWidget;
+class QLineEdit;
+class QPushButton;
+class FrameCommandTarget;
+
+class CODN_SFT : public QDialog, public ToolWindowHandle {
+    Q_OBJECT
+public:
+    explicit CODN_SFT(QWidget* parent);
+    ~CODN_SFT() override;
+    void CloseToolWindow() override;
+
+    CSectionFrameWidget* FrameWidget() const { return m_frame; }
+    void ShowSection(int n);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void DrawContent(QPainter& p);
+    void SyncModeButtons();
+    void UpdateTitle();
+
+    CSectionFrameWidget* m_frame = nullptr;
+    QLineEdit* m_gridBox = nullptr;
+    QLineEdit* m_numberBox = nullptr;
+    QLineEdit* m_shiftBox = nullptr;
+    QLineEdit* m_datumBox = nullptr;
+    QPushButton* m_zoomButton = nullptr;
+    QPushButton* m_moveButton = nullptr;
+    bool m_enterPressed = false;
+};
+
+void InstallSectionShiftWindow(QWidget* frame, FrameCommandTarget& commands);
