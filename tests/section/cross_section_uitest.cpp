@@ -92,9 +92,20 @@ private slots:
         QTest::keyClick(Control<QLineEdit>(w, "1020"), Qt::Key_Escape);
         QVERIFY(IsToolWindowOpen(ToolWindow::kSection));
         QVERIFY(w->isVisible());
+        QPointer<CCrossSectionDlg> first = w;
         frame.ExecuteCommand(32822);
         QVERIFY(!IsToolWindowOpen(ToolWindow::kSection));
         QCOMPARE(g_currentSection, 0);
+        QVERIFY(!first || !first->isVisible());
+        // The close box closes it too.
+        frame.ExecuteCommand(32822);
+        w = dynamic_cast<CCrossSectionDlg*>(GetToolWindow(ToolWindow::kSection));
+        QVERIFY(w);
+        w->show();
+        QPointer<CCrossSectionDlg> second = w;
+        w->close();
+        QVERIFY(!second || !second->isVisible());
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kSection));
     }
 
     void popupModesAndAddThroughThePointEditDialog() {

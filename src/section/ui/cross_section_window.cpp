@@ -224,7 +224,8 @@ void CCrossSectionDlg::closeEvent(QCloseEvent* event) {
         ClearToolWindow(ToolWindow::kSection, this);
         CrossSectionWindowClosed();
     }
-    QDialog::closeEvent(event);
+    // Not QDialog's: it would ask reject(), which keeps the window open for Esc.
+    QWidget::closeEvent(event);
 }
 
 void CCrossSectionDlg::reject() {
