@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "platform/message_box.h"
+#include "platform/text_io.h"
 
 namespace {
 void Report(const char* text, const std::filesystem::path& path) {
@@ -33,4 +34,11 @@ void RemovePartialFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, ec)))
         std::filesystem::remove(path, ec);
+}
+
+bool WriteWholeFileOrReport(const std::filesystem::path& path, std::string_view bytes) {
+    if (WriteFileBytes(path, bytes)) return true;
+    RemovePartialFile(path);
+    ReportWriteFailed(path);
+    return false;
 }

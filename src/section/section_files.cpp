@@ -280,19 +280,10 @@ std::string FormatJdnText() {
     return out;
 }
 
-namespace {
-bool WriteWhole(const fs::path& file, const std::string& text) {
-    if (WriteFileBytes(file, text)) return true;
-    RemovePartialFile(file);
-    ReportWriteFailed(file);
-    return false;
-}
-}  // namespace
-
 int32_t WriteOdnJdnFiles(const fs::path& path, int32_t kind) {
     bool ok = true;
-    if (kind == 0 || kind == 1) ok = WriteWhole(WithExtension(path, ".ODN"), FormatOdnText()) && ok;
-    if (kind == 0 || kind == 2) ok = WriteWhole(WithExtension(path, ".JDN"), FormatJdnText()) && ok;
+    if (kind == 0 || kind == 1) ok = WriteWholeFileOrReport(WithExtension(path, ".ODN"), FormatOdnText()) && ok;
+    if (kind == 0 || kind == 2) ok = WriteWholeFileOrReport(WithExtension(path, ".JDN"), FormatJdnText()) && ok;
     return ok ? 0 : -1;
 }
 
@@ -313,7 +304,7 @@ int32_t WriteQdnFile(const fs::path& path) {
                                 p.left.x[j], p.left.y[j], p.right.dist[j], p.right.z[j], p.right.x[j], p.right.y[j]);
         out += "E\r\n";
     }
-    return WriteWhole(WithExtension(path, ".QDN"), out) ? 0 : -1;
+    return WriteWholeFileOrReport(WithExtension(path, ".QDN"), out) ? 0 : -1;
 }
 
 int32_t ReadQdnFile(const fs::path& path) {

@@ -253,22 +253,13 @@ std::string FormatSectionPointsRndText() {
     return out;
 }
 
-namespace {
-bool WriteWhole(const fs::path& file, const std::string& text) {
-    if (WriteFileBytes(file, text)) return true;
-    RemovePartialFile(file);
-    ReportWriteFailed(file);
-    return false;
-}
-}  // namespace
-
 int32_t WriteShiftedSections(const fs::path& path, int32_t kind) {
     bool ok = true;
-    if (kind == 0 || kind == 1) ok = WriteWhole(WithExtension(path, ".ODN"), FormatShiftedOdnText()) && ok;
-    if (kind == 0 || kind == 2) ok = WriteWhole(WithExtension(path, ".JDN"), FormatShiftedJdnText()) && ok;
+    if (kind == 0 || kind == 1) ok = WriteWholeFileOrReport(WithExtension(path, ".ODN"), FormatShiftedOdnText()) && ok;
+    if (kind == 0 || kind == 2) ok = WriteWholeFileOrReport(WithExtension(path, ".JDN"), FormatShiftedJdnText()) && ok;
     return ok ? 0 : -1;
 }
 
 int32_t WriteSectionPointsRnd(const fs::path& path) {
-    return WriteWhole(path, FormatSectionPointsRndText()) ? 0 : -1;
+    return WriteWholeFileOrReport(path, FormatSectionPointsRndText()) ? 0 : -1;
 }
