@@ -1,0 +1,18 @@
+#pragma once
+// The background-image commands of the main frame: choosing the main image (背景画像選択)
+// and saving it (背景画像を保存).
+#include <cstdint>
+
+#include "image/image_position.h"
+
+enum class BackgroundImageSelectResult {
+    OpenImageList,  // an image is loaded: the image list takes over
+    Cancelled,      // no file chosen, or a file of no image kind
+    Failed,         // the file could not be read (the user was told)
+    Loaded,
+};
+
+// 背景画像選択: the file dialog, the read, the placement and the view set up for it.
+BackgroundImageSelectResult OnBackgroundImageSelect(const ZoneDialogRunner& runZoneDialog);
+// Loads `path` as the main image (the work after the dialog).
+BackgroundImageSelectResult SelectBackgroundImageFile(const std::string& path, const ZoneDialogRunner& runZoneDialog);
