@@ -4,6 +4,7 @@
 
 #include "dxf/dxf_store.h"
 #include "image/image_readers.h"
+#include "image/image_writers.h"
 #include "image/image_slot.h"
 #include "model/terrain_data.h"
 #include "platform/file_dialog.h"
@@ -76,4 +77,24 @@ BackgroundImageSelectResult OnBackgroundImageSelect(const ZoneDialogRunner& runZ
     const std::string path = RunFileDialog(request);
     if (path.empty()) return BackgroundImageSelectResult::Cancelled;
     return SelectBackgroundImageFile(path, runZoneDialog);
+}
+
+bool OnBackgroundImageSave(const std::string& documentTitle) {
+    if (g_bgImageHandle.Empty() || !g_bgImage.loaded) return false;
+    SaveMainImageSlot();
+    bool others = false;
+    for (int32_t k = 1; k < IMAGE_SLOT_COUNT; ++k) others = others || SlotQualifiesForComposition(k);
+    bool compose = false;
+    if (SlotQualifiesForComposition(0) && others)
+        compose = ShowMessage("モノクロ画像を合成しますか", "", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes;
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "背景画像の保存";
+    request.filter = "TIFFファイル(*.TIF)|*.TIF;*.TIFF;*.BMP|ビットマップファイル(*.BMP) |*.BMP|すべてのファイル|*.*||";
+    request.defaultExtension = "TIF";
+    request.folder = g_workFolder;
+    request.fileName = documentTitle + ".TIF";
+    const std::string path = RunFileDialog(request);
+    if (path.empty()) return false;
+    return SaveBackgroundImage(path, compose);
 }

@@ -2,6 +2,7 @@
 // The background-image commands of the main frame: choosing the main image (背景画像選択)
 // and saving it (背景画像を保存).
 #include <cstdint>
+#include <string>
 
 #include "image/image_position.h"
 
@@ -16,3 +17,7 @@ enum class BackgroundImageSelectResult {
 BackgroundImageSelectResult OnBackgroundImageSelect(const ZoneDialogRunner& runZoneDialog);
 // Loads `path` as the main image (the work after the dialog).
 BackgroundImageSelectResult SelectBackgroundImageFile(const std::string& path, const ZoneDialogRunner& runZoneDialog);
+
+// 背景画像を保存: offers to compose the shown 1-bit images, asks for the file (proposing
+// `documentTitle` with ".TIF") and writes it with its placement files. True when written.
+bool OnBackgroundImageSave(const std::string& documentTitle);

@@ -121,4 +121,35 @@ TEST_F(ImageCommands, TheDocumentsCompanionImage) {
     EXPECT_EQ(UsedImageSlotCount(), 0);
 }
 
+TEST_F(ImageCommands, SavingTheImageAsksToComposeOnlyWithTwoMonoImages) {
+    // One colour image: no question; the proposed name is the document's.
+    ASSERT_TRUE(ReadImageFile(kDir + "png24.png", kImagePng, true));
+    const fs::path out = m_dir / "saved.bmp";
+    QueueFileDialogAnswer(out.string());
+    EXPECT_TRUE(OnBackgroundImageSave("site"));
+    ASSERT_EQ(RecordedFileDialogs().size(), 1u);
+    EXPECT_EQ(RecordedFileDialogs()[0].fileName, "site.TIF");
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(ReadBytes(out).substr(0, 2), "BM");
+
+    // Two 1-bit images: the question, and No writes the main image alone.
+    FreeDocumentImages();
+    for (const char* name : {"tif_bit_black.tif", "png1_grey.png"}) {
+        SaveMainImageSlot();
+        ASSERT_TRUE(ReadImageFile(kDir + name, ImageFileKindOf(name), true));
+        g_bgImage.positionKnown = 1;
+        const double c[4][2] = {{0, 23}, {37, 23}, {0, 0}, {37, 0}};
+        std::copy(&c[0][0], &c[0][0] + 8, &g_bgImage.corners[0][0]);
+        AddImageToSlots();
+    }
+    ASSERT_EQ(UsedImageSlotCount(), 2);
+    QueueMessageAnswer(msg::kIdNo);
+    QueueFileDialogAnswer((m_dir / "main.tif").string());
+    EXPECT_TRUE(OnBackgroundImageSave("site"));
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "モノクロ画像を合成しますか");
+    ASSERT_TRUE(ReadImageFile((m_dir / "main.tif").string(), kImageTiff, true));
+    EXPECT_EQ(g_bgImage.width, 37);
+}
+
 }  // namespace

@@ -26,6 +26,7 @@
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
 #include "image/image_command.h"
+#include "model/document.h"
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/hole_dialogs.h"
@@ -579,6 +580,10 @@ void CMainFrame::RegisterFrameCommands() {
             return m_zoneDialogRunner ? m_zoneDialogRunner(values) : CZoneSelectDlg::Run(values, this);
         });
         if (result == BackgroundImageSelectResult::Loaded) FullRedraw();
+    });
+    m_frameCommands.SetHandler(32920, [this] {
+        const auto* document = dynamic_cast<const CPelmo_3DDoc*>(m_document);
+        OnBackgroundImageSave(document ? document->PlainTitle() : std::string("No_Name"));
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
         OnDuplicateCheck([this](DuplicateCheckValues& values) {
