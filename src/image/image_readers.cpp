@@ -334,6 +334,17 @@ bool DecodeTiffImage(const std::string& path, DecodedImage& out) {
     for (uint32_t i = 0; i < height; ++i) {
         if (!rows.Row(i, planes)) return Fail(out);
         uint32_t* dst = reinterpret_cast<uint32_t*>(block + size_t(height - 1 - i) * size_t(4 * width));
+        // The common layouts, byte samples side by side, without the general sampler.
+        if (bits == 8 && !separate && photometric == PHOTOMETRIC_RGB && samples >= 3) {
+            const uint8_t* src = planes[0];
+            for (uint32_t x = 0; x < width; ++x, src += samples) dst[x] = Bgr(src[0], src[1], src[2]);
+            continue;
+        }
+        if (bits == 8 && !separate && photometric == PHOTOMETRIC_MINISBLACK) {
+            const uint8_t* src = planes[0];
+            for (uint32_t x = 0; x < width; ++x, src += samples) dst[x] = Bgr(src[0], src[0], src[0]);
+            continue;
+        }
         for (uint32_t x = 0; x < width; ++x) {
             auto sample = [&](uint32_t s) {
                 return separate ? SampleAt(planes[s], x, bits) : SampleAt(planes[0], uint64_t(x) * samples + s, bits);
