@@ -48,6 +48,8 @@ BackgroundImageSelectResult SelectBackgroundImageFile(const std::string& path, c
         ReadImagePositionFiles(1, runZoneDialog, &state);
         if (state == PositionFileState::Damaged)
             ShowMessage("位置情報ファイル(MPI)が異常です", "", msg::kOk | msg::kIconWarning);
+        else if (state == PositionFileState::DamagedWorldFile)
+            ShowMessage("ワールドファイルが異常です\n位置情報を無視します", "", msg::kOk | msg::kIconWarning);
     }
     if (g_bgImage.positionKnown != 0) {
         if (data) {

@@ -133,14 +133,14 @@ int32_t ReadWorldFile(std::FILE* file, const std::string& worldPath, ImageSlot& 
     std::string line;
     for (double& value : w) {
         if (!ReadTextLine(file, line)) {
-            state = PositionFileState::Damaged;
+            state = PositionFileState::DamagedWorldFile;
             return 0;
         }
         if (line.size() > 255) line.resize(255);
         value = std::atof(line.c_str());
         // A value that is no number cannot place anything.
         if (!std::isfinite(value)) {
-            state = PositionFileState::Damaged;
+            state = PositionFileState::DamagedWorldFile;
             return 0;
         }
     }
@@ -153,7 +153,7 @@ int32_t ReadWorldFile(std::FILE* file, const std::string& worldPath, ImageSlot& 
     }
     for (int k = 0; k < 4; ++k)
         if (!std::isfinite(corners[k][0]) || !std::isfinite(corners[k][1])) {
-            state = PositionFileState::Damaged;
+            state = PositionFileState::DamagedWorldFile;
             return 0;
         }
     std::copy(&corners[0][0], &corners[0][0] + 8, &image.corners[0][0]);

@@ -21,7 +21,8 @@ using ZoneDialogRunner = std::function<bool(ZoneSelectValues&)>;
 enum class PositionFileState {
     None,      // no placement file
     Read,      // placement read
-    Damaged,   // a file was there but gave no usable placement
+    Damaged,   // a position file was there but gave no usable placement
+    DamagedWorldFile,  // the same for a world file
 };
 
 // Probes (`read` 0) or reads (`read` 1) the placement of the active image, whose path is

@@ -98,6 +98,14 @@ TEST_F(ImageCommands, ADamagedPositionFileIsReported) {
     EXPECT_EQ(RecordedMessages()[0].text, "位置情報ファイル(MPI)が異常です");
     EXPECT_EQ(g_bgImage.positionKnown, 0);
     EXPECT_DOUBLE_EQ(g_extentSize, 500.0);
+
+    FreeDocumentImages();
+    ClearRecordedMessages();
+    fs::remove(m_dir / "map.MPI");
+    WriteBytes(m_dir / "map.jgw", "1\r\n0\r\n0\r\n-1\r\n5000\r\n");
+    EXPECT_EQ(SelectBackgroundImageFile(image.string(), {}), BackgroundImageSelectResult::Loaded);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "ワールドファイルが異常です\n位置情報を無視します");
 }
 
 TEST_F(ImageCommands, TheDocumentsCompanionImage) {
