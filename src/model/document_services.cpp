@@ -10,6 +10,8 @@
 #include "contour/slice_store.h"
 #include "dxf/dxf_reader.h"
 #include "dxf/dxf_registration.h"
+#include "image/image_position.h"
+#include "image/image_readers.h"
 #include "image/image_slot.h"
 #include "platform/files.h"
 #include "route/route_files_command.h"
@@ -36,8 +38,6 @@ namespace fs = std::filesystem;
 
 void ReadDocumentTextFlags(const fs::path&) {}
 
-bool LoadBackgroundImageFile(const fs::path&, int32_t, const fs::path&) { return false; }
-void FreeDocumentImages() {}
 
 
 // The drawing keeps its source coordinates: a document brings no registration with it.
@@ -138,6 +138,27 @@ void ClearViewHistory() { ResetViewHistory(); }
 bool BackgroundImageLoaded() { return g_bgImage.loaded != 0; }
 bool BackgroundImageIsMono() { return g_bgImage.isMono != 0; }
 bool BackgroundImagePlaced() { return g_bgImage.loaded != 0 && g_bgImage.positionKnown != 0; }
+// The document's companion image: read as found beside the data file (the active image
+// was cleared before, so 4-bit and 8-bit BMPs arrive as 32-bit images), then placed.
+bool LoadBackgroundImageFile(const fs::path& imagePath, int32_t kind, const fs::path&) {
+    static constexpr ImageFileKind kKinds[] = {kImageNone, kImageTiff, kImageBmp, kImagePng, kImageJpeg};
+    if (kind < 1 || kind > 4) return false;
+    if (!ReadImageFile(imagePath.string(), kKinds[kind], false)) return false;
+    ReadImagePositionFiles(1);
+    return true;
+}
+
+void FreeDocumentImages() {
+    g_bgImage.loaded = 0;
+    g_bgImage.positionKnown = 0;
+    g_bgImage.blendMode = 0;
+    // Slot 0 out of step with the active image still owns a block of its own.
+    if (!(g_imageSlotHandles[0] == g_bgImageHandle)) FreeImageBlock(g_imageSlotHandles[0]);
+    FreeImageSlots();
+    FreeImageBlock(g_bgImageHandle);
+    g_bgImage.pixels = nullptr;
+}
+
 void ForgetActiveImage() {
     g_bgImage.loaded = 0;
     g_bgImage.positionKnown = 0;

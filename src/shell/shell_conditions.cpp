@@ -2,6 +2,7 @@
 
 #include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
+#include "image/image_slot.h"
 #include "model/terrain_data.h"
 #include "route/route_data.h"
 #include "section/section_calc.h"
@@ -34,8 +35,7 @@ ShellConditions CurrentShellConditions() {
     c.showBackgroundDxf = g_showBackgroundDxf != 0;
     c.sections = g_hasSections != 0;
     c.simpleSectionCount = g_simpleSectionCount;
-    // Not built yet, so nothing of theirs can be loaded and this stays false: background
-    // images (slot 1 loaded).
+    c.image = g_bgImage.loaded != 0 && !g_bgImageHandle.Empty();
 
     c.toolMode = g_toolMode;
     c.pointEditState = g_pointEditState;

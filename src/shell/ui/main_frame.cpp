@@ -25,6 +25,8 @@
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
+#include "image/image_command.h"
+#include "model/document.h"
 #include "model/ui/auto_outline_dialog.h"
 #include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/hole_dialogs.h"
@@ -572,6 +574,16 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32770, [sectionHooks] { OnContourSectionCalc(sectionHooks()); });
     m_frameCommands.SetHandler(32838, [this] {
         OnCurveElementListCommand([this] { CCurveElementListDlg::Run(this); });
+    });
+    m_frameCommands.SetHandler(32865, [this] {
+        const auto result = OnBackgroundImageSelect([this](ZoneSelectValues& values) {
+            return m_zoneDialogRunner ? m_zoneDialogRunner(values) : CZoneSelectDlg::Run(values, this);
+        });
+        if (result == BackgroundImageSelectResult::Loaded) FullRedraw();
+    });
+    m_frameCommands.SetHandler(32920, [this] {
+        const auto* document = dynamic_cast<const CPelmo_3DDoc*>(m_document);
+        OnBackgroundImageSave(document ? document->PlainTitle() : std::string("No_Name"));
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
         OnDuplicateCheck([this](DuplicateCheckValues& values) {
