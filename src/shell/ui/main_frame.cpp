@@ -30,6 +30,7 @@
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/terrain_edit_commands.h"
+#include "exchange/ui/import_dialog.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -506,6 +507,7 @@ void CMainFrame::RegisterFrameCommands() {
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
     InstallDxfInfoWindow(this);
+    InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);

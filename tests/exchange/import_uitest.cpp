@@ -1,0 +1,156 @@
+// 外部データ取り込み from the menu: the import window's kind-dependent controls, the
+// intensity limit edit and wheel, the text-format hint, and a SIMA file read into the
+// points with the overall view.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWheelEvent>
+#include <QtTest>
+#include <filesystem>
+
+#include "../support/ui_driver.h"
+#include "../windows/window_test_main.h"
+#include "exchange/import_request.h"
+#include "exchange/ui/import_dialog.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+#include "shell/tool_windows.h"
+
+namespace fs = std::filesystem;
+using namespace ui_driver;
+
+namespace {
+QString g_root;
+constexpr int kImport = 32803;
+
+CImportDlg* OpenImportWindow(CMainFrame* frame) {
+    ClearRecordedMessages();
+    if (g_pointCount > 0) QueueMessageAnswer(msg::kIdYes);
+    Choose(frame, kImport);
+    return frame->findChild<CImportDlg*>();
+}
+
+void Wheel(QWidget* w, int delta) {
+    QWheelEvent e(QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &e);
+}
+}  // namespace
+
+class ImportWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { UseProgramFolderIn(g_root); }
+
+    void controlsFollowTheKind() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        ResetImportChoices();
+        CImportDlg* dialog = OpenImportWindow(frame);
+        QVERIFY(dialog);
+        QVERIFY(IsToolWindowOpen(ToolWindow::kImport));
+        QVERIFY(Checked(frame, kImport));
+        QVERIFY(Control<QRadioButton>(dialog, 1102)->isChecked());  // SIMA by default
+        QVERIFY(!Control<QRadioButton>(dialog, 1103)->isVisible());
+        auto* limit = Control<QLineEdit>(dialog, 1082);
+        auto* swap = Control<QCheckBox>(dialog, 1135);
+        QVERIFY(!limit->isEnabled());
+        QVERIFY(!swap->isEnabled());
+
+        Control<QRadioButton>(dialog, 1131)->click();
+        QCOMPARE(g_importKind, 9);
+        QVERIFY(limit->isEnabled());
+        QVERIFY(swap->isEnabled());
+        QVERIFY(Control<QCheckBox>(dialog, 1143)->isEnabled());
+
+        // Typed and left: limited to 0..999; an emptied edit keeps the limit.
+        auto* other = Control<QCheckBox>(dialog, 1008);
+        const struct {
+            const char* typed;
+            const char* shown;
+        } typed[] = {{"-3", " 0"}, {"1500", " 999"}, {"", " 999"}, {"40", " 40"}};
+        for (const auto& t : typed) {
+            limit->setFocus();
+            QTRY_VERIFY(limit->hasFocus());
+            limit->setText(t.typed);
+            other->setFocus();
+            QTRY_VERIFY(!limit->hasFocus());
+            QCOMPARE(limit->text(), QString(t.shown));
+        }
+        // The wheel steps by 5 only while the edit has the focus.
+        Wheel(limit, 120);
+        QCOMPARE(limit->text(), QString(" 40"));
+        limit->setFocus();
+        QTRY_VERIFY(limit->hasFocus());
+        Wheel(limit, 120);
+        QCOMPARE(limit->text(), QString(" 45"));
+        for (int i = 0; i < 12; ++i) Wheel(limit, -120);
+        QCOMPARE(limit->text(), QString(" 0"));
+
+        auto* drop = Control<QCheckBox>(dialog, 1143);
+        auto* unused = Control<QCheckBox>(dialog, 1144);
+        drop->click();
+        unused->click();
+        QVERIFY(!drop->isChecked());
+        QCOMPARE(g_importRequest.belowLimitMode, 2);
+        unused->click();
+        QCOMPARE(g_importRequest.belowLimitMode, 0);
+        swap->click();
+
+        // DXF: intensity and XY controls off, the checked swap travels anyway.
+        Control<QRadioButton>(dialog, 1132)->click();
+        QVERIFY(!limit->isEnabled());
+        QVERIFY(!swap->isEnabled());
+        Control<QRadioButton>(dialog, 1131)->click();
+
+        // Kind 9: the format hint comes before the file dialog; cancelling closes.
+        ClearRecordedFileDialogs();
+        Press(dialog, "1106");
+        QCOMPARE(RecordedMessages().size(), size_t{1});
+        QVERIFY(RecordedMessages()[0].text.rfind("テキストデータの書式は", 0) == 0);
+        QCOMPARE(RecordedFileDialogs().size(), size_t{1});
+        QCOMPARE(QString::fromStdString(RecordedFileDialogs()[0].filter),
+                 QString::fromUtf8(" テキストファイル|*.TXT| ＣＳＶファイル|*.CSV|すべてのファイル|*.*|"));
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kImport));
+        QCOMPARE(g_importRequest.readyCode, 0);
+
+        // Opened again: the last kind, limit and swap.
+        dialog = OpenImportWindow(frame);
+        QVERIFY(dialog);
+        QVERIFY(Control<QRadioButton>(dialog, 1131)->isChecked());
+        QCOMPARE(Control<QLineEdit>(dialog, 1082)->text(), QString(" 0"));
+        QVERIFY(Control<QCheckBox>(dialog, 1135)->isChecked());
+        // The command closes the open window.
+        Choose(frame, kImport);
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kImport));
+        QTRY_VERIFY(!frame->findChild<CImportDlg*>());
+    }
+
+    void simaFileBecomesPoints() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        ResetImportChoices();
+        const int32_t before = g_pointCount;
+        const fs::path path = fs::path(g_root.toStdString()) / "far.SIM";
+        WriteFileBytes(path, "G00,01,-,\r\nA00,\r\nA01,1,F1,50000.000,60000.000,12.000,\r\n"
+                             "A01,2,F2,50100.000,60100.000,13.000,\r\nA99,\r\n");
+        CImportDlg* dialog = OpenImportWindow(frame);
+        QVERIFY(dialog);
+        Control<QRadioButton>(dialog, 1102)->click();
+        QueueFileDialogAnswer(path.string());
+        Press(dialog, "1106");
+        QTRY_COMPARE(g_pointCount, before + 2);
+        QCOMPARE(g_importRequest.readyCode, 0);
+        QCOMPARE(QString(g_points[before + 1].name), QString("F1"));
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kImport));
+        // The overall view takes the far points in.
+        QVERIFY(g_extentCenterX > 0);
+    }
+};
+
+int main(int argc, char** argv) { return RunWindowTest<ImportWindowTest>(argc, argv, &g_root); }
+
+#include "import_uitest.moc"
