@@ -107,6 +107,17 @@ ImportPointAppender::ImportPointAppender(int32_t plotMode, int32_t addError, int
       m_startCount(g_pointCount) {}
 
 int32_t ImportPointAppender::Append(double x, double y, double z, std::string_view name) {
+    return AppendPoint(x, y, z, CleanImportName(name));
+}
+
+int32_t ImportPointAppender::AppendRawName(double x, double y, double z, std::string_view name) {
+    std::string cut(name.substr(0, Cp932PrefixLength(name, 9)));
+    const size_t nul = cut.find('\0');
+    if (nul != std::string::npos) cut.resize(nul);
+    return AppendPoint(x, y, z, cut);
+}
+
+int32_t ImportPointAppender::AppendPoint(double x, double y, double z, const std::string& clean) {
     if (g_pointCount >= INT32_MAX - m_step - 64) return 0;
     if (EnsurePointCapacity(g_pointCount + 1, m_step, 50) != 0) return 0;
     if (m_addError) {
@@ -121,7 +132,6 @@ int32_t ImportPointAppender::Append(double x, double y, double z, std::string_vi
     p.y = y;
     p.z = z;
     p.plotKind = static_cast<int16_t>(m_plotMode);
-    const std::string clean = CleanImportName(name);
     std::memcpy(p.name, clean.data(), clean.size());
     g_points[i + 1].hidden = kEndMarker;  // the whole end record is written by Finish
     return i;

@@ -42,11 +42,14 @@ public:
     // Appends a point with the offsets applied and the name cleaned. Returns the new
     // point's index, or 0 when the block cannot grow (the capacity is set back).
     int32_t Append(double x, double y, double z, std::string_view name);
+    // As Append, the name only cut (blanks kept).
+    int32_t AppendRawName(double x, double y, double z, std::string_view name);
     // The end marker after the last point.
     void Finish();
     int32_t StartCount() const { return m_startCount; }
 
 private:
+    int32_t AppendPoint(double x, double y, double z, const std::string& name);
     int32_t m_plotMode;
     bool m_addError;
     double m_unit;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/delimited_text.h"
 #include "exchange/import_points.h"
 #include "exchange/point_file_reader.h"
 #include "model/document_services.h"
@@ -119,9 +120,15 @@ int32_t RunImportRequest() {
     ImportSkippedLines skipped;
     switch (r.kind) {
         case kImportKindText:
+            result = ReadDelimitedPointText(path, r.takeZeroElevation, r.plotMode, r.addError,
+                                            r.errorDigits, &skipped);
+            break;
+        case kImportKindLatLong:
+            result = ReadLatLongPointFile(path, r.takeZeroElevation, r.plotMode, r.addError,
+                                          r.errorDigits, &skipped);
+            break;
         case kImportKindDxf:
         case kImportKindRiegl:
-        case kImportKindLatLong:
             ShowMessage("この形式の取り込みはまだ使えません。", "", msg::kOk | msg::kIconWarning);
             return 0;
         default: {

@@ -16,7 +16,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "exchange/delimited_text.h"
 #include "exchange/import_request.h"
+#include "model/ui/zone_select_dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "shell/command_routing.h"
@@ -239,6 +241,9 @@ void CImportDlg::ChooseFile() {
 void InstallImportDialog(QWidget* frame, FrameCommandTarget& commands,
                          std::function<void()> postImport) {
     g_importFrame = frame;
+    SetImportZoneDialog([](ZoneSelectValues& values) {
+        return g_importFrame && CZoneSelectDlg::Run(values, g_importFrame);
+    });
     commands.SetHandler(32803, [postImport] {
         ExternalImportHooks hooks;
         hooks.dialogOpen = [] { return IsToolWindowOpen(ToolWindow::kImport); };
