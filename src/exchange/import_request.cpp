@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "exchange/delimited_text.h"
+#include "exchange/dxf_points.h"
+#include "exchange/scanner.h"
 #include "exchange/import_points.h"
 #include "exchange/point_file_reader.h"
 #include "model/document_services.h"
@@ -128,9 +130,13 @@ int32_t RunImportRequest() {
                                           r.errorDigits, &skipped);
             break;
         case kImportKindDxf:
+            result = ReadDxfEntitiesAsPoints(path, r.takeZeroElevation, r.plotMode, r.addError,
+                                             r.errorDigits);
+            break;
         case kImportKindRiegl:
-            ShowMessage("この形式の取り込みはまだ使えません。", "", msg::kOk | msg::kIconWarning);
-            return 0;
+            result = ReadRieglScanFile(path, r.takeZeroElevation, r.plotMode, r.addError,
+                                       r.errorDigits, &skipped);
+            break;
         default: {
             std::FILE* file = std::fopen(path.c_str(), "rb");
             if (!file) {

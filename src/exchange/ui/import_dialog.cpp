@@ -17,7 +17,10 @@
 #include <QWheelEvent>
 
 #include "exchange/delimited_text.h"
+#include "exchange/dxf_points.h"
 #include "exchange/import_request.h"
+#include "exchange/ui/riegl_setup_dialog.h"
+#include "dxf/ui/dxf_import_param_dialog.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -241,6 +244,10 @@ void CImportDlg::ChooseFile() {
 void InstallImportDialog(QWidget* frame, FrameCommandTarget& commands,
                          std::function<void()> postImport) {
     g_importFrame = frame;
+    SetDxfPointParamDialog([](DxfImportParams& params) {
+        return CDxfImportParamDlg::Run(params, g_importFrame) == CDxfImportParamDlg::kStarted ? 1 : 0;
+    });
+    SetRieglSetupDialog([](RieglSetup& setup) { CRieglSetupDlg::Run(setup, g_importFrame); });
     SetImportZoneDialog([](ZoneSelectValues& values) {
         return g_importFrame && CZoneSelectDlg::Run(values, g_importFrame);
     });
