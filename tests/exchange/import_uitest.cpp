@@ -149,6 +149,52 @@ private slots:
         // The overall view takes the far points in.
         QVERIFY(g_extentCenterX > 0);
     }
+
+    // Kinds 10 and 11 show their own dialogs before reading: the DXF parameters (a cancel
+    // reads nothing) and the scanner's set-up point.
+    void dxfAndScannerDialogs() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        ResetImportChoices();
+        const int32_t before = g_pointCount;
+        const fs::path dxf = fs::path(g_root.toStdString()) / "p.dxf";
+        WriteFileBytes(dxf, "0\nSECTION\n2\nENTITIES\n0\nPOINT\n10\n100\n20\n200\n30\n5\n0\nENDSEC\n0\nEOF\n");
+        CImportDlg* dialog = OpenImportWindow(frame);
+        QVERIFY(dialog);
+        Control<QRadioButton>(dialog, 1132)->click();
+        bool shown = false;
+        WhenModal("dxfImportParamDialog", [&](QWidget* modal) {
+            shown = true;
+            Press(modal, "1223");  // 開始
+        });
+        QueueFileDialogAnswer(dxf.string());
+        Press(dialog, "1106");
+        QTRY_VERIFY(shown);
+        QTRY_COMPARE(g_pointCount, before + 1);
+
+        const fs::path scan = fs::path(g_root.toStdString()) / "s.3dd";
+        WriteFileBytes(scan, "r25.000;eTB90.0;eTI60.0;eTW0\r");
+        dialog = OpenImportWindow(frame);
+        QVERIFY(dialog);
+        Control<QRadioButton>(dialog, 1133)->click();
+        shown = false;
+        WhenModal("217", [&](QWidget* modal) {
+            shown = true;
+            auto* x = Control<QLineEdit>(modal, 1288);
+            QCOMPARE(x->text(), QString("0.000"));
+            x->setText("1000");
+            Control<QLineEdit>(modal, 1289)->setText("2000");
+            Control<QLineEdit>(modal, 1292)->setText("50");
+            Press(modal, "1132");
+        });
+        QueueFileDialogAnswer(scan.string());
+        Press(dialog, "1106");
+        QTRY_VERIFY(shown);
+        QTRY_COMPARE(g_pointCount, before + 2);
+        QCOMPARE(g_points[g_pointCount].y, 1975.0);
+        QVERIFY(std::fabs(g_points[g_pointCount].z - 62.5) < 1e-9);
+    }
 };
 
 int main(int argc, char** argv) { return RunWindowTest<ImportWindowTest>(argc, argv, &g_root); }
