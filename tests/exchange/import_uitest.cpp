@@ -12,7 +12,9 @@
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "exchange/import_request.h"
+#include "exchange/sima_out.h"
 #include "exchange/ui/import_dialog.h"
+#include "exchange/ui/sima_out_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "shell/tool_windows.h"
@@ -194,6 +196,59 @@ private slots:
         QTRY_COMPARE(g_pointCount, before + 2);
         QCOMPARE(g_points[g_pointCount].y, 1975.0);
         QVERIFY(std::fabs(g_points[g_pointCount].z - 62.5) < 1e-9);
+    }
+
+    // ＳＩＭＡ出力 from the menu: enabled with a TIN, the window proposes the data file's
+    // name, writes in the chosen form and closes; the file reads back as SIMA points.
+    void simaOutputFromTheMenu() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        const int32_t tinPresent = g_tinPresent;
+        const int32_t contours = g_drawingContoursLoaded;
+        g_tinPresent = 0;
+        g_drawingContoursLoaded = 0;
+        QVERIFY(!Enabled(frame, 32850));
+        // Three points and the TIN of their triangle.
+        QCOMPARE(EnsurePointCapacity(10), 0);
+        const double xy[3][2] = {{0, 0}, {10, 0}, {0, 10}};
+        for (int i = 1; i <= 3; ++i) {
+            g_points[i] = RandomPoint{};
+            g_points[i].x = xy[i - 1][0], g_points[i].y = xy[i - 1][1], g_points[i].z = 5;
+        }
+        g_pointCount = 3;
+        SetPointEndMarker();
+        g_pointsPresent = -1;
+        QCOMPARE(EnsureTinEdgeCapacity(10), 0);
+        g_tinEdges[1] = TinEdge{1, 2, kNoApex, 3, 0};
+        g_tinEdges[2] = TinEdge{2, 3, kNoApex, 1, 0};
+        g_tinEdges[3] = TinEdge{3, 1, kNoApex, 2, 0};
+        const int32_t edges = g_tinEdgeCount;
+        g_tinEdgeCount = 3;
+        SetTinEndRecord();
+        g_tinPresent = -1;
+        QVERIFY(Enabled(frame, 32850));
+        ResetSimaOutChoices();
+        g_currentDataPath = (fs::path(g_root.toStdString()) / "site.RND").string();
+        Choose(frame, 32850);
+        auto* dialog = frame->findChild<CSimaOutDlg*>();
+        QVERIFY(dialog);
+        QVERIFY(Checked(frame, 32850));
+        QCOMPARE(Control<QLineEdit>(dialog, 1180)->text(),
+                 QString::fromStdString((fs::path(g_root.toStdString()) / "site.SIM").string()));
+        QVERIFY(!Control<QCheckBox>(dialog, 1131)->isChecked());  // no contours
+        QVERIFY(Control<QCheckBox>(dialog, 1163)->isChecked());
+        QVERIFY(Control<QRadioButton>(dialog, 1182)->isChecked());
+        Control<QRadioButton>(dialog, 1181)->click();
+        Press(dialog, "1166");
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kSimaOut));
+        std::string bytes;
+        QVERIFY(ReadFileBytes(fs::path(g_root.toStdString()) / "site.SIM", bytes));
+        QVERIFY(bytes.rfind("G00,01,-,\r\nA00,\r\nA01,1,", 0) == 0);
+        QVERIFY(bytes.find("E00,\r\nE01,") != std::string::npos);
+        g_tinEdgeCount = edges;
+        g_tinPresent = tinPresent;
+        g_drawingContoursLoaded = contours;
     }
 };
 
