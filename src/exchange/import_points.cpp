@@ -1,5 +1,6 @@
 #include "exchange/import_points.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -56,20 +57,14 @@ bool ParseImportNumber(std::string_view field, double* value) {
         *value = 0;
         return true;
     }
-    char buffer[64];
-    if (e - b >= sizeof buffer) return false;
-    // Only the characters of a decimal number: strtod would also take hexadecimal,
-    // "inf" and "nan".
-    for (size_t i = b; i < e; ++i) {
-        const char c = field[i];
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
-            return false;
-    }
-    std::memcpy(buffer, field.data() + b, e - b);
-    buffer[e - b] = '\0';
-    char* end = nullptr;
-    const double v = std::strtod(buffer, &end);
-    if (end != buffer + (e - b) || !std::isfinite(v)) return false;
+    // Only a decimal number: no hexadecimal, "inf" or "nan", nothing after it.
+    const char* first = field.data() + b;
+    const char* last = field.data() + e;
+    if (*first == '+') ++first;
+    if (first == last) return false;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(first, last, v, std::chars_format::general);
+    if (ec != std::errc() || end != last || !std::isfinite(v)) return false;
     *value = v;
     return true;
 }
