@@ -511,7 +511,7 @@ bool CPelmo_3DDoc::ConvertSimaDocument(const fs::path& path, const SimaImporter&
         if (result == SimaImport::kUnavailable)
             ShowMessage(FormatString(kNoSimaReader, path.c_str()), "",
                         msg::kOk | msg::kIconWarning);
-        else
+        else if (result == SimaImport::kFailed)
             ShowMessage(kNoMemoryText, "", msg::kOk | msg::kIconError);
         g_redrawMask = -1;
         InvalidateAndUpdateView();

@@ -1,5 +1,6 @@
 #include "model/document_services.h"
 
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -9,6 +10,8 @@
 #include "contour/elevation_table.h"
 #include "contour/slice_store.h"
 #include "dxf/dxf_reader.h"
+#include "exchange/import_request.h"
+#include "exchange/point_file_reader.h"
 #include "dxf/dxf_registration.h"
 #include "image/image_position.h"
 #include "image/image_readers.h"
@@ -90,7 +93,24 @@ void RefreshRouteWindows() {
     RefreshPlusStakeGrid();
 }
 
-SimaImport ImportSimaPoints(const fs::path&, bool) { return SimaImport::kUnavailable; }
+SimaImport ImportSimaPoints(const fs::path& simPath, bool zeroElevation) {
+    std::FILE* file = std::fopen(simPath.c_str(), "rb");
+    if (!file) {
+        ReportImportResult(simPath, kImportCannotOpen);
+        return SimaImport::kReported;
+    }
+    ImportSkippedLines skipped;
+    const int32_t result =
+        ReadImportPointFile(file, kImportKindSima, zeroElevation ? 1 : 0, 3, 0, 0, &skipped);
+    std::fclose(file);
+    if (result == -1) return SimaImport::kFailed;
+    if (result != 0) {
+        ReportImportResult(simPath, result);
+        return SimaImport::kReported;
+    }
+    ReportSkippedImportLines(simPath, skipped);
+    return SimaImport::kRead;
+}
 
 void DestroyLegendWindows() {}
 void OpenLegendWindows() {}

@@ -66,7 +66,9 @@ void RunSectionRandomOutput();
 
 // ---- SIMA point files ----
 
-enum class SimaImport { kUnavailable, kFailed, kRead };
+// kFailed: the point block could not grow; kReported: the file could not be read, and the
+// user has been told.
+enum class SimaImport { kUnavailable, kFailed, kReported, kRead };
 // Reads the SIMA points of the file into the (emptied) point block.
 SimaImport ImportSimaPoints(const std::filesystem::path& simPath, bool zeroElevation);
 

@@ -32,6 +32,8 @@
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/terrain_edit_commands.h"
+#include "exchange/ui/import_dialog.h"
+#include "exchange/ui/sima_out_dialog.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -508,6 +510,8 @@ void CMainFrame::RegisterFrameCommands() {
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
     InstallDxfInfoWindow(this);
+    InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
+    InstallSimaOutDialog(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
