@@ -29,7 +29,7 @@ bool DialogKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (!widget || (widget != m_dialog && !m_dialog->isAncestorOf(widget))) return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     SetFlags(false, false);
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !widget->property("keepsEnter").toBool()) {
         SetFlags(true, false);
         emit enterPressed();
         if (!m_dialog) return true;

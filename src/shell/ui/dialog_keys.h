@@ -2,7 +2,8 @@
 // The keys and end buttons many dialogs share. In a dialog with the key filter, Enter moves
 // the focus on (so the edit left takes its value) instead of closing, and Esc does nothing;
 // both are remembered until the next key so that the edit's focus-out handler can tell an
-// Enter from a click elsewhere and keep its old value after an Esc.
+// Enter from a click elsewhere and keep its old value after an Esc. A control whose property
+// "keepsEnter" is true gets its Enter as it is.
 #include <QObject>
 #include <QPointer>
 
