@@ -74,6 +74,7 @@
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
 #include "view/color_band_file.h"
@@ -508,6 +509,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallDxfInfoWindow(this);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
+    CSetting::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
