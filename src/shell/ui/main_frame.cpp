@@ -269,19 +269,19 @@ void CMainFrame::BuildMenus() {
             m_fileMenu = menu;
             m_recentPlaceholder = action;
         }
-        switch (e.id) {
-            case cmd::kFileNew:
-                action->setShortcut(QKeySequence("Ctrl+N"));
-                break;
-            case cmd::kFileOpen:
-                action->setShortcut(QKeySequence("Ctrl+O"));
-                break;
-            case cmd::kFileSave:
-                action->setShortcut(QKeySequence("Ctrl+S"));
-                break;
-            default:
-                break;
+    }
+    // Accelerators: on the menu item of their command, else on an action of the window
+    // itself (one action per command, so that two keys never make an ambiguous shortcut).
+    std::map<int, QList<QKeySequence>> keys;
+    for (const Accelerator& a : Accelerators()) keys[a.id] << QKeySequence(QString::fromLatin1(a.keys));
+    for (const auto& [id, sequences] : keys) {
+        auto found = m_actions.find(id);
+        QAction* action = found != m_actions.end() && !found->second.empty() ? found->second.front() : nullptr;
+        if (!action) {
+            action = MakeAction(id, QString());
+            addAction(action);
         }
+        action->setShortcuts(sequences);
     }
     if (m_fileMenu)
         connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { RebuildRecentFiles(m_fileMenu); });
