@@ -326,6 +326,16 @@ private slots:
         QApplication::sendEvent(list.viewport(), &wheel);
         QVERIFY(!edit->isVisible());
         QCOMPARE(list.GetItemText(2, 1), QString("2.1"));
+        // And a double click on a header divider.
+        list.scrollToTop();
+        DoubleClickCell(list, 2, 1);
+        QTest::keyClicks(edit, "777");
+        QHeaderView* header = list.horizontalHeader();
+        const int divider = header->sectionViewportPosition(1) + header->sectionSize(1) - 1;
+        QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(divider, header->height() / 2));
+        QVERIFY(!edit->isVisible());
+        QCOMPARE(list.EditedItem(), -1);
+        QCOMPARE(list.GetItemText(2, 1), QString("2.1"));
     }
 
     void ListEnterStaysInTheListInsideAKeyDialog() {
