@@ -592,3 +592,12 @@ CommandRule EvaluateFrameRule(int id, const ShellConditions& c) {
     bool found = false;
     return Evaluate(id, c, found);
 }
+
+std::span<const Accelerator> Accelerators() {
+    static const Accelerator kTable[] = {
+        {"Ctrl+N", 57600},    {"Ctrl+O", 57601},   {"Ctrl+S", 57603},    {"Ctrl+Z", 57643},    {"Alt+Backspace", 57643},
+        {"Ctrl+X", 57635},    {"Shift+Del", 57635}, {"Ctrl+C", 57634},   {"Ctrl+Ins", 57634},  {"Ctrl+V", 57637},
+        {"Shift+Ins", 57637}, {"F6", 57680},       {"Shift+F6", 57681},
+    };
+    return kTable;
+}

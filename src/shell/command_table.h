@@ -37,6 +37,14 @@ std::vector<int> CommandIds();
 // table (the recent files beyond the first) count as touching the data.
 bool CommandAllowedNow(int id);
 
+// The main window's keyboard accelerators; keys in the portable text form ("Ctrl+Z").
+// An id may have several keys.
+struct Accelerator {
+    const char* keys;
+    int id;
+};
+std::span<const Accelerator> Accelerators();
+
 namespace cmd {
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;

@@ -7,6 +7,7 @@ int32_t g_showPointNames = 0;
 int32_t g_showPointElevations = 0;
 int32_t g_showGrid = 0;
 int32_t g_showSimpleContours = 0;
+double g_simpleContourInterval = 1.0;
 int32_t g_showSlopeLines = 0;
 int32_t g_showBackgroundImage = 0;
 int32_t g_colorBandOn = 0;

@@ -8,6 +8,8 @@ extern int32_t g_showPointNames;
 extern int32_t g_showPointElevations;
 extern int32_t g_showGrid;
 extern int32_t g_showSimpleContours;
+// Level step of the simple contours in metres (the index step is g_simpleContourIndexInterval).
+extern double g_simpleContourInterval;
 extern int32_t g_showSlopeLines;
 extern int32_t g_showBackgroundImage;
 extern int32_t g_colorBandOn;

@@ -156,6 +156,55 @@ private slots:
         InitDataModel();
     }
 
+    // Each key of the accelerator table reaches its command, also while the view has the
+    // focus; a key whose command has no handler does nothing.
+    void acceleratorsReachTheirCommands() {
+        InitDataModel();
+        g_viewScale = 3;
+        g_extentSize = 7;
+        CMainFrame frame;
+        // Without data the view starts at its defaults.
+        QCOMPARE(g_viewScale, 25.6);
+        QCOMPARE(g_extentSize, 20.0);
+
+        struct Key {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int id;
+        };
+        const Key keys[] = {
+            {Qt::Key_N, Qt::ControlModifier, 57600},      {Qt::Key_O, Qt::ControlModifier, 57601},
+            {Qt::Key_S, Qt::ControlModifier, 57603},      {Qt::Key_Z, Qt::ControlModifier, 57643},
+            {Qt::Key_Backspace, Qt::AltModifier, 57643},  {Qt::Key_X, Qt::ControlModifier, 57635},
+            {Qt::Key_Delete, Qt::ShiftModifier, 57635},   {Qt::Key_C, Qt::ControlModifier, 57634},
+            {Qt::Key_Insert, Qt::ControlModifier, 57634}, {Qt::Key_V, Qt::ControlModifier, 57637},
+            {Qt::Key_Insert, Qt::ShiftModifier, 57637},   {Qt::Key_F6, Qt::NoModifier, 57680},
+            {Qt::Key_F6, Qt::ShiftModifier, 57681},
+        };
+        std::vector<int> reached;
+        for (const Key& k : keys) frame.FrameCommands().SetHandler(k.id, [&reached, id = k.id] { reached.push_back(id); });
+        auto* focus = new QWidget(&frame);
+        focus->setFocusPolicy(Qt::StrongFocus);
+        frame.setCentralWidget(focus);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        QApplication::setActiveWindow(&frame);
+        focus->setFocus();
+        frame.RefreshCommandStates();
+        for (const Key& k : keys) {
+            reached.clear();
+            QTest::keyClick(focus, k.key, k.modifiers);
+            QCOMPARE(reached, std::vector<int>{k.id});
+        }
+        // Without its handler the key reaches nothing.
+        frame.FrameCommands().RemoveHandler(57634);
+        frame.RefreshCommandStates();
+        reached.clear();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(reached.empty());
+        InitDataModel();
+    }
+
     void toolbarsHoldTheirButtons() {
         CMainFrame frame;
         QList<int> mainIds;

@@ -17,7 +17,7 @@ public:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || (widget != m_dialog && !m_dialog->isAncestorOf(widget))) return false;
         // A button marked so (an action button) is pressed by Enter.
-        if (widget->property("enterActs").toBool()) return false;
+        if (widget->property("enterActs").toBool() || widget->property("keepsEnter").toBool()) return false;
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, key->modifiers() & ~Qt::KeypadModifier);
         QApplication::sendEvent(widget, &tab);
         return true;

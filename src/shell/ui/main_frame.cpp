@@ -78,6 +78,7 @@
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
 #include "view/color_band_file.h"
@@ -272,19 +273,19 @@ void CMainFrame::BuildMenus() {
             m_fileMenu = menu;
             m_recentPlaceholder = action;
         }
-        switch (e.id) {
-            case cmd::kFileNew:
-                action->setShortcut(QKeySequence("Ctrl+N"));
-                break;
-            case cmd::kFileOpen:
-                action->setShortcut(QKeySequence("Ctrl+O"));
-                break;
-            case cmd::kFileSave:
-                action->setShortcut(QKeySequence("Ctrl+S"));
-                break;
-            default:
-                break;
+    }
+    // Accelerators: on the menu item of their command, else on an action of the window
+    // itself (one action per command, so that two keys never make an ambiguous shortcut).
+    std::map<int, QList<QKeySequence>> keys;
+    for (const Accelerator& a : Accelerators()) keys[a.id] << QKeySequence(QString::fromLatin1(a.keys));
+    for (const auto& [id, sequences] : keys) {
+        auto found = m_actions.find(id);
+        QAction* action = found != m_actions.end() && !found->second.empty() ? found->second.front() : nullptr;
+        if (!action) {
+            action = MakeAction(id, QString());
+            addAction(action);
         }
+        action->setShortcuts(sequences);
     }
     if (m_fileMenu)
         connect(m_fileMenu, &QMenu::aboutToShow, this, [this] { RebuildRecentFiles(m_fileMenu); });
@@ -514,6 +515,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallSimaOutDialog(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
+    CSetting::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
