@@ -58,6 +58,7 @@
 #include "section/section_files_command.h"
 #include "section/ui/cross_section_window.h"
 #include "section/ui/earthwork_dialogs.h"
+#include "section/ui/long_section_window.h"
 #include "section/ui/section_calc_dialog.h"
 #include "section/ui/section_random_output_dialog.h"
 #include "section/ui/section_shift_window.h"
@@ -542,6 +543,7 @@ void CMainFrame::RegisterFrameCommands() {
     });
     InstallRouteWindows(this, m_frameCommands);
     InstallCrossSectionWindow(this, m_frameCommands);
+    InstallLongSectionWindow(this, m_frameCommands);
     InstallSectionShiftWindow(this, m_frameCommands);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
