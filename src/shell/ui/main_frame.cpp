@@ -53,6 +53,7 @@
 #include "route/ui/route_windows.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
+#include "analysis/ui/tunnel_window.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -184,6 +185,7 @@ CMainFrame::~CMainFrame() {
     PointListWindowFactory() = nullptr;
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
+    UninstallTunnelWindow();
     UninstallRouteWindows();
     UninstallSliceTableWindows();
     UninstallMeshDialogs();
@@ -501,6 +503,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallAreaEditWindows(this);
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
+    InstallTunnelWindow(this);
     InstallPointToolWindows(this);
     // Before the tool commands: 32903 is offered only with its range dialog.
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
