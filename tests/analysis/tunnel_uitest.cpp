@@ -2,6 +2,7 @@
 // the last pick back, a development, and the view command closing the window with the
 // points restored; Enter and Esc leave it open, the close box closes it.
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -15,6 +16,7 @@
 #include "analysis/tunnel_command.h"
 #include "analysis/ui/tunnel_window.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
 #include "view/view_state.h"
 
 namespace fs = std::filesystem;
@@ -47,6 +49,7 @@ private slots:
         for (int32_t i = 1; i <= g_pointCount; ++i) before.push_back({g_points[i].x, g_points[i].y, g_points[i].z});
 
         QVERIFY(Enabled(w.frame, 33011));
+        g_dupTolerance = 0.005;
         Choose(w.frame, 33011);
         QPointer<CTunnelDevelopWindow> d = Window(w.frame);
         QVERIFY(d);
@@ -55,6 +58,8 @@ private slots:
         QVERIFY(Control<QRadioButton>(d, "1080")->isChecked());
         QVERIFY(!Control<QPushButton>(d, "1136")->isEnabled());
         QVERIFY(!Control<QPushButton>(d, "1139")->isEnabled());
+        QCOMPARE(Control<QLineEdit>(d, "1084")->text(), QString(" 0.005"));  // the duplicate distance
+        QCOMPARE(Control<QLineEdit>(d, "1082")->text(), QString(" 30.0"));
 
         Press(d, "1079");
         QCOMPARE(Control<QPushButton>(d, "1132")->text(), QString::fromUtf8("基点1"));

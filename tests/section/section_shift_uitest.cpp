@@ -102,6 +102,13 @@ private slots:
         Control<QPushButton>(window, "1222")->click();
         QVERIFY(QFileInfo::exists(dir.path() + "/shift.ODN"));
         QVERIFY(QFileInfo::exists(dir.path() + "/shift.JDN"));
+        // ﾗﾝﾀﾞﾑ writes the plan points as random points, the centre first.
+        const std::string rnd = (dir.path() + "/shift.RND").toStdString();
+        QueueFileDialogAnswer(rnd);
+        Control<QPushButton>(window, "1044")->click();
+        std::string bytes;
+        QVERIFY(ReadFileBytes(rnd, bytes));
+        QVERIFY(bytes.find("NO.0             10.0000         20.0000     100.000  0  0  3\r\n") != std::string::npos);
         frame.ExecuteCommand(33069);
         QVERIFY(!IsToolWindowOpen(ToolWindow::kSectionShift));
         QTRY_VERIFY(alive.isNull());

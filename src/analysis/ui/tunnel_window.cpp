@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cstdio>
 
 #include "analysis/tunnel_command.h"
 
@@ -134,9 +135,6 @@ CTunnelDevelopWindow::CTunnelDevelopWindow(QWidget* frame) : QDialog(frame), m_c
     for (QLineEdit* e : {m_width, m_height, m_distance}) e->installEventFilter(this);
     m_chain->setChecked(true);
     m_highest->setChecked(true);
-    m_width->setText(Utf8(m_core->OnWidthChanged("")));
-    m_height->setText(Utf8(m_core->OnHeightDifferenceChanged("")));
-    m_distance->setText(Utf8(m_core->OnDistanceChanged("")));
     RefreshControls();
 }
 
@@ -160,6 +158,16 @@ void CTunnelDevelopWindow::RefreshControls() {
     m_sphere->setEnabled(c.sphereEnabled);
     m_restore->setEnabled(c.restoreEnabled);
     m_message->setText(Utf8(c.state.messageText));
+    // The boxes show the values, but not under the user's typing.
+    auto show = [](QLineEdit* e, const char* format, double v) {
+        if (e->hasFocus()) return;
+        char buf[64];
+        std::snprintf(buf, sizeof buf, format, v);
+        e->setText(QString::fromLatin1(buf));
+    };
+    show(m_width, " %3.1f", c.state.width);
+    show(m_height, " %3.1f", c.heightDifference);
+    show(m_distance, " %5.3f", c.judgement);
 }
 
 void CTunnelDevelopWindow::EditLeft(QLineEdit* edit) {

@@ -190,11 +190,10 @@ void CCrossSectionDlg::SyncModeButtons() {
     m_zoomButton->setChecked(g_sectionViewMode == kSectionViewZoomBox);
     m_moveButton->setChecked(g_sectionViewMode == kSectionViewMove);
     m_frame->viewMode = g_sectionViewMode;
-    if (g_sectionEditMode == kSectionEditAdd) m_frame->setCursor(Qt::CrossCursor);
-    else if (g_sectionEditMode == kSectionEditModify) m_frame->setCursor(Qt::PointingHandCursor);
-    else if (g_sectionViewMode == kSectionViewMove) m_frame->setCursor(Qt::OpenHandCursor);
-    else if (g_sectionViewMode == kSectionViewZoomBox) m_frame->setCursor(Qt::CrossCursor);
-    else m_frame->unsetCursor();
+    m_frame->editCursor = g_sectionEditMode == kSectionEditAdd      ? 148
+                          : g_sectionEditMode == kSectionEditModify ? 149
+                                                                    : 0;
+    m_frame->UpdateCursor();
 }
 
 void CCrossSectionDlg::UpdateTitle() {

@@ -59,11 +59,11 @@ CLongSectionDlg::CLongSectionDlg(QWidget* parent) : QDialog(parent) {
     m_frame->drawContent = [this](QPainter& p, SectionFrame&) { DrawContent(p); };
     m_frame->onEditPress = [](int, int) {};
     m_frame->onEditMove = [](int, int) {};
-    m_frame->onEditRelease = [this](int x, int y) {
+    // A plain click only lets go of the highlighted station.
+    m_frame->onEditRelease = [this](int, int) {
         if (g_currentStation != 0) g_currentStation = 0;
         m_frame->update();
         m_frame->WarpCursor(QPoint(g_sectionCursorPos.x, g_sectionCursorPos.y));
-        (void)x, (void)y;
     };
     m_frame->onViewModeEnded = [this](bool) {
         // The view mode ends only when its button is unchecked.
@@ -134,9 +134,7 @@ void CLongSectionDlg::SyncModeButtons() {
     m_zoomButton->setChecked(g_longSectionViewMode == kSectionViewZoomBox);
     m_moveButton->setChecked(g_longSectionViewMode == kSectionViewMove);
     m_frame->viewMode = g_longSectionViewMode;
-    if (g_longSectionViewMode == kSectionViewMove) m_frame->setCursor(Qt::OpenHandCursor);
-    else if (g_longSectionViewMode == kSectionViewZoomBox) m_frame->setCursor(Qt::CrossCursor);
-    else m_frame->unsetCursor();
+    m_frame->UpdateCursor();
 }
 
 void CLongSectionDlg::DrawContent(QPainter& p) {

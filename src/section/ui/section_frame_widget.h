@@ -40,6 +40,11 @@ public:
     bool rubberLine = false;
     QPoint pressPos, lastPos;
 
+    // Cursor resource of the window's edit mode (0: the default cursor); the view modes
+    // have their own (zoom box 142, move 140 with the button down, else 1029).
+    int editCursor = 0;
+    void UpdateCursor();
+
     // Moves the mouse cursor to a frame pixel where the platform allows it.
     void WarpCursor(QPoint p);
 

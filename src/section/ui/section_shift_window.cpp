@@ -228,9 +228,7 @@ void CODN_SFT::SyncModeButtons() {
     m_zoomButton->setChecked(g_sectionViewMode == kSectionViewZoomBox);
     m_moveButton->setChecked(g_sectionViewMode == kSectionViewMove);
     m_frame->viewMode = g_sectionViewMode;
-    if (g_sectionViewMode == kSectionViewMove) m_frame->setCursor(Qt::OpenHandCursor);
-    else if (g_sectionViewMode == kSectionViewZoomBox) m_frame->setCursor(Qt::CrossCursor);
-    else m_frame->unsetCursor();
+    m_frame->UpdateCursor();
 }
 
 void CODN_SFT::UpdateTitle() {
