@@ -1,5 +1,7 @@
 #include "section/section_shift_command.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "model/numeric_text.h"
@@ -89,4 +91,41 @@ bool SaveShiftedSectionsAsRandom() {
     if (chosen.empty()) return false;
     g_lastFolder = FolderOfPath(chosen);
     return WriteSectionPointsRnd(chosen) == 0;
+}
+
+void CurrentPlanSides(std::vector<SectionWorld>& left, std::vector<SectionWorld>& right) {
+    left.clear();
+    right.clear();
+    if (g_currentSection < 1 || g_currentSection > g_planSectionCount) return;
+    const PlanSection* plan = GetPlanSection(g_currentSection);
+    if (!plan) return;
+    const int32_t held = static_cast<int32_t>(plan->points.size()) - 1;
+    for (int32_t j = 1; j <= std::min(plan->leftCount, held); ++j)
+        left.push_back({plan->points[j].leftOffset, plan->points[j].leftHeight});
+    for (int32_t j = 1; j <= std::min(plan->rightCount, held); ++j)
+        right.push_back({plan->points[j].rightOffset, plan->points[j].rightHeight});
+}
+
+int32_t HitTestPlanPoint(const SectionFrame& frame, double radius, int32_t x, int32_t y) {
+    std::vector<SectionWorld> left, right;
+    CurrentPlanSides(left, right);
+    const SectionHit hit = HitTestSectionPoints(frame, radius, x, y, left, right);
+    g_sectionHitLeftPoint = hit.left;
+    g_sectionHitRightPoint = hit.right;
+    return hit.code;
+}
+
+std::string FormatShiftReadout(SectionWorld cursor, const SectionWorld* press) {
+    char buf[200];
+    if (press == nullptr) {
+        std::snprintf(buf, sizeof buf, "D:%+7.3f H:%7.3f%44s", cursor.offset, cursor.height, "");
+        return buf;
+    }
+    const double dd = cursor.offset - press->offset;
+    const double v = cursor.height - press->height;
+    const double r = std::sqrt(dd * dd + v * v);
+    const double grade = r < 0.01 ? 0.0 : v / r * 100.0;
+    std::snprintf(buf, sizeof buf, "D:%+7.3f H:%7.3f R:%.3fm P:%.3f%% V:%.3fm             ", cursor.offset,
+                  cursor.height, r, grade, v);
+    return buf;
 }

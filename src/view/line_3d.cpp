@@ -24,6 +24,19 @@ bool ProjectGround3D(double x, double y, double z, int32_t* column, int32_t* row
     return true;
 }
 
+bool ProjectGroundToWindow3D(double x, double y, double z, int32_t* column, int32_t* row) {
+    int32_t c = 0, r = 0;
+    if (!ProjectGround3D(x, y, z, &c, &r)) return false;
+    c -= g_viewportCenterX;
+    r -= g_viewportCenterY;
+    constexpr int32_t kLimit = 1 << 23;
+    if (c < -kLimit || c >= kLimit || r < -kLimit || r >= kLimit) return false;
+    // The back buffer's rows count upwards from the centre, the window's downwards.
+    *column = g_viewportCenterX + c;
+    *row = g_viewportCenterY - r;
+    return true;
+}
+
 void DrawLine3D(double x0, double y0, double z0, double x1, double y1, double z1) {
     if (!ProjectGround3D(x0, y0, z0, &g_lineX0, &g_lineY0)) return;
     if (!ProjectGround3D(x1, y1, z1, &g_lineX1, &g_lineY1)) return;

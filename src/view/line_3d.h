@@ -13,3 +13,8 @@ void DrawLine3D(double x0, double y0, double z0, double x1, double y1, double z1
 
 // A horizontal segment at elevation z.
 void DrawLevelLine3D(double x0, double y0, double x1, double y1, double z);
+
+// The window position (rows downwards) of a ground point, for drawing over the shown
+// frame; false when it is not beyond the near plane or its offsets from the viewport
+// centre exceed what the window's drawing takes (+-2^23).
+bool ProjectGroundToWindow3D(double x, double y, double z, int32_t* column, int32_t* row);

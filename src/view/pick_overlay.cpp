@@ -11,6 +11,7 @@
 #include "section/section_records.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
+#include "view/line_3d.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 #include "volume/mesh_area_tool.h"
@@ -109,10 +110,41 @@ void DrawCurrentStation(OverlayCanvas& c) {
     DrawStationCut(c, g_currentStation);
 }
 
-// The section shown in the cross-section window, as its cut line in the plan.
+// A ground segment over the bird's-eye view; left out when an end lies behind the eye.
+void Line3D(OverlayCanvas& c, double x0, double y0, double z0, double x1, double y1, double z1) {
+    WindowPoint a{}, b{};
+    if (!ProjectGroundToWindow3D(x0, y0, z0, &a.x, &a.y)) return;
+    if (!ProjectGroundToWindow3D(x1, y1, z1, &b.x, &b.y)) return;
+    Line(c, a, b);
+}
+
+// The section on show in the bird's-eye view: from its centre out through each side.
+void DrawCurrentSection3D(OverlayCanvas& c) {
+    const CrossSection* s = GetCrossSection(g_currentSection);
+    if (!s) return;
+    c.SetPen(kOverlayOrange);
+    const int32_t entries = std::max(0, static_cast<int32_t>(s->points.size()) - 1);
+    for (const bool right : {false, true}) {
+        const int32_t count = std::clamp(right ? s->rightCount : s->leftCount, 0, entries);
+        double x = s->centreX, y = s->centreY, z = s->height;
+        for (int32_t j = 1; j <= count; ++j) {
+            const SectionPoint& p = s->points[j];
+            const double nx = right ? p.rightX : p.leftX, ny = right ? p.rightY : p.leftY;
+            const double nz = right ? p.rightHeight : p.leftHeight;
+            Line3D(c, x, y, z, nx, ny, nz);
+            x = nx, y = ny, z = nz;
+        }
+    }
+}
+
+// The section shown in the cross-section window: its cut line in the plan, the section
+// itself in the bird's-eye view.
 void DrawCurrentSection(OverlayCanvas& c) {
-    if (g_currentSection <= 0 || g_currentSection > g_sectionViewCount || g_birdsEyeOn) return;
-    DrawStationCut(c, g_currentSection);
+    if (g_currentSection <= 0 || g_currentSection > g_sectionViewCount) return;
+    if (g_birdsEyeOn)
+        DrawCurrentSection3D(c);
+    else
+        DrawStationCut(c, g_currentSection);
 }
 
 // The rectangle through its four corners, a square at the origin and, unless the range

@@ -5,7 +5,7 @@
 #include <string>
 
 // Drawing on the window in window pixels (rows downwards). Colours are 0x00BBGGRR pen
-// colours; pens are solid and one pixel wide. Ellipses are filled white.
+// colours; pens are solid and one pixel wide. Ellipses are filled white unless a brush is set.
 class OverlayCanvas {
 public:
     virtual ~OverlayCanvas() = default;
@@ -17,6 +17,12 @@ public:
     virtual void LineTo(int32_t x, int32_t y) = 0;
     // UTF-8 text with its top-left corner at (x, y).
     virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
+    // The fill of the ellipses that follow (white unless set).
+    virtual void SetBrush(uint32_t colorRef) { (void)colorRef; }
+    // A filled rectangle without edge, right and bottom excluded.
+    virtual void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) {
+        (void)left, (void)top, (void)right, (void)bottom, (void)colorRef;
+    }
 };
 
 constexpr uint32_t kOverlayOrange = 0x0019FF;

@@ -5,6 +5,7 @@
 
 #include "dxf/dxf_info.h"
 #include "contour/contour_files.h"
+#include "analysis/tunnel_command.h"
 #include "contour/slice_line_tool.h"
 #include "contour/slice_store.h"
 #include "dxf/dxf_position_dialog.h"
@@ -263,7 +264,7 @@ struct ToolClickRow {
 // of the program yet: their clicks do nothing until the tool comes with its subsystem.
 // The receivers outside this table come with their windows too: the flow window, the
 // colour-band gizmo, the text-flag window, the vector editor, the valid-area, duplicate-
-// area and move-and-rotate editors (press, move, release), the visibility, tunnel,
+// area and move-and-rotate editors (press, move, release), the visibility,
 // line-number and DXF-information windows (release, before the tools), the cross-section
 // window and the text-flag link marks (PickLinkMark, release without a tool), the batch
 // lasso (TrackBatchEditLasso, press) and the mesh handles (StartMeshAreaDrag, press, and
@@ -418,10 +419,16 @@ bool RowMatches(const ToolClickRow& row, int32_t mode, int32_t subState, int32_t
     return row.ctrl == CtrlRule::kAny || (row.ctrl == CtrlRule::kHeld) == ctrl;
 }
 
-void DispatchToolClick(const ToolClick& click) {
+// True when a tool took the click.
+bool DispatchToolClick(const ToolClick& click) {
     const int32_t mode = g_toolMode;
-    for (const ToolClickRoute& route : FindToolClickRoutes(mode, ToolSubState(mode), click.flags))
-        if (route.run && !ToolClickIgnored(route, click.flags)) route.run(click);
+    bool taken = false;
+    for (const ToolClickRoute& route : FindToolClickRoutes(mode, ToolSubState(mode), click.flags)) {
+        if (!route.run || ToolClickIgnored(route, click.flags)) continue;
+        route.run(click);
+        taken = true;
+    }
+    return taken;
 }
 
 // A point tool's dragged rectangle: true when it was taken (the view is then repainted
@@ -680,7 +687,9 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     // Without a tool a plain click picks the section the cross-section window shows.
     if (g_dragState == 0 && g_toolMode == MODE_NONE && IsToolWindowOpen(ToolWindow::kSection))
         SelectSectionAtPoint(x, y);
-    DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
+    const bool taken = DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
+    // The tunnel window's axis picks come last, when no tool took the click.
+    if (g_tunnelDlg && !taken && !Busy() && g_tunnelDlg->OnViewClick(flags, x, y) != 0) InvalidateAndUpdateView();
     if (g_dxfInfoDlg && !Busy() && x == m.pressX && y == m.pressY) g_dxfInfoDlg->OnViewClick(flags, x, y);
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;
@@ -721,10 +730,15 @@ void OnViewRButtonDoubleClick() {
 void OnViewMButtonDown(bool alt) { ResetExaggeration(alt); }
 
 void OnViewKeyDown(int32_t key) {
-    // The tunnel, raster-trace and duplicate-area windows take their keys first once they
-    // are part of the program. While a long operation runs only the arrows move the view.
+    // The tunnel window takes every key first; the raster-trace and duplicate-area windows
+    // take theirs once they are part of the program. While a long operation runs only the arrows move the view.
     const bool arrow = key >= vkey::kLeft && key <= vkey::kDown;
     if (Busy() && !arrow) return;
+    if (g_tunnelDlg && g_tunnelDlg->OnViewKey(key) == 1) {
+        g_redrawMask = -1;
+        InvalidateAndUpdateView();
+        return;
+    }
     if (AreaDialogsViewKey(key)) return;
     OnViewKey(key);
 }

@@ -303,4 +303,54 @@ TEST_F(SectionShiftCommand, EditBoxesTakeAnyNumber) {
     SectionShiftWindowClosed();
 }
 
+TEST_F(SectionShiftCommand, ReadoutMeasuresFromThePressPoint) {
+    struct Case {
+        SectionWorld cursor;
+        const SectionWorld* press;
+        const char* text;
+    };
+    const SectionWorld press{0.0, 100.0};
+    const Case cases[] = {
+        // 3-4-5: slope 5 m, rise 4 m, grade 80 %.
+        {{3.0, 104.0}, &press, "D: +3.000 H:104.000 R:5.000m P:80.000% V:4.000m             "},
+        {{-6.0, 92.0}, &press, "D: -6.000 H: 92.000 R:10.000m P:-80.000% V:-8.000m             "},
+        // Under a centimetre there is no grade to speak of.
+        {{0.005, 100.0}, &press, "D: +0.005 H:100.000 R:0.005m P:0.000% V:0.000m             "},
+        {{1.5, 99.25}, nullptr, "D: +1.500 H: 99.250                                            "},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatShiftReadout(c.cursor, c.press), c.text);
+}
+
+TEST_F(SectionShiftCommand, PlanPointsAreHitNotGroundPoints) {
+    EXPECT_TRUE(EnsureCrossSectionRoom(1, 10, 300));
+    CrossSection& ground = *GetCrossSection(1);
+    ground = CrossSection{};
+    ground.height = 100;
+    ground.points.resize(2, SectionPoint{});
+    ground.leftCount = ground.rightCount = 1;
+    ground.points[1].leftOffset = -5, ground.points[1].leftHeight = 100;
+    ground.points[1].rightOffset = 5, ground.points[1].rightHeight = 100;
+    g_crossSectionCount = 1;
+    g_hasSections = 1;
+    ShiftSectionsDown(1.0, 0.0);
+    g_currentSection = 1;
+    SectionFrame f;
+    f.right = 800, f.bottom = 400;
+    f.heightOrigin = 100;
+    UpdateSectionScale(f, 20, 20, kCrossSectionScaleFactor);
+    const SectionPixel onGround = SectionWorldToScreen(f, 5, 100);
+    const SectionPixel onPlan = SectionWorldToScreen(f, 5, 99);
+    EXPECT_EQ(HitTestPlanPoint(f, 15, onPlan.x, onPlan.y), 1);
+    EXPECT_EQ(g_sectionHitRightPoint, 1);
+    EXPECT_EQ(g_sectionHitLeftPoint, 0);
+    const SectionPixel onLeft = SectionWorldToScreen(f, -5, 99);
+    EXPECT_EQ(HitTestPlanPoint(f, 15, onLeft.x, onLeft.y), -1);
+    // The ground point lies 1 m = 18 px above the plan point: outside 15 px.
+    EXPECT_EQ(HitTestPlanPoint(f, 15, onGround.x, onGround.y - 18), 0);
+    // Without a plan record there is nothing to hit.
+    g_planSectionCount = 0;
+    EXPECT_EQ(HitTestPlanPoint(f, 15, onPlan.x, onPlan.y), 0);
+    g_currentSection = 0;
+}
+
 }  // namespace

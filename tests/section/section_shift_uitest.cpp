@@ -21,6 +21,11 @@
 #include "route/route_data.h"
 #include "section/section_defaults.h"
 #include "section/section_records.h"
+#include "section/section_frame.h"
+#include "section/section_shift_command.h"
+#include "section/section_point_edit.h"
+#include "section/ui/section_frame_widget.h"
+#include "section/ui/section_shift_window.h"
 #include "shell/tool_windows.h"
 #include "shell/ui/main_frame.h"
 
@@ -97,6 +102,13 @@ private slots:
         Control<QPushButton>(window, "1222")->click();
         QVERIFY(QFileInfo::exists(dir.path() + "/shift.ODN"));
         QVERIFY(QFileInfo::exists(dir.path() + "/shift.JDN"));
+        // ﾗﾝﾀﾞﾑ writes the plan points as random points, the centre first.
+        const std::string rnd = (dir.path() + "/shift.RND").toStdString();
+        QueueFileDialogAnswer(rnd);
+        Control<QPushButton>(window, "1044")->click();
+        std::string bytes;
+        QVERIFY(ReadFileBytes(rnd, bytes));
+        QVERIFY(bytes.find("NO.0             10.0000         20.0000     100.000  0  0  3\r\n") != std::string::npos);
         frame.ExecuteCommand(33069);
         QVERIFY(!IsToolWindowOpen(ToolWindow::kSectionShift));
         QTRY_VERIFY(alive.isNull());
@@ -126,6 +138,74 @@ private slots:
         std::string bytes;
         QVERIFY(ReadFileBytes(path, bytes));
         QVERIFY(bytes.find("NO.0") != std::string::npos);
+    }
+    void selectionNeighboursReadoutAndPlace() {
+        CMainFrame frame;
+        OneSection();
+        // A second section like the first, 4 m higher, and a first one ending lower.
+        EnsureCrossSectionRoom(2, 10, 300);
+        *GetCrossSection(2) = *GetCrossSection(1);
+        CrossSection& two = *GetCrossSection(2);
+        two.number = 2;
+        two.height += 4, two.points[1].leftHeight += 4, two.points[1].rightHeight += 4;
+        g_crossSectionCount = 2;
+        RecalcSectionExtents();
+        g_pointZMin = 0;
+        frame.RefreshCommandStates();
+        frame.ExecuteCommand(33069);
+        auto* w = dynamic_cast<CODN_SFT*>(GetToolWindow(ToolWindow::kSectionShift));
+        QVERIFY(w);
+        w->setGeometry(120, 90, 840, 560);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        Control<QPushButton>(w, "1223")->click();  // 計算2: shift 1, datum 0
+        w->SpinSection(-1);
+        QCOMPARE(g_currentSection, 2);
+        CSectionFrameWidget* f = w->FrameWidget();
+        f->grab();  // scale for the section on show
+
+        // A press on the right plan point selects it while the button is held.
+        const SectionPixel plan = SectionWorldToScreen(f->Frame(), 5.0, 102.0);
+        QTest::mousePress(f, Qt::LeftButton, Qt::NoModifier, QPoint(plan.x, plan.y));
+        QCOMPARE(g_sectionSelectedPoint, 1);
+        // Beside the press pixel, which the (empty) measuring line inverts.
+        QImage held = f->grab().toImage();
+        QCOMPARE(held.pixel(plan.x - 1, plan.y + 1) & 0xFFFFFF, g_sectionViewColors[6]);
+        QTest::mouseRelease(f, Qt::LeftButton, Qt::NoModifier, QPoint(plan.x, plan.y));
+        QCOMPARE(g_sectionSelectedPoint, 0);
+
+        // 前断面 shows section 1's ground in its own colour; off, it is not drawn.
+        auto previousShown = [&] {
+            const QImage image = f->grab().toImage();
+            // Halfway along section 1's right side: (2.5, 99.75).
+            const SectionPixel at = SectionWorldToScreen(f->Frame(), 2.5, 99.75);
+            for (int dy = -1; dy <= 1; ++dy)
+                if ((image.pixel(at.x, at.y + dy) & 0xFFFFFF) == g_sectionViewColors[2]) return true;
+            return false;
+        };
+        for (int i = 0; i < 7; ++i) Control<QPushButton>(w, "1024")->click();  // section 1 into the frame
+        QVERIFY(!previousShown());
+        Control<QCheckBox>(w, "1018")->setChecked(true);
+        QVERIFY(previousShown());
+
+        // Measuring: the readout reads distance, grade and rise from the press point.
+        const SectionWorld a = SectionScreenToWorld(f->Frame(), 300, 200);
+        const SectionWorld b = SectionScreenToWorld(f->Frame(), 400, 150);
+        QCOMPARE(f->readoutText(400, 150, true).substr(0, 18), FormatShiftReadout(b, &a).substr(0, 18));
+        f->pressPos = QPoint(300, 200);
+        QCOMPARE(f->readoutText(400, 150, true), FormatShiftReadout(b, &a));
+        QCOMPARE(f->readoutText(400, 150, false), FormatShiftReadout(b, nullptr));
+
+        // Closed and opened again: the same place.
+        const QRect place = w->geometry();
+        frame.ExecuteCommand(33069);
+        QVERIFY(!IsToolWindowOpen(ToolWindow::kSectionShift));
+        frame.ExecuteCommand(33069);
+        auto* again = dynamic_cast<CODN_SFT*>(GetToolWindow(ToolWindow::kSectionShift));
+        QVERIFY(again);
+        QCOMPARE(again->geometry(), place);
+        QCOMPARE(g_currentSection, 1);
+        frame.ExecuteCommand(33069);
     }
 };
 

@@ -21,6 +21,7 @@
 #include "section/section_defaults.h"
 #include "section/section_point_edit.h"
 #include "section/section_records.h"
+#include "section/ui/section_frame_controls.h"
 #include "section/ui/section_frame_widget.h"
 #include "section/ui/section_point_dialogs.h"
 #include "shell/command_routing.h"
@@ -30,23 +31,9 @@
 
 namespace {
 
-QString Fmt(const char* format, double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, format, v);
-    return QString::fromLatin1(buf);
-}
-
 CrossSection* Current() {
     return g_currentSection >= 1 && g_currentSection <= g_crossSectionCount ? GetCrossSection(g_currentSection)
                                                                               : nullptr;
-}
-
-QPushButton* Button(QWidget* parent, const char* text, const char* id, bool checkable = false) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(id);
-    b->setAutoDefault(false);
-    b->setCheckable(checkable);
-    return b;
 }
 
 }  // namespace
@@ -57,51 +44,32 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     m_frame = new CSectionFrameWidget(this);
-    m_showPrevious = new QCheckBox(QString::fromUtf8("前断面"), this);
-    m_showPrevious->setObjectName("1018");
-    m_showNext = new QCheckBox(QString::fromUtf8("次断面"), this);
-    m_showNext->setObjectName("1019");
-    m_gridBox = new QLineEdit(this);
-    m_gridBox->setObjectName("1020");
-    m_numberBox = new QLineEdit(this);
-    m_numberBox->setObjectName("1031");
-    m_scaleBox = new QLineEdit(this);
-    m_scaleBox->setObjectName("1082");
-    for (QLineEdit* e : {m_gridBox, m_numberBox, m_scaleBox}) {
-        e->setMaximumWidth(60);
-        e->installEventFilter(this);
-    }
-    auto* all = Button(this, "全体", "1022");
-    m_zoomButton = Button(this, "拡大", "1023", true);
-    auto* out = Button(this, "縮小", "1024");
-    m_moveButton = Button(this, "移動", "1025", true);
-    auto* colours = Button(this, "色設定", "1073");
-    auto* spinUp = new QToolButton(this);
-    spinUp->setObjectName("1030up");
-    spinUp->setArrowType(Qt::UpArrow);
-    auto* spinDown = new QToolButton(this);
-    spinDown->setObjectName("1030down");
-    spinDown->setArrowType(Qt::DownArrow);
-
-    auto* row = new QHBoxLayout;
-    row->addWidget(m_showPrevious);
-    row->addWidget(m_showNext);
-    row->addWidget(new QLabel(QString::fromUtf8("方眼"), this));
-    row->addWidget(m_gridBox);
-    for (QPushButton* b : {all, m_zoomButton, out, m_moveButton}) row->addWidget(b);
-    row->addWidget(new QLabel(QString::fromUtf8("断面No"), this));
-    row->addWidget(spinUp);
-    row->addWidget(spinDown);
-    row->addWidget(m_numberBox);
-    row->addWidget(colours);
-    row->addWidget(new QLabel(QString::fromUtf8("縦倍率"), this));
-    row->addWidget(m_scaleBox);
-    row->addStretch(1);
+    SectionControlsOptions options;
+    options.neighbours = true;
+    options.sectionNumber = true;
+    options.scaleBoxId = "1082";
+    const SectionFrameControls c = BuildSectionFrameControls(
+        this, m_frame, options,
+        [this](int mode) {
+            g_sectionViewMode = mode;
+            SyncModeButtons();
+        },
+        [this] {
+            if (runColorDialog) runColorDialog();
+        });
+    m_showPrevious = c.showPrevious;
+    m_showNext = c.showNext;
+    m_gridBox = c.gridBox;
+    m_numberBox = c.numberBox;
+    m_scaleBox = c.scaleBox;
+    m_zoomButton = c.zoomButton;
+    m_moveButton = c.moveButton;
+    for (QLineEdit* e : {m_gridBox, m_numberBox, m_scaleBox}) e->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 4);
     layout->setSpacing(6);
     layout->addWidget(m_frame, 1);
-    layout->addLayout(row);
+    layout->addLayout(c.row);
 
     m_popup = new QMenu(this);
     m_popup->addAction(QString::fromUtf8("拡大"), this, [this] {
@@ -126,34 +94,12 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
         m_frame->update();
     });
 
-    connect(all, &QPushButton::clicked, this, [this] {
-        SectionZoomAll(m_frame->Frame());
-        m_frame->update();
-    });
-    connect(out, &QPushButton::clicked, this, [this] {
-        SectionZoomOut(m_frame->Frame());
-        m_frame->update();
-    });
-    connect(m_zoomButton, &QPushButton::clicked, this, [this](bool on) {
-        g_sectionViewMode = on ? kSectionViewZoomBox : 0;
-        SyncModeButtons();
-    });
-    connect(m_moveButton, &QPushButton::clicked, this, [this](bool on) {
-        g_sectionViewMode = on ? kSectionViewMove : 0;
-        SyncModeButtons();
-    });
-    connect(m_showPrevious, &QCheckBox::toggled, m_frame, qOverload<>(&QWidget::update));
-    connect(m_showNext, &QCheckBox::toggled, m_frame, qOverload<>(&QWidget::update));
-    connect(spinUp, &QToolButton::clicked, this, [this] { SpinSection(-1); });
-    connect(spinDown, &QToolButton::clicked, this, [this] { SpinSection(1); });
+    connect(c.spinUp, &QToolButton::clicked, this, [this] { SpinSection(-1); });
+    connect(c.spinDown, &QToolButton::clicked, this, [this] { SpinSection(1); });
     runColorDialog = [this] {
         CSectionColorDlg dlg(this, [this] { m_frame->update(); });
         dlg.exec();
     };
-    connect(colours, &QPushButton::clicked, this, [this] {
-        if (runColorDialog) runColorDialog();
-        m_frame->update();
-    });
     runPointEdit = [this] { return DefaultPointEdit(); };
 
     m_frame->updateScale = [](SectionFrame& f) {
@@ -167,14 +113,6 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
     m_frame->onEditMove = [this](int, int) {};
     m_frame->onEditRelease = [this](int x, int y) { EditRelease(x, y); };
     m_frame->onRightDoubleClick = [this](int x, int y) { m_popup->popup(m_frame->mapToGlobal(QPoint(x, y))); };
-    // With the focus in the vertical scale box the wheel works on the scale.
-    m_frame->onWheel = [this](bool forward) {
-        if (!m_scaleBox->hasFocus()) return false;
-        SectionFrame& f = m_frame->Frame();
-        f.verticalScale = SectionWheelVerticalScale(f.verticalScale, forward);
-        m_scaleBox->setText(Fmt(" %3.1f", f.verticalScale));
-        return true;
-    };
     m_frame->onViewModeEnded = [this](bool right) {
         // A right release ends the view mode; during editing a view mode is one-shot.
         if (right || g_sectionEditMode != 0) g_sectionViewMode = 0;
@@ -191,9 +129,9 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
     SectionFrame& f = m_frame->Frame();
     f.gridInterval = 10.0;
     f.verticalScale = 1.0;
-    m_gridBox->setText(Fmt("%3.1f", f.gridInterval));
+    m_gridBox->setText(SectionFormat("%3.1f", f.gridInterval));
     m_numberBox->setText(QString::number(g_currentSection));
-    m_scaleBox->setText(Fmt(" %3.1f", f.verticalScale));
+    m_scaleBox->setText(SectionFormat(" %3.1f", f.verticalScale));
     if (g_sectionWndRect.right != 0) {
         setGeometry(g_sectionWndRect.left, g_sectionWndRect.top, g_sectionWndRect.right - g_sectionWndRect.left,
                     g_sectionWndRect.bottom - g_sectionWndRect.top);
@@ -252,11 +190,10 @@ void CCrossSectionDlg::SyncModeButtons() {
     m_zoomButton->setChecked(g_sectionViewMode == kSectionViewZoomBox);
     m_moveButton->setChecked(g_sectionViewMode == kSectionViewMove);
     m_frame->viewMode = g_sectionViewMode;
-    if (g_sectionEditMode == kSectionEditAdd) m_frame->setCursor(Qt::CrossCursor);
-    else if (g_sectionEditMode == kSectionEditModify) m_frame->setCursor(Qt::PointingHandCursor);
-    else if (g_sectionViewMode == kSectionViewMove) m_frame->setCursor(Qt::OpenHandCursor);
-    else if (g_sectionViewMode == kSectionViewZoomBox) m_frame->setCursor(Qt::CrossCursor);
-    else m_frame->unsetCursor();
+    m_frame->editCursor = g_sectionEditMode == kSectionEditAdd      ? 148
+                          : g_sectionEditMode == kSectionEditModify ? 149
+                                                                    : 0;
+    m_frame->UpdateCursor();
 }
 
 void CCrossSectionDlg::UpdateTitle() {
@@ -387,7 +324,7 @@ void CCrossSectionDlg::ApplyBox(QLineEdit* box) {
     const double v = box->text().trimmed().toDouble(&ok);
     if (box == m_gridBox) {
         if (m_enterPressed && ok) ApplySectionGridInterval(f, v);
-        box->setText(Fmt("%3.1f", f.gridInterval));
+        box->setText(SectionFormat("%3.1f", f.gridInterval));
     } else if (box == m_numberBox) {
         const int n = box->text().trimmed().toInt(&ok);
         if (m_enterPressed && ok && n >= 1 && n <= g_sectionViewCount && n != g_currentSection) SetShownSection(n);
@@ -395,7 +332,7 @@ void CCrossSectionDlg::ApplyBox(QLineEdit* box) {
     } else if (box == m_scaleBox) {
         if (!box->text().trimmed().isEmpty()) {
             f.verticalScale = ClampTypedVerticalScale(ok ? v : 0.0);
-            box->setText(Fmt(" %3.1f", f.verticalScale));
+            box->setText(SectionFormat(" %3.1f", f.verticalScale));
         }
     }
     m_frame->update();
@@ -409,15 +346,6 @@ bool CCrossSectionDlg::eventFilter(QObject* watched, QEvent* event) {
         m_enterPressed = false;
         if (returnToScale) box->setFocus();
         return false;
-    }
-    if (box && event->type() == QEvent::Wheel && box == m_scaleBox) {
-        auto* w = static_cast<QWheelEvent*>(event);
-        if (w->angleDelta().y() == 0) return true;
-        SectionFrame& f = m_frame->Frame();
-        f.verticalScale = SectionWheelVerticalScale(f.verticalScale, w->angleDelta().y() > 0);
-        m_scaleBox->setText(Fmt(" %3.1f", f.verticalScale));
-        m_frame->update();
-        return true;
     }
     if (box && event->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(event);

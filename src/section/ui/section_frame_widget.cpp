@@ -1,5 +1,7 @@
 #include "section/ui/section_frame_widget.h"
 
+#include "view/ui/tool_cursors.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -19,6 +21,16 @@ void CSectionFrameWidget::WarpCursor(QPoint p) {
     // Only X11 lets a program put the pointer somewhere.
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     QCursor::setPos(mapToGlobal(p));
+}
+
+void CSectionFrameWidget::UpdateCursor() {
+    int id = editCursor;
+    if (viewMode == 0x11) id = 142;
+    else if (viewMode == 0x80) id = m_leftDown ? 140 : 1029;
+    if (id != 0)
+        setCursor(LoadToolCursor(id));
+    else
+        unsetCursor();
 }
 
 void CSectionFrameWidget::resizeEvent(QResizeEvent*) {
@@ -55,8 +67,10 @@ void CSectionFrameWidget::paintEvent(QPaintEvent*) {
     }
     if (m_frame.Contains(m_cursor.x(), m_cursor.y())) {
         const SectionWorld w = SectionScreenToWorld(m_frame, m_cursor.x(), m_cursor.y());
+        const std::string text = readoutText ? readoutText(m_cursor.x(), m_cursor.y(), m_leftDown && viewMode == 0)
+                                             : FormatSectionReadout(w.offset, w.height);
         p.setPen(SectionColor(readout));
-        p.drawText(20, 10 + 12, QString::fromStdString(FormatSectionReadout(w.offset, w.height)));
+        p.drawText(readoutX, 10 + 12, QString::fromStdString(text));
     }
     p.setBackgroundMode(Qt::TransparentMode);
     if (m_leftDown && viewMode == 0x11) {
@@ -80,6 +94,7 @@ void CSectionFrameWidget::mousePressEvent(QMouseEvent* e) {
     }
     if (e->button() != Qt::LeftButton) return;
     m_leftDown = true;
+    UpdateCursor();
     if (viewMode == 0 && onEditPress) onEditPress(pos.x(), pos.y());
     update();
 }
@@ -107,6 +122,7 @@ void CSectionFrameWidget::mouseReleaseEvent(QMouseEvent* e) {
     }
     if (e->button() != Qt::LeftButton) return;
     m_leftDown = false;
+    UpdateCursor();
     lastPos = pos;
     if (viewMode == 0x11) {
         ApplyZoomBox(m_frame, pressPos.x(), pressPos.y(), pos.x(), pos.y());

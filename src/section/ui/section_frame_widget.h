@@ -4,6 +4,7 @@
 // drag, wheel). What lies on the grid and the edit clicks belong to the window.
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "section/section_frame.h"
 
@@ -24,6 +25,10 @@ public:
     std::function<void(int x, int y)> onRightDoubleClick;
     // A wheel turn the window takes itself (true), such as the vertical scale's.
     std::function<bool(bool forward)> onWheel;
+    // The readout under the cursor and its column; by default "D:%+7.3f H:%7.3f  " at 20.
+    // `measuring` while the left button is held with no view mode.
+    std::function<std::string(int x, int y, bool measuring)> readoutText;
+    int readoutX = 20;
     // Called after a left release in a view mode (false) and on a right release (true).
     std::function<void(bool right)> onViewModeEnded;
 
@@ -34,6 +39,11 @@ public:
     // A rubber line from the press point while set.
     bool rubberLine = false;
     QPoint pressPos, lastPos;
+
+    // Cursor resource of the window's edit mode (0: the default cursor); the view modes
+    // have their own (zoom box 142, move 140 with the button down, else 1029).
+    int editCursor = 0;
+    void UpdateCursor();
 
     // Moves the mouse cursor to a frame pixel where the platform allows it.
     void WarpCursor(QPoint p);

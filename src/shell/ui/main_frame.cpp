@@ -57,11 +57,13 @@
 #include "route/ui/route_windows.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
+#include "analysis/ui/tunnel_window.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
 #include "section/ui/cross_section_window.h"
 #include "section/ui/earthwork_dialogs.h"
+#include "section/ui/long_section_window.h"
 #include "section/ui/section_calc_dialog.h"
 #include "section/ui/section_random_output_dialog.h"
 #include "section/ui/section_shift_window.h"
@@ -188,6 +190,7 @@ CMainFrame::~CMainFrame() {
     PointListWindowFactory() = nullptr;
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
+    UninstallTunnelWindow();
     UninstallRouteWindows();
     UninstallSliceTableWindows();
     UninstallMeshDialogs();
@@ -505,6 +508,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallAreaEditWindows(this);
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
+    InstallTunnelWindow(this);
     InstallPointToolWindows(this);
     // Before the tool commands: 32903 is offered only with its range dialog.
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
@@ -550,6 +554,7 @@ void CMainFrame::RegisterFrameCommands() {
     });
     InstallRouteWindows(this, m_frameCommands);
     InstallCrossSectionWindow(this, m_frameCommands);
+    InstallLongSectionWindow(this, m_frameCommands);
     InstallSectionShiftWindow(this, m_frameCommands);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {

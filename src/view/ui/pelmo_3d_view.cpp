@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <utility>
 
+#include "analysis/tunnel_command.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -66,12 +67,19 @@ public:
         m_painter.drawLine(m_at, to);
         m_at = to;
     }
+    void SetBrush(uint32_t colorRef) override { m_painter.setBrush(Colour(colorRef)); }
+    void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) override {
+        m_painter.fillRect(QRect(left, top, right - left, bottom - top), Colour(colorRef));
+    }
     void Text(int32_t x, int32_t y, const std::string& text) override {
         const QFontMetrics metrics(m_painter.font());
         m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
     }
 
 private:
+    static QColor Colour(uint32_t colorRef) {
+        return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
+    }
     QPainter& m_painter;
     QPoint m_at;
 };
@@ -206,6 +214,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     // The mesh subsystem installs the registration's question and area dialogs.
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{AskMeshRegister, RunMeshAreaDialog});
     RegisterLineNumberCommand(m_commands);
+    RegisterTunnelCommand(m_commands);
 
     // XY反転.
     m_commands.SetHandler(33033, [this] {
@@ -284,6 +293,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
+    if (g_tunnelDlg) DrawTunnelOverlay(canvas);
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
