@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/simple_section.h"
 #include "dxf/dxf_info.h"
 #include "contour/contour_files.h"
 #include "contour/slice_line_tool.h"
@@ -308,6 +309,8 @@ void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
 
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
+void SimpleSectionRow(const ToolClick& c) { OnSimpleSectionPick(c.flags, c.x, c.y); }
+
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
@@ -384,7 +387,7 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_ARBITRARY_SECTION, MODE_ARBITRARY_SECTION, kAny, CtrlRule::kAny, false,
      "EnterRoutePointAtCursor", RoutePointEntryRow},
     {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
-     nullptr},
+     SimpleSectionRow},
     {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},
     {MODE_CUT_POSITION, MODE_CUT_POSITION, kAny, CtrlRule::kAny, false, "RegisterStakeAtPoint",
      StakeRow},
