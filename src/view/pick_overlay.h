@@ -15,8 +15,14 @@ public:
     virtual void MoveTo(int32_t x, int32_t y) = 0;
     // A line from the current position to (x, y), which becomes the current position.
     virtual void LineTo(int32_t x, int32_t y) = 0;
-    // UTF-8 text with its top-left corner at (x, y).
+    // UTF-8 text with its top-left corner at (x, y), in the pen's colour.
     virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
+    // Pen width and dashes for the following lines; fill of the following ellipses.
+    virtual void SetPenStyle(int32_t width, bool dashed) {
+        (void)width;
+        (void)dashed;
+    }
+    virtual void SetFill(uint32_t colorRef) { (void)colorRef; }
 };
 
 constexpr uint32_t kOverlayOrange = 0x0019FF;

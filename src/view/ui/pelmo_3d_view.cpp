@@ -54,9 +54,15 @@ public:
         m_painter.setBrush(Qt::white);
     }
     void SetPen(uint32_t colorRef) override {
-        m_painter.setPen(
-            QPen(QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF), 1));
+        m_color = Color(colorRef);
+        ApplyPen();
     }
+    void SetPenStyle(int32_t width, bool dashed) override {
+        m_width = width;
+        m_dashed = dashed;
+        ApplyPen();
+    }
+    void SetFill(uint32_t colorRef) override { m_painter.setBrush(Color(colorRef)); }
     void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override {
         m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
     }
@@ -72,8 +78,20 @@ public:
     }
 
 private:
+    static QColor Color(uint32_t colorRef) {
+        return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
+    }
+    void ApplyPen() {
+        QPen pen(m_color, m_width);
+        if (m_dashed) pen.setStyle(Qt::DashLine);
+        m_painter.setPen(pen);
+    }
+
     QPainter& m_painter;
     QPoint m_at;
+    QColor m_color = Qt::black;
+    int32_t m_width = 1;
+    bool m_dashed = false;
 };
 
 // What follows the mouse between paints: the rubber rectangle or line, inverting what is
