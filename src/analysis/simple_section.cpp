@@ -94,6 +94,11 @@ LineToolWindows& LineTools() {
 bool SimpleSectionInStoredMode() { return g_storedMode; }
 void SetSimpleSectionStoredMode(bool stored) { g_storedMode = stored; }
 
+void ShowStoredSimpleSections() {
+    g_storedMode = true;
+    if (LineTools().showSimpleSection) LineTools().showSimpleSection(kSimpleSectionStored);
+}
+
 void OnSimpleSectionPick(int32_t flags, int32_t x, int32_t y) {
     if ((flags & kMouseFlagControl) || IsKeyDown(key::kAlt)) return;
     LinePoint p;

@@ -48,6 +48,9 @@ constexpr int32_t kSimpleSectionStored = 1;
 bool SimpleSectionInStoredMode();
 void SetSimpleSectionStoredMode(bool stored);
 
+// Opens the window (or switches the open one) in stored-section mode and reloads it.
+void ShowStoredSimpleSections();
+
 // A left release in the plan view in the simple-section mode (key flags of the release,
 // client position).
 void OnSimpleSectionPick(int32_t flags, int32_t x, int32_t y);

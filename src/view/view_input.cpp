@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/sag_curve.h"
 #include "analysis/simple_section.h"
 #include "dxf/dxf_info.h"
 #include "contour/contour_files.h"
@@ -310,6 +311,7 @@ void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
 void SimpleSectionRow(const ToolClick& c) { OnSimpleSectionPick(c.flags, c.x, c.y); }
+void TowerRow(const ToolClick& c) { OnTowerClick(c.flags, c.x, c.y); }
 
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
@@ -388,7 +390,7 @@ const ToolClickRow kToolClickRows[] = {
      "EnterRoutePointAtCursor", RoutePointEntryRow},
     {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
      SimpleSectionRow},
-    {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},
+    {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", TowerRow},
     {MODE_CUT_POSITION, MODE_CUT_POSITION, kAny, CtrlRule::kAny, false, "RegisterStakeAtPoint",
      StakeRow},
     {MODE_CUT_POSITION * 2, MODE_CUT_POSITION * 2, kAny, CtrlRule::kAny, false,

@@ -56,7 +56,8 @@ void CSectionFrameWidget::paintEvent(QPaintEvent*) {
     if (m_frame.Contains(m_cursor.x(), m_cursor.y())) {
         const SectionWorld w = SectionScreenToWorld(m_frame, m_cursor.x(), m_cursor.y());
         p.setPen(SectionColor(readout));
-        p.drawText(20, 10 + 12, QString::fromStdString(FormatSectionReadout(w.offset, w.height)));
+        const std::string text = readoutText ? readoutText(w) : FormatSectionReadout(w.offset, w.height);
+        p.drawText(20, 10 + 12, QString::fromStdString(text));
     }
     p.setBackgroundMode(Qt::TransparentMode);
     if (m_leftDown && viewMode == 0x11) {

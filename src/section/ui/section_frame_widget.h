@@ -24,6 +24,8 @@ public:
     std::function<void(int x, int y)> onRightDoubleClick;
     // A wheel turn the window takes itself (true), such as the vertical scale's.
     std::function<bool(bool forward)> onWheel;
+    // The read-out under the cursor in place of the plain one.
+    std::function<std::string(const SectionWorld& at)> readoutText;
     // Called after a left release in a view mode (false) and on a right release (true).
     std::function<void(bool right)> onViewModeEnded;
 
