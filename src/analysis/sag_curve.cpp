@@ -362,6 +362,39 @@ bool ShiftSagLine(SagModel& m, SagShift direction) {
     return true;
 }
 
+SagShiftPanel LayoutSagShiftPanel(int32_t areaRight, int32_t areaTop, double dirX, double dirY) {
+    SagShiftPanel p;
+    p.left = areaRight - 10 - p.size;
+    p.top = areaTop + 10;
+    p.closeLeft = p.left + p.size - 15;
+    p.closeTop = p.top;
+    p.centreX = p.left + p.size / 2;
+    p.centreY = p.top + p.size / 2;
+    // North is up and east to the right on the screen.
+    const int32_t arm = 36;
+    const int32_t dx[4] = {-arm, arm, 0, 0}, dy[4] = {0, 0, -arm, arm};  // W, E, N, S
+    for (int k = 0; k < 4; ++k) p.buttonX[k] = p.centreX + dx[k], p.buttonY[k] = p.centreY + dy[k];
+    const double len = std::hypot(dirX, dirY);
+    const double sx = len > 0 ? dirY / len : 0, sy = len > 0 ? -dirX / len : -1;  // screen S->E
+    p.lineX = static_cast<int32_t>(std::lround(27 * sx));
+    p.lineY = static_cast<int32_t>(std::lround(27 * sy));
+    // Across the line, 10 pixels from the centre: the right-hand side of S->E first.
+    const int32_t rx = static_cast<int32_t>(std::lround(-10 * sy)), ry = static_cast<int32_t>(std::lround(10 * sx));
+    p.buttonX[static_cast<int>(SagShift::Right)] = p.centreX + rx;
+    p.buttonY[static_cast<int>(SagShift::Right)] = p.centreY + ry;
+    p.buttonX[static_cast<int>(SagShift::Left)] = p.centreX - rx;
+    p.buttonY[static_cast<int>(SagShift::Left)] = p.centreY - ry;
+    return p;
+}
+
+int32_t HitSagShiftPanel(const SagShiftPanel& p, int32_t x, int32_t y) {
+    if (x < p.left || x >= p.left + p.size || y < p.top || y >= p.top + p.size) return -1;
+    if (x >= p.closeLeft && y < p.closeTop + 15) return 6;
+    for (int k = 0; k < 6; ++k)
+        if (std::abs(x - p.buttonX[k]) <= 5 && std::abs(y - p.buttonY[k]) <= 5) return k;
+    return -1;
+}
+
 // ---- Report ----
 
 std::string FormatTowerReport(const SagReportValues& v) {

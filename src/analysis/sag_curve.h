@@ -110,6 +110,19 @@ enum class SagShift { West, East, North, South, Left, Right };
 // the model's ratio and rebuilds; false (nothing moved) otherwise.
 bool ShiftSagLine(SagModel& m, SagShift direction);
 
+// The shift panel ("2D View"): a 101-pixel box 10 pixels inside the top right corner of
+// the drawing area, its close box and the six buttons; dirX, dirY: S to E in plan.
+struct SagShiftPanel {
+    int32_t left = 0, top = 0, size = 101;
+    int32_t closeLeft = 0, closeTop = 0;  // 15 x 15
+    int32_t centreX = 0, centreY = 0;
+    int32_t buttonX[6] = {}, buttonY[6] = {};  // by SagShift
+    int32_t lineX = 0, lineY = 0;              // the direction line's E end from the centre
+};
+SagShiftPanel LayoutSagShiftPanel(int32_t areaRight, int32_t areaTop, double dirX, double dirY);
+// -1 outside, 6 the close box, else the SagShift of the button under (x, y).
+int32_t HitSagShiftPanel(const SagShiftPanel& p, int32_t x, int32_t y);
+
 // ---- Report and overlay ----
 
 struct SagReportValues {

@@ -33,6 +33,8 @@ struct LineToolWindows {
     std::function<void(double ratio)> openSag;  // creates it with the extension ratio
     std::function<void()> reloadSag;
     std::function<void()> closeSag;
+    // The sag window's overlay after the view's blit.
+    std::function<void(class OverlayCanvas&)> drawTowerOverlay;
     // The tower input dialog (modal): true when it closed confirmed.
     std::function<bool()> runTowerInput;
     // The sag window's S while a tower pick is cancelled.

@@ -92,6 +92,8 @@ void CSectionFrameWidget::mouseMoveEvent(QMouseEvent* e) {
         SectionDragPan(m_frame, lastPos.x(), lastPos.y(), pos.x(), pos.y());
     } else if (m_leftDown && viewMode == 0 && onEditMove) {
         onEditMove(pos.x(), pos.y());
+    } else if (!m_leftDown && onHover) {
+        onHover(pos.x(), pos.y());
     }
     lastPos = pos;
     update();

@@ -22,6 +22,8 @@ public:
     std::function<void(int x, int y)> onEditMove;
     std::function<void(int x, int y)> onEditRelease;
     std::function<void(int x, int y)> onRightDoubleClick;
+    // Mouse moves with no button held.
+    std::function<void(int x, int y)> onHover;
     // A wheel turn the window takes itself (true), such as the vertical scale's.
     std::function<bool(bool forward)> onWheel;
     // The read-out under the cursor in place of the plain one.

@@ -53,6 +53,7 @@
 #include "route/ui/route_windows.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
+#include "analysis/ui/sag_curve_windows.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -186,6 +187,7 @@ CMainFrame::~CMainFrame() {
     UninstallRouteWindows();
     UninstallSliceTableWindows();
     UninstallMeshDialogs();
+    UninstallLineToolWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -543,6 +545,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallRouteWindows(this, m_frameCommands);
     InstallCrossSectionWindow(this, m_frameCommands);
     InstallSectionShiftWindow(this, m_frameCommands);
+    InstallLineToolWindows(this);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <utility>
 
+#include "analysis/simple_section.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -302,6 +303,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
+    if (LineTools().drawTowerOverlay) LineTools().drawTowerOverlay(canvas);
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
