@@ -15,10 +15,12 @@
 #include <cmath>
 
 #include "analysis/section_profile.h"
+#include "analysis/ui/point_section_settings_dialog.h"
 #include "analysis/ui/simple_section_window.h"
 #include "platform/text_io.h"
 #include "section/section_defaults.h"
 #include "section/ui/section_frame_widget.h"
+#include "shell/tool_commands.h"
 #include "view/cursor_state.h"
 #include "view/pick_overlay.h"
 #include "view/view_navigation.h"
@@ -400,9 +402,9 @@ void CTower_Dlg::ShowPopup(int x, int y) {
     QAction* panel = menu.addAction("2D View");
     panel->setCheckable(true);
     panel->setChecked(m_panelShown);
-    QAction* chosen = menu.exec(m_frame->mapToGlobal(QPoint(x, y)));
-    if (chosen == copy) PopupCommand(1);
-    if (chosen == panel) PopupCommand(2);
+    connect(copy, &QAction::triggered, this, [this] { PopupCommand(1); });
+    connect(panel, &QAction::triggered, this, [this] { PopupCommand(2); });
+    menu.exec(m_frame->mapToGlobal(QPoint(x, y)));
 }
 
 void CTower_Dlg::PopupCommand(int command) {
@@ -486,6 +488,13 @@ void InstallLineToolWindows(QWidget* frame) {
     w.drawTowerOverlay = [](OverlayCanvas& canvas) {
         if (CTower_Dlg* d = CTower_Dlg::Current()) d->DrawOverlay(canvas);
     };
+    ToolServices().runPointSectionSettingsDialog = [frame](bool firstUse) {
+        if (firstUse) InitSectionBandDefaults();
+        CPointSectionSettingsDlg::Run(frame);
+    };
 }
 
-void UninstallLineToolWindows() { LineTools() = {}; }
+void UninstallLineToolWindows() {
+    LineTools() = {};
+    ToolServices().runPointSectionSettingsDialog = nullptr;
+}

@@ -72,7 +72,10 @@ CSimpleSectionDlg::CSimpleSectionDlg(QWidget* parent) : QDialog(parent) {
     m_bandLabel->setObjectName("1154");
     m_numberLabel = new QLabel(QString::fromUtf8("断面No"), this);
     m_numberLabel->setObjectName("1032");
-    for (QLineEdit* e : {m_grid, m_exaggeration, m_band, m_number}) e->installEventFilter(this);
+    for (QLineEdit* e : {m_grid, m_exaggeration, m_band, m_number}) {
+        e->installEventFilter(this);
+        connect(e, &QLineEdit::editingFinished, this, [this, e] { EditFinished(e); });
+    }
 
     auto* row = new QHBoxLayout;
     auto* gridLabel = new QLabel(QString::fromUtf8("方眼"), this);
@@ -278,6 +281,34 @@ void CSimpleSectionDlg::DrawContent(QPainter& p) {
     p.drawText(35, 80 + 12, QString::fromStdString(t.span));
 }
 
+// An edit takes its value as it is left (Enter moves the focus away).
+void CSimpleSectionDlg::EditFinished(QLineEdit* box) {
+    double v = 0;
+    SectionFrame& f = m_frame->Frame();
+    if (box == m_grid) {
+        if (ReadNumber(box, &v) && ApplySimpleSectionGrid(m_view, v)) f.gridInterval = v;
+        box->setText(Fmt("%3.1f", f.gridInterval));
+    } else if (box == m_exaggeration) {
+        if (ReadNumber(box, &v)) f.verticalScale = ClampTypedVerticalScale(v);
+        box->setText(Fmt(" %3.1f", f.verticalScale));
+    } else if (box == m_band) {
+        const double before = g_sectionBandWidth;
+        if (ReadNumber(box, &v)) ApplySimpleSectionBandWidth(v);
+        box->setText(QString::fromStdString(SimpleSectionBandWidthText()));
+        if (g_sectionBandWidth != before && g_profileFromPoints) m_recalc->click();
+    } else if (box == m_number) {
+        bool ok = false;
+        const int n = box->text().trimmed().toInt(&ok);
+        Pull();
+        if (ok && TypeSimpleSectionNumber(m_view, n)) {
+            Push();
+            QuickRepaintView();
+        }
+        box->setText(QString::number(m_view.number));
+    }
+    m_frame->update();
+}
+
 void CSimpleSectionDlg::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_Escape:
@@ -314,33 +345,6 @@ bool CSimpleSectionDlg::eventFilter(QObject* watched, QEvent* event) {
             keyPressEvent(k);
             return true;
         }
-    }
-    if (box && event->type() == QEvent::FocusOut) {
-        double v = 0;
-        SectionFrame& f = m_frame->Frame();
-        if (box == m_grid) {
-            if (ReadNumber(box, &v) && ApplySimpleSectionGrid(m_view, v)) f.gridInterval = v;
-            box->setText(Fmt("%3.1f", f.gridInterval));
-        } else if (box == m_exaggeration) {
-            if (ReadNumber(box, &v)) f.verticalScale = ClampTypedVerticalScale(v);
-            box->setText(Fmt(" %3.1f", f.verticalScale));
-        } else if (box == m_band) {
-            const double before = g_sectionBandWidth;
-            if (ReadNumber(box, &v)) ApplySimpleSectionBandWidth(v);
-            box->setText(QString::fromStdString(SimpleSectionBandWidthText()));
-            if (g_sectionBandWidth != before && g_profileFromPoints) m_recalc->click();
-        } else if (box == m_number) {
-            bool ok = false;
-            const int n = box->text().trimmed().toInt(&ok);
-            Pull();
-            if (ok && TypeSimpleSectionNumber(m_view, n)) {
-                Push();
-                QuickRepaintView();
-            }
-            box->setText(QString::number(m_view.number));
-        }
-        m_frame->update();
-        return false;
     }
     return QDialog::eventFilter(watched, event);
 }

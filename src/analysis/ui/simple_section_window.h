@@ -37,6 +37,7 @@ private:
     void Push();
     void Step(int32_t step);
     void ApplyControls();
+    void EditFinished(QLineEdit* box);
     void DrawContent(QPainter& p);
     void SyncModeButtons();
 
