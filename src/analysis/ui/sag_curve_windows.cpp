@@ -156,6 +156,7 @@ CTower_Dlg::CTower_Dlg(QWidget* parent, double ratio) : QDialog(parent) {
     };
     m_frame->onHover = [this](int x, int y) { Hover(x, y); };
     m_frame->onRightDoubleClick = [this](int x, int y) { ShowPopup(x, y); };
+    m_frame->onLeftDoubleClick = [this](int, int) { Rebuild(); };
     m_frame->onViewModeEnded = [this](bool) { m_frame->viewMode = 0; };
     m_frame->onWheel = [](bool) { return false; };
 
@@ -168,7 +169,8 @@ CTower_Dlg::CTower_Dlg(QWidget* parent, double ratio) : QDialog(parent) {
 }
 
 CTower_Dlg::~CTower_Dlg() {
-    if (g_towerDlg == this) g_towerDlg = nullptr;
+    if (g_towerDlg != this) return;
+    g_towerDlg = nullptr;
     SagWindowClosed();
 }
 

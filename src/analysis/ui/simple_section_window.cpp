@@ -174,6 +174,9 @@ CSimpleSectionDlg::CSimpleSectionDlg(QWidget* parent) : QDialog(parent) {
 }
 
 CSimpleSectionDlg::~CSimpleSectionDlg() {
+    // A window that a newer one has replaced leaves the tool state to it.
+    const ToolWindowHandle* slot = GetToolWindow(ToolWindow::kSimpleSection);
+    if (slot != nullptr && slot != this) return;
     ClearToolWindow(ToolWindow::kSimpleSection, this);
     SimpleSectionWindowClosed();
 }

@@ -128,6 +128,11 @@ void CSectionFrameWidget::mouseDoubleClickEvent(QMouseEvent* e) {
         onRightDoubleClick(pos.x(), pos.y());
         return;
     }
+    if (e->button() == Qt::LeftButton && onLeftDoubleClick) {
+        const QPoint pos = e->position().toPoint();
+        onLeftDoubleClick(pos.x(), pos.y());
+        return;
+    }
     mousePressEvent(e);
 }
 

@@ -22,6 +22,8 @@ public:
     std::function<void(int x, int y)> onEditMove;
     std::function<void(int x, int y)> onEditRelease;
     std::function<void(int x, int y)> onRightDoubleClick;
+    // A left double-click the window takes itself (otherwise it counts as a press).
+    std::function<void(int x, int y)> onLeftDoubleClick;
     // Mouse moves with no button held.
     std::function<void(int x, int y)> onHover;
     // A wheel turn the window takes itself (true), such as the vertical scale's.
