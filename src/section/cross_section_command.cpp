@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "analysis/simple_section.h"
 #include "route/route_data.h"
 #include "section/cross_section_edit.h"
+#include "section/section_calc.h"
 #include "section/section_defaults.h"
 #include "section/section_point_edit.h"
 #include "section/section_records.h"
@@ -32,7 +34,13 @@ void OnCrossSectionCommand(const std::function<void()>& openWindow) {
     if (FindRunningSectionProgram(0) != 0) return;
     g_dragState = 0;
     g_toolMode = 0;
-    if (!g_hasSections) return;
+    if (!g_hasSections) {
+        if (IsToolWindowOpen(ToolWindow::kSimpleSection))
+            CloseToolWindow(ToolWindow::kSimpleSection);
+        else if (g_simpleSectionCount > 0)
+            ShowStoredSimpleSections();
+        return;
+    }
     if (IsToolWindowOpen(ToolWindow::kSection)) {
         CloseToolWindow(ToolWindow::kSection);
         CloseToolWindow(ToolWindow::kSimpleSection);
@@ -40,6 +48,7 @@ void OnCrossSectionCommand(const std::function<void()>& openWindow) {
     }
     CloseToolWindows();
     if (openWindow) openWindow();
+    if (g_simpleSectionCount > 0) ShowStoredSimpleSections();
 }
 
 void CrossSectionWindowOpened() {

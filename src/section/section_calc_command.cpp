@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "analysis/simple_section.h"
 #include "model/numeric_text.h"
 #include "model/progress.h"
 #include "model/terrain_data.h"
@@ -95,7 +96,11 @@ int OnTinSectionCalc(const SectionCommandHooks& hooks) {
     if (g_tinEdgeCount > 3) {
         const int answer = hooks.runSectionDialog ? hooks.runSectionDialog(false) : kSectionDialogCancel;
         if (answer == kSectionDialogStart) result = CalcSectionsFromTin(0);
-        else if (answer == kSectionDialogSimple) result = CalcSimpleSections(), simple = true;
+        else if (answer == kSectionDialogSimple) {
+            result = CalcSimpleSections();
+            simple = true;
+            if (result != kSectionCalcNotStarted) ShowStoredSimpleSections();
+        }
     } else {
         if (hooks.runPointSettingsDialog) hooks.runPointSettingsDialog();
         result = CalcSectionsFromPoints();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "analysis/simple_section.h"
 #include "dxf/dxf_store.h"
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
@@ -572,7 +573,8 @@ void ApplyTableRule(int id, const ShellConditions& c, CommandUpdate& u) {
 
 void UpdateSimpleSection(const ShellConditions& c, CommandUpdate& u) {
     ApplyTableRule(32966, c, u);
-    if (c.toolMode != MODE_SIMPLE_SECTION) {
+    // The stored sections are paged outside the tool mode: their window stays.
+    if (c.toolMode != MODE_SIMPLE_SECTION && !SimpleSectionInStoredMode()) {
         CloseToolWindow(ToolWindow::kSimpleSection);
         if (c.toolMode != MODE_SAG_CURVE) g_linePickState = 0;
     }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/section_profile.h"
+#include "analysis/simple_section.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
@@ -12,6 +14,7 @@
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
 #include "view/line_3d.h"
+#include "view/projection.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 #include "volume/mesh_area_tool.h"
@@ -219,12 +222,68 @@ void DrawDxfRegistrationPairs(OverlayCanvas& c) {
         if (publicOn && shownOn) Line(c, p, q);
     }
 }
+// A ground position as the view shows it now; `inside` when it falls in the client area.
+WindowPoint ProjectGround(double x, double y, double z, bool& inside) {
+    RandomPoint r{};
+    r.x = x, r.y = y, r.z = z;
+    ProjectRecord(r);
+    const WindowPoint w = ToWindow(r.screenX, r.screenY);
+    inside = r.hidden == 0 && w.x >= 0 && w.y >= 0 && w.x <= g_bufferMaxX && w.y <= g_bufferMaxY;
+    return w;
+}
+
+// The simple-section and sag-curve picks: S and E in the plan, the cut profile in the
+// bird's-eye view.
+void DrawLineToolPicks(OverlayCanvas& c) {
+    if (g_linePickState <= 0) return;
+    c.SetPen(kOverlayRed);
+    if (!g_birdsEyeOn) {
+        const LinePoint* ends[2] = {&g_towerStart, &g_towerEnd};
+        const int32_t n = std::min(g_linePickState, 2);
+        WindowPoint prev{};
+        bool prevInside = false;
+        for (int32_t k = 0; k < n; ++k) {
+            bool inside = false;
+            const WindowPoint w = ProjectGround(ends[k]->x, ends[k]->y, ends[k]->z, inside);
+            if (inside) LargeCircle(c, w);
+            if (k > 0 && (inside || prevInside)) Line(c, prev, w);
+            c.Text(w.x + 4, w.y - 14, k == 0 ? "S" : "E");
+            prev = w;
+            prevInside = inside;
+        }
+        return;
+    }
+    const int32_t n = std::clamp(g_profile.right.count, 0, kProfileMaxPoints);
+    if (g_linePickState != 2 || n < 1) return;
+    const ProfileSide& r = g_profile.right;
+    WindowPoint prev{};
+    bool prevInside = false;
+    for (int32_t i = 1; i <= n; ++i) {
+        bool inside = false;
+        const WindowPoint w = ProjectGround(r.x[i], r.y[i], r.z[i], inside);
+        if (i > 1 && (inside || prevInside)) Line(c, prev, w);
+        prev = w;
+        prevInside = inside;
+    }
+    const bool towers = LineTools().sagOpen && LineTools().sagOpen();
+    bool inside = false;
+    const WindowPoint s = towers ? ProjectGround(g_towerStart.x, g_towerStart.y, g_towerStart.z, inside)
+                                 : ProjectGround(r.x[1], r.y[1], r.z[1], inside);
+    const WindowPoint e = towers ? ProjectGround(g_towerEnd.x, g_towerEnd.y, g_towerEnd.z, inside)
+                                 : ProjectGround(r.x[n], r.y[n], r.z[n], inside);
+    if (towers) {
+        c.Ellipse(s.x - 2, s.y - 2, s.x + 3, s.y + 3);
+        c.Ellipse(e.x - 2, e.y - 2, e.x + 3, e.y + 3);
+    }
+    c.Text(s.x + 4, s.y - 14, "S");
+    c.Text(e.x + 4, e.y - 14, "E");
+}
 }  // namespace
 
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
     DrawListHighlight(canvas);
-    // The DXF crossings and the line tools' ends come with the tools that pick them.
+    // The DXF crossings come with the tool that picks them.
     DrawCurrentIp(canvas);
     DrawCurrentStation(canvas);
     DrawCurrentSection(canvas);
@@ -232,4 +291,5 @@ void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
     DrawDxfRegistrationPairs(canvas);
+    DrawLineToolPicks(canvas);
 }

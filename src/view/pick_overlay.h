@@ -15,13 +15,18 @@ public:
     virtual void MoveTo(int32_t x, int32_t y) = 0;
     // A line from the current position to (x, y), which becomes the current position.
     virtual void LineTo(int32_t x, int32_t y) = 0;
-    // UTF-8 text with its top-left corner at (x, y).
+    // UTF-8 text with its top-left corner at (x, y), in the pen's colour.
     virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
     // The fill of the ellipses that follow (white unless set).
     virtual void SetBrush(uint32_t colorRef) { (void)colorRef; }
     // A filled rectangle without edge, right and bottom excluded.
     virtual void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) {
         (void)left, (void)top, (void)right, (void)bottom, (void)colorRef;
+    }
+    // Pen width and dashes for the following lines.
+    virtual void SetPenStyle(int32_t width, bool dashed) {
+        (void)width;
+        (void)dashed;
     }
 };
 

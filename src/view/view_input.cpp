@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/sag_curve.h"
+#include "analysis/simple_section.h"
 #include "dxf/dxf_info.h"
 #include "contour/contour_files.h"
 #include "analysis/tunnel_command.h"
@@ -309,6 +311,9 @@ void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
 
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
+void SimpleSectionRow(const ToolClick& c) { OnSimpleSectionPick(c.flags, c.x, c.y); }
+void TowerRow(const ToolClick& c) { OnTowerClick(c.flags, c.x, c.y); }
+
 bool InBatchLasso() {
     return g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BATCH + 2;
 }
@@ -385,8 +390,8 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_ARBITRARY_SECTION, MODE_ARBITRARY_SECTION, kAny, CtrlRule::kAny, false,
      "EnterRoutePointAtCursor", RoutePointEntryRow},
     {MODE_SIMPLE_SECTION, MODE_SIMPLE_SECTION, kAny, CtrlRule::kAny, false, "OnSimpleSectionPick",
-     nullptr},
-    {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", nullptr},
+     SimpleSectionRow},
+    {MODE_SAG_CURVE, MODE_SAG_CURVE, kAny, CtrlRule::kAny, false, "CTowerIP", TowerRow},
     {MODE_CUT_POSITION, MODE_CUT_POSITION, kAny, CtrlRule::kAny, false, "RegisterStakeAtPoint",
      StakeRow},
     {MODE_CUT_POSITION * 2, MODE_CUT_POSITION * 2, kAny, CtrlRule::kAny, false,

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/simple_section.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
 #include "pointedit/point_list.h"
@@ -232,4 +233,23 @@ TEST_F(PickOverlay, DxfRegistrationPairsWhileThePositionDialogIsOpen) {
     EXPECT_EQ(Draw(), expected);
     OnDxfPositionClosed();
     g_dxfRegistration = DxfRegistration{};
+}
+
+TEST_F(PickOverlay, LineToolPicksInThePlan) {
+    g_toolMode = MODE_SIMPLE_SECTION;
+    g_towerStart = {10, 20, 0};   // (420, 290)
+    g_towerEnd = {-30, 40, 0};    // (440, 330)
+    g_linePickState = 1;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0000FF 416,286 423,293", "text S 0000FF 424,276 0,0"})) << "S alone";
+    g_linePickState = 2;
+    EXPECT_EQ(Draw(), (Calls{"ellipse 0000FF 416,286 423,293", "text S 0000FF 424,276 0,0",
+                             "ellipse 0000FF 436,326 443,333", "line 0000FF 420,290 440,330",
+                             "text E 0000FF 444,316 0,0"}));
+    // An end off the window: no circle there, the line still reaches it.
+    g_towerEnd = {-30, 4000, 0};
+    const Calls off = Draw();
+    ASSERT_EQ(off.size(), 4u);
+    EXPECT_EQ(off[2].rfind("line 0000FF 420,290 ", 0), 0u) << off[2];
+    g_linePickState = 0;
+    EXPECT_TRUE(Draw().empty());
 }

@@ -106,6 +106,8 @@ void CSectionFrameWidget::mouseMoveEvent(QMouseEvent* e) {
         SectionDragPan(m_frame, lastPos.x(), lastPos.y(), pos.x(), pos.y());
     } else if (m_leftDown && viewMode == 0 && onEditMove) {
         onEditMove(pos.x(), pos.y());
+    } else if (!m_leftDown && onHover) {
+        onHover(pos.x(), pos.y());
     }
     lastPos = pos;
     update();
@@ -139,6 +141,11 @@ void CSectionFrameWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() == Qt::RightButton && onRightDoubleClick) {
         const QPoint pos = e->position().toPoint();
         onRightDoubleClick(pos.x(), pos.y());
+        return;
+    }
+    if (e->button() == Qt::LeftButton && onLeftDoubleClick) {
+        const QPoint pos = e->position().toPoint();
+        onLeftDoubleClick(pos.x(), pos.y());
         return;
     }
     mousePressEvent(e);

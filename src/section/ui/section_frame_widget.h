@@ -23,6 +23,10 @@ public:
     std::function<void(int x, int y)> onEditMove;
     std::function<void(int x, int y)> onEditRelease;
     std::function<void(int x, int y)> onRightDoubleClick;
+    // A left double-click the window takes itself (otherwise it counts as a press).
+    std::function<void(int x, int y)> onLeftDoubleClick;
+    // Mouse moves with no button held.
+    std::function<void(int x, int y)> onHover;
     // A wheel turn the window takes itself (true), such as the vertical scale's.
     std::function<bool(bool forward)> onWheel;
     // The readout under the cursor and its column; by default "D:%+7.3f H:%7.3f  " at 20.

@@ -58,6 +58,7 @@
 #include "analysis/ui/arbitrary_elevation_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "analysis/ui/tunnel_window.h"
+#include "analysis/ui/sag_curve_windows.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -194,6 +195,7 @@ CMainFrame::~CMainFrame() {
     UninstallRouteWindows();
     UninstallSliceTableWindows();
     UninstallMeshDialogs();
+    UninstallLineToolWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     m_reminderTimer.stop();
@@ -556,6 +558,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallCrossSectionWindow(this, m_frameCommands);
     InstallLongSectionWindow(this, m_frameCommands);
     InstallSectionShiftWindow(this, m_frameCommands);
+    InstallLineToolWindows(this);
     InstallSliceTableWindows(this, m_frameCommands);
     m_frameCommands.SetHandler(cmd::kRouteCalc, [this] {
         OnRouteCalcCommand([this] {

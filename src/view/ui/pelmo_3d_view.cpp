@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "analysis/tunnel_command.h"
+#include "analysis/simple_section.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -55,8 +56,13 @@ public:
         m_painter.setBrush(Qt::white);
     }
     void SetPen(uint32_t colorRef) override {
-        m_painter.setPen(
-            QPen(QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF), 1));
+        m_color = Color(colorRef);
+        ApplyPen();
+    }
+    void SetPenStyle(int32_t width, bool dashed) override {
+        m_width = width;
+        m_dashed = dashed;
+        ApplyPen();
     }
     void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override {
         m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
@@ -67,9 +73,9 @@ public:
         m_painter.drawLine(m_at, to);
         m_at = to;
     }
-    void SetBrush(uint32_t colorRef) override { m_painter.setBrush(Colour(colorRef)); }
+    void SetBrush(uint32_t colorRef) override { m_painter.setBrush(Color(colorRef)); }
     void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) override {
-        m_painter.fillRect(QRect(left, top, right - left, bottom - top), Colour(colorRef));
+        m_painter.fillRect(QRect(left, top, right - left, bottom - top), Color(colorRef));
     }
     void Text(int32_t x, int32_t y, const std::string& text) override {
         const QFontMetrics metrics(m_painter.font());
@@ -77,11 +83,20 @@ public:
     }
 
 private:
-    static QColor Colour(uint32_t colorRef) {
+    static QColor Color(uint32_t colorRef) {
         return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
     }
+    void ApplyPen() {
+        QPen pen(m_color, m_width);
+        if (m_dashed) pen.setStyle(Qt::DashLine);
+        m_painter.setPen(pen);
+    }
+
     QPainter& m_painter;
     QPoint m_at;
+    QColor m_color = Qt::black;
+    int32_t m_width = 1;
+    bool m_dashed = false;
 };
 
 // What follows the mouse between paints: the rubber rectangle or line, inverting what is
@@ -294,6 +309,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
     if (g_tunnelDlg) DrawTunnelOverlay(canvas);
+    if (LineTools().drawTowerOverlay) LineTools().drawTowerOverlay(canvas);
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
