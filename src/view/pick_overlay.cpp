@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/visibility_tool.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
@@ -200,4 +201,5 @@ void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
     DrawDxfRegistrationPairs(canvas);
+    if (g_visibilityDlg) g_visibilityDlg->DrawOverlay(canvas);
 }

@@ -25,5 +25,6 @@ constexpr uint32_t kOverlayYellow = 0x00FFFF;
 constexpr uint32_t kOverlayCyan = 0xFFFF00;
 constexpr uint32_t kOverlayWhite = 0xFFFFFF;
 
-// Picked points, the current IP and station, and the mesh calculation range.
+// Picked points, the current IP and station, the mesh calculation range and the
+// visibility observers.
 void DrawPickOverlay(OverlayCanvas& canvas);

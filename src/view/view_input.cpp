@@ -18,6 +18,7 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "platform/window_state.h"
+#include "analysis/visibility_tool.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/batch_edit.h"
@@ -673,6 +674,11 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
         if (g_dragState != 0) return;
     }
 
+    // The visibility window takes its observer pick before any other receiver.
+    if (g_visibilityDlg && !Busy() && g_dragState == 0 && g_visibilityDlg->OnViewClick(flags, x, y)) {
+        FullRepaintView();
+        return;
+    }
     if (g_lineNumberDlg && !Busy() && g_lineNumberDlg->OnViewClick(flags, x, y)) {
         FullRepaintView();
         return;
