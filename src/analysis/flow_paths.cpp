@@ -391,8 +391,10 @@ std::vector<FlowPoint> FlowGridPoints(const FlowPoint& a, const FlowPoint& b, in
 }
 
 std::vector<FlowPoint> FlowArrowPoints(const std::vector<FlowPoint>& path, double interval,
-                                       const std::function<bool(const FlowPoint&, const FlowPoint&)>& drawable) {
+                                       const std::function<bool(const FlowPoint&, const FlowPoint&)>& drawable,
+                                       std::vector<size_t>* segments) {
     std::vector<FlowPoint> arrows;
+    if (segments) segments->clear();
     if (!(interval > 0)) return arrows;
     double carried = 0.0;
     for (size_t k = 1; k < path.size(); ++k) {
@@ -409,6 +411,7 @@ std::vector<FlowPoint> FlowArrowPoints(const std::vector<FlowPoint>& path, doubl
             if (c < carried) continue;
             const double f = (c - carried) / length;
             arrows.push_back(FlowPoint{p.x + f * (q.x - p.x), p.y + f * (q.y - p.y), p.z + f * (q.z - p.z)});
+            if (segments) segments->push_back(k);
             last = c;
         }
         carried = total - last;

@@ -74,8 +74,10 @@ std::vector<FlowPoint> FlowAreaStartPoints(FlowSettings& s);
 // Arrow positions along a path: every `interval` metres of horizontal path length,
 // carried across segments, never at the start. A segment that cannot carry an arrow
 // (shorter than 0.1 mm, or `drawable` says no) passes its length on.
+// segments, when given, receives the index of each arrow's segment end in `path`.
 std::vector<FlowPoint> FlowArrowPoints(const std::vector<FlowPoint>& path, double interval,
-                                       const std::function<bool(const FlowPoint&, const FlowPoint&)>& drawable = nullptr);
+                                       const std::function<bool(const FlowPoint&, const FlowPoint&)>& drawable = nullptr,
+                                       std::vector<size_t>* segments = nullptr);
 
 // The area's corners from origin, rotation, spacing and count: end = origin + (count - 1)
 // · spacing · (sin r, cos r); far end and far origin a quarter turn on.

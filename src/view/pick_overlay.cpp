@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/flow_tool.h"
 #include "analysis/visibility_tool.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
@@ -201,5 +202,6 @@ void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
     DrawDxfRegistrationPairs(canvas);
+    DrawFlowArea(canvas);
     if (g_visibilityDlg) g_visibilityDlg->DrawOverlay(canvas);
 }

@@ -17,6 +17,12 @@ public:
     virtual void LineTo(int32_t x, int32_t y) = 0;
     // UTF-8 text with its top-left corner at (x, y).
     virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
+    // A filled rectangle (left, top) .. (right, bottom), right and bottom excluded.
+    virtual void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) {
+        (void)left, (void)top, (void)right, (void)bottom, (void)colorRef;
+    }
+    // Lines from here on dashed (2 pixels on, 1 off) or solid.
+    virtual void SetDashed(bool dashed) { (void)dashed; }
 };
 
 constexpr uint32_t kOverlayOrange = 0x0019FF;

@@ -51,10 +51,12 @@
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
+#include "analysis/flow_tool.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
+#include "analysis/ui/flow_dialog.h"
+#include "analysis/ui/point_section_settings_dialog.h"
 #include "analysis/ui/visibility_dialog.h"
 #include "analysis/visibility_tool.h"
-#include "analysis/ui/point_section_settings_dialog.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -503,6 +505,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
     InstallVisibilityWindow(this);
+    InstallFlowWindow(this);
     InstallPointToolWindows(this);
     // Before the tool commands: 32903 is offered only with its range dialog.
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
@@ -532,6 +535,7 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
     m_frameCommands.SetHandler(32951, [this] { OnArbitraryElevationCalc(this); });
     m_frameCommands.SetHandler(33018, OnVisibilityArea);
+    m_frameCommands.SetHandler(32979, OnFlowPath);
     m_frameCommands.SetHandler(32807, [this] { OnMeshVolumeCommand(this); });
     SetMeshSaveRunner([] { SaveMeshFile(); });
     m_frameCommands.SetHandler(32877, [this] { OnMeshElevationCalc(this); });

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 #include <utility>
 
+#include "analysis/flow_tool.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -69,6 +70,18 @@ public:
     void Text(int32_t x, int32_t y, const std::string& text) override {
         const QFontMetrics metrics(m_painter.font());
         m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
+    }
+    void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t colorRef) override {
+        m_painter.fillRect(QRect(left, top, right - left, bottom - top),
+                           QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF));
+    }
+    void SetDashed(bool dashed) override {
+        QPen pen = m_painter.pen();
+        if (dashed)
+            pen.setDashPattern({2.0, 1.0});
+        else
+            pen.setStyle(Qt::SolidLine);
+        m_painter.setPen(pen);
     }
 
 private:
@@ -267,6 +280,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     if (LockBackBuffer()) {
         const ViewClient client{width(), height()};
         shown = PaintView(&client);
+        if (shown) DrawFlowPaths();
         if (shown) AreaDialogsDrawPreview();
         if (shown && g_painterLayers.volumeRegions) g_painterLayers.volumeRegions();
         if (shown) {
