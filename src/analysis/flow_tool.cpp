@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 #include <utility>
 
 #include "model/pick_reset.h"
@@ -247,7 +248,16 @@ void DrawFlowPaths() {
         return;
     }
     SetStatusText("流水線描画中...");
-    const std::vector<FlowPath> paths = TraceFlowPaths(starts);
+    std::vector<FlowPath> paths;
+    try {
+        paths = TraceFlowPaths(starts);
+    } catch (const std::bad_alloc&) {
+        // Without the work memory nothing is traced; the paths go off until drawn again.
+        s.enabled = 0;
+        SetStatusText("");
+        ShowMessage("メモリーが不足しています。", "流水経路", msg::kOk | msg::kIconError);
+        return;
+    }
     const int32_t savedPen = g_penSize;
     std::vector<Screen> marks;
     for (const FlowPath& path : paths) {
