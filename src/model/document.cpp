@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "analysis/flow_tool.h"
 #include "contour/contour_files.h"
 #include "dxf/dxf_store.h"
 #include "model/backup_file.h"
@@ -282,6 +283,7 @@ void CPelmo_3DDoc::SetScrollExtentFromData() {
 }
 
 void CPelmo_3DDoc::ResetViewStateForLoad() {
+    ResetFlowSettings();
     g_dxfElementCountAtLoad = 0;
     g_dxfElementCount = 0;
     g_dxfBlockElementCount = 0;

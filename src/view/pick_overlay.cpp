@@ -4,6 +4,8 @@
 
 #include "analysis/section_profile.h"
 #include "analysis/simple_section.h"
+#include "analysis/flow_tool.h"
+#include "analysis/visibility_tool.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
@@ -292,4 +294,6 @@ void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawMeshRange(canvas);
     DrawDxfRegistrationPairs(canvas);
     DrawLineToolPicks(canvas);
+    DrawFlowArea(canvas);
+    if (g_visibilityDlg) g_visibilityDlg->DrawOverlay(canvas);
 }

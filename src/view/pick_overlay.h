@@ -28,6 +28,8 @@ public:
         (void)width;
         (void)dashed;
     }
+    // Lines from here on finely dashed (2 pixels on, 1 off) or solid.
+    virtual void SetDashed(bool dashed) { (void)dashed; }
 };
 
 constexpr uint32_t kOverlayOrange = 0x0019FF;
@@ -36,5 +38,6 @@ constexpr uint32_t kOverlayYellow = 0x00FFFF;
 constexpr uint32_t kOverlayCyan = 0xFFFF00;
 constexpr uint32_t kOverlayWhite = 0xFFFFFF;
 
-// Picked points, the current IP and station, and the mesh calculation range.
+// Picked points, the current IP and station, the mesh calculation range and the
+// visibility observers.
 void DrawPickOverlay(OverlayCanvas& canvas);

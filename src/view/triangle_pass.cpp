@@ -654,6 +654,51 @@ void DrawWaterInHoles(const uint8_t* bytes) {
     }
 }
 
+// The water plane: a square of side g_extentSize around the data at the water level, as
+// four triangles about a centre vertex, each drawn in both windings so that it shows from
+// above and from below.
+void DrawWaterPlane() {
+    const ColorBandParams& p = g_colorBandParams;
+    if (p.waterTransparent)
+        UseHalfTransparentFlatSpans();
+    else
+        UseFlatSpans();
+    g_triangleColor = static_cast<uint32_t>(p.waterColour) & 0xFFFFFF;
+    const double level = p.waterLevel, half = g_extentSize / 2;
+    double cx = g_extentCenterX, cy = g_extentCenterY;
+    if (g_birdsEyeOn) {
+        // Where the view axis meets the water.
+        const double up = g_cameraMatrix[7];
+        const double d = std::abs(up) > 0.01 ? std::abs(g_eyeZ - level) / std::abs(up)
+                                             : std::abs(g_eyeZ - level) * 100;
+        cx = g_eyeX + d * g_cameraMatrix[8];
+        cy = g_eyeY + d * g_cameraMatrix[6];
+    }
+    const double corners[4][2] = {{g_extentCenterX - half, g_extentCenterY - half},
+                                  {g_extentCenterX - half, g_extentCenterY + half},
+                                  {g_extentCenterX + half, g_extentCenterY + half},
+                                  {g_extentCenterX + half, g_extentCenterY - half}};
+    const double planDepth = g_projScale / g_viewScale;
+    for (int k = 0; k < 4; ++k) {
+        const double* a = corners[k];
+        const double* b = corners[(k + 1) % 4];
+        for (int winding = 0; winding < 2; ++winding) {
+            RasterVertex v[3];
+            PlaceVertex(v[0], a[0], a[1], level, planDepth);
+            PlaceVertex(v[1], b[0], b[1], level, planDepth);
+            PlaceVertex(v[2], cx, cy, level, planDepth);
+            if (winding) std::swap(v[0], v[1]);
+            for (RasterVertex& vertex : v) {
+                vertex.u = vertex.v = 0;
+                vertex.color = 0;
+            }
+            if (g_birdsEyeOn) ProjectTriangle3D(&v[0], &v[1], &v[2]);
+            for (RasterVertex& vertex : v) ComputeVertexOutcode(vertex);
+            DrawTriangle3D(v[0], v[1], v[2]);
+        }
+    }
+}
+
 }  // namespace
 
 bool TinLinesDrawnWithDepth() {
@@ -733,6 +778,10 @@ bool DrawTrianglePass(uint8_t* bytes) {
         DrawPointsWithDepth();
 
     const bool waterShown = g_colorBandOn || (ImageShown(g_savedImageSlot) && g_birdsEyeOn);
+    if (p.waterShown > 0 && waterShown) {
+        ClearMarkBytes();
+        DrawWaterPlane();
+    }
     if (p.waterShown < 0 && bytes && g_tinPresent && waterShown) DrawWaterInHoles(bytes);
 
     g_depthBiasOn = 0;

@@ -21,6 +21,8 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "platform/window_state.h"
+#include "analysis/flow_tool.h"
+#include "analysis/visibility_tool.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/area_selection.h"
 #include "pointedit/batch_edit.h"
@@ -266,7 +268,7 @@ struct ToolClickRow {
 // of the program yet: their clicks do nothing until the tool comes with its subsystem.
 // The receivers outside this table come with their windows too: the flow window, the
 // colour-band gizmo, the text-flag window, the vector editor, the valid-area, duplicate-
-// area and move-and-rotate editors (press, move, release), the visibility,
+// area and move-and-rotate editors (press, move, release), the visibility, the tunnel,
 // line-number and DXF-information windows (release, before the tools), the cross-section
 // window and the text-flag link marks (PickLinkMark, release without a tool), the batch
 // lasso (TrackBatchEditLasso, press) and the mesh handles (StartMeshAreaDrag, press, and
@@ -324,6 +326,8 @@ void MeshAreaRegisterRow(const ToolClick& c) {
 void MeshAreaDragRow(const ToolClick&) { EndMeshAreaDrag(); }
 void MeshElevationEditRow(const ToolClick& c) { OnClickMeshElevationEdit(c.x, c.y); }
 
+void FlowRow(const ToolClick& c) { OnFlowMouse(kViewLButtonUp, c.flags, c.x, c.y); }
+
 void SliceLineInfoRow(const ToolClick& c) { OnClickSliceLineInfo(c.flags, c.x, c.y); }
 void SliceLinesValidRow(const ToolClick& c) {
     OnDragSliceLinesValid(c.flags, c.pressX, c.pressY, c.x, c.y);
@@ -346,7 +350,7 @@ const ToolClickRow kToolClickRows[] = {
     {M4, M4, OUTLINE_EDIT_HOLE_REGISTER, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_HOLE_DELETE, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
     {M4, M4, OUTLINE_EDIT_PARTIAL_TIN, CtrlRule::kAny, true, "PickTinPolygonAtCursor", TinPolygonRow},
-    {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", nullptr},
+    {M4, M4, OUTLINE_EDIT_FLOW_PATH, CtrlRule::kAny, false, "OnFlowMouse", FlowRow},
     {M4, M4, OUTLINE_EDIT_WATERSHED, CtrlRule::kAny, false, "ToggleEdgeMarksAtCursor",
      WatershedRow},
     {M2, M2, POINT_EDIT_MODIFY, CtrlRule::kAny, false, "OnClickModifyPoint", ModifyPointRow},
@@ -535,10 +539,11 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     } else if (mode == MODE_NONE && !Busy() && StartMeshAreaDrag(x, y)) {
         QuickRepaintView();
     } else if (g_areaInfoState != AREA_INFO_VALID_INVALID) {
-        // The flow window, which keeps the rubber rectangle away, comes with its tool.
+        // The flow window keeps the rubber rectangle away: its drags place the start area.
         if (mode != MODE_NONE) g_dragState = kDragToolArmed;
-        if (mode == MODE_TEXT_FLAG || mode == MODE_VECTOR_CREATE) g_dragState = 0;
+        if (mode == MODE_TEXT_FLAG || mode == MODE_VECTOR_CREATE || g_flowDlg) g_dragState = 0;
     }
+    if (g_flowDlg && !Busy()) OnFlowMouse(kViewLButtonDown, flags, x, y);
 }
 
 void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
@@ -549,6 +554,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     g_rubberLines.clear();
     const int32_t mode = g_toolMode;
     if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
+    if (g_flowDlg && !Busy()) OnFlowMouse(kViewMouseMove, flags, x, y);
     if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
 
     if (Held(flags, kMouseFlagLeft)) {
@@ -685,6 +691,11 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
         if (g_dragState != 0) return;
     }
 
+    // The visibility window takes its observer pick before any other receiver.
+    if (g_visibilityDlg && !Busy() && g_dragState == 0 && g_visibilityDlg->OnViewClick(flags, x, y)) {
+        FullRepaintView();
+        return;
+    }
     if (g_lineNumberDlg && !Busy() && g_lineNumberDlg->OnViewClick(flags, x, y)) {
         FullRepaintView();
         return;

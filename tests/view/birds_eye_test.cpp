@@ -671,6 +671,49 @@ TEST_F(PlaneTerrainTest, WaterOverHolesIsOpaqueOrMixedOnce) {
     }
 }
 
+TEST_F(PlaneTerrainTest, TheWaterPlaneCoversTheGroundBelowTheLevel) {
+    // The ground rises east of x = 0 out of water at 100.
+    g_birdsEyeOn = 0;
+    ColorBandParams& p = g_colorBandParams;
+    p.waterShown = 1;
+    p.waterLevel = 100;
+    const uint32_t water = 0x2060A0;
+    p.waterColour = static_cast<int32_t>(water);
+    std::set<uint32_t> stripes;
+    for (int k = 0; k < 20; ++k) stripes.insert(static_cast<uint32_t>(p.stripeColours[k]));
+    for (int transparent : {0, 1}) {
+        p.waterTransparent = transparent;
+        ASSERT_TRUE(Paint());
+        int under = 0, dry = 0;
+        for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+            for (int32_t c = 0; c <= g_bufferMaxX; ++c) {
+                double x = 0, y = 0, z = 0;
+                GroundAt(c, r, x, y, z);
+                if (std::abs(y) > kSide / 2 - 5 || std::abs(x) > kSide / 2 - 5) continue;
+                const uint32_t pixel = g_rowTable[r][c];
+                if (x > 5) {
+                    ASSERT_TRUE(stripes.count(pixel)) << c << "," << r;
+                    ++dry;
+                } else if (x < -5) {
+                    ++under;
+                    if (!transparent) {
+                        ASSERT_EQ(pixel, water) << c << "," << r;
+                    } else {
+                        ASSERT_FALSE(stripes.count(pixel)) << c << "," << r;
+                        ASSERT_TRUE(pixel & 0x80000000u) << c << "," << r;
+                    }
+                }
+            }
+        EXPECT_GT(under, 1000);
+        EXPECT_GT(dry, 1000);
+    }
+    // Switched off, no water at all.
+    p.waterShown = 0;
+    ASSERT_TRUE(Paint());
+    for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+        for (int32_t c = 0; c <= g_bufferMaxX; ++c) ASSERT_NE(g_rowTable[r][c], water);
+}
+
 TEST_F(PlaneTerrainTest, TinLinesAreDrawnInFrontOfTheBands) {
     g_showTin = -1;
     g_birdsEyeTilt = -0.9;

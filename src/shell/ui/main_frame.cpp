@@ -55,10 +55,16 @@
 #include "route/ui/curve_list_dialog.h"
 #include "route/ui/route_calc_dialog.h"
 #include "route/ui/route_windows.h"
+#include "analysis/flow_tool.h"
 #include "analysis/ui/arbitrary_elevation_dialog.h"
+#include "analysis/ui/flow_dialog.h"
 #include "analysis/ui/point_section_settings_dialog.h"
 #include "analysis/ui/tunnel_window.h"
 #include "analysis/ui/sag_curve_windows.h"
+#include "analysis/ui/visibility_dialog.h"
+#include "analysis/ui/water_level_dialog.h"
+#include "analysis/visibility_tool.h"
+#include "analysis/water_level.h"
 #include "section/earthwork_command.h"
 #include "section/section_calc_command.h"
 #include "section/section_files_command.h"
@@ -511,6 +517,9 @@ void CMainFrame::RegisterFrameCommands() {
     InstallBatchEditDialogs(this);
     InstallLineNumberWindow(this);
     InstallTunnelWindow(this);
+    InstallVisibilityWindow(this);
+    InstallFlowWindow(this);
+    InstallWaterWindow(this);
     InstallPointToolWindows(this);
     // Before the tool commands: 32903 is offered only with its range dialog.
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
@@ -542,6 +551,9 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32871, [] { OnTinAreaCommand(0); });
     m_frameCommands.SetHandler(33076, OnTinVolumeCalc);
     m_frameCommands.SetHandler(32951, [this] { OnArbitraryElevationCalc(this); });
+    m_frameCommands.SetHandler(33018, OnVisibilityArea);
+    m_frameCommands.SetHandler(32979, OnFlowPath);
+    m_frameCommands.SetHandler(33063, OnWaterLevelSimulation);
     m_frameCommands.SetHandler(32807, [this] { OnMeshVolumeCommand(this); });
     SetMeshSaveRunner([] { SaveMeshFile(); });
     m_frameCommands.SetHandler(32877, [this] { OnMeshElevationCalc(this); });

@@ -9,6 +9,7 @@
 
 #include "analysis/tunnel_command.h"
 #include "analysis/simple_section.h"
+#include "analysis/flow_tool.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -81,6 +82,10 @@ public:
         const QFontMetrics metrics(m_painter.font());
         m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
     }
+    void SetDashed(bool dashed) override {
+        m_fineDashes = dashed;
+        ApplyPen();
+    }
 
 private:
     static QColor Color(uint32_t colorRef) {
@@ -88,7 +93,10 @@ private:
     }
     void ApplyPen() {
         QPen pen(m_color, m_width);
-        if (m_dashed) pen.setStyle(Qt::DashLine);
+        if (m_fineDashes)
+            pen.setDashPattern({2.0, 1.0});
+        else if (m_dashed)
+            pen.setStyle(Qt::DashLine);
         m_painter.setPen(pen);
     }
 
@@ -97,6 +105,7 @@ private:
     QColor m_color = Qt::black;
     int32_t m_width = 1;
     bool m_dashed = false;
+    bool m_fineDashes = false;
 };
 
 // What follows the mouse between paints: the rubber rectangle or line, inverting what is
@@ -291,6 +300,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     if (LockBackBuffer()) {
         const ViewClient client{width(), height()};
         shown = PaintView(&client);
+        if (shown) DrawFlowPaths();
         if (shown) AreaDialogsDrawPreview();
         if (shown && g_painterLayers.volumeRegions) g_painterLayers.volumeRegions();
         if (shown) {
