@@ -16,7 +16,7 @@
 
 #include "contour/contour_files.h"
 #include "dxf/dxf_writer.h"
-#include "model/progress.h"
+#include "model/holes.h"
 #include "model/terrain_data.h"
 #include "model/tin_query.h"
 #include "platform/folders.h"
@@ -234,18 +234,6 @@ int32_t WriteDxpFile() {
     return 1;
 }
 
-int32_t SurfaceClassOfName(const char* name) {
-    if (name[0] != '_') return 0;
-    switch (name[1]) {
-        case 'C': return 1;
-        case 'F': return 2;
-        case 'N': return 3;
-        case 'W': return 4;
-        case 'H': return 5;
-        default: return 0;
-    }
-}
-
 int32_t ElevationLayer(double elevation, int32_t unitMm) {
     double v = unitMm ? std::round(elevation * 1000.0) : std::trunc(elevation);
     if (!(v >= INT32_MIN)) v = INT32_MIN;  // also NaN
@@ -293,24 +281,17 @@ int32_t Write3dDxf(const std::string& path, int32_t contours, int32_t tin, int32
             const bool hasApex = c >= 1 && c <= g_pointCount;
             if (a < 1 || a > g_pointCount || b < 1 || b > g_pointCount) continue;
             if (tinKind == 1 && !hasApex) continue;
-            int32_t classes[3] = {SurfaceClassOfName(g_points[a].name), SurfaceClassOfName(g_points[b].name),
-                                  hasApex ? SurfaceClassOfName(g_points[c].name) : -1};
-            auto any = [&](int32_t k) {
-                return classes[0] == k || classes[1] == k || (hasApex && classes[2] == k);
-            };
-            int32_t layer, colour;
-            if (any(0)) {
-                layer = existingLayer, colour = existingColour;
-            } else if (classes[0] == 2 && classes[1] == 2 && (!hasApex || classes[2] == 2)) {
-                layer = planLayer, colour = planColour;
-            } else if (any(1)) {
-                layer = planLayer, colour = planColour;
-            } else if (any(5)) {
-                layer = buildingLayer, colour = buildingColour;
-            } else if (any(4)) {
-                layer = waterLayer, colour = waterColour;
-            } else {
-                layer = slopeLayer, colour = slopeColour;
+            const int32_t classA = SurfaceClassOfName(g_points[a].name);
+            const int32_t classB = SurfaceClassOfName(g_points[b].name);
+            // An edge without its triangle (LINE output only) is classed by its two ends.
+            const int32_t classC = hasApex ? SurfaceClassOfName(g_points[c].name) : classB;
+            int32_t layer = existingLayer, colour = existingColour;
+            switch (TriangleSurfaceOf(classA, classB, classC)) {
+                case kTrianglePlan: layer = planLayer, colour = planColour; break;
+                case kTriangleSlope: layer = slopeLayer, colour = slopeColour; break;
+                case kTriangleWater: layer = waterLayer, colour = waterColour; break;
+                case kTriangleBuilding: layer = buildingLayer, colour = buildingColour; break;
+                default: break;
             }
             const RandomPoint& A = g_points[a];
             const RandomPoint& B = g_points[b];

@@ -64,9 +64,6 @@ int32_t Write3dDxf(const std::string& path, int32_t contours, int32_t tin, int32
                    int32_t outline, int32_t outlineLayer, int32_t outlineColour, int32_t layerPerElevation,
                    int32_t unitMm);
 
-// Surface class of a point by its name: 0 unless it starts with "_"; then by the second
-// character C 1, F 2, N 3, W 4, H 5, else 0.
-int32_t SurfaceClassOfName(const char* name);
 // The contour layer for an elevation with the layer-per-elevation option: whole metres
 // toward zero, or millimetres rounded half away from zero; clamped to the int32 range.
 int32_t ElevationLayer(double elevation, int32_t unitMm);
