@@ -1,7 +1,5 @@
 #include "dxf/dxf3d_output.h"
 
-#include <sys/types.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -87,10 +85,9 @@ struct ContourReader {
     }
     // A record read in full (true); at the end, `cut` tells whether bytes were left over.
     bool Record(ContourRecord& r, bool& cut) {
-        const off_t before = ftello(file);
-        if (ReadContourRecord(file, &r)) return true;
-        cut = ftello(file) != before;
-        return false;
+        const size_t n = ReadContourRecordBytes(file, &r);
+        cut = n != 0 && n != kContourRecordBytes;
+        return n == kContourRecordBytes;
     }
     // Reads one line: its elevation and vertices. A count that is not a whole number in
     // 0..2000, a value that is not finite or a line cut short is a damaged file.
