@@ -274,11 +274,17 @@ TEST_F(Dxf3dOutput, EntityKindsAndForms) {
         for (const Entity& e : d.entities) {
             for (int code : {30, 31, 32, 33, 38}) {
                 if (e.Get(code).empty()) continue;
-                if (c.twoD) EXPECT_EQ(e.Get(code), "0.000") << e.type << " " << code;
+                if (c.twoD) {
+                    EXPECT_EQ(e.Get(code), "0.000") << e.type << " " << code;
+                }
             }
-            if (e.type == "POLYLINE" || e.type == "VERTEX") EXPECT_EQ(e.Count(70), c.twoD ? 0 : 1) << e.type;
+            if (e.type == "POLYLINE" || e.type == "VERTEX") {
+                EXPECT_EQ(e.Count(70), c.twoD ? 0 : 1) << e.type;
+            }
         }
-        if (c.r14) EXPECT_EQ(d.entities[1].Get(38), "10.000");
+        if (c.r14) {
+            EXPECT_EQ(d.entities[1].Get(38), "10.000");
+        }
     }
 }
 
