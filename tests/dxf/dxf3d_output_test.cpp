@@ -204,6 +204,23 @@ TEST_F(Dxf3dOutput, FaceCornersAreTheTrianglesPointsAndTheFirstAgain) {
     }
 }
 
+// Triangles of a hole (negative point numbers) are written as any other, by their points.
+TEST_F(Dxf3dOutput, HoleTrianglesAreWrittenWithTheirPoints) {
+    Triangles({"A", "B", "C"}, {1, 2, 3});
+    ASSERT_GT(g_tinEdgeCount, 0);
+    for (int32_t i = 1; i <= g_tinEdgeCount; ++i) {
+        g_tinEdges[i].a = -std::abs(g_tinEdges[i].a);
+        g_tinEdges[i].apexSearch = -std::abs(g_tinEdges[i].apexSearch);
+    }
+    Args a;
+    a.contours = 0;
+    ASSERT_EQ(Write(Out(), a), k3dDxfDone);
+    const ParsedDxf d = Parse(Out());
+    ASSERT_EQ(Types(d), (std::vector<std::string>{"3DFACE"}));
+    const std::set<std::string> z = {d.entities[0].Get(30), d.entities[0].Get(31), d.entities[0].Get(32)};
+    EXPECT_EQ(z, (std::set<std::string>{"1.000", "2.000", "3.000"}));
+}
+
 TEST_F(Dxf3dOutput, ContourLayersAndElevations) {
     struct Case {
         double elevation;

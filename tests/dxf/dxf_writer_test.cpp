@@ -258,8 +258,60 @@ TEST_F(DxfWriter, EzdxfAndGdalReadBothForms) {
         EXPECT_EQ(CountGeometries(ogr), kinds);
         ASSERT_EQ(ogr.size(), 7u);
         // GDAL decodes the CP932 bytes when told to; it leaves a file without a header to its default.
-        if (withHeader) EXPECT_EQ(ogr[5].text, "等高線");
+        if (withHeader) {
+            EXPECT_EQ(ogr[5].text, "等高線");
+        }
         EXPECT_EQ(ogr[0].numbers, (std::vector<double>{2, 1, 3, 5, 4, 6}));
+    }
+}
+
+// The saved store as ezdxf and GDAL see it: the same entities, coordinates to 0.001 and
+// text bytes.
+TEST_F(DxfWriter, EzdxfAndGdalReadTheSavedStore) {
+    if (!HaveEzdxf()) GTEST_SKIP() << "python3-ezdxf is missing: run scripts/install-deps.sh";
+    Fill({
+        {M, 100.0004, 200.0006, 10.25, 3, 5},
+        {D, 101, 201, 11, 3, 5},
+        {M, 0, 0, 0, -4, 6},
+        {D, 1, 1, 1, -4, 6},
+        {D, 2, 1.2345678, 2, -4, 6},
+        {P, -50.5, 60.25, 7.125, 2, 7},
+        {T, 5, 6, 7, 1, 8, "\x8c\xbb\x8b\xb5\x96\xca No.3", 45, 1.5},
+    });
+    const fs::path file = dir / "store.dxf";
+    ASSERT_EQ(WriteDxfElements(file.string(), 1), kDxfWriteDone);
+    const EzdxfReport r = EzdxfRead(file);
+    ASSERT_TRUE(r.ran);
+    EXPECT_EQ(r.recoverErrors, 0);
+    EXPECT_EQ(r.recoverFixes, 0);
+    EXPECT_EQ(r.auditErrors, 0);
+    EXPECT_EQ(r.auditFixes, 0);
+    const std::vector<OracleEntity> want = {
+        {"LINE", "5", 3, {200.001, 100.000, 10.25, 201, 101, 11}, ""},
+        {"POLYLINE3D", "6", 4, {0, 0, 0, 1, 1, 1, 1.235, 2, 2}, ""},
+        {"POINT", "7", 2, {60.25, -50.5, 7.125}, ""},
+        {"TEXT", "8", 1, {6, 5, 7, 45, 1.5}, Hex("\x8c\xbb\x8b\xb5\x96\xca No.3")},
+    };
+    ASSERT_EQ(r.entities.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE(want[i].kind);
+        EXPECT_EQ(r.entities[i].kind, want[i].kind);
+        EXPECT_EQ(r.entities[i].layer, want[i].layer);
+        EXPECT_EQ(r.entities[i].colour, want[i].colour);
+        EXPECT_EQ(r.entities[i].textHex, want[i].textHex);
+        ASSERT_EQ(r.entities[i].numbers.size(), want[i].numbers.size());
+        for (size_t k = 0; k < want[i].numbers.size(); ++k) EXPECT_NEAR(r.entities[i].numbers[k], want[i].numbers[k], 1e-9);
+    }
+    if (!HaveOgrinfo()) return;
+    const auto ogr = OgrRead(file);
+    const std::map<std::string, int> kinds = {{"LINESTRING", 2}, {"POINT", 2}};
+    EXPECT_EQ(CountGeometries(ogr), kinds);
+    ASSERT_EQ(ogr.size(), 4u);
+    // GDAL's coordinates are ezdxf's, vertex by vertex.
+    for (size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(ogr[i].numbers.size(), want[i].numbers.size());
+        for (size_t k = 0; k < want[i].numbers.size(); ++k) EXPECT_NEAR(ogr[i].numbers[k], want[i].numbers[k], 1e-9);
     }
 }
 
