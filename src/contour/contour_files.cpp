@@ -100,12 +100,17 @@ bool WriteContourIndexEntry(std::FILE* file, const ContourIndexEntry& entry) {
 }
 
 bool ReadContourRecord(std::FILE* file, ContourRecord* record) {
+    return ReadContourRecordBytes(file, record) == kContourRecordBytes;
+}
+
+size_t ReadContourRecordBytes(std::FILE* file, ContourRecord* record) {
     char bytes[kContourRecordBytes];
-    if (std::fread(bytes, 1, sizeof bytes, file) != sizeof bytes) return false;
+    const size_t n = std::fread(bytes, 1, sizeof bytes, file);
+    if (n != sizeof bytes) return n;
     record->code = GetLeI16(bytes);
     record->a = GetLeF64(bytes + 2);
     record->b = GetLeF64(bytes + 10);
-    return true;
+    return n;
 }
 
 bool ReadContourIndexEntry(std::FILE* file, ContourIndexEntry* entry) {

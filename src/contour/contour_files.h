@@ -58,6 +58,9 @@ bool WriteContourRecord(std::FILE* file, const ContourRecord& record);
 bool WriteContourIndexEntry(std::FILE* file, const ContourIndexEntry& entry);
 // False at the end of the file (or a short record).
 bool ReadContourRecord(std::FILE* file, ContourRecord* record);
+// As ReadContourRecord, telling how many bytes it took: 18 for a whole record (then filled
+// in), fewer at the end of the file (a file cut inside a record when not 0).
+size_t ReadContourRecordBytes(std::FILE* file, ContourRecord* record);
 bool ReadContourIndexEntry(std::FILE* file, ContourIndexEntry* entry);
 
 // The open pair of work files a calculation appends to. The line file's size is kept so

@@ -21,6 +21,7 @@
 #include "model/duplicate_points.h"
 #include "dxf/ui/dxf_info_dialog.h"
 #include "dxf/dxf_commands.h"
+#include "dxf/ui/dxf3d_output_dialog.h"
 #include "dxf/ui/dxf_position_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
@@ -531,6 +532,7 @@ void CMainFrame::RegisterFrameCommands() {
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
+    C3dDxfOutputDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
