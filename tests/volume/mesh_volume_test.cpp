@@ -222,9 +222,11 @@ protected:
         m_folder = fs::temp_directory_path() / ("nostrel_meshplot_" + std::to_string(getpid()));
         fs::remove_all(m_folder);
         fs::create_directories(m_folder);
-        // The plotting program: writes down the argument it was given.
+        // The plotting program: writes down the argument it was given, whole or not at all
+        // (the test reads the file while the program may still be writing it).
         const fs::path stub = m_folder / "HOLVAN";
-        ASSERT_TRUE(WriteFileBytes(stub, "#!/bin/sh\nprintf '%s' \"$1\" > \"$(pwd)/plotted.txt\"\n"));
+        ASSERT_TRUE(WriteFileBytes(stub, "#!/bin/sh\nprintf '%s' \"$1\" > \"$(pwd)/plotted.tmp\" && "
+                                         "mv \"$(pwd)/plotted.tmp\" \"$(pwd)/plotted.txt\"\n"));
         chmod(stub.c_str(), 0755);
         SetProgramFolder(m_folder);
         FlatMesh(10, [](double, double) { return 11.5; });
@@ -236,7 +238,8 @@ protected:
     }
     std::string Plotted() {
         std::string text;
-        for (int i = 0; i < 200 && !ReadFileBytes(m_folder / "plotted.txt", text); ++i)
+        // The program runs on its own; a loaded machine may take seconds to start it.
+        for (int i = 0; i < 3000 && !ReadFileBytes(m_folder / "plotted.txt", text); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         return text;
     }
