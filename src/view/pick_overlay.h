@@ -17,6 +17,12 @@ public:
     virtual void LineTo(int32_t x, int32_t y) = 0;
     // UTF-8 text with its top-left corner at (x, y).
     virtual void Text(int32_t x, int32_t y, const std::string& text) = 0;
+    // The fill of the following ellipses (white until changed).
+    virtual void SetBrush(uint32_t colorRef) { (void)colorRef; }
+    // A filled rectangle of width x height pixels from (x, y), without an outline.
+    virtual void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t colorRef) {
+        (void)x, (void)y, (void)width, (void)height, (void)colorRef;
+    }
 };
 
 constexpr uint32_t kOverlayOrange = 0x0019FF;

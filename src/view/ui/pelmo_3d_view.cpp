@@ -20,6 +20,7 @@
 #include "view/raster_primitives.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
+#include "dxf/vector_editor.h"
 #include "view/dxf_layer_painter.h"
 #include "view/mesh_layer_painter.h"
 #include "contour/slice_line_tool.h"
@@ -60,6 +61,10 @@ public:
     void Ellipse(int32_t left, int32_t top, int32_t right, int32_t bottom) override {
         m_painter.drawEllipse(QRect(left, top, right - left - 1, bottom - top - 1));
     }
+    void SetBrush(uint32_t colorRef) override { m_painter.setBrush(Color(colorRef)); }
+    void FillRect(int32_t x, int32_t y, int32_t width, int32_t height, uint32_t colorRef) override {
+        m_painter.fillRect(QRect(x, y, width, height), Color(colorRef));
+    }
     void MoveTo(int32_t x, int32_t y) override { m_at = QPoint(x, y); }
     void LineTo(int32_t x, int32_t y) override {
         const QPoint to(x, y);
@@ -72,6 +77,9 @@ public:
     }
 
 private:
+    static QColor Color(uint32_t colorRef) {
+        return QColor(colorRef & 0xFF, (colorRef >> 8) & 0xFF, (colorRef >> 16) & 0xFF);
+    }
     QPainter& m_painter;
     QPoint m_at;
 };
@@ -284,6 +292,10 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
+    if (g_vecCreateDlg) {
+        g_vecCreateDlg->DrawCursorMark(&canvas);
+        g_vecCreateDlg->DrawRubberBand(&canvas);
+    }
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
