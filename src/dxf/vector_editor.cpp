@@ -570,10 +570,11 @@ void CVecCreate::Undo() {
             break;
         case VEC_TOOL_CIRCLE:
         case VEC_TOOL_ARC:
-            if (!any) break;
+            // The construction points are not in the store: they are forgotten also while
+            // it is empty.
             if (m_clickCount > 0) {
                 --m_clickCount;
-            } else if (m_undoCount >= 0 && m_lastKind == g_vecCreateTool) {
+            } else if (any && m_undoCount >= 0 && m_lastKind == g_vecCreateTool) {
                 ExchangeUndoCount();
             }
             break;
