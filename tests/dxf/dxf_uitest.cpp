@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QWheelEvent>
 #include <QtTest>
 #include <filesystem>
 
@@ -174,6 +175,91 @@ private slots:
         Choose(frame, 32875);
         QVERIFY(!Checked(frame, 32875));
         g_dxfSearchOnLine = 0;
+    }
+
+    // The edits of 背景ＤＸＦ take their values when the focus leaves them, by Enter or by
+    // a click elsewhere, and show what they kept; the wheel steps the elevation by 1 only
+    // while its edit has the focus.
+    void infoWindowEditsAndWheel() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        QueueFileDialogAnswer(Drawing().string());
+        Choose(frame, kDxfSelect);
+        Choose(frame, 32875);
+        QWidget* info = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "dxfInfoDialog" && w->isVisible()) info = w;
+        QVERIFY(info);
+        QVERIFY(QTest::qWaitForWindowExposed(info));
+        info->activateWindow();
+        QApplication::setActiveWindow(info);
+        QCOMPARE(Control<QLineEdit>(info, 1083)->text(), QString("5.000"));
+        QCOMPARE(Control<QLineEdit>(info, 1093)->text(), QString("0.100"));
+        QCOMPARE(Control<QLineEdit>(info, 1090)->text(), QString("0.000"));
+
+        struct Case {
+            int edit;
+            const char* typed;
+            bool byEnter;
+            const char* shown;
+        };
+        const Case cases[] = {
+            {1083, "2.5m", true, "2.500"},    // the number at the start
+            {1083, "0", false, "2.500"},      // 0 keeps the interval
+            {1083, "-3", true, "2.500"},      // so does a negative one
+            {1093, "-0.5", true, "0.500"},    // the judge distance is made positive
+            {1090, "abc", false, "0.000"},    // no number: 0
+            {1090, "12.25x", true, "12.250"},
+            {1091, "  P-1 ", true, "P-1"},    // blanks around the name dropped
+        };
+        for (const Case& c : cases) {
+            auto* edit = Control<QLineEdit>(info, c.edit);
+            edit->setFocus();
+            QTRY_VERIFY(edit->hasFocus());
+            edit->selectAll();
+            QTest::keyClicks(edit, QString::fromUtf8(c.typed));
+            if (c.byEnter) {
+                QTest::keyClick(edit, Qt::Key_Return);
+            } else {
+                Control<QPushButton>(info, 1079)->setFocus();
+            }
+            QTRY_VERIFY(!edit->hasFocus());
+            QVERIFY(info->isVisible());
+            QCOMPARE(edit->text(), QString::fromUtf8(c.shown));
+        }
+
+        // A real wheel over an edit travels up to the window; a made-up one is delivered
+        // where it is sent.
+        auto wheel = [info](int delta) {
+            QWidget* target = info;
+            const QPointF at(target->width() / 2.0, target->height() / 2.0);
+            QWheelEvent event(at, target->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(target, &event);
+        };
+        auto* elevation = Control<QLineEdit>(info, 1090);
+        elevation->setFocus();
+        QTRY_VERIFY(elevation->hasFocus());
+        elevation->setText("7.5");  // typed, not yet taken: the wheel reads it first
+        wheel(120);
+        QCOMPARE(elevation->text(), QString("8.500"));
+        wheel(-120);
+        wheel(-240);
+        QCOMPARE(elevation->text(), QString("6.500"));
+        elevation->clear();  // an empty field steps from the kept value
+        wheel(120);
+        QCOMPARE(elevation->text(), QString("7.500"));
+        // Elsewhere the wheel leaves the elevation alone.
+        auto* interval = Control<QLineEdit>(info, 1083);
+        interval->setFocus();
+        QTRY_VERIFY(interval->hasFocus());
+        QCOMPARE(elevation->text(), QString("7.500"));
+        wheel(120);
+        QCOMPARE(elevation->text(), QString("7.500"));
+        QCOMPARE(interval->text(), QString("2.500"));
+
+        Choose(frame, 32875);
     }
 
     void importParameterDialog() {

@@ -11,6 +11,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "shell/ui/dialog_keys.h"
+
 namespace {
 template <typename W>
 W* Named(W* widget, int id) {
@@ -96,7 +98,7 @@ CDxfImportParamDlg::CDxfImportParamDlg(QWidget* parent) : QDialog(parent), m_par
     start->setAutoDefault(false);
     cancel->setAutoDefault(false);
     connect(start, &QPushButton::clicked, this, &CDxfImportParamDlg::OnStart);
-    connect(cancel, &QPushButton::clicked, this, [this] { done(kCancelled); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnAbortButton(this); });
 
     auto* sliderRow = new QHBoxLayout;
     sliderRow->addWidget(coarser);
@@ -141,7 +143,7 @@ void CDxfImportParamDlg::mousePressEvent(QMouseEvent* event) {
 void CDxfImportParamDlg::OnStart() {
     ReadKindBoxes();
     StartDxfImport(m_params, m_slider->value());
-    done(kStarted);
+    OnStartButton(this);
 }
 
 int CDxfImportParamDlg::Run(DxfImportParams& params, QWidget* parent) {

@@ -4,6 +4,7 @@
 #include <QDialog>
 
 #include "dxf/dxf_import_params.h"
+#include "shell/ui/dialog_keys.h"
 
 class QCheckBox;
 class QRadioButton;
@@ -12,8 +13,8 @@ class QSlider;
 class CDxfImportParamDlg : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kStarted = 1;
-    static constexpr int kCancelled = 0;
+    static constexpr int kStarted = kDialogStarted;
+    static constexpr int kCancelled = kDialogAborted;
     static constexpr int kEscaped = 2;
 
     explicit CDxfImportParamDlg(QWidget* parent = nullptr);

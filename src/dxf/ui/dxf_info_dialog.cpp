@@ -17,6 +17,7 @@
 #include "dxf/dxf_info.h"
 #include "dxf/dxf_pick_state.h"
 #include "platform/encoding.h"
+#include "shell/ui/enter_as_tab.h"
 #include "view/display_flags.h"
 
 namespace {
@@ -166,6 +167,7 @@ CDxfInfoWindow::CDxfInfoWindow(QWidget* frame) : QDialog(frame), m_core(new CDxf
     connect(simple, &QCheckBox::clicked, this,
             [this](bool on) { m_core->m_points.m_simpleSearch = on ? 1 : 0; });
     for (QLineEdit* e : {m_interval, m_elevation, m_judge, m_pointName}) e->installEventFilter(this);
+    InstallEnterAsTab(this);
     SetToolWindow(ToolWindow::kDxfInfo, this);
     RefreshControls();
 }
@@ -204,16 +206,7 @@ void CDxfInfoWindow::EditLeft(QLineEdit* edit) {
 
 bool CDxfInfoWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit && event->type() == QEvent::FocusOut) {
-        EditLeft(edit);
-    } else if (edit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            EditLeft(edit);
-            focusNextChild();
-            return true;
-        }
-    }
+    if (edit && event->type() == QEvent::FocusOut) EditLeft(edit);
     return QDialog::eventFilter(watched, event);
 }
 

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,6 +13,7 @@
 
 #include "dxf/dxf_registration.h"
 #include "shell/command_routing.h"
+#include "shell/ui/dialog_keys.h"
 
 namespace {
 QWidget* g_frame = nullptr;
@@ -36,6 +36,9 @@ CBgDxfPositionDlg::CBgDxfPositionDlg(QWidget* parent) : QDialog(parent) {
     m_prompt->setReadOnly(true);
     m_prompt->setMaximumHeight(48);
     layout->addWidget(m_prompt);
+    // Enter moves on and never presses a button; Esc does nothing (the dialog closes only
+    // by its buttons).
+    InstallDialogKeyFilter(this)->BindFlags(&m_state.enterPressed, &m_state.escapePressed);
 
     auto* dxfGroup = new QGroupBox(QString::fromUtf8("ＤＸＦ座標設定"), this);
     auto* dxfLayout = new QGridLayout(dxfGroup);
@@ -205,21 +208,7 @@ void CBgDxfPositionDlg::Sync() {
 }
 
 bool CBgDxfPositionDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        m_state.enterPressed = false;
-        m_state.escapePressed = false;
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            // Enter moves on to the next control and never presses a button.
-            m_state.enterPressed = true;
-            focusNextChild();
-            return true;
-        }
-        if (key->key() == Qt::Key_Escape) {
-            m_state.escapePressed = true;
-            return true;
-        }
-    } else if (event->type() == QEvent::FocusOut && (watched == m_x || watched == m_y)) {
+    if (event->type() == QEvent::FocusOut && (watched == m_x || watched == m_y)) {
         if (watched == m_y)
             OnDxfKillFocusY(m_state, m_y->text().left(60).toStdString());
         else
@@ -231,23 +220,6 @@ bool CBgDxfPositionDlg::eventFilter(QObject* watched, QEvent* event) {
         update();
     }
     return QDialog::eventFilter(watched, event);
-}
-
-// Keys no control took: Enter moves on, Esc does nothing (the dialog closes only by its
-// buttons).
-void CBgDxfPositionDlg::keyPressEvent(QKeyEvent* event) {
-    m_state.enterPressed = false;
-    m_state.escapePressed = false;
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        m_state.enterPressed = true;
-        focusNextChild();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-        m_state.escapePressed = true;
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void CBgDxfPositionDlg::paintEvent(QPaintEvent* event) {

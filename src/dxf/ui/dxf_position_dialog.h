@@ -27,7 +27,6 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void reject() override;  // キャンセル and the window's close
 
 private:
