@@ -751,3 +751,175 @@ TEST_F(VectorEditor, StoreThatCannotGrowKeepsWhatItHas) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VectorEditor, SavingReportsFailureAndKeepsTheChange) {
+    // Nothing to save.
+    dlg_->SaveAsDxf();
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_EQ(RecordedMessages().back().text, "保存するデータがありません");
+    EXPECT_TRUE(RecordedFileDialogs().empty());
+
+    ClickAt(0, 0);
+    ClickAt(10, 20);
+    Key(vkey::kReturn);
+    g_dxfSave3d = 1;
+    ClickAt(-5, 5);
+    const auto dir = dxftest::ScratchDir("vecsave");
+    struct Case {
+        std::string path;
+        bool ok;
+    };
+    // A full disk: a drawing name that leads to the device that is always full.
+    std::filesystem::create_symlink("/dev/full", dir / "full.dxf");
+    const Case cases[] = {
+        {(dir / "none" / "x.dxf").string(), false}, {(dir / "full.dxf").string(), false}, {(dir / "ok.dxf").string(), true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        g_dxfModified = 1;
+        ClearRecordedMessages();
+        QueueFileDialogAnswer(c.path);
+        dlg_->SaveAsDxf();
+        EXPECT_EQ(g_dxfModified, c.ok ? 0 : 1);
+        EXPECT_EQ(RecordedMessages().empty(), c.ok);
+        if (!c.ok) {
+            EXPECT_EQ(RecordedMessages().back().text, "ファイル書き込みに失敗しました。");
+        }
+        EXPECT_EQ(g_backgroundDxfPath, c.path);  // the dialog proposes it next time
+    }
+    ASSERT_EQ(RecordedFileDialogs().back().defaultExtension, "DXF");
+    EXPECT_EQ(RecordedFileDialogs().back().title, "ＤＸＦ保存");
+    EXPECT_EQ(RecordedFileDialogs().back().fileName, (dir / "full.dxf").string());
+    // Read back by the program's own reader: the polyline and the lone start.
+    const std::vector<DxfElement> drawn = dxftest::Elements();
+    ASSERT_EQ(dxftest::ReadFresh(dir / "ok.dxf"), 0);
+    std::vector<DxfElement> read = dxftest::Elements();
+    ASSERT_GE(read.size(), 2u);
+    EXPECT_NEAR(read[0].x, drawn[0].x, 0.001);
+    EXPECT_NEAR(read[1].y, drawn[1].y, 0.001);
+    std::filesystem::remove_all(dir);
+}
+
+// Records what the overlays draw.
+class RecordingCanvas : public OverlayCanvas {
+public:
+    void SetPen(uint32_t c) override { log += "pen " + std::to_string(c) + ";"; }
+    void SetBrush(uint32_t c) override { log += "brush " + std::to_string(c) + ";"; }
+    void Ellipse(int32_t l, int32_t t, int32_t r, int32_t b) override {
+        log += "ellipse " + std::to_string(l) + "," + std::to_string(t) + "," + std::to_string(r) + "," +
+               std::to_string(b) + ";";
+    }
+    void MoveTo(int32_t x, int32_t y) override { log += "move " + std::to_string(x) + "," + std::to_string(y) + ";"; }
+    void LineTo(int32_t x, int32_t y) override { log += "line " + std::to_string(x) + "," + std::to_string(y) + ";"; }
+    void Text(int32_t, int32_t, const std::string&) override {}
+    void FillRect(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t c) override {
+        log += "fill " + std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(w) + "," +
+               std::to_string(h) + " " + std::to_string(c) + ";";
+    }
+    std::string log;
+};
+
+TEST_F(VectorEditor, OverlaysAndTheRubberLine) {
+    RecordingCanvas canvas;
+    Key('Z');
+    ClickAt(10, 20);
+    ClickAt(-30, 40);
+    dlg_->DrawRubberBand(&canvas);
+    // Marker 1 at (420, 290): a yellow ellipse; marker 2 at (440, 330): a red square and a line.
+    EXPECT_EQ(canvas.log, "pen " + std::to_string(0x4040FF) + ";brush " + std::to_string(0x00FFFF) +
+                              ";ellipse 416,286,424,294;move 420,290;fill 436,326,8,8 " + std::to_string(0x0000FF) +
+                              ";line 440,330;brush " + std::to_string(0xFFFFFF) + ";");
+    int32_t x0, y0;
+    std::string label;
+    ASSERT_TRUE(dlg_->RubberLine(Column(43), Row(-26), x0, y0, label));
+    EXPECT_EQ(x0, 440);
+    EXPECT_EQ(y0, 330);
+    EXPECT_EQ(label, "L:     5.000  ");
+    // The polyline tool draws it from the last vertex only while a line is being drawn.
+    Key('P');
+    EXPECT_FALSE(dlg_->RubberLine(0, 0, x0, y0, label));
+    ClickAt(0, 0);
+    ASSERT_TRUE(dlg_->RubberLine(Column(0), Row(12), x0, y0, label));
+    EXPECT_EQ(label, "L:    12.000  ");
+    g_birdsEyeOn = 1;
+    EXPECT_FALSE(dlg_->RubberLine(0, 0, x0, y0, label));
+    g_birdsEyeOn = 0;
+
+    // The drag marker of the end-point tool: a 6 x 6 orange square round the marker.
+    canvas.log.clear();
+    dlg_->DrawCursorMark(&canvas);
+    EXPECT_EQ(canvas.log, "");
+    Key('E');
+    dlg_->OnViewMouse(kVecMouseDown, 0x01, Column(1), Row(1));
+    ASSERT_EQ(dlg_->m_grabbedElement, g_dxfElementCount);
+    dlg_->DrawCursorMark(&canvas);
+    EXPECT_EQ(canvas.log, "fill 397,297,6,6 " + std::to_string(0x00C0FF) + ";");
+}
+
+TEST_F(VectorEditor, ControlsFollowTheToolAndThePick) {
+    struct Case {
+        int32_t key;
+        int tool;
+        bool search, text, tinCross, elevation;
+    };
+    g_tinEdgeCount = 4;  // "三角網交点" needs a TIN of at least four lines
+    g_vecTinCross = 1;
+    const Case cases[] = {
+        {'P', 1170, false, false, true, false}, {'T', 1027, false, true, false, true},
+        {'S', 1172, true, false, false, true},  {'E', 1092, false, false, false, true},
+        {'Y', 1049, false, false, false, true}, {'Z', 1050, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tool);
+        Key(c.key);
+        const VecCreateControls& k = dlg_->controls;
+        EXPECT_EQ(k.toolButton, c.tool);
+        EXPECT_EQ(k.searchOptionsEnabled, c.search);
+        EXPECT_EQ(k.textOptionsEnabled, c.text);
+        EXPECT_EQ(k.tinCrossEnabled, c.tinCross);
+        EXPECT_EQ(k.elevationEnabled, c.elevation);
+    }
+    g_tinEdgeCount = 0;
+    g_vecTinCross = 0;
+    // A picked text shows its values and becomes the text and height of new texts.
+    Add(DXF_PEN_TEXT, 30, 40, 2.5, 6, 3);
+    std::strcpy(At(1).text, "KM1");
+    At(1).textHeight = 2.0;
+    Key('S');
+    ClickAt(30, 40);
+    const VecCreateControls& k = dlg_->controls;
+    EXPECT_EQ(k.pickX, "30.0000");
+    EXPECT_EQ(k.pickY, "40.0000");
+    EXPECT_EQ(k.pickZ, "2.5000");
+    EXPECT_EQ(k.text, "KM1");
+    EXPECT_EQ(k.layer, "6");
+    EXPECT_EQ(k.textHeight, "2.000");
+    EXPECT_TRUE(k.deleteEnabled);
+    EXPECT_STREQ(g_vecNewText, "KM1");
+    EXPECT_EQ(g_vecTextHeight, 2.0);
+    // Its fields change it; an empty coordinate field changes nothing.
+    dlg_->OnTextField("KM2");
+    dlg_->OnCoordinateField(1171, "");
+    dlg_->OnCoordinateField(1174, "7.25");
+    dlg_->OnTextHeightField("3.5");
+    EXPECT_STREQ(At(1).text, "KM2");
+    EXPECT_EQ(At(1).x, 30);
+    EXPECT_EQ(At(1).z, 7.25);
+    EXPECT_EQ(At(1).textHeight, 3.5);
+    EXPECT_EQ(g_dxfModified, 1);
+    // Another tool: the fields show the settings again.
+    Key('T');
+    EXPECT_EQ(k.pickX, "");
+    EXPECT_EQ(k.text, "KM2");
+    EXPECT_EQ(k.textHeight, "3.500");
+    EXPECT_FALSE(k.deleteEnabled);
+    // Divisions: only positive whole numbers.
+    for (auto [typed, want] : {std::pair{"12", 12}, {"0", 12}, {"-3", 12}, {"", 12}, {"7", 7}}) {
+        dlg_->OnDivisionsField(typed);
+        EXPECT_EQ(g_vecDivisions, want) << typed;
+    }
+    EXPECT_EQ(k.divisions, "7");
+}
+
+}  // namespace
