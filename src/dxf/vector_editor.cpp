@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "analysis/section_profile.h"
 #include "dxf/dxf_info.h"
@@ -26,6 +27,7 @@
 #include "view/pick_overlay.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
+#include "view/parallel_ranges.h"
 #include "view/view_navigation.h"
 #include "view/view_picking.h"
 #include "view/view_state.h"
@@ -970,13 +972,21 @@ int32_t CVecCreate::OnViewMouse(int32_t message, int32_t flags, int32_t column, 
         if (g_projectionValid == 0) ProjectAllData(0);
         const DxfElement* el = Elements();
         const int32_t count = Count();
+        // The nearest by horizontal plus vertical distance below the limit; on equal
+        // distances the lower number. The store is large: its parts are searched at once.
         int32_t best = 0, bestD = kGrabDistance;
-        for (int32_t i = 1; i <= count; ++i) {
-            if (el[i].offScreen) continue;
-            const int64_t d = std::llabs(int64_t{column} - CenterColumn() - el[i].screenX) +
-                              std::llabs(int64_t{row} - CenterRow() + el[i].screenY);
-            if (d < bestD) best = i, bestD = static_cast<int32_t>(d);
-        }
+        std::mutex merge;
+        ForEachRange(count, 100000, [&](int64_t from, int64_t to) {
+            int32_t b = 0, bd = kGrabDistance;
+            for (int64_t i = from + 1; i <= to; ++i) {
+                if (el[i].offScreen) continue;
+                const int64_t d = std::llabs(int64_t{column} - CenterColumn() - el[i].screenX) +
+                                  std::llabs(int64_t{row} - CenterRow() + el[i].screenY);
+                if (d < bd) b = static_cast<int32_t>(i), bd = static_cast<int32_t>(d);
+            }
+            std::lock_guard<std::mutex> lock(merge);
+            if (b != 0 && (bd < bestD || (bd == bestD && b < best))) best = b, bestD = bd;
+        });
         if (best != 0) {
             m_grabbedElement = best;
             m_markers[0].x = el[best].x;
