@@ -795,6 +795,8 @@ void CVecCreate::ClickPolyline() {
     if (g_vecTinCross == 1 && m_drawing == 1 && count >= 1) {
         const DxfElement last = Elements()[count];
         g_profile.right.count = 0;
+        // The chain of ground pieces starts at the piece nearest the last vertex.
+        g_profile.height = last.z;
         if (g_vecProfileCutter) g_vecProfileCutter(last.x, last.y, X, Y);
         const int32_t n = std::clamp(g_profile.right.count, 0, kProfileMaxPoints);
         if (n >= 2) {

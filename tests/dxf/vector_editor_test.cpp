@@ -923,3 +923,42 @@ TEST_F(VectorEditor, ControlsFollowTheToolAndThePick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VectorEditor, TerrainRunFollowsARealTin) {
+    // A 10 m square in four cells, eight triangles, on the plane z = north + 2 east: every
+    // point of the ground profile must lie on the plane and on the segment.
+    int32_t id[3][3];
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) id[i][j] = AddPoint(5.0 * i, 5.0 * j, 5.0 * i + 10.0 * j);
+    ASSERT_EQ(GrowTinEdgeBlock(20), 0);
+    g_tinEdgeCount = 0;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j) {
+            g_tinEdges[++g_tinEdgeCount] = {id[i][j], id[i][j + 1], kNoApex, id[i + 1][j], 0};
+            g_tinEdges[++g_tinEdgeCount] = {id[i + 1][j + 1], id[i + 1][j], kNoApex, id[i][j + 1], 0};
+        }
+    SetTinEndRecord();
+    g_tinPresent = -1;
+    g_vecTinCross = 1;
+    ClickAt(1, 1);
+    ASSERT_EQ(g_dxfElementCount, 1);
+    EXPECT_NEAR(At(1).z, 3, 1e-9);  // the first vertex takes the TIN elevation
+    ClickAt(1, 9);
+    ASSERT_GE(g_dxfElementCount, 3);
+    double east = 1;
+    for (int32_t i = 2; i <= g_dxfElementCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(At(i).pen, DXF_PEN_DRAW);
+        EXPECT_NEAR(At(i).x, 1, 1e-9);
+        EXPECT_NEAR(At(i).z, At(i).x + 2 * At(i).y, 1e-9);
+        EXPECT_GE(At(i).y, east - 1e-9);  // onwards from the last vertex
+        east = At(i).y;
+    }
+    EXPECT_NEAR(At(g_dxfElementCount).y, 9, 1e-9);
+    Key(kEsc);
+    EXPECT_EQ(g_dxfElementCount, 1);
+}
+
+}  // namespace
