@@ -415,12 +415,15 @@ TEST_F(VectorEditor, OpeningShowsColourEntryZeroButKeepsTheColour) {
 }
 
 TEST_F(VectorEditor, SnapModes) {
-    // A cross of two segments (elevations 0..10 and 20..20), a lone point and a random point.
+    // A cross of two segments (elevations 0..10 and 20..20), a lone point, a segment that
+    // crosses nothing and a random point.
     Add(DXF_PEN_MOVE, 0, -20, 0);
     Add(DXF_PEN_DRAW, 0, 20, 10);
     Add(DXF_PEN_MOVE, -20, 5, 20);
     Add(DXF_PEN_DRAW, 20, 5, 20);
     Add(DXF_PEN_POINT, 100, 100, 33);
+    Add(DXF_PEN_MOVE, 50, -20, 30);  // crossing nothing
+    Add(DXF_PEN_DRAW, 50, 20, 30);
     ASSERT_EQ(EnsurePointCapacity(2), 0);
     g_pointCount = 1;
     g_points[1] = RandomPoint{};
@@ -440,6 +443,7 @@ TEST_F(VectorEditor, SnapModes) {
         {"F: nothing near, the cursor with 0", 'F', Column(200), Row(-200), -200, 200, 0},
         {"L: on the segment, interpolated", 'L', Column(-10), Row(2), 0, -10, 2.5},
         {"C: the crossing of the two", 'C', Column(3), Row(1), 0, 5, 6.25},
+        {"C: no crossing near, the point on the line with 0", 'C', Column(0), Row(52), 50, 0, 0},
         {"R: the random point", 'R', Column(-98), Row(-101), -100, -100, 44},
         {"N: the cursor", 'N', Column(3), Row(1), 1, 3, 0},
     };
