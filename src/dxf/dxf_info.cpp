@@ -8,6 +8,7 @@
 #include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_store.h"
+#include "dxf/vector_editor.h"
 #include "model/geometry.h"
 #include "platform/message_box.h"
 #include "view/display_flags.h"
@@ -27,9 +28,11 @@ int32_t Count() {
 
 bool IsPolylinePen(uint8_t pen) { return pen == DXF_PEN_MOVE || pen == DXF_PEN_DRAW; }
 
-// Steps 5 and 6 of a pick: element e (valid) becomes the pick, or narrows the earlier
-// pick on the same polyline to the part between the two clicks.
-void ResolvePick(int32_t e) {
+void ClearPick() { g_pickedDxfElement = g_pickedDxfFirst = g_pickedDxfLast = 0; }
+
+}  // namespace
+
+void ResolveDxfPick(int32_t e) {
     if (!IsPolylinePen(Elements()[e].pen)) {
         g_pickedDxfElement = g_pickedDxfFirst = g_pickedDxfLast = e;
         return;
@@ -45,12 +48,12 @@ void ResolvePick(int32_t e) {
     }
 }
 
+namespace {
+
 void Redraw() {
     g_redrawMask = -1;
     InvalidateAndUpdateView();
 }
-
-void ClearPick() { g_pickedDxfElement = g_pickedDxfFirst = g_pickedDxfLast = 0; }
 
 }  // namespace
 
@@ -93,7 +96,7 @@ void PickDxfElement() {
     if (!Elements()) return;
     ClearDxfSelection();
     if (e < 1 || e > Count()) return;
-    ResolvePick(e);
+    ResolveDxfPick(e);
     g_dxfPrevPickFirst = g_pickedDxfFirst;
     g_dxfPrevPickLast = g_pickedDxfLast;
 }
@@ -107,7 +110,7 @@ void MarkPolylineIntersections() {
     const int32_t count = Count();
     if (e < 1 || e > count) return;
     ClearDxfSelection();
-    ResolvePick(e);
+    ResolveDxfPick(e);
     if (g_pickedDxfFirst == 0 || g_pickedDxfLast == 0) return;
     DxfElement* el = Elements();
     // The previous range may lie beyond a store that shrank since.
@@ -165,6 +168,7 @@ void DeleteSearchedElements() {
             g_dxfElementCount = count - (last - first + 1);
             if (fromStart && first <= g_dxfElementCount && el[first].pen == DXF_PEN_DRAW)
                 el[first].pen = DXF_PEN_MOVE;
+            NoteDxfStoreCompacted();
         }
     }
     ClearPick();
@@ -194,6 +198,7 @@ void DeleteElementsOutsideView() {
         for (int32_t i = 1; i <= count; ++i)
             if (el[i].projectionWord != kOutside) el[++kept] = el[i];
         g_dxfElementCount = kept;
+        NoteDxfStoreCompacted();
     }
     ClearPick();
     Redraw();

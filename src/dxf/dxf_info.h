@@ -9,6 +9,10 @@
 // no end.
 std::pair<int32_t, int32_t> ResolveDxfPolylineRange(int32_t e);
 
+// Element e (a valid number) becomes the pick: a point or text alone, a polyline vertex
+// with its whole polyline, or, on the polyline picked before, the part between the two.
+void ResolveDxfPick(int32_t e);
+
 // A plain click at (g_dxfPickCursorX, g_dxfPickCursorY).
 void PickDxfElement();
 // A Shift+click: the crossings of the polyline under the cursor with the previous pick go

@@ -23,6 +23,11 @@ extern double g_dxfPickX;  // north
 extern double g_dxfPickY;  // east
 extern double g_dxfPickZ;
 extern char g_dxfPickText[32];
+// More of the picked element: the vector editor shows and copies them.
+extern double g_dxfPickTextHeight;
+extern uint8_t g_dxfPickPen;
+extern int32_t g_dxfPickLayer;
+extern int32_t g_dxfPickColour;
 // Client position of the last click the view handed to a tool window.
 extern int32_t g_dxfPickCursorX;
 extern int32_t g_dxfPickCursorY;

@@ -190,6 +190,13 @@ int32_t ResetDxfRegistration(int32_t fromLatestLoad) {
     return 0;
 }
 
+void SetDxfRegistrationIdentity() {
+    g_dxfRegistration.transformActive = 0;
+    g_dxfRegistration.projective = 0;
+    std::fill(std::begin(g_dxfRegistration.vertexFlags), std::end(g_dxfRegistration.vertexFlags), 0);
+    SetIdentity();
+}
+
 void ApplyDxfRegistration(int32_t fromLatestLoad) {
     DxfElement* elements = g_dxfElementsBlock.Data();
     if (g_dxfElementCount <= 0 || !elements) return;

@@ -34,6 +34,9 @@ extern DxfRegistration g_dxfRegistrationBackup;
 // of all elements) become their source coordinates again. Nothing when the store is empty.
 int32_t ResetDxfRegistration(int32_t fromLatestLoad);
 
+// The identity state, for elements put into an empty store without a drawing read.
+void SetDxfRegistrationIdentity();
+
 // Shown coordinates of the elements from the latest load (or of all) recomputed from
 // their source coordinates with the registration in force.
 void ApplyDxfRegistration(int32_t fromLatestLoad);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "dxf/dxf_store.h"
+#include "dxf/vector_editor.h"
 #include "model/terrain_data.h"
 #include "platform/text_io.h"
 #include "route/route_data.h"
@@ -29,6 +30,7 @@ bool CanToggleBirdsEye() {
 void OnToggleBirdsEye() {
     g_birdsEyeOn = g_birdsEyeOn != 1 ? 1 : 0;
     SendFrameTimer(kFrameTimerExaggerationBox);
+    if (g_vecCreateDlg) g_vecCreateDlg->OnTimer(kVecCmdBirdsEyeToggled);
     RepaintFully();
 }
 

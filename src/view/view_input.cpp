@@ -6,6 +6,8 @@
 #include "analysis/sag_curve.h"
 #include "analysis/simple_section.h"
 #include "dxf/dxf_info.h"
+#include "dxf/dxf_pick_state.h"
+#include "dxf/vector_editor.h"
 #include "contour/contour_files.h"
 #include "analysis/tunnel_command.h"
 #include "contour/slice_line_tool.h"
@@ -515,6 +517,7 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     g_rubberLines.clear();
     TrackPressAt(x, y);
     if (!Busy()) AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
+    if (g_vecCreateDlg && !Busy()) g_vecCreateDlg->OnViewMouse(kVecMouseDown, flags, x, y);
     if (InBatchLasso() && g_dragState == 0 && g_pickList.Count() == 0 && !Busy()) {
         TrackBatchEditLasso(kViewLButtonDown, flags, x, y);
         return;
@@ -556,6 +559,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
     if (g_flowDlg && !Busy()) OnFlowMouse(kViewMouseMove, flags, x, y);
     if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
+    if (g_vecCreateDlg && !Busy()) g_vecCreateDlg->OnViewMouse(kVecMouseMove, flags, x, y);
 
     if (Held(flags, kMouseFlagLeft)) {
         const bool alt = IsKeyDown(key::kAlt);
@@ -627,6 +631,13 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
             g_overlaysDrawn = -1;
             if (LabelsOrOverlaysShown()) FullRepaintView();
         }
+    }
+    // The editor's line from the last vertex or construction point, with its length.
+    int32_t x0, y0;
+    std::string label;
+    if (g_vecCreateDlg && g_dragState == 0 && g_vecCreateDlg->RubberLine(x, y, x0, y0, label)) {
+        g_rubberLines.push_back(RubberLine{x0, y0, x, y, false, label});
+        QuickRepaintView();
     }
     if (linesBefore && g_rubberLines.empty()) QuickRepaintView();
     m.lastX = x;
@@ -707,6 +718,12 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     // The tunnel window's axis picks come last, when no tool took the click.
     if (g_tunnelDlg && !taken && !Busy() && g_tunnelDlg->OnViewClick(flags, x, y) != 0) InvalidateAndUpdateView();
     if (g_dxfInfoDlg && !Busy() && x == m.pressX && y == m.pressY) g_dxfInfoDlg->OnViewClick(flags, x, y);
+    // The editor takes every release, also after the cursor moved: a drag ends a vertex move.
+    if (g_vecCreateDlg && !Busy() && !Held(flags, kMouseFlagControl)) {
+        g_dxfPickCursorX = x;
+        g_dxfPickCursorY = y;
+        g_vecCreateDlg->OnTimer(kVecCmdClick);
+    }
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;
     // Without a tool the click also goes to the text-flag link marks, which come with

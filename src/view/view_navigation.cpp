@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "dxf/dxf_store.h"
+#include "dxf/vector_editor.h"
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/terrain_data.h"
@@ -80,6 +81,12 @@ void ZoomAtClick(int32_t flags, int32_t column, int32_t row) {
 }
 
 void OnViewKey(int32_t key) {
+    if (g_vecCreateDlg) {
+        if (const int32_t command = VecCommandForViewKey(key)) {
+            g_vecCreateDlg->OnTimer(command);
+            return;
+        }
+    }
     if (key == vkey::kReturn) {
         if (g_toolMode == MODE_OUTLINE_EDIT && g_pickList2.Count() >= 2) {
             g_outlineEditState = OUTLINE_EDIT_PARTIAL_CHANGE + 1;
@@ -93,7 +100,6 @@ void OnViewKey(int32_t key) {
         } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
             TwoPointEnterKey();
         }
-        // The vector editor's key comes with it.
     }
     if (key == vkey::kDelete) {
         if (g_toolMode == MODE_OUTLINE_EDIT ||
@@ -108,9 +114,8 @@ void OnViewKey(int32_t key) {
         } else if (g_toolMode == MODE_POINT_EDIT && g_pointEditState == POINT_EDIT_BETWEEN) {
             UndoTwoPointStep();
         }
-        // The vector editor's keys come with it.
     }
-    // D: with the vector editor, its key once it is part of the program.
+    // D: with the vector editor open, its delete key.
     if (key == 'D' && !IsToolWindowOpen(ToolWindow::kVecCreate)) DeleteUnusedPointsByKey();
     switch (key) {
         case vkey::kLeft:

@@ -20,6 +20,7 @@
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "dxf/ui/dxf_info_dialog.h"
+#include "dxf/ui/vector_editor_dialog.h"
 #include "dxf/dxf_commands.h"
 #include "dxf/ui/dxf3d_output_dialog.h"
 #include "dxf/ui/dxf_position_dialog.h"
@@ -191,6 +192,7 @@ CMainFrame::~CMainFrame() {
     ToolServices().focusMainWindow = nullptr;
     ToolServices().refreshPointToolBar = nullptr;
     ToolServices().openMoveRotateDialog = nullptr;
+    ToolServices().openVecCreateDialog = nullptr;
     RemovePointToolWindows();
     ToolServices().openHoleTypeDialog = nullptr;
     SetHoleKindChooser(nullptr);
@@ -534,6 +536,7 @@ void CMainFrame::RegisterFrameCommands() {
     CSetting::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
+    InstallVecCreateWindow(this);  // before the tool commands: 33025 comes with its window
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     InstallPointListWindow(this);

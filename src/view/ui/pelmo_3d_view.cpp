@@ -23,6 +23,7 @@
 #include "view/raster_primitives.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
+#include "dxf/vector_editor.h"
 #include "view/dxf_layer_painter.h"
 #include "view/mesh_layer_painter.h"
 #include "contour/slice_line_tool.h"
@@ -320,6 +321,10 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     DrawPickOverlay(canvas);
     if (g_tunnelDlg) DrawTunnelOverlay(canvas);
     if (LineTools().drawTowerOverlay) LineTools().drawTowerOverlay(canvas);
+    if (g_vecCreateDlg) {
+        g_vecCreateDlg->DrawCursorMark(&canvas);
+        g_vecCreateDlg->DrawRubberBand(&canvas);
+    }
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     g_redrawMask = 0;
