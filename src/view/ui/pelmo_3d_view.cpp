@@ -18,6 +18,7 @@
 #include "view/display_flags.h"
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
+#include "image/image_drawing.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "view/dxf_layer_painter.h"
@@ -229,6 +230,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
         m_commands.SetUpdateRule(id, [](CommandUpdate& u) { u.enabled = CanSteerBirdsEye(); });
     }
     InstallTrianglePass();
+    InstallBackgroundImageLayer();
     InstallContourLayer();
     InstallDxfLayer();
     InstallMeshLayer();
