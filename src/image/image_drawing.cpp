@@ -54,8 +54,12 @@ struct RowRun {
 template <Kind K, Blend B>
 void SampleRowInside(uint32_t* out, int32_t count, double x, double y, double dx, double dy, const RowRun& im,
                      MonoPixels mono) {
-    for (int32_t j = 0; j < count; ++j, x += dx, y += dy) {
-        const int32_t c = static_cast<int32_t>(x + 0.5), r = static_cast<int32_t>(y + 0.5);
+    // Every sample is inside: step in 32.32 fixed point.
+    constexpr double kOne = 4294967296.0;
+    int64_t fx = static_cast<int64_t>((x + 0.5) * kOne), fy = static_cast<int64_t>((y + 0.5) * kOne);
+    const int64_t fdx = static_cast<int64_t>(dx * kOne), fdy = static_cast<int64_t>(dy * kOne);
+    for (int32_t j = 0; j < count; ++j, fx += fdx, fy += fdy) {
+        const int32_t c = static_cast<int32_t>(fx >> 32), r = static_cast<int32_t>(fy >> 32);
         out[j] = Mix<B>(out[j], Texel<K>(im.pixels + size_t(r) * im.stride, c, mono));
     }
 }
