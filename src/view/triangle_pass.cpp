@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "image/image_mapping.h"
+#include "image/image_plane.h"
 #include "model/terrain_data.h"
 #include "view/back_buffer.h"
 #include "view/band_texture.h"
@@ -587,6 +589,36 @@ void DrawColorBands(const uint8_t* bytes) {
     g_depthBiasOn = 0;
 }
 
+// The background image laid over the terrain: each point takes its place in the image
+// as texture coordinates.
+void DrawDrapedImage(const uint8_t* bytes) {
+    const ImageSlot& image = g_bgImage;
+    std::vector<std::pair<float, float>> texels(static_cast<size_t>(g_pointCount) + 1, {0.0f, 0.0f});
+    const int32_t last = std::min(g_pointCount, g_pointsBlock.Size() - 1);
+    for (int32_t i = 1; i <= last; ++i) {
+        double u, v;
+        MapGroundToImage(image, g_points[i].y, g_points[i].x, u, v);
+        texels[i] = {static_cast<float>(u * image.width), static_cast<float>(v * image.height)};
+    }
+    LockRasterTexture();
+    SelectSpanRenderer();
+    for (const PassTriangle& t : g_passTriangles) {
+        const CameraPoint& ca = g_cameraPoints[t.a];
+        const CameraPoint& cb = g_cameraPoints[t.b];
+        const CameraPoint& cc = g_cameraPoints[t.c];
+        if (ca.outcode & cb.outcode & cc.outcode) continue;
+        const int32_t corners[3] = {t.a, t.b, t.c};
+        RasterVertex v[3];
+        for (int k = 0; k < 3; ++k) {
+            VertexOfPoint(corners[k], v[k]);
+            v[k].u = texels[corners[k]].first;
+            v[k].v = texels[corners[k]].second;
+        }
+        g_triangleShade = (bytes[t.record] & 63) * 256;
+        DrawTriangle3D(v[0], v[1], v[2]);
+    }
+}
+
 void DrawPointsWithDepth() {
     const double bias = -0.02 * g_nearPlane;
     if (g_showPoints && g_points) {
@@ -772,10 +804,19 @@ bool DrawTrianglePass(uint8_t* bytes) {
 
     if (TinLinesDrawnWithDepth()) DrawTinLines();
 
+    if (bytes && g_tinPresent && g_birdsEyeOn && ImageShown(g_savedImageSlot) && g_bgImage.pixels)
+        DrawDrapedImage(bytes);
+
     if (g_bandTexture && g_colorBandOn && g_tinPresent) DrawColorBands(bytes);
 
     if (g_birdsEyeOn && (g_colorBandOn || ImageShown(g_savedImageSlot) || g_depthOrderPoints))
         DrawPointsWithDepth();
+
+    DrawImagePlane3D();
+    if (g_colorBandOn && ImageShown(g_savedImageSlot)) {
+        g_depthBiasOn = 1;
+        g_depthBias = -0.001 * g_nearPlane;
+    }
 
     const bool waterShown = g_colorBandOn || (ImageShown(g_savedImageSlot) && g_birdsEyeOn);
     if (p.waterShown > 0 && waterShown) {

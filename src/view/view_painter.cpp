@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image/image_slot.h"
 #include "contour/contour_files.h"
 #include "contour/slice_store.h"
 #include "dxf/dxf_store.h"
@@ -600,8 +601,8 @@ int32_t PaintView(const ViewClient* client) {
     int32_t trianglePassWanted = 0;
     if (g_tinPresent) {
         if (g_showSlopeLines) trianglePassWanted = -1;
-        // The active background image is not part of this program yet, so it never asks
-        // for the draped triangles.
+        // The background image is draped over the terrain in the bird's-eye view.
+        if (g_bgImage.loaded && g_bgImage.blendMode && g_birdsEyeOn) trianglePassWanted = 1;
         if (!buttonHeld && g_colorBandOn) trianglePassWanted = 1;
     }
     const bool pointsForced = buttonHeld && !g_showTin && !g_showPoints && !g_showMesh &&

@@ -6,11 +6,14 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "image/image_mapping.h"
+#include "image/image_slot.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
@@ -1083,3 +1086,58 @@ TEST_F(JacksboroTest, AtExaggerationFiveThePictureMatchesAnIndependentRendering)
 }
 
 }  // namespace
+
+// The background image over the terrain (draped) and as a plane under it.
+class BirdsEyeImageTest : public PlaneTerrainTest {
+protected:
+    static constexpr uint32_t kImageColor = 0x00ABCDEF;
+    void SetUp() override {
+        PlaneTerrainTest::SetUp();
+        g_colorBandOn = 0;
+        ImageSlot& s = g_bgImage;
+        s = ImageSlot{};
+        s.width = s.height = 4;
+        s.stride = 16;
+        SetActiveImageBlock(AllocImageBlock(64));
+        for (int i = 0; i < 16; ++i) std::memcpy(g_bgImage.pixels + 4 * i, &kImageColor, 4);
+        s.loaded = 1;
+        s.blendMode = BLEND_OVERWRITE;
+        Place(kSide / 2);
+    }
+    static int CountColor(uint32_t color) {
+        int n = 0;
+        for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+            for (int32_t c = 0; c <= g_bufferMaxX; ++c) n += (g_rowTable[r][c] & 0xFFFFFF) == color;
+        return n;
+    }
+    void TearDown() override {
+        ResetImageSlots();
+        PlaneTerrainTest::TearDown();
+    }
+    // Square placement of half-side h around the centre.
+    static void Place(double h) {
+        ImageSlot& s = g_bgImage;
+        const double c[4][2] = {{-h, h}, {h, h}, {-h, -h}, {h, -h}};
+        std::memcpy(s.corners, c, sizeof c);
+        ComputeImageEdgeLengths(s);
+        s.positionKnown = 1;
+        SetupImageMapping(s);
+    }
+};
+
+TEST_F(BirdsEyeImageTest, DrapedOverTheTerrainAndPlanedUnderIt) {
+    ASSERT_TRUE(Paint());
+    const int draped = CountColor(kImageColor);
+    EXPECT_GT(draped, 2000);
+
+    g_bgImage.blendMode = BLEND_HIDDEN;
+    ASSERT_TRUE(Paint());
+    EXPECT_EQ(CountColor(kImageColor), 0);
+
+    // Four times the terrain's side on the base: the plane shows around the terrain too.
+    g_bgImage.blendMode = BLEND_OVERWRITE;
+    g_bgImage.showOnBase = 1;
+    Place(2 * kSide);
+    ASSERT_TRUE(Paint());
+    EXPECT_GT(CountColor(kImageColor), draped + 1000);
+}

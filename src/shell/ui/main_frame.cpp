@@ -17,6 +17,7 @@
 #include "contour/contour_dialog.h"
 #include "contour/ui/contour_calc_dialog.h"
 #include "contour/ui/slice_table_windows.h"
+#include "image/ui/image_list_dialog.h"
 #include "model/auto_outline.h"
 #include "model/duplicate_points.h"
 #include "dxf/ui/dxf_info_dialog.h"
@@ -611,6 +612,7 @@ void CMainFrame::RegisterFrameCommands() {
             return m_zoneDialogRunner ? m_zoneDialogRunner(values) : CZoneSelectDlg::Run(values, this);
         });
         if (result == BackgroundImageSelectResult::Loaded) FullRedraw();
+        if (result == BackgroundImageSelectResult::OpenImageList) CBgImageListDlg::Open(this);
     });
     m_frameCommands.SetHandler(32920, [this] {
         const auto* document = dynamic_cast<const CPelmo_3DDoc*>(m_document);

@@ -21,6 +21,7 @@
 #include "view/display_flags.h"
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
+#include "image/image_drawing.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "dxf/vector_editor.h"
@@ -263,6 +264,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
         m_commands.SetUpdateRule(id, [](CommandUpdate& u) { u.enabled = CanSteerBirdsEye(); });
     }
     InstallTrianglePass();
+    InstallBackgroundImageLayer();
     InstallContourLayer();
     InstallDxfLayer();
     InstallMeshLayer();
