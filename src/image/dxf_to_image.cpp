@@ -10,6 +10,7 @@
 #include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
 #include "image/image_slot.h"
+#include "platform/message_box.h"
 #include "platform/system_text.h"
 #include "view/back_buffer.h"
 #include "view/display_flags.h"
@@ -296,3 +297,30 @@ void InvertMonoImage() {
     uint8_t* p = g_bgImageHandle.Lock();
     for (size_t i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(~p[i]);
 }
+
+void OpenDxfToImageDialog(DxfToImageDialogState& state) {
+    state.sizeIndex = std::clamp(g_dxfImageSizeIndex, 0, 4);
+    state.thickLines = g_dxfImageThickLines == 1 ? 1 : 0;
+    state.backColour = g_dxfImageBackColour;
+    state.showOnBase = g_bgImage.showOnBase != 0;
+    state.warning = g_bgImageHandle.Empty() ? "" : "! 現在の背景画像は見えなくなります";
+}
+
+void OnDxfToImageBasePlane(DxfToImageDialogState& state, bool on) {
+    state.showOnBase = on;
+    g_bgImage.showOnBase = on ? 1 : 0;
+}
+
+DxfToImageResult OnDxfToImageRun(const DxfToImageDialogState& state) {
+    g_dxfImageSizeIndex = std::clamp(state.sizeIndex, 0, 4);
+    g_dxfImageThickLines = state.thickLines == 1 ? 1 : 0;
+    g_dxfImageBackColour = state.backColour & 0xFFFFFF;
+    const DxfToImageResult result = RasterizeDxfToImage();
+    if (result == DxfToImageResult::kNoMemory)
+        ShowMessage("画像を作るメモリーが足りません。小さいサイズを選んでください。\n現在の背景画像はそのままです。",
+                    "DXFを背景画像に変換");
+    if (result == DxfToImageResult::kDone) InvertMonoImage();
+    return result;
+}
+
+void OnDxfToImageClosed() { g_bgImagePath.clear(); }

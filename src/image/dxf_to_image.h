@@ -2,6 +2,7 @@
 // The vector layer drawn into a new main background image that covers the square round
 // the data extents, with the image's own integer line, dot and text primitives.
 #include <cstdint>
+#include <string>
 
 // Settings of the conversion, kept while the program runs.
 extern int32_t g_dxfImageSizeIndex;    // 0..4: 2000, 4000, 8000, 16000, 24000 pixels square
@@ -40,3 +41,21 @@ struct DxfRasterCanvas {
 void DrawImageLine(DxfRasterCanvas& c, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
 // A five-pixel plus, only when it lies whole inside 1..size - 3.
 void PlotImageDot(DxfRasterCanvas& c, int32_t column, int32_t row);
+
+// The conversion dialog: what it shows and what 実行 takes.
+struct DxfToImageDialogState {
+    int32_t sizeIndex = 0;
+    int32_t thickLines = 0;
+    uint32_t backColour = 0;  // 0x00RRGGBB
+    bool showOnBase = false;
+    std::string warning;  // shown when the present image will be replaced
+};
+// Opening: the settings and the main image's base-plane switch.
+void OpenDxfToImageDialog(DxfToImageDialogState& state);
+// 底面表示 takes effect at once, also when the dialog is then cancelled.
+void OnDxfToImageBasePlane(DxfToImageDialogState& state, bool on);
+// 実行: keeps the settings, draws the picture (a black-and-white one inverted) and tells
+// the user when the memory was not there.
+DxfToImageResult OnDxfToImageRun(const DxfToImageDialogState& state);
+// After the dialog, run or cancelled: the main image no longer comes from a file.
+void OnDxfToImageClosed();

@@ -9,6 +9,7 @@
 #include "dxf/dxf_store.h"
 #include "image/dxf_to_image.h"
 #include "image/image_slot.h"
+#include "platform/message_box.h"
 #include "platform/system_text.h"
 #include "view/display_flags.h"
 #include "view/stroke_font.h"
@@ -210,6 +211,22 @@ TEST_F(DxfToImage, WithoutMemoryForTheNewPictureTheOldOneStays) {
     g_imageBlockByteLimit = 0;
     EXPECT_EQ(RasterizeDxfToImage(), DxfToImageResult::kNothing);
     EXPECT_EQ(g_bgImage.width, 8);
+}
+
+TEST_F(DxfToImage, RunningTheDialogWithoutMemoryTellsTheUserAndKeepsTheSettings) {
+    Store({{DXF_PEN_POINT, 5000, 2000}});
+    g_imageBlockByteLimit = 1'000'000;
+    ClearRecordedMessages();
+    DxfToImageDialogState state;
+    OpenDxfToImageDialog(state);
+    EXPECT_TRUE(state.warning.empty());
+    state.sizeIndex = 2;
+    state.thickLines = 1;
+    EXPECT_EQ(OnDxfToImageRun(state), DxfToImageResult::kNoMemory);
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(g_dxfImageSizeIndex, 2);
+    EXPECT_EQ(g_dxfImageThickLines, 1);
+    EXPECT_TRUE(g_bgImageHandle.Empty());
 }
 
 TEST_F(DxfToImage, DoubleByteTextGoesWholeToTheSystemFontAndHalfWidthTextToTheStrokeFont) {

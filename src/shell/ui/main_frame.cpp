@@ -22,6 +22,7 @@
 #include "dxf/ui/dxf_info_dialog.h"
 #include "dxf/dxf_commands.h"
 #include "dxf/ui/dxf_position_dialog.h"
+#include "image/ui/dxf_to_image_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
@@ -510,6 +511,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallDxfInfoWindow(this);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
+    CDxfToImageDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
