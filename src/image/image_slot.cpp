@@ -14,9 +14,11 @@ struct ImageBlock {
 uint8_t* ImageHandle::Lock() const { return m_block ? m_block->bytes : nullptr; }
 size_t ImageHandle::Size() const { return m_block ? m_block->size : 0; }
 
+size_t g_imageBlockByteLimit = 0;
+
 ImageHandle AllocImageBlock(size_t bytes) {
     ImageHandle handle;
-    if (bytes == 0) return handle;
+    if (bytes == 0 || (g_imageBlockByteLimit != 0 && bytes > g_imageBlockByteLimit)) return handle;
     uint8_t* data = static_cast<uint8_t*>(std::calloc(bytes, 1));
     if (!data) return handle;
     ImageBlock* block = new (std::nothrow) ImageBlock{bytes, data};

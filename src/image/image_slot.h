@@ -27,6 +27,8 @@ private:
 
 // A zero-filled block of `bytes` bytes; empty when the memory is not there.
 ImageHandle AllocImageBlock(size_t bytes);
+// Largest block AllocImageBlock hands out (0: no limit), so a shortage can be staged.
+extern size_t g_imageBlockByteLimit;
 // Frees the block (if any) and empties the handle.
 void FreeImageBlock(ImageHandle& handle);
 

@@ -25,6 +25,7 @@
 #include "dxf/dxf_commands.h"
 #include "dxf/ui/dxf3d_output_dialog.h"
 #include "dxf/ui/dxf_position_dialog.h"
+#include "image/ui/dxf_to_image_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
@@ -536,6 +537,7 @@ void CMainFrame::RegisterFrameCommands() {
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
+    CDxfToImageDlg::Install(this, m_frameCommands);
     RegisterTinEditCommands(m_frameCommands);
     InstallVecCreateWindow(this);  // before the tool commands: 33025 comes with its window
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
