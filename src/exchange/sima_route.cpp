@@ -343,8 +343,15 @@ int32_t ReadRouteSima(const std::filesystem::path& path) {
             if (blockKind == 1) {
                 if (static_cast<int32_t>(ips.size()) - 1 >= kMaxIpPoints - 1) continue;
                 IpPoint ip{};
-                CopyName(ip.name, sizeof ip.name, name.substr(0, Cp932PrefixLength(name, 5)));
                 ip.number = static_cast<int32_t>(ips.size()) - 1;
+                // Inner IPs are written as name + number: take the number off again, so
+                // that "IP1" does not come back as "IP11" on the next write.
+                std::string base = name;
+                const std::string suffix = std::to_string(ip.number);
+                if (ip.number > 0 && base.size() > suffix.size() &&
+                    base.compare(base.size() - suffix.size(), suffix.size(), suffix) == 0)
+                    base.resize(base.size() - suffix.size());
+                CopyName(ip.name, sizeof ip.name, base.substr(0, Cp932PrefixLength(base, 5)));
                 ip.x = p.x;
                 ip.y = p.y;
                 ip.simaPointNo = static_cast<int32_t>(Int(f, 1));

@@ -147,7 +147,9 @@ TEST_F(SimaRouteTest, ReadsItsOwnFileBack) {
 
     ASSERT_EQ(ReadRouteSima(path), 0);
     ASSERT_EQ(g_ipPointCount, 3);
-    EXPECT_STREQ(g_ipPoints[2].name, "IP1");
+    EXPECT_STREQ(g_ipPoints[2].name, "IP");  // written again as IP1
+    EXPECT_EQ(g_ipPoints[2].number, 1);
+    EXPECT_STREQ(g_ipPoints[3].name, "EP");
     EXPECT_DOUBLE_EQ(g_ipPoints[2].x, 300);
     EXPECT_DOUBLE_EQ(g_ipPoints[2].radius, 100);
     EXPECT_DOUBLE_EQ(g_ipPoints[2].a1, 50);
