@@ -10,6 +10,7 @@
 #include "analysis/flow_tool.h"
 #include "contour/contour_files.h"
 #include "dxf/dxf_store.h"
+#include "exchange/sima_route_command.h"
 #include "model/backup_file.h"
 #include "model/bnd_file.h"
 #include "model/document_toggles.h"
@@ -742,6 +743,18 @@ void CPelmo_3DDoc::RegisterCommands() {
     m_commands.SetHandler(32897, [] { RunEarthworkCalc(); });
     m_commands.SetHandler(32898, [] { RunVolumeList(); });
     m_commands.SetHandler(32816, [] { RunSectionRandomOutput(); });
+    m_commands.SetHandler(32813, [] { RunRouteSimaOutput(); });
+    m_commands.SetHandler(32812, [] { RunLongSectionSimaOutput(); });
+    m_commands.SetHandler(32815, [] { RunCrossSectionSimaOutput(); });
+    m_commands.SetHandler(32958, [this] {
+        if (!RunRouteSimaRead()) return;
+        ComputeDataExtents(0);
+        g_birdsEyeTilt = -0.2;
+        ClearViewHistory();
+        SetScrollExtentFromData();
+        g_redrawMask = -1;
+        InvalidateAndUpdateView();
+    });
 
     // The mesh files; after a read the view is fitted again, as after opening data.
     m_commands.SetHandler(32882, [this] {
