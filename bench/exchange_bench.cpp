@@ -4,10 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "exchange/delimited_text.h"
+#include "exchange/dem_xml.h"
+#include "model/geodesy.h"
 #include "exchange/import_request.h"
 #include "exchange/point_file_reader.h"
 #include "exchange/sima_out.h"
@@ -127,3 +130,43 @@ static void BM_WriteSimaJacksboro(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * fs::file_size(out));
 }
 BENCHMARK(BM_WriteSimaJacksboro)->Arg(kSimaFormTriangles)->Arg(kSimaFormComponents)->Unit(benchmark::kMillisecond);
+
+// A 225 x 150 elevation mesh in the published GML layout, and the same file through
+// xmllint's streaming parser for comparison (the reader should stay within twice it).
+static const fs::path& DemFile() {
+    static fs::path path;
+    if (path.empty()) {
+        path = TempFolder() / "bench_dem.xml";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Dataset "
+                   "xmlns:gml=\"http://www.opengis.net/gml/3.2\">\n<DEM>\n<mesh>53394611</mesh>\n"
+                   "<gml:lowerCorner>35.7 139.6625</gml:lowerCorner>\n"
+                   "<gml:upperCorner>35.708333333 139.675</gml:upperCorner>\n"
+                   "<gml:low>0 0</gml:low>\n<gml:high>224 149</gml:high>\n<gml:tupleList>\n",
+                   f);
+        for (int i = 0; i < 225 * 150; ++i) std::fprintf(f, "ground,%.2f\n", 20.0 + (i % 700) * 0.13);
+        std::fputs("</gml:tupleList>\n<gml:startPoint>0 0</gml:startPoint>\n</DEM>\n</Dataset>\n", f);
+        std::fclose(f);
+    }
+    return path;
+}
+
+static void BM_ImportDemXml(benchmark::State& state) {
+    const fs::path& path = DemFile();
+    for (auto _ : state) {
+        InitDataModel();
+        g_planeZone = 9;
+        g_useWorldDatum = 1;
+        if (ImportGsiXmlDem(0, path) != 0) state.SkipWithError("import failed");
+    }
+    state.SetBytesProcessed(state.iterations() * fs::file_size(path));
+}
+BENCHMARK(BM_ImportDemXml)->Unit(benchmark::kMillisecond);
+
+static void BM_XmllintStreamDemXml(benchmark::State& state) {
+    const std::string cmd = "xmllint --stream --noout " + DemFile().string();
+    for (auto _ : state)
+        if (std::system(cmd.c_str()) != 0) state.SkipWithError("xmllint failed or missing");
+    state.SetBytesProcessed(state.iterations() * fs::file_size(DemFile()));
+}
+BENCHMARK(BM_XmllintStreamDemXml)->Unit(benchmark::kMillisecond);

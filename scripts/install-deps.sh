@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the program need, when missing.
 set -e
-PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libcgal-dev libproj-dev proj-bin gdal-bin libtiff-tools python3-ezdxf python3-numpy fonts-ipafont-gothic"
+PACKAGES="build-essential cmake ninja-build pkg-config qt6-base-dev qt6-translations-l10n libgl-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libxml2-dev libxml2-utils libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libcgal-dev libproj-dev proj-bin gdal-bin libtiff-tools python3-ezdxf python3-numpy fonts-ipafont-gothic"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

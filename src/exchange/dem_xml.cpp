@@ -1,0 +1,334 @@
+#include "exchange/dem_xml.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "exchange/delimited_text.h"
+#include "exchange/xml_stream.h"
+#include "model/geodesy.h"
+#include "model/terrain_data.h"
+#include "platform/message_box.h"
+
+namespace {
+
+constexpr const char* kOutOfMemory = "メモリ不足で取り込めません";
+// Published files mark a cell without a measurement with -9999.
+constexpr double kMissingAtOrBelow = -9000.0;
+
+// The elements the reader looks at, in the published layouts.
+enum class Tag {
+    kNone, kMesh, kTupleList, kAlti, kWest, kEast, kSouth, kNorth, kLowerCorner,
+    kUpperCorner, kLow, kHigh, kStartPoint, kStartSequence, kCoordValues
+};
+
+struct TagRow {
+    const char* name;
+    Tag tag;
+};
+
+constexpr TagRow kTags[] = {
+    {"gml:tupleList", Tag::kTupleList},
+    {"alti", Tag::kAlti},
+    {"jps:westBoundLongitude", Tag::kWest},
+    {"jps:eastBoundLongitude", Tag::kEast},
+    {"jps:southBoundLatitude", Tag::kSouth},
+    {"jps:northBoundLatitude", Tag::kNorth},
+    {"gml:lowerCorner", Tag::kLowerCorner},
+    {"gml:upperCorner", Tag::kUpperCorner},
+    {"gml:low", Tag::kLow},
+    {"gml:high", Tag::kHigh},
+    {"gml:startPoint", Tag::kStartPoint},
+    {"jps:startSequence", Tag::kStartSequence},
+    {"jps:coordValues", Tag::kCoordValues},
+};
+
+Tag Classify(std::string_view name) {
+    // Any element whose name starts with "mesh" opens the mesh.
+    if (name.substr(0, 4) == "mesh") return Tag::kMesh;
+    for (const TagRow& row : kTags)
+        if (name == row.name) return row.tag;
+    return Tag::kNone;
+}
+
+// Two numbers separated by blanks, as in "35.7 139.6625" or "224 149".
+void TwoNumbers(std::string_view text, double& a, double& b) {
+    const std::string s(text);
+    char* end = nullptr;
+    a = std::strtod(s.c_str(), &end);
+    b = std::strtod(end, nullptr);
+}
+
+void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
+    double da = 0, db = 0;
+    TwoNumbers(text, da, db);
+    auto clamp = [](double v) {
+        if (!(v > -1e9)) return int32_t{0};
+        if (v > 1e9) return int32_t{1000000000};
+        return static_cast<int32_t>(v);
+    };
+    a = clamp(da);
+    b = clamp(db);
+}
+
+double OneNumber(std::string_view text) { return std::atof(std::string(text).c_str()); }
+
+void Zone(double latitude, double longitude, int32_t* zone) {
+    auto split = [](double v, double& d, double& m, double& s) {
+        d = std::trunc(v);
+        m = std::trunc((v - d) * 60.0);
+        s = ((v - d) * 60.0 - m) * 60.0;
+    };
+    double ad, am, as, od, om, os;
+    split(latitude, ad, am, as);
+    split(longitude, od, om, os);
+    FindNearestPlaneZone(ad, am, as, od, om, os, zone);
+}
+
+class DemReader : public XmlStreamHandler {
+public:
+    DemReader(bool zonePass, int32_t firstNew) : m_zonePass(zonePass), m_firstNew(firstNew) {}
+
+    void StartElement(std::string_view name) override {
+        const Tag t = Classify(name);
+        if (t == Tag::kMesh) {
+            m_meshMode = true;
+            m_c = 1;
+            m_r = 1;
+        } else if (t == Tag::kStartSequence) {
+            m_startPending = true;
+        }
+    }
+
+    void EndElement(std::string_view name, std::string_view text) override {
+        if (m_failed || m_zoneFound) return;
+        switch (Classify(name)) {
+        case Tag::kTupleList: TupleList(text); break;
+        case Tag::kAlti:
+            if (m_meshMode) Value(OneNumber(text));
+            break;
+        case Tag::kWest: m_lowerLon = OneNumber(text); break;
+        case Tag::kEast: m_upperLon = OneNumber(text); break;
+        case Tag::kSouth: m_lowerLat = OneNumber(text); break;
+        case Tag::kNorth:
+            m_upperLat = OneNumber(text);
+            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone();
+            break;
+        case Tag::kLowerCorner:
+            TwoNumbers(text, m_lowerLat, m_lowerLon);
+            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone();
+            break;
+        case Tag::kUpperCorner: {
+            double lat = 0, lon = 0;
+            TwoNumbers(text, lat, lon);
+            m_upperLat = lat;
+            m_upperLon = lon;
+            if (m_zonePass && lat != 0 && lon != 0) FoundZone();
+            break;
+        }
+        case Tag::kLow: TwoIndexes(text, m_lowC, m_lowR); break;
+        case Tag::kHigh:
+            TwoIndexes(text, m_highC, m_highR);
+            SetUpGrid();
+            break;
+        case Tag::kStartPoint: {
+            int32_t c = 0, r = 0;
+            TwoIndexes(text, c, r);
+            StartAt(c, r);
+            break;
+        }
+        case Tag::kCoordValues:
+            if (m_startPending) {
+                m_startPending = false;
+                int32_t c = 0, r = 0;
+                TwoIndexes(text, c, r);
+                StartAt(c, r);
+            } else if (++m_coordValues == 1) {
+                TwoIndexes(text, m_lowC, m_lowR);
+            } else if (m_coordValues == 2) {
+                TwoIndexes(text, m_highC, m_highR);
+                SetUpGrid();
+            }
+            break;
+        case Tag::kStartSequence: m_startPending = false; break;
+        default: break;
+        }
+    }
+
+    bool Done() const override { return m_failed || m_zoneFound; }
+    bool Failed() const { return m_failed; }
+    bool ZoneFound() const { return m_zoneFound; }
+
+private:
+    void FoundZone() {
+        Zone(m_lowerLat, m_lowerLon, &g_planeZone);
+        m_zoneFound = true;
+    }
+
+    void Fail() { m_failed = true; }
+
+    void SetUpGrid() {
+        if (m_zonePass) return;
+        const int64_t n = int64_t{m_highC} - m_lowC + 1;
+        const int64_t m = int64_t{m_highR} - m_lowR + 1;
+        if (n < 1 || m < 1 || n * m > kMeshMaxCells) {
+            ShowMessage("メッシュの範囲が正しくありません", "", msg::kOk | msg::kIconError);
+            Fail();
+            return;
+        }
+        if (!m_grid.SetUp(m_lowerLat, m_lowerLon, m_upperLat, m_upperLon, static_cast<int32_t>(n),
+                          static_cast<int32_t>(m), g_planeZone, g_useWorldDatum)) {
+            Fail();
+            return;
+        }
+        m_haveGrid = true;
+        const int32_t need = static_cast<int32_t>(n * m);
+        if (g_pointCapacity - g_pointCount < need + 1) {
+            const int32_t old = g_pointCapacity;
+            const int32_t wanted = g_pointCount + need + 100;
+            if (GrowPointBlock(wanted) != 0) {
+                g_pointCapacity = old;
+                OutOfMemory();
+                return;
+            }
+            g_pointCapacity = wanted;
+        }
+    }
+
+    void OutOfMemory() {
+        ShowMessage(kOutOfMemory, "", msg::kOk | msg::kIconError);
+        Fail();
+    }
+
+    void TupleList(std::string_view text) {
+        size_t pos = 0;
+        while (pos <= text.size() && !m_failed) {
+            size_t end = text.find('\n', pos);
+            if (end == std::string_view::npos) end = text.size();
+            const std::string_view line = text.substr(pos, end - pos);
+            const size_t comma = line.find(',');
+            if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
+            pos = end + 1;
+        }
+    }
+
+    void Value(double z) {
+        // Values before the grid have no cell to go to.
+        if (m_zonePass || !m_haveGrid) return;
+        if (EnsurePointCapacity(g_pointCount + 1) != 0) {
+            OutOfMemory();
+            return;
+        }
+        ++g_pointCount;
+        RandomPoint& p = g_points[g_pointCount];
+        m_grid.CellCentre(m_c, m_r, p.x, p.y);
+        const bool missing = z <= kMissingAtOrBelow;
+        p.z = missing ? 0.0 : z;
+        std::memset(p.name, 0, sizeof p.name);
+        if (missing) std::memcpy(p.name, "_W", 2);
+        p.invalid = 0;
+        p.plotKind = 3;
+        p.outside = 0;
+        p.hidden = 0;
+        p.flags = 0;
+        Advance();
+    }
+
+    void Advance() {
+        if (++m_c > m_grid.columns) {
+            m_c = 1;
+            ++m_r;
+        }
+    }
+
+    void StartAt(int32_t column, int32_t row) {
+        if (m_zonePass || !m_haveGrid) return;
+        m_c = column + 1;
+        m_r = row + 1;
+        for (int32_t i = m_firstNew; i <= g_pointCount; ++i) {
+            m_grid.CellCentre(m_c, m_r, g_points[i].x, g_points[i].y);
+            Advance();
+        }
+    }
+
+    bool m_zonePass;
+    int32_t m_firstNew;
+    bool m_failed = false;
+    bool m_zoneFound = false;
+    bool m_meshMode = false;
+    bool m_startPending = false;
+    bool m_haveGrid = false;
+    int32_t m_coordValues = 0;
+    double m_lowerLat = 0, m_lowerLon = 0, m_upperLat = 0, m_upperLon = 0;
+    int32_t m_lowC = 0, m_lowR = 0, m_highC = 0, m_highR = 0;
+    int32_t m_c = 1, m_r = 1;
+    MeshGrid m_grid;
+};
+
+}  // namespace
+
+bool MeshGrid::SetUp(double lowerLatitude, double lowerLongitude, double upperLatitude,
+                     double upperLongitude, int32_t n, int32_t m, int32_t zone,
+                     int32_t useWorldDatum) {
+    if (n < 1 || m < 1) return false;
+    Ellipsoid e;
+    e.SelectEllipsoid(useWorldDatum == 1 ? kEllipsoidGrs1980 : kEllipsoidBessel1841);
+    if (!e.ZoneGeographicToPlane(swX, swY, zone, lowerLatitude, lowerLongitude)) return false;
+    e.ZoneGeographicToPlane(seX, seY, zone, lowerLatitude, upperLongitude);
+    e.ZoneGeographicToPlane(neX, neY, zone, upperLatitude, upperLongitude);
+    e.ZoneGeographicToPlane(nwX, nwY, zone, upperLatitude, lowerLongitude);
+    columns = n;
+    rows = m;
+    // Corners to cell centres: half a cell inwards along each edge. Signed, because
+    // away from the zone's meridian the edges are not parallel to the axes.
+    auto inset = [](double& aX, double& aY, double& bX, double& bY, int32_t cells) {
+        const double dX = (bX - aX) / cells, dY = (bY - aY) / cells;
+        aX += dX / 2;
+        aY += dY / 2;
+        bX -= dX / 2;
+        bY -= dY / 2;
+    };
+    inset(swX, swY, seX, seY, n);
+    inset(nwX, nwY, neX, neY, n);
+    inset(swX, swY, nwX, nwY, m);
+    inset(seX, seY, neX, neY, m);
+    const double rowSpan = m > 1 ? m - 1 : 1;
+    westStepX = (nwX - swX) / rowSpan;
+    westStepY = (nwY - swY) / rowSpan;
+    eastStepX = (neX - seX) / rowSpan;
+    eastStepY = (neY - seY) / rowSpan;
+    return true;
+}
+
+void MeshGrid::CellCentre(int32_t c, int32_t r, double& x, double& y) const {
+    const double wx = nwX - (r - 1) * westStepX, wy = nwY - (r - 1) * westStepY;
+    const double ex = neX - (r - 1) * eastStepX, ey = neY - (r - 1) * eastStepY;
+    const double t = columns > 1 ? double(c - 1) / (columns - 1) : 0.0;
+    x = wx + (ex - wx) * t;
+    y = wy + (ey - wy) * t;
+}
+
+int32_t ImportGsiXmlDem(int32_t zonePass, const std::filesystem::path& path) {
+    const int32_t countBefore = g_pointCount;
+    if (zonePass == 0) {
+        double lat = 0, lon = 0;
+        if (!ZoneOrigin(g_planeZone, lat, lon)) return -1;  // told
+    }
+    DemReader reader(zonePass != 0, countBefore + 1);
+    XmlStreamError error;
+    const bool ok = ReadXmlStream(path, reader, &error);
+    if (zonePass != 0) return reader.ZoneFound() || ok ? 0 : -1;
+    if (!ok || reader.Failed()) {
+        if (!ok) ShowMessage(FormatXmlStreamError(path, error), "", msg::kOk | msg::kIconError);
+        g_pointCount = countBefore;
+        if (g_pointCapacity > g_pointCount) SetPointEndMarker();
+        g_pointsPresent = g_pointCount > 0 ? -1 : 0;
+        return -1;
+    }
+    SetPointEndMarker();
+    g_dataChanged = -1;
+    g_pointsPresent = -1;
+    return 0;
+}
