@@ -160,9 +160,10 @@ bool LightWidgetClick(int width, int height, int x, int y, double& azimuth, doub
         elevation = 90;
         return true;
     }
-    int az = static_cast<int>(std::atan2(dx, dy) * kDeg);
-    if (az < 0) az += 360;
-    azimuth = az;
+    // Brought into 0..2pi before truncating, so a hair left of north reads 359, not 0.
+    double a = std::atan2(dx, dy);
+    if (a < 0) a += 2 * kPi;
+    azimuth = static_cast<int>(a * kDeg);
     const double r = std::hypot(dx, dy);
     elevation = static_cast<int>((1.0 - std::min(1.0, r / radius)) * 90.0);
     return true;

@@ -192,6 +192,7 @@ TEST(ColorBandEdit, LightWidgetClicks) {
         {"left half radius", 33, 60, true, 270, 45},
         {"half radius up", 60, 33, true, 0, 45},
         {"corner, beyond the disc", 0, 0, true, 315, 0},
+        {"a hair left of north", 59, 0, true, 359, 0},
         {"outside the control", 120, 60, false, 123, 47},
         {"outside above", 60, -1, false, 123, 47},
     };
