@@ -1,5 +1,7 @@
 #include "model/document_services.h"
 
+#include <utility>
+
 #include <cstdio>
 #include <cstring>
 #include <set>
@@ -213,8 +215,17 @@ bool SimpleContourDialogAvailable() { return false; }
 void RunSimpleContourDialog() {}
 bool SlopeLineDialogAvailable() { return false; }
 void RunSlopeLineDialog() {}
-bool GridIntervalDialogAvailable() { return false; }
-void RunGridIntervalDialog() {}
+namespace {
+std::function<void()>& GridIntervalDialogRunner() {
+    static std::function<void()> run;
+    return run;
+}
+}  // namespace
+bool GridIntervalDialogAvailable() { return static_cast<bool>(GridIntervalDialogRunner()); }
+void RunGridIntervalDialog() {
+    if (GridIntervalDialogRunner()) GridIntervalDialogRunner()();
+}
+void SetGridIntervalDialogRunner(std::function<void()> run) { GridIntervalDialogRunner() = std::move(run); }
 bool Viewer3dLinkAvailable() { return false; }
 void StartOrCloseViewer3d() {}
 void SendViewToViewer3d() {}

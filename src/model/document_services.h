@@ -105,6 +105,8 @@ bool SlopeLineDialogAvailable();
 void RunSlopeLineDialog();  // switches g_showSlopeLines on itself after OK
 bool GridIntervalDialogAvailable();
 void RunGridIntervalDialog();
+// The window layer installs the grid-interval dialog here; null removes it.
+void SetGridIntervalDialogRunner(std::function<void()> run);
 // The external 3D viewer's start or close, and the view sent to it.
 bool Viewer3dLinkAvailable();
 void StartOrCloseViewer3d();

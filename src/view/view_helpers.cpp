@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "model/auto_outline.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 
@@ -93,4 +94,14 @@ int32_t FormatFixed(double value, int32_t decimals, char* out, size_t outSize) {
         length += decimals;
     }
     return CopyOut(text, length, out, outSize);
+}
+
+bool AutoOutlineSearchCircle(int& cx, int& cy, int& radius) {
+    if (g_autoOutlineWnd == 0 || !(g_autoOutlineDistance > 0)) return false;
+    const double r = g_autoOutlineDistance * g_viewScale;
+    if (!(r >= 1) || r > 1e6) return false;
+    cx = g_viewportCenterX;
+    cy = g_viewportCenterY;
+    radius = static_cast<int>(r);
+    return true;
 }

@@ -16,3 +16,8 @@ bool HexColorFromName(const char* name, uint32_t& color);
 // Writes value with `decimals` (0..7) decimals into out (at most outSize - 1 characters
 // and a zero byte); returns the characters written, 0 for decimals outside 0..7.
 int32_t FormatFixed(double value, int32_t decimals, char* out, size_t outSize);
+
+// The automatic-outline dialog's search distance as a circle in window pixels around the
+// view's centre; false while the dialog is closed or the distance is negative (during a
+// walk) or under a pixel.
+bool AutoOutlineSearchCircle(int& cx, int& cy, int& radius);

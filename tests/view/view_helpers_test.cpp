@@ -119,3 +119,36 @@ TEST_F(ViewHelpers, PointColourFromName) {
         EXPECT_EQ(g_rasterColor, c.found ? c.colour : 0x12345678u) << c.name.bytes;
     }
 }
+
+#include "model/auto_outline.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
+
+TEST(AutoOutlineCircle, ShownOnlyWhileTheDialogIsOpenWithADistance) {
+    struct Case {
+        int32_t wnd;
+        double distance;
+        bool shown;
+        int radius;
+    };
+    const Case cases[] = {{1, 25, true, 50}, {0, 25, false, 0}, {1, -25, false, 0}, {1, 0, false, 0}, {1, 0.2, false, 0}};
+    const int32_t wnd = g_autoOutlineWnd;
+    const double distance = g_autoOutlineDistance, scale = g_viewScale;
+    g_viewScale = 2;
+    g_viewportCenterX = 300;
+    g_viewportCenterY = 200;
+    for (const Case& c : cases) {
+        g_autoOutlineWnd = c.wnd;
+        g_autoOutlineDistance = c.distance;
+        int x = 0, y = 0, r = 0;
+        EXPECT_EQ(AutoOutlineSearchCircle(x, y, r), c.shown) << c.distance;
+        if (c.shown) {
+            EXPECT_EQ(x, 300);
+            EXPECT_EQ(y, 200);
+            EXPECT_EQ(r, c.radius);
+        }
+    }
+    g_autoOutlineWnd = wnd;
+    g_autoOutlineDistance = distance;
+    g_viewScale = scale;
+}

@@ -98,6 +98,7 @@
 #include "view/cursor_state.h"
 #include "view/palette.h"
 #include "view/stroke_font.h"
+#include "view/ui/grid_interval_dialog.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 #include "volume/mesh_files.h"
@@ -164,6 +165,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     SetDupPointChooser(
         [this](const std::vector<int32_t>& group) { return CDupPointSelectDlg::Run(group, this); });
     SetFrameTimerHandler([this](int id) { OnTimer(id); });
+    InstallGridIntervalDialog(this);
     auto* view = new QWidget(this);
     view->setObjectName("viewPlaceholder");
     view->setAutoFillBackground(true);
@@ -209,6 +211,7 @@ CMainFrame::~CMainFrame() {
     UninstallLineToolWindows();
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
+    UninstallGridIntervalDialog();
     m_reminderTimer.stop();
     m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)

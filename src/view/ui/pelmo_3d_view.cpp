@@ -31,6 +31,7 @@
 #include "section/section_drawing.h"
 #include "view/ui/back_buffer_blit.h"
 #include "view/ui/tool_cursors.h"
+#include "view/view_helpers.h"
 #include "view/view_input.h"
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
@@ -329,6 +330,12 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     }
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
+    int circleX = 0, circleY = 0, circleR = 0;
+    if (AutoOutlineSearchCircle(circleX, circleY, circleR)) {
+        painter.setPen(QPen(QColor(255, 0, 0), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QPoint(circleX, circleY), circleR, circleR);
+    }
     g_redrawMask = 0;
     g_viewPainting = 0;
 }
