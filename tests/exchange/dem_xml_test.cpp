@@ -28,7 +28,7 @@ std::string GmlMesh(int n, int m, const std::vector<std::string>& values,
     std::ostringstream o;
     o.precision(12);
     o << "<?xml version=\"1.0\" encoding=\"" << encoding << "\"?>\n"
-      << "<Dataset xmlns=\"http://fgd.gsi.go.jp/spec/2008/FGD_GMLSchema\" "
+      << "<Dataset "
          "xmlns:gml=\"http://www.opengis.net/gml/3.2\" gml:id=\"Dataset1\">\n"
       << "<description>elevation</description>\n<DEM gml:id=\"DEM001\">\n"
       << "<type>5m mesh</type>\n<mesh>53394611</mesh>\n<coverage gml:id=\"DEM001-3\">\n"
