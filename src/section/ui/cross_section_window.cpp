@@ -368,21 +368,7 @@ bool CCrossSectionDlg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CCrossSectionDlg::keyPressEvent(QKeyEvent* event) {
-    SectionFrame& f = m_frame->Frame();
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        m_enterPressed = true;
-        if (QWidget* w = focusWidget()) w->clearFocus();
-        return;
-    case Qt::Key_Escape: return;
-    case Qt::Key_Up: SectionKeyPan(f, SectionKey::Up); break;
-    case Qt::Key_Down: SectionKeyPan(f, SectionKey::Down); break;
-    case Qt::Key_Left: SectionKeyPan(f, SectionKey::Left); break;
-    case Qt::Key_Right: SectionKeyPan(f, SectionKey::Right); break;
-    default: QDialog::keyPressEvent(event); return;
-    }
-    m_frame->update();
+    if (!HandleSectionWindowKey(this, m_frame, event, m_enterPressed)) QDialog::keyPressEvent(event);
 }
 
 void InstallCrossSectionWindow(QWidget* frame, FrameCommandTarget& commands) {

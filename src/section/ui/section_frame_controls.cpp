@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -137,4 +138,23 @@ SectionFrameControls BuildSectionFrameControls(QWidget* parent, CSectionFrameWid
         frame->update();
     });
     return c;
+}
+
+bool HandleSectionWindowKey(QWidget* window, CSectionFrameWidget* frame, QKeyEvent* event, bool& enterPressed) {
+    SectionFrame& f = frame->Frame();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        enterPressed = true;
+        if (QWidget* w = window->focusWidget()) w->clearFocus();
+        return true;
+    case Qt::Key_Escape: return true;
+    case Qt::Key_Up: SectionKeyPan(f, SectionKey::Up); break;
+    case Qt::Key_Down: SectionKeyPan(f, SectionKey::Down); break;
+    case Qt::Key_Left: SectionKeyPan(f, SectionKey::Left); break;
+    case Qt::Key_Right: SectionKeyPan(f, SectionKey::Right); break;
+    default: return false;
+    }
+    frame->update();
+    return true;
 }

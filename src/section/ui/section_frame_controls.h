@@ -9,6 +9,7 @@
 class CSectionFrameWidget;
 class QCheckBox;
 class QHBoxLayout;
+class QKeyEvent;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -52,3 +53,8 @@ SectionFrameControls BuildSectionFrameControls(QWidget* parent, CSectionFrameWid
                                                const SectionControlsOptions& options,
                                                std::function<void(int)> setViewMode,
                                                std::function<void()> runColours);
+
+// The keys every section window takes the same way: Enter takes the focus off the boxes
+// (so a typed value is applied) and sets `enterPressed`, Esc is swallowed, the arrows pan
+// the frame. False for any other key, which the window passes on.
+bool HandleSectionWindowKey(QWidget* window, CSectionFrameWidget* frame, QKeyEvent* event, bool& enterPressed);
