@@ -130,6 +130,11 @@ void SaveMainImageSlot() {
 }
 
 void LoadMainImageSlot() {
+    // An active image read but never put into a slot has no other owner: free it, or it
+    // is lost when slot 0 takes its place.
+    bool held = g_bgImageHandle.Empty();
+    for (int32_t k = 0; k < IMAGE_SLOT_COUNT && !held; ++k) held = g_imageSlotHandles[k] == g_bgImageHandle;
+    if (!held) FreeImageBlock(g_bgImageHandle);
     g_bgImage = g_imageSlots[0];
     g_bgImageHandle = g_imageSlotHandles[0];
     g_bgImagePath = g_imageSlotPaths[0];

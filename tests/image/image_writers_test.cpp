@@ -45,8 +45,8 @@ protected:
     }
     // An active image of the kind (1, 8 or 32 bits) with a pattern of its own.
     static void MakeActive(int32_t bits, int32_t width, int32_t height) {
+        ResetImageSlots();
         ImageSlot& s = g_bgImage;
-        s = ImageSlot{};
         s.width = width;
         s.height = height;
         s.isMono = bits == 1;
