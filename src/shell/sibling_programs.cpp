@@ -228,3 +228,8 @@ void RunSiblingCommand(int command, const SiblingCommandHooks& hooks) {
     g_lastFolder = FolderOfPath(chosen);
     LaunchSiblingProgram(*row, chosen);
 }
+
+void RegisterSiblingCommands(FrameCommandTarget& frame, std::function<SiblingCommandHooks()> hooks) {
+    for (const SiblingProgramRow& row : kRows)
+        frame.SetHandler(row.command, [hooks, id = row.command] { RunSiblingCommand(id, hooks()); });
+}

@@ -3,6 +3,8 @@
 // sibling's answer at most kSiblingCloseTimeoutMs, so an absent or hung sibling never
 // holds up our exit.
 #include <functional>
+
+#include "shell/command_routing.h"
 #include <span>
 #include <string>
 #include <vector>
@@ -83,3 +85,6 @@ void RunSiblingCommand(int command, const SiblingCommandHooks& hooks);
 
 // The result of dialog 170 from the button that ended it.
 enum SectionDrawingChoice { kChoiceNormal = 0, kChoiceEarthwork = 1, kChoiceCancel = 2 };
+
+// Handlers for the eighteen commands; `hooks` is asked each time one runs.
+void RegisterSiblingCommands(FrameCommandTarget& frame, std::function<SiblingCommandHooks()> hooks);
