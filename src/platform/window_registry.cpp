@@ -9,7 +9,9 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -42,7 +44,13 @@ bool ValidClassName(const std::string& name) {
     return true;
 }
 
-// A connected socket to the class's window, or -1.
+std::string HandleName(uint32_t handle) {
+    char name[32];
+    std::snprintf(name, sizeof name, "#%08x", handle);
+    return name;
+}
+
+// A connected socket to the class's window (or a "#handle" link to one), or -1.
 int Connect(const std::string& className) {
     if (!ValidClassName(className)) return -1;
     sockaddr_un addr;
@@ -134,6 +142,16 @@ bool PostWindowMessage(const std::string& className, uint32_t message, int32_t w
     return ok;
 }
 
+bool RaiseWindowClass(const std::string& className) {
+    return PostWindowMessage(className, wm::kRaiseRequest, 0, 0);
+}
+
+bool PostWindowMessageToHandle(uint32_t handle, uint32_t message, int32_t wParam,
+                               int32_t lParam) {
+    if (handle == 0) return false;
+    return PostWindowMessage(HandleName(handle), message, wParam, lParam);
+}
+
 WindowClassListener::~WindowClassListener() { Stop(); }
 
 bool WindowClassListener::Listen(const std::string& className) {
@@ -155,6 +173,20 @@ bool WindowClassListener::Listen(const std::string& className) {
     }
     m_fd = fd;
     m_path = path;
+    // The handle is a link to the class's socket; a link left by a program that died is
+    // taken over, a live one is not.
+    std::random_device random;
+    for (int attempt = 0; attempt < 64 && m_handle == 0; ++attempt) {
+        const uint32_t handle = (random() & 0x7FFFFFF0u) | 0x10u;
+        const std::string name = HandleName(handle);
+        const fs::path link = WindowRegistryFolder() / name;
+        if (symlink(path.c_str(), link.c_str()) == 0) {
+            m_handle = handle;
+            m_handlePath = link;
+        } else if (errno == EEXIST && !FindWindowClass(name)) {
+            fs::remove(link, ec);
+        }
+    }
     return true;
 }
 
@@ -165,6 +197,9 @@ void WindowClassListener::Stop() {
     std::error_code ec;
     fs::remove(m_path, ec);
     m_path.clear();
+    if (!m_handlePath.empty()) fs::remove(m_handlePath, ec);
+    m_handlePath.clear();
+    m_handle = 0;
 }
 
 int WindowClassListener::Receive(const Handler& handler, int timeoutMs) {

@@ -13,6 +13,9 @@ namespace wm {
 constexpr uint32_t kCommand = 0x0111;
 constexpr uint32_t kTimer = 0x0113;
 constexpr uint32_t kUser = 0x0400;
+// Asks the receiving program to bring its window to the front (what SetForegroundWindow
+// did from outside); posted, never answered.
+constexpr uint32_t kRaiseRequest = 0x7F01;
 }  // namespace wm
 
 constexpr int kSendTimeoutMs = 2000;
@@ -40,6 +43,14 @@ std::optional<int32_t> SendWindowMessage(const std::string& className, uint32_t 
 bool PostWindowMessage(const std::string& className, uint32_t message, int32_t wParam,
                        int32_t lParam);
 
+// Brings a window of the class to the front; false when none listens.
+bool RaiseWindowClass(const std::string& className);
+
+// Delivers without waiting to the window with that handle (see WindowClassListener::
+// Handle); false when there is none.
+bool PostWindowMessageToHandle(uint32_t handle, uint32_t message, int32_t wParam,
+                               int32_t lParam);
+
 // The receiving side: listens under a class name until destroyed.
 class WindowClassListener {
 public:
@@ -54,6 +65,9 @@ public:
     bool IsListening() const { return m_fd >= 0; }
     // The socket to watch for readiness (for an event loop).
     int Descriptor() const { return m_fd; }
+    // The window's 32-bit handle, unique among the live windows; others address a post to
+    // it (a host passes its handle for the reply). 0 while not listening.
+    uint32_t Handle() const { return m_handle; }
 
     using Handler = std::function<int32_t(const WindowMessage&)>;
     // Handles the messages that arrive within `timeoutMs` (0: only those waiting now);
@@ -62,5 +76,7 @@ public:
 
 private:
     int m_fd = -1;
+    uint32_t m_handle = 0;
     std::filesystem::path m_path;
+    std::filesystem::path m_handlePath;
 };

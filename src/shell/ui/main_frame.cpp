@@ -83,6 +83,7 @@
 #include "shell/height_scale.h"
 #include "shell/mode_toolbars.h"
 #include "shell/settings_file.h"
+#include "shell/sibling_programs.h"
 #include "shell/status_bar.h"
 #include "shell/status_text.h"
 #include "shell/tool_commands.h"
@@ -91,6 +92,7 @@
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "shell/ui/section_drawing_choice_dialog.h"
 #include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
@@ -622,6 +624,15 @@ void CMainFrame::RegisterFrameCommands() {
     m_frameCommands.SetHandler(32920, [this] {
         const auto* document = dynamic_cast<const CPelmo_3DDoc*>(m_document);
         OnBackgroundImageSave(document ? document->PlainTitle() : std::string("No_Name"));
+    });
+    RegisterSiblingCommands(m_frameCommands, [this] {
+        SiblingCommandHooks hooks;
+        hooks.chooseCrossSection = [this] {
+            return m_sectionChoiceRunner ? m_sectionChoiceRunner() : CSectionDrawingChoiceDlg::Run(this);
+        };
+        hooks.sendFrameCommand = [this](int id) { ExecuteCommand(id); };
+        hooks.documentSaved = [this] { return !m_document || !m_document->IsModified(); };
+        return hooks;
     });
     m_frameCommands.SetHandler(cmd::kDuplicateCheck, [this] {
         OnDuplicateCheck([this](DuplicateCheckValues& values) {

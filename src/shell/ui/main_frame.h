@@ -98,6 +98,8 @@ public:
     void SetRouteCalcDialogRunner(std::function<void()> runner) {
         m_routeCalcRunner = std::move(runner);
     }
+    // Dialog 170 of 横断図作図 (tests answer it).
+    void SetSectionChoiceRunner(std::function<int()> runner) { m_sectionChoiceRunner = std::move(runner); }
     void SetDuplicateCheckDialogRunner(std::function<bool(DuplicateCheckValues&)> runner) {
         m_duplicateCheckRunner = std::move(runner);
     }
@@ -146,6 +148,7 @@ private:
     std::function<void()> m_autoOutlineRunner;
     std::function<void()> m_routeCalcRunner;
     std::function<bool(DuplicateCheckValues&)> m_duplicateCheckRunner;
+    std::function<int()> m_sectionChoiceRunner;
     Ellipsoid m_geodesy;
 
     std::map<int, std::vector<QAction*>> m_actions;

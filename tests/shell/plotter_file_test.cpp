@@ -1,0 +1,239 @@
+// The trace program's command file: a golden file written by hand from the record grammar,
+// and the splitting, thinning and failure cases read back by a small parser of our own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "contour/contour_files.h"
+#include "model/progress.h"
+#include "model/terrain_data.h"
+#include "platform/message_box.h"
+#include "shell/plotter_file.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Vertex {
+    double x, y;
+};
+struct Line {
+    int16_t code;
+    double level;
+    std::vector<Vertex> vertices;
+};
+
+// Paper units (0.1 mm at 1/500) back to the ground: one metre is 20 units.
+Vertex Ground(double u, double v) { return {1000.0 + u / 20.0, 2000.0 + v / 20.0}; }
+
+class PlotterFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() / ("nostrel-plotter-" + std::to_string(getpid()));
+        fs::create_directories(m_dir);
+        ClearRecordedMessages();
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string WriteContours(const std::vector<Line>& lines, size_t cutBytes = 0) {
+        const std::string path = (m_dir / "lines.$$$").string();
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        for (const Line& line : lines) {
+            WriteContourRecord(f, {line.code, line.level, static_cast<double>(line.vertices.size())});
+            for (const Vertex& v : line.vertices) WriteContourRecord(f, {0, v.x, v.y});
+        }
+        std::fclose(f);
+        if (cutBytes) fs::resize_file(path, fs::file_size(path) - cutBytes);
+        return path;
+    }
+    std::string Output() const { return (m_dir / "out.txt").string(); }
+    int Write(const std::string& contours, int paper = 0, double tolerance = 1.0) {
+        return WritePlotterCommandFile(contours, Output(), 1000.0, 2000.0, 500, paper, 10.0, tolerance,
+                                       {"BP1", 1010.0, 2020.0}, {"No.2", 1000.0, 2000.0});
+    }
+    std::string Bytes(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // The polylines of the written file: each a list of (U, V).
+    std::vector<std::vector<Vertex>> Polylines() const {
+        std::vector<std::vector<Vertex>> polylines;
+        std::istringstream in(Bytes(Output()));
+        bool open = false;
+        int records = 0;
+        for (std::string line; std::getline(in, line);) {
+            EXPECT_TRUE(!line.empty() && line.back() == '\r') << line;
+            if (++records <= 8) continue;  // paper, title, layer 0, base points
+            if (line.rfind("105,0", 0) == 0) {
+                polylines.emplace_back();
+                open = true;
+            } else if (line.rfind("  4,", 0) == 0) {
+                EXPECT_TRUE(open);
+                int layer = 0;
+                Vertex v{};
+                std::sscanf(line.c_str(), "  4,%d,%lf,%lf", &layer, &v.x, &v.y);
+                polylines.back().push_back(v);
+            } else if (line.rfind("  5,", 0) == 0) {
+                open = false;
+            }
+        }
+        EXPECT_FALSE(open);
+        return polylines;
+    }
+
+    fs::path m_dir;
+};
+}  // namespace
+
+// Written by hand from the grammar: base point 10 m north and 20 m east of the minimum at
+// 200.0, 400.0 with its name 2.0 above; a straight run A..E kept as A, C, E; a straight
+// line (code 3) as three-vertex pieces, its too short segment left out; turns of under
+// half a degree to either side removed, one of two degrees kept; levels 10, 20, -20 on the
+// index layer, 25 and 15 on the normal one; a line with nothing to draw still names its
+// layer. Shift-JIS, CR LF.
+TEST_F(PlotterFile, MatchesTheHandWrittenFile) {
+    const std::vector<Line> lines = {
+        {1, 10.0, {Ground(0, 0), Ground(20, 0), Ground(40, 0), Ground(60, 0), Ground(80, 0)}},
+        {3, 20.0, {Ground(0, 0), Ground(20, 0), Ground(20.02, 0)}},
+        {1, 25.0, {Ground(0, 0), Ground(100, 0), Ground(200, 0.8)}},
+        {2, -20.0, {Ground(0, 0), Ground(100, 0), Ground(200, -0.8)}},
+        {1, 15.0, {Ground(0, 0), Ground(100, 0), Ground(200, 3.5)}},
+        {1, 17.0, {Ground(0, 0), Ground(0.05, 0.05)}},
+    };
+    ASSERT_EQ(Write(WriteContours(lines), 3), 0);
+    EXPECT_EQ(Bytes(Output()), Bytes("tests/data/plotter/trace_command.txt"));
+}
+
+TEST_F(PlotterFile, LongLinesSplitIntoPiecesThatShareTheirJoiningVertex) {
+    struct Case {
+        int kept;
+        std::vector<std::pair<int, int>> pieces;  // first and last vertex (1-based)
+    };
+    const Case kCases[] = {
+        {500, {{1, 199}, {199, 397}, {397, 500}}},
+        {199, {{1, 199}}},
+        // One vertex left after the 199th stays with the piece.
+        {200, {{1, 200}}},
+        {201, {{1, 199}, {199, 201}}},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.kept);
+        // A zigzag: every vertex is kept.
+        Line line{1, 12.0, {}};
+        for (int i = 0; i < c.kept; ++i) line.vertices.push_back(Ground(i, i % 2 ? 10.0 : 0.0));
+        ASSERT_EQ(Write(WriteContours({line})), 0);
+        const auto polylines = Polylines();
+        ASSERT_EQ(polylines.size(), c.pieces.size());
+        for (size_t k = 0; k < polylines.size(); ++k) {
+            const auto [first, last] = c.pieces[k];
+            ASSERT_EQ(static_cast<int>(polylines[k].size()), last - first + 1);
+            EXPECT_DOUBLE_EQ(polylines[k].front().x, first - 1);
+            EXPECT_DOUBLE_EQ(polylines[k].back().x, last - 1);
+        }
+    }
+}
+
+TEST_F(PlotterFile, StraightLineGivesOneThreeVertexPolylinePerSegment) {
+    Line line{3, 12.0, {}};
+    for (int i = 0; i < 1000; ++i) line.vertices.push_back(Ground(i * 3.0, 0));
+    ASSERT_EQ(Write(WriteContours({line})), 0);
+    const auto polylines = Polylines();
+    ASSERT_EQ(polylines.size(), 999u);
+    for (size_t k = 0; k < polylines.size(); ++k) {
+        ASSERT_EQ(polylines[k].size(), 3u);
+        EXPECT_DOUBLE_EQ(polylines[k][1].x, k * 3.0 + 1.5);
+    }
+}
+
+TEST_F(PlotterFile, ALineCutShortEndsTheFileWithWhatWasWritten) {
+    const std::vector<Line> lines = {
+        {1, 10.0, {Ground(0, 0), Ground(50, 30), Ground(100, 0)}},
+        {1, 11.0, {Ground(0, 0), Ground(50, 30), Ground(100, 0)}},
+    };
+    ASSERT_EQ(Write(WriteContours(lines, 20)), 0);
+    const std::string text = Bytes(Output());
+    EXPECT_EQ(Polylines().size(), 1u);
+    // The second line's layer record is the last one.
+    const std::string last = "104,7102,0,\"" + std::string("\x8e\xe5\x8b\xc8\x90\xfc") + "\"\r\n";
+    ASSERT_GT(text.size(), last.size());
+    EXPECT_EQ(text.substr(text.size() - last.size()), last);
+}
+
+TEST_F(PlotterFile, FailuresGiveMinusOneAndLeaveNoPartialFile) {
+    EXPECT_EQ(Write((m_dir / "missing.$$$").string()), -1);
+    EXPECT_FALSE(fs::exists(Output()));
+    const std::string contours = WriteContours({{1, 10.0, {Ground(0, 0), Ground(9, 9)}}});
+    EXPECT_EQ(WritePlotterCommandFile(contours, (m_dir / "no folder" / "x.txt").string(), 0, 0, 500, 0, 10, 1,
+                                      {}, {}),
+              -1);
+    // A full disk is not success.
+    if (fs::exists("/dev/full")) {
+        EXPECT_EQ(WritePlotterCommandFile(contours, "/dev/full", 0, 0, 500, 0, 10, 1, {}, {}), -1);
+    }
+}
+
+TEST(PlotterFileLevels, IndexContoursByAbsoluteLevel) {
+    struct Case {
+        double level, interval;
+        bool index;
+    };
+    const Case kCases[] = {{10, 10, true},  {20, 10, true},   {25, 10, false}, {-20, 10, true},
+                           {-25, 10, false}, {0, 10, true},   {9.9999999, 10, true}, {12.5, 2.5, true},
+                           {12.6, 2.5, false}, {10, 0, false}};
+    for (const Case& c : kCases)
+        EXPECT_EQ(IsIndexContourLevel(c.level, c.interval), c.index) << c.level << " / " << c.interval;
+}
+
+TEST(PlotterFileDialog, EditsKeepTheOldValueForNothingOrLess) {
+    EXPECT_EQ(ParsePlotterScale("1000", 500), 1000);
+    EXPECT_EQ(ParsePlotterScale("0", 500), 500);
+    EXPECT_EQ(ParsePlotterScale("-250", 500), 500);
+    EXPECT_EQ(ParsePlotterScale("abc", 500), 500);
+    EXPECT_EQ(ParsePlotterScale("99999999999", 500), 500);
+    EXPECT_DOUBLE_EQ(ParsePlotterTolerance("2.5", 1.0), 2.5);
+    EXPECT_DOUBLE_EQ(ParsePlotterTolerance("0", 1.0), 1.0);
+    EXPECT_DOUBLE_EQ(ParsePlotterTolerance("-1", 1.0), 1.0);
+    EXPECT_DOUBLE_EQ(ParsePlotterTolerance("nan", 1.0), 1.0);
+    EXPECT_EQ(FormatPlotterScale(500), "   500");
+    EXPECT_EQ(FormatPlotterTolerance(1.0, true), "    1.000");
+    EXPECT_EQ(FormatPlotterTolerance(1.0, false), "   1.000");
+    EXPECT_STREQ(PlotterPaperSize(6).name, "AK");
+    EXPECT_STREQ(PlotterPaperSize(9).name, "A0");
+
+    g_currentDataPath = "/surveys/site a/day1.RND";
+    g_plotterPaper = 4;
+    const PlotterFileDialogValues values = OpenPlotterFileDialog();
+    EXPECT_EQ(values.path, "/surveys/site a/day1.txt");
+    EXPECT_EQ(values.paper, 0);
+    g_currentDataPath.clear();
+}
+
+TEST_F(PlotterFile, StartAsksBeforeReplacingAndReportsFailure) {
+    g_contourLinesPath = WriteContours({{1, 10.0, {Ground(0, 0), Ground(50, 30), Ground(100, 0)}}});
+    PlotterFileDialogValues values{500, 1.0, 0, Output()};
+    std::ofstream(Output()) << "keep me";
+    QueueMessageAnswer(msg::kIdNo);
+    EXPECT_FALSE(StartPlotterFileOutput(values, {}, {}));
+    EXPECT_EQ(Bytes(Output()), "keep me");
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].caption, "上書き確認");
+    EXPECT_TRUE(StartPlotterFileOutput(values, {}, {}));  // default Yes
+    EXPECT_NE(Bytes(Output()).find("105,0"), std::string::npos);
+    EXPECT_FALSE(IsProgressWindowOpen());
+
+    ClearRecordedMessages();
+    values.path = (m_dir / "no folder" / "x.txt").string();
+    EXPECT_TRUE(StartPlotterFileOutput(values, {}, {}));
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "ファイルが作成できませんでした。");
+    EXPECT_EQ(RecordedMessages()[0].caption, "ファイル作成失敗");
+    g_contourLinesPath.clear();
+}
