@@ -23,6 +23,7 @@ LinePoint g_towerEnd;
 LinePoint g_pickedLineStart;
 LinePoint g_pickedLineEnd;
 int32_t g_profileFromPoints = 0;
+SectionWindowRect g_simpleSectionWndRect = {0, 0, 0, 0};
 
 namespace {
 bool g_storedMode = false;

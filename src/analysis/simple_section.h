@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "section/section_defaults.h"
 #include "section/section_frame.h"
 
 struct LinePoint {
@@ -20,6 +21,9 @@ extern LinePoint g_towerEnd;
 extern LinePoint g_pickedLineStart;
 extern LinePoint g_pickedLineEnd;
 extern int32_t g_profileFromPoints;  // 1: the shown profile came from the band points
+// Where the simple-section window stood when it was last open (left = right = 0: none),
+// so that it opens there again.
+extern SectionWindowRect g_simpleSectionWndRect;
 
 // The windows the line tools drive; empty entries are windows that are not there.
 struct LineToolWindows {

@@ -1,9 +1,11 @@
 #include "analysis/visibility_tool.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
 
+#include "image/image_mapping.h"
 #include "image/image_slot.h"
 #include "model/terrain_data.h"
 #include "model/tin_query.h"
@@ -11,7 +13,7 @@
 #include "platform/message_box.h"
 #include "platform/text_io.h"
 #include "pointedit/edit_point.h"
-#include "view/palette.h"
+#include "view/display_flags.h"
 #include "view/pick_overlay.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
@@ -25,58 +27,6 @@ CVisibilityDlg* g_visibilityDlg = nullptr;
 
 namespace {
 std::function<void()> g_visibilityWindowFactory;
-
-// The active image while it is a visibility image of ours: its pixels and its record.
-std::vector<uint8_t> g_ownPixels;
-VisibilityImageRecord g_ownRecord;
-bool g_ownActive = false;
-
-void WriteMonoColors(uint32_t back, uint32_t fore) {
-    if (!g_drawBitmapInfo) return;
-    auto quad = [](uint32_t c) {
-        return RgbQuad{static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c), 0};
-    };
-    g_drawBitmapInfo->colors[80] = quad(back);
-    g_drawBitmapInfo->colors[240] = quad(fore);
-}
-
-bool OwnActive() { return g_ownActive && g_bgImage.pixels == g_ownPixels.data() && g_bgImage.loaded; }
-
-void ClearActiveImage() {
-    g_bgImage = ImageSlot{};
-    g_ownActive = false;
-    std::vector<uint8_t>().swap(g_ownPixels);
-    g_ownRecord = VisibilityImageRecord{};
-}
-
-bool DefaultInsert(VisibilityImage& image, const VisibilityImageRecord& record) {
-    if (g_bgImage.loaded &&
-        ShowMessage("表示中の背景画像を破棄して可視域画像を作成しますか？", "可視領域計算",
-                    msg::kYesNo | msg::kIconQuestion) != msg::kIdYes)
-        return false;
-    ClearActiveImage();
-    g_ownPixels = std::move(image.bits);
-    g_ownRecord = record;
-    g_ownActive = true;
-    ImageSlot& s = g_bgImage;
-    s.width = s.height = image.size;
-    s.isMono = 1;
-    s.stride = image.stride;
-    s.pixels = g_ownPixels.data();
-    s.blendMode = 1;
-    s.loaded = 1;
-    s.positionKnown = 1;
-    WriteMonoColors(record.backColor, record.foreColor);
-    return true;
-}
-
-std::string DefaultDiscard() {
-    ClearActiveImage();
-    return std::string();
-}
-
-VisibilityImageInserter g_insert = DefaultInsert;
-VisibilityImageDiscarder g_discard = DefaultDiscard;
 
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -92,13 +42,6 @@ bool ActiveImageIsGridShaped() {
 // Reads a number the way the edits always have: from the start of the text, 0 when none.
 double Number(const std::string& text) { return std::atof(text.c_str()); }
 }  // namespace
-
-void SetVisibilityImageSlots(VisibilityImageInserter insert, VisibilityImageDiscarder discard) {
-    g_insert = insert ? std::move(insert) : DefaultInsert;
-    g_discard = discard ? std::move(discard) : DefaultDiscard;
-}
-
-const VisibilityImageRecord* ActiveVisibilityImage() { return OwnActive() ? &g_ownRecord : nullptr; }
 
 CVisibilityDlg::CVisibilityDlg() {
     g_visibilityDlg = this;
@@ -266,6 +209,14 @@ CVisibilityDlg::Enables CVisibilityDlg::ControlStates() const {
 
 void CVisibilityDlg::CreateVisibilityImage() {
     m_scanMode = kScanVisible;
+    // With all eight slots taken the last image would go: only when the user agrees.
+    SaveMainImageSlot();
+    if (UsedImageSlotCount() >= IMAGE_SLOT_COUNT &&
+        ShowMessage("背景画像が８枚あります。\n８枚目の画像を破棄して可視域画像を作成しますか？", "可視領域計算",
+                    msg::kYesNo | msg::kIconQuestion) != msg::kIdYes) {
+        Refresh();
+        return;
+    }
     const int32_t asked = m_mapSize;
     if (asked != g_visibilityGridSize) FreeVisibilityGrid();
     g_visibilityGridSize = (asked == 1024 || asked == 2048 || asked == 6144 || asked == 8192) ? asked : 4096;
@@ -279,28 +230,41 @@ void CVisibilityDlg::CreateVisibilityImage() {
     }
     const int32_t n = g_visibilityGridSize;
     const VisibilityGridBox& b = g_visibilityGridBox;
-    VisibilityImageRecord record{};
-    record.upperLeft[0] = b.minEast, record.upperLeft[1] = b.maxNorth;
-    record.upperRight[0] = b.maxEast, record.upperRight[1] = b.maxNorth;
-    record.lowerLeft[0] = b.minEast, record.lowerLeft[1] = b.minNorth;
-    record.lowerRight[0] = b.maxEast, record.lowerRight[1] = b.minNorth;
-    record.backColor = g_visibilityVisibleColor;
-    record.foreColor = g_visibilityInvisibleColor;
-    VisibilityImage image;
-    if (!InvisibleVisibilityImage(n, image)) {
+    // The previous main image (saved in slot 0 above) goes behind the new one.
+    g_bgImage = ImageSlot{};
+    g_bgImageHandle = ImageHandle{};
+    ImageSlot& image = g_bgImage;
+    image.width = image.height = n;
+    image.isMono = 1;
+    image.stride = ImageRowStride(image);
+    ImageHandle block = AllocImageBlock(static_cast<size_t>(image.stride) * n);
+    if (block.Empty()) {
+        LoadMainImageSlot();
         ShowMessage("可視域画像のメモリーが確保できません。", "可視領域計算", msg::kOk | msg::kIconError);
         Refresh();
         return;
     }
+    SetActiveImageBlock(block);
+    std::fill(image.pixels, image.pixels + block.Size(), uint8_t{0xFF});
+    const double corners[4][2] = {
+        {b.minEast, b.maxNorth}, {b.maxEast, b.maxNorth}, {b.minEast, b.minNorth}, {b.maxEast, b.minNorth}};
+    std::copy(&corners[0][0], &corners[0][0] + 8, &image.corners[0][0]);
+    ComputeImageEdgeLengths(image);
+    image.blendMode = BLEND_OVERWRITE;
+    image.loaded = 1;
+    image.positionKnown = 1;
+    SetupImageMapping(image);
+    g_bgImagePath = NextVisibilityImageName();
+
     VisibilityHooks hooks = liveHooks;
     hooks.status = [this](const std::string& t) { Status(t); };
-    ScanVisibility(kScanVisible, g_visibilityGrid.data(), image.bits.data(), image.stride, hooks);
-    // The name is taken only for an image that is kept.
-    const int32_t counter = g_visibilityImageCounter;
-    record.path = NextVisibilityImageName();
-    if (!g_insert(image, record)) g_visibilityImageCounter = counter;
+    // A run stopped with ESC keeps what it scanned.
+    ScanVisibility(kScanVisible, g_visibilityGrid.data(), image.pixels, image.stride, hooks);
+    InsertMainImage(g_visibilityVisibleColor, g_visibilityInvisibleColor);
+    g_showBackgroundImage = -1;
     Refresh();
     RedrawAll();
+    FillImageList();
 }
 
 void CVisibilityDlg::RunScan(int32_t mode) {
@@ -338,10 +302,12 @@ void CVisibilityDlg::ScanOutOfRange() {
 void CVisibilityDlg::OnDiscardImage() {
     FreeVisibilityGrid();
     g_visibilityGridSize = 0;
-    const std::string next = g_discard();
-    Status(FileNameOf(next));
+    SaveMainImageSlot();
+    DeleteImageSlot(0);
+    Status(FileNameOf(g_bgImagePath));
     Refresh();
     RedrawAll();
+    FillImageList();
 }
 
 int32_t CVisibilityDlg::OnViewClick(int32_t flags, int32_t x, int32_t y) {

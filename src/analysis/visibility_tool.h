@@ -9,24 +9,6 @@
 
 class OverlayCanvas;
 
-// Where a visibility image sits on the map (east, north of each corner).
-struct VisibilityImageRecord {
-    std::string path;  // "AREAMAP%02d.TIF"
-    double upperLeft[2], upperRight[2], lowerLeft[2], lowerRight[2];
-    uint32_t backColor;  // visible, COLORREF
-    uint32_t foreColor;  // invisible, COLORREF
-};
-
-// Puts a new visibility image in front as the active background image. The background-
-// image subsystem replaces this with its slots; until then the active image is the only
-// one, and an image it would drop goes only when the user agrees. False: nothing inserted.
-using VisibilityImageInserter = std::function<bool(VisibilityImage& image, const VisibilityImageRecord& record)>;
-// Discards the active image and makes the next one active; returns its file name.
-using VisibilityImageDiscarder = std::function<std::string()>;
-void SetVisibilityImageSlots(VisibilityImageInserter insert, VisibilityImageDiscarder discard);
-// The record of the active image when it is a visibility image made here, else null.
-const VisibilityImageRecord* ActiveVisibilityImage();
-
 // Control ids of the window.
 namespace visctl {
 constexpr int kNorth = 1082, kEast = 1083, kEyeElevation = 1084, kEyeHeight = 1114,

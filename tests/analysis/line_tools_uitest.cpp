@@ -105,6 +105,21 @@ private slots:
         QLineEdit* ex = Control<QLineEdit>(d, "1083");
         Type(ex, "500");
         QCOMPARE(ex->text(), QString(" 100.0"));
+        // The drawing area's cursor follows the view mode: the zoom box aims, moving grips.
+        QWidget* area = d->FrameWidget();
+        auto* zoom = Control<QPushButton>(d, "1023");
+        auto* move = Control<QPushButton>(d, "1025");
+        zoom->click();
+        QCOMPARE(area->cursor().shape(), Qt::CrossCursor);
+        move->click();
+        QVERIFY(!zoom->isChecked());
+        QCOMPARE(area->cursor().shape(), Qt::OpenHandCursor);
+        move->click();
+        QVERIFY(!area->testAttribute(Qt::WA_SetCursor));
+        // Moved and resized, the window opens there again.
+        const QRect place(60, 70, 700, 380);
+        d->setGeometry(place);
+        QCOMPARE(d->geometry(), place);
         // A third click starts a new line; the window keeps the old profile.
         const int32_t count = g_profile.right.count;
         Click(w.view, At(1002, 2010));
@@ -116,6 +131,13 @@ private slots:
         w.frame->RefreshCommandStates();
         QVERIFY(!CSimpleSectionDlg::Current());
         QCOMPARE(g_linePickState, 0);
+        Choose(w.frame, kSimpleSection);
+        Click(w.view, At(1005, 2001));
+        Click(w.view, At(1015, 2019));
+        QVERIFY(CSimpleSectionDlg::Current());
+        QCOMPARE(CSimpleSectionDlg::Current()->geometry(), place);
+        Choose(w.frame, kSimpleSection);
+        w.frame->RefreshCommandStates();
     }
 
     void simpleSectionFromBandPoints() {

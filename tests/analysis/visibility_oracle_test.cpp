@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -22,7 +24,32 @@ bool HaveViewshed() { return Run("command -v gdal_viewshed >/dev/null && command
 struct Comparison {
     double agreement = 0;  // share of cells judged alike
     double iou = 0;        // visible cells of both / visible cells of either
+    std::vector<uint8_t> ours, theirs;  // 1 visible, element j * n + i
 };
+
+// Whether the target over cell (i, j) is seen from the eye over cell (i0, j0): the line of
+// sight over the bilinear surface through the cell centres, sampled every quarter cell,
+// with the same curvature drop. A third opinion, sharing the cell walk with neither side.
+bool SeenOverSurface(const std::vector<float>& grid, int n, double cellE, double cellN, int i0, int j0,
+                     double eyeZ, int i, int j, double target) {
+    auto z = [&](int a, int b) { return static_cast<double>(grid[static_cast<size_t>(b) * n + a]); };
+    auto surface = [&](double x, double y) {
+        const int a = std::clamp(static_cast<int>(std::floor(x)), 0, n - 2);
+        const int b = std::clamp(static_cast<int>(std::floor(y)), 0, n - 2);
+        const double fx = x - a, fy = y - b;
+        return z(a, b) * (1 - fx) * (1 - fy) + z(a + 1, b) * fx * (1 - fy) + z(a, b + 1) * (1 - fx) * fy +
+               z(a + 1, b + 1) * fx * fy;
+    };
+    const double dx = i - i0, dy = j - j0, length = std::hypot(dx * cellE, dy * cellN);
+    const double drop = length * length / (2 * kEarthRadius);
+    const double targetSlope = (z(i, j) + target - drop - eyeZ) / length;
+    const int steps = 4 * static_cast<int>(std::max(std::fabs(dx), std::fabs(dy)));
+    for (int k = 1; k < steps; ++k) {
+        const double t = static_cast<double>(k) / steps, d = t * length;
+        if ((surface(i0 + t * dx, j0 + t * dy) - d * d / (2 * kEarthRadius) - eyeZ) / d >= targetSlope) return false;
+    }
+    return true;
+}
 
 // Writes the grid as a GeoTIFF (rows from the north), runs gdal_viewshed from the centre
 // of cell (i0, j0) and compares its visible set with a mode-0 scan of ours.
@@ -62,18 +89,25 @@ Comparison CompareWithGdal(const fs::path& dir, int i0, int j0, double eyeHeight
     EXPECT_TRUE(InvisibleVisibilityImage(n, img));
     ScanVisibility(kScanVisible, g_visibilityGrid.data(), img.bits.data(), img.stride);
 
+    Comparison result;
+    result.ours.assign(static_cast<size_t>(n) * n, 0);
+    result.theirs.assign(static_cast<size_t>(n) * n, 0);
     long same = 0, both = 0, either = 0, cells = 0;
     for (int j = 0; j < n; ++j)
         for (int i = 0; i < n; ++i) {
             if (i == i0 && j == j0) continue;
             const bool ours = !(img.bits[static_cast<size_t>(j) * img.stride + (i >> 3)] & (0x80 >> (i & 7)));
             const bool theirs = gdal[static_cast<size_t>(n - 1 - j) * n + i] != 0;
+            result.ours[static_cast<size_t>(j) * n + i] = ours;
+            result.theirs[static_cast<size_t>(j) * n + i] = theirs;
             ++cells;
             same += ours == theirs;
             both += ours && theirs;
             either += ours || theirs;
         }
-    return Comparison{static_cast<double>(same) / cells, either ? static_cast<double>(both) / either : 1.0};
+    result.agreement = static_cast<double>(same) / cells;
+    result.iou = either ? static_cast<double>(both) / either : 1.0;
+    return result;
 }
 
 class VisibilityOracle : public ::testing::Test {
@@ -102,10 +136,9 @@ TEST_F(VisibilityOracle, FlatGround) {
     EXPECT_GE(c.iou, 0.98);
 }
 
-// Jacksboro from the centre cell at 1024 cells (measured: agreement 0.9929, IoU 0.9078).
-// With NOSTREL_SLOW_ORACLES set also 2048 (0.9954, 0.9373) and five more observers at
-// 2048 (agreement 0.9962..0.9995, IoU 0.868..0.954). At 512 cells the two methods part
-// further (centre: 0.9858, 0.830), so the coarse grid is not held to these bounds.
+// Jacksboro, measured against GDAL 3.6.2: 1024 cells, centre: agreement 0.9929, IoU 0.9078.
+// With NOSTREL_SLOW_ORACLES set also 2048: centre 0.9954 / 0.9373, five more observers
+// 0.9962..0.9995 / 0.868..0.954. At 512 cells see the next test.
 TEST_F(VisibilityOracle, Jacksboro) {
     jacksboro_grid::LoadWithTin();
     struct Case { int n; double i, j; };
@@ -127,5 +160,41 @@ TEST_F(VisibilityOracle, Jacksboro) {
         EXPECT_GE(c.agreement, 0.99) << tag;
         EXPECT_GE(c.iou, 0.85) << tag;
     }
+}
+
+// At 512 cells (about 60 m, finer than the 74 m survey grid) GDAL and we part more:
+// centre agreement 0.9858, IoU 0.830; five more observers 0.9921..0.9983 / 0.818..0.855.
+// A third opinion (the line of sight over the bilinear surface) shows why: over the whole
+// grid it sides with GDAL on 0.9925 of cells and with our cell walk on 0.9874 (the walk
+// judges a cell by cells up to half a cell beside the true line), while within a dozen
+// cells of the observer it sides with us (0.946 against 0.873): GDAL's propagation hides a
+// wedge north-west of the observer.
+TEST_F(VisibilityOracle, JacksboroCoarseReferee) {
+    jacksboro_grid::LoadWithTin();
+    const int n = 512, i0 = n / 2, j0 = n / 2;
+    g_visibilityGridSize = n;
+    ASSERT_EQ(BuildVisibilityGrid(), -1);
+    const Comparison c = CompareWithGdal(dir, i0, j0, 20.0, 1.0);
+    const VisibilityGridBox& b = g_visibilityGridBox;
+    const double cellE = (b.maxEast - b.minEast) / n, cellN = (b.maxNorth - b.minNorth) / n;
+    const double eyeZ = g_visibilityGrid[static_cast<size_t>(j0) * n + i0] + 20.0;
+    long cells = 0, ours = 0, theirs = 0, nearCells = 0, nearOurs = 0, nearTheirs = 0;
+    for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) {
+            if (i == i0 && j == j0) continue;
+            const bool isNear = std::abs(i - i0) <= 12 && std::abs(j - j0) <= 12;
+            if (!isNear && (i % 3 || j % 3)) continue;
+            const bool seen = SeenOverSurface(g_visibilityGrid, n, cellE, cellN, i0, j0, eyeZ, i, j, 1.0);
+            const size_t k = static_cast<size_t>(j) * n + i;
+            ++cells; ours += c.ours[k] == seen; theirs += c.theirs[k] == seen;
+            if (isNear) { ++nearCells; nearOurs += c.ours[k] == seen; nearTheirs += c.theirs[k] == seen; }
+        }
+    RecordProperty("agreement_512", std::to_string(c.agreement));
+    RecordProperty("iou_512", std::to_string(c.iou));
+    std::printf("jacksboro 512: agreement with GDAL %.4f, IoU %.4f\n", c.agreement, c.iou);
+    std::printf("512 referee: ours %.4f gdal %.4f; near ours %.4f gdal %.4f\n", double(ours) / cells,
+                double(theirs) / cells, double(nearOurs) / nearCells, double(nearTheirs) / nearCells);
+    EXPECT_GT(nearOurs, nearTheirs);
+    EXPECT_GE(static_cast<double>(ours) / cells, static_cast<double>(theirs) / cells - 0.01);
 }
 }  // namespace

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "image/image_drawing.h"
 #include "image/image_slot.h"
 #include "platform/message_box.h"
 #include "terrain_grid_tin.h"
+#include "view/back_buffer.h"
+#include "view/display_flags.h"
+#include "view/palette.h"
 #include "view/raster_primitives.h"
 #include "view/view_input.h"
 #include "view/view_state.h"
@@ -14,8 +18,9 @@ class VisibilityTool : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetVisibility();
-        ClearRecordedMessages();
+        ResetImageSlots();
         BuildLatticeTin(3, 3, 0.0, 0.0, 500.0, [](double, double) { return 100.0; });
+        ClearRecordedMessages();
         g_pointZMax = 100.0;
         g_viewCenterX = 400.0;
         g_viewCenterY = 600.0;
@@ -24,8 +29,7 @@ protected:
     }
     void TearDown() override {
         delete g_visibilityDlg;
-        SetVisibilityImageSlots(nullptr, nullptr);
-        g_bgImage = ImageSlot{};
+        ResetImageSlots();
         ResetVisibility();
         ClearRecordedMessages();
     }
@@ -85,13 +89,20 @@ TEST_F(VisibilityTool, ImagesAreMadeScannedAndDiscarded) {
     CVisibilityDlg dlg;
     dlg.SetMapSize(1024);
     dlg.CreateVisibilityImage();
-    const VisibilityImageRecord* made = ActiveVisibilityImage();
-    ASSERT_NE(made, nullptr);
-    EXPECT_EQ(made->path, "AREAMAP01.TIF");
-    EXPECT_DOUBLE_EQ(made->upperLeft[1], 1000.0);
+    EXPECT_EQ(g_bgImagePath, "AREAMAP01.TIF");
+    EXPECT_DOUBLE_EQ(g_bgImage.corners[0][0], 0.0);  // upper left: west, north
+    EXPECT_DOUBLE_EQ(g_bgImage.corners[0][1], 1000.0);
+    EXPECT_DOUBLE_EQ(g_bgImage.corners[3][0], 1000.0);  // lower right: east, south
+    EXPECT_DOUBLE_EQ(g_bgImage.corners[3][1], 0.0);
     EXPECT_EQ(g_bgImage.width, 1024);
     EXPECT_EQ(g_bgImage.isMono, 1);
     EXPECT_EQ(g_bgImage.stride, 128);
+    EXPECT_EQ(g_bgImage.blendMode, BLEND_OVERWRITE);
+    EXPECT_EQ(g_bgImage.colorLow, g_visibilityVisibleColor);
+    EXPECT_EQ(g_bgImage.colorHigh, g_visibilityInvisibleColor);
+    EXPECT_NE(g_showBackgroundImage, 0);
+    EXPECT_EQ(UsedImageSlotCount(), 1);
+    EXPECT_TRUE(g_imageSlotHandles[0] == g_bgImageHandle);
     // The observer stands on flat ground: the cell beside it is visible.
     const int i = static_cast<int>(600.0 / 1000 * 1024) + 2, j = static_cast<int>(400.0 / 1000 * 1024);
     EXPECT_EQ(g_bgImage.pixels[j * 128 + i / 8] & (0x80 >> (i % 8)), 0);
@@ -107,22 +118,105 @@ TEST_F(VisibilityTool, ImagesAreMadeScannedAndDiscarded) {
     dlg.RunScan(kScanVisible);
     EXPECT_EQ(g_bgImage.pixels[j * 128 + i / 8] & (0x80 >> (i % 8)), 0);
 
-    // A second image would drop the shown one: only when the user agrees.
+    // A second image goes in front; the first stays behind it, half transparent.
     uint8_t* const first = g_bgImage.pixels;
-    QueueMessageAnswer(msg::kIdNo);
     dlg.CreateVisibilityImage();
-    EXPECT_EQ(g_bgImage.pixels, first);
-    EXPECT_EQ(ActiveVisibilityImage()->path, "AREAMAP01.TIF");
-    ASSERT_FALSE(RecordedMessages().empty());
-    QueueMessageAnswer(msg::kIdYes);
-    dlg.CreateVisibilityImage();
-    EXPECT_EQ(ActiveVisibilityImage()->path, "AREAMAP02.TIF");
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(g_bgImagePath, "AREAMAP02.TIF");
+    EXPECT_EQ(g_imageSlotPaths[1], "AREAMAP01.TIF");
+    EXPECT_EQ(g_imageSlotHandles[1].Lock(), first);
+    EXPECT_EQ(g_imageSlots[1].blendMode, BLEND_HALF_TRANSPARENT);
 
+    // Discarding drops the front image; the one behind becomes the main image again.
+    dlg.OnDiscardImage();
+    EXPECT_EQ(g_bgImagePath, "AREAMAP01.TIF");
+    EXPECT_EQ(g_bgImage.pixels, first);
+    EXPECT_EQ(g_bgImage.blendMode, BLEND_OVERWRITE);
+    EXPECT_EQ(UsedImageSlotCount(), 1);
+    EXPECT_EQ(g_visibilityGridValid, 0);
+    EXPECT_TRUE(dlg.ControlStates().discard);
     dlg.OnDiscardImage();
     EXPECT_EQ(g_bgImage.loaded, 0);
-    EXPECT_EQ(ActiveVisibilityImage(), nullptr);
-    EXPECT_EQ(g_visibilityGridValid, 0);
+    EXPECT_EQ(UsedImageSlotCount(), 0);
     EXPECT_FALSE(dlg.ControlStates().discard);
+}
+
+// With all eight slots taken the last image goes only when the user agrees.
+TEST_F(VisibilityTool, AnEighthImageIsDroppedOnlyWhenAsked) {
+    CVisibilityDlg dlg;
+    dlg.SetMapSize(1024);
+    for (int k = 0; k < IMAGE_SLOT_COUNT; ++k) dlg.CreateVisibilityImage();
+    ASSERT_EQ(UsedImageSlotCount(), IMAGE_SLOT_COUNT);
+    EXPECT_TRUE(RecordedMessages().empty());
+    EXPECT_EQ(g_imageSlotPaths[7], "AREAMAP01.TIF");
+
+    QueueMessageAnswer(msg::kIdNo);
+    dlg.CreateVisibilityImage();
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(g_bgImagePath, "AREAMAP08.TIF");
+    EXPECT_EQ(g_imageSlotPaths[7], "AREAMAP01.TIF");
+
+    QueueMessageAnswer(msg::kIdYes);
+    dlg.CreateVisibilityImage();
+    EXPECT_EQ(g_bgImagePath, "AREAMAP09.TIF");
+    EXPECT_EQ(g_imageSlotPaths[7], "AREAMAP02.TIF");
+    EXPECT_EQ(UsedImageSlotCount(), IMAGE_SLOT_COUNT);
+}
+
+// No room for the image's pixels: a message, and the previous main image is back.
+TEST_F(VisibilityTool, NoRoomForTheImageKeepsThePreviousOne) {
+    CVisibilityDlg dlg;
+    dlg.SetMapSize(1024);
+    dlg.CreateVisibilityImage();
+    uint8_t* const first = g_bgImage.pixels;
+    g_imageBlockByteLimit = 16;
+    dlg.CreateVisibilityImage();
+    g_imageBlockByteLimit = 0;
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(g_bgImage.pixels, first);
+    EXPECT_EQ(g_bgImagePath, "AREAMAP01.TIF");
+    EXPECT_EQ(UsedImageSlotCount(), 1);
+}
+
+// The image lies on the map like any background image: north up, in the visible colour
+// within the distance and out of it marked as the image layer marks set bits.
+TEST_F(VisibilityTool, TheImageIsDrawnWhereItsCellsLie) {
+    DrawBitmapInfo bmi{};
+    bmi.header.biSize = 40;
+    bmi.header.biWidth = 1024;
+    bmi.header.biHeight = 1027;
+    bmi.header.biPlanes = 1;
+    bmi.header.biBitCount = 8;
+    g_drawBitmapInfo = &bmi;
+    InitPaletteCanvas(bmi);
+    AllocateBackBuffer(200, 200);
+    ASSERT_NE(LockBackBuffer(), 0);
+    CVisibilityDlg dlg;  // observer at north 400, east 600 (the view centre) on flat ground
+    g_bufferMaxX = g_bufferMaxY = 199;
+    g_viewCenterX = g_viewCenterY = 500.0;
+    g_viewScale = 0.2;
+    dlg.SetMapSize(1024);
+    g_visibilityVisibleColor = 0x00FFFF;  // yellow (COLORREF)
+    dlg.CreateVisibilityImage();
+    g_visibilityUseMaxDistance = 1;
+    g_visibilityMaxDistance = 200.0;
+    dlg.ScanOutOfRange();
+    for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+        for (int32_t c = 0; c <= g_bufferMaxX; ++c) g_rowTable[r][c] = 0x00123456;
+    DrawBackgroundImages();
+
+    struct Case { double north, east; bool visible; };
+    const Case cases[] = {
+        {400, 600, true}, {250, 600, true}, {400, 750, true},    // within 200 m
+        {750, 600, false}, {400, 350, false}, {900, 100, false},  // beyond it
+    };
+    for (const Case& k : cases) {
+        const int32_t c = static_cast<int32_t>((k.east - g_viewCenterY) * g_viewScale + g_bufferMaxX / 2);
+        const int32_t r = static_cast<int32_t>((k.north - g_viewCenterX) * g_viewScale + g_bufferMaxY / 2);
+        EXPECT_EQ(g_rowTable[r][c], k.visible ? 0x00FFFF00u : 0u) << k.north << " " << k.east;
+    }
+    FreeRasterBlocks();
+    g_drawBitmapInfo = nullptr;
 }
 
 TEST_F(VisibilityTool, APickedPlaceBecomesTheObserver) {

@@ -44,7 +44,7 @@ private slots:
         Control<QComboBox>(d, 1118)->setCurrentText("1024");
         Press(d, "1014");
         QCOMPARE(Control<QLabel>(d, 1144)->text(), QString("Complete"));
-        QVERIFY(ActiveVisibilityImage());
+        QCOMPARE(QString::fromStdString(g_bgImagePath), QString("AREAMAP01.TIF"));
         QCOMPARE(g_bgImage.width, 1024);
         QVERIFY(Control<QPushButton>(d, 1115)->isEnabled());
 
@@ -59,7 +59,7 @@ private slots:
         QVERIFY(Control<QLabel>(d, 1144)->text().startsWith("H= "));
 
         Press(d, "1015");
-        QVERIFY(!ActiveVisibilityImage());
+        QVERIFY(!g_bgImage.loaded);
 
         QPointer<QWidget> window(d);
         Choose(w.frame, 33018);

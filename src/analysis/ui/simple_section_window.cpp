@@ -15,6 +15,7 @@
 #include "section/cross_section_edit.h"
 #include "section/section_calc.h"
 #include "section/section_defaults.h"
+#include "section/ui/section_frame_controls.h"
 #include "section/ui/section_frame_widget.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
@@ -169,7 +170,8 @@ CSimpleSectionDlg::CSimpleSectionDlg(QWidget* parent) : QDialog(parent) {
     m_grid->setText(Fmt("%3.1f", f.gridInterval));
     m_exaggeration->setText(Fmt("%3.1f", f.verticalScale));
     m_band->setText(QString::fromStdString(SimpleSectionBandWidthText()));
-    resize(760, 420);
+    RestoreSectionWindowRect(this, g_simpleSectionWndRect, QSize(760, 420));
+    m_placed = true;
     SyncModeButtons();
     ApplyControls();
 }
@@ -241,6 +243,17 @@ void CSimpleSectionDlg::SyncModeButtons() {
     m_zoomButton->setChecked(g_sectionViewMode == kSectionViewZoomBox);
     m_moveButton->setChecked(g_sectionViewMode == kSectionViewMove);
     m_frame->viewMode = g_sectionViewMode;
+    m_frame->UpdateCursor();
+}
+
+void CSimpleSectionDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_placed) StoreSectionWindowRect(this, g_simpleSectionWndRect);
+}
+
+void CSimpleSectionDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_placed) StoreSectionWindowRect(this, g_simpleSectionWndRect);
 }
 
 void CSimpleSectionDlg::DrawContent(QPainter& p) {

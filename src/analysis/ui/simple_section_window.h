@@ -31,6 +31,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Every move and resize is remembered for the next opening.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void Pull();
@@ -55,5 +58,6 @@ private:
     QToolButton* m_spinUp = nullptr;
     QToolButton* m_spinDown = nullptr;
     bool m_measuring = false;
+    bool m_placed = false;  // set once the remembered place is restored
     SectionWorld m_measureFrom;
 };

@@ -132,12 +132,7 @@ CCrossSectionDlg::CCrossSectionDlg(QWidget* parent) : QDialog(parent) {
     m_gridBox->setText(SectionFormat("%3.1f", f.gridInterval));
     m_numberBox->setText(QString::number(g_currentSection));
     m_scaleBox->setText(SectionFormat(" %3.1f", f.verticalScale));
-    if (g_sectionWndRect.right != 0) {
-        setGeometry(g_sectionWndRect.left, g_sectionWndRect.top, g_sectionWndRect.right - g_sectionWndRect.left,
-                    g_sectionWndRect.bottom - g_sectionWndRect.top);
-    } else {
-        resize(820, 520);
-    }
+    RestoreSectionWindowRect(this, g_sectionWndRect, QSize(820, 520));
     g_sectionCursorPos = {m_frame->width() / 2, m_frame->height() / 2};
     m_initialised = true;
     StoreRect();
@@ -171,9 +166,7 @@ void CCrossSectionDlg::reject() {
 }
 
 void CCrossSectionDlg::StoreRect() {
-    if (!m_initialised) return;
-    const QRect g = geometry();
-    g_sectionWndRect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    if (m_initialised) StoreSectionWindowRect(this, g_sectionWndRect);
 }
 
 void CCrossSectionDlg::moveEvent(QMoveEvent* event) {

@@ -77,13 +77,7 @@ CLongSectionDlg::CLongSectionDlg(QWidget* parent) : QDialog(parent) {
     f.verticalScale = 1.0;
     m_gridBox->setText(SectionFormat("%3.1f", f.gridInterval));
     m_scaleBox->setText(SectionFormat("%3.1f", f.verticalScale));
-    if (g_longSectionWndRect.right != 0) {
-        setGeometry(g_longSectionWndRect.left, g_longSectionWndRect.top,
-                    g_longSectionWndRect.right - g_longSectionWndRect.left,
-                    g_longSectionWndRect.bottom - g_longSectionWndRect.top);
-    } else {
-        resize(820, 480);
-    }
+    RestoreSectionWindowRect(this, g_longSectionWndRect, QSize(820, 480));
     g_sectionCursorPos = {m_frame->width() / 2, m_frame->height() / 2};
     m_initialised = true;
     StoreRect();
@@ -115,9 +109,7 @@ void CLongSectionDlg::reject() {
 }
 
 void CLongSectionDlg::StoreRect() {
-    if (!m_initialised) return;
-    const QRect g = geometry();
-    g_longSectionWndRect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    if (m_initialised) StoreSectionWindowRect(this, g_longSectionWndRect);
 }
 
 void CLongSectionDlg::moveEvent(QMoveEvent* event) {

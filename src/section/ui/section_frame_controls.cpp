@@ -158,3 +158,15 @@ bool HandleSectionWindowKey(QWidget* window, CSectionFrameWidget* frame, QKeyEve
     frame->update();
     return true;
 }
+
+void RestoreSectionWindowRect(QWidget* window, const SectionWindowRect& rect, QSize fallback) {
+    if (rect.right != 0)
+        window->setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+    else
+        window->resize(fallback);
+}
+
+void StoreSectionWindowRect(const QWidget* window, SectionWindowRect& rect) {
+    const QRect g = window->geometry();
+    rect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}

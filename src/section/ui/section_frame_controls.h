@@ -3,8 +3,11 @@
 // the section number with its spin, 色設定 and the vertical scale box. Built and wired
 // once here; each window adds its own boxes and handles what differs (typed values, the
 // spin's meaning).
+#include <QSize>
 #include <QString>
 #include <functional>
+
+#include "section/section_defaults.h"
 
 class CSectionFrameWidget;
 class QCheckBox;
@@ -57,4 +60,9 @@ SectionFrameControls BuildSectionFrameControls(QWidget* parent, CSectionFrameWid
 // The keys every section window takes the same way: Enter takes the focus off the boxes
 // (so a typed value is applied) and sets `enterPressed`, Esc is swallowed, the arrows pan
 // the frame. False for any other key, which the window passes on.
+// A section window's remembered place: restored when one was saved (else the window takes
+// `fallback` as its size), and stored from the window's frame geometry.
+void RestoreSectionWindowRect(QWidget* window, const SectionWindowRect& rect, QSize fallback);
+void StoreSectionWindowRect(const QWidget* window, SectionWindowRect& rect);
+
 bool HandleSectionWindowKey(QWidget* window, CSectionFrameWidget* frame, QKeyEvent* event, bool& enterPressed);

@@ -157,12 +157,7 @@ CODN_SFT::CODN_SFT(QWidget* parent) : QDialog(parent) {
     m_shiftBox->setText(SectionFormat("%.3f", g_sectionShift.shift));
     m_datumBox->setText(SectionFormat("%.3f", g_sectionShift.datum));
     // The cross-section window's place: the two share it.
-    if (g_sectionWndRect.right != 0) {
-        setGeometry(g_sectionWndRect.left, g_sectionWndRect.top, g_sectionWndRect.right - g_sectionWndRect.left,
-                    g_sectionWndRect.bottom - g_sectionWndRect.top);
-    } else {
-        resize(820, 560);
-    }
+    RestoreSectionWindowRect(this, g_sectionWndRect, QSize(820, 560));
     g_sectionCursorPos = {m_frame->width() / 2, m_frame->height() / 2};
     m_initialised = true;
     StoreRect();
@@ -195,9 +190,7 @@ void CODN_SFT::reject() {
 }
 
 void CODN_SFT::StoreRect() {
-    if (!m_initialised) return;
-    const QRect g = geometry();
-    g_sectionWndRect = {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    if (m_initialised) StoreSectionWindowRect(this, g_sectionWndRect);
 }
 
 void CODN_SFT::moveEvent(QMoveEvent* event) {
