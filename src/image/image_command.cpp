@@ -10,6 +10,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "shell/work_folder.h"
+#include "view/display_flags.h"
 #include "view/view_navigation.h"
 #include "view/view_state.h"
 
@@ -41,6 +42,7 @@ BackgroundImageSelectResult SelectBackgroundImageFile(const std::string& path, c
         return BackgroundImageSelectResult::Failed;
     }
     RebuildImagePalette();
+    g_showBackgroundImage = -1;
 
     const bool data = g_pointCount > 0 || g_dxfElementCount > 0;
     if (ReadImagePositionFiles(0) != 0) {
@@ -99,4 +101,13 @@ bool OnBackgroundImageSave(const std::string& documentTitle) {
     const std::string path = RunFileDialog(request);
     if (path.empty()) return false;
     return SaveBackgroundImage(path, compose);
+}
+
+bool OnBackgroundImageShow() {
+    if (!g_bgImage.loaded || g_bgImageHandle.Empty()) return false;
+    g_showBackgroundImage = g_showBackgroundImage ? 0 : -1;
+    // The main image's own mode follows, so the image list tells the same.
+    g_bgImage.blendMode = g_showBackgroundImage ? BLEND_OVERWRITE : BLEND_HIDDEN;
+    g_redrawMask = -1;
+    return true;
 }

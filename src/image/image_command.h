@@ -21,3 +21,6 @@ BackgroundImageSelectResult SelectBackgroundImageFile(const std::string& path, c
 // 背景画像を保存: offers to compose the shown 1-bit images, asks for the file (proposing
 // `documentTitle` with ".TIF") and writes it with its placement files. True when written.
 bool OnBackgroundImageSave(const std::string& documentTitle);
+
+// 背景画像表示: shows or hides the loaded main image. False (nothing changed) without one.
+bool OnBackgroundImageShow();

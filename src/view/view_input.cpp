@@ -13,6 +13,7 @@
 #include "contour/slice_line_tool.h"
 #include "contour/slice_store.h"
 #include "dxf/dxf_position_dialog.h"
+#include "image/image_placement_dialog.h"
 #include "model/outline_edit.h"
 #include "model/pick_reset.h"
 #include "model/progress.h"
@@ -312,6 +313,7 @@ void PointListClickRow(const ToolClick& c) {
 void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
 void OffsetRow(const ToolClick& c) { OnClickOffsetMode(c.flags, c.x, c.y, Dragged(c) ? 1 : 0); }
 void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
+void ImagePositionRow(const ToolClick& c) { ImagePlacementViewClick(c.x, c.y); }
 
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 
@@ -371,9 +373,9 @@ const ToolClickRow kToolClickRows[] = {
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
      "CRasterTraceDlg::OnViewClick", nullptr},
     {MODE_BG_IMAGE_POSITION, MODE_BG_IMAGE_POSITION, kAny, CtrlRule::kAny, false,
-     "g_bgImagePositionDlg", nullptr},
+     "g_bgImagePositionDlg", ImagePositionRow},
     {MODE_BG_IMAGE_POSITION * 2, MODE_BG_IMAGE_POSITION * 2, kAny, CtrlRule::kAny, false,
-     "g_bgImagePositionDlg", nullptr},
+     "g_bgImagePositionDlg", ImagePositionRow},
     {MODE_BG_DXF_POSITION, MODE_BG_DXF_POSITION, kAny, CtrlRule::kAny, false, "g_dxfPositionDlgWnd",
      DxfPositionRow},
     {MODE_BG_DXF_POSITION * 2, MODE_BG_DXF_POSITION * 2, kAny, CtrlRule::kAny, false,

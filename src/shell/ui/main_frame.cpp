@@ -26,6 +26,7 @@
 #include "dxf/ui/dxf3d_output_dialog.h"
 #include "dxf/ui/dxf_position_dialog.h"
 #include "image/ui/dxf_to_image_dialog.h"
+#include "image/ui/image_placement_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
@@ -540,6 +541,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallSimaOutDialog(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
+    CBgImagePositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
@@ -620,6 +622,9 @@ void CMainFrame::RegisterFrameCommands() {
         });
         if (result == BackgroundImageSelectResult::Loaded) FullRedraw();
         if (result == BackgroundImageSelectResult::OpenImageList) CBgImageListDlg::Open(this);
+    });
+    m_frameCommands.SetHandler(32866, [this] {
+        if (OnBackgroundImageShow()) FullRedraw();
     });
     m_frameCommands.SetHandler(32920, [this] {
         const auto* document = dynamic_cast<const CPelmo_3DDoc*>(m_document);

@@ -22,6 +22,7 @@
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
 #include "image/image_drawing.h"
+#include "image/image_placement_dialog.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "dxf/vector_editor.h"
@@ -322,6 +323,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
 
     QtOverlayCanvas canvas(painter);
     DrawPickOverlay(canvas);
+    if (ImagePlacementDialogOpen()) DrawImageCornerMarks(canvas);
     if (g_tunnelDlg) DrawTunnelOverlay(canvas);
     if (LineTools().drawTowerOverlay) LineTools().drawTowerOverlay(canvas);
     if (g_vecCreateDlg) {
