@@ -2,13 +2,20 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
 
 #include "image/image_slot.h"
+#include "image/image_writers.h"
 #include "model/terrain_data.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "shell/work_folder.h"
+#include "view/palette.h"
 #include "view/raster_primitives.h"
+#include "view/view_state.h"
 #include "view/view_helpers.h"
 
 namespace {
@@ -165,4 +172,66 @@ int32_t RenderPointColorsToImage(int32_t width, int32_t height, int32_t fillPass
     img.edgeLengths[2] = img.edgeLengths[3] = maxX - minX;
     SetActiveImageBlock(block);
     return POINT_COLOUR_IMAGE_DONE;
+}
+
+int32_t PointColourImageSize(int32_t sizeIndex) {
+    switch (sizeIndex) {
+    case 0:
+        return 2048;
+    case 2:
+        return 8192;
+    default:
+        return 4096;
+    }
+}
+
+void OpenPointColourDialog(PointColourDialogState& state) {
+    if (g_drawBitmapInfo) {
+        const RgbQuad& c = g_drawBitmapInfo->colors[10];
+        state.backColour = static_cast<uint32_t>(c.red) << 16 | static_cast<uint32_t>(c.green) << 8 | c.blue;
+    }
+    state.saveEnabled = !g_bgImageHandle.Empty();
+}
+
+int32_t PointColourFillPasses(const std::string& text, int32_t old) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    if (i == text.size()) return std::clamp(old, 0, 512);
+    const long v = std::strtol(text.c_str() + i, nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long>(v, 0, 512));
+}
+
+int32_t OnPointColourCreate(PointColourDialogState& state, const PointColourImageHooks& hooks) {
+    const int32_t s = PointColourImageSize(state.sizeIndex);
+    state.fillPasses = std::clamp(state.fillPasses, 0, 512);
+    const int32_t r = RenderPointColorsToImage(s, s, state.fillPasses, state.simpleFill, state.validOnly,
+                                               state.backColour, hooks);
+    if (r == POINT_COLOUR_IMAGE_NO_POINTS) {
+        ShowMessage("No Colore Pixel");
+    } else if (r != POINT_COLOUR_IMAGE_DONE) {
+        ShowMessage("Failed Working Memory");
+    } else {
+        state.saveEnabled = true;
+        g_redrawMask = -1;
+        state.status = "Complete!";
+    }
+    state.saveEnabled = !g_bgImageHandle.Empty();
+    return r;
+}
+
+bool OnPointColourSaveImage(PointColourDialogState& state) {
+    state.status.clear();
+    if (g_bgImageHandle.Empty() || !g_bgImage.loaded) return false;
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "背景画像の保存";
+    request.filter = "ビットマップファイル(*.BMP)|*.BMP;*.TIF;*.TIFF|TIFFファイル(*.TIF)|*.TIF;*.TIFF|すべてのファイル|*.*|";
+    request.defaultExtension = "BMP";
+    request.folder = g_workFolder;
+    request.fileName = g_documentTitle + ".BMP";
+    const std::string path = RunFileDialog(request);
+    if (path.empty()) return false;
+    const size_t slash = path.find_last_of('/');
+    g_lastFolder = slash == std::string::npos ? std::string() : path.substr(0, slash);
+    return SaveBackgroundImage(path, false);
 }

@@ -24,3 +24,26 @@ enum : int32_t {
 int32_t RenderPointColorsToImage(int32_t width, int32_t height, int32_t fillPasses, int32_t simpleFill,
                                  int32_t validOnly, uint32_t backColour,
                                  const PointColourImageHooks& hooks = {});
+
+// What the dialog 頂点色情報から背景画像を作成 exchanges. A new dialog starts from these
+// values; the frame command sets the background colour from the view's background.
+struct PointColourDialogState {
+    int32_t sizeIndex = 1;  // 0: 2048, 1: 4096, 2: 8192 pixels square
+    int32_t fillPasses = 12;
+    int32_t simpleFill = 0;
+    int32_t validOnly = 0;
+    uint32_t backColour = 0;  // 0x00RRGGBB
+    bool saveEnabled = false;  // BMP保存: the main image has pixels
+    std::string status;        // status bar text after 作成
+};
+
+int32_t PointColourImageSize(int32_t sizeIndex);
+// The frame command's preset: the colour of the view's background, BMP保存 by the image.
+void OpenPointColourDialog(PointColourDialogState& state);
+// The pass count typed into サイズ: an empty text keeps `old`; clamped to 0..512.
+int32_t PointColourFillPasses(const std::string& text, int32_t old);
+// 作成: renders with the state's values; a failure is told with its message.
+int32_t OnPointColourCreate(PointColourDialogState& state, const PointColourImageHooks& hooks = {});
+// BMP保存: asks for a BMP or TIFF path and writes the main image with its placement
+// files. True when written.
+bool OnPointColourSaveImage(PointColourDialogState& state);

@@ -8,6 +8,9 @@
 #include "image/image_slot.h"
 #include "image/point_colour_image.h"
 #include "model/terrain_data.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "image_test_support.h"
 
 namespace {
 
@@ -134,6 +137,57 @@ TEST_F(PointColourImage, EscStopsThePassesAndStillGivesAPicture) {
     ASSERT_EQ(RenderPointColorsToImage(21, 21, 10, 1, 0, kBack, hooks), POINT_COLOUR_IMAGE_DONE);
     EXPECT_EQ(Px(10, 8) & 0xFFFFFF, 0x0000AAu);  // two passes
     EXPECT_EQ(Px(10, 7), kBack);
+}
+
+TEST_F(PointColourImage, DialogPassCountField) {
+    struct Case {
+        const char* text;
+        int32_t old, expected;
+    };
+    const Case cases[] = {{"7", 12, 7},    {"", 12, 12},   {"  ", 30, 30}, {"-3", 12, 0},
+                          {"513", 12, 512}, {"99999999999", 12, 512}, {" 40x", 12, 40}, {"x", 12, 0}};
+    for (const Case& k : cases) EXPECT_EQ(PointColourFillPasses(k.text, k.old), k.expected) << k.text;
+}
+
+TEST_F(PointColourImage, DialogCreateAndSave) {
+    ClearRecordedMessages();
+    ClearRecordedFileDialogs();
+    PointColourDialogState state;
+    OpenPointColourDialog(state);
+    EXPECT_FALSE(state.saveEnabled);
+    EXPECT_EQ(OnPointColourCreate(state), POINT_COLOUR_IMAGE_NO_POINTS);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "No Colore Pixel");
+    EXPECT_FALSE(state.saveEnabled);
+
+    Add(0, 0, "#FF0000");
+    Add(10, 10, "#0000FF");
+    state.sizeIndex = 0;
+    state.fillPasses = -5;  // clamped
+    ASSERT_EQ(OnPointColourCreate(state), POINT_COLOUR_IMAGE_DONE);
+    EXPECT_EQ(state.fillPasses, 0);
+    EXPECT_EQ(g_bgImage.width, 2048);
+    EXPECT_TRUE(state.saveEnabled);
+    EXPECT_EQ(state.status, "Complete!");
+
+    // The writer follows the extension in any case; others are refused with a message.
+    imagetest::ScratchDir dir;
+    const std::string tif = (dir / "colours.Tif").string();
+    QueueFileDialogAnswer(tif);
+    EXPECT_TRUE(OnPointColourSaveImage(state));
+    EXPECT_EQ(RecordedFileDialogs().back().defaultExtension, "BMP");
+    EXPECT_EQ(g_bgImagePath, tif);
+    std::FILE* f = std::fopen(tif.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char magic[2] = {};
+    EXPECT_EQ(std::fread(magic, 1, 2, f), 2u);
+    std::fclose(f);
+    EXPECT_EQ(magic[0], 'I');
+    ClearRecordedMessages();
+    QueueFileDialogAnswer((dir / "colours.png").string());
+    EXPECT_FALSE(OnPointColourSaveImage(state));
+    EXPECT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(g_bgImagePath, tif);
 }
 
 }  // namespace
