@@ -1,14 +1,22 @@
 #include "exchange/sunmap_out.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <system_error>
 
 #include "contour/contour_files.h"
+#include "model/file_report.h"
+#include "model/progress.h"
 #include "model/terrain_data.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "shell/work_folder.h"
 
 int32_t g_sunmapScale = 1;
 int32_t g_sunmapMainLineType = 1;
@@ -99,4 +107,85 @@ int32_t WriteSunmapFile(const std::filesystem::path& path, int32_t scale, int32_
         return kSunmapWriteFailed;
     }
     return 0;
+}
+
+void OpenSunmapOut() {
+    std::filesystem::path p = g_currentDataPath;
+    p.replace_extension(".DAT");
+    g_sunmapOutPath = p.string();
+}
+
+namespace {
+int32_t* SunmapNumber(int id) {
+    switch (id) {
+        case kSunmapEditMainLineType: return &g_sunmapMainLineType;
+        case kSunmapEditIndexLineType: return &g_sunmapIndexLineType;
+        case kSunmapEditMainLayer: return &g_sunmapMainLayer;
+        case kSunmapEditIndexLayer: return &g_sunmapIndexLayer;
+        case kSunmapEditScale: return &g_sunmapScale;
+        default: return nullptr;
+    }
+}
+}  // namespace
+
+std::string SunmapOutEditText(int id) {
+    if (id == kSunmapEditPath) return g_sunmapOutPath;
+    const int32_t* value = SunmapNumber(id);
+    if (!value) return {};
+    char text[16];
+    std::snprintf(text, sizeof text, "%5d", *value);
+    return text;
+}
+
+void SunmapOutEdited(int id, const std::string& text) {
+    if (text.empty()) return;
+    if (id == kSunmapEditPath) {
+        g_sunmapOutPath = text;
+        return;
+    }
+    int32_t* value = SunmapNumber(id);
+    if (!value) return;
+    // atoi: what the text starts with, 0 when nothing; cut to the int range.
+    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    const int32_t n = static_cast<int32_t>(std::clamp<long long>(v, INT32_MIN, INT32_MAX));
+    if (id == kSunmapEditScale && n <= 0) return;
+    *value = n;
+}
+
+bool BrowseSunmapOutPath() {
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "ＳＵＮＭＡＰファイル名設定";
+    request.filter = "ＳＵＮＭＡＰファイル (*.DAT)|*.DAT| すべてのファイル|*.*|";
+    request.defaultExtension = "DAT";
+    request.folder = g_workFolder;
+    const std::string path = RunFileDialog(request);
+    if (path.empty()) return false;
+    g_lastFolder = FolderOfPath(path);
+    g_sunmapOutPath = path;
+    return true;
+}
+
+bool RunSunmapOutput() {
+    if (g_sunmapOutBusy || IsProgressWindowOpen()) return false;
+    if (!g_drawingContoursLoaded) {
+        ShowMessage("出力するデータがありません。", "", msg::kOk | msg::kIconInformation);
+        return true;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(g_sunmapOutPath, ec) &&
+        ShowMessage("同一名のファイルがありますが\n上書きしてよろしいですか", "上書き確認",
+                    msg::kYesNo | msg::kIconInformation) != msg::kIdYes)
+        return false;
+    OpenProgressWindow(progress::kSunmapOutput, "ＳＵＮＭＡＰファイル出力中");
+    g_sunmapOutBusy = -1;
+    const int32_t result = WriteSunmapFile(g_sunmapOutPath, g_sunmapScale, g_sunmapMainLineType,
+                                           g_sunmapIndexLineType, g_sunmapMainLayer, g_sunmapIndexLayer);
+    if (result == kSunmapWriteFailed)
+        ReportWriteFailed(g_sunmapOutPath);
+    else if (result != 0)
+        ShowMessage("ファイルが作成できませんでした。", "ファイル作成失敗", msg::kOk | msg::kIconError);
+    g_sunmapOutBusy = 0;
+    CloseProgressWindow();
+    return true;
 }
