@@ -183,15 +183,8 @@ bool RouteRoom(int32_t n) {
         if (GrowStationBlock(wanted) != 0) return Fail(kRouteMemory);
         g_stationCapacity = wanted;
     }
-    if (g_crossSectionCapacity < n + 10) {
-        const int32_t old = g_crossSectionCapacity;
-        g_crossSectionCapacity = n + 50;
-        if (GrowCrossSections() != 0) {
-            g_crossSectionCapacity = old;
-            return Fail(kRouteMemory);
-        }
-    }
-    return true;
+    // Told by the section store when it cannot grow.
+    return EnsureCrossSectionRoom(n, 10, 40);
 }
 
 void WriteCrossSections() {
