@@ -239,6 +239,18 @@ bool ImportZoneDialogInstalled() { return static_cast<bool>(g_zoneDialog); }
 
 bool RunImportZoneDialog(ZoneSelectValues& values) { return !g_zoneDialog || g_zoneDialog(values); }
 
+void FindNearestPlaneZoneDegrees(double latitude, double longitude, int32_t* zone) {
+    auto split = [](double v, double& d, double& m, double& s) {
+        d = std::trunc(v);
+        m = std::trunc((v - d) * 60.0);
+        s = ((v - d) * 60.0 - m) * 60.0;
+    };
+    double ad, am, as, od, om, os;
+    split(latitude, ad, am, as);
+    split(longitude, od, om, os);
+    FindNearestPlaneZone(ad, am, as, od, om, os, zone);
+}
+
 bool ParseDmsField(const char* text, double* degrees) {
     std::string_view rest = text;
     double parts[3] = {0, 0, 0};

@@ -37,5 +37,8 @@ int32_t ReadLatLongPointFile(const std::filesystem::path& path, int32_t takeZero
 void FindNearestPlaneZone(double latDegrees, double latMinutes, double latSeconds,
                           double lonDegrees, double lonMinutes, double lonSeconds, int32_t* zone);
 
+// The same for decimal degrees, split into degrees, minutes and seconds by truncation.
+void FindNearestPlaneZoneDegrees(double latitude, double longitude, int32_t* zone);
+
 // "35-41-22.53" as decimal degrees; false when a part is not a number.
 bool ParseDmsField(const char* text, double* degrees);

@@ -3,6 +3,7 @@
 #include <libxml/xmlreader.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,6 +41,8 @@ bool Run(xmlTextReaderPtr reader, XmlStreamHandler& handler, XmlStreamError* err
         std::string text;
     };
     std::vector<Open> stack;
+    std::vector<XmlAttribute> attributes;
+    std::string attributeText;
     auto fail = [&](const std::string& why) {
         if (error) {
             *error = sink.seen ? sink.first : XmlStreamError{why, xmlTextReaderGetParserLineNumber(reader)};
@@ -56,6 +59,33 @@ bool Run(xmlTextReaderPtr reader, XmlStreamHandler& handler, XmlStreamError* err
             const char* n = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
             std::string name = n ? n : "";
             handler.StartElement(name);
+            if (handler.WantsAttributes()) {
+                attributes.clear();
+                attributeText.clear();
+                if (xmlTextReaderHasAttributes(reader) == 1) {
+                    // Copies first: the reader's strings move as it walks the attributes.
+                    std::vector<std::pair<size_t, size_t>> spans;
+                    while (xmlTextReaderMoveToNextAttribute(reader) == 1) {
+                        if (xmlTextReaderIsNamespaceDecl(reader) == 1) continue;
+                        const char* an = reinterpret_cast<const char*>(xmlTextReaderConstName(reader));
+                        xmlChar* av = xmlTextReaderValue(reader);
+                        const size_t at = attributeText.size();
+                        attributeText += an ? an : "";
+                        const size_t valueAt = attributeText.size();
+                        if (av) attributeText += reinterpret_cast<const char*>(av);
+                        xmlFree(av);
+                        spans.push_back({at, valueAt});
+                        spans.push_back({valueAt, attributeText.size()});
+                    }
+                    xmlTextReaderMoveToElement(reader);
+                    const std::string_view all = attributeText;
+                    for (size_t k = 0; k + 1 < spans.size(); k += 2)
+                        attributes.push_back({all.substr(spans[k].first, spans[k].second - spans[k].first),
+                                              all.substr(spans[k + 1].first, spans[k + 1].second - spans[k + 1].first)});
+                }
+                if (sink.seen) return fail("malformed XML");
+                handler.Attributes(name, attributes);
+            }
             if (xmlTextReaderIsEmptyElement(reader))
                 handler.EndElement(name, {});
             else

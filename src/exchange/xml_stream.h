@@ -7,12 +7,25 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
+
+struct XmlAttribute {
+    std::string_view name;   // as written, prefix included
+    std::string_view value;  // decoded to UTF-8
+};
 
 class XmlStreamHandler {
 public:
     virtual ~XmlStreamHandler() = default;
     // Qualified name as written in the file (prefix included).
     virtual void StartElement(std::string_view name) { (void)name; }
+    // Right after StartElement, when the handler wants attributes at all: the element's
+    // attributes in the order written (namespace declarations left out).
+    virtual bool WantsAttributes() const { return false; }
+    virtual void Attributes(std::string_view name, const std::vector<XmlAttribute>& attributes) {
+        (void)name;
+        (void)attributes;
+    }
     // The element's own text (text and CDATA children joined), given at its end.
     virtual void EndElement(std::string_view name, std::string_view text) {
         (void)name;

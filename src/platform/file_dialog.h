@@ -13,6 +13,7 @@ struct FileDialogRequest {
     std::string defaultExtension;  // without the dot; added when the name has none
     std::string folder;            // where the dialog starts
     std::string fileName;          // proposed name (save dialogs)
+    bool multiple = false;         // open dialogs: several files, their paths joined by '\n'
 };
 
 // The chosen path, or empty when the dialog was cancelled.
@@ -21,6 +22,9 @@ std::string RunFileDialog(const FileDialogRequest& request);
 using FileDialogHandler = std::function<std::string(const FileDialogRequest&)>;
 // Installs the interactive implementation; an empty handler restores the headless one.
 void SetFileDialogHandler(FileDialogHandler handler);
+
+// An open dialog that takes several files: the chosen paths in order, empty when cancelled.
+std::vector<std::string> RunMultipleFileDialog(FileDialogRequest request);
 
 // Headless: the answers given to the next dialogs, in order (empty cancels), and the
 // dialogs shown so far.
