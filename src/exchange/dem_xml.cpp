@@ -1,5 +1,6 @@
 #include "exchange/dem_xml.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,7 @@
 namespace {
 
 constexpr const char* kOutOfMemory = "メモリ不足で取り込めません";
+constexpr const char* kValuesBeforeGrid = "メッシュの標高値が範囲の定義より前にあります";
 // Published files mark a cell without a measurement with -9999.
 constexpr double kMissingAtOrBelow = -9000.0;
 
@@ -73,7 +75,15 @@ void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
     b = clamp(db);
 }
 
-double OneNumber(std::string_view text) { return std::atof(std::string(text).c_str()); }
+// The leading number of the text after blanks, as atof reads it; 0 when there is none.
+double OneNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    if (i < text.size() && text[i] == '+') ++i;
+    double v = 0;
+    const auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    return r.ec == std::errc() && std::isfinite(v) ? v : 0.0;
+}
 
 void Zone(double latitude, double longitude, int32_t* zone) {
     auto split = [](double v, double& d, double& m, double& s) {
@@ -105,7 +115,9 @@ public:
     void EndElement(std::string_view name, std::string_view text) override {
         if (m_failed || m_zoneFound) return;
         switch (Classify(name)) {
-        case Tag::kTupleList: TupleList(text); break;
+        case Tag::kTupleList:
+            m_tuples.Finish([this](std::string_view line) { TupleLine(line); });
+            break;
         case Tag::kAlti:
             if (m_meshMode) Value(OneNumber(text));
             break;
@@ -173,8 +185,14 @@ private:
         if (m_zonePass) return;
         const int64_t n = int64_t{m_highC} - m_lowC + 1;
         const int64_t m = int64_t{m_highR} - m_lowR + 1;
-        if (n < 1 || m < 1 || n * m > kMeshMaxCells) {
+        // One column or one row leaves no step between cell centres.
+        if (n < 2 || m < 2 || n * m > kMeshMaxCells) {
             ShowMessage("メッシュの範囲が正しくありません", "", msg::kOk | msg::kIconError);
+            Fail();
+            return;
+        }
+        if (m_lowerLat == 0 || m_lowerLon == 0 || m_upperLat == 0 || m_upperLon == 0) {
+            ShowMessage("メッシュの緯度経度の範囲がありません", "", msg::kOk | msg::kIconError);
             Fail();
             return;
         }
@@ -202,21 +220,28 @@ private:
         Fail();
     }
 
-    void TupleList(std::string_view text) {
-        size_t pos = 0;
-        while (pos <= text.size() && !m_failed) {
-            size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos) end = text.size();
-            const std::string_view line = text.substr(pos, end - pos);
-            const size_t comma = line.find(',');
-            if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
-            pos = end + 1;
-        }
+    // A tuple list can hold millions of cells: it arrives in pieces, taken line by line.
+    bool StreamsText(std::string_view name) const override {
+        return Classify(name) == Tag::kTupleList;
+    }
+    void TextPiece(std::string_view piece) override {
+        if (m_failed || m_zoneFound) return;
+        m_tuples.Feed(piece, [this](std::string_view line) { TupleLine(line); });
+    }
+    void TupleLine(std::string_view line) {
+        if (m_failed) return;
+        const size_t comma = line.find(',');
+        if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
     }
 
     void Value(double z) {
-        // Values before the grid have no cell to go to.
-        if (m_zonePass || !m_haveGrid) return;
+        if (m_zonePass) return;
+        // Values before the grid have no cell to go to: the file is not as published.
+        if (!m_haveGrid) {
+            ShowMessage(kValuesBeforeGrid, "", msg::kOk | msg::kIconError);
+            Fail();
+            return;
+        }
         if (EnsurePointCapacity(g_pointCount + 1) != 0) {
             OutOfMemory();
             return;
@@ -265,6 +290,7 @@ private:
     int32_t m_lowC = 0, m_lowR = 0, m_highC = 0, m_highR = 0;
     int32_t m_c = 1, m_r = 1;
     MeshGrid m_grid;
+    XmlLineSplitter m_tuples;
 };
 
 }  // namespace

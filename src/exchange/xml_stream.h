@@ -1,8 +1,10 @@
 #pragma once
 // A forward-only XML reader for the survey exchange files. Elements arrive in document
 // order; the reader decodes the declared encoding (Shift_JIS included), never touches
-// the network, loads no DTD and refuses entity references, so a hostile file cannot
-// make it fetch or expand anything. Text nodes are bounded by the parser's own limit.
+// the network, loads no DTD and refuses entity declarations and references, so a hostile
+// file cannot make it fetch or expand anything. Memory stays bounded whatever the file:
+// the text an element holds for EndElement is capped, and elements whose text can be
+// very long (a grid's tuple list, a long coordinate list) receive it in pieces.
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -13,7 +15,21 @@ public:
     virtual ~XmlStreamHandler() = default;
     // Qualified name as written in the file (prefix included).
     virtual void StartElement(std::string_view name) { (void)name; }
-    // The element's own text (text and CDATA children joined), given at its end.
+    // Each attribute of the element just started, qualified name as written.
+    virtual void Attribute(std::string_view element, std::string_view name,
+                           std::string_view value) {
+        (void)element;
+        (void)name;
+        (void)value;
+    }
+    // True: the element's text goes to TextPiece as it is read, and EndElement gets none.
+    virtual bool StreamsText(std::string_view name) const {
+        (void)name;
+        return false;
+    }
+    virtual void TextPiece(std::string_view piece) { (void)piece; }
+    // The element's own text at its end (text and CDATA joined; dropped once a child
+    // element starts, as none of the formats mixes text and elements).
     virtual void EndElement(std::string_view name, std::string_view text) {
         (void)name;
         (void)text;
@@ -27,6 +43,9 @@ struct XmlStreamError {
     int32_t line = 0;     // 0 when not known
 };
 
+// Most text one element holds for EndElement; a longer one makes the file malformed.
+constexpr size_t kXmlMaxHeldText = 16u << 20;
+
 // Reads the file through the handler. False on a missing file or malformed XML,
 // with the reason in `error`.
 bool ReadXmlStream(const std::filesystem::path& path, XmlStreamHandler& handler,
@@ -37,3 +56,30 @@ bool ReadXmlStreamMemory(std::string_view bytes, XmlStreamHandler& handler,
 
 // "name: line N: reason" for messages.
 std::string FormatXmlStreamError(const std::filesystem::path& path, const XmlStreamError& error);
+
+// Splits text that arrives in pieces into lines (LF, CR LF or CR), the last one given at
+// Finish. Bounded: a line longer than `limit` is cut there (its rest is dropped).
+class XmlLineSplitter {
+public:
+    explicit XmlLineSplitter(size_t limit = 4096) : m_limit(limit) {}
+    template <class F>
+    void Feed(std::string_view piece, F&& onLine) {
+        for (char ch : piece) {
+            if (ch == '\n' || ch == '\r') {
+                onLine(std::string_view(m_line));
+                m_line.clear();
+            } else if (m_line.size() < m_limit) {
+                m_line += ch;
+            }
+        }
+    }
+    template <class F>
+    void Finish(F&& onLine) {
+        if (!m_line.empty()) onLine(std::string_view(m_line));
+        m_line.clear();
+    }
+
+private:
+    size_t m_limit;
+    std::string m_line;
+};
