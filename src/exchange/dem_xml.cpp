@@ -1,6 +1,5 @@
 #include "exchange/dem_xml.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -75,27 +74,7 @@ void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
     b = clamp(db);
 }
 
-// The leading number of the text after blanks, as atof reads it; 0 when there is none.
-double OneNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
-    if (i < text.size() && text[i] == '+') ++i;
-    double v = 0;
-    const auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
-    return r.ec == std::errc() && std::isfinite(v) ? v : 0.0;
-}
-
-void Zone(double latitude, double longitude, int32_t* zone) {
-    auto split = [](double v, double& d, double& m, double& s) {
-        d = std::trunc(v);
-        m = std::trunc((v - d) * 60.0);
-        s = ((v - d) * 60.0 - m) * 60.0;
-    };
-    double ad, am, as, od, om, os;
-    split(latitude, ad, am, as);
-    split(longitude, od, om, os);
-    FindNearestPlaneZone(ad, am, as, od, om, os, zone);
-}
+double OneNumber(std::string_view text) { return XmlLeadingNumber(text); }
 
 class DemReader : public XmlStreamHandler {
 public:
@@ -175,7 +154,7 @@ public:
 
 private:
     void FoundZone() {
-        Zone(m_lowerLat, m_lowerLon, &g_planeZone);
+        g_planeZone = PlaneZoneOfPosition(m_lowerLat, m_lowerLon);
         m_zoneFound = true;
     }
 
@@ -334,6 +313,20 @@ void MeshGrid::CellCentre(int32_t c, int32_t r, double& x, double& y) const {
     const double t = columns > 1 ? double(c - 1) / (columns - 1) : 0.0;
     x = wx + (ex - wx) * t;
     y = wy + (ey - wy) * t;
+}
+
+int32_t PlaneZoneOfPosition(double latitude, double longitude) {
+    auto split = [](double v, double& d, double& m, double& s) {
+        d = std::trunc(v);
+        m = std::trunc((v - d) * 60.0);
+        s = ((v - d) * 60.0 - m) * 60.0;
+    };
+    double ad, am, as, od, om, os;
+    split(latitude, ad, am, as);
+    split(longitude, od, om, os);
+    int32_t zone = 0;
+    FindNearestPlaneZone(ad, am, as, od, om, os, &zone);
+    return zone;
 }
 
 int32_t ImportGsiXmlDem(int32_t zonePass, const std::filesystem::path& path) {

@@ -4,6 +4,8 @@
 #include <libxml/parserInternals.h>
 #include <libxml/SAX2.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -239,6 +241,15 @@ bool ReadXmlStreamMemory(std::string_view bytes, XmlStreamHandler& handler,
         return bytes.substr(0, std::min<size_t>(bytes.size(), 1u << 30));
     };
     return Parse(next, "memory", handler, error);
+}
+
+double XmlLeadingNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
+    if (i < text.size() && text[i] == '+') ++i;
+    double v = 0;
+    const auto r = std::from_chars(text.data() + i, text.data() + text.size(), v);
+    return r.ec == std::errc() && std::isfinite(v) ? v : 0.0;
 }
 
 std::string FormatXmlStreamError(const std::filesystem::path& path, const XmlStreamError& error) {

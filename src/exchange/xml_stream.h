@@ -57,6 +57,10 @@ bool ReadXmlStreamMemory(std::string_view bytes, XmlStreamHandler& handler,
 // "name: line N: reason" for messages.
 std::string FormatXmlStreamError(const std::filesystem::path& path, const XmlStreamError& error);
 
+// The leading number of an element's text after blanks, as atof reads it; 0 when there
+// is none or it is not finite.
+double XmlLeadingNumber(std::string_view text);
+
 // Splits text that arrives in pieces into lines (LF, CR LF or CR), the last one given at
 // Finish. Bounded: a line longer than `limit` is cut there (its rest is dropped).
 class XmlLineSplitter {
