@@ -235,6 +235,8 @@ int32_t ReadDelimitedPointText(const std::filesystem::path& path, int32_t takeZe
 
 void SetImportZoneDialog(ImportZoneDialog dialog) { g_zoneDialog = std::move(dialog); }
 
+bool RunImportZoneDialog(ZoneSelectValues& values) { return !g_zoneDialog || g_zoneDialog(values); }
+
 bool ParseDmsField(const char* text, double* degrees) {
     std::string_view rest = text;
     double parts[3] = {0, 0, 0};

@@ -21,6 +21,8 @@ int32_t ReadDelimitedPointText(const std::filesystem::path& path, int32_t takeZe
 // zone is taken as it is.
 using ImportZoneDialog = std::function<bool(ZoneSelectValues&)>;
 void SetImportZoneDialog(ImportZoneDialog dialog);
+// Shows the installed zone dialog: true for OK, and true without one (the values stay).
+bool RunImportZoneDialog(ZoneSelectValues& values);
 
 // Appends the points of the file, projected into the zone the user confirms. 0 also for
 // an empty file, a cancelled zone choice or a zone outside 1 to 19 (told); -1 when the

@@ -23,6 +23,21 @@ std::string RunFileDialog(const FileDialogRequest& request) {
     return chosen;
 }
 
+std::vector<std::string> RunMultiFileDialog(FileDialogRequest request) {
+    request.multiple = true;
+    request.save = false;
+    const std::string chosen = RunFileDialog(request);
+    std::vector<std::string> paths;
+    size_t start = 0;
+    while (start <= chosen.size()) {
+        size_t end = chosen.find('\n', start);
+        if (end == std::string::npos) end = chosen.size();
+        if (end > start) paths.push_back(chosen.substr(start, end - start));
+        start = end + 1;
+    }
+    return paths;
+}
+
 void SetFileDialogHandler(FileDialogHandler handler) { g_handler = std::move(handler); }
 void QueueFileDialogAnswer(const std::string& path) { g_queuedAnswers.push_back(path); }
 const std::vector<FileDialogRequest>& RecordedFileDialogs() { return g_recorded; }

@@ -13,10 +13,15 @@ struct FileDialogRequest {
     std::string defaultExtension;  // without the dot; added when the name has none
     std::string folder;            // where the dialog starts
     std::string fileName;          // proposed name (save dialogs)
+    bool multiple = false;         // open dialog taking several files
 };
 
 // The chosen path, or empty when the dialog was cancelled.
 std::string RunFileDialog(const FileDialogRequest& request);
+
+// An open dialog taking several files: the chosen paths in the order given, or none when
+// cancelled. The handler (and a queued answer) gives them one per line.
+std::vector<std::string> RunMultiFileDialog(FileDialogRequest request);
 
 using FileDialogHandler = std::function<std::string(const FileDialogRequest&)>;
 // Installs the interactive implementation; an empty handler restores the headless one.

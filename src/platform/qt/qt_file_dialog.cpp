@@ -40,7 +40,9 @@ std::string ShowQtFileDialog(const FileDialogRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), QString::fromUtf8(request.title.c_str()),
                        QString::fromUtf8(request.folder.c_str()));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.save       ? QFileDialog::AnyFile
+                       : request.multiple ? QFileDialog::ExistingFiles
+                                          : QFileDialog::ExistingFile);
     dialog.setNameFilters(QtNameFilters(request.filter).split(";;", Qt::SkipEmptyParts));
     if (!request.defaultExtension.empty())
         dialog.setDefaultSuffix(QString::fromUtf8(request.defaultExtension.c_str()));
@@ -48,5 +50,11 @@ std::string ShowQtFileDialog(const FileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return {};
-    return QDir::cleanPath(files.first()).toStdString();
+    if (!request.multiple) return QDir::cleanPath(files.first()).toStdString();
+    std::string joined;
+    for (const QString& f : files) {
+        if (!joined.empty()) joined += '\n';
+        joined += QDir::cleanPath(f).toStdString();
+    }
+    return joined;
 }
