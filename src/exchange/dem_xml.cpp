@@ -15,6 +15,7 @@
 namespace {
 
 constexpr const char* kOutOfMemory = "メモリ不足で取り込めません";
+constexpr const char* kValuesBeforeGrid = "メッシュの標高値が範囲の定義より前にあります";
 // Published files mark a cell without a measurement with -9999.
 constexpr double kMissingAtOrBelow = -9000.0;
 
@@ -73,19 +74,7 @@ void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
     b = clamp(db);
 }
 
-double OneNumber(std::string_view text) { return std::atof(std::string(text).c_str()); }
-
-void Zone(double latitude, double longitude, int32_t* zone) {
-    auto split = [](double v, double& d, double& m, double& s) {
-        d = std::trunc(v);
-        m = std::trunc((v - d) * 60.0);
-        s = ((v - d) * 60.0 - m) * 60.0;
-    };
-    double ad, am, as, od, om, os;
-    split(latitude, ad, am, as);
-    split(longitude, od, om, os);
-    FindNearestPlaneZone(ad, am, as, od, om, os, zone);
-}
+double OneNumber(std::string_view text) { return XmlLeadingNumber(text); }
 
 class DemReader : public XmlStreamHandler {
 public:
@@ -105,7 +94,9 @@ public:
     void EndElement(std::string_view name, std::string_view text) override {
         if (m_failed || m_zoneFound) return;
         switch (Classify(name)) {
-        case Tag::kTupleList: TupleList(text); break;
+        case Tag::kTupleList:
+            m_tuples.Finish([this](std::string_view line) { TupleLine(line); });
+            break;
         case Tag::kAlti:
             if (m_meshMode) Value(OneNumber(text));
             break;
@@ -163,7 +154,7 @@ public:
 
 private:
     void FoundZone() {
-        Zone(m_lowerLat, m_lowerLon, &g_planeZone);
+        g_planeZone = PlaneZoneOfPosition(m_lowerLat, m_lowerLon);
         m_zoneFound = true;
     }
 
@@ -173,8 +164,14 @@ private:
         if (m_zonePass) return;
         const int64_t n = int64_t{m_highC} - m_lowC + 1;
         const int64_t m = int64_t{m_highR} - m_lowR + 1;
-        if (n < 1 || m < 1 || n * m > kMeshMaxCells) {
+        // One column or one row leaves no step between cell centres.
+        if (n < 2 || m < 2 || n * m > kMeshMaxCells) {
             ShowMessage("メッシュの範囲が正しくありません", "", msg::kOk | msg::kIconError);
+            Fail();
+            return;
+        }
+        if (m_lowerLat == 0 || m_lowerLon == 0 || m_upperLat == 0 || m_upperLon == 0) {
+            ShowMessage("メッシュの緯度経度の範囲がありません", "", msg::kOk | msg::kIconError);
             Fail();
             return;
         }
@@ -202,21 +199,28 @@ private:
         Fail();
     }
 
-    void TupleList(std::string_view text) {
-        size_t pos = 0;
-        while (pos <= text.size() && !m_failed) {
-            size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos) end = text.size();
-            const std::string_view line = text.substr(pos, end - pos);
-            const size_t comma = line.find(',');
-            if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
-            pos = end + 1;
-        }
+    // A tuple list can hold millions of cells: it arrives in pieces, taken line by line.
+    bool StreamsText(std::string_view name) const override {
+        return Classify(name) == Tag::kTupleList;
+    }
+    void TextPiece(std::string_view piece) override {
+        if (m_failed || m_zoneFound) return;
+        m_tuples.Feed(piece, [this](std::string_view line) { TupleLine(line); });
+    }
+    void TupleLine(std::string_view line) {
+        if (m_failed) return;
+        const size_t comma = line.find(',');
+        if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
     }
 
     void Value(double z) {
-        // Values before the grid have no cell to go to.
-        if (m_zonePass || !m_haveGrid) return;
+        if (m_zonePass) return;
+        // Values before the grid have no cell to go to: the file is not as published.
+        if (!m_haveGrid) {
+            ShowMessage(kValuesBeforeGrid, "", msg::kOk | msg::kIconError);
+            Fail();
+            return;
+        }
         if (EnsurePointCapacity(g_pointCount + 1) != 0) {
             OutOfMemory();
             return;
@@ -265,6 +269,7 @@ private:
     int32_t m_lowC = 0, m_lowR = 0, m_highC = 0, m_highR = 0;
     int32_t m_c = 1, m_r = 1;
     MeshGrid m_grid;
+    XmlLineSplitter m_tuples;
 };
 
 }  // namespace
@@ -308,6 +313,20 @@ void MeshGrid::CellCentre(int32_t c, int32_t r, double& x, double& y) const {
     const double t = columns > 1 ? double(c - 1) / (columns - 1) : 0.0;
     x = wx + (ex - wx) * t;
     y = wy + (ey - wy) * t;
+}
+
+int32_t PlaneZoneOfPosition(double latitude, double longitude) {
+    auto split = [](double v, double& d, double& m, double& s) {
+        d = std::trunc(v);
+        m = std::trunc((v - d) * 60.0);
+        s = ((v - d) * 60.0 - m) * 60.0;
+    };
+    double ad, am, as, od, om, os;
+    split(latitude, ad, am, as);
+    split(longitude, od, om, os);
+    int32_t zone = 0;
+    FindNearestPlaneZone(ad, am, as, od, om, os, &zone);
+    return zone;
 }
 
 int32_t ImportGsiXmlDem(int32_t zonePass, const std::filesystem::path& path) {

@@ -23,6 +23,10 @@ struct MeshGrid {
     void CellCentre(int32_t c, int32_t r, double& x, double& y) const;
 };
 
+// The plane zone whose origin is nearest to a position in decimal degrees (split into
+// degrees, minutes and seconds as the zone search takes them).
+int32_t PlaneZoneOfPosition(double latitude, double longitude);
+
 // Largest grid taken from one file; larger ones are refused with a message.
 constexpr int64_t kMeshMaxCells = 20'000'000;
 

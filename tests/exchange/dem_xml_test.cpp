@@ -8,6 +8,7 @@
 #include <string>
 
 #include "exchange/dem_xml.h"
+#include "exchange/xml_stream.h"
 #include "import_test_support.h"
 #include "model/geodesy.h"
 
@@ -297,9 +298,63 @@ TEST_F(DemXmlTest, MutatedFilesNeverCrashOrLeaveHalfAFile) {
         InitDataModel();
         g_planeZone = 9;
         const int32_t result = ImportGsiXmlDem(0, Write("mut.xml", s));
-        if (result != 0) EXPECT_EQ(g_pointCount, 0) << round;
+        if (result != 0) {
+            EXPECT_EQ(g_pointCount, 0) << round;
+        }
         EXPECT_EQ(g_points[g_pointCount + 1].hidden, kEndMarker) << round;
     }
+}
+
+TEST_F(DemXmlTest, GridsWithoutTwoCellsEachWayValuesBeforeTheGridOrNoEnvelopeAreRefused) {
+    const std::string good = GmlMesh(3, 3, Ramp(9));
+    auto edit = [&](const std::string& from, const std::string& to) {
+        std::string s = good;
+        s.replace(s.find(from), from.size(), to);
+        return s;
+    };
+    // The tuple list moved before the grid lines.
+    std::string early = good;
+    {
+        const size_t a = early.find("<gml:tupleList>");
+        const size_t b = early.find("</gml:tupleList>") + 16;
+        const std::string tuples = early.substr(a, b - a);
+        early.erase(a, b - a);
+        early.insert(early.find("<gml:boundedBy>"), tuples);
+    }
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"one column", edit("<gml:high>2 2", "<gml:high>0 2")},
+        {"one row", edit("<gml:high>2 2", "<gml:high>2 0")},
+        {"values before the grid", early},
+        {"no envelope", [&] {
+             std::string s = edit("<gml:lowerCorner>", "<gml:other>");
+             s.replace(s.find("</gml:lowerCorner>"), 18, "</gml:other>");
+             return s;
+         }()},
+        {"huge text node", edit("<description>elevation", "<description>" + std::string(kXmlMaxHeldText + 10, 'x'))},
+    };
+    for (const auto& tc : cases) {
+        SCOPED_TRACE(tc.what);
+        InitDataModel();
+        g_planeZone = 9;
+        ClearRecordedMessages();
+        EXPECT_EQ(ImportGsiXmlDem(0, Write("g.xml", tc.bytes)), -1);
+        EXPECT_EQ(g_pointCount, 0);
+        EXPECT_EQ(RecordedMessages().size(), 1u);
+    }
+}
+
+// A 10 m mesh holds 1125 x 750 cells, a tuple list of some 14 MB: more than one text
+// node of a tree-building parser may hold.
+TEST_F(DemXmlTest, TupleListLargerThanATreeParserTakesIsReadWhole) {
+    std::vector<std::string> values(1125 * 750, "123.45");
+    const auto path = Write("big.xml", GmlMesh(1125, 750, values));
+    ASSERT_GT(std::filesystem::file_size(path), 10u << 20);
+    ASSERT_EQ(ImportGsiXmlDem(0, path), 0) << (RecordedMessages().empty() ? "" : RecordedMessages()[0].text);
+    EXPECT_EQ(g_pointCount, 1125 * 750);
+    EXPECT_DOUBLE_EQ(g_points[g_pointCount].z, 123.45);
 }
 
 }  // namespace
