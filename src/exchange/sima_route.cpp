@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/file_report.h"
 #include "model/terrain_data.h"
 #include "platform/encoding.h"
 #include "platform/message_box.h"
@@ -95,8 +96,7 @@ bool IsMainPoint(int32_t kind) {
 
 bool WriteChecked(const std::filesystem::path& path, const std::string& text) {
     if (WriteFileBytes(path, text)) return true;
-    std::error_code ec;
-    std::filesystem::remove(path, ec);  // no half-written file left behind
+    RemovePartialFile(path);  // no half-written file left behind
     return false;
 }
 

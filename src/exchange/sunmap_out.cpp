@@ -102,8 +102,7 @@ int32_t WriteSunmapFile(const std::filesystem::path& path, int32_t scale, int32_
     const bool readError = std::ferror(lines) != 0;
     std::fclose(lines);
     if (!out.Close() || readError) {
-        std::error_code ec;
-        std::filesystem::remove(path, ec);
+        RemovePartialFile(path);
         return kSunmapWriteFailed;
     }
     return 0;

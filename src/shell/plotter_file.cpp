@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "model/file_report.h"
 #include "contour/contour_files.h"
 #include "model/geometry.h"
 #include "model/progress.h"
@@ -214,8 +215,7 @@ int WritePlotterCommandFile(const std::string& contourPath, const std::string& o
     }
     const bool written = out.Flush() && std::fclose(outFile) == 0;
     if (!written) {
-        std::error_code ec;
-        std::filesystem::remove(outputPath, ec);
+        RemovePartialFile(outputPath);
         return -1;
     }
     return 0;

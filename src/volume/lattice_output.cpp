@@ -122,8 +122,7 @@ int32_t WriteTriangularLatticeRnd(const std::string& path, int32_t missingPolicy
         }
     }
     const bool closed = file.Close();
-    std::error_code ignored;
-    if (out.written == 0) std::filesystem::remove(path, ignored);
+    if (out.written == 0) RemovePartialFile(path);
     // A TIN of the same name beside the new points would no longer belong to them.
     RemoveCompanion(path, ".tri");
     if (!closed) return kLatticeWriteFailed;

@@ -380,8 +380,7 @@ int32_t WriteMeshNodesAsRandom(const std::string& path, bool withMissing) {
         }
     }
     if (!WriteFileBytes(path, out)) {
-        std::error_code ignored;
-        fs::remove(path, ignored);
+        RemovePartialFile(path);
         ReportWriteFailed(path);
         return -1;
     }
@@ -398,8 +397,7 @@ int32_t WriteMeshNodesAsRandom(const std::string& path, bool withMissing) {
     tri += records;
     const fs::path triPath = WithExtension(path, ".TRI");
     if (!WriteFileBytes(triPath, tri)) {
-        std::error_code ignored;
-        fs::remove(triPath, ignored);
+        RemovePartialFile(triPath);
         ReportWriteFailed(triPath);
     }
     return 0;
