@@ -275,11 +275,8 @@ bool SnapGrid::SamplesHold() const {
 
 bool SnapGrid::Sync() {
     const int32_t count = StoreCount();
-    if (count < g_dxfSnapIndexThreshold) {
-        // The searches go one by one; the grid is rebuilt when the store grows again.
-        m_stale = true;
-        return false;
-    }
+    // The searches go one by one; the notes wait for the store to grow again.
+    if (count < g_dxfSnapIndexThreshold) return false;
     // The tail was taken away (undo, the last vertex removed) or rewritten from a note on.
     const int32_t keep = std::min<int64_t>({int64_t{count}, int64_t{m_count}, int64_t{m_changedFrom} - 1});
     m_changedFrom = std::numeric_limits<int32_t>::max();

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "dxf_test_support.h"
 #include "model/terrain_data.h"
@@ -655,6 +658,76 @@ TEST_F(VectorEditor, EndPointGrabMoveAndUndo) {
     dlg_->OnViewMouse(kVecMouseDown, 0x01, Column(100), Row(0));
     dlg_->OnViewMouse(kVecMouseMove, 0, Column(130), Row(0));
     EXPECT_EQ(dlg_->m_grabbedElement, 0);
+}
+
+// The same session of snapped clicks, grabs, undos and a deletion over a background of
+// crossing lines, once with every search going through all elements and once through the
+// snap grid (kept in step with the edits): the drawings must be the same to the bit.
+TEST_F(VectorEditor, SnapGridGivesTheSameDrawingAsTheSearchOneByOne) {
+    struct Vertex {
+        uint8_t pen;
+        double x, y, z;
+        bool operator==(const Vertex&) const = default;
+    };
+    std::vector<Vertex> drawings[2];
+    const int32_t thresholds[2] = {INT_MAX, 1};
+    for (int run = 0; run < 2; ++run) {
+        g_dxfSnapIndexThreshold = thresholds[run];
+        g_dxfElementCount = 0;
+        NoteDxfElementsChanged();
+        dlg_ = std::make_unique<CVecCreate>();
+        g_vecCreateTool = VEC_TOOL_POLYLINE;
+        std::mt19937_64 random(5);
+        std::uniform_real_distribution<double> north(-250, 250), east(-350, 350), step(-20, 20);
+        for (int k = -4; k <= 4; ++k) {
+            Add(DXF_PEN_MOVE, 50 * k + 3, -340, k);
+            Add(DXF_PEN_DRAW, 50 * k - 3, 340, -k);
+            Add(DXF_PEN_MOVE, -260, 70 * k + 5, k);
+            Add(DXF_PEN_DRAW, 260, 70 * k - 5, 2 * k);
+        }
+        for (int line = 0; line < 20; ++line) {
+            double n = north(random), e = east(random);
+            Add(DXF_PEN_MOVE, n, e, line);
+            for (int v = 0; v < 8; ++v) Add(DXF_PEN_DRAW, n += step(random), e += step(random), line + v);
+        }
+        std::uniform_int_distribution<int32_t> column(20, 780), row(20, 580);
+        for (int32_t mode : {kVecSnapVertex, kVecSnapLine, kVecSnapCrossing}) {
+            g_pointSnapMode = mode;
+            for (int click = 0; click < 12; ++click) Click(column(random), row(random));
+            Key(kEsc);  // the last vertex taken back
+            Key(kIns);  // and put back
+            Key(vkey::kReturn);
+        }
+        // Vertices grabbed and dragged to snapped places, one move taken back.
+        Key('E');
+        g_pointSnapMode = kVecSnapVertex;
+        int32_t moved = 0;
+        for (int grab = 0; grab < 8; ++grab) {
+            // Every other grab takes the vertex just moved again, where it went.
+            const int32_t i = grab % 2 && moved ? moved
+                                                : 1 + static_cast<int32_t>(random() % static_cast<uint64_t>(g_dxfElementCount));
+            const int32_t c = 400 + static_cast<int32_t>(At(i).y), r = 300 - static_cast<int32_t>(At(i).x);
+            dlg_->OnViewMouse(kVecMouseDown, 0x01, c, r);
+            moved = dlg_->m_grabbedElement;
+            const int32_t to = column(random), down = row(random);
+            dlg_->OnViewMouse(kVecMouseMove, 0x01, to, down);
+            Click(to, down);
+            if (grab == 3) Key(kEsc);
+        }
+        // A vertex deleted in the middle of the store, then more drawing on what is left.
+        Key('P');
+        g_pickedDxfElement = 40;
+        g_pickedDxfFirst = g_pickedDxfLast = 0;
+        QueueMessageAnswer(msg::kIdYes);
+        dlg_->DeleteSelected();
+        g_pointSnapMode = kVecSnapCrossing;
+        for (int click = 0; click < 6; ++click) Click(column(random), row(random));
+        for (int32_t i = 1; i <= g_dxfElementCount; ++i) drawings[run].push_back({At(i).pen, At(i).x, At(i).y, At(i).z});
+    }
+    g_dxfSnapIndexThreshold = 20000;
+    ASSERT_EQ(drawings[0].size(), drawings[1].size());
+    EXPECT_GT(drawings[0].size(), 36u + 180u);  // something was drawn
+    EXPECT_TRUE(drawings[0] == drawings[1]);
 }
 
 TEST_F(VectorEditor, DrawnMovedAndEditedElementsStayPutUnderARegistration) {
