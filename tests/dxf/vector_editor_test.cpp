@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "analysis/section_profile.h"
+#include "dxf/dxf_info.h"
 #include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
@@ -658,6 +659,46 @@ TEST_F(VectorEditor, EndPointGrabMoveAndUndo) {
     dlg_->OnViewMouse(kVecMouseDown, 0x01, Column(100), Row(0));
     dlg_->OnViewMouse(kVecMouseMove, 0, Column(130), Row(0));
     EXPECT_EQ(dlg_->m_grabbedElement, 0);
+}
+
+// The information window's deletions move the records the editor's Insert would bring
+// back: after either, Insert and Esc must not resurrect what lay past the end.
+TEST_F(VectorEditor, DeletionsByTheInformationWindowLeaveNothingStaleToBringBack) {
+    struct Case {
+        const char* name;
+        void (*compact)();
+    };
+    const Case cases[] = {
+        {"the searched element", [] {
+             g_pickedDxfElement = g_pickedDxfFirst = g_pickedDxfLast = 1;
+             DeleteSearchedElements();
+         }},
+        {"everything outside the view", [] { DeleteElementsOutsideView(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_dxfElementCount = g_dxfElementCountAtLoad = 0;
+        dlg_ = std::make_unique<CVecCreate>();
+        g_vecCreateTool = VEC_TOOL_POLYLINE;
+        Add(DXF_PEN_POINT, 5000, 5000);  // far outside the view
+        for (int k = 0; k < 4; ++k) ClickAt(10 * k, 20 * k);
+        Key(kEsc);  // ends the line
+        Key(kEsc);  // and takes two vertices back: they wait for Insert
+        Key(kEsc);
+        ASSERT_EQ(g_dxfElementCount, 3);
+        ASSERT_EQ(g_dxfElementCountAtLoad, 5);
+        QueueMessageAnswer(msg::kIdYes);
+        c.compact();
+        ASSERT_EQ(g_dxfElementCount, 2);
+        EXPECT_EQ(g_dxfElementCountAtLoad, 2);
+        const std::vector<DxfElement> kept = {At(1), At(2)};
+        Key(kIns);
+        Key(kIns);
+        EXPECT_EQ(g_dxfElementCount, 2);
+        EXPECT_EQ(At(1).y, kept[0].y);
+        EXPECT_EQ(At(2).y, kept[1].y);
+        EXPECT_EQ(int(At(1).pen), int(DXF_PEN_MOVE));  // the line's start stays a start
+    }
 }
 
 // The same session of snapped clicks, grabs, undos and a deletion over a background of
