@@ -4,11 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
-#include <random>
 
+#include "dxf_bench_support.h"
 #include "dxf/dxf_drape.h"
 #include "dxf/dxf_picking.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "model/point_in_outline.h"
 #include "model/rnd_file.h"
@@ -21,42 +21,8 @@
 
 namespace {
 
-constexpr int32_t kElements = 1'000'000;
-
-void FillDrawing(double north0, double east0, double size) {
-    g_dxfElementCount = 0;
-    std::mt19937_64 random(20261211);
-    std::uniform_real_distribution<double> place(0, size), step(-15, 15);
-    DxfTarget target = DXF_TARGET_ENTITIES;
-    EnsureDxfCapacity(target, kElements);
-    double n = 0, e = 0;
-    for (int32_t i = 0; i < kElements; ++i) {
-        DxfElement& d = AppendDxfRecord(target);
-        std::memset(&d, 0, sizeof d);
-        if (i % 50 == 0) {
-            n = north0 + place(random);
-            e = east0 + place(random);
-            d.pen = DXF_PEN_MOVE;
-        } else {
-            n += step(random);
-            e += step(random);
-            d.pen = DXF_PEN_DRAW;
-        }
-        d.x = d.sourceX = n;
-        d.y = d.sourceY = e;
-    }
-}
-
-void PlanView() {
-    g_bufferMaxX = 1600;
-    g_bufferMaxY = 1000;
-    g_viewportCenterX = 800;
-    g_viewportCenterY = 500;
-    g_viewCenterX = g_viewCenterY = 5000;
-    g_viewScale = 0.16;  // the whole square in view
-    g_birdsEyeOn = 0;
-    ProjectAllData(0);
-}
+using dxfbench::FillDrawing;
+using dxfbench::PlanView;
 
 void BM_NearestVertex(benchmark::State& state) {
     InitDataModel();
@@ -96,6 +62,20 @@ void BM_Midpoint(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(FindNearestDxfMidpoint(800, 500, x, y));
 }
 BENCHMARK(BM_Midpoint)->Unit(benchmark::kMillisecond);
+
+// The first snap after the drawing changed whole: the snap grid is built again.
+void BM_FirstSnapAfterChange(benchmark::State& state) {
+    InitDataModel();
+    FillDrawing(0, 0, 10000);
+    PlanView();
+    double x, y, z;
+    int32_t c, r;
+    for (auto _ : state) {
+        NoteDxfElementsChanged();
+        benchmark::DoNotOptimize(FindNearestDxfLinePoint(800, 500, x, y, z, c, r));
+    }
+}
+BENCHMARK(BM_FirstSnapAfterChange)->Unit(benchmark::kMillisecond);
 
 // The Jacksboro grid (344 x 403 nodes) with its ring of boundary nodes as the outline.
 bool LoadJacksboroTin() {

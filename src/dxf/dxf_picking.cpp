@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "model/geometry.h"
 #include "view/projection.h"
@@ -97,13 +98,13 @@ int32_t FindNearestDxfVertex(int32_t column, int32_t row, int32_t maxSquaredDist
     int64_t best = maxSquaredDistance;
     int32_t result = 0;
     const DxfElement* elements = g_dxfElementsBlock.Data();
-    for (int32_t i = 1; i <= last; ++i) {
+    auto consider = [&](int32_t i) {
         const DxfElement& e = elements[i];
-        if (e.offScreen != 0) continue;
+        if (e.offScreen != 0) return;
         const int64_t c = ElementColumn(e), r = ElementRow(e);
-        if (!InsideBuffer(c, r)) continue;
+        if (!InsideBuffer(c, r)) return;
         const int64_t d = (r - row) * (r - row) + (c - column) * (c - column);
-        if (d < best) {
+        if (d < best || (d == best && result != 0 && i < result)) {
             best = d;
             result = i;
             x = e.x;
@@ -111,6 +112,15 @@ int32_t FindNearestDxfVertex(int32_t column, int32_t row, int32_t maxSquaredDist
             vertexColumn = static_cast<int32_t>(c);
             vertexRow = static_cast<int32_t>(r);
         }
+    };
+    if (!g_birdsEyeOn && g_viewScale > 0 && dxfsnap::Ready()) {
+        // In plan a pixel is 1 / scale metres; two more for the truncation to whole pixels.
+        double north, east;
+        DxfClientToPlan(column, row, north, east);
+        const double reach = (std::sqrt(double(std::max(maxSquaredDistance, 0))) + 2) / g_viewScale;
+        dxfsnap::ForElementsInBox(north - reach, east - reach, north + reach, east + reach, consider);
+    } else {
+        for (int32_t i = 1; i <= last; ++i) consider(i);
     }
     return result;
 }
@@ -124,19 +134,23 @@ int32_t FindNearestDxfMidpoint(int32_t column, int32_t row, double& x, double& y
     const double limit = 2500 / g_viewScale;
     double best = 0.8;
     int32_t result = 0;
-    for (int32_t e = 2; e <= last; ++e) {
-        if (!IsSegment(e)) continue;
+    auto consider = [&](int32_t e) {
+        if (!IsSegment(e)) return;
         const DxfElement& p = Element(e - 1);
         const DxfElement& q = Element(e);
-        if (!BetweenEnds(p, q, north, east, limit)) continue;
+        if (!BetweenEnds(p, q, north, east, limit)) return;
         const double ratio = Closeness(p.x, p.y, q.x, q.y, north, east);
-        if (ratio > best) {
+        if (ratio > best || (ratio == best && result != 0 && e < result)) {
             best = ratio;
             result = e;
             x = (p.x + q.x) / 2;
             y = (p.y + q.y) / 2;
         }
-    }
+    };
+    if (dxfsnap::Ready())
+        dxfsnap::ForSegmentsAround(north, east, consider);
+    else
+        for (int32_t e = 2; e <= last; ++e) consider(e);
     return result;
 }
 
@@ -153,34 +167,43 @@ int32_t FindNearestDxfLinePoint(int32_t column, int32_t row, double& x, double& 
 
     int32_t result = 0;
     double bestDistance = 0;
-    for (int32_t e = 2; e <= last; ++e) {
-        if (!IsSegment(e)) continue;
+    auto consider = [&](int32_t e) {
+        if (!IsSegment(e)) return;
         const DxfElement& s = Element(e - 1);
         const DxfElement& t = Element(e);
-        if (s.offScreen != 0 || t.offScreen != 0) continue;
+        if (s.offScreen != 0 || t.offScreen != 0) return;
         double distance, fx, fy;
         int cls = 0;
         int rc;
         if (birdsEye) {
             const int64_t sc = ElementColumn(s), sr = ElementRow(s);
             const int64_t tc = ElementColumn(t), tr = ElementRow(t);
-            if (!InsideBuffer(sc, sr) || !InsideBuffer(tc, tr)) continue;
+            if (!InsideBuffer(sc, sr) || !InsideBuffer(tc, tr)) return;
             if (result != 0 && !NearBox(double(sc), double(sr), double(tc), double(tr), column, row,
                                         bestDistance + 20))
-                continue;
+                return;
             rc = PointToSegment(double(sc), double(sr), double(tc), double(tr), column, row, 10,
                                 &distance, &fx, &fy, &cls);
         } else {
             if (result != 0 && !NearBox(s.x, s.y, t.x, t.y, north, east, bestDistance + 0.02))
-                continue;
+                return;
             rc = PointToSegment(s.x, s.y, t.x, t.y, north, east, 0.01, &distance, &fx, &fy, &cls);
         }
-        if (rc != kGeomOk && rc != kGeomWithinTolerance) continue;
-        if (cls != 1 && cls != 2) continue;
-        if (result == 0 || distance < bestDistance) {
+        if (rc != kGeomOk && rc != kGeomWithinTolerance) return;
+        if (cls != 1 && cls != 2) return;
+        if (result == 0 || distance < bestDistance || (distance == bestDistance && e < result)) {
             result = e;
             bestDistance = distance;
         }
+    };
+    if (!birdsEye && dxfsnap::Ready()) {
+        // A segment beyond the searched cells lies further off than that, less the
+        // tolerance within which a distance may be given as 0.
+        dxfsnap::ForSegmentsByDistance(north, east, consider, [&](double reach) {
+            return result != 0 && bestDistance + 0.02 < reach;
+        });
+    } else {
+        for (int32_t e = 2; e <= last; ++e) consider(e);
     }
     if (result == 0) return 0;
 
@@ -230,26 +253,29 @@ int32_t FindDxfIntersectionNear(int32_t column, int32_t row, int32_t a, int32_t 
     int32_t result = 0;
     const DxfElement& ea = Element(a);
     const DxfElement& eb = Element(b);
-    for (int32_t i = 2; i <= last; ++i) {
-        if (!IsSegment(i)) continue;
+    auto consider = [&](int32_t i) {
+        if (!IsSegment(i)) return;
         const int32_t o = i - 1;
-        if (o == a || o == b || i == a || i == b) continue;
+        if (o == a || o == b || i == a || i == b) return;
         const DxfElement& p = Element(o);
         const DxfElement& q = Element(i);
-        if (!BetweenEnds(p, q, north, east, limit)) continue;
-        if (SamePlace(p, ea) || SamePlace(p, eb) || SamePlace(q, ea) || SamePlace(q, eb)) continue;
+        if (!BetweenEnds(p, q, north, east, limit)) return;
+        if (SamePlace(p, ea) || SamePlace(p, eb) || SamePlace(q, ea) || SamePlace(q, eb)) return;
         if (SameMillimetre(p, ea) || SameMillimetre(p, eb) || SameMillimetre(q, ea) ||
             SameMillimetre(q, eb))
-            continue;
+            return;
         double cx, cy;
-        if (IntersectLines(ea.x, ea.y, eb.x, eb.y, p.x, p.y, q.x, q.y, &cx, &cy) != kGeomOk)
-            continue;
+        if (IntersectLines(ea.x, ea.y, eb.x, eb.y, p.x, p.y, q.x, q.y, &cx, &cy) != kGeomOk) return;
         const double ratio = Closeness(p.x, p.y, q.x, q.y, north, east);
-        if (ratio > best) {
+        if (ratio > best || (ratio == best && result != 0 && i < result)) {
             best = ratio;
             result = i;
         }
-    }
+    };
+    if (dxfsnap::Ready())
+        dxfsnap::ForSegmentsAround(north, east, consider);
+    else
+        for (int32_t i = 2; i <= last; ++i) consider(i);
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include "dxf/dxf_entities.h"
 #include "dxf/dxf_import_params.h"
 #include "dxf/dxf_registration.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "model/file_report.h"
 #include "platform/encoding.h"
@@ -349,6 +350,7 @@ int32_t ReadBackgroundDxf(const std::string& path) {
     const int32_t countAtLoadBefore = g_dxfElementCountAtLoad;
     g_dxfFirstNewElement = g_dxfElementCount + 1;
     g_dxfClippedCount = 0;
+    NoteDxfElementsChanged(g_dxfFirstNewElement);
 
     bool fitted;
     {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "model/corner_mapping.h"
 #include "model/terrain_data.h"
@@ -186,6 +187,7 @@ int32_t ResetDxfRegistration(int32_t fromLatestLoad) {
         elements[i].x = elements[i].sourceX;
         elements[i].y = elements[i].sourceY;
     }
+    NoteDxfElementsChanged(first);
     SetIdentity();
     return 0;
 }
@@ -203,6 +205,7 @@ void ApplyDxfRegistration(int32_t fromLatestLoad) {
     const DxfRegistration& r = g_dxfRegistration;
     const int32_t first = fromLatestLoad ? std::max(g_dxfFirstNewElement, 1) : 1;
     const int32_t last = std::min(g_dxfElementCount, g_dxfElementCapacity);
+    NoteDxfElementsChanged(first);
     if (r.projective == -1) {
         const CornerMapping mapping = LoadedCornerMapping();
         for (int32_t i = first; i <= last; ++i) {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "dxf/dxf_snap_index.h"
 #include "platform/encoding.h"
 
 #include "model/terrain_data.h"
@@ -45,6 +46,7 @@ void FreeDxfBlocks() {
 
 void ResetDxfData() {
     g_dxfElementCount = 0;
+    NoteDxfElementsChanged();
     g_dxfBlockElementCount = 0;
     g_dxfElementCapacity = kStartDxfElementCapacity;
     g_dxfBlockElementCapacity = kStartDxfElementCapacity;

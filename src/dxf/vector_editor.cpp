@@ -12,6 +12,7 @@
 #include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_registration.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_writer.h"
 #include "model/geometry.h"
 #include "model/terrain_data.h"
@@ -118,6 +119,7 @@ DxfElement& Append(uint8_t pen, double north, double east, double z) {
     e.colour = g_vectorColour;
     SourceFromShown(e);
     g_dxfElementCount = i;
+    NoteDxfElementsChanged(i);
     g_dxfElementCountAtLoad = std::max(g_dxfElementCountAtLoad, i);
     g_dxfRegistration.dxfLoaded = 1;
     g_projectionValid = 0;
@@ -164,6 +166,7 @@ bool EnsureVectorCapacity(int32_t extra) {
 }
 
 void NoteDxfStoreCompacted() {
+    NoteDxfElementsChanged();
     g_dxfElementCountAtLoad = std::min(g_dxfElementCountAtLoad, g_dxfElementCount);
     if (g_vecCreateDlg) {
         g_vecCreateDlg->m_undoCount = -1;
@@ -526,6 +529,7 @@ void CVecCreate::ExchangeUndoCount() {
     // Records past the high-water mark were never written by anyone.
     if (m_undoCount < 0 || m_undoCount > g_dxfElementCountAtLoad || m_undoCount > g_dxfElementCapacity) return;
     g_dxfElementCount = m_undoCount;
+    NoteDxfElementsChanged(std::min(count, m_undoCount) + 1);
     m_undoCount = count;
 }
 
@@ -567,6 +571,7 @@ void CVecCreate::Undo() {
         case VEC_TOOL_END_POINT:
             if (m_backupIndex >= 1 && m_backupIndex <= Count()) {
                 std::swap(Elements()[m_backupIndex], m_backupElement);
+                NoteDxfElementMoved(m_backupIndex);
                 g_projectionValid = 0;
             }
             break;
@@ -601,6 +606,7 @@ void CVecCreate::Redo() {
         case VEC_TOOL_END_POINT:
             if (m_backupIndex >= 1 && m_backupIndex <= Count()) {
                 std::swap(Elements()[m_backupIndex], m_backupElement);
+                NoteDxfElementMoved(m_backupIndex);
                 g_projectionValid = 0;
             }
             break;
@@ -644,6 +650,7 @@ void CVecCreate::OnCoordinateField(int id, const std::string& text) {
     } else {
         return;
     }
+    NoteDxfElementMoved(p);
     g_projectionValid = 0;
     g_dxfModified = 1;
     RedrawView();
@@ -950,6 +957,7 @@ void CVecCreate::ClickEndPoint() {
         e.y = Y;
         e.z = Z;
         SourceFromShown(e);
+        NoteDxfElementMoved(p);
         g_projectionValid = 0;
     }
     g_dxfModified = 1;
@@ -977,18 +985,32 @@ int32_t CVecCreate::OnViewMouse(int32_t message, int32_t flags, int32_t column, 
         // The nearest by horizontal plus vertical distance below the limit; on equal
         // distances the lower number. The store is large: its parts are searched at once.
         int32_t best = 0, bestD = kGrabDistance;
-        std::mutex merge;
-        ForEachRange(count, 100000, [&](int64_t from, int64_t to) {
-            int32_t b = 0, bd = kGrabDistance;
-            for (int64_t i = from + 1; i <= to; ++i) {
-                if (el[i].offScreen) continue;
-                const int64_t d = std::llabs(int64_t{column} - CenterColumn() - el[i].screenX) +
-                                  std::llabs(int64_t{row} - CenterRow() + el[i].screenY);
-                if (d < bd) b = static_cast<int32_t>(i), bd = static_cast<int32_t>(d);
-            }
-            std::lock_guard<std::mutex> lock(merge);
-            if (b != 0 && (bd < bestD || (bd == bestD && b < best))) best = b, bestD = bd;
-        });
+        auto distance = [&](int32_t i) {
+            return std::llabs(int64_t{column} - CenterColumn() - el[i].screenX) +
+                   std::llabs(int64_t{row} - CenterRow() + el[i].screenY);
+        };
+        if (!g_birdsEyeOn && g_viewScale > 0 && dxfsnap::Ready()) {
+            double north, east;
+            DxfClientToPlan(column, row, north, east);
+            const double reach = (kGrabDistance + 2) / g_viewScale;
+            dxfsnap::ForElementsInBox(north - reach, east - reach, north + reach, east + reach, [&](int32_t i) {
+                if (i > count || el[i].offScreen) return;
+                const int64_t d = distance(i);
+                if (d < bestD || (d == bestD && best != 0 && i < best)) best = i, bestD = static_cast<int32_t>(d);
+            });
+        } else {
+            std::mutex merge;
+            ForEachRange(count, 100000, [&](int64_t from, int64_t to) {
+                int32_t b = 0, bd = kGrabDistance;
+                for (int64_t i = from + 1; i <= to; ++i) {
+                    if (el[i].offScreen) continue;
+                    const int64_t d = distance(static_cast<int32_t>(i));
+                    if (d < bd) b = static_cast<int32_t>(i), bd = static_cast<int32_t>(d);
+                }
+                std::lock_guard<std::mutex> lock(merge);
+                if (b != 0 && (bd < bestD || (bd == bestD && b < best))) best = b, bestD = bd;
+            });
+        }
         if (best != 0) {
             m_grabbedElement = best;
             m_markers[0].x = el[best].x;

@@ -9,6 +9,7 @@
 
 #include "analysis/flow_tool.h"
 #include "contour/contour_files.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "exchange/sima_route_command.h"
 #include "model/backup_file.h"
@@ -287,6 +288,7 @@ void CPelmo_3DDoc::ResetViewStateForLoad() {
     ResetFlowSettings();
     g_dxfElementCountAtLoad = 0;
     g_dxfElementCount = 0;
+    NoteDxfElementsChanged();
     g_dxfBlockElementCount = 0;
     g_overviewExtent = 0;
     g_showPointElevations = 0;

@@ -5,6 +5,7 @@
 
 #include "contour/contour_files.h"
 #include "contour/slice_store.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "image/image_slot.h"
 #include "model/document_services.h"
@@ -81,6 +82,7 @@ void SwapBackgroundDxf() {
     if (!elements) return;
     const int32_t n = Reach(g_dxfElementsBlock, g_dxfElementCount);
     for (int32_t i = 1; i <= n; ++i) SwapPair(elements[i]);
+    NoteDxfElementsChanged();
 }
 
 void DropBackgroundImage() {

@@ -18,7 +18,6 @@ using namespace dxftest;
 
 namespace {
 
-DxfPositionDialogState* g_open = nullptr;
 void Receive(void* dialog) { OnDxfPositionPick(*static_cast<DxfPositionDialogState*>(dialog)); }
 
 // A plan view of 801 x 601 pixels, 1 pixel per metre, centred on the origin, over a

@@ -5,18 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "analysis/section_profile.h"
+#include "dxf/dxf_info.h"
 #include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_picking.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
+#include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
 #include "dxf_test_support.h"
 #include "model/terrain_data.h"
@@ -655,6 +659,116 @@ TEST_F(VectorEditor, EndPointGrabMoveAndUndo) {
     dlg_->OnViewMouse(kVecMouseDown, 0x01, Column(100), Row(0));
     dlg_->OnViewMouse(kVecMouseMove, 0, Column(130), Row(0));
     EXPECT_EQ(dlg_->m_grabbedElement, 0);
+}
+
+// The information window's deletions move the records the editor's Insert would bring
+// back: after either, Insert and Esc must not resurrect what lay past the end.
+TEST_F(VectorEditor, DeletionsByTheInformationWindowLeaveNothingStaleToBringBack) {
+    struct Case {
+        const char* name;
+        void (*compact)();
+    };
+    const Case cases[] = {
+        {"the searched element", [] {
+             g_pickedDxfElement = g_pickedDxfFirst = g_pickedDxfLast = 1;
+             DeleteSearchedElements();
+         }},
+        {"everything outside the view", [] { DeleteElementsOutsideView(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_dxfElementCount = g_dxfElementCountAtLoad = 0;
+        dlg_ = std::make_unique<CVecCreate>();
+        g_vecCreateTool = VEC_TOOL_POLYLINE;
+        Add(DXF_PEN_POINT, 5000, 5000);  // far outside the view
+        for (int k = 0; k < 4; ++k) ClickAt(10 * k, 20 * k);
+        Key(kEsc);  // ends the line
+        Key(kEsc);  // and takes two vertices back: they wait for Insert
+        Key(kEsc);
+        ASSERT_EQ(g_dxfElementCount, 3);
+        ASSERT_EQ(g_dxfElementCountAtLoad, 5);
+        QueueMessageAnswer(msg::kIdYes);
+        c.compact();
+        ASSERT_EQ(g_dxfElementCount, 2);
+        EXPECT_EQ(g_dxfElementCountAtLoad, 2);
+        const std::vector<DxfElement> kept = {At(1), At(2)};
+        Key(kIns);
+        Key(kIns);
+        EXPECT_EQ(g_dxfElementCount, 2);
+        EXPECT_EQ(At(1).y, kept[0].y);
+        EXPECT_EQ(At(2).y, kept[1].y);
+        EXPECT_EQ(int(At(1).pen), int(DXF_PEN_MOVE));  // the line's start stays a start
+    }
+}
+
+// The same session of snapped clicks, grabs, undos and a deletion over a background of
+// crossing lines, once with every search going through all elements and once through the
+// snap grid (kept in step with the edits): the drawings must be the same to the bit.
+TEST_F(VectorEditor, SnapGridGivesTheSameDrawingAsTheSearchOneByOne) {
+    struct Vertex {
+        uint8_t pen;
+        double x, y, z;
+        bool operator==(const Vertex&) const = default;
+    };
+    std::vector<Vertex> drawings[2];
+    const int32_t thresholds[2] = {INT_MAX, 1};
+    for (int run = 0; run < 2; ++run) {
+        g_dxfSnapIndexThreshold = thresholds[run];
+        g_dxfElementCount = 0;
+        NoteDxfElementsChanged();
+        dlg_ = std::make_unique<CVecCreate>();
+        g_vecCreateTool = VEC_TOOL_POLYLINE;
+        std::mt19937_64 random(5);
+        std::uniform_real_distribution<double> north(-250, 250), east(-350, 350), step(-20, 20);
+        for (int k = -4; k <= 4; ++k) {
+            Add(DXF_PEN_MOVE, 50 * k + 3, -340, k);
+            Add(DXF_PEN_DRAW, 50 * k - 3, 340, -k);
+            Add(DXF_PEN_MOVE, -260, 70 * k + 5, k);
+            Add(DXF_PEN_DRAW, 260, 70 * k - 5, 2 * k);
+        }
+        for (int line = 0; line < 20; ++line) {
+            double n = north(random), e = east(random);
+            Add(DXF_PEN_MOVE, n, e, line);
+            for (int v = 0; v < 8; ++v) Add(DXF_PEN_DRAW, n += step(random), e += step(random), line + v);
+        }
+        std::uniform_int_distribution<int32_t> column(20, 780), row(20, 580);
+        for (int32_t mode : {kVecSnapVertex, kVecSnapLine, kVecSnapCrossing}) {
+            g_pointSnapMode = mode;
+            for (int click = 0; click < 12; ++click) Click(column(random), row(random));
+            Key(kEsc);  // the last vertex taken back
+            Key(kIns);  // and put back
+            Key(vkey::kReturn);
+        }
+        // Vertices grabbed and dragged to snapped places, one move taken back.
+        Key('E');
+        g_pointSnapMode = kVecSnapVertex;
+        int32_t moved = 0;
+        for (int grab = 0; grab < 8; ++grab) {
+            // Every other grab takes the vertex just moved again, where it went.
+            const int32_t i = grab % 2 && moved ? moved
+                                                : 1 + static_cast<int32_t>(random() % static_cast<uint64_t>(g_dxfElementCount));
+            const int32_t c = 400 + static_cast<int32_t>(At(i).y), r = 300 - static_cast<int32_t>(At(i).x);
+            dlg_->OnViewMouse(kVecMouseDown, 0x01, c, r);
+            moved = dlg_->m_grabbedElement;
+            const int32_t to = column(random), down = row(random);
+            dlg_->OnViewMouse(kVecMouseMove, 0x01, to, down);
+            Click(to, down);
+            if (grab == 3) Key(kEsc);
+        }
+        // A vertex deleted in the middle of the store, then more drawing on what is left.
+        Key('P');
+        g_pickedDxfElement = 40;
+        g_pickedDxfFirst = g_pickedDxfLast = 0;
+        QueueMessageAnswer(msg::kIdYes);
+        dlg_->DeleteSelected();
+        g_pointSnapMode = kVecSnapCrossing;
+        for (int click = 0; click < 6; ++click) Click(column(random), row(random));
+        for (int32_t i = 1; i <= g_dxfElementCount; ++i) drawings[run].push_back({At(i).pen, At(i).x, At(i).y, At(i).z});
+    }
+    g_dxfSnapIndexThreshold = 20000;
+    ASSERT_EQ(drawings[0].size(), drawings[1].size());
+    EXPECT_GT(drawings[0].size(), 36u + 180u);  // something was drawn
+    EXPECT_TRUE(drawings[0] == drawings[1]);
 }
 
 TEST_F(VectorEditor, DrawnMovedAndEditedElementsStayPutUnderARegistration) {
