@@ -28,7 +28,7 @@ int32_t g_visibilityShowProgress = 0;
 uint32_t g_visibilityVisibleColor = 0xFFFFFF;
 uint32_t g_visibilityInvisibleColor = 0x0080FF;  // RGB 255, 128, 0
 
-std::vector<float> g_visibilityGrid;
+VisibilityGrid g_visibilityGrid;
 int32_t g_visibilityGridSize = 0;
 int32_t g_visibilityGridValid = 0;
 VisibilityGridBox g_visibilityGridBox{};
@@ -46,6 +46,53 @@ void Status(const VisibilityHooks& hooks, const std::string& text) {
     if (hooks.status) hooks.status(text);
 }
 uint32_t ColorRefToRgb(uint32_t c) { return (c & 0xFF) << 16 | (c & 0xFF00) | (c >> 16 & 0xFF); }
+
+// The triangle's plane into the cells whose centres lie in it (edges included), over the
+// cells of its box. Each row is narrowed to the columns where the edges cross it, with a
+// cell to spare for rounding; the test itself is the one of InterpolateInTriangle, written
+// out so that the same cells take the same values.
+void RasterizeTriangle(const RandomPoint& a, const RandomPoint& b, const RandomPoint& c, float* grid, int32_t n,
+                       double firstE, double firstN, double cellE, double cellN) {
+    const double xs[4] = {a.x, b.x, c.x, a.x};  // north
+    const double ys[4] = {a.y, b.y, c.y, a.y};  // east
+    const double det = (b.y - a.y) * (c.x - a.x) - (c.y - a.y) * (b.x - a.x);
+    if (det == 0) return;
+    const double g = (b.z - a.z) * (c.y - a.y) - (b.y - a.y) * (c.z - a.z);
+    const double f = (c.z - a.z) * (b.x - a.x) - (b.z - a.z) * (c.x - a.x);
+    const double minN = std::min({a.x, b.x, c.x}), maxN = std::max({a.x, b.x, c.x});
+    const double minE = std::min({a.y, b.y, c.y}), maxE = std::max({a.y, b.y, c.y});
+    const double jEnd = (maxN - firstN) / cellN, iEnd = (maxE - firstE) / cellE;
+    const int32_t j0 = static_cast<int32_t>(std::max(std::floor((minN - firstN) / cellN), -1.0));
+    const int32_t i0 = static_cast<int32_t>(std::max(std::floor((minE - firstE) / cellE), -1.0));
+    for (int32_t j = std::max(j0, 0); j < jEnd && j < n; ++j) {
+        const double north = firstN + j * cellN;
+        // East where the row's line meets the edges.
+        double lo = maxE, hi = minE;
+        for (int k = 0; k < 3; ++k) {
+            const double n1 = xs[k], n2 = xs[k + 1];
+            if ((north < n1 && north < n2) || (north > n1 && north > n2)) continue;
+            if (n1 == n2) {
+                lo = std::min({lo, ys[k], ys[k + 1]});
+                hi = std::max({hi, ys[k], ys[k + 1]});
+                continue;
+            }
+            const double east = ys[k] + (north - n1) / (n2 - n1) * (ys[k + 1] - ys[k]);
+            lo = std::min(lo, east);
+            hi = std::max(hi, east);
+        }
+        if (lo > hi) continue;
+        const int32_t iFrom = std::max({i0, 0, static_cast<int32_t>(std::floor((lo - firstE) / cellE))});
+        const double iTo = std::min(iEnd, std::floor((hi - firstE) / cellE) + 2);
+        float* row = grid + static_cast<size_t>(j) * n;
+        for (int32_t i = iFrom; i < iTo && i < n; ++i) {
+            const double east = firstE + i * cellE;
+            bool inside = true;
+            for (int k = 0; k < 3 && inside; ++k)
+                inside = !((ys[k] - east) * (xs[k + 1] - north) - (xs[k] - north) * (ys[k + 1] - east) < 0);
+            if (inside) row[i] = static_cast<float>(a.z + (g * (a.x - north) + f * (a.y - east)) / det);
+        }
+    }
+}
 }  // namespace
 
 double NormalizeSectorAzimuth(double typed) {
@@ -71,7 +118,7 @@ std::string NextVisibilityImageName() {
 }
 
 void FreeVisibilityGrid() {
-    std::vector<float>().swap(g_visibilityGrid);
+    VisibilityGrid().swap(g_visibilityGrid);
     g_visibilityGridValid = 0;
 }
 
@@ -132,25 +179,11 @@ int32_t BuildVisibilityGrid(const VisibilityHooks& hooks) {
             if (first[r]) {
                 const TinEdge& e = g_tinEdges[r];
                 const int32_t ia = std::abs(e.a), ib = std::abs(e.b), ic = std::abs(e.apexSearch);
-                if (validPoint(ia) && validPoint(ib) && validPoint(ic)) {
-                    const RandomPoint &pa = g_points[ia], &pb = g_points[ib], &pc = g_points[ic];
-                    const double minN = std::min({pa.x, pb.x, pc.x}), maxN = std::max({pa.x, pb.x, pc.x});
-                    const double minE = std::min({pa.y, pb.y, pc.y}), maxE = std::max({pa.y, pb.y, pc.y});
-                    const double jEnd = (maxN - firstN) / cellN, iEnd = (maxE - firstE) / cellE;
-                    const int32_t j0 = static_cast<int32_t>(std::max(std::floor((minN - firstN) / cellN), -1.0));
-                    const int32_t i0 = static_cast<int32_t>(std::max(std::floor((minE - firstE) / cellE), -1.0));
-                    for (int32_t j = std::max(j0, 0); j < jEnd && j < n; ++j) {
-                        const double north = firstN + j * cellN;
-                        for (int32_t i = std::max(i0, 0); i < iEnd && i < n; ++i) {
-                            double z = 0.0;
-                            if (InterpolateInTriangle(pa.x, pa.y, pa.z, pb.x, pb.y, pb.z, pc.x, pc.y, pc.z,
-                                                      north, firstE + i * cellE, &z) != 0)
-                                grid[static_cast<size_t>(j) * n + i] = static_cast<float>(z);
-                        }
-                    }
-                }
+                if (validPoint(ia) && validPoint(ib) && validPoint(ic))
+                    RasterizeTriangle(g_points[ia], g_points[ib], g_points[ic], grid, n, firstE, firstN, cellE, cellN);
             }
-            if (TickCount() - shown >= 100) {
+            // The clock is read every 256 records: reading it per record cost more than the cells.
+            if ((r & 255) == 0 && TickCount() - shown >= 100) {
                 shown = TickCount();
                 Status(hooks, FormatString("Create Mesh %4d / %4d", r, count));
                 if (EscapeDown(hooks)) {

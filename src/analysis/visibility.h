@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/mapped_allocator.h"
+
 struct VisibilityObserver {
     double east = 0.0;   // survey Y
     double north = 0.0;  // survey X
@@ -32,7 +34,10 @@ extern uint32_t g_visibilityInvisibleColor;  // COLORREF
 
 // The grid: n x n floats, element j*n + i for column i (east) and row j (north);
 // kVisibilityNoData where there is no terrain.
-extern std::vector<float> g_visibilityGrid;
+// Mapped on its own: a fresh grid of some hundred megabytes costs far less on huge pages
+// than touched page by page.
+using VisibilityGrid = std::vector<float, record_block::MappedAllocator<float>>;
+extern VisibilityGrid g_visibilityGrid;
 extern int32_t g_visibilityGridSize;
 extern int32_t g_visibilityGridValid;
 struct VisibilityGridBox {

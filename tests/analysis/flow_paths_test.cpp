@@ -53,6 +53,21 @@ TEST(FlowPaths, APitEndsThePath) {
     EXPECT_NEAR(p.vertices.back().y, 2100.0, 1e-9);
 }
 
+// Each start point marks the vertices it passes with its own number; after 256 starts a
+// one-byte number would come round to an earlier start's and cut the path short there.
+TEST(FlowPaths, ManyStartsFromOnePlaceAllRunTheSameWay) {
+    auto valley = [](double x, double y) { return 0.2 * std::fabs(y - 2100.0) + 0.05 * (x - 1000.0); };
+    BuildLatticeTin(20, 20, 1000.0, 2000.0, 10.0, valley);
+    const FlowPoint start{1150.0, 2133.3, valley(1150.0, 2133.3)};
+    const std::vector<FlowPath> paths = TraceFlowPaths(std::vector<FlowPoint>(600, start));
+    ASSERT_EQ(paths.size(), 600u);
+    ASSERT_GE(paths[0].vertices.size(), 3u);
+    for (size_t k = 1; k < paths.size(); ++k) {
+        EXPECT_EQ(paths[k].end, paths[0].end) << k;
+        EXPECT_EQ(paths[k].vertices.size(), paths[0].vertices.size()) << k;
+    }
+}
+
 TEST(FlowPaths, FlatTrianglesCostAHundredSteps) {
     // A slope in the north, then 1.9 km of level ground: about 297 flat triangles use up
     // the budget long before the southern border.

@@ -30,7 +30,7 @@ struct Comparison {
 // Whether the target over cell (i, j) is seen from the eye over cell (i0, j0): the line of
 // sight over the bilinear surface through the cell centres, sampled every quarter cell,
 // with the same curvature drop. A third opinion, sharing the cell walk with neither side.
-bool SeenOverSurface(const std::vector<float>& grid, int n, double cellE, double cellN, int i0, int j0,
+bool SeenOverSurface(const float* grid, int n, double cellE, double cellN, int i0, int j0,
                      double eyeZ, int i, int j, double target) {
     auto z = [&](int a, int b) { return static_cast<double>(grid[static_cast<size_t>(b) * n + a]); };
     auto surface = [&](double x, double y) {
@@ -184,7 +184,7 @@ TEST_F(VisibilityOracle, JacksboroCoarseReferee) {
             if (i == i0 && j == j0) continue;
             const bool isNear = std::abs(i - i0) <= 12 && std::abs(j - j0) <= 12;
             if (!isNear && (i % 3 || j % 3)) continue;
-            const bool seen = SeenOverSurface(g_visibilityGrid, n, cellE, cellN, i0, j0, eyeZ, i, j, 1.0);
+            const bool seen = SeenOverSurface(g_visibilityGrid.data(), n, cellE, cellN, i0, j0, eyeZ, i, j, 1.0);
             const size_t k = static_cast<size_t>(j) * n + i;
             ++cells; ours += c.ours[k] == seen; theirs += c.theirs[k] == seen;
             if (isNear) { ++nearCells; nearOurs += c.ours[k] == seen; nearTheirs += c.theirs[k] == seen; }
