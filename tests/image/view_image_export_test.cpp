@@ -150,3 +150,35 @@ TEST_F(ViewExport, ReadOnlyFileIsReportedAndKept) {
 }
 
 }  // namespace
+
+namespace {
+// The dialog's values are remembered; a name with NOSTREL_DATA1 stores the start-up data
+// set beside it instead of an image.
+TEST_F(ViewExport, DialogValuesAreRememberedAndTheStartUpSetIsStored) {
+    ASSERT_EQ(GrowPointBlock(16), 0);
+    g_pointCount = 1;
+    g_points[1].x = 3000;
+    g_points[1].y = 7000;
+    g_pointsPresent = -1;
+    ImageSaveValues shown;
+    SetImageSaveDialogRunner([&](ImageSaveValues& v) {
+        shown = v;
+        v.path = (m_dir / "NOSTREL_DATA1.BMP").string();
+        v.quality = 55;
+        v.filterIndex = 2;
+        return true;
+    });
+    EXPECT_FALSE(OnSaveViewImage());
+    SetImageSaveDialogRunner({});
+    EXPECT_EQ(shown.saveWidth, 1000);
+    EXPECT_EQ(shown.saveHeight, 500);
+    EXPECT_EQ(shown.maxWidth, 4096);
+    EXPECT_EQ(shown.title, "画像ファイルの保存");
+    EXPECT_EQ(g_jpegQuality, 55);
+    EXPECT_EQ(g_viewImageFilterIndex, 2);
+    EXPECT_TRUE(fs::exists(m_dir / "data1.VEW"));
+    EXPECT_FALSE(fs::exists(m_dir / "NOSTREL_DATA1.BMP"));
+    g_jpegQuality = 90;
+    g_viewImageFilterIndex = 1;
+}
+}  // namespace
