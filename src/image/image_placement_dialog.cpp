@@ -289,6 +289,13 @@ bool OnImagePlacementRegister(ImagePlacementDialogState& s) {
 }
 
 void OnImagePlacementCancel(ImagePlacementDialogState&) {
+    // A picture that changed under the open dialog (its block replaced) keeps its own
+    // record: the copy would point at pixels that are gone.
+    if (g_bgImage.pixels != g_bgImageBeforeEdit.pixels || g_bgImage.width != g_bgImageBeforeEdit.width ||
+        g_bgImage.height != g_bgImageBeforeEdit.height) {
+        g_bgImage.currentVertex = 0;
+        return;
+    }
     g_bgImage = g_bgImageBeforeEdit;
     g_bgImage.currentVertex = 0;
     g_redrawMask = -1;

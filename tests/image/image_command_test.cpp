@@ -12,6 +12,7 @@
 #include "model/terrain_data.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "view/display_flags.h"
 #include "view/view_state.h"
 
 namespace {
@@ -160,4 +161,20 @@ TEST_F(ImageCommands, SavingTheImageAsksToComposeOnlyWithTwoMonoImages) {
     EXPECT_EQ(g_bgImage.width, 37);
 }
 
+}  // namespace
+
+namespace {
+TEST_F(ImageCommands, ShowCommandTogglesALoadedImageOnly) {
+    EXPECT_FALSE(OnBackgroundImageShow());
+    const fs::path image = Copy("tif_palette8.tif", "map.tif");
+    QueueFileDialogAnswer(image.string());
+    ASSERT_EQ(OnBackgroundImageSelect({}), BackgroundImageSelectResult::Loaded);
+    EXPECT_NE(g_showBackgroundImage, 0);  // a chosen image is shown
+    ASSERT_TRUE(OnBackgroundImageShow());
+    EXPECT_EQ(g_showBackgroundImage, 0);
+    EXPECT_EQ(g_bgImage.blendMode, BLEND_HIDDEN);
+    ASSERT_TRUE(OnBackgroundImageShow());
+    EXPECT_NE(g_showBackgroundImage, 0);
+    EXPECT_EQ(g_bgImage.blendMode, BLEND_OVERWRITE);
+}
 }  // namespace

@@ -2,7 +2,10 @@
 // the state column cycles a slot's mode, one in the name column only selects; 主画像に設定
 // and 削除 rearrange the slots; brightness typed beyond 100 gives 100; Shift-JIS file names
 // are shown as they read.
+#include <QColorDialog>
 #include <QLineEdit>
+#include <filesystem>
+#include <fstream>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -10,7 +13,11 @@
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "image/image_slot.h"
+#include "image/image_list.h"
+#include "image/image_writers.h"
 #include "image/ui/image_list_dialog.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
 
 using namespace ui_driver;
 
@@ -98,6 +105,42 @@ private slots:
         // A new main image closes the list.
         FreeImageSlots();
         QTRY_VERIFY(!CBgImageListDlg::Instance());
+    }
+
+    // 追加読込 takes a placed picture into the next row; Shift on the swatch with row 1
+    // selected gives that slot its low colour and leaves the view's background.
+    void addAndSwatch() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        PutImages({"main.bmp"});
+        Choose(window.frame, kImageSelect);
+        CBgImageListDlg* dialog = CBgImageListDlg::Instance();
+        QVERIFY(dialog);
+        const std::filesystem::path picture = std::filesystem::path(g_root.toStdString()) / "more.bmp";
+        std::vector<uint32_t> row(16, 0x00336699);
+        QVERIFY(WriteBmp24File(picture.string(), 16, 8, [&](int32_t) { return row.data(); }));
+        std::ofstream(picture.parent_path() / "more.bpw", std::ios::binary) << "1\r\n0\r\n0\r\n-1\r\n1000.5\r\n2007.5\r\n";
+        QueueFileDialogAnswer(picture.string());
+        ClearRecordedMessages();
+        Press(dialog, "1135");
+        QVERIFY(RecordedMessages().empty());
+        auto* list = Control<QTableWidget>(dialog, "1134");
+        QCOMPARE(Cell(list, 1, 1), QString("more.bmp"));
+        QCOMPARE(Cell(list, 1, 2), QString::fromUtf8("上書"));
+        QCOMPARE(g_imageSlots[1].positionKnown, 1);
+        QCOMPARE(g_bgImage.width, 4);  // the main image stays active
+
+        const uint32_t background = ViewBackgroundColorRef();
+        list->selectRow(1);
+        WhenModal([](QWidget* d) {
+            auto* chooser = qobject_cast<QColorDialog*>(d);
+            QVERIFY(chooser);
+            chooser->setCurrentColor(QColor(0x11, 0x22, 0x33));
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QTest::mouseClick(Control<QWidget>(dialog, "1019"), Qt::LeftButton, Qt::ShiftModifier, QPoint(5, 5));
+        QCOMPARE(g_imageSlots[1].colorLow, uint32_t(0x00332211));
+        QCOMPARE(ViewBackgroundColorRef(), background);
     }
 };
 

@@ -263,6 +263,18 @@ TEST_F(ImagePlacement, CancelRestoresTheRecordBitForBit) {
     EXPECT_TRUE(SameBits(m_before, g_bgImage));
 }
 
+TEST_F(ImagePlacement, CancelAfterThePictureWasReplacedKeepsTheNewPicture) {
+    Pair(1, 1000, 5000, 0, 0);
+    uint8_t other[16] = {};
+    g_bgImage.pixels = other;
+    g_bgImage.width = 2;
+    OnImagePlacementCancel(m_state);
+    EXPECT_EQ(g_bgImage.pixels, other);
+    EXPECT_EQ(g_bgImage.width, 2);
+    EXPECT_EQ(g_bgImage.currentVertex, 0);
+    g_bgImage.pixels = nullptr;
+}
+
 TEST_F(ImagePlacement, EnterInAnEditRegistersThatValueWithThePreviousOther) {
     Pair(1, 1000, 5000, 0, 0);
     Pair(2, 3000, 6000, 500, 250);

@@ -1,6 +1,12 @@
 #include "image/ui/image_list_dialog.h"
 
+#include <QColorDialog>
+#include <QFrame>
+#include <functional>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,6 +28,33 @@ void RedrawView() {
     g_redrawMask = -1;
     InvalidateAndUpdateView();
 }
+
+// The background colour swatch (1019): painted in the view's background colour; a left
+// click released inside it opens the colour chooser.
+class ColourSwatch : public QFrame {
+public:
+    ColourSwatch(QWidget* parent, std::function<void(bool shift)> clicked)
+        : QFrame(parent), m_clicked(std::move(clicked)) {
+        setObjectName("1019");
+        setFrameShape(QFrame::Box);
+        setMinimumSize(40, 20);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        const uint32_t c = ViewBackgroundColorRef();
+        painter.fillRect(rect(), QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        QFrame::paintEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+            m_clicked(event->modifiers().testFlag(Qt::ShiftModifier));
+    }
+
+private:
+    std::function<void(bool)> m_clicked;
+};
 
 void CloseOpenList() {
     if (g_bgImageListDlg) g_bgImageListDlg->close();
@@ -57,11 +90,15 @@ CBgImageListDlg::CBgImageListDlg(QWidget* parent) : QDialog(parent) {
         return b;
     };
     QPushButton* add = button("1135", "追加読込");
-    add->setEnabled(false);  // adding through the list is not part of this program yet
     QPushButton* remove = button("1145", "削除");
     QPushButton* makeMain = button("1144", "主画像に設定");
     QPushButton* invert = button("1020", "反転");
     QPushButton* close = button("1", "閉じる");
+    connect(add, &QPushButton::clicked, this, [this] {
+        OnAddImageToSlots();
+        FillImageList();
+        RedrawView();
+    });
     connect(remove, &QPushButton::clicked, this, &CBgImageListDlg::OnDelete);
     connect(makeMain, &QPushButton::clicked, this, &CBgImageListDlg::OnMakeMain);
     connect(invert, &QPushButton::clicked, this, [] {
@@ -76,6 +113,8 @@ CBgImageListDlg::CBgImageListDlg(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {add, remove, makeMain, invert}) buttons->addWidget(b);
+    buttons->addWidget(new QLabel(QString::fromUtf8("背景色"), this));
+    buttons->addWidget(new ColourSwatch(this, [this](bool shift) { OnSwatch(shift); }));
     buttons->addWidget(new QLabel(QString::fromUtf8("明度"), this));
     buttons->addWidget(m_brightness);
     buttons->addWidget(close);
@@ -187,4 +226,15 @@ void CBgImageListDlg::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void CBgImageListDlg::OnSwatch(bool shift) {
+    const int row = SelectedRow();
+    const uint32_t start = BackgroundChooserStartColor(shift, row);
+    const QColor chosen = QColorDialog::getColor(QColor(start & 0xFF, (start >> 8) & 0xFF, (start >> 16) & 0xFF), this);
+    if (!chosen.isValid()) return;
+    ApplyBackgroundChooserColor(shift, row, uint32_t(chosen.red()) | uint32_t(chosen.green()) << 8 |
+                                                uint32_t(chosen.blue()) << 16);
+    update();
+    RedrawView();
 }

@@ -26,6 +26,7 @@ private:
     void OnMakeMain();
     void OnDelete();
     void OnBrightnessDone();
+    void OnSwatch(bool shift);
 
     QTableWidget* m_list = nullptr;
     QLineEdit* m_brightness = nullptr;

@@ -1,5 +1,7 @@
 #include "view/ui/pelmo_3d_view.h"
 
+#include <QApplication>
+
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -23,6 +25,8 @@
 #include "view/raster_primitives.h"
 #include "image/image_drawing.h"
 #include "image/image_placement_dialog.h"
+#include "image/ui/image_save_dialog.h"
+#include "image/view_image_export.h"
 #include "view/triangle_pass.h"
 #include "contour/contour_drawing.h"
 #include "dxf/vector_editor.h"
@@ -243,6 +247,15 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{AskMeshRegister, RunMeshAreaDialog});
     RegisterLineNumberCommand(m_commands);
     RegisterTunnelCommand(m_commands);
+
+    // ビットマップで保存.
+    CImageSaveFileDlg::Install(this);
+    m_commands.SetHandler(32886, [] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        OnSaveViewImage();
+        QApplication::restoreOverrideCursor();
+    });
+    m_commands.SetUpdateRule(32886, [](CommandUpdate& u) { u.enabled = g_pointCount > 0; });
 
     // XY反転.
     m_commands.SetHandler(33033, [this] {
