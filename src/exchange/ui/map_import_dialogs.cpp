@@ -27,6 +27,7 @@ QString Id(int id) { return QString::number(id); }
 
 CHTF_inp::CHTF_inp(QWidget* parent) : QDialog(parent) {
     setWindowTitle("HTF input");
+    setObjectName("CHTF_inp");
     m_values = OpenHtfInput();
     DialogKeyFilter* keys = InstallDialogKeyFilter(this);
     keys->BindFlags(&m_values.enterPressed, &m_values.escapePressed);
