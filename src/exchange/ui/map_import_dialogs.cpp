@@ -67,7 +67,12 @@ CHTF_inp::CHTF_inp(QWidget* parent) : QDialog(parent) {
     auto* start = new QPushButton("開始");
     start->setObjectName(Id(1132));
     start->setAutoDefault(false);
-    connect(start, &QPushButton::clicked, this, [this] { OnStartButton(this); });
+    connect(start, &QPushButton::clicked, this, [this] {
+        // What the edits show is what runs, even when the last one never lost the focus.
+        for (int r = 0; r < kHtfRows; ++r) HtfLayerLostFocus(m_values, r, m_layers[r]->text().toStdString());
+        HtfTextHeightLostFocus(m_values, m_textHeight->text().toStdString());
+        OnStartButton(this);
+    });
     auto* abort = new QPushButton("中止");
     abort->setObjectName(Id(1224));
     abort->setAutoDefault(false);
