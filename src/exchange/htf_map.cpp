@@ -15,6 +15,7 @@
 #include "model/corner_mapping.h"
 #include "model/document_services.h"
 #include "model/geodesy.h"
+#include "model/zone_dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
@@ -336,6 +337,23 @@ std::string HtfTextHeightLostFocus(HtfInputValues& values, const std::string& te
     if (v > 0 && std::isfinite(v)) values.textHeight = v;
     return FormatString("%.3f", values.textHeight);
 }
+
+ZoneSelectValues HtfZoneDialogValues() {
+    ZoneSelectValues values;
+    values.m_zone = g_planeZone;
+    values.m_datumSelection = 1;
+    values.m_convertDatum = 1;
+    return values;
+}
+
+std::string HtfZoneChosen(const ZoneSelectValues& values) {
+    g_planeZone = ValidPlaneZone(values.m_zone);
+    const int32_t datum = values.m_dataDatum >= 0 ? values.m_dataDatum : values.m_datumSelection;
+    g_useWorldDatum = datum == 1 ? 1 : 0;
+    return HtfZoneText();
+}
+
+std::string HtfZoneText() { return FormatString("[ %d ]", g_planeZone); }
 
 int32_t HtfRowOf(int32_t classCode, int32_t subCode) {
     if (classCode == 111) return subCode == 2 ? 1 : subCode == 3 ? 2 : 0;

@@ -29,6 +29,13 @@ void HtfLayerLostFocus(HtfInputValues& values, int32_t row, const std::string& t
 // edit's new text comes back.
 std::string HtfTextHeightLostFocus(HtfInputValues& values, const std::string& text);
 
+struct ZoneSelectValues;
+// The zone button: the values the zone dialog opens with, and what it leaves (whichever way
+// it ended) taken into g_planeZone and g_useWorldDatum; the zone text "[ %d ]" comes back.
+ZoneSelectValues HtfZoneDialogValues();
+std::string HtfZoneChosen(const ZoneSelectValues& values);
+std::string HtfZoneText();
+
 // The row (0 to 9) of a feature's class code and sub-code.
 int32_t HtfRowOf(int32_t classCode, int32_t subCode);
 

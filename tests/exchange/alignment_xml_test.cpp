@@ -94,6 +94,20 @@ std::string Reindented(const std::string& text) {
     return out;
 }
 
+// Ten levels of ten references each: a thousand million copies if they were expanded.
+std::string BillionLaughs() {
+    std::string t = Header() + "<!DOCTYPE r [";
+    for (int i = 0; i < 10; ++i) {
+        std::string body = "lol";
+        if (i > 0) {
+            body.clear();
+            for (int k = 0; k < 10; ++k) body += "&l" + std::to_string(i - 1) + ";";
+        }
+        t += "<!ENTITY l" + std::to_string(i) + " \"" + body + "\">";
+    }
+    return t + "]><RoadGM><PIs><PI Name=\"&l9;\" x=\"1\" y=\"2\"/></PIs></RoadGM>";
+}
+
 class AlignmentXmlTest : public ImportFixture {
 protected:
     void SetUp() override {
@@ -291,6 +305,7 @@ TEST_F(AlignmentXmlTest, DamagedFilesAreToldWithTheirLineAndChangeNothing) {
                     "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>\n<RoadGM><PIs><PI Name=\"&c;\" x=\"1\" y=\"1\"/>"
                     "<PI>&c;</PI></PIs></RoadGM>",
          "route.xml"},
+        {"entity expansion in an attribute", BillionLaughs(), "route.xml: line 2"},
         {"external entity",
          Header() + "<!DOCTYPE r [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>\n<RoadGM><PIs><PI Name=\"x\">&e;</PI>"
                     "</PIs></RoadGM>",

@@ -38,6 +38,7 @@
 #include "model/ui/progress_window.h"
 #include "model/ui/terrain_edit_commands.h"
 #include "exchange/ui/import_dialog.h"
+#include "exchange/ui/map_import_dialogs.h"
 #include "exchange/ui/sima_out_dialog.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
@@ -539,6 +540,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallDxfInfoWindow(this);
     InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     InstallSimaOutDialog(this, m_frameCommands);
+    InstallMapImportCommands(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CBgImagePositionDlg::Install(this, m_frameCommands);
