@@ -92,7 +92,9 @@
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "shell/ui/plotter_file_dialog.h"
 #include "shell/ui/section_drawing_choice_dialog.h"
+#include "shell/plotter_file_command.h"
 #include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
@@ -214,6 +216,7 @@ CMainFrame::~CMainFrame() {
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     UninstallGridIntervalDialog();
+    SetPlotterFileDialogRunner(nullptr);
     m_reminderTimer.stop();
     m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)
@@ -550,6 +553,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallPointListWindow(this);
     RegisterPointListCommands(m_frameCommands);
     InstallPointGenDialogs(this);
+    InstallPlotterFileDialog(this);
     InstallSliceLineDialogs(this);
     RegisterPointGenCommands(m_frameCommands);
     RegisterTerrainEditCommands(m_frameCommands, this);
