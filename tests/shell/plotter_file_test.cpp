@@ -109,7 +109,7 @@ TEST_F(PlotterFile, MatchesTheHandWrittenFile) {
         {1, 17.0, {Ground(0, 0), Ground(0.05, 0.05)}},
     };
     ASSERT_EQ(Write(WriteContours(lines), 3), 0);
-    EXPECT_EQ(Bytes(Output()), Bytes("tests/data/plotter/trace_command.txt"));
+    EXPECT_EQ(Bytes(Output()), Bytes(NOSTREL_SOURCE_DIR "/tests/data/plotter/trace_command.txt"));
 }
 
 TEST_F(PlotterFile, LongLinesSplitIntoPiecesThatShareTheirJoiningVertex) {
