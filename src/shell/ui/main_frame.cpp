@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -95,6 +96,7 @@
 #include "shell/ui/plotter_file_dialog.h"
 #include "shell/ui/section_drawing_choice_dialog.h"
 #include "shell/plotter_file_command.h"
+#include "shell/host_channel.h"
 #include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
@@ -191,6 +193,12 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     m_statusTimer.start(200);
 
     RegisterFrameCommands();
+    // Other programs of the suite find this window by its class: the host's requests and
+    // raise requests arrive here.
+    if (m_classListener.Listen(kMainWindowClassName)) {
+        auto* notifier = new QSocketNotifier(m_classListener.Descriptor(), QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] { ReceiveWindowMessages(); });
+    }
     qApp->installEventFilter(this);
     RefreshCommandStates();
 }
@@ -644,6 +652,53 @@ void CMainFrame::RegisterFrameCommands() {
                                           : CDuplicateCheckDlg::Run(values, this);
         });
     });
+}
+
+void CMainFrame::ReceiveWindowMessages() {
+    m_classListener.Receive([this](const WindowMessage& m) -> int32_t {
+        if (m.message == wm::kRaiseRequest) {
+            raise();
+            activateWindow();
+        } else if (m.message == kHostMessage) {
+            // Runs after this delivery, and after the long operation when one is under way:
+            // a request must not clear the data under a running loop.
+            QPointer<CMainFrame> frame(this);
+            const int32_t host = m.wParam, command = m.lParam;
+            const std::string key = "host-request-" + std::to_string(++m_hostRequestSerial);
+            QTimer::singleShot(0, this, [frame, host, command, key] {
+                RunWhenIdle(key, [frame, host, command] {
+                    if (frame) frame->OnExternalCommand(host, command);
+                });
+            });
+        }
+        return 0;
+    });
+}
+
+int CMainFrame::OnExternalCommand(int32_t hostWindow, int32_t command) {
+    std::string path;
+    ExternalCommandHooks hooks;
+    QPointer<CMainFrame> frame(this);
+    hooks.postFrameCommand = [frame](int id) {
+        QTimer::singleShot(0, frame, [frame, id] {
+            if (frame) frame->ExecuteCommand(id);
+        });
+    };
+    RunExternalCommand(command, path, hooks);
+    if (auto* document = dynamic_cast<CPelmo_3DDoc*>(m_document)) {
+        document->SetModifiedFlag(false);
+        if (path.size() < 4) {
+            document->SetTitle("未設定");
+        } else {
+            document->SetPathName(path);
+            g_workFolder = FolderOfPath(path);
+        }
+    }
+    UpdateFrameTitle();
+    FullRedraw();
+    RefreshCommandStates();
+    if (hostWindow != 0) PostWindowMessageToHandle(static_cast<uint32_t>(hostWindow), kHostMessage, 0, 0);
+    return 0;
 }
 
 void CMainFrame::OnLatLongDisplay() {
