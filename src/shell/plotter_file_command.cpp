@@ -9,16 +9,14 @@
 #include "platform/message_box.h"
 #include "pointedit/edit_point.h"
 #include "pointedit/edit_windows.h"
+#include "shell/tool_commands.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/view_picking.h"
 #include "view/view_state.h"
 
 namespace {
-PlotterFileDialogRunner& Runner() {
-    static PlotterFileDialogRunner runner;
-    return runner;
-}
+PlotterFileDialogRunner& Runner() { return ToolServices().runPlotterFileDialog; }
 
 constexpr int32_t kShiftFlag = 0x04;
 constexpr int32_t kControlFlag = 0x08;

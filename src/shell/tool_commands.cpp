@@ -177,7 +177,7 @@ bool MeshRange(const ToolCommandServices& s) {
     return s.runMeshRangeDialog && s.initMeshAreaPolygon;
 }
 bool VecCreate(const ToolCommandServices& s) { return bool(s.openVecCreateDialog); }
-bool PlotterFileDialog(const ToolCommandServices&) { return HasPlotterFileDialog(); }
+bool PlotterFileDialog(const ToolCommandServices& s) { return bool(s.runPlotterFileDialog); }
 
 // The mode and sub-state each tool command sets, and the window it opens.
 struct ToolNeeds {

@@ -159,6 +159,23 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     BuildMenus();
     BuildToolBars();
     BuildModeToolBars();
+    // The toolbar menu offers the bars' commands, so that a mode bar is shown only through
+    // its command (which hides the other mode bars and ends their tool) and the commands
+    // that have no menu item are reachable.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        for (int id : {cmd::kMainToolBar, cmd::kDisplayToolBar, cmd::kDisplayMenuToolBar, 32853, 32856, 32899}) {
+            const MenuEntry* e = FindCommand(id);
+            QAction* a = menu.addAction(e && e->text ? PlainText(e->text).trimmed() : QString::number(id));
+            a->setData(id);
+            const CommandUpdate u = m_router.Update(id);
+            a->setEnabled(u.enabled);
+            a->setCheckable(true);
+            a->setChecked(u.check == CheckState::kChecked);
+        }
+        if (QAction* chosen = menu.exec(mapToGlobal(at))) ExecuteCommand(chosen->data().toInt());
+    });
     BuildStatusBar();
     // The core writes the message pane and opens its progress windows over this frame.
     SetStatusTextHandler([this](const std::string& text) {
@@ -856,9 +873,21 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     // Any Enter that passes while the box is shown applies the box's text; the key goes
     // on to its receiver.
+    // The filter sees a key once per widget it passes on its way up: one key press applies
+    // the text once.
     if (event->type() == QEvent::KeyPress && boxActive) {
+        // An event handed on to a parent of its last receiver is the same press.
+        static const QEvent* lastEvent = nullptr;
+        static QPointer<QObject> lastReceiver;
+        auto* receiver = qobject_cast<QWidget*>(watched);
+        auto* previous = qobject_cast<QWidget*>(lastReceiver.data());
+        const bool handedOn = event == lastEvent && receiver && previous && receiver->isAncestorOf(previous);
+        lastEvent = event;
+        lastReceiver = watched;
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) ApplyHeightEditText();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !handedOn) {
+            ApplyHeightEditText();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
