@@ -27,6 +27,7 @@ protected:
     static void SetUpTestSuite() {
         s_root = fs::temp_directory_path() / ("nhost-" + std::to_string(getpid()));
         fs::create_directories(s_root / "run");
+        fs::permissions(s_root / "run", fs::perms::owner_all);
         fs::create_directories(s_root / "config");
         setenv("XDG_RUNTIME_DIR", (s_root / "run").c_str(), 1);
         setenv("XDG_CONFIG_HOME", (s_root / "config").c_str(), 1);
