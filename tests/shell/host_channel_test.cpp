@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,8 @@
 #include "shell/host_channel.h"
 #include "shell/tool_mode.h"
 #include "view/display_flags.h"
+#include "view/raster_primitives.h"
+#include "view/view_state.h"
 #include "volume/mesh_data.h"
 
 namespace fs = std::filesystem;
@@ -201,4 +204,23 @@ TEST(HostChannel, MeshHeaderNeedsTenFields) {
     EXPECT_DOUBLE_EQ(g_meshPitchLength, 1.0);
     EXPECT_EQ(ReadMshHeader((dir / "missing").string()), 0);
     fs::remove_all(dir);
+}
+
+// A host request may come before the window has a size: showing all keeps a usable scale.
+TEST_F(HostBlock, ShowingAllBeforeTheWindowHasASizeKeepsTheScale) {
+    AddPoints({{1, 2}, {30, 40}, {5, 60}});
+    const int32_t savedX = g_bufferMaxX, savedY = g_bufferMaxY;
+    g_bufferMaxX = g_bufferMaxY = 0;
+    g_viewScale = 25.6;
+    Run(0);
+    EXPECT_GT(g_viewScale, 0);
+    EXPECT_TRUE(std::isfinite(g_viewScale));
+    g_bufferMaxX = 800;
+    g_bufferMaxY = 600;
+    Run(0);
+    EXPECT_GT(g_viewScale, 0);
+    EXPECT_TRUE(std::isfinite(g_viewScale));
+    EXPECT_TRUE(std::isfinite(g_viewCenterX) && std::isfinite(g_viewCenterY));
+    g_bufferMaxX = savedX;
+    g_bufferMaxY = savedY;
 }

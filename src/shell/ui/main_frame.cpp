@@ -881,7 +881,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         static QPointer<QObject> lastReceiver;
         auto* receiver = qobject_cast<QWidget*>(watched);
         auto* previous = qobject_cast<QWidget*>(lastReceiver.data());
-        const bool handedOn = event == lastEvent && receiver && previous && receiver->isAncestorOf(previous);
+        const bool handedOn =
+            event == lastEvent && receiver && previous && receiver != previous && receiver->isAncestorOf(previous);
         lastEvent = event;
         lastReceiver = watched;
         const int key = static_cast<QKeyEvent*>(event)->key();
