@@ -315,6 +315,8 @@ void OnDuplicateCheck(const std::function<bool(DuplicateCheckValues&)>& runDialo
     if (IsProgressWindowOpen() || !runDialog) return;
     CloseToolWindows();
     ResetToolMode();
+    // A pick left from the previous tool would stay marked over the renumbered points.
+    ClearPickedPoints();
     DuplicateCheckValues values = OpenDuplicateCheckDialog();
     if (!runDialog(values)) return;
     g_dupTolerance = values.distance;

@@ -13,6 +13,7 @@
 #include "pointedit/edit_point.h"
 #include "pointedit/edit_windows.h"
 #include "route/route_data.h"
+#include "shell/plotter_file_command.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/display_flags.h"
@@ -176,6 +177,7 @@ bool MeshRange(const ToolCommandServices& s) {
     return s.runMeshRangeDialog && s.initMeshAreaPolygon;
 }
 bool VecCreate(const ToolCommandServices& s) { return bool(s.openVecCreateDialog); }
+bool PlotterFileDialog(const ToolCommandServices& s) { return bool(s.runPlotterFileDialog); }
 
 // The mode and sub-state each tool command sets, and the window it opens.
 struct ToolNeeds {
@@ -199,6 +201,7 @@ const ToolNeeds kToolNeeds[] = {
     {32846, MODE_POINT_EDIT, POINT_EDIT_FOUR_POINT, PointPanel},
     {32879, MODE_POINT_EDIT, POINT_EDIT_PARALLEL, PointPanel},
     {32847, MODE_POINT_EDIT, POINT_EDIT_VALID_INVALID, NoWindow},
+    {32861, MODE_POINT_EDIT, POINT_EDIT_PLOTTER_BASE, PlotterFileDialog},
     {32914, MODE_POINT_EDIT, kClicksInWindow, SelectShape},
     {32808, MODE_IP_POINT, IP_POINT_INPUT, CoordInput},
     {32809, MODE_IP_POINT, IP_POINT_CHANGE, CoordInput},
@@ -624,6 +627,7 @@ void RegisterToolCommands(FrameCommandTarget& commands,
         {32985, OnSagCurve},
         {32968, OnTextFlag},
         {32980, OnCutPositionDelete},
+        {32861, OnPlotterFileOutput},
     };
     // The table's rule, and never enabled while the tool is not built.
     auto rule = [&commands, conditions](

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "shell/command_routing.h"
+#include "shell/plotter_file.h"
 
 // The windows and dialogs the tool commands open. An empty entry is a window that does
 // not exist here; a command that cannot work without its dialog is then not offered.
@@ -25,6 +26,8 @@ struct ToolCommandServices {
     std::function<void(bool firstUse)> runPointSectionSettingsDialog;
     // Shows the batch-edit sub-state on the point toolbar before its dialog runs.
     std::function<void()> refreshPointToolBar;
+    // Dialog 186 on the two base points of カルドミア出力 (modal).
+    std::function<void(const PlotterBasePoint&, const PlotterBasePoint&)> runPlotterFileDialog;
     // Whether a click in a tool mode and sub-state reaches a tool function; empty: the
     // view's dispatch table decides.
     std::function<bool(int32_t mode, int32_t subState)> toolClickHandled;

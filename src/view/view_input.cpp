@@ -43,6 +43,7 @@
 #include "route/route_lists.h"
 #include "section/cross_section_command.h"
 #include "section/route_point_entry.h"
+#include "shell/plotter_file_command.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
@@ -316,6 +317,7 @@ void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
 void ImagePositionRow(const ToolClick& c) { ImagePlacementViewClick(c.x, c.y); }
 
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
+void TraceBaseRow(const ToolClick& c) { PickTraceOutputBasePoints(c.x, c.y, c.flags); }
 
 void SimpleSectionRow(const ToolClick& c) { OnSimpleSectionPick(c.flags, c.x, c.y); }
 void TowerRow(const ToolClick& c) { OnTowerClick(c.flags, c.x, c.y); }
@@ -365,7 +367,7 @@ const ToolClickRow kToolClickRows[] = {
      FourPointRow},
     {M2, M2, POINT_EDIT_VALID_INVALID, CtrlRule::kAny, false, "OnClickToggleValid",
      ToggleValidRow},
-    {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", nullptr},
+    {M2, M2, POINT_EDIT_PLOTTER_BASE, CtrlRule::kAny, false, "PickTraceOutputBasePoints", TraceBaseRow},
     {M2, M2, POINT_EDIT_PARALLEL, CtrlRule::kAny, false, "PickPolylinePoint", PolylineRow},
     {M2, M2, POINT_EDIT_BATCH + 1, CtrlRule::kAny, false, "PickSelectionPolygonPoint",
      BatchPolygonRow},

@@ -141,7 +141,10 @@ void ShowAllKeepSettings() {
     g_colorBandParams = saved;
     g_birdsEyeOn = 0;
     g_redrawMask = -1;
-    g_viewScale = std::min(g_bufferMaxX, g_bufferMaxY) / g_extentSize;
+    // Before the window has a size (or without an extent) the fit is 0 or infinite: the
+    // scale stays as it was, since every later step divides by it.
+    const double fit = std::min(g_bufferMaxX, g_bufferMaxY) / g_extentSize;
+    if (std::isfinite(fit) && fit > 0) g_viewScale = fit;
     g_viewCenterX = g_extentCenterX;
     g_viewCenterY = g_extentCenterY;
     g_birdsEyeAzimuth = 0;

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
@@ -313,6 +315,48 @@ private slots:
         g_heightScale = 4.0;
         wheel(120);
         QCOMPARE(g_heightScale, 4.0);
+    }
+
+    // One press of Enter applies the box once, although the key passes the box, its slot,
+    // the toolbar and the window on its way up.
+    void exaggerationBoxAppliesOneEnterOnce() {
+        CMainFrame frame;
+        ShellConditions c;
+        c.birdsEyeOn = true;
+        c.points = true;
+        frame.SetConditionSource([&] { return c; });
+        int redraws = 0;
+        frame.SetFullRedraw([&] { ++redraws; });
+        frame.show();
+        frame.OnTimer(353);
+        QLineEdit* box = frame.HeightEdit();
+        for (int press = 1; press <= 3; ++press) {
+            const int before = redraws;
+            QTest::keyClick(box, Qt::Key_Return);
+            QCOMPARE(redraws - before, 1);
+        }
+    }
+
+    // The toolbar menu shows a mode bar through its command: the other mode bars go.
+    void toolbarMenuShowsModeBarsThroughTheirCommands() {
+        CMainFrame frame;
+        frame.show();
+        frame.ExecuteCommand(32799);  // スライス数量ツール
+        QVERIFY(!frame.ModeToolBar(1)->isHidden());
+        QStringList texts;
+        QTimer::singleShot(0, &frame, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            for (QAction* a : menu->actions()) texts << a->text();
+            menu->setActiveAction(menu->actions().at(3));
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), frame.mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(&frame, &event);
+        QCOMPARE(texts.size(), 6);
+        QCOMPARE(texts.at(3), QString::fromUtf8("地形作成ﾂｰﾙ ﾊﾞｰ"));
+        QVERIFY(!frame.ModeToolBar(3)->isHidden());
+        QVERIFY(frame.ModeToolBar(1)->isHidden());
     }
 
     void statusBarHasNinePanes() {

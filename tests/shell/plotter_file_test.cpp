@@ -109,7 +109,7 @@ TEST_F(PlotterFile, MatchesTheHandWrittenFile) {
         {1, 17.0, {Ground(0, 0), Ground(0.05, 0.05)}},
     };
     ASSERT_EQ(Write(WriteContours(lines), 3), 0);
-    EXPECT_EQ(Bytes(Output()), Bytes("tests/data/plotter/trace_command.txt"));
+    EXPECT_EQ(Bytes(Output()), Bytes(NOSTREL_SOURCE_DIR "/tests/data/plotter/trace_command.txt"));
 }
 
 TEST_F(PlotterFile, LongLinesSplitIntoPiecesThatShareTheirJoiningVertex) {
@@ -236,4 +236,83 @@ TEST_F(PlotterFile, StartAsksBeforeReplacingAndReportsFailure) {
     EXPECT_EQ(RecordedMessages()[0].text, "ファイルが作成できませんでした。");
     EXPECT_EQ(RecordedMessages()[0].caption, "ファイル作成失敗");
     g_contourLinesPath.clear();
+}
+
+// The command's two clicks on the plan-grid survey (plan view at 10 pixels a metre).
+#include "model/rnd_file.h"
+#include "pointedit/point_array.h"
+#include "shell/plotter_file_command.h"
+#include "shell/tool_mode.h"
+#include "view/view_state.h"
+#include "view/projection.h"
+#include "view/raster_primitives.h"
+
+namespace {
+class TraceBasePick : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitDataModel();
+        g_pointCapacity = 100;
+        ASSERT_EQ(GrowPointBlock(100), 0);
+        std::FILE* rnd = std::fopen(NOSTREL_SOURCE_DIR "/tests/data/plan_grid.RND", "rb");
+        ASSERT_EQ(ReadRndText(rnd), 0);
+        g_pointsPresent = -1;
+        g_bufferMaxX = 800;
+        g_bufferMaxY = 600;
+        g_viewportCenterX = 400;
+        g_viewportCenterY = 300;
+        g_viewCenterX = 1010;
+        g_viewCenterY = 2010;
+        g_viewScale = 10;
+        g_birdsEyeOn = 0;
+        g_heightScale = 1;
+        g_projectionValid = 0;
+        ClearRecordedMessages();
+        SetPlotterFileDialogRunner([this](const PlotterBasePoint& a, const PlotterBasePoint& b) {
+            m_calls.push_back({a, b});
+            m_modeDuringDialog = g_pointEditState;
+        });
+    }
+    void TearDown() override {
+        SetPlotterFileDialogRunner(nullptr);
+        ReleaseDataModel();
+    }
+    static int32_t ColOf(int32_t i) { return static_cast<int32_t>(std::lround(400 + (g_points[i].y - 2010) * 10)); }
+    static int32_t RowOf(int32_t i) { return static_cast<int32_t>(std::lround(300 - (g_points[i].x - 1010) * 10)); }
+
+    std::vector<std::pair<PlotterBasePoint, PlotterBasePoint>> m_calls;
+    int32_t m_modeDuringDialog = 0;
+};
+}  // namespace
+
+TEST_F(TraceBasePick, TwoClicksOpenTheDialogOnTheirPoints) {
+    OnPlotterFileOutput();
+    EXPECT_EQ(g_toolMode, MODE_POINT_EDIT);
+    EXPECT_EQ(g_pointEditState, POINT_EDIT_PLOTTER_BASE);
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "基準となる２点のランダム点を指定してください");
+
+    PickTraceOutputBasePoints(5, 5, 0);  // nowhere near a point
+    EXPECT_EQ(g_pickedPoint, 0);
+    PickTraceOutputBasePoints(ColOf(1), RowOf(1), 0x04);  // Shift: ignored
+    EXPECT_EQ(g_pickedPoint, 0);
+    PickTraceOutputBasePoints(ColOf(1), RowOf(1), 0);
+    EXPECT_EQ(g_pickedPoint, 1);
+    PickTraceOutputBasePoints(ColOf(1), RowOf(1), 0);  // the same point again
+    EXPECT_TRUE(m_calls.empty());
+    PickTraceOutputBasePoints(ColOf(5), RowOf(5), 0);
+    ASSERT_EQ(m_calls.size(), 1u);
+    EXPECT_EQ(m_modeDuringDialog, POINT_EDIT_PLOTTER_BASE);
+    EXPECT_EQ(m_calls[0].first.name, std::string(g_points[1].name));
+    EXPECT_DOUBLE_EQ(m_calls[0].first.x, g_points[1].x);
+    EXPECT_DOUBLE_EQ(m_calls[0].second.y, g_points[5].y);
+    // After the dialog: no mode and no pick left marked.
+    EXPECT_EQ(g_toolMode, MODE_NONE);
+    EXPECT_EQ(g_pickedPoint, 0);
+    EXPECT_EQ(g_pickedPoint2, 0);
+
+    // The command given again while picking switches the mode off.
+    OnPlotterFileOutput();
+    OnPlotterFileOutput();
+    EXPECT_EQ(g_toolMode, MODE_NONE);
 }

@@ -550,6 +550,7 @@ const ToolWindowNeed kToolWindowNeeds[] = {
     {32808, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
     {32809, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
     {32911, [](const ToolCommandServices& s) { return bool(s.runCoordInputDialog); }, false},
+    {32861, [](const ToolCommandServices& s) { return bool(s.runPlotterFileDialog); }, false},
 };
 
 // Every condition of the enable rules met.
@@ -583,6 +584,7 @@ TEST(ToolCommandsAsBuilt, EveryEnabledToolReachesItsClickFunctionAndItsWindow) {
             s.runSelectShapeDialog = [] { return 1; };
             s.runMeshRangeDialog = [] { return 0; };
             s.runPointSectionSettingsDialog = [](bool) {};
+            s.runPlotterFileDialog = [](const PlotterBasePoint&, const PlotterBasePoint&) {};
         }
         FrameCommandTarget frame;
         frame.SetConditionSource([&] { return all; });

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWheelEvent>
@@ -94,7 +95,10 @@
 #include "shell/ui/backup_reminder_dialog.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
+#include "shell/ui/plotter_file_dialog.h"
 #include "shell/ui/section_drawing_choice_dialog.h"
+#include "shell/plotter_file_command.h"
+#include "shell/host_channel.h"
 #include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
@@ -157,6 +161,23 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     BuildMenus();
     BuildToolBars();
     BuildModeToolBars();
+    // The toolbar menu offers the bars' commands, so that a mode bar is shown only through
+    // its command (which hides the other mode bars and ends their tool) and the commands
+    // that have no menu item are reachable.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        for (int id : {cmd::kMainToolBar, cmd::kDisplayToolBar, cmd::kDisplayMenuToolBar, 32853, 32856, 32899}) {
+            const MenuEntry* e = FindCommand(id);
+            QAction* a = menu.addAction(e && e->text ? PlainText(e->text).trimmed() : QString::number(id));
+            a->setData(id);
+            const CommandUpdate u = m_router.Update(id);
+            a->setEnabled(u.enabled);
+            a->setCheckable(true);
+            a->setChecked(u.check == CheckState::kChecked);
+        }
+        if (QAction* chosen = menu.exec(mapToGlobal(at))) ExecuteCommand(chosen->data().toInt());
+    });
     BuildStatusBar();
     // The core writes the message pane and opens its progress windows over this frame.
     SetStatusTextHandler([this](const std::string& text) {
@@ -191,6 +212,12 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     m_statusTimer.start(200);
 
     RegisterFrameCommands();
+    // Other programs of the suite find this window by its class: the host's requests and
+    // raise requests arrive here.
+    if (m_classListener.Listen(kMainWindowClassName)) {
+        auto* notifier = new QSocketNotifier(m_classListener.Descriptor(), QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] { ReceiveWindowMessages(); });
+    }
     qApp->installEventFilter(this);
     RefreshCommandStates();
 }
@@ -216,6 +243,7 @@ CMainFrame::~CMainFrame() {
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     UninstallGridIntervalDialog();
+    SetPlotterFileDialogRunner(nullptr);
     m_reminderTimer.stop();
     m_statusTimer.stop();
     if (g_backupReminderDlg && g_backupReminderDlg->parent() == this)
@@ -554,6 +582,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallPointListWindow(this);
     RegisterPointListCommands(m_frameCommands);
     InstallPointGenDialogs(this);
+    InstallPlotterFileDialog(this);
     InstallSliceLineDialogs(this);
     RegisterPointGenCommands(m_frameCommands);
     RegisterTerrainEditCommands(m_frameCommands, this);
@@ -647,6 +676,53 @@ void CMainFrame::RegisterFrameCommands() {
                                           : CDuplicateCheckDlg::Run(values, this);
         });
     });
+}
+
+void CMainFrame::ReceiveWindowMessages() {
+    m_classListener.Receive([this](const WindowMessage& m) -> int32_t {
+        if (m.message == wm::kRaiseRequest) {
+            raise();
+            activateWindow();
+        } else if (m.message == kHostMessage) {
+            // Runs after this delivery, and after the long operation when one is under way:
+            // a request must not clear the data under a running loop.
+            QPointer<CMainFrame> frame(this);
+            const int32_t host = m.wParam, command = m.lParam;
+            const std::string key = "host-request-" + std::to_string(++m_hostRequestSerial);
+            QTimer::singleShot(0, this, [frame, host, command, key] {
+                RunWhenIdle(key, [frame, host, command] {
+                    if (frame) frame->OnExternalCommand(host, command);
+                });
+            });
+        }
+        return 0;
+    });
+}
+
+int CMainFrame::OnExternalCommand(int32_t hostWindow, int32_t command) {
+    std::string path;
+    ExternalCommandHooks hooks;
+    QPointer<CMainFrame> frame(this);
+    hooks.postFrameCommand = [frame](int id) {
+        QTimer::singleShot(0, frame, [frame, id] {
+            if (frame) frame->ExecuteCommand(id);
+        });
+    };
+    RunExternalCommand(command, path, hooks);
+    if (auto* document = dynamic_cast<CPelmo_3DDoc*>(m_document)) {
+        document->SetModifiedFlag(false);
+        if (path.size() < 4) {
+            document->SetTitle("未設定");
+        } else {
+            document->SetPathName(path);
+            g_workFolder = FolderOfPath(path);
+        }
+    }
+    UpdateFrameTitle();
+    FullRedraw();
+    RefreshCommandStates();
+    if (hostWindow != 0) PostWindowMessageToHandle(static_cast<uint32_t>(hostWindow), kHostMessage, 0, 0);
+    return 0;
 }
 
 void CMainFrame::OnLatLongDisplay() {
@@ -804,9 +880,22 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     // Any Enter that passes while the box is shown applies the box's text; the key goes
     // on to its receiver.
+    // The filter sees a key once per widget it passes on its way up: one key press applies
+    // the text once.
     if (event->type() == QEvent::KeyPress && boxActive) {
+        // An event handed on to a parent of its last receiver is the same press.
+        static const QEvent* lastEvent = nullptr;
+        static QPointer<QObject> lastReceiver;
+        auto* receiver = qobject_cast<QWidget*>(watched);
+        auto* previous = qobject_cast<QWidget*>(lastReceiver.data());
+        const bool handedOn =
+            event == lastEvent && receiver && previous && receiver != previous && receiver->isAncestorOf(previous);
+        lastEvent = event;
+        lastReceiver = watched;
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) ApplyHeightEditText();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !handedOn) {
+            ApplyHeightEditText();
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@
 #include "shell/command_routing.h"
 #include "shell/frame_lifecycle.h"
 #include "shell/shell_document.h"
+#include "platform/window_registry.h"
 
 class QAction;
 class QLabel;
@@ -113,7 +114,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // WM_USER+100 from the host: runs the command on the shared block, then replies to
+    // the host's window (hostWindow 0: no reply).
+    int OnExternalCommand(int32_t hostWindow, int32_t command);
+
 private:
+    void ReceiveWindowMessages();
+    WindowClassListener m_classListener;
+    int m_hostRequestSerial = 0;
     void BuildMenus();
     void BuildToolBars();
     void BuildModeToolBars();
