@@ -38,6 +38,8 @@
 #include "model/ui/terrain_edit_commands.h"
 #include "exchange/ui/import_dialog.h"
 #include "exchange/ui/sima_out_dialog.h"
+#include "exchange/ui/sunmap_out_dialog.h"
+#include "exchange/ui/text_output_commands.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -536,6 +538,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallDxfInfoWindow(this);
     InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     InstallSimaOutDialog(this, m_frameCommands);
+    InstallSunmapOutDialog(this, m_frameCommands);
+    InstallTextOutputCommands(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
