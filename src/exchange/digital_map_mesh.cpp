@@ -384,8 +384,8 @@ void OnDigitalMapImport() {
     const std::string path = RunFileDialog(request);
     if (path.empty()) return;
     g_lastFolder = FolderOfPath(path);
-    ImportDigitalMapMesh(path);
-    if (g_pointCount > 0) {
+    // A refused import left the data as they were: nothing new to fit or mark as changed.
+    if (ImportDigitalMapMesh(path) == 0 && g_pointCount > 0) {
         if (g_pointsPresent == 0) g_pointsPresent = -1;
         g_overviewExtent = 0;
         ComputeDataExtents(0);

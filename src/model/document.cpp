@@ -11,7 +11,9 @@
 #include "contour/contour_files.h"
 #include "dxf/dxf_snap_index.h"
 #include "dxf/dxf_store.h"
+#include "exchange/route_reports.h"
 #include "exchange/sima_route_command.h"
+#include "exchange/text_outputs.h"
 #include "model/backup_file.h"
 #include "model/bnd_file.h"
 #include "model/document_toggles.h"
@@ -748,6 +750,9 @@ void CPelmo_3DDoc::RegisterCommands() {
     m_commands.SetHandler(32813, [] { RunRouteSimaOutput(); });
     m_commands.SetHandler(32812, [] { RunLongSectionSimaOutput(); });
     m_commands.SetHandler(32815, [] { RunCrossSectionSimaOutput(); });
+    m_commands.SetHandler(32827, [] { OnExportCurveElementText(); });
+    m_commands.SetHandler(32828, [] { OnExportStationText(); });
+    m_commands.SetHandler(32820, [] { OnExportMeshElevationText(); });
     m_commands.SetHandler(32958, [this] {
         if (!RunRouteSimaRead()) return;
         ComputeDataExtents(0);

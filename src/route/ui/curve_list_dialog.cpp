@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "exchange/route_reports.h"
 #include "route/curve_list_dialog.h"
 
 namespace {
@@ -33,12 +34,11 @@ CCurveElementListDlg::CCurveElementListDlg(QWidget* parent) : QDialog(parent) {
     QPushButton* previous = AddButton(this, buttons, kCurveListPrevious, "前");
     buttons->addStretch(1);
     QPushButton* text = AddButton(this, buttons, kCurveListTextOutput, "テキスト出力");
-    // The curve-element text writer is not built yet.
-    text->setEnabled(false);
     QPushButton* close = AddButton(this, buttons, kCurveListClose, "閉じる");
     connect(next, &QPushButton::clicked, this, &CCurveElementListDlg::OnNext);
     connect(previous, &QPushButton::clicked, this, &CCurveElementListDlg::OnPrevious);
     connect(close, &QPushButton::clicked, this, &CCurveElementListDlg::OnClose);
+    connect(text, &QPushButton::clicked, this, [] { OnExportCurveElementText(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_report, 1);

@@ -41,6 +41,8 @@
 #include "exchange/ui/import_dialog.h"
 #include "exchange/ui/map_import_dialogs.h"
 #include "exchange/ui/sima_out_dialog.h"
+#include "exchange/ui/sunmap_out_dialog.h"
+#include "exchange/ui/text_output_commands.h"
 #include "model/ui/zone_select_dialog.h"
 #include "platform/busy.h"
 #include "platform/input.h"
@@ -569,6 +571,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     InstallSimaOutDialog(this, m_frameCommands);
     InstallMapImportCommands(this, m_frameCommands);
+    InstallSunmapOutDialog(this, m_frameCommands);
+    InstallTextOutputCommands(this, m_frameCommands);
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CBgImagePositionDlg::Install(this, m_frameCommands);
