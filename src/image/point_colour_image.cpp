@@ -11,7 +11,9 @@
 #include "image/image_writers.h"
 #include "model/terrain_data.h"
 #include "platform/file_dialog.h"
+#include "platform/input.h"
 #include "platform/message_box.h"
+#include "shell/status_text.h"
 #include "shell/work_folder.h"
 #include "view/palette.h"
 #include "view/raster_primitives.h"
@@ -204,8 +206,15 @@ int32_t PointColourFillPasses(const std::string& text, int32_t old) {
 int32_t OnPointColourCreate(PointColourDialogState& state, const PointColourImageHooks& hooks) {
     const int32_t s = PointColourImageSize(state.sizeIndex);
     state.fillPasses = std::clamp(state.fillPasses, 0, 512);
+    PointColourImageHooks run = hooks;
+    if (!run.stopRequested)
+        run.stopRequested = [] {
+            PumpOneMessage();
+            return IsKeyDown(key::kEscape);
+        };
+    if (!run.showStatus) run.showStatus = SetStatusText;
     const int32_t r = RenderPointColorsToImage(s, s, state.fillPasses, state.simpleFill, state.validOnly,
-                                               state.backColour, hooks);
+                                               state.backColour, run);
     if (r == POINT_COLOUR_IMAGE_NO_POINTS) {
         ShowMessage("No Colore Pixel");
     } else if (r != POINT_COLOUR_IMAGE_DONE) {
@@ -214,6 +223,7 @@ int32_t OnPointColourCreate(PointColourDialogState& state, const PointColourImag
         state.saveEnabled = true;
         g_redrawMask = -1;
         state.status = "Complete!";
+        SetStatusText(state.status);
     }
     state.saveEnabled = !g_bgImageHandle.Empty();
     return r;
@@ -221,6 +231,7 @@ int32_t OnPointColourCreate(PointColourDialogState& state, const PointColourImag
 
 bool OnPointColourSaveImage(PointColourDialogState& state) {
     state.status.clear();
+    SetStatusText("");
     if (g_bgImageHandle.Empty() || !g_bgImage.loaded) return false;
     FileDialogRequest request;
     request.save = true;

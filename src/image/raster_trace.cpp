@@ -15,6 +15,7 @@
 #include "platform/encoding.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "shell/command_routing.h"
 #include "pointedit/edit_point.h"
 #include "pointedit/point_array.h"
 #include "shell/tool_mode.h"
@@ -34,6 +35,7 @@ int32_t g_traceCreateDxf = 0;
 
 CRasterTraceDlg* g_rasterTraceDlg = nullptr;
 std::function<void()> g_openRasterTraceWindow;
+std::function<void()> g_showRasterTraceWindow;
 
 namespace {
 
@@ -611,5 +613,50 @@ void DrawRasterTraceMarks(OverlayCanvas& canvas) {
 }
 
 void OnRasterTrace() {
+    if (g_rasterTraceDlg) {
+        if (g_showRasterTraceWindow) g_showRasterTraceWindow();
+        return;
+    }
     if (g_openRasterTraceWindow) g_openRasterTraceWindow();
+}
+
+void RegisterRasterTraceCommand(CommandHandlerMap& commands) {
+    commands.SetHandler(32891, OnRasterTrace);
+    commands.SetUpdateRule(32891, [](CommandUpdate& u) {
+        u.enabled = g_openRasterTraceWindow != nullptr || g_rasterTraceDlg != nullptr;
+    });
+}
+
+int32_t TraceKeyForViewInput(int32_t key, bool ctrl, bool shift, bool alt) {
+    constexpr int32_t kBack = 0x08;
+    if (ctrl && !alt) {
+        switch (key) {
+        case 'Z':
+            return kTraceKeyHome;
+        case 'X':
+            return kTraceKeyEnd;
+        case 'C':
+        case kTraceKeyInsert:
+            return kTraceKeyDelete;
+        case 'V':
+            return kTraceKeyInsert;
+        default:
+            return 0;
+        }
+    }
+    if (alt) return !shift && key == kBack ? kTraceKeyHome : 0;
+    if (shift) {
+        if (key == kTraceKeyDelete) return kTraceKeyEnd;
+        if (key == kTraceKeyInsert) return kTraceKeyInsert;
+        return 0;
+    }
+    switch (key) {
+    case kTraceKeyHome:
+    case kTraceKeyEnd:
+    case kTraceKeyInsert:
+    case kTraceKeyDelete:
+        return key;
+    default:
+        return 0;
+    }
 }

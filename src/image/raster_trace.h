@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+class CommandHandlerMap;
 class OverlayCanvas;
 
 // Settings that outlive the window.
@@ -146,6 +147,13 @@ extern CRasterTraceDlg* g_rasterTraceDlg;
 void DrawRasterTraceMarks(OverlayCanvas& canvas);
 
 // The view command 32891: shows the open window or makes a new one (the window installs
-// its maker).
+// its maker, and its shower while it is open).
 void OnRasterTrace();
 extern std::function<void()> g_openRasterTraceWindow;
+extern std::function<void()> g_showRasterTraceWindow;
+void RegisterRasterTraceCommand(CommandHandlerMap& commands);
+
+// The edit key a view key stands for while the window is open (Home, End, Insert and
+// Delete, and the edit shortcuts: Ctrl+Z / Alt+Backspace, Ctrl+X / Shift+Delete, Ctrl+C /
+// Ctrl+Insert, Ctrl+V / Shift+Insert); 0 for none. `key` is a virtual-key code.
+int32_t TraceKeyForViewInput(int32_t key, bool ctrl, bool shift, bool alt);

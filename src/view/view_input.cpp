@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "analysis/sag_curve.h"
+#include "image/raster_trace.h"
 #include "analysis/simple_section.h"
 #include "dxf/dxf_info.h"
 #include "dxf/dxf_pick_state.h"
@@ -315,6 +316,13 @@ void TwoPointRow(const ToolClick& c) { OnClickTwoPointMode(c.flags, c.x, c.y); }
 void OffsetRow(const ToolClick& c) { OnClickOffsetMode(c.flags, c.x, c.y, Dragged(c) ? 1 : 0); }
 void DxfPositionRow(const ToolClick& c) { DxfPositionViewClick(c.x, c.y); }
 void ImagePositionRow(const ToolClick& c) { ImagePlacementViewClick(c.x, c.y); }
+// The tracing window takes the ground point under the release (plan view).
+void RasterTraceRow(const ToolClick& c) {
+    if (!g_rasterTraceDlg) return;
+    double north = 0.0, east = 0.0;
+    ClientToGround(c.x, c.y, north, east);
+    g_rasterTraceDlg->OnViewClick(north, east);
+}
 
 void PolylineRow(const ToolClick& c) { PickPolylinePoint(c.flags, c.x, c.y); }
 void TraceBaseRow(const ToolClick& c) { PickTraceOutputBasePoints(c.x, c.y, c.flags); }
@@ -373,7 +381,7 @@ const ToolClickRow kToolClickRows[] = {
      BatchPolygonRow},
     {M2, M2, POINT_EDIT_BATCH + 2, CtrlRule::kAny, false, "TrackBatchEditLasso", BatchLassoRow},
     {MODE_RASTER_TRACE, MODE_RASTER_TRACE + 3, kAny, CtrlRule::kAny, false,
-     "CRasterTraceDlg::OnViewClick", nullptr},
+     "CRasterTraceDlg::OnViewClick", RasterTraceRow},
     {MODE_BG_IMAGE_POSITION, MODE_BG_IMAGE_POSITION, kAny, CtrlRule::kAny, false,
      "g_bgImagePositionDlg", ImagePositionRow},
     {MODE_BG_IMAGE_POSITION * 2, MODE_BG_IMAGE_POSITION * 2, kAny, CtrlRule::kAny, false,
@@ -778,6 +786,14 @@ void OnViewKeyDown(int32_t key) {
     }
     if (AreaDialogsViewKey(key)) return;
     OnViewKey(key);
+}
+
+bool OnViewTraceKey(int32_t key, bool ctrl, bool shift, bool alt) {
+    if (!g_rasterTraceDlg || Busy()) return false;
+    const int32_t editKey = TraceKeyForViewInput(key, ctrl, shift, alt);
+    if (editKey == 0) return false;
+    g_rasterTraceDlg->OnEditKey(editKey);
+    return true;
 }
 
 int32_t ViewCursorResource(bool leftButtonDown) {

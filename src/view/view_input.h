@@ -61,6 +61,9 @@ void OnViewRButtonDoubleClick();
 void OnViewMButtonDown(bool alt);
 // A key on the view (virtual-key code).
 void OnViewKeyDown(int32_t key);
+// A key the open raster-tracing window takes from the view (with its modifiers); false
+// when it is not one of its keys.
+bool OnViewTraceKey(int32_t key, bool ctrl, bool shift, bool alt);
 
 // ---- Tool dispatch of a left-button release ----
 

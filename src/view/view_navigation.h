@@ -13,6 +13,8 @@ namespace vkey {
 constexpr int32_t kBack = 0x08;
 constexpr int32_t kReturn = 0x0D;
 constexpr int32_t kEscape = 0x1B;
+constexpr int32_t kEnd = 0x23;
+constexpr int32_t kHome = 0x24;
 constexpr int32_t kLeft = 0x25;
 constexpr int32_t kUp = 0x26;
 constexpr int32_t kRight = 0x27;

@@ -435,3 +435,33 @@ TEST_F(RasterTrace, SavingWithAnEmptyStoreSaysSo) {
 }
 
 }  // namespace
+
+namespace {
+TEST(RasterTraceKeys, ViewKeysAndEditShortcuts) {
+    struct Case {
+        int32_t key;
+        bool ctrl, shift, alt;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {kTraceKeyHome, false, false, false, kTraceKeyHome},
+        {kTraceKeyEnd, false, false, false, kTraceKeyEnd},
+        {kTraceKeyInsert, false, false, false, kTraceKeyInsert},
+        {kTraceKeyDelete, false, false, false, kTraceKeyDelete},
+        {'Z', true, false, false, kTraceKeyHome},
+        {0x08, false, false, true, kTraceKeyHome},
+        {'X', true, false, false, kTraceKeyEnd},
+        {kTraceKeyDelete, false, true, false, kTraceKeyEnd},
+        {'C', true, false, false, kTraceKeyDelete},
+        {kTraceKeyInsert, true, false, false, kTraceKeyDelete},
+        {'V', true, false, false, kTraceKeyInsert},
+        {kTraceKeyInsert, false, true, false, kTraceKeyInsert},
+        {'Z', false, false, false, 0},
+        {'A', true, false, false, 0},
+        {0x25, false, false, false, 0},
+    };
+    for (const Case& k : cases)
+        EXPECT_EQ(TraceKeyForViewInput(k.key, k.ctrl, k.shift, k.alt), k.expected)
+            << k.key << " ctrl " << k.ctrl << " shift " << k.shift << " alt " << k.alt;
+}
+}  // namespace

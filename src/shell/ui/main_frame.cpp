@@ -28,6 +28,8 @@
 #include "dxf/ui/dxf_position_dialog.h"
 #include "image/ui/dxf_to_image_dialog.h"
 #include "image/ui/image_placement_dialog.h"
+#include "image/ui/point_colour_dialog.h"
+#include "image/ui/raster_trace_dialog.h"
 #include "model/hole_commands.h"
 #include "model/tin_edit.h"
 #include "model/tin_calc_command.h"
@@ -579,6 +581,8 @@ void CMainFrame::RegisterFrameCommands() {
     CSetting::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
+    CRndc2bmp::Install(this, m_frameCommands);
+    InstallRasterTraceWindow(this);
     RegisterTinEditCommands(m_frameCommands);
     InstallVecCreateWindow(this);  // before the tool commands: 33025 comes with its window
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });

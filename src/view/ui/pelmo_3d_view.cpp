@@ -12,6 +12,7 @@
 #include "analysis/tunnel_command.h"
 #include "analysis/simple_section.h"
 #include "analysis/flow_tool.h"
+#include "image/raster_trace.h"
 #include "platform/input.h"
 #include "pointedit/area_edit_commands.h"
 #include "pointedit/ui/xy_swap_dialog.h"
@@ -200,6 +201,10 @@ int32_t VirtualKey(const QKeyEvent* e) {
             return vkey::kDelete;
         case Qt::Key_Insert:
             return vkey::kInsert;
+        case Qt::Key_Home:
+            return vkey::kHome;
+        case Qt::Key_End:
+            return vkey::kEnd;
         case Qt::Key_Escape:
             return vkey::kEscape;
         case Qt::Key_Backspace:
@@ -246,6 +251,7 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     // The mesh subsystem installs the registration's question and area dialogs.
     RegisterViewToggles(m_commands, MeshAreaRegisterDialogs{AskMeshRegister, RunMeshAreaDialog});
     RegisterLineNumberCommand(m_commands);
+    RegisterRasterTraceCommand(m_commands);
     RegisterTunnelCommand(m_commands);
 
     // ビットマップで保存.
@@ -339,6 +345,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     if (ImagePlacementDialogOpen()) DrawImageCornerMarks(canvas);
     if (g_tunnelDlg) DrawTunnelOverlay(canvas);
     if (LineTools().drawTowerOverlay) LineTools().drawTowerOverlay(canvas);
+    if (g_rasterTraceDlg) DrawRasterTraceMarks(canvas);
     if (g_vecCreateDlg) {
         g_vecCreateDlg->DrawCursorMark(&canvas);
         g_vecCreateDlg->DrawRubberBand(&canvas);
@@ -407,6 +414,12 @@ void CPelmo_3DView::wheelEvent(QWheelEvent* event) {
 
 void CPelmo_3DView::keyPressEvent(QKeyEvent* event) {
     const int32_t key = VirtualKey(event);
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (key != 0 && OnViewTraceKey(key, mods & Qt::ControlModifier, mods & Qt::ShiftModifier,
+                                   mods & Qt::AltModifier)) {
+        UpdateCursor();
+        return;
+    }
     if (key == 0) {
         QWidget::keyPressEvent(event);
         return;
