@@ -36,6 +36,7 @@
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/terrain_edit_commands.h"
+#include "exchange/ui/gsi_xml_dialog.h"
 #include "exchange/ui/import_dialog.h"
 #include "exchange/ui/sima_out_dialog.h"
 #include "model/ui/zone_select_dialog.h"
@@ -536,6 +537,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallDxfInfoWindow(this);
     InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     InstallSimaOutDialog(this, m_frameCommands);
+    InstallMapXmlCommands(this, m_frameCommands, [this] { OnTimer(353); });
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
