@@ -26,7 +26,7 @@ enum class Tag {
 };
 
 struct TagRow {
-    const char* name;
+    std::string_view name;
     Tag tag;
 };
 

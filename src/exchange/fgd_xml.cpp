@@ -43,7 +43,7 @@ enum class Act {
 };
 
 struct ActRow {
-    const char* element;
+    std::string_view element;
     Act act;
 };
 
@@ -82,7 +82,7 @@ Act ActOf(std::string_view name) {
 // The class a closing feature element gives the elements appended since the last one.
 enum class Z { kKept, kCurrent, kZero };
 struct CloseRow {
-    const char* element;
+    std::string_view element;
     bool makeText;    // pen 3 with the text height
     Z z;
     int32_t row;      // option row; -1 the current layer and colour (set by the elevation)

@@ -27,7 +27,9 @@
 #include "shell/status_text.h"
 #include "shell/work_folder.h"
 #include "view/display_flags.h"
+#include "view/view_navigation.h"
 #include "view/view_state.h"
+#include "shell/quiet_mode.h"
 #include "view/view_transform.h"
 
 namespace {
@@ -140,11 +142,16 @@ void BuildOutlineAndTin(const std::function<void()>& refreshHeightScale) {
             SetStatusText("外周内部点登録中...");
             MarkPointsOutsideOutline(g_outline);
             g_tinEdgeCount = 0;
+            // No questions from the build: the outline was made for it.
+            const int32_t quiet = g_quietMode;
+            g_quietMode = 1;
             BuildTinGrid();
+            g_quietMode = quiet;
             if (LastTinBuildResult() == TinBuildResult::kLimit)
                 ShowMessage(kNoTinMemory, "", msg::kOk | msg::kIconError);
         }
     }
+    ShowAllKeepSettings();
     g_viewScale *= 2.5;
     g_showPoints = -1;
     g_showTin = 0;

@@ -144,6 +144,7 @@ void Ellipsoid::SelectEllipsoid(int32_t key) {
 }
 
 void Ellipsoid::ComputeArcCoefficients() {
+    m_originArcLatitude = std::numeric_limits<double>::quiet_NaN();
     const double invF = m_inverseFlattening;
     const double e2 = IsSphere(invF) ? 0.0 : IntPower(std::sqrt(2.0 * invF - 1.0) / invF, 2);
     const double e4 = IntPower(e2, 2), e6 = IntPower(e2, 3), e8 = IntPower(e2, 4);
@@ -179,6 +180,14 @@ double Ellipsoid::MeridianArc(double phi) const {
             m_arcH / 14.0 * std::sin(14.0 * phi) + m_arcI / 16.0 * std::sin(16.0 * phi));
 }
 
+double Ellipsoid::OriginArc(double phi0) const {
+    if (!(phi0 == m_originArcLatitude)) {
+        m_originArc = MeridianArc(phi0);
+        m_originArcLatitude = phi0;
+    }
+    return m_originArc;
+}
+
 double Ellipsoid::FootpointLatitude(double x, double originLatitude) const {
     const double target = MeridianArc(kRho * originLatitude) + x * kInverseM0;
     const double tolerance = kRho * 5.555555555555556e-09;  // 0.00002 arc-second
@@ -208,7 +217,7 @@ void Ellipsoid::GeographicToPlane(double& x, double& y, double originLatitude,
     const double n = m_a / std::sqrt(1.0 - m_e2 * IntPower(std::sin(phi), 2));
 
     x = kM0 *
-            (MeridianArc(phi) - MeridianArc(phi0) + n * t * IntPower(c, 2) * IntPower(dl, 2) / 2.0 +
+            (MeridianArc(phi) - OriginArc(phi0) + n * t * IntPower(c, 2) * IntPower(dl, 2) / 2.0 +
              n * t * IntPower(c, 4) * IntPower(dl, 4) * (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) /
                  24.0 +
              n * t * IntPower(c, 6) * IntPower(dl, 6) *

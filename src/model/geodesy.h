@@ -4,6 +4,7 @@
 // and the datum shift between the Tokyo datum and the world geodetic system.
 // All angles in degrees unless stated; X north, Y east, in metres.
 #include <cstdint>
+#include <limits>
 
 // An earth ellipsoid with the series coefficients of its meridian arc.
 struct Ellipsoid {
@@ -12,6 +13,10 @@ struct Ellipsoid {
     double m_e2;                 // first eccentricity squared
     double m_ep2;                // second eccentricity squared
     double m_arcA, m_arcB, m_arcC, m_arcD, m_arcE, m_arcF, m_arcG, m_arcH, m_arcI;
+    // The meridian arc of the last origin latitude projected from: a file of positions
+    // in one zone needs it once, not once per position.
+    mutable double m_originArcLatitude = std::numeric_limits<double>::quiet_NaN();
+    mutable double m_originArc = 0;
 
     Ellipsoid();  // Bessel 1841
 
@@ -21,6 +26,7 @@ struct Ellipsoid {
     void ComputeArcCoefficients();
 
     double MeridianArc(double latitudeRadians) const;
+    double OriginArc(double originLatitudeRadians) const;  // MeridianArc, kept per origin
     // The latitude whose meridian arc is the origin's arc plus x / 0.9999.
     double FootpointLatitude(double x, double originLatitude) const;
 

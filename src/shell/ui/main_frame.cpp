@@ -40,6 +40,7 @@
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
 #include "model/ui/terrain_edit_commands.h"
+#include "exchange/ui/gsi_xml_dialog.h"
 #include "exchange/ui/import_dialog.h"
 #include "exchange/ui/map_import_dialogs.h"
 #include "exchange/ui/sima_out_dialog.h"
@@ -575,6 +576,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallMapImportCommands(this, m_frameCommands);
     InstallSunmapOutDialog(this, m_frameCommands);
     InstallTextOutputCommands(this, m_frameCommands);
+    InstallMapXmlCommands(this, m_frameCommands, [this] { OnTimer(353); });
     RegisterDxfCommands(m_frameCommands);
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CBgImagePositionDlg::Install(this, m_frameCommands);
