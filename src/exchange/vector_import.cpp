@@ -26,7 +26,7 @@ DxfElement MakeImportElement(uint8_t pen, double x, double y, double z, double t
     e.layer = layer;
     e.colour = colour;
     const size_t n = Cp932PrefixLength(text, sizeof(e.text) - 1);
-    std::memcpy(e.text, text.data(), n);
+    if (n > 0) std::memcpy(e.text, text.data(), n);  // an empty view may have no data
     e.text[n] = '\0';
     return e;
 }
