@@ -181,7 +181,6 @@ static const fs::path& MapFile() {
         path = TempFolder() / "bench_map.xml";
         std::FILE* f = std::fopen(path.c_str(), "wb");
         std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Dataset "
-                   "xmlns=\"http://fgd.gsi.go.jp/spec/2008/FGD_GMLSchema\" "
                    "xmlns:gml=\"http://www.opengis.net/gml/3.2\" gml:id=\"Dataset1\">\n",
                    f);
         long written = 0;

@@ -26,8 +26,7 @@ using importtest::ImportFixture;
 // A dataset in the published GML layout, one element per line, around the features.
 std::string Dataset(const std::string& features, const std::string& encoding = "UTF-8") {
     return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n"
-           "<Dataset xmlns=\"http://fgd.gsi.go.jp/spec/2008/FGD_GMLSchema\" "
-           "xmlns:gml=\"http://www.opengis.net/gml/3.2\" gml:id=\"Dataset1\">\n"
+           "<Dataset xmlns:gml=\"http://www.opengis.net/gml/3.2\" gml:id=\"Dataset1\">\n"
            "<description>fundamental map</description>\n" +
            features + "</Dataset>\n";
 }
