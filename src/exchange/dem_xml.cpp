@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "exchange/delimited_text.h"
+#include "exchange/mesh_grid_walk.h"
 #include "exchange/xml_stream.h"
 #include "model/geodesy.h"
 #include "model/terrain_data.h"
@@ -19,76 +20,27 @@ constexpr const char* kValuesBeforeGrid = "メッシュの標高値が範囲の�
 // Published files mark a cell without a measurement with -9999.
 constexpr double kMissingAtOrBelow = -9000.0;
 
-// The elements the reader looks at, in the published layouts.
-enum class Tag {
-    kNone, kMesh, kTupleList, kAlti, kWest, kEast, kSouth, kNorth, kLowerCorner,
-    kUpperCorner, kLow, kHigh, kStartPoint, kStartSequence, kCoordValues
-};
-
-struct TagRow {
-    std::string_view name;
-    Tag tag;
-};
-
-constexpr TagRow kTags[] = {
-    {"gml:tupleList", Tag::kTupleList},
-    {"alti", Tag::kAlti},
-    {"jps:westBoundLongitude", Tag::kWest},
-    {"jps:eastBoundLongitude", Tag::kEast},
-    {"jps:southBoundLatitude", Tag::kSouth},
-    {"jps:northBoundLatitude", Tag::kNorth},
-    {"gml:lowerCorner", Tag::kLowerCorner},
-    {"gml:upperCorner", Tag::kUpperCorner},
-    {"gml:low", Tag::kLow},
-    {"gml:high", Tag::kHigh},
-    {"gml:startPoint", Tag::kStartPoint},
-    {"jps:startSequence", Tag::kStartSequence},
-    {"jps:coordValues", Tag::kCoordValues},
-};
+// The elements the reader looks at besides the grid description.
+enum class Tag { kNone, kMesh, kTupleList, kAlti };
 
 Tag Classify(std::string_view name) {
     // Any element whose name starts with "mesh" opens the mesh.
     if (name.substr(0, 4) == "mesh") return Tag::kMesh;
-    for (const TagRow& row : kTags)
-        if (name == row.name) return row.tag;
+    if (name == "gml:tupleList") return Tag::kTupleList;
+    if (name == "alti") return Tag::kAlti;
     return Tag::kNone;
 }
-
-// Two numbers separated by blanks, as in "35.7 139.6625" or "224 149".
-void TwoNumbers(std::string_view text, double& a, double& b) {
-    const std::string s(text);
-    char* end = nullptr;
-    a = std::strtod(s.c_str(), &end);
-    b = std::strtod(end, nullptr);
-}
-
-void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
-    double da = 0, db = 0;
-    TwoNumbers(text, da, db);
-    auto clamp = [](double v) {
-        if (!(v > -1e9)) return int32_t{0};
-        if (v > 1e9) return int32_t{1000000000};
-        return static_cast<int32_t>(v);
-    };
-    a = clamp(da);
-    b = clamp(db);
-}
-
-double OneNumber(std::string_view text) { return XmlLeadingNumber(text); }
 
 class DemReader : public XmlStreamHandler {
 public:
     DemReader(bool zonePass, int32_t firstNew) : m_zonePass(zonePass), m_firstNew(firstNew) {}
 
     void StartElement(std::string_view name) override {
-        const Tag t = Classify(name);
-        if (t == Tag::kMesh) {
+        if (Classify(name) == Tag::kMesh) {
             m_meshMode = true;
-            m_c = 1;
-            m_r = 1;
-        } else if (t == Tag::kStartSequence) {
-            m_startPending = true;
+            m_walk.OpenMesh();
         }
+        m_walk.OpenElement(name);
     }
 
     void EndElement(std::string_view name, std::string_view text) override {
@@ -96,54 +48,18 @@ public:
         switch (Classify(name)) {
         case Tag::kTupleList:
             m_tuples.Finish([this](std::string_view line) { TupleLine(line); });
-            break;
+            return;
         case Tag::kAlti:
-            if (m_meshMode) Value(OneNumber(text));
-            break;
-        case Tag::kWest: m_lowerLon = OneNumber(text); break;
-        case Tag::kEast: m_upperLon = OneNumber(text); break;
-        case Tag::kSouth: m_lowerLat = OneNumber(text); break;
-        case Tag::kNorth:
-            m_upperLat = OneNumber(text);
-            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone();
-            break;
-        case Tag::kLowerCorner:
-            TwoNumbers(text, m_lowerLat, m_lowerLon);
-            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone();
-            break;
-        case Tag::kUpperCorner: {
-            double lat = 0, lon = 0;
-            TwoNumbers(text, lat, lon);
-            m_upperLat = lat;
-            m_upperLon = lon;
-            if (m_zonePass && lat != 0 && lon != 0) FoundZone();
-            break;
+            if (m_meshMode) Value(XmlLeadingNumber(text));
+            return;
+        default: break;
         }
-        case Tag::kLow: TwoIndexes(text, m_lowC, m_lowR); break;
-        case Tag::kHigh:
-            TwoIndexes(text, m_highC, m_highR);
-            SetUpGrid();
+        switch (m_walk.CloseElement(name, text)) {
+        case MeshGridWalk::Step::kEnvelope:
+            if (m_zonePass) FoundZone();
             break;
-        case Tag::kStartPoint: {
-            int32_t c = 0, r = 0;
-            TwoIndexes(text, c, r);
-            StartAt(c, r);
-            break;
-        }
-        case Tag::kCoordValues:
-            if (m_startPending) {
-                m_startPending = false;
-                int32_t c = 0, r = 0;
-                TwoIndexes(text, c, r);
-                StartAt(c, r);
-            } else if (++m_coordValues == 1) {
-                TwoIndexes(text, m_lowC, m_lowR);
-            } else if (m_coordValues == 2) {
-                TwoIndexes(text, m_highC, m_highR);
-                SetUpGrid();
-            }
-            break;
-        case Tag::kStartSequence: m_startPending = false; break;
+        case MeshGridWalk::Step::kCellRange: SetUpGrid(); break;
+        case MeshGridWalk::Step::kStart: Restart(); break;
         default: break;
         }
     }
@@ -154,7 +70,7 @@ public:
 
 private:
     void FoundZone() {
-        g_planeZone = PlaneZoneOfPosition(m_lowerLat, m_lowerLon);
+        g_planeZone = PlaneZoneOfPosition(m_walk.LowerLatitude(), m_walk.LowerLongitude());
         m_zoneFound = true;
     }
 
@@ -162,26 +78,19 @@ private:
 
     void SetUpGrid() {
         if (m_zonePass) return;
-        const int64_t n = int64_t{m_highC} - m_lowC + 1;
-        const int64_t m = int64_t{m_highR} - m_lowR + 1;
-        // One column or one row leaves no step between cell centres.
-        if (n < 2 || m < 2 || n * m > kMeshMaxCells) {
+        switch (m_walk.SetUp(g_planeZone, g_useWorldDatum)) {
+        case MeshGridWalk::SetUpResult::kBadRange:
             ShowMessage("メッシュの範囲が正しくありません", "", msg::kOk | msg::kIconError);
             Fail();
             return;
-        }
-        if (m_lowerLat == 0 || m_lowerLon == 0 || m_upperLat == 0 || m_upperLon == 0) {
+        case MeshGridWalk::SetUpResult::kNoEnvelope:
             ShowMessage("メッシュの緯度経度の範囲がありません", "", msg::kOk | msg::kIconError);
             Fail();
             return;
+        case MeshGridWalk::SetUpResult::kZoneRefused: Fail(); return;
+        case MeshGridWalk::SetUpResult::kOk: break;
         }
-        if (!m_grid.SetUp(m_lowerLat, m_lowerLon, m_upperLat, m_upperLon, static_cast<int32_t>(n),
-                          static_cast<int32_t>(m), g_planeZone, g_useWorldDatum)) {
-            Fail();
-            return;
-        }
-        m_haveGrid = true;
-        const int32_t need = static_cast<int32_t>(n * m);
+        const int32_t need = static_cast<int32_t>(m_walk.CellCount());
         if (g_pointCapacity - g_pointCount < need + 1) {
             const int32_t old = g_pointCapacity;
             const int32_t wanted = g_pointCount + need + 100;
@@ -210,13 +119,13 @@ private:
     void TupleLine(std::string_view line) {
         if (m_failed) return;
         const size_t comma = line.find(',');
-        if (comma != std::string_view::npos) Value(OneNumber(line.substr(comma + 1)));
+        if (comma != std::string_view::npos) Value(XmlLeadingNumber(line.substr(comma + 1)));
     }
 
     void Value(double z) {
         if (m_zonePass) return;
         // Values before the grid have no cell to go to: the file is not as published.
-        if (!m_haveGrid) {
+        if (!m_walk.HaveGrid()) {
             ShowMessage(kValuesBeforeGrid, "", msg::kOk | msg::kIconError);
             Fail();
             return;
@@ -227,7 +136,7 @@ private:
         }
         ++g_pointCount;
         RandomPoint& p = g_points[g_pointCount];
-        m_grid.CellCentre(m_c, m_r, p.x, p.y);
+        m_walk.NextCellCentre(p.x, p.y);
         const bool missing = z <= kMissingAtOrBelow;
         p.z = missing ? 0.0 : z;
         std::memset(p.name, 0, sizeof p.name);
@@ -237,24 +146,13 @@ private:
         p.outside = 0;
         p.hidden = 0;
         p.flags = 0;
-        Advance();
     }
 
-    void Advance() {
-        if (++m_c > m_grid.columns) {
-            m_c = 1;
-            ++m_r;
-        }
-    }
-
-    void StartAt(int32_t column, int32_t row) {
-        if (m_zonePass || !m_haveGrid) return;
-        m_c = column + 1;
-        m_r = row + 1;
-        for (int32_t i = m_firstNew; i <= g_pointCount; ++i) {
-            m_grid.CellCentre(m_c, m_r, g_points[i].x, g_points[i].y);
-            Advance();
-        }
+    // The values read so far belong to the cells from the start cell on.
+    void Restart() {
+        if (m_zonePass) return;
+        for (int32_t i = m_firstNew; i <= g_pointCount; ++i)
+            m_walk.NextCellCentre(g_points[i].x, g_points[i].y);
     }
 
     bool m_zonePass;
@@ -262,13 +160,7 @@ private:
     bool m_failed = false;
     bool m_zoneFound = false;
     bool m_meshMode = false;
-    bool m_startPending = false;
-    bool m_haveGrid = false;
-    int32_t m_coordValues = 0;
-    double m_lowerLat = 0, m_lowerLon = 0, m_upperLat = 0, m_upperLon = 0;
-    int32_t m_lowC = 0, m_lowR = 0, m_highC = 0, m_highR = 0;
-    int32_t m_c = 1, m_r = 1;
-    MeshGrid m_grid;
+    MeshGridWalk m_walk;
     XmlLineSplitter m_tuples;
 };
 

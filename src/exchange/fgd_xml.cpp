@@ -9,6 +9,7 @@
 #include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
 #include "exchange/dem_xml.h"
+#include "exchange/mesh_grid_walk.h"
 #include "exchange/xml_stream.h"
 #include "model/geodesy.h"
 #include "platform/encoding.h"
@@ -37,9 +38,6 @@ enum class Act {
     kName,         // the label of the next point feature
     kPos,          // one position "latitude longitude"
     kPosList,      // positions, two numbers each
-    kWest, kEast, kSouth, kNorth,  // the bounding box of the older encoding
-    kLowerCorner, kUpperCorner,    // the envelope of a mesh
-    kLow, kHigh, kStartPoint, kStartSequence, kCoordValues,  // the grid of a mesh
 };
 
 struct ActRow {
@@ -60,16 +58,6 @@ constexpr ActRow kActs[] = {
     {"gml:tupleList", Act::kTupleList},
     {"alti", Act::kAlti},          {"name", Act::kName},
     {"jps:coordinate", Act::kPos}, {"gml:pos", Act::kPos},
-    {"jps:westBoundLongitude", Act::kWest},
-    {"jps:eastBoundLongitude", Act::kEast},
-    {"jps:southBoundLatitude", Act::kSouth},
-    {"jps:northBoundLatitude", Act::kNorth},
-    {"gml:lowerCorner", Act::kLowerCorner},
-    {"gml:upperCorner", Act::kUpperCorner},
-    {"gml:low", Act::kLow},        {"gml:high", Act::kHigh},
-    {"gml:startPoint", Act::kStartPoint},
-    {"jps:startSequence", Act::kStartSequence},
-    {"jps:coordValues", Act::kCoordValues},
 };
 
 Act ActOf(std::string_view name) {
@@ -115,27 +103,6 @@ const CloseRow* CloseOf(std::string_view name) {
     return nullptr;
 }
 
-void TwoNumbers(std::string_view text, double& a, double& b) {
-    const std::string s(text.substr(0, 256));
-    char* end = nullptr;
-    a = std::strtod(s.c_str(), &end);
-    b = std::strtod(end, nullptr);
-    if (!std::isfinite(a)) a = 0;
-    if (!std::isfinite(b)) b = 0;
-}
-
-void TwoIndexes(std::string_view text, int32_t& a, int32_t& b) {
-    double da = 0, db = 0;
-    TwoNumbers(text, da, db);
-    auto clamp = [](double v) {
-        if (!(v > -1e9)) return int32_t{0};
-        if (v > 1e9) return int32_t{1000000000};
-        return static_cast<int32_t>(v);
-    };
-    a = clamp(da);
-    b = clamp(db);
-}
-
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
@@ -162,14 +129,13 @@ public:
             break;
         case Act::kMesh:
             m_meshMode = true;
-            m_c = 1;
-            m_r = 1;
+            m_walk.OpenMesh();
             m_newLine = true;
             m_firstMeshLabel = g_dxfElementCount + 1;
             break;
-        case Act::kStartSequence: m_startPending = true; break;
         default: break;
         }
+        m_walk.OpenElement(name);
     }
 
     void Attribute(std::string_view element, std::string_view name, std::string_view value) override {
@@ -216,50 +182,18 @@ public:
         case Act::kName: SetLabel(Trim(text)); break;
         case Act::kPos: {
             double lat = 0, lon = 0;
-            TwoNumbers(text, lat, lon);
+            MeshTwoNumbers(text, lat, lon);
             Position(lat, lon);
             break;
         }
-        case Act::kWest: m_lowerLon = XmlLeadingNumber(text); break;
-        case Act::kEast: m_upperLon = XmlLeadingNumber(text); break;
-        case Act::kSouth: m_lowerLat = XmlLeadingNumber(text); break;
-        case Act::kNorth:
-            m_upperLat = XmlLeadingNumber(text);
-            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone(m_lowerLat, m_lowerLon);
-            break;
-        case Act::kLowerCorner:
-            TwoNumbers(text, m_lowerLat, m_lowerLon);
-            if (m_zonePass && m_lowerLat != 0 && m_lowerLon != 0) FoundZone(m_lowerLat, m_lowerLon);
-            break;
-        case Act::kUpperCorner:
-            TwoNumbers(text, m_upperLat, m_upperLon);
-            if (m_zonePass && m_upperLat != 0 && m_upperLon != 0) FoundZone(m_lowerLat, m_lowerLon);
-            break;
-        case Act::kLow: TwoIndexes(text, m_lowC, m_lowR); break;
-        case Act::kHigh:
-            TwoIndexes(text, m_highC, m_highR);
-            SetUpGrid();
-            break;
-        case Act::kStartPoint: {
-            int32_t c = 0, r = 0;
-            TwoIndexes(text, c, r);
-            StartAt(c, r);
-            break;
+        default: break;
         }
-        case Act::kCoordValues:
-            if (m_startPending) {
-                m_startPending = false;
-                int32_t c = 0, r = 0;
-                TwoIndexes(text, c, r);
-                StartAt(c, r);
-            } else if (++m_coordValues == 1) {
-                TwoIndexes(text, m_lowC, m_lowR);
-            } else if (m_coordValues == 2) {
-                TwoIndexes(text, m_highC, m_highR);
-                SetUpGrid();
-            }
+        switch (m_walk.CloseElement(name, text)) {
+        case MeshGridWalk::Step::kEnvelope:
+            if (m_zonePass) FoundZone(m_walk.LowerLatitude(), m_walk.LowerLongitude());
             break;
-        case Act::kStartSequence: m_startPending = false; break;
+        case MeshGridWalk::Step::kCellRange: SetUpGrid(); break;
+        case MeshGridWalk::Step::kStart: Restart(); break;
         default: break;
         }
     }
@@ -389,14 +323,14 @@ private:
     // One mesh value as a label at the centre of the current cell.
     void MeshLabel(double value, std::string_view text) {
         if (m_zonePass) return;
-        if (!m_haveGrid) {
+        if (!m_walk.HaveGrid()) {
             Fail(kBadGrid);
             return;
         }
         const bool missing = value <= kMissingAtOrBelow;
         DxfElement* e = Append();
         if (!e) return;
-        m_grid.CellCentre(m_c, m_r, e->x, e->y);
+        m_walk.NextCellCentre(e->x, e->y);
         e->sourceX = e->x;
         e->sourceY = e->y;
         e->pen = DXF_PEN_TEXT;
@@ -406,41 +340,22 @@ private:
         e->colour = m_options.rows[kGsiRowElevationPoint].colour;
         const std::string cp932 = missing ? std::string("0") : Utf8ToCp932(text);
         std::memcpy(e->text, cp932.data(), Cp932PrefixLength(cp932, kTextBytes));
-        Advance();
-    }
-
-    void Advance() {
-        if (++m_c > m_grid.columns) {
-            m_c = 1;
-            ++m_r;
-        }
     }
 
     void SetUpGrid() {
         if (m_zonePass) return;
-        const int64_t n = int64_t{m_highC} - m_lowC + 1;
-        const int64_t m = int64_t{m_highR} - m_lowR + 1;
-        if (n < 2 || m < 2 || n * m > kMeshMaxCells || m_lowerLat == 0 || m_lowerLon == 0 ||
-            m_upperLat == 0 || m_upperLon == 0 ||
-            !m_grid.SetUp(m_lowerLat, m_lowerLon, m_upperLat, m_upperLon, static_cast<int32_t>(n),
-                          static_cast<int32_t>(m), g_planeZone, g_useWorldDatum)) {
+        if (m_walk.SetUp(g_planeZone, g_useWorldDatum) != MeshGridWalk::SetUpResult::kOk)
             Fail(kBadGrid);
-            return;
-        }
-        m_haveGrid = true;
     }
 
     // The values read so far belong to the cells from the start cell on.
-    void StartAt(int32_t column, int32_t row) {
-        if (m_zonePass || !m_haveGrid) return;
-        m_c = column + 1;
-        m_r = row + 1;
+    void Restart() {
+        if (m_zonePass) return;
         DxfElement* elements = g_dxfElementsBlock.Data();
         for (int32_t i = m_firstMeshLabel; i <= g_dxfElementCount; ++i) {
-            m_grid.CellCentre(m_c, m_r, elements[i].x, elements[i].y);
+            m_walk.NextCellCentre(elements[i].x, elements[i].y);
             elements[i].sourceX = elements[i].x;
             elements[i].sourceY = elements[i].y;
-            Advance();
         }
     }
 
@@ -461,13 +376,7 @@ private:
     double m_pending = 0;
     bool m_havePending = false;
     XmlLineSplitter m_tuples;
-    bool m_startPending = false;
-    bool m_haveGrid = false;
-    int32_t m_coordValues = 0;
-    double m_lowerLat = 0, m_lowerLon = 0, m_upperLat = 0, m_upperLon = 0;
-    int32_t m_lowC = 0, m_lowR = 0, m_highC = 0, m_highR = 0;
-    int32_t m_c = 1, m_r = 1;
-    MeshGrid m_grid;
+    MeshGridWalk m_walk;
 };
 
 constexpr const char* kRowLabels[kGsiRowCount] = {
