@@ -235,11 +235,11 @@ void OnGsiXmlMeshRead(const std::function<void()>& refreshHeightScale) {
         ShowMessage(kNotMeshData, "", msg::kOk | msg::kIconError);
         return;
     }
-    const size_t toldBefore = RecordedMessages().size();
+    const size_t toldBefore = ShownMessageCount();
     if (ImportMeshesReplacingData({path}) == 0) {
         g_planeZone = zoneBefore;
         // A damaged file has been told already.
-        if (RecordedMessages().size() == toldBefore) ShowMessage(kNotMeshData, "", msg::kOk | msg::kIconError);
+        if (ShownMessageCount() == toldBefore) ShowMessage(kNotMeshData, "", msg::kOk | msg::kIconError);
         g_redrawMask = -1;
         InvalidateAndUpdateView();
         return;

@@ -586,13 +586,13 @@ bool CPelmo_3DDoc::StoreRndDocument(const fs::path& path) {
 
     // The companions; any of them that fails has told the user, and the document then
     // stays marked as changed.
-    const size_t messages = RecordedMessages().size();
+    const size_t messages = ShownMessageCount();
     g_currentDataPath = path.string();
     const bool tin = TinExists();
     const bool tinWritten = WriteTriFile(path) == 0;
     WriteBndFile(path);
     WriteDocumentCompanions(path);
-    const bool complete = (tinWritten || !tin) && RecordedMessages().size() == messages;
+    const bool complete = (tinWritten || !tin) && ShownMessageCount() == messages;
 
     g_documentTitle = path.stem().string();
     SetTitle(g_documentTitle);

@@ -6,6 +6,8 @@ namespace {
 MessageHandler g_handler;
 std::deque<int> g_queuedAnswers;
 std::vector<RecordedMessage> g_recorded;
+size_t g_shownCount = 0;
+constexpr size_t kRecordedKept = 4096;
 }  // namespace
 
 int DefaultAnswer(int buttons) {
@@ -30,13 +32,17 @@ int ShowMessage(const std::string& text, const std::string& caption, int buttons
     } else {
         answer = DefaultAnswer(buttons);
     }
+    if (g_recorded.size() >= kRecordedKept)
+        g_recorded.erase(g_recorded.begin(), g_recorded.begin() + kRecordedKept / 2);
     g_recorded.push_back({text, caption, buttons, answer});
+    ++g_shownCount;
     return answer;
 }
 
 void SetMessageHandler(MessageHandler handler) { g_handler = std::move(handler); }
 void QueueMessageAnswer(int answer) { g_queuedAnswers.push_back(answer); }
 const std::vector<RecordedMessage>& RecordedMessages() { return g_recorded; }
+size_t ShownMessageCount() { return g_shownCount; }
 void ClearRecordedMessages() {
     g_recorded.clear();
     g_queuedAnswers.clear();

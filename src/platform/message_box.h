@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes. The program installs a Qt implementation at start; without one
 // (tests, host requests) every box returns its default answer and its text is kept.
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -52,5 +53,9 @@ void SetMessageHandler(MessageHandler handler);
 
 // Headless: answers queued here are used first, then the default answer.
 void QueueMessageAnswer(int answer);
+// The latest messages shown (a long session keeps only the most recent few thousand).
 const std::vector<RecordedMessage>& RecordedMessages();
 void ClearRecordedMessages();
+// How many messages have been shown so far: a step that compares it before and after
+// learns whether it told the user something.
+size_t ShownMessageCount();

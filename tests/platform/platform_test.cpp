@@ -44,6 +44,19 @@ TEST(MessageBox, HeadlessGivesDefaultAnswerAndRecords) {
     EXPECT_EQ(RecordedMessages().back().text, "queued");
 }
 
+// A long session shows many messages: the record stays bounded while the count of
+// shown messages, which steps compare to learn whether they told the user, keeps going.
+TEST(MessageBox, RecordStaysBoundedAndCountKeepsGoing) {
+    ClearRecordedMessages();
+    const size_t before = ShownMessageCount();
+    for (int i = 0; i < 20000; ++i) ShowMessage(std::to_string(i));
+    EXPECT_EQ(ShownMessageCount() - before, 20000u);
+    EXPECT_LE(RecordedMessages().size(), 4096u);
+    EXPECT_GE(RecordedMessages().size(), 1000u);
+    EXPECT_EQ(RecordedMessages().back().text, "19999");
+    ClearRecordedMessages();
+}
+
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
