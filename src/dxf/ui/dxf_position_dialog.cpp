@@ -14,16 +14,11 @@
 #include "dxf/dxf_registration.h"
 #include "shell/command_routing.h"
 #include "shell/ui/dialog_keys.h"
+#include "shell/ui/registration_widgets.h"
 
 namespace {
 QWidget* g_frame = nullptr;
 
-QCheckBox* PushLike(QCheckBox* box) {
-    // Push-like check boxes: a check box that looks pressed while checked.
-    box->setStyleSheet("QCheckBox::indicator { width: 0; height: 0; } QCheckBox { border: 1px solid gray; padding: 3px; }"
-                       "QCheckBox:checked { background: palette(dark); }");
-    return box;
-}
 }  // namespace
 
 CBgDxfPositionDlg::CBgDxfPositionDlg(QWidget* parent) : QDialog(parent) {
@@ -31,27 +26,17 @@ CBgDxfPositionDlg::CBgDxfPositionDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("背景ＤＸＦ位置設定"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    m_prompt = new QPlainTextEdit(this);
-    m_prompt->setObjectName("1082");
-    m_prompt->setReadOnly(true);
-    m_prompt->setMaximumHeight(48);
-    layout->addWidget(m_prompt);
+    m_prompt = AddRegistrationPrompt(this, layout);
     // Enter moves on and never presses a button; Esc does nothing (the dialog closes only
     // by its buttons).
     InstallDialogKeyFilter(this)->BindFlags(&m_state.enterPressed, &m_state.escapePressed);
 
     auto* dxfGroup = new QGroupBox(QString::fromUtf8("ＤＸＦ座標設定"), this);
     auto* dxfLayout = new QGridLayout(dxfGroup);
-    const char* vertexTexts[4] = {"頂点１", "頂点２", "頂点３", "頂点４"};
-    for (int k = 1; k <= 4; ++k) {
-        m_vertex[k - 1] = PushLike(new QCheckBox(QString::fromUtf8(vertexTexts[k - 1]), dxfGroup));
-        m_vertex[k - 1]->setObjectName(QString::number(1204 + k));
-        dxfLayout->addWidget(m_vertex[k - 1], 0, k - 1);
-        connect(m_vertex[k - 1], &QCheckBox::clicked, this, [this, k](bool on) {
-            OnDxfVertexButton(m_state, k, on);
-            Sync();
-        });
-    }
+    AddVertexButtons(dxfGroup, dxfLayout, m_vertex, [this](int k, bool on) {
+        OnDxfVertexButton(m_state, k, on);
+        Sync();
+    });
     m_endPoint = new QCheckBox(QString::fromUtf8("端点指定"), dxfGroup);
     m_endPoint->setObjectName("1224");
     m_midPoint = new QCheckBox(QString::fromUtf8("線分中点指定"), dxfGroup);
@@ -82,7 +67,7 @@ CBgDxfPositionDlg::CBgDxfPositionDlg(QWidget* parent) : QDialog(parent) {
     publicLayout->addWidget(new QLabel("Y", publicGroup), 1, 0);
     publicLayout->addWidget(m_y, 1, 1);
     for (QLineEdit* edit : {m_x, m_y}) edit->installEventFilter(this);
-    m_mouse = PushLike(new QCheckBox(QString::fromUtf8("マウス"), publicGroup));
+    m_mouse = MakePushLike(new QCheckBox(QString::fromUtf8("マウス"), publicGroup));
     m_mouse->setObjectName("1131");
     m_pointSnap = new QCheckBox(QString::fromUtf8("点"), publicGroup);
     m_pointSnap->setObjectName("1226");
@@ -108,25 +93,16 @@ CBgDxfPositionDlg::CBgDxfPositionDlg(QWidget* parent) : QDialog(parent) {
     m_projective->setObjectName("1227");
     connect(m_projective, &QCheckBox::clicked, this, [this](bool on) { m_state.projectiveChecked = on; });
     layout->addWidget(m_projective);
-    auto* buttons = new QHBoxLayout;
-    auto* reset = new QPushButton(QString::fromUtf8("リセット"), this);
-    reset->setObjectName("3");
-    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    cancel->setObjectName("2");
-    m_register = new QPushButton(QString::fromUtf8("登録"), this);
-    m_register->setObjectName("1");
-    for (QPushButton* b : {reset, cancel, m_register}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    connect(reset, &QPushButton::clicked, this, [this] {
+    const RegistrationButtons buttons = AddRegistrationButtons(this, layout);
+    QPushButton* cancel = buttons.cancel;
+    m_register = buttons.registration;
+    connect(buttons.reset, &QPushButton::clicked, this, [this] {
         OnDxfPositionReset(m_state);
         Sync();
         update();
     });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_register, &QPushButton::clicked, this, [this] { Register(); });
-    layout->addLayout(buttons);
 
     OpenDxfPositionDialog(m_state);
     SetDxfPositionPickReceiver(&CBgDxfPositionDlg::ReceivePick, this);
@@ -224,9 +200,5 @@ bool CBgDxfPositionDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CBgDxfPositionDlg::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
-    QPainter painter(this);
-    for (int k = 0; k < 4 && g_dxfRegistration.vertexFlags[k] != 0; ++k) {
-        const QRect r(m_vertex[k]->mapTo(this, QPoint(0, 0)), m_vertex[k]->size());
-        painter.fillRect(r.adjusted(-3, -3, 3, 3), QColor(255, 0, 0));
-    }
+    PaintSetVertices(this, m_vertex, [](int k) { return g_dxfRegistration.vertexFlags[k] != 0; });
 }

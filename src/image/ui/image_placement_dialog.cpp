@@ -18,17 +18,12 @@
 
 #include "shell/command_routing.h"
 #include "shell/ui/dialog_keys.h"
+#include "shell/ui/registration_widgets.h"
 #include "view/view_state.h"
 
 namespace {
 QWidget* g_frame = nullptr;
 CBgImagePositionDlg* g_instance = nullptr;
-
-QCheckBox* PushLike(QCheckBox* box) {
-    box->setStyleSheet("QCheckBox::indicator { width: 0; height: 0; } QCheckBox { border: 1px solid gray; padding: 3px; }"
-                       "QCheckBox:checked { background: palette(dark); }");
-    return box;
-}
 
 QString U(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
@@ -38,25 +33,15 @@ CBgImagePositionDlg::CBgImagePositionDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("背景画像位置設定"));
     setModal(false);
     auto* layout = new QVBoxLayout(this);
-    m_hint = new QPlainTextEdit(this);
-    m_hint->setObjectName("1082");
-    m_hint->setReadOnly(true);
-    m_hint->setMaximumHeight(48);
-    layout->addWidget(m_hint);
+    m_hint = AddRegistrationPrompt(this, layout);
     InstallDialogKeyFilter(this)->BindFlags(&m_state.enterPressed, &m_state.escapePressed);
 
     auto* imageGroup = new QGroupBox(QString::fromUtf8("画像座標設定"), this);
     auto* imageLayout = new QGridLayout(imageGroup);
-    const char* vertexTexts[4] = {"頂点１", "頂点２", "頂点３", "頂点４"};
-    for (int k = 1; k <= 4; ++k) {
-        m_vertex[k - 1] = PushLike(new QCheckBox(QString::fromUtf8(vertexTexts[k - 1]), imageGroup));
-        m_vertex[k - 1]->setObjectName(QString::number(1204 + k));
-        imageLayout->addWidget(m_vertex[k - 1], 0, k - 1);
-        connect(m_vertex[k - 1], &QCheckBox::clicked, this, [this, k](bool on) {
-            OnImageVertexButton(m_state, k, on);
-            Sync();
-        });
-    }
+    AddVertexButtons(imageGroup, imageLayout, m_vertex, [this](int k, bool on) {
+        OnImageVertexButton(m_state, k, on);
+        Sync();
+    });
     m_size = new QLabel(imageGroup);
     m_size->setObjectName("1217");
     m_imagePoint = new QLabel(imageGroup);
@@ -90,7 +75,7 @@ CBgImagePositionDlg::CBgImagePositionDlg(QWidget* parent) : QDialog(parent) {
     m_registerEntry = new QPushButton(QString::fromUtf8("座標登録"), groundGroup);
     m_registerEntry->setObjectName("1204");
     m_registerEntry->setAutoDefault(false);
-    m_groundPick = PushLike(new QCheckBox(QString::fromUtf8("設定開始"), groundGroup));
+    m_groundPick = MakePushLike(new QCheckBox(QString::fromUtf8("設定開始"), groundGroup));
     m_groundPick->setObjectName("1131");
     groundLayout->addWidget(m_registerEntry, 3, 1);
     groundLayout->addWidget(m_groundPick, 3, 2);
@@ -113,25 +98,16 @@ CBgImagePositionDlg::CBgImagePositionDlg(QWidget* parent) : QDialog(parent) {
     m_leastSquares->setObjectName("1135");
     connect(m_leastSquares, &QCheckBox::clicked, this, [this](bool on) { m_state.leastSquares = on; });
     layout->addWidget(m_leastSquares);
-    auto* buttons = new QHBoxLayout;
-    auto* reset = new QPushButton(QString::fromUtf8("リセット"), this);
-    reset->setObjectName("3");
-    auto* cancel = new QPushButton(QString::fromUtf8("キャンセル"), this);
-    cancel->setObjectName("2");
-    m_register = new QPushButton(QString::fromUtf8("登録"), this);
-    m_register->setObjectName("1");
-    for (QPushButton* b : {reset, cancel, m_register}) {
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-    }
-    connect(reset, &QPushButton::clicked, this, [this] {
+    const RegistrationButtons buttons = AddRegistrationButtons(this, layout);
+    QPushButton* cancel = buttons.cancel;
+    m_register = buttons.registration;
+    connect(buttons.reset, &QPushButton::clicked, this, [this] {
         OnImagePlacementReset(m_state);
         Sync();
         update();
     });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     connect(m_register, &QPushButton::clicked, this, [this] { Register(); });
-    layout->addLayout(buttons);
 
     OpenImagePlacementDialog(m_state);
     SetImagePlacementPickReceiver(&CBgImagePositionDlg::ReceivePick, this, &m_state);
@@ -249,11 +225,7 @@ bool CBgImagePositionDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CBgImagePositionDlg::paintEvent(QPaintEvent* event) {
     QDialog::paintEvent(event);
-    QPainter painter(this);
-    for (int k = 0; k < 4 && g_bgImage.pairSet[k] != 0; ++k) {
-        const QRect r(m_vertex[k]->mapTo(this, QPoint(0, 0)), m_vertex[k]->size());
-        painter.fillRect(r.adjusted(-3, -3, 3, 3), QColor(255, 0, 0));
-    }
+    PaintSetVertices(this, m_vertex, [](int k) { return g_bgImage.pairSet[k] != 0; });
 }
 
 void CBgImagePositionDlg::wheelEvent(QWheelEvent* event) {
