@@ -152,7 +152,7 @@ void BuildOutlineAndTin(const std::function<void()>& refreshHeightScale) {
         }
     }
     ShowAllKeepSettings();
-    g_viewScale *= 2.5;
+    SetViewScale(g_viewScale * 2.5);
     g_showPoints = -1;
     g_showTin = 0;
     g_colorBandOn = 0;

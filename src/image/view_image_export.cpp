@@ -126,7 +126,7 @@ bool SaveViewImageAs(const std::string& path, int32_t width, int32_t height, int
     const int32_t rememberedX = g_bufferMaxX, rememberedY = g_bufferMaxY;
     const double rememberedScale = g_viewScale;
     const int32_t longest = std::max(rememberedX, rememberedY), chosen = std::max(width, height);
-    if (longest > 0) g_viewScale = chosen * g_viewScale / longest;
+    if (longest > 0) SetViewScale(chosen * g_viewScale / longest);
     g_redrawMask = -1;
     AllocateBackBuffer(width, height);
     SetViewport(0, 0, width, height - 1);

@@ -80,6 +80,23 @@ int ClassifyInputExtension(const std::string& path);
 // Keeps only the outline's points, at the front, in their outline order numbered 1..n.
 void ReorderOutlinePointsFirst();
 
+// The .BND beside an RND input into g_outline (point numbers of the points read). The
+// count is trusted only as far as lines follow it, up to the outline list's room; a number
+// outside the points read drops the whole outline. With `copyPath`, the accepted outline is
+// also written as coordinates to "TEMPBND.BN2" in the temp folder, so it survives the
+// renumbering that follows; the path is left there (empty when there is no copy).
+void ReadBndOutline(const std::string& inputPath, std::string* copyPath);
+// 1 when ReadBndFile finds a closed outline of 3 or more vertices in the .BND beside an RND
+// input (it is left in g_outline), else 0.
+int CheckBndClosed(const std::string& inputPath);
+// Exchanges X and Y of the points after `earlierCount` when the import asks for it.
+void SwapPointXYFrom(int32_t earlierCount);
+// Points outside the outline become invalid.
+void MarkFlaggedPointsInvalid();
+// The outline's vertices as "<input without extension>.BN5" coordinate lines: -5 written,
+// 0 when there is no outline, a read-only .BN2 lies beside the input, or the write failed.
+int WriteBn5Points(const std::string& inputPath);
+
 // Mesh parameters from the sixth line of <path>.MSH: the number of commas counted (9 or
 // 10), 0 when the file is missing or the line has fewer than 9 commas.
 int ReadMshHeader(const std::string& pathWithoutExtension);

@@ -22,6 +22,42 @@ double g_plotterLineTolerance = 1.0;
 int32_t g_plotterPaper = 0;
 std::string g_plotterFilePath;
 
+double RoundToTenths(double value) {
+    const double x = value * 10;
+    // Far from a tie, the product's rounding cannot change the side: round here. Near a
+    // tie, or out of the exact integer range, printf decides on the exact binary value.
+    if (std::fabs(x) < 1e15) {
+        const double r = std::nearbyint(x);
+        if (std::fabs(std::fabs(x - r) - 0.5) > 1e-6) {
+            const double t = r / 10;
+            return t == 0 && std::signbit(value) ? -0.0 : t;
+        }
+    }
+    char text[400];
+    std::snprintf(text, sizeof text, "%.1lf", value);
+    return std::strtod(text, nullptr);
+}
+
+char* AppendTenths(char* out, double tenthsValue) {
+    const double x = tenthsValue * 10;
+    if (!(std::fabs(x) < 1e15)) return out + std::snprintf(out, 48, "%.1lf", tenthsValue);
+    const long long t = std::llround(x);
+    if (t < 0 || std::signbit(tenthsValue)) *out++ = '-';
+    unsigned long long a = static_cast<unsigned long long>(t < 0 ? -t : t);
+    const unsigned digit = static_cast<unsigned>(a % 10);
+    a /= 10;
+    char whole[24];
+    int n = 0;
+    do {
+        whole[n++] = static_cast<char>('0' + a % 10);
+        a /= 10;
+    } while (a != 0);
+    while (n > 0) *out++ = whole[--n];
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + digit);
+    return out;
+}
+
 namespace {
 constexpr PlotterPaper kPapers[kPlotterPaperCount] = {
     {"A0", 8410, 11880}, {"A1", 5940, 8410}, {"A2", 4200, 5940}, {"A3", 2970, 4200},
@@ -56,6 +92,25 @@ public:
         m_buffer.append("\r\n");
         if (m_buffer.size() >= kBlock) Flush();
     }
+    // "  4,<layer>,<u>,<v>" without a printf per line: the coordinates are already held to
+    // one decimal (RoundToTenths), so their text is exact.
+    void PutVertex(int layer, double u, double v) {
+        char line[96];
+        char* p = line;
+        if (layer != m_vertexLayer) {
+            m_vertexLayer = layer;
+            m_vertexPrefixLength = std::snprintf(m_vertexPrefix, sizeof m_vertexPrefix, "  4,%d,", layer);
+        }
+        std::memcpy(p, m_vertexPrefix, static_cast<size_t>(m_vertexPrefixLength));
+        p += m_vertexPrefixLength;
+        p = AppendTenths(p, u);
+        *p++ = ',';
+        p = AppendTenths(p, v);
+        *p++ = '\r';
+        *p++ = '\n';
+        m_buffer.append(line, static_cast<size_t>(p - line));
+        if (m_buffer.size() >= kBlock) Flush();
+    }
     bool Flush() {
         if (!m_buffer.empty() && std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_file) != m_buffer.size())
             m_ok = false;
@@ -69,14 +124,10 @@ private:
     std::FILE* m_file;
     std::string m_buffer;
     bool m_ok = true;
+    int m_vertexLayer = -1;
+    char m_vertexPrefix[32] = {};
+    int m_vertexPrefixLength = 0;
 };
-
-// To one decimal as the file states it, so the tests below compare what is written.
-double RoundAsWritten(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.1lf", value);
-    return std::strtod(text, nullptr);
-}
 
 bool Apart(const PaperPoint& a, const PaperPoint& b) {
     return std::fabs(a.u - b.u) > 0.1 || std::fabs(a.v - b.v) > 0.1;
@@ -87,7 +138,7 @@ void WriteShortPolyline(Output& out, const Layer& layer, double level, const Pap
     const PaperPoint m{(p.u + q.u) / 2, (p.v + q.v) / 2};
     if (!Apart(m, p) || !Apart(q, m)) return;
     out.Put("105,0\n");
-    for (const PaperPoint& v : {p, m, q}) out.Put("  4,%d,%.1lf,%.1lf\n", layer.number, v.u, v.v);
+    for (const PaperPoint& v : {p, m, q}) out.PutVertex(layer.number, v.u, v.v);
     out.Put("  5,%d,%d,%d,%d,%d,%.3lf\n", layer.number, 0, 0, layer.pen1, layer.pen2, level);
 }
 
@@ -128,13 +179,13 @@ void WriteKeptLine(Output& out, const Layer& layer, double level, const std::vec
     out.Put("105,0\n");
     int inPiece = 0;
     for (size_t k = 0; k < kept.size(); ++k) {
-        out.Put("  4,%d,%.1lf,%.1lf\n", layer.number, kept[k].u, kept[k].v);
+        out.PutVertex(layer.number, kept[k].u, kept[k].v);
         // Pieces of at most 199 vertices that share their joining vertex; a single
         // vertex left over stays with the piece.
         if (++inPiece == 199 && kept.size() - 1 - k > 1) {
             close();
             out.Put("105,0\n");
-            out.Put("  4,%d,%.1lf,%.1lf\n", layer.number, kept[k].u, kept[k].v);
+            out.PutVertex(layer.number, kept[k].u, kept[k].v);
             inPiece = 1;
         }
     }
@@ -170,7 +221,7 @@ int WritePlotterCommandFile(const std::string& contourPath, const std::string& o
     Output out(outFile);
     const double s = scale != 0 ? 1.0 / scale : 0.0;
     auto toPaper = [&](double x, double y) {
-        return PaperPoint{RoundAsWritten((x - minX) * s * 10000), RoundAsWritten((y - minY) * s * 10000)};
+        return PaperPoint{RoundToTenths((x - minX) * s * 10000), RoundToTenths((y - minY) * s * 10000)};
     };
     const PlotterPaper& size = PlotterPaperSize(paper);
     out.Put("100,0,%c%s%c,%.1lf,%.1lf,%.1lf,%.1lf\n", '"', size.name, '"', 0.0, 0.0, size.shortSide,

@@ -22,6 +22,12 @@ const PlotterPaper& PlotterPaperSize(int32_t code);
 // Whether a contour level is an index contour of the interval (absolute level).
 bool IsIndexContourLevel(double level, double indexInterval);
 
+// The value "%.1lf" writes, read back: what the file states, so the writer's comparisons
+// are made on it. Exactly printf's rounding, without printf for all but near-ties.
+double RoundToTenths(double value);
+// Writes a value returned by RoundToTenths as "%.1lf" would (no NUL); returns the end.
+char* AppendTenths(char* out, double tenthsValue);
+
 struct PlotterBasePoint {
     std::string name;  // CP932 bytes
     double x = 0;

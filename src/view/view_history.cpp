@@ -72,7 +72,7 @@ void PopViewHistory() {
     const ViewHistoryEntry& e = g_viewHistory[g_viewHistoryBack];
     g_viewCenterX = e.centreX;
     g_viewCenterY = e.centreY;
-    g_viewScale = e.scale;
+    SetViewScale(e.scale);
     g_birdsEyeAzimuth = e.azimuth;
     g_birdsEyeTilt = e.tilt;
     g_birdsEyeRoll = e.roll;

@@ -66,7 +66,7 @@ int32_t ZoomToBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int3
         PanByPixels(g_viewportCenterX - bx, g_viewportCenterY - by);
     const double fx = (w + 1.0) / (width + 1.0);
     const double fy = (h + 1.0) / (height + 1.0);
-    g_viewScale /= std::max(fx, fy);
+    SetViewScale(g_viewScale / std::max(fx, fy));
     return -1;
 }
 
@@ -75,7 +75,7 @@ void ZoomAtClick(int32_t flags, int32_t column, int32_t row) {
     g_redrawMask = -1;
     g_viewCenterY += (column - g_viewportCenterX) / g_viewScale;
     g_viewCenterX += (g_viewportCenterY - row) / g_viewScale;
-    g_viewScale *= kZoomStep;
+    SetViewScale(g_viewScale * kZoomStep);
     InvalidateAndUpdateView();
     if (CursorMover()) CursorMover()(g_viewportCenterX, g_viewportCenterY);
 }
@@ -143,8 +143,7 @@ void ShowAllKeepSettings() {
     g_redrawMask = -1;
     // Before the window has a size (or without an extent) the fit is 0 or infinite: the
     // scale stays as it was, since every later step divides by it.
-    const double fit = std::min(g_bufferMaxX, g_bufferMaxY) / g_extentSize;
-    if (std::isfinite(fit) && fit > 0) g_viewScale = fit;
+    SetViewScale(std::min(g_bufferMaxX, g_bufferMaxY) / g_extentSize);
     g_viewCenterX = g_extentCenterX;
     g_viewCenterY = g_extentCenterY;
     g_birdsEyeAzimuth = 0;
@@ -165,12 +164,12 @@ void EnsureIpPointVisible(int32_t i) {
 }
 
 void OnZoomIn() {
-    g_viewScale *= kZoomStep;
+    SetViewScale(g_viewScale * kZoomStep);
     FullRepaintView();
 }
 
 void OnZoomOut() {
-    g_viewScale *= kZoomOutStep;
+    SetViewScale(g_viewScale * kZoomOutStep);
     FullRepaintView();
 }
 
@@ -198,11 +197,12 @@ void ZoomWheel(int32_t delta, int32_t column, int32_t row, bool alt) {
     if (!g_birdsEyeOn) {
         const double e = column - g_bufferMaxX / 2;
         const double f = row - g_bufferMaxY / 2;
-        g_viewCenterY -= e / (s * k) - e / s;
-        g_viewCenterX += f / (s * k) - f / s;
-        g_viewScale = s * k;
+        SetViewScale(s * k);
+        // About the pixel under the cursor, by the scale actually taken.
+        g_viewCenterY -= e / g_viewScale - e / s;
+        g_viewCenterX += f / g_viewScale - f / s;
     } else if (!alt) {
-        g_viewScale = s * k;
+        SetViewScale(s * k);
     } else {
         WheelExaggeration(static_cast<int16_t>(delta));
     }

@@ -1,5 +1,8 @@
 #include "view/view_state.h"
 
+#include <algorithm>
+#include <cmath>
+
 double g_viewCenterX = 0;
 double g_viewCenterY = 0;
 double g_viewScale = 25.6;
@@ -39,6 +42,11 @@ int32_t g_pickedPoint = 0;
 int32_t g_pickedPoint2 = 0;
 int32_t g_pickedPoint3 = 0;
 int32_t g_pickedPoint4 = 0;
+
+void SetViewScale(double scale) {
+    if (!(scale > 0) || !std::isfinite(scale)) return;
+    g_viewScale = std::clamp(scale, kMinViewScale, kMaxViewScale);
+}
 
 void SetStartViewDefaults() {
     g_extentSize = 20.0;

@@ -16,6 +16,12 @@
 extern double g_viewCenterX;
 extern double g_viewCenterY;
 extern double g_viewScale;  // pixels per metre
+// Every position on the screen divides by the scale: it is set only through here. A value
+// that is not a positive number leaves the scale as it was; others are held within
+// kMinViewScale..kMaxViewScale, so no run of zoom steps ends at 0 or infinity.
+constexpr double kMinViewScale = 1e-6;
+constexpr double kMaxViewScale = 1e7;
+void SetViewScale(double scale);
 
 extern int32_t g_birdsEyeOn;
 extern double g_birdsEyeAzimuth;  // radians

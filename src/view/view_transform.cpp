@@ -214,7 +214,7 @@ void ComputeDataExtents(int32_t keepView) {
 
     if (keepView == 0) {
         g_birdsEyeOn = 0;
-        g_viewScale = 512 / g_extentSize;
+        SetViewScale(512 / g_extentSize);
     }
 }
 

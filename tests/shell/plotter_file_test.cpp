@@ -316,3 +316,32 @@ TEST_F(TraceBasePick, TwoClicksOpenTheDialogOnTheirPoints) {
     OnPlotterFileOutput();
     EXPECT_EQ(g_toolMode, MODE_NONE);
 }
+
+// The fast rounding and text of the coordinates against printf itself: near-ties, binary
+// values just beside a tie, signs, negative zero and large values.
+TEST(PlotterFileNumbers, TenthsAsPrintfWritesThem) {
+    std::vector<double> values = {0.0, -0.0, 0.05, 0.15, 0.25, 0.35, -0.35, 0.45, 1.25, 2.675, -2.675,
+                                  -0.04, -0.05, 0.04999999999999999, 12345.65, 99999.95, -99999.95,
+                                  1e14 + 0.25, 3e15, -7e16, 123456789.05};
+    uint64_t seed = 88172645463325252ull;
+    for (int i = 0; i < 40000; ++i) {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        const double tenths = static_cast<double>(static_cast<int64_t>(seed % 2000000001) - 1000000000) / 10;
+        values.push_back(tenths + 0.05);                                  // a tie in decimal
+        values.push_back(std::nextafter(tenths + 0.05, 1e300));            // just above it
+        values.push_back(std::nextafter(tenths + 0.05, -1e300));           // just below it
+        values.push_back(tenths + static_cast<double>(seed % 1000) / 1000);  // anywhere
+    }
+    for (double v : values) {
+        char want[400];
+        std::snprintf(want, sizeof want, "%.1lf", v);
+        const double rounded = RoundToTenths(v);
+        ASSERT_EQ(rounded, std::strtod(want, nullptr)) << want << " from " << v;
+        ASSERT_EQ(std::signbit(rounded), want[0] == '-') << want;
+        char got[400];
+        *AppendTenths(got, rounded) = '\0';
+        ASSERT_STREQ(got, want) << v;
+    }
+}

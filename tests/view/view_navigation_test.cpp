@@ -6,6 +6,8 @@
 #include "shell/tool_mode.h"
 #include "view/color_band_params.h"
 #include "view/view_picking.h"
+#include "view/view_history.h"
+#include "view/view_state.h"
 #include "view/view_transform.h"
 
 namespace {
@@ -357,4 +359,59 @@ TEST_F(Navigation, RightButtonClearsPicksAndDoubleClickEndsTheTool) {
     EXPECT_EQ(g_outlineEditState, 0);
     EXPECT_EQ(g_pickList2.Count(), 0);
     EXPECT_EQ(g_points[1].flags, 0);
+}
+
+// Every later step divides by the scale: no way of setting it leaves 0, a negative or
+// an infinite scale, and the centre stays finite.
+TEST_F(Navigation, ScaleNeverBecomesZeroOrInfinite) {
+    AddPoint(0, 0, 0);
+    AddPoint(100, 50, 3);
+    Load();
+    SetViewRepaintHandler([] {});
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    const Case kCases[] = {
+        {"zoom out without end", [] { for (int i = 0; i < 5000; ++i) OnZoomOut(); }},
+        {"zoom in without end", [] { for (int i = 0; i < 5000; ++i) OnZoomIn(); }},
+        {"wheel back without end", [] { for (int i = 0; i < 5000; ++i) ZoomWheel(-120, 10, 20, false); }},
+        {"wheel forward without end", [] { for (int i = 0; i < 5000; ++i) ZoomWheel(120, 600, 20, false); }},
+        {"box zoom without end", [] { for (int i = 0; i < 500; ++i) ZoomToBox(100, 100, 104, 104, 100000, 100000); }},
+        {"click zoom without end", [] { for (int i = 0; i < 5000; ++i) ZoomAtClick(0, 300, 200); }},
+        {"previous screen holding no scale",
+         [] {
+             g_viewHistory[1] = g_viewHistory[0];
+             g_viewHistory[1].scale = 0;
+             g_viewHistoryHead = g_viewHistoryBack = 1;
+             g_viewHistoryTail = 0;
+             PopViewHistory();
+         }},
+        {"show all before the window has a size",
+         [] {
+             const int32_t x = g_bufferMaxX, y = g_bufferMaxY;
+             g_bufferMaxX = g_bufferMaxY = 0;
+             ShowAllKeepSettings();
+             g_bufferMaxX = x;
+             g_bufferMaxY = y;
+         }},
+        {"values that are no scale",
+         [] {
+             for (double v : {0.0, -3.0, std::nan(""), HUGE_VAL, -HUGE_VAL}) SetViewScale(v);
+         }},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        g_viewScale = 4;
+        g_viewCenterX = 10;
+        g_viewCenterY = 20;
+        c.act();
+        EXPECT_GE(g_viewScale, kMinViewScale);
+        EXPECT_LE(g_viewScale, kMaxViewScale);
+        EXPECT_TRUE(std::isfinite(g_viewCenterX) && std::isfinite(g_viewCenterY));
+    }
+    SetViewScale(0);
+    EXPECT_EQ(g_viewScale, 4);  // refused, not clamped
+    SetViewScale(1e-300);
+    EXPECT_EQ(g_viewScale, kMinViewScale);
 }
