@@ -1,5 +1,6 @@
 #include "view/color_band_command.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -16,8 +17,11 @@
 #include "view/view_transform.h"
 
 int32_t g_gcolSetColours[3] = {0x000000, 0x808080, 0xFFFFFF};
+int32_t g_colorBandTargetPick = 0;
 
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 std::string Format(const char* format, double v) {
     char buf[96];
@@ -32,6 +36,11 @@ std::function<void()>& ColorBandFactory() {
 std::function<void()>& VertexColorBandFactory() {
     static std::function<void()> make;
     return make;
+}
+
+std::function<void()>& FieldsRefresher() {
+    static std::function<void()> refresh;
+    return refresh;
 }
 
 bool NearZero(double v) { return std::fabs(v) < 0.001; }
@@ -105,6 +114,50 @@ bool EditBandLimitText(ColorBandParams& p, BandLimitEdit which, const std::strin
     return true;
 }
 
+bool EditPlaneFieldText(ColorBandParams& p, PlaneField which, const std::string& text) {
+    double v;
+    if (!ParseEditNumber(text, v)) return false;
+    switch (which) {
+        case PlaneField::X: p.refX = v; break;
+        case PlaneField::Y: p.refY = v; break;
+        case PlaneField::H: p.refH = v; break;
+        case PlaneField::Direction: p.refDirection = WrapDirection(v); break;
+        case PlaneField::Inclination: p.refInclination = std::clamp(v, -89.9, 89.9); break;
+        case PlaneField::Percent: p.refInclination = std::atan(v / 100.0) * 180.0 / kPi; break;
+    }
+    return true;
+}
+
+PlaneTexts FormatPlaneTexts(const ColorBandParams& p) {
+    return {Format(" %5.3f", p.refX),
+            Format(" %5.3f", p.refY),
+            Format(" %5.3f", p.refH),
+            Format(" %5.3f", WrapDirection(p.refDirection)),
+            Format(" %5.3f", p.refInclination),
+            Format(" %5.3f", SlopePercent(p.refInclination))};
+}
+
+std::string FormatMaxSlope(double slope) { return Format(" %5.1f", slope); }
+std::string FormatSlopeAngle(double angle) { return Format("%4.2f", angle); }
+
+bool EditMaxSlopeText(ColorBandParams& p, const std::string& text, std::string& shown) {
+    double v;
+    shown.clear();
+    if (!ParseEditNumber(text, v)) return false;
+    p.maxSlope = ClampMaxSlope(v);
+    if (p.maxSlope != v) shown = FormatMaxSlope(p.maxSlope);
+    return true;
+}
+
+bool EditSlopeAngleText(double& angle, const std::string& text, std::string& shown) {
+    double v;
+    shown.clear();
+    if (!ParseEditNumber(text, v)) return false;
+    angle = ClampSlopeAngle(v);
+    if (angle != v) shown = FormatSlopeAngle(angle);
+    return true;
+}
+
 void TurnBandsOnAndRedraw() {
     g_colorBandOn = 1;
     BuildElevationPalette();
@@ -133,6 +186,11 @@ void CloseGcolSet(const GcolSetAnswer& answer) {
                           answer.ignoreMiddle);
     TurnBandsOnAndRedraw();
 }
+
+void RefreshColorBandFields() {
+    if (FieldsRefresher()) FieldsRefresher()();
+}
+void SetColorBandFieldsRefresher(std::function<void()> refresh) { FieldsRefresher() = std::move(refresh); }
 
 void SetColorBandDialogFactories(std::function<void()> colorBand, std::function<void()> vertexColorBand) {
     ColorBandFactory() = std::move(colorBand);

@@ -35,6 +35,22 @@ ColorBandTexts FormatColorBandTexts(const ColorBandParams& p);
 enum class BandLimitEdit { Centre, Highest, Lowest, Step };
 bool EditBandLimitText(ColorBandParams& p, BandLimitEdit which, const std::string& text);
 
+// The inclined-plane fields of page 194: X, Y, H, 方向(度), 傾斜(度), (％).
+enum class PlaneField { X, Y, H, Direction, Inclination, Percent };
+bool EditPlaneFieldText(ColorBandParams& p, PlaneField which, const std::string& text);
+struct PlaneTexts {
+    std::string x, y, h, direction, inclination, percent;
+};
+// The direction is shown in 0 … 360 and the percent as tan(i) × 100.
+PlaneTexts FormatPlaneTexts(const ColorBandParams& p);
+
+// Page 226: 最大傾斜 and the two slope-line angles, limited to their ranges. The text to
+// show again comes back in `shown` (empty when the text was ignored).
+bool EditMaxSlopeText(ColorBandParams& p, const std::string& text, std::string& shown);
+bool EditSlopeAngleText(double& angle, const std::string& text, std::string& shown);
+std::string FormatMaxSlope(double slope);    // " %5.1f"
+std::string FormatSlopeAngle(double angle);  // "%4.2f"
+
 // A preset or the three-colour stripes: bands on, palette rebuilt, view repainted.
 void TurnBandsOnAndRedraw();
 
@@ -52,6 +68,12 @@ struct GcolSetAnswer {
 };
 // Either way of closing computes the stripes and turns bands on.
 void CloseGcolSet(const GcolSetAnswer& answer);
+
+// マウス 目標点 (page 194): a click in the view aims the inclined plane at that point.
+extern int32_t g_colorBandTargetPick;
+// The open dialog shows the record again (after the gizmo moved the plane).
+void RefreshColorBandFields();
+void SetColorBandFieldsRefresher(std::function<void()> refresh);
 
 // 段彩表示 (32786). The window layer installs how the two dialogs are made.
 void SetColorBandDialogFactories(std::function<void()> colorBand, std::function<void()> vertexColorBand);

@@ -86,6 +86,61 @@ TEST_F(ColorBandCommand, EditTextsIgnoreBadInput) {
     EXPECT_DOUBLE_EQ(p.lowest, 80);
 }
 
+TEST_F(ColorBandCommand, PlaneFields) {
+    struct Case {
+        PlaneField field;
+        const char* text;
+        double direction, inclination;
+        const char* shownDirection;
+        const char* shownPercent;
+    };
+    const Case cases[] = {
+        {PlaneField::Direction, "-90", 270, 0, " 270.000", " 0.000"},
+        {PlaneField::Direction, "450", 90, 0, " 90.000", " 0.000"},
+        {PlaneField::Inclination, "45", 0, 45, " 0.000", " 100.000"},
+        {PlaneField::Percent, "10", 0, 5.710593137499643, " 0.000", " 10.000"},
+        {PlaneField::Inclination, "90", 0, 89.9, " 0.000", " 57295.721"},  // not infinite
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ColorBandParams p = DefaultColorBandParams();
+        ASSERT_TRUE(EditPlaneFieldText(p, c.field, c.text));
+        EXPECT_NEAR(p.refDirection, c.direction, 1e-9);
+        EXPECT_NEAR(p.refInclination, c.inclination, 1e-9);
+        const PlaneTexts t = FormatPlaneTexts(p);
+        EXPECT_EQ(t.direction, c.shownDirection);
+        EXPECT_EQ(t.percent, c.shownPercent);
+    }
+    ColorBandParams p = DefaultColorBandParams();
+    EXPECT_FALSE(EditPlaneFieldText(p, PlaneField::X, ""));
+    EXPECT_TRUE(EditPlaneFieldText(p, PlaneField::X, "1234.5"));
+    EXPECT_EQ(FormatPlaneTexts(p).x, " 1234.500");
+}
+
+TEST_F(ColorBandCommand, SlopeEntriesShownAgainWhenLimited) {
+    ColorBandParams p = DefaultColorBandParams();
+    std::string shown;
+    EXPECT_TRUE(EditMaxSlopeText(p, "500", shown));
+    EXPECT_DOUBLE_EQ(p.maxSlope, 200);
+    EXPECT_EQ(shown, " 200.0");
+    EXPECT_TRUE(EditMaxSlopeText(p, "0", shown));
+    EXPECT_DOUBLE_EQ(p.maxSlope, 0.001);
+    EXPECT_EQ(shown, "   0.0");
+    EXPECT_TRUE(EditMaxSlopeText(p, "30", shown));
+    EXPECT_EQ(shown, "");  // typed as it stays
+    EXPECT_FALSE(EditMaxSlopeText(p, "x", shown));
+    EXPECT_DOUBLE_EQ(p.maxSlope, 30);
+
+    double angle = 20;
+    EXPECT_TRUE(EditSlopeAngleText(angle, "95", shown));
+    EXPECT_DOUBLE_EQ(angle, 89);
+    EXPECT_EQ(shown, "89.00");
+    EXPECT_TRUE(EditSlopeAngleText(angle, "-3", shown));
+    EXPECT_EQ(shown, "0.00");
+    EXPECT_FALSE(EditSlopeAngleText(angle, "", shown));
+    EXPECT_DOUBLE_EQ(angle, 0);
+}
+
 TEST_F(ColorBandCommand, ModeSetsShadingAndTitle) {
     struct Case {
         int32_t mode;
