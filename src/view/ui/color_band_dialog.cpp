@@ -98,11 +98,12 @@ CSlopePlaneDlg::CSlopePlaneDlg(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
     auto* colours = new QGridLayout;
     const char* names[4] = {"マイナス側最大", "マイナス側最小", "プラス側最小", "プラス側最大"};
-    for (int k = 0; k < 4; ++k) {
+    // c204 (プラス側最大) on top.
+    for (int k = 3; k >= 0; --k) {
         m_swatches[k] = new CColorSwatch(&P().gradientColours[k], QString("c%1").arg(201 + k), this);
         connect(m_swatches[k], &CColorSwatch::colourChanged, this, [] { RedrawAfterButtonRelease(0); });
-        colours->addWidget(new QLabel(U(names[3 - k]), this), k, 0);
-        colours->addWidget(m_swatches[3 - k], k, 1);
+        colours->addWidget(new QLabel(U(names[k]), this), 3 - k, 0);
+        colours->addWidget(m_swatches[k], 3 - k, 1);
     }
     layout->addLayout(colours);
     layout->addWidget(MakeLightWidgetHost(this));
