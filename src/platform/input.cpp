@@ -51,6 +51,10 @@ void PumpOneMessage() {
     else if (g_headlessPump) g_headlessPump();
 }
 
+void WaitForKeyRelease(int keyCode, uint32_t maxMs) {
+    if (g_hooks.waitForRelease) g_hooks.waitForRelease(keyCode, maxMs);
+}
+
 void SetInputHooks(InputHooks hooks) { g_hooks = std::move(hooks); }
 
 void SetHeadlessKeyDown(int keyCode, bool down) {

@@ -45,12 +45,17 @@ inline void ForgetStopKey() { ForgetKeyPresses(kStopKey); }
 // Lets the window system handle one batch of pending events.
 void PumpOneMessage();
 
+// While the key or mouse button is held, handles events until it is released, at most
+// maxMs milliseconds. Headless it returns at once.
+void WaitForKeyRelease(int keyCode, uint32_t maxMs);
+
 struct InputHooks {
     std::function<bool(int)> isKeyDown;
     std::function<bool(int)> pressedSinceLastCheck;  // empty: as isKeyDown
     std::function<void()> pumpOneMessage;
     std::function<bool(int)> newlyPressed;   // empty: the headless press record
     std::function<void(int)> forgetPresses;
+    std::function<void(int, uint32_t)> waitForRelease;  // empty: returns at once
 };
 // Installed by the window system at start; empty hooks restore the headless ones.
 void SetInputHooks(InputHooks hooks);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -96,6 +97,37 @@ public:
     }
 };
 
+// Ends a local event loop when the watched key or button goes up.
+class ReleaseWatcher : public QObject {
+public:
+    ReleaseWatcher(int keyCode, QEventLoop* loop) : m_keyCode(keyCode), m_loop(loop) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        int code = -1;
+        if (event->type() == QEvent::MouseButtonRelease)
+            code = ButtonCodeOf(static_cast<QMouseEvent*>(event)->button());
+        else if (event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+            code = KeyCodeOf(static_cast<QKeyEvent*>(event));
+        else if (event->type() == QEvent::ApplicationDeactivate)
+            code = m_keyCode;
+        if (code == m_keyCode) m_loop->quit();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    int m_keyCode;
+    QEventLoop* m_loop;
+};
+
+void QtWaitForKeyRelease(int keyCode, uint32_t maxMs) {
+    if (!QtIsKeyDown(keyCode)) return;
+    QEventLoop loop;
+    ReleaseWatcher watcher(keyCode, &loop);
+    qApp->installEventFilter(&watcher);
+    QTimer::singleShot(static_cast<int>(maxMs), &loop, &QEventLoop::quit);
+    loop.exec();
+    qApp->removeEventFilter(&watcher);
+}
+
 int ShowQtMessage(const std::string& text, const std::string& caption, int buttons) {
     QMessageBox box(QApplication::activeWindow());
     // Some texts break their lines with CR alone.
@@ -166,7 +198,7 @@ void InstallQtPlatform(QApplication& app) {
     });
     SetInputHooks({QtIsKeyDown, QtKeyPressedSinceLastCheck,
                    [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); },
-                   QtKeyNewlyPressed, QtForgetKeyPresses});
+                   QtKeyNewlyPressed, QtForgetKeyPresses, QtWaitForKeyRelease});
     SetClipboardHooks({[](const std::string& cp932) {
                            QApplication::clipboard()->setText(QString::fromUtf8(Cp932ToUtf8(cp932).c_str()));
                            return true;

@@ -107,10 +107,12 @@
 #include "shell/ui/setting_dialog.h"
 #include "shell/ui/toolbar_icons.h"
 #include "shell/work_folder.h"
+#include "view/color_band_command.h"
 #include "view/color_band_file.h"
 #include "view/cursor_state.h"
 #include "view/palette.h"
 #include "view/stroke_font.h"
+#include "view/ui/color_band_dialog.h"
 #include "view/ui/grid_interval_dialog.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
@@ -581,6 +583,8 @@ void CMainFrame::RegisterFrameCommands() {
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CBgImagePositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
+    CColorBandDlg::Install(this);
+    m_frameCommands.SetHandler(32786, OnColorBandDisplay);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
     CRndc2bmp::Install(this, m_frameCommands);
