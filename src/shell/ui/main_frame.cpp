@@ -112,6 +112,7 @@
 #include "view/palette.h"
 #include "view/stroke_font.h"
 #include "view/ui/grid_interval_dialog.h"
+#include "view/ui/light_source_dialog.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 #include "volume/mesh_files.h"
@@ -581,6 +582,7 @@ void CMainFrame::RegisterFrameCommands() {
     CBgDxfPositionDlg::Install(this, m_frameCommands);
     CBgImagePositionDlg::Install(this, m_frameCommands);
     CSetting::Install(this, m_frameCommands);
+    CLightSourceDlg::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
     CRndc2bmp::Install(this, m_frameCommands);
