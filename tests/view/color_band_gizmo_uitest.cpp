@@ -144,6 +144,55 @@ private slots:
         QCOMPARE(p.refDirection, direction);
         SetColorBandGizmoChangedHandler(nullptr);
     }
+
+    // In the bird's-eye view the direction handle keeps the offset of its press, the slope
+    // handle sets the inclination from its height over the tick, and a level camera leaves
+    // the direction alone.
+    void dragsInTheBirdsEyeView() {
+        MainWindow w;
+        QVERIFY(Start(w, QSize(900, 700)));
+        OpenFile(w.frame, fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND");
+        OpenBandDialog dialog;
+        if (!g_birdsEyeOn) Choose(w.frame, 32805);
+        QVERIFY(g_birdsEyeOn);
+        ColorBandParams& p = g_colorBandParams;
+        p.mode = 1;
+        p.refInclined = 1;
+        p.refX = 1010;
+        p.refY = 2010;
+        p.refH = 110;
+        p.refDirection = 30;
+        p.refInclination = 0;
+        g_redrawMask = -1;
+        w.view->repaint();
+        GizmoScreen s = ProjectColorBandGizmo();
+        const QPoint dir(s.dirX, s.dirY), slope(s.slopeX, s.slopeY);
+        QVERIFY(w.view->rect().contains(dir) && w.view->rect().contains(slope));
+        QVERIFY(Near(w.view->grab().toImage(), slope, qRgb(0, 192, 255)));
+
+        // Pressed a few pixels beside the handle and moved back onto it: no jump.
+        Drag(w.view, {dir + QPoint(3, 2), dir + QPoint(3, 3), dir + QPoint(3, 2)});
+        QVERIFY2(std::abs(p.refDirection - 30) < 1e-9, qPrintable(QString::number(p.refDirection)));
+
+        // The slope handle raised to the tick's height above G: a slope of 0.1.
+        w.view->repaint();
+        s = ProjectColorBandGizmo();
+        const int tick = s.groundY - s.tickY;
+        QVERIFY(tick > 2);
+        Drag(w.view, {QPoint(s.slopeX, s.slopeY), QPoint(s.slopeX, s.slopeY - 5), QPoint(s.groundX, s.groundY - tick)});
+        QVERIFY2(std::abs(std::tan(p.refInclination * M_PI / 180) - 0.1) < 1e-3,
+                 qPrintable(QString::number(p.refInclination)));
+        QCOMPARE(p.refDirection, 30.0);
+
+        // A level camera: the direction handle does not follow.
+        g_birdsEyeTilt = 0.0005;
+        g_redrawMask = -1;
+        w.view->repaint();
+        s = ProjectColorBandGizmo();
+        QVERIFY(w.view->rect().contains(QPoint(s.dirX, s.dirY)));
+        Drag(w.view, {QPoint(s.dirX, s.dirY), QPoint(s.dirX + 30, s.dirY + 30)});
+        QCOMPARE(p.refDirection, 30.0);
+    }
 };
 
 int main(int argc, char** argv) { return RunWindowTest<ColorBandGizmoTest>(argc, argv, &g_root); }
