@@ -21,6 +21,7 @@ ColorBandGizmoState g_colorBandGizmo;
 namespace {
 constexpr double kDeg = 180.0 / M_PI;
 constexpr int32_t kHitDistance = 8;  // Manhattan, pixels
+constexpr int32_t kClickSlack = 9;   // as the view's clicks
 
 std::function<void()>& ChangedHandler() {
     static std::function<void()> handler;
@@ -149,7 +150,6 @@ bool DragColorBandGizmo(int32_t message, int32_t flags, int32_t x, int32_t y) {
     const GizmoScreen s = ProjectColorBandGizmo();
     switch (message) {
         case kGizmoLButtonDown: {
-            st.moved = false;
             st.dragged = GizmoHandle::kNone;
             if (Near(x, y, s.refX, s.refY)) {
                 st.dragged = GizmoHandle::kReference;
@@ -166,7 +166,6 @@ bool DragColorBandGizmo(int32_t message, int32_t flags, int32_t x, int32_t y) {
         }
         case kGizmoMouseMove: {
             if (!(flags & kMouseFlagLeft)) return false;
-            st.moved = true;
             GizmoPoint ground;
             switch (st.dragged) {
                 case GizmoHandle::kReference:
@@ -197,7 +196,9 @@ bool DragColorBandGizmo(int32_t message, int32_t flags, int32_t x, int32_t y) {
                 QuickRepaintView();
                 return true;
             }
-            if (st.moved || !st.targetOption) return false;
+            // A drag that grabbed no handle aims nothing.
+            const bool drag = std::abs(x - g_viewMouse.pressX) > kClickSlack || std::abs(y - g_viewMouse.pressY) > kClickSlack;
+            if (drag || !st.targetOption) return false;
             GizmoPoint ground;
             if (!GroundAt(x, y, ground)) return false;
             st.target = ground;

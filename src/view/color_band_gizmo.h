@@ -16,8 +16,7 @@ struct ColorBandGizmoState {
     bool targetPicked = false;
     GizmoPoint target{};
     GizmoHandle dragged = GizmoHandle::kNone;
-    bool moved = false;          // the button moved since the press
-    double pressOffset = 0;      // bird's-eye direction drag: measured angle minus θ at the press
+    double pressOffset = 0;  // bird's-eye direction drag: measured angle minus θ at the press
 };
 extern ColorBandGizmoState g_colorBandGizmo;
 

@@ -109,6 +109,9 @@ private slots:
         // The target option: a click on G5 (ΔX 30, ΔY 40, ΔZ 5) aims the plane.
         const QPoint g5 = c + QPoint(160, -120);
         g_colorBandGizmo.targetOption = true;
+        Drag(w.view, {g5 + QPoint(-40, 0), g5 + QPoint(-20, 0), g5});  // a drag aims nothing
+        QCOMPARE(p.refDirection, 90.0);
+        QVERIFY(!g_colorBandGizmo.targetPicked);
         Click(w.view, g5);
         QVERIFY2(std::abs(p.refDirection - 53.130) < 0.0005, qPrintable(QString::number(p.refDirection)));
         QVERIFY2(std::abs(p.refInclination - 5.711) < 0.0005, qPrintable(QString::number(p.refInclination)));
