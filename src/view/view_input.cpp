@@ -48,6 +48,7 @@
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "view/birds_eye_camera.h"
+#include "view/color_band_gizmo.h"
 #include "view/color_band_params.h"
 #include "view/cursor_state.h"
 #include "view/display_flags.h"
@@ -529,6 +530,8 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     g_rubberLines.clear();
     TrackPressAt(x, y);
     if (!Busy()) AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
+    // A press on a handle of the inclined plane is the plane's drag, no tool's.
+    if (!Busy() && DragColorBandGizmo(kGizmoLButtonDown, flags, x, y)) return;
     if (g_vecCreateDlg && !Busy()) g_vecCreateDlg->OnViewMouse(kVecMouseDown, flags, x, y);
     if (InBatchLasso() && g_dragState == 0 && g_pickList.Count() == 0 && !Busy()) {
         TrackBatchEditLasso(kViewLButtonDown, flags, x, y);
@@ -568,6 +571,12 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
     const bool linesBefore = !g_rubberLines.empty();
     g_rubberLines.clear();
     const int32_t mode = g_toolMode;
+    if (g_colorBandGizmo.dragged != GizmoHandle::kNone && !Busy()) {
+        DragColorBandGizmo(kGizmoMouseMove, flags, x, y);
+        m.lastX = x;
+        m.lastY = y;
+        return;
+    }
     if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
     if (g_flowDlg && !Busy()) OnFlowMouse(kViewMouseMove, flags, x, y);
     if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
@@ -664,6 +673,11 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     m.lastY = y;
     const bool linesShown = !g_rubberLines.empty();
     g_rubberLines.clear();
+    if (g_colorBandGizmo.dragged != GizmoHandle::kNone) {
+        g_colorBandGizmo.dragged = GizmoHandle::kNone;
+        QuickRepaintView();
+        return;
+    }
     if (!EndDragFrames() && linesShown) QuickRepaintView();
     if (alt) {
         QuickRepaintView();
@@ -726,6 +740,8 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     // Without a tool a plain click picks the section the cross-section window shows.
     if (g_dragState == 0 && g_toolMode == MODE_NONE && IsToolWindowOpen(ToolWindow::kSection))
         SelectSectionAtPoint(x, y);
+    // Without a tool a plain click may aim the inclined plane at the clicked point.
+    if (g_dragState == 0 && g_toolMode == MODE_NONE && !Busy()) DragColorBandGizmo(kGizmoLButtonUp, flags, x, y);
     const bool taken = DispatchToolClick(ToolClick{flags, x, y, m.pressX, m.pressY});
     // The tunnel window's axis picks come last, when no tool took the click.
     if (g_tunnelDlg && !taken && !Busy() && g_tunnelDlg->OnViewClick(flags, x, y) != 0) InvalidateAndUpdateView();
@@ -770,6 +786,11 @@ void OnViewRButtonDoubleClick() {
         FullRepaintView();
     }
     if (IsToolWindowOpen(ToolWindow::kVecCreate)) CloseToolWindow(ToolWindow::kVecCreate);
+}
+
+void OnViewLButtonDblClk(int32_t flags, int32_t x, int32_t y) {
+    CentreOnPickedPoint(x, y);
+    if (!Busy()) DragColorBandGizmo(kGizmoLButtonDblClk, flags, x, y);
 }
 
 void OnViewMButtonDown(bool alt) { ResetExaggeration(alt); }

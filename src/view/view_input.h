@@ -56,6 +56,8 @@ extern std::vector<RubberLine> g_rubberLines;
 void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt);
 void OnViewMouseMove(int32_t flags, int32_t x, int32_t y);
 void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt);
+// Centres on the picked point in the plan view, then the inclined plane's gizmo.
+void OnViewLButtonDblClk(int32_t flags, int32_t x, int32_t y);
 void OnViewRButtonUp();
 void OnViewRButtonDoubleClick();
 void OnViewMButtonDown(bool alt);

@@ -208,6 +208,18 @@ private slots:
         }
         QCOMPARE(g_viewScale, scale);
         QCOMPARE(program.frame->HeightEdit()->text(), QString("1.2"));
+        // Sideways too, the step follows the value and the lower limit holds.
+        const struct {
+            double from;
+            int delta;
+            double want;
+        } steps[] = {{1.95, 120, 2.05}, {0.15, -120, 0.1}, {0.1, -120, 0.1}};
+        for (const auto& st : steps) {
+            g_heightScale = st.from;
+            SendWheel(program.view, centre, QPoint(st.delta, 0), Qt::AltModifier);
+            QVERIFY2(std::abs(g_heightScale - st.want) < 1e-9, qPrintable(QString::number(g_heightScale)));
+        }
+        g_heightScale = 1.2;
         // Without Alt the wheel zooms.
         SendWheel(program.view, centre, QPoint(0, 120), Qt::NoModifier);
         QVERIFY(std::abs(g_viewScale - scale * 1.2) < 1e-9);

@@ -114,6 +114,7 @@
 #include "view/stroke_font.h"
 #include "view/ui/color_band_dialog.h"
 #include "view/ui/grid_interval_dialog.h"
+#include "view/ui/light_source_dialog.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 #include "volume/mesh_files.h"
@@ -585,6 +586,7 @@ void CMainFrame::RegisterFrameCommands() {
     CSetting::Install(this, m_frameCommands);
     CColorBandDlg::Install(this);
     m_frameCommands.SetHandler(32786, OnColorBandDisplay);
+    CLightSourceDlg::Install(this, m_frameCommands);
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
     CRndc2bmp::Install(this, m_frameCommands);

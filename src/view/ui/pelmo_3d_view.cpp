@@ -21,6 +21,7 @@
 #include "shell/tool_mode.h"
 #include "view/back_buffer.h"
 #include "view/birds_eye_camera.h"
+#include "view/color_band_gizmo.h"
 #include "view/display_flags.h"
 #include "view/pick_overlay.h"
 #include "view/raster_primitives.h"
@@ -341,6 +342,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     if (!shown) painter.fillRect(rect(), Qt::white);
 
     QtOverlayCanvas canvas(painter);
+    DrawColorBandGizmo(canvas);
     DrawPickOverlay(canvas);
     if (ImagePlacementDialogOpen()) DrawImageCornerMarks(canvas);
     if (g_tunnelDlg) DrawTunnelOverlay(canvas);
@@ -391,7 +393,7 @@ void CPelmo_3DView::mouseReleaseEvent(QMouseEvent* event) {
 void CPelmo_3DView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     if (event->button() == Qt::LeftButton)
-        CentreOnPickedPoint(p.x(), p.y());
+        OnViewLButtonDblClk(MouseFlags(event->buttons(), event->modifiers()), p.x(), p.y());
     else if (event->button() == Qt::RightButton)
         OnViewRButtonDoubleClick();
     UpdateCursor();
