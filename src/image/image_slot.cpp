@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "model/terrain_data.h"
 #include "view/palette.h"
 
 struct ImageBlock {
@@ -43,6 +44,17 @@ ImageHandle g_bgImageHandle;
 std::string g_bgImagePath;
 uint32_t g_bgImagePalette[256] = {};
 ImageSlot g_imageSlots[IMAGE_SLOT_COUNT] = {};
+
+namespace {
+// A fresh data model has no active image: neither loaded nor placed.
+const bool g_activeImageResetRegistered = [] {
+    RegisterDataModelReset([] {
+        g_bgImage.loaded = 0;
+        g_bgImage.positionKnown = 0;
+    });
+    return true;
+}();
+}  // namespace
 ImageHandle g_imageSlotHandles[IMAGE_SLOT_COUNT];
 std::string g_imageSlotPaths[IMAGE_SLOT_COUNT];
 int32_t g_imageBrightness = 100;

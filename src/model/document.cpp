@@ -16,6 +16,7 @@
 #include "exchange/text_outputs.h"
 #include "model/backup_file.h"
 #include "model/bnd_file.h"
+#include "model/document_commands.h"
 #include "model/document_toggles.h"
 #include "model/file_report.h"
 #include "model/geodesy.h"
@@ -316,6 +317,7 @@ bool CPelmo_3DDoc::OnNewDocument() {
     }
     SetTitle("No_Name");
     ForgetStaleCompanions();
+    m_colorBandFile = false;
     CloseToolWindows();
     DeleteContourWorkFiles();
     EmptyPickLists();
@@ -455,6 +457,7 @@ bool CPelmo_3DDoc::LoadRndDocument(const fs::path& path) {
 
     const fs::path bands = FindCompanion(path, ".cdf");
     const bool bandsRead = !bands.empty() && ReadDocumentColorBands(bands);
+    m_colorBandFile = bandsRead;
     if (!bandsRead) {
         g_showTin = 0;
         g_birdsEyeOn = 1;
@@ -532,6 +535,7 @@ bool CPelmo_3DDoc::ConvertSimaDocument(const fs::path& path, const SimaImporter&
     g_birdsEyeTilt = -0.2;
     ClearViewHistory();
     SetPathName(WithExtension(path, ".RND"));
+    m_colorBandFile = false;
     // The points exist only in memory until they are saved.
     SetModifiedFlag(true);
     g_redrawMask = -1;
@@ -592,6 +596,7 @@ bool CPelmo_3DDoc::StoreRndDocument(const fs::path& path) {
     const bool tinWritten = WriteTriFile(path) == 0;
     WriteBndFile(path);
     WriteDocumentCompanions(path);
+    if (m_colorBandFile) WriteDocumentColorBands(path);
     const bool complete = (tinWritten || !tin) && ShownMessageCount() == messages;
 
     g_documentTitle = path.stem().string();
@@ -713,12 +718,7 @@ void CPelmo_3DDoc::OnLoadOtherRoute() {
     if (chosen.empty()) return;
     g_lastFolder = FolderOfPath(chosen);
     LoadOtherRoute(chosen);
-    ComputeDataExtents(0);
-    g_birdsEyeTilt = -0.2;
-    ClearViewHistory();
-    SetScrollExtentFromData();
-    g_redrawMask = -1;
-    InvalidateAndUpdateView();
+    ResetViewAfterLoad([this] { SetScrollExtentFromData(); });
 }
 
 void CPelmo_3DDoc::OnEraseOtherRoute() {
@@ -754,14 +754,18 @@ void CPelmo_3DDoc::RegisterCommands() {
     m_commands.SetHandler(32828, [] { OnExportStationText(); });
     m_commands.SetHandler(32820, [] { OnExportMeshElevationText(); });
     m_commands.SetHandler(32958, [this] {
-        if (!RunRouteSimaRead()) return;
-        ComputeDataExtents(0);
-        g_birdsEyeTilt = -0.2;
-        ClearViewHistory();
-        SetScrollExtentFromData();
-        g_redrawMask = -1;
-        InvalidateAndUpdateView();
+        if (RunRouteSimaRead()) ResetViewAfterLoad([this] { SetScrollExtentFromData(); });
     });
+
+    // The sibling programs that read the saved data file.
+    auto saveHooks = [this] {
+        DocumentSaveHooks hooks;
+        hooks.save = [this] { return DoFileSave(); };
+        hooks.modified = [this] { return IsModified(); };
+        return hooks;
+    };
+    m_commands.SetHandler(32857, [saveHooks] { OnContourPlot(saveHooks()); });
+    m_commands.SetHandler(32962, [saveHooks] { OnStartMeshProgram(saveHooks()); });
 
     // The mesh files; after a read the view is fitted again, as after opening data.
     m_commands.SetHandler(32882, [this] {

@@ -119,4 +119,6 @@ private:
     int32_t m_scrollWidth = 600;
     int32_t m_scrollHeight = 400;
     std::string m_routeName = "No_Name";
+    // The document came with colour-band settings (.CDF), which its saves then carry.
+    bool m_colorBandFile = false;
 };

@@ -18,6 +18,7 @@
 #include "image/image_position.h"
 #include "image/image_readers.h"
 #include "image/image_slot.h"
+#include "model/file_report.h"
 #include "platform/files.h"
 #include "route/route_files_command.h"
 #include "route/route_lists.h"
@@ -133,12 +134,32 @@ void MarkCompanionsStale(std::initializer_list<const char*> extensions) {
 
 void ForgetStaleCompanions() { g_staleCompanions.clear(); }
 
+namespace {
+// The contour copies beside the document, each the same length as its work file; an older
+// copy named in another case goes, so that it is never read in place of the new one.
+void WriteDocumentContourCopies(const fs::path& path) {
+    if (CopyContourFilesToDocument(path.string()) != 0) return;
+    const std::pair<const std::string*, const char*> copies[] = {{&g_contourLinesPath, ".CT1"},
+                                                                 {&g_contourIndexPath, ".CT2"}};
+    for (const auto& [work, extension] : copies) {
+        const fs::path copy = WithExtension(path, extension);
+        std::error_code a, b;
+        const uintmax_t want = fs::file_size(*work, a);
+        if (a || fs::file_size(copy, b) != want || b) {
+            ReportWriteFailed(copy);
+            continue;
+        }
+        RemoveStaleCompanions(path, copy);
+    }
+}
+}  // namespace
+
 // The contour copies, the elevation table, the slice lines and the registration of the
 // background drawing beside that drawing.
 void WriteDocumentCompanions(const fs::path& path) {
     for (const std::string& extension : g_staleCompanions) RemoveCompanion(path, extension);
     g_staleCompanions.clear();
-    CopyContourFilesToDocument(path.string());
+    WriteDocumentContourCopies(path);
     const fs::path hlt = WithExtension(path, ".HLT");
     if (WriteLevelListFile(hlt.string()) == 0) RemoveStaleCompanions(path, hlt);
     if (!g_sliceStore.Empty()) {
@@ -146,6 +167,16 @@ void WriteDocumentCompanions(const fs::path& path) {
         if (WriteSliceContourFile(ct3.string()) == 0) RemoveStaleCompanions(path, ct3);
     }
     WriteDxiFile();
+}
+
+bool WriteDocumentColorBands(const fs::path& documentPath) {
+    const fs::path cdf = WithExtension(documentPath, ".CDF");
+    if (WriteColorBandFile(cdf) == 0) {
+        ReportWriteFailed(cdf);
+        return false;
+    }
+    RemoveStaleCompanions(documentPath, cdf);
+    return true;
 }
 
 bool ReadDocumentColorBands(const fs::path& cdfPath) {

@@ -15,6 +15,9 @@ void ReadDocumentTextFlags(const std::filesystem::path& tfgPath);
 
 // Colour-band settings (.CDF); true when settings were read.
 bool ReadDocumentColorBands(const std::filesystem::path& cdfPath);
+// The settings now in effect as <base>.CDF beside a document that has such a file; false
+// (after a message) when it could not be written.
+bool WriteDocumentColorBands(const std::filesystem::path& documentPath);
 
 // The background image file of a data file, kind 1 TIF, 2 BMP, 3 PNG, 4 JPG, into the
 // active image slot, with its placement; true when pixels were loaded.

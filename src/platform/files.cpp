@@ -95,9 +95,18 @@ fs::path FindCompanion(const fs::path& document, const std::string& extension) {
     return candidates.empty() ? fs::path() : candidates.front();
 }
 
+namespace {
+// A file goes only when its base name is the document's own, byte for byte: a name in
+// another case may belong to a document that is not (or no longer) beside it.
+bool SameBase(const fs::path& candidate, const fs::path& document) {
+    return candidate.stem().string() == document.stem().string();
+}
+}  // namespace
+
 bool RemoveCompanion(const fs::path& document, const std::string& extension) {
     bool removed = true;
     for (const fs::path& p : CompanionCandidates(document, extension)) {
+        if (!SameBase(p, document)) continue;
         std::error_code ec;
         if (!fs::remove(p, ec)) removed = false;
     }
@@ -106,7 +115,7 @@ bool RemoveCompanion(const fs::path& document, const std::string& extension) {
 
 void RemoveStaleCompanions(const fs::path& document, const fs::path& written) {
     for (const fs::path& p : CompanionCandidates(document, written.extension().string())) {
-        if (p.filename() == written.filename()) continue;
+        if (p.filename() == written.filename() || !SameBase(p, document)) continue;
         std::error_code ec;
         fs::remove(p, ec);
     }

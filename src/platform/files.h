@@ -16,8 +16,9 @@ std::filesystem::path WithExtension(const std::filesystem::path& path, const std
 // document of that name when one lies in the folder, and is then not taken.
 std::filesystem::path FindCompanion(const std::filesystem::path& document, const std::string& extension);
 
-// Removes every file FindCompanion could take for this companion, and only those: the
-// companions of another document in the folder stay. True when none remains.
+// Removes the files FindCompanion could take for this companion whose base name is the
+// document's exactly (the extension in any case): files named in another case stay.
+// True when none of those remains.
 bool RemoveCompanion(const std::filesystem::path& document, const std::string& extension);
 
 // The same, but keeps the companion named exactly as `written` (just saved), so that an

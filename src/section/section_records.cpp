@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "model/record_block.h"
+#include "model/terrain_data.h"
 #include "platform/message_box.h"
 
 std::vector<CrossSection> g_crossSections;
@@ -18,6 +19,19 @@ int32_t g_planSectionCapacity = kSectionStartCapacity;
 std::vector<LongCrossing> g_longCrossings;
 int32_t g_longCrossingCount = 0;
 int32_t g_longCrossingCapacity = 0;
+
+namespace {
+// The long crossings are one of the record blocks the data model frees; their count goes
+// with them, so that no loop walks a freed block.
+const bool g_longCrossingsRegistered = [] {
+    RegisterDataBlockRelease([] {
+        GrowLongCrossingBlock(0);
+        g_longCrossingCount = 0;
+        g_longCrossingCapacity = 0;
+    });
+    return true;
+}();
+}  // namespace
 
 int32_t g_hasSections = 0;
 int32_t g_sectionViewCount = 0;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
 #include <vector>
 
 #include "contour/contour_files.h"
@@ -12,7 +14,10 @@
 #include "image/image_slot.h"
 #include "model/backup_file.h"
 #include "model/document_toggles.h"
+#include "model/bnd_file.h"
 #include "model/rnd_file.h"
+#include "model/tri_file.h"
+#include "shell/work_files.h"
 #include "dxf/dxf_registration.h"
 #include "dxf/dxf_store.h"
 #include "platform/busy.h"
@@ -266,6 +271,90 @@ TEST_F(Document, SavingLeavesTheFilesOfADocumentNamedInAnotherCase) {
     EXPECT_EQ(g_tinEdgeCount, 3);
     EXPECT_EQ(g_outline.Count(), 4);
     EXPECT_TRUE(RecordedMessages().empty());
+}
+
+// Files whose base name differs from the document's in case are never the document's to
+// remove, whether their own document lies beside them or not, and whatever the save
+// writes or drops.
+TEST_F(Document, SavingKeepsFilesNamedInAnotherCaseWithOrWithoutTheirDocument) {
+    struct Case {
+        bool otherDocument;   // SITE.RND beside them
+        bool tinAndOutline;   // what site.rnd has to write
+    };
+    for (const Case c : {Case{true, false}, Case{true, true}, Case{false, false}, Case{false, true}}) {
+        SCOPED_TRACE(std::to_string(c.otherDocument) + std::to_string(c.tinAndOutline));
+        InitDataModel();
+        const fs::path folder = Dir() / ("f" + std::to_string(c.otherDocument) + std::to_string(c.tinAndOutline));
+        fs::create_directories(folder);
+        std::vector<std::string> others = {"SITE.TRI", "SITE.BND", "SITE.CT1", "SITE.CT2", "SITE.HLT", "SITE.CDF"};
+        if (c.otherDocument) others.push_back("SITE.RND");
+        for (const std::string& f : others) ASSERT_TRUE(WriteFileBytes(folder / f, "other " + f));
+
+        if (c.tinAndOutline) MakeSquareData();
+        else MakePoints(3);
+        ASSERT_TRUE(doc.OnSaveDocument(folder / "site.rnd"));
+        EXPECT_TRUE(fs::exists(folder / "site.rnd"));
+        EXPECT_EQ(fs::exists(folder / "site.TRI"), c.tinAndOutline);
+        for (const std::string& f : others) EXPECT_EQ(Read(folder / f), "other " + f) << f;
+    }
+}
+
+// A document opened with its companions and saved under another name elsewhere: each
+// companion there is what its owner writes for the data in memory, the contour copies are
+// the opened ones, and files no one here writes are neither made nor removed.
+TEST_F(Document, SavingElsewhereWritesEachCompanionAsItsOwnerDoes) {
+    SetWorkFilePaths();
+    const fs::path site = SaveSquareAs("SITE.RND");
+    {
+        std::FILE* lines = std::fopen(g_contourLinesPath.c_str(), "wb");
+        ASSERT_NE(lines, nullptr);
+        for (const ContourRecord& r : {ContourRecord{kContourCodeStraight, 100.5, 2}, ContourRecord{0, 101.25, 201.5},
+                                       ContourRecord{0, 103.75, 199.125}})
+            ASSERT_TRUE(WriteContourRecord(lines, r));
+        ASSERT_EQ(std::fclose(lines), 0);
+    }
+    g_contourMinZ = 100;
+    g_contourMaxZ = 104;
+    g_contourInterval = 0.5;
+    g_indexContourInterval = 2.5;
+    ASSERT_TRUE(RebuildContourIndex());
+    g_drawingContoursLoaded = -1;
+    ASSERT_EQ(CopyContourFilesToDocument(site.string()), 0);
+    g_colorBandParams.waterLevel = 101.5;
+    ASSERT_NE(WriteColorBandFile(WithExtension(site, ".CDF")), 0);
+    const std::string flags = "unread text flags";
+    Write("SITE.TFG", flags);
+    std::map<std::string, std::string> source;
+    for (const auto& entry : fs::directory_iterator(Dir()))
+        if (entry.is_regular_file()) source[entry.path().filename().string()] = Read(entry.path());
+
+    InitDataModel();
+    ASSERT_TRUE(doc.OpenDocument(site.string()));
+    ASSERT_EQ(g_drawingContoursLoaded, -1);
+    EXPECT_DOUBLE_EQ(g_colorBandParams.waterLevel, 101.5);
+    fs::create_directories(Dir() / "other");
+    fs::create_directories(Dir() / "direct");
+    const fs::path saved = Dir() / "other" / "NEW.RND";
+    QueueFileDialogAnswer(saved.string());
+    doc.OnSaveRandomDataAs();
+    ASSERT_TRUE(fs::exists(saved));
+    EXPECT_TRUE(RecordedMessages().empty());
+
+    const fs::path direct = Dir() / "direct" / "NEW.RND";
+    ASSERT_EQ(WriteTriFile(direct), 0);
+    WriteBndFile(direct);
+    ASSERT_NE(WriteColorBandFile(WithExtension(direct, ".CDF")), 0);
+    ASSERT_EQ(CopyContourFilesToDocument(direct.string()), 0);
+    for (const char* ext : {".TRI", ".BND", ".CDF", ".CT1", ".CT2"}) {
+        ASSERT_TRUE(fs::exists(WithExtension(saved, ext))) << ext;
+        EXPECT_EQ(Read(WithExtension(saved, ext)), Read(WithExtension(direct, ext))) << ext;
+    }
+    EXPECT_EQ(Read(WithExtension(saved, ".CT1")), source["SITE.CT1"]);
+    EXPECT_EQ(Read(WithExtension(saved, ".CT2")), source["SITE.CT2"]);
+    EXPECT_EQ(Read(WithExtension(saved, ".TRI")), source["SITE.TRI"]);
+    EXPECT_FALSE(fs::exists(WithExtension(saved, ".TFG")));
+    // The files beside the opened document are as they were.
+    for (const auto& [name, bytes] : source) EXPECT_EQ(Read(Dir() / name), bytes) << name;
 }
 
 TEST_F(Document, SavingWithoutDataRefusesAndLeavesTheFileAsItWas) {
@@ -653,8 +742,9 @@ TEST_F(Document, MenuRulesFollowTheData) {
     EXPECT_EQ(state(32970).check, CheckState::kChecked);
     g_textFlagCount = 0;
 
-    // Rules of commands whose handlers are not built yet stay out of the way.
-    CommandUpdate u;
-    EXPECT_FALSE(doc.OnUpdateCommand(32857, u));
-    EXPECT_FALSE(doc.HasCommandHandler(32857));
+    // The contour plotter follows the points.
+    EXPECT_TRUE(doc.HasCommandHandler(32857));
+    EXPECT_TRUE(state(32857).enabled);
+    g_pointsPresent = 0;
+    EXPECT_FALSE(state(32857).enabled);
 }

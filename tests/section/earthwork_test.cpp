@@ -150,6 +150,17 @@ TEST_F(Earthwork, CutVolumeUsesTheRoundedDistanceAndFillTheStoredOne) {
     EXPECT_NE(EarthworkResultMessage().find("残土　　[ 0.000]"), std::string::npos);
 }
 
+// A shortage (negative balance) is named 不足土 and shown as the amount missing.
+TEST_F(Earthwork, ShortageIsShownAsThePositiveAmountMissing) {
+    g_totalCut = 100.25;
+    g_totalFill = 250.75;
+    g_divertedVolume = 100.25;
+    g_earthBalance = -150.5;
+    EXPECT_EQ(EarthworkResultMessage(),
+              "切土量　[ 100.250]　\n盛土量　[ 250.750]　\n流用土量[ 100.250]　\n不足土　[ 150.500]　\n"
+              "計算結果を保存しますか？");
+}
+
 TEST_F(Earthwork, AreasUnderTheToleranceCountZero) {
     // A cut of 0.09 x 1 each side: under 0.1 for each region.
     Load({0, 20}, 9.91, 0, {{-1, 9.91}, {-1, 10}, {1, 9.91}, {1, 10}});
