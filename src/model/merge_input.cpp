@@ -19,6 +19,11 @@ namespace {
 constexpr const char* kDamagedLinesText =
     "点データとして読めない行があるため合成できません。\n%s\n行: %s";
 constexpr size_t kListedLines = 10;
+constexpr const char* kTinMissingText =
+    "合成したファイルの三角網ファイル (.TRI) がないため、点だけを合成しました。";
+constexpr const char* kTinDamagedText =
+    "合成したファイルの三角網ファイル (.TRI) が壊れているため、点だけを合成しました。";
+constexpr const char* kNoPointMemoryText = "ランダムデータのメモリ確保に失敗しました";
 
 bool IsBlank(std::string_view line) {
     for (char c : line)
@@ -96,6 +101,19 @@ MergeTinStatus ReadMergeInputTin(const fs::path& rndPath, std::vector<int32_t>& 
     fields.resize(4 * static_cast<size_t>(n));
     for (size_t k = 0; k < fields.size(); ++k) fields[k] = GetLeI32(bytes.data() + 16 + 4 * k);
     return MergeTinStatus::kRead;
+}
+
+void ReportMergeTinStatus(MergeTinStatus status) {
+    if (status == MergeTinStatus::kRead) return;
+    ShowMessage(status == MergeTinStatus::kMissing ? kTinMissingText : kTinDamagedText, "",
+                msg::kOk | msg::kIconInformation);
+}
+
+bool RoomForMergedPoint() {
+    if (EnsurePointCapacity(g_pointCount + 1) == 0) return true;
+    SetPointEndMarker();
+    ShowMessage(kNoPointMemoryText, "", msg::kOk | msg::kIconError);
+    return false;
 }
 
 bool MergeTinRecordInRange(const int32_t* r, int32_t pointCount) {

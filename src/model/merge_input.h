@@ -29,6 +29,14 @@ enum class MergeTinStatus { kRead, kMissing, kDamaged };
 // file shorter than its count.
 MergeTinStatus ReadMergeInputTin(const std::filesystem::path& rndPath, std::vector<int32_t>& fields);
 
+// Tells that the other file's points were merged without its TIN (missing or damaged .TRI).
+void ReportMergeTinStatus(MergeTinStatus status);
+
+// Makes room for one more point (the block grows by 10000 when fewer than 50 records are
+// left). False after the message "ランダムデータのメモリ確保に失敗しました" when the block
+// cannot grow; it then keeps its size and the points so far stay, closed by the end marker.
+bool RoomForMergedPoint();
+
 // Whether a record of a file with `pointCount` points refers only to its own points:
 // A, B and apex search in 1..pointCount by magnitude, apex back too unless it is kNoApex.
 bool MergeTinRecordInRange(const int32_t* record, int32_t pointCount);

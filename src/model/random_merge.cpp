@@ -32,13 +32,8 @@ constexpr const char* kFilter = "ランダムデータ|*.RND|";
 constexpr const char* kInputTitle = "現況ランダムファイルの指定";
 constexpr const char* kOutputTitle = "合成ランダムファイル名の入力";
 constexpr const char* kProgressCaption = "ランダムデータ合成中";
-constexpr const char* kNoPointMemoryText = "ランダムデータのメモリ確保に失敗しました";
 constexpr const char* kNoTinMemoryText =
     "三角網のメモリ確保に失敗しました。点だけを合成し、三角網は元のままです。";
-constexpr const char* kTinMissingText =
-    "合成したファイルの三角網ファイル (.TRI) がないため、点だけを合成しました。";
-constexpr const char* kTinDamagedText =
-    "合成したファイルの三角網ファイル (.TRI) が壊れているため、点だけを合成しました。";
 constexpr const char* kOffsetFailedText =
     "外周を拡張できないため合成しませんでした。\n外周の点数と拡張する外周幅を確かめてください。";
 constexpr const char* kBadCharacterText = "入力できる文字は半角で[0～9][.]です。";
@@ -145,11 +140,9 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
 
     const int32_t first = g_pointCount;  // F: the other file's point k becomes F + k
     for (const RandomPoint& read : input.points) {
-        if (EnsurePointCapacity(g_pointCount + 1) != 0) {
-            SetPointEndMarker();
+        if (!RoomForMergedPoint()) {
             g_dataChanged = -1;
             CloseProgressWindow();
-            ShowMessage(kNoPointMemoryText, "", msg::kOk | msg::kIconError);
             return;
         }
         RandomPoint p{};
@@ -170,8 +163,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
     const MergeTinStatus status = ReadMergeInputTin(inputPath, fields);
     if (status != MergeTinStatus::kRead) {
         CloseProgressWindow();
-        ShowMessage(status == MergeTinStatus::kMissing ? kTinMissingText : kTinDamagedText, "",
-                    msg::kOk | msg::kIconInformation);
+        ReportMergeTinStatus(status);
         RepaintNow(7);
         return;
     }
