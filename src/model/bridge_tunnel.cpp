@@ -15,6 +15,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "shell/command_routing.h"
 #include "shell/work_folder.h"
 #include "view/view_state.h"
 
@@ -239,4 +240,9 @@ void OnTunnelPortalFromRoute() {
     g_lastFolder = FolderOfPath(path);
     GetTunnelPortalsFromRoute(path);
     RefreshAfterAdding();
+}
+
+void RegisterBridgeTunnelCommands(FrameCommandTarget& commands) {
+    commands.SetHandler(32926, OnBridgeTunnelMerge);
+    commands.SetHandler(32927, OnTunnelPortalFromRoute);
 }

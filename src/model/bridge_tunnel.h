@@ -31,3 +31,6 @@ bool ParseTunnelStationLine(const std::string& line, TunnelStation& station);
 // Commands ランダムデータ合成（橋梁トンネル用） (32926) and 鳥瞰図ﾙｰﾄからﾄﾝﾈﾙ開口部座標取得 (32927).
 void OnBridgeTunnelMerge();
 void OnTunnelPortalFromRoute();
+
+class FrameCommandTarget;
+void RegisterBridgeTunnelCommands(FrameCommandTarget& commands);
