@@ -221,6 +221,8 @@ size_t FormatPointLine(const RandomPoint& p, char* line, int32_t validityColumn)
 
 }  // namespace
 
+bool ParseRndPointLine(std::string_view line, RandomPoint& p) { return ParsePointLine(line, p); }
+
 bool FitsRndPlanColumn(double value) { return FitsColumn(value, 14, 4, -9e7, 9e8); }
 bool FitsRndHeightColumn(double value) { return FitsColumn(value, 10, 3, -9e4, 9e5); }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TextFileWriter;
@@ -52,6 +53,12 @@ struct RndBadLines {
     int32_t count = 0;
     std::vector<int32_t> lineNumbers;  // the first few, counted from 1 in the file
 };
+
+// Reads one point line by the RND reader's columns (name 0-9, X 10-23, Y 26-39, Z 42-51,
+// the flags in 54, 57 and 60) into `p`; false when the line is not a point, `p` then
+// partly written. Files that other programs wrote are read by it too, so they agree with
+// what the document reader would make of them.
+bool ParseRndPointLine(std::string_view line, RandomPoint& p);
 
 // Result of ReadRndText for a file it refuses.
 constexpr int32_t kRndDamaged = -2;

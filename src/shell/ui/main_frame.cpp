@@ -36,6 +36,8 @@
 #include "image/image_command.h"
 #include "model/document.h"
 #include "model/ui/auto_outline_dialog.h"
+#include "model/ui/random_merge_dialog.h"
+#include "model/bridge_tunnel.h"
 #include "model/ui/duplicate_check_dialog.h"
 #include "model/ui/hole_dialogs.h"
 #include "model/ui/progress_window.h"
@@ -573,6 +575,8 @@ void CMainFrame::RegisterFrameCommands() {
     InstallMeshDialogs(this, m_frameCommands, [this] { ExecuteCommand(32773); });
     CHoleSet::Install(this);
     RegisterHoleCommands(m_frameCommands);
+    CRandomMergeDlg::Install(this, m_frameCommands, [this] { ExecuteCommand(cmd::kAutoOutline); });
+    RegisterBridgeTunnelCommands(m_frameCommands);
     InstallDxfInfoWindow(this);
     InstallImportDialog(this, m_frameCommands, [this] { ExecuteCommand(32803); });
     InstallSimaOutDialog(this, m_frameCommands);

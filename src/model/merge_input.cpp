@@ -1,0 +1,147 @@
+#include "model/merge_input.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <system_error>
+
+#include "model/file_report.h"
+#include "model/geometry.h"
+#include "model/le_bytes.h"
+#include "model/rnd_file.h"
+#include "platform/files.h"
+#include "platform/message_box.h"
+#include "platform/text_io.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kDamagedLinesText =
+    "点データとして読めない行があるため合成できません。\n%s\n行: %s";
+constexpr size_t kListedLines = 10;
+constexpr const char* kTinMissingText =
+    "合成したファイルの三角網ファイル (.TRI) がないため、点だけを合成しました。";
+constexpr const char* kTinDamagedText =
+    "合成したファイルの三角網ファイル (.TRI) が壊れているため、点だけを合成しました。";
+constexpr const char* kNoPointMemoryText = "ランダムデータのメモリ確保に失敗しました";
+
+bool IsBlank(std::string_view line) {
+    for (char c : line)
+        if (c != ' ' && c != '\t') return false;
+    return true;
+}
+
+// Splits at CR LF, LF or a CR alone; a last line without an end counts.
+std::vector<std::string_view> SplitLines(const std::string& bytes) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    const size_t size = bytes.size();
+    while (start < size) {
+        size_t end = start;
+        while (end < size && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+        lines.emplace_back(bytes.data() + start, end - start);
+        if (end < size && bytes[end] == '\r' && end + 1 < size && bytes[end + 1] == '\n') ++end;
+        start = end + 1;
+    }
+    return lines;
+}
+}  // namespace
+
+bool ReadMergeInputFile(const fs::path& path, MergeInputFile& file) {
+    file = MergeInputFile();
+    if (!ReadFileBytes(path, file.bytes)) {
+        ReportCannotOpen(path);
+        return false;
+    }
+    const std::vector<std::string_view> all = SplitLines(file.bytes);
+    std::vector<int32_t> badLines;
+    int32_t badCount = 0;
+    bool badBeforePoint = false;
+    for (size_t i = 5; i < all.size(); ++i) {
+        if (IsBlank(all[i])) continue;
+        RandomPoint p{};
+        if (!ParseRndPointLine(all[i], p)) {
+            if (badLines.size() < kListedLines) badLines.push_back(static_cast<int32_t>(i + 1));
+            ++badCount;
+            continue;
+        }
+        if (badCount > 0) badBeforePoint = true;
+        file.points.push_back(p);
+        file.lines.push_back(all[i]);
+    }
+    if (badCount > 0 && (badBeforePoint || badCount > static_cast<int32_t>(file.points.size()))) {
+        std::string list;
+        for (int32_t n : badLines) list += (list.empty() ? "" : ", ") + std::to_string(n);
+        if (badCount > static_cast<int32_t>(badLines.size()))
+            list += FormatString(" ほか %d 行", badCount - static_cast<int32_t>(badLines.size()));
+        ShowMessage(FormatString(kDamagedLinesText, path.c_str(), list.c_str()), "",
+                    msg::kOk | msg::kIconError);
+        file = MergeInputFile();
+        return false;
+    }
+    // Points over 1e8 would overflow the numbering of the merged data.
+    if (file.points.size() > 100000000) {
+        ReportDamagedFile(path);
+        file = MergeInputFile();
+        return false;
+    }
+    return true;
+}
+
+MergeTinStatus ReadMergeInputTin(const fs::path& rndPath, std::vector<int32_t>& fields) {
+    fields.clear();
+    const fs::path path = FindCompanion(rndPath, ".TRI");
+    if (path.empty()) return MergeTinStatus::kMissing;
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) return MergeTinStatus::kMissing;
+    if (bytes.size() < 16) return MergeTinStatus::kDamaged;
+    const int32_t n = GetLeI32(bytes.data() + 8);
+    if (n < 1 || n > 100000000) return MergeTinStatus::kDamaged;
+    if (bytes.size() < 16 + 16 * static_cast<size_t>(n)) return MergeTinStatus::kDamaged;
+    fields.resize(4 * static_cast<size_t>(n));
+    for (size_t k = 0; k < fields.size(); ++k) fields[k] = GetLeI32(bytes.data() + 16 + 4 * k);
+    return MergeTinStatus::kRead;
+}
+
+void ReportMergeTinStatus(MergeTinStatus status) {
+    if (status == MergeTinStatus::kRead) return;
+    ShowMessage(status == MergeTinStatus::kMissing ? kTinMissingText : kTinDamagedText, "",
+                msg::kOk | msg::kIconInformation);
+}
+
+bool RoomForMergedPoint() {
+    if (EnsurePointCapacity(g_pointCount + 1) == 0) return true;
+    SetPointEndMarker();
+    ShowMessage(kNoPointMemoryText, "", msg::kOk | msg::kIconError);
+    return false;
+}
+
+bool MergeTinRecordInRange(const int32_t* r, int32_t pointCount) {
+    auto inRange = [pointCount](int32_t v) {
+        const int64_t m = v < 0 ? -static_cast<int64_t>(v) : v;
+        return m >= 1 && m <= pointCount;
+    };
+    return inRange(r[0]) && inRange(r[1]) && inRange(r[3]) && (r[2] == kNoApex || inRange(r[2]));
+}
+
+MergeOutlinePolygon::MergeOutlinePolygon(const IndexList& outline) {
+    const int32_t n = outline.Count();
+    if (n < 1) return;
+    for (int32_t k = 1; k <= n + 1; ++k) {
+        const RandomPoint& p = g_points[outline[k == n + 1 ? 1 : k]];
+        m_xs.push_back(p.x);
+        m_ys.push_back(p.y);
+    }
+    m_minX = *std::min_element(m_xs.begin(), m_xs.end());
+    m_maxX = *std::max_element(m_xs.begin(), m_xs.end());
+    m_minY = *std::min_element(m_ys.begin(), m_ys.end());
+    m_maxY = *std::max_element(m_ys.begin(), m_ys.end());
+}
+
+bool MergeOutlinePolygon::Outside(double x, double y) const {
+    if (m_xs.empty()) return true;
+    if (x < m_minX || x > m_maxX || y < m_minY || y > m_maxY) return true;
+    int pointClass = 0;
+    ClassifyPointInPolygon(0, m_xs.data(), m_ys.data(), Entries(), x, y, 1e-6, &pointClass);
+    return pointClass == kPolygonOutside;
+}
