@@ -4,7 +4,7 @@
 
 #include "view/palette.h"
 
-const std::array<ColorSwatch, kColorSwatchCount> kColorSwatches = {{
+const std::array<PaletteSwatch, kColorSwatchCount> kColorSwatches = {{
     {1013, 20}, {1014, 21}, {1015, 25}, {1016, 22},  // random points
     {1017, 40},                                      // outline
     {1018, 10},                                      // background

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-struct ColorSwatch {
+struct PaletteSwatch {
     int32_t controlId;
     int32_t paletteEntry;
 };
@@ -12,7 +12,7 @@ constexpr int32_t kColorSwatchCount = 40;
 // Group by group as the dialog lays them out: random points, outline, background, TIN,
 // contours, simple contours, grid, IP points, sections, route, background image B/W, the
 // sixteen DXF colours, mesh.
-extern const std::array<ColorSwatch, kColorSwatchCount> kColorSwatches;
+extern const std::array<PaletteSwatch, kColorSwatchCount> kColorSwatches;
 
 // A swatch's rectangle (one pixel inside its control), right and bottom exclusive as a
 // client rectangle has them.
