@@ -166,7 +166,7 @@ TEST(ColorSettings, SwatchesMapToTheirPaletteEntries) {
     };
     for (const auto& [id, entry] : expected) {
         bool found = false;
-        for (const ColorSwatch& s : kColorSwatches)
+        for (const PaletteSwatch& s : kColorSwatches)
             if (s.controlId == id) {
                 EXPECT_EQ(s.paletteEntry, entry) << id;
                 found = true;
@@ -176,7 +176,7 @@ TEST(ColorSettings, SwatchesMapToTheirPaletteEntries) {
     // The DXF colours 0..15 run in order; every entry appears once.
     for (int i = 0; i < 16; ++i) EXPECT_EQ(kColorSwatches[22 + i].paletteEntry, 60 + i);
     std::set<int> entries;
-    for (const ColorSwatch& s : kColorSwatches) entries.insert(s.paletteEntry);
+    for (const PaletteSwatch& s : kColorSwatches) entries.insert(s.paletteEntry);
     EXPECT_EQ(entries.size(), 40u);
 }
 
