@@ -115,8 +115,6 @@ SimaImport ImportSimaPoints(const fs::path& simPath, bool zeroElevation) {
     return SimaImport::kRead;
 }
 
-void DestroyLegendWindows() {}
-void OpenLegendWindows() {}
 bool Viewer3dRunning() { return false; }
 void CloseViewer3d() {}
 void RefreshViewer3d() {}
@@ -241,11 +239,39 @@ void ResetColorBandState() {
     g_colorBandParams.refInclined = 0;
 }
 
-// Dialogs and the viewer link of the view subsystem, not built yet.
-bool SimpleContourDialogAvailable() { return false; }
-void RunSimpleContourDialog() {}
-bool SlopeLineDialogAvailable() { return false; }
-void RunSlopeLineDialog() {}
+namespace {
+std::function<void()>& SimpleContourDialogRunner() {
+    static std::function<void()> run;
+    return run;
+}
+std::function<void()>& SlopeLineDialogRunner() {
+    static std::function<void()> run;
+    return run;
+}
+LegendWindowHandlers& LegendHandlers() {
+    static LegendWindowHandlers handlers;
+    return handlers;
+}
+}  // namespace
+bool SimpleContourDialogAvailable() { return static_cast<bool>(SimpleContourDialogRunner()); }
+void RunSimpleContourDialog() {
+    if (SimpleContourDialogRunner()) SimpleContourDialogRunner()();
+}
+void SetSimpleContourDialogRunner(std::function<void()> run) { SimpleContourDialogRunner() = std::move(run); }
+bool SlopeLineDialogAvailable() { return static_cast<bool>(SlopeLineDialogRunner()); }
+void RunSlopeLineDialog() {
+    if (SlopeLineDialogRunner()) SlopeLineDialogRunner()();
+}
+void SetSlopeLineDialogRunner(std::function<void()> run) { SlopeLineDialogRunner() = std::move(run); }
+void SetLegendWindowHandlers(LegendWindowHandlers handlers) { LegendHandlers() = std::move(handlers); }
+void DestroyLegendWindows() {
+    if (LegendHandlers().destroy) LegendHandlers().destroy();
+}
+void OpenLegendWindows() {
+    if (LegendHandlers().open) LegendHandlers().open();
+}
+
+// The viewer link of the view subsystem, not built yet.
 namespace {
 std::function<void()>& GridIntervalDialogRunner() {
     static std::function<void()> run;

@@ -92,9 +92,14 @@ void BuildElevationPaletteForced();
 // The previous-screen ring emptied.
 void ClearViewHistory();
 // The band and slope legends: destroyed before a load, opened after it when the bands
-// call for them.
+// call for them. The window layer installs both; headless there are no legends.
 void DestroyLegendWindows();
 void OpenLegendWindows();
+struct LegendWindowHandlers {
+    std::function<void()> destroy;
+    std::function<void()> open;
+};
+void SetLegendWindowHandlers(LegendWindowHandlers handlers);
 // The external 3D viewer.
 bool Viewer3dRunning();
 void CloseViewer3d();
@@ -106,6 +111,9 @@ bool SimpleContourDialogAvailable();
 void RunSimpleContourDialog();
 bool SlopeLineDialogAvailable();
 void RunSlopeLineDialog();  // switches g_showSlopeLines on itself after OK
+// The window layer installs the two dialogs here; null removes them.
+void SetSimpleContourDialogRunner(std::function<void()> run);
+void SetSlopeLineDialogRunner(std::function<void()> run);
 bool GridIntervalDialogAvailable();
 void RunGridIntervalDialog();
 // The window layer installs the grid-interval dialog here; null removes it.

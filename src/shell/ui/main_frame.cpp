@@ -115,6 +115,8 @@
 #include "view/palette.h"
 #include "view/stroke_font.h"
 #include "view/ui/color_band_dialog.h"
+#include "view/ui/color_dialog.h"
+#include "view/ui/display_settings_dialogs.h"
 #include "view/ui/grid_interval_dialog.h"
 #include "view/ui/light_source_dialog.h"
 #include "view/ui/pelmo_3d_view.h"
@@ -201,6 +203,10 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
         [this](const std::vector<int32_t>& group) { return CDupPointSelectDlg::Run(group, this); });
     SetFrameTimerHandler([this](int id) { OnTimer(id); });
     InstallGridIntervalDialog(this);
+    // The exaggeration bar and the toolbar's box set one value; each follows the other.
+    InstallDisplaySettingsWindows(this)->SetChangedHandler([this] {
+        if (m_heightEdit) m_heightEdit->setText(QString::fromStdString(FormatHeightScale(g_heightScale)));
+    });
     auto* view = new QWidget(this);
     view->setObjectName("viewPlaceholder");
     view->setAutoFillBackground(true);
@@ -253,6 +259,8 @@ CMainFrame::~CMainFrame() {
     SetStatusTextHandler(nullptr);
     SetFrameTimerHandler(nullptr);
     UninstallGridIntervalDialog();
+    UninstallDisplaySettingsWindows();
+    delete g_colorDialogWnd.data();
     SetPlotterFileDialogRunner(nullptr);
     m_reminderTimer.stop();
     m_statusTimer.stop();
@@ -591,6 +599,7 @@ void CMainFrame::RegisterFrameCommands() {
     CColorBandDlg::Install(this);
     m_frameCommands.SetHandler(32786, OnColorBandDisplay);
     CLightSourceDlg::Install(this, m_frameCommands);
+    m_frameCommands.SetHandler(32855, [this] { OpenColorDialog(this); });
     C3dDxfOutputDlg::Install(this, m_frameCommands);
     CDxfToImageDlg::Install(this, m_frameCommands);
     CRndc2bmp::Install(this, m_frameCommands);

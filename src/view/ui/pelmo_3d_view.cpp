@@ -36,7 +36,11 @@
 #include "view/mesh_layer_painter.h"
 #include "contour/slice_line_tool.h"
 #include "section/section_drawing.h"
+#include "view/display_settings.h"
+#include "view/overview.h"
 #include "view/ui/back_buffer_blit.h"
+#include "view/ui/legend_windows.h"
+#include "view/ui/overview_window.h"
 #include "view/ui/tool_cursors.h"
 #include "view/view_helpers.h"
 #include "view/view_input.h"
@@ -255,6 +259,11 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     RegisterRasterTraceCommand(m_commands);
     RegisterTunnelCommand(m_commands);
 
+    // 全体図.
+    m_commands.SetHandler(32814, [this] { OpenOverviewWindow(window()); });
+    m_commands.SetUpdateRule(32814, [](CommandUpdate& u) { u.enabled = true; });
+    InstallLegendWindows(this);
+
     // ビットマップで保存.
     CImageSaveFileDlg::Install(this);
     m_commands.SetHandler(32886, [] {
@@ -301,6 +310,8 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
 }
 
 CPelmo_3DView::~CPelmo_3DView() {
+    UninstallLegendWindows();
+    delete g_overviewWnd.data();
     SetViewRepaintHandler(nullptr);
     SetViewCursorMover(nullptr);
     FreeRasterBlocks();
@@ -319,6 +330,9 @@ void CPelmo_3DView::resizeEvent(QResizeEvent* event) {
 }
 
 void CPelmo_3DView::paintEvent(QPaintEvent*) {
+    // The overview's frame follows the view; its thumbnail projects the data for itself,
+    // which the full paint below replaces.
+    if (g_redrawMask < 0) RefreshOverviewBeforeFullPaint(width(), height());
     g_viewPainting = -1;
     QPainter painter(this);
     int32_t shown = 0;
@@ -362,6 +376,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     }
     g_redrawMask = 0;
     g_viewPainting = 0;
+    RefreshHeightScaleBar();
 }
 
 void CPelmo_3DView::mousePressEvent(QMouseEvent* event) {
