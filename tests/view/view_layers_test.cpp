@@ -392,3 +392,57 @@ TEST_F(BirdsEyeLayerTest, SlopeLinesOnlyOnNearTriangles) {
 }
 
 }  // namespace
+
+namespace {
+
+// The layers as the painter draws them in a full repaint, switched by the view's flags.
+class PaintedLayers : public LayerTest {
+protected:
+    void SetUp() override {
+        LayerTest::SetUp();
+        InstallSimpleContourLayer();
+        InstallSlopeLineLayer();
+        InstallNorthArrowLayer();
+    }
+    void TearDown() override {
+        g_painterLayers.simpleContours = nullptr;
+        g_painterLayers.slopeLines = nullptr;
+        g_painterLayers.northArrow = nullptr;
+        LayerTest::TearDown();
+    }
+};
+
+TEST_F(PaintedLayers, FlagsShowTheLayersInTheFrame) {
+    OneTriangle(NorthwardSlope(40));
+    g_colorBandParams.gentleSlope = 10;
+    g_colorBandParams.steepSlope = 30;
+    g_simpleContourInterval = 5;
+    g_simpleContourIndexInterval = 1000;
+    g_viewCenterX = g_viewCenterY = 15;
+    g_viewScale = 2;
+    g_showTin = 0;
+    g_showPoints = 0;
+    struct Case {
+        int32_t contours, slopes;
+    };
+    for (const Case& k : {Case{0, 0}, Case{-1, 0}, Case{0, kSlopeLinesOn}, Case{-1, kSlopeLinesOn}}) {
+        g_showSimpleContours = k.contours;
+        g_showSlopeLines = k.slopes;
+        g_redrawMask = -1;
+        ASSERT_EQ(Paint(), 1);
+        EXPECT_EQ(ColoredPixels(kSimpleContourColor) > 0, k.contours != 0) << k.contours;
+        EXPECT_EQ(ColoredPixels(kSteepSlopeLineColor) > 0, k.slopes != 0) << k.slopes;
+        EXPECT_EQ(ColoredPixels(kNorthArrowColor), 0) << "no needle in the plan";
+    }
+    g_showSimpleContours = 0;
+    g_showSlopeLines = 0;
+    g_birdsEyeOn = 1;
+    g_birdsEyeTilt = -1.0;
+    g_focalLength = g_bufferMaxX;
+    g_redrawMask = -1;
+    ASSERT_EQ(Paint(), 1);
+    EXPECT_GT(ColoredPixels(kNorthArrowColor), 50);
+    EXPECT_TRUE(AnyInBox(Color(kNorthArrowColor), 40, 40, 60, 60));
+}
+
+}  // namespace
