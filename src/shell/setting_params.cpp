@@ -8,6 +8,7 @@
 #include "contour/contour_dialog.h"
 #include "view/birds_eye_projection.h"
 #include "view/display_flags.h"
+#include "view/display_layers_settings.h"
 #include "view/raster_primitives.h"
 #include "view/view_state.h"
 
@@ -121,7 +122,7 @@ std::string OnSimpleIntervalEdit(const std::string& typed) {
     double v = 0;
     if (typed.empty() || !ReadNumber(typed, v) || !(v > 0)) return typed;
     g_simpleContourInterval = v;
-    g_simpleContourIndexInterval = std::max(5 * v, 1.0);
+    g_simpleContourIndexInterval = SimpleContourIndexIntervalFor(v);
     RedrawWhen(g_showSimpleContours);
     return SimpleIntervalText();
 }

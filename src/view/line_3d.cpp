@@ -44,3 +44,12 @@ void DrawLine3D(double x0, double y0, double z0, double x1, double y1, double z1
 }
 
 void DrawLevelLine3D(double x0, double y0, double x1, double y1, double z) { DrawLine3D(x0, y0, z, x1, y1, z); }
+
+bool PlanGroundToBuffer(double x, double y, int32_t* column, int32_t* row) {
+    const double c = (y - g_viewCenterY) * g_viewScale;
+    const double r = (x - g_viewCenterX) * g_viewScale;
+    if (!(std::fabs(c) <= kFarthest && std::fabs(r) <= kFarthest)) return false;
+    *column = g_viewportCenterX + TruncToRaster(c);
+    *row = g_viewportCenterY + TruncToRaster(r);
+    return true;
+}

@@ -1,12 +1,15 @@
 #include "view/pick_overlay.h"
 
 #include <algorithm>
+#include <string>
 
 #include "analysis/section_profile.h"
 #include "analysis/simple_section.h"
 #include "analysis/flow_tool.h"
 #include "analysis/visibility_tool.h"
+#include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_picking.h"
+#include "dxf/dxf_store.h"
 #include "dxf/dxf_position_dialog.h"
 #include "dxf/dxf_registration.h"
 #include "model/terrain_data.h"
@@ -234,6 +237,21 @@ WindowPoint ProjectGround(double x, double y, double z, bool& inside) {
     return w;
 }
 
+// The crossings a Shift+click marked on the background drawing, numbered from 1 where
+// they lie strictly inside the view.
+void DrawDxfCrossingNumbers(OverlayCanvas& c) {
+    if (!g_showBackgroundDxf || g_dxfElementCount <= 0 || g_dxfMarkedPoints.size() < 2) return;
+    c.SetPen(kOverlayCyan);
+    for (size_t k = 0; k < g_dxfMarkedPoints.size(); ++k) {
+        const DxfMarkedPoint& m = g_dxfMarkedPoints[k];
+        bool shown = false;
+        const WindowPoint w = ProjectGround(m.x, m.y, m.z, shown);
+        if (!shown || !(g_clipLeft < w.x && w.x < g_bufferMaxX && g_clipTop < w.y && w.y < g_bufferMaxY))
+            continue;
+        c.Text(w.x, w.y - 5, std::to_string(k + 1));
+    }
+}
+
 // The simple-section and sag-curve picks: S and E in the plan, the cut profile in the
 // bird's-eye view.
 void DrawLineToolPicks(OverlayCanvas& c) {
@@ -285,7 +303,6 @@ void DrawLineToolPicks(OverlayCanvas& c) {
 void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawPickedPoints(canvas);
     DrawListHighlight(canvas);
-    // The DXF crossings come with the tool that picks them.
     DrawCurrentIp(canvas);
     DrawCurrentStation(canvas);
     DrawCurrentSection(canvas);
@@ -293,6 +310,7 @@ void DrawPickOverlay(OverlayCanvas& canvas) {
     DrawMeshRectangle(canvas);
     DrawMeshRange(canvas);
     DrawDxfRegistrationPairs(canvas);
+    DrawDxfCrossingNumbers(canvas);
     DrawLineToolPicks(canvas);
     DrawFlowArea(canvas);
     if (g_visibilityDlg) g_visibilityDlg->DrawOverlay(canvas);

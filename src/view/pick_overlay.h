@@ -38,6 +38,6 @@ constexpr uint32_t kOverlayYellow = 0x00FFFF;
 constexpr uint32_t kOverlayCyan = 0xFFFF00;
 constexpr uint32_t kOverlayWhite = 0xFFFFFF;
 
-// Picked points, the current IP and station, the mesh calculation range and the
-// visibility observers.
+// Picked points, the current IP and station, the mesh calculation range, the numbers of
+// the marked crossings of the background drawing and the visibility observers.
 void DrawPickOverlay(OverlayCanvas& canvas);

@@ -717,6 +717,74 @@ TEST_F(PlaneTerrainTest, TheWaterPlaneCoversTheGroundBelowTheLevel) {
         for (int32_t c = 0; c <= g_bufferMaxX; ++c) ASSERT_NE(g_rowTable[r][c], water);
 }
 
+TEST_F(PlaneTerrainTest, ThePlanWaterPlaneFillsTheExtentSquareMixingEachPixelOnce) {
+    // A square of 100 m around the middle of the 200 m terrain, above all of it.
+    g_birdsEyeOn = 0;
+    g_viewScale = 1.0;
+    g_extentCenterX = g_extentCenterY = 0;
+    g_extentSize = 100;
+    ColorBandParams& p = g_colorBandParams;
+    p.waterShown = 1;
+    p.waterLevel = 500;
+    const uint32_t water = 0x2060A0;
+    p.waterColour = static_cast<int32_t>(water);
+    std::set<uint32_t> stripes;
+    for (int k = 0; k < 20; ++k) stripes.insert(static_cast<uint32_t>(p.stripeColours[k]));
+    for (int transparent : {0, 1}) {
+        p.waterTransparent = transparent;
+        ASSERT_TRUE(Paint());
+        int inside = 0, outside = 0;
+        for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+            for (int32_t c = 0; c <= g_bufferMaxX; ++c) {
+                double x = 0, y = 0, z = 0;
+                GroundAt(c, r, x, y, z);
+                const uint32_t pixel = g_rowTable[r][c];
+                if (std::abs(x) > 52 || std::abs(y) > 52) {
+                    if (std::abs(x) < kSide / 2 - 5 && std::abs(y) < kSide / 2 - 5) {
+                        ASSERT_TRUE(stripes.count(pixel)) << c << "," << r;
+                        ++outside;
+                    }
+                    continue;
+                }
+                if (std::abs(x) > 48 || std::abs(y) > 48) continue;
+                ++inside;
+                if (!transparent) {
+                    ASSERT_EQ(pixel, water) << c << "," << r;
+                    continue;
+                }
+                // Half band, half water: once, also on the diagonals where the plane's
+                // triangles (each drawn in both windings) meet.
+                bool once = false;
+                for (uint32_t s : stripes)
+                    once |= pixel == ((((s >> 1) & 0x7F7F7F7F) + ((water >> 1) & 0x7F7F7F)) |
+                                      0x80000000u);
+                ASSERT_TRUE(once) << c << "," << r << " " << std::hex << pixel;
+            }
+        EXPECT_GT(inside, 5000);
+        EXPECT_GT(outside, 1000);
+    }
+}
+
+TEST_F(PlaneTerrainTest, TheBirdsEyeWaterPlaneShowsFromBelow) {
+    ColorBandParams& p = g_colorBandParams;
+    p.waterShown = 1;
+    p.waterTransparent = 0;
+    const uint32_t water = 0x2060A0;
+    p.waterColour = static_cast<int32_t>(water);
+    g_extentCenterX = g_extentCenterY = 0;
+    g_extentSize = 4000;
+    g_birdsEyeTilt = 0.3;  // looking up
+    p.waterLevel = -1000;  // first somewhere below, to find the eye
+    ASSERT_TRUE(Paint());
+    p.waterLevel = g_eyeZ + 100;
+    ASSERT_TRUE(Paint());
+    ASSERT_LT(g_eyeZ, p.waterLevel);
+    int shown = 0;
+    for (int32_t r = 0; r <= g_bufferMaxY; ++r)
+        for (int32_t c = 0; c <= g_bufferMaxX; ++c) shown += g_rowTable[r][c] == water;
+    EXPECT_GT(shown, 1000);
+}
+
 TEST_F(PlaneTerrainTest, TinLinesAreDrawnInFrontOfTheBands) {
     g_showTin = -1;
     g_birdsEyeTilt = -0.9;

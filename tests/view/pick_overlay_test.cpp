@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "analysis/simple_section.h"
+#include "dxf/dxf_pick_state.h"
 #include "dxf/dxf_position_dialog.h"
+#include "dxf/dxf_store.h"
 #include "dxf/dxf_registration.h"
 #include "pointedit/point_list.h"
 #include "route/route_data.h"
@@ -252,4 +254,25 @@ TEST_F(PickOverlay, LineToolPicksInThePlan) {
     EXPECT_EQ(off[2].rfind("line 0000FF 420,290 ", 0), 0u) << off[2];
     g_linePickState = 0;
     EXPECT_TRUE(Draw().empty());
+}
+
+// The crossings a Shift+click marked are numbered from 1 where they lie strictly inside the
+// view; a single crossing or a hidden drawing gets none.
+TEST_F(PickOverlay, MarkedDxfCrossingsAreNumberedInsideTheView) {
+    g_dxfElementCount = 2;  // the overlay asks only whether the drawing has elements
+    g_showBackgroundDxf = -1;
+    g_dxfMarkedPoints = {{10, 20, 0},     // (420, 290)
+                         {0, 400, 0},     // column 800: on the clip edge, not inside
+                         {-30, 40, 0},    // (440, 330)
+                         {-300, 0, 0}};   // row 600: on the bottom edge
+    EXPECT_EQ(Draw(), (Calls{"text 1 FFFF00 420,285 0,0", "text 3 FFFF00 440,325 0,0"}));
+    g_dxfMarkedPoints.resize(1);
+    EXPECT_TRUE(Draw().empty());
+    g_dxfMarkedPoints = {{10, 20, 0}, {-30, 40, 0}};
+    g_showBackgroundDxf = 0;
+    EXPECT_TRUE(Draw().empty());
+    g_showBackgroundDxf = -1;
+    g_dxfElementCount = 0;
+    EXPECT_TRUE(Draw().empty());
+    g_dxfMarkedPoints.clear();
 }

@@ -34,6 +34,9 @@
 #include "dxf/vector_editor.h"
 #include "view/dxf_layer_painter.h"
 #include "view/mesh_layer_painter.h"
+#include "view/north_arrow.h"
+#include "view/simple_contours.h"
+#include "view/slope_lines.h"
 #include "contour/slice_line_tool.h"
 #include "section/section_drawing.h"
 #include "view/display_settings.h"
@@ -301,6 +304,9 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
     InstallMeshLayer();
     InstallSliceContourLayer();
     InstallCrossSectionLayer();
+    InstallSimpleContourLayer();
+    InstallSlopeLineLayer();
+    InstallNorthArrowLayer();
 
     SetViewRepaintHandler([this] { repaint(); });
     SetViewCursorMover([this](int32_t column, int32_t row) {
