@@ -34,16 +34,13 @@
 #include "view/color_band_file.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/text_flag_file.h"
 #include "view/view_history.h"
 
 namespace fs = std::filesystem;
 
 // The owners of these files and windows are not built yet; until they are, each of
 // these does nothing (and the document behaves as if the companion were absent).
-
-void ReadDocumentTextFlags(const fs::path&) {}
-
-
 
 // The drawing keeps its source coordinates: a document brings no registration with it.
 void ReadDocumentDxf(const fs::path& dxfPath) { ReadBackgroundDxf(dxfPath.string()); }
@@ -121,6 +118,8 @@ void CloseViewer3d() {}
 void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+void ReadDocumentTextFlags(const fs::path& tfgPath) { ReadTextFlagFile(tfgPath, 0); }
 
 void RestoreDocumentContours(const fs::path& path) { RestoreContourFilesFor(path.string()); }
 namespace {
