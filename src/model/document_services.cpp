@@ -113,9 +113,6 @@ SimaImport ImportSimaPoints(const fs::path& simPath, bool zeroElevation) {
 
 void DestroyLegendWindows() {}
 void OpenLegendWindows() {}
-bool Viewer3dRunning() { return false; }
-void CloseViewer3d() {}
-void RefreshViewer3d() {}
 
 // ---- what exists already ----
 
@@ -209,7 +206,7 @@ void ResetColorBandState() {
     g_colorBandParams.refInclined = 0;
 }
 
-// Dialogs and the viewer link of the view subsystem, not built yet.
+// Dialogs of the view subsystem, not built yet.
 bool SimpleContourDialogAvailable() { return false; }
 void RunSimpleContourDialog() {}
 bool SlopeLineDialogAvailable() { return false; }
@@ -225,6 +222,3 @@ void RunGridIntervalDialog() {
     if (GridIntervalDialogRunner()) GridIntervalDialogRunner()();
 }
 void SetGridIntervalDialogRunner(std::function<void()> run) { GridIntervalDialogRunner() = std::move(run); }
-bool Viewer3dLinkAvailable() { return false; }
-void StartOrCloseViewer3d() {}
-void SendViewToViewer3d() {}
