@@ -17,6 +17,8 @@
 #include "view/back_buffer.h"
 #include "view/raster_primitives.h"
 #include "view/view_painter.h"
+#include "view/text_flag_file.h"
+#include "view/text_flags.h"
 #include "view/view_state.h"
 
 int32_t g_jpegQuality = 90;
@@ -185,6 +187,7 @@ bool OnSaveViewImage() {
         // The program's start-up data set instead of an image.
         const std::filesystem::path folder = std::filesystem::path(values.path).parent_path();
         WriteBackupFile(folder / "data1.VEW");
+        if (g_textFlagCount > 0) WriteTextFlagFile(folder / "data1.TFG");
         return false;
     }
     const int32_t width = std::clamp(values.saveWidth, 64, values.maxWidth);

@@ -35,16 +35,10 @@
 #include "view/color_band_file.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/text_flag_file.h"
 #include "view/view_history.h"
 
 namespace fs = std::filesystem;
-
-// The owners of these files and windows are not built yet; until they are, each of
-// these does nothing (and the document behaves as if the companion were absent).
-
-void ReadDocumentTextFlags(const fs::path&) {}
-
-
 
 // The drawing keeps its source coordinates: a document brings no registration with it.
 void ReadDocumentDxf(const fs::path& dxfPath) { ReadBackgroundDxf(dxfPath.string()); }
@@ -115,11 +109,10 @@ SimaImport ImportSimaPoints(const fs::path& simPath, bool zeroElevation) {
     return SimaImport::kRead;
 }
 
-bool Viewer3dRunning() { return false; }
-void CloseViewer3d() {}
-void RefreshViewer3d() {}
 
 // ---- what exists already ----
+
+void ReadDocumentTextFlags(const fs::path& tfgPath) { ReadTextFlagFile(tfgPath, 0); }
 
 void RestoreDocumentContours(const fs::path& path) { RestoreContourFilesFor(path.string()); }
 namespace {
@@ -271,7 +264,6 @@ void OpenLegendWindows() {
     if (LegendHandlers().open) LegendHandlers().open();
 }
 
-// The viewer link of the view subsystem, not built yet.
 namespace {
 std::function<void()>& GridIntervalDialogRunner() {
     static std::function<void()> run;
@@ -283,6 +275,3 @@ void RunGridIntervalDialog() {
     if (GridIntervalDialogRunner()) GridIntervalDialogRunner()();
 }
 void SetGridIntervalDialogRunner(std::function<void()> run) { GridIntervalDialogRunner() = std::move(run); }
-bool Viewer3dLinkAvailable() { return false; }
-void StartOrCloseViewer3d() {}
-void SendViewToViewer3d() {}

@@ -53,13 +53,8 @@ int FindRunningSectionProgram(int kind) {
 
 extern char** environ;
 
-int StartSiblingProgram(const std::string& className, const std::string& program, const std::string& argument) {
+int StartProgramInFolder(const std::string& program, const std::vector<std::string>& arguments) {
     namespace fs = std::filesystem;
-    // A running sibling is brought forward; a second copy is not started.
-    if (FindWindowClass(className)) {
-        RaiseWindowClass(className);
-        return kSiblingStarted;
-    }
     const fs::path folder = ProgramFolder();
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return kSiblingPathNotFound;
@@ -72,10 +67,9 @@ int StartSiblingProgram(const std::string& className, const std::string& program
     }
     if (exe.empty()) return kSiblingNotFound;
     if (!fs::is_regular_file(exe, ec) || access(exe.c_str(), X_OK) != 0) return kSiblingBadFormat;
-    // The program starts in the program folder; the argument is one word, as the quoted
-    // path of the Windows command line was.
+    // The program starts in the program folder; each argument is one word of its own.
     std::vector<std::string> args{exe.string()};
-    if (!argument.empty()) args.push_back(argument);
+    args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -92,6 +86,18 @@ int StartSiblingProgram(const std::string& className, const std::string& program
     if (rc == ENOMEM || rc == EAGAIN) return kSiblingNoResources;
     if (rc == ENOENT) return kSiblingNotFound;
     return kSiblingBadFormat;
+}
+
+int StartSiblingProgram(const std::string& className, const std::string& program, const std::string& argument) {
+    // A running sibling is brought forward; a second copy is not started.
+    if (FindWindowClass(className)) {
+        RaiseWindowClass(className);
+        return kSiblingStarted;
+    }
+    // The argument is one word, as the quoted path of the Windows command line was.
+    std::vector<std::string> arguments;
+    if (!argument.empty()) arguments.push_back(argument);
+    return StartProgramInFolder(program, arguments);
 }
 
 namespace {

@@ -37,6 +37,10 @@ constexpr int kSiblingBadFormat = 11;
 // when one is given.
 int StartSiblingProgram(const std::string& className, const std::string& program, const std::string& argument);
 
+// Starts `program` (found in the program folder as above) there with these arguments,
+// each passed as it stands; a start result.
+int StartProgramInFolder(const std::string& program, const std::vector<std::string>& arguments);
+
 // The plotting program's failure texts for results 0, 2, 3 and 11; empty for the others.
 std::string PlottingProgramStartMessage(int result);
 

@@ -215,7 +215,7 @@ const ToolNeeds kToolNeeds[] = {
     {32911, MODE_ARBITRARY_SECTION, 0, CoordInput},
     {32966, MODE_SIMPLE_SECTION, 0, SectionSettings},
     {32985, MODE_SAG_CURVE, 0, NoWindow},
-    {32968, MODE_TEXT_FLAG, 0, TextFlagDialog},
+    {32968, MODE_TEXT_FLAG, kClicksInWindow, TextFlagDialog},
     {32980, MODE_CUT_POSITION_DELETE, 0, NoWindow},
     {33025, MODE_VECTOR_CREATE, kClicksInWindow, VecCreate},
 };

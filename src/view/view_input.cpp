@@ -54,6 +54,7 @@
 #include "view/display_flags.h"
 #include "view/projection.h"
 #include "view/raster_primitives.h"
+#include "view/text_flag_tool.h"
 #include "view/text_flags.h"
 #include "view/view_navigation.h"
 #include "view/view_painter.h"
@@ -443,6 +444,12 @@ bool RowMatches(const ToolClickRow& row, int32_t mode, int32_t subState, int32_t
     return row.ctrl == CtrlRule::kAny || (row.ctrl == CtrlRule::kHeld) == ctrl;
 }
 
+// The text-flag tool sees every press, move and release of its mode, Ctrl included.
+void TextFlagMouse(int32_t message, int32_t flags, int32_t x, int32_t y) {
+    if (g_textFlagDlg && g_toolMode == MODE_TEXT_FLAG && !IsProgressWindowOpen())
+        g_textFlagDlg->OnViewMouse(message, flags, x, y);
+}
+
 // True when a tool took the click.
 bool DispatchToolClick(const ToolClick& click) {
     const int32_t mode = g_toolMode;
@@ -532,6 +539,7 @@ void OnViewLButtonDown(int32_t flags, int32_t x, int32_t y, bool alt) {
     if (!Busy()) AreaDialogsViewMouse(kViewLButtonDown, flags, x, y);
     // A press on a handle of the inclined plane is the plane's drag, no tool's.
     if (!Busy() && DragColorBandGizmo(kGizmoLButtonDown, flags, x, y)) return;
+    TextFlagMouse(kFlagLButtonDown, flags, x, y);
     if (g_vecCreateDlg && !Busy()) g_vecCreateDlg->OnViewMouse(kVecMouseDown, flags, x, y);
     if (InBatchLasso() && g_dragState == 0 && g_pickList.Count() == 0 && !Busy()) {
         TrackBatchEditLasso(kViewLButtonDown, flags, x, y);
@@ -578,6 +586,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
         return;
     }
     if (!Busy()) AreaDialogsViewMouse(kViewMouseMove, flags, x, y);
+    TextFlagMouse(kFlagMouseMove, flags, x, y);
     if (g_flowDlg && !Busy()) OnFlowMouse(kViewMouseMove, flags, x, y);
     if (InBatchLasso() && g_batchLasso.dragState != 0) TrackBatchEditLasso(kViewMouseMove, flags, x, y);
     if (g_vecCreateDlg && !Busy()) g_vecCreateDlg->OnViewMouse(kVecMouseMove, flags, x, y);
@@ -668,6 +677,7 @@ void OnViewMouseMove(int32_t flags, int32_t x, int32_t y) {
 void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     ViewMouseState& m = g_viewMouse;
     if (!Busy()) AreaDialogsViewMouse(kViewLButtonUp, flags, x, y);
+    TextFlagMouse(kFlagLButtonUp, flags, x, y);
     m.buttonDown = 0;
     m.lastX = x;
     m.lastY = y;
@@ -754,8 +764,11 @@ void OnViewLButtonUp(int32_t flags, int32_t x, int32_t y, bool alt) {
     }
 
     if (g_toolMode != MODE_NONE) g_dragState = 0;
-    // Without a tool the click also goes to the text-flag link marks, which come with
-    // their window.
+    // Without a tool a click on a flag offers its linked file.
+    if (g_toolMode == MODE_NONE && !Busy() && g_showTextFlags && g_textFlagCount > 0) {
+        PickLinkMark(kFlagLButtonUp, flags, x, y);
+        OpenSelectedFlagLink();
+    }
 }
 
 void OnViewRButtonUp() {

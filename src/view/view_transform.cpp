@@ -283,6 +283,21 @@ void PanByArrowKey(int32_t dx, int32_t dy) {
     InvalidateAndUpdateView();
 }
 
+void BirdsEyePickRay(int32_t column, int32_t row, double& dirX, double& dirY, double& dirZ) {
+    // The ray in ground space (east, up, north), the up component back to true height.
+    const double f = g_focalLength;
+    const double cam[3] = {column / f, row / f, 1.0};
+    const double length = std::sqrt(Sq(cam[0]) + Sq(cam[1]) + Sq(cam[2]));
+    const double* pm = g_cameraMatrixPlain;
+    double ray[3];
+    for (int k = 0; k < 3; ++k)
+        ray[k] = (pm[k] * cam[0] + pm[3 + k] * cam[1] + pm[6 + k] * cam[2]) / length;
+    ray[1] /= g_heightScale;
+    dirX = ray[2];
+    dirY = ray[0];
+    dirZ = ray[1];
+}
+
 int32_t PickTinPoint3D(int32_t column, int32_t row, double& x, double& y, double& z) {
     if (!g_tinPresent || !g_points || !g_tinEdges || !(g_focalLength > 0)) return 0;
 
@@ -306,16 +321,8 @@ int32_t PickTinPoint3D(int32_t column, int32_t row, double& x, double& y, double
         p.screenY = static_cast<int32_t>(r);
     }
 
-    // The pick ray in ground space (east, up, north), the up component back to true height.
-    const double cam[3] = {column / f, row / f, 1.0};
-    const double length = std::sqrt(Sq(cam[0]) + Sq(cam[1]) + Sq(cam[2]));
-    const double* pm = g_cameraMatrixPlain;
-    double ray[3];
-    for (int k = 0; k < 3; ++k)
-        ray[k] = (pm[k] * cam[0] + pm[3 + k] * cam[1] + pm[6 + k] * cam[2]) / length;
-    ray[1] /= g_heightScale;
-    // Ground order X (north), Y (east), Z (up).
-    const double dirX = ray[2], dirY = ray[0], dirZ = ray[1];
+    double dirX = 0, dirY = 0, dirZ = 0;
+    BirdsEyePickRay(column, row, dirX, dirY, dirZ);
 
     int32_t result = 0;
     double bestT = 0;

@@ -25,6 +25,10 @@ void CentreOnPixel3D(int32_t column, int32_t row);
 // in the plan view), or in the bird's-eye view with Shift turns and tilts; then repaints.
 void PanByArrowKey(int32_t dx, int32_t dy);
 
+// The bird's-eye pick ray through offsets (column, row), row up, from the eye (g_eyeX,
+// g_eyeY, g_eyeZ): its unit direction in ground order X (north), Y (east), Z (up), the up
+// component divided by the height scale.
+void BirdsEyePickRay(int32_t column, int32_t row, double& dirX, double& dirY, double& dirZ);
 // Bird's-eye pick on the TIN at offsets (column, row), row up: the TIN record of the
 // nearest triangle hit and the ground point hit, or 0. Re-projects the random points.
 int32_t PickTinPoint3D(int32_t column, int32_t row, double& x, double& y, double& z);

@@ -536,7 +536,7 @@ struct ToolWindowNeed {
 };
 const ToolWindowNeed kToolWindowNeeds[] = {
     {32955, [](const ToolCommandServices& s) { return bool(s.openHoleTypeDialog); }, false},
-    {32968, [](const ToolCommandServices& s) { return bool(s.openTextFlagDialog); }, false},
+    {32968, [](const ToolCommandServices& s) { return bool(s.openTextFlagDialog); }, true},
     {33025, [](const ToolCommandServices& s) { return bool(s.openVecCreateDialog); }, true},
     {32914, [](const ToolCommandServices& s) { return bool(s.runSelectShapeDialog); }, true},
     {32903, [](const ToolCommandServices& s) { return bool(s.runMeshRangeDialog); }, true},

@@ -119,6 +119,8 @@
 #include "view/ui/display_settings_dialogs.h"
 #include "view/ui/grid_interval_dialog.h"
 #include "view/ui/light_source_dialog.h"
+#include "view/ui/text_flag_dialog.h"
+#include "view/viewer_link.h"
 #include "view/ui/pelmo_3d_view.h"
 #include "view/view_state.h"
 #include "volume/mesh_files.h"
@@ -217,6 +219,7 @@ CMainFrame::CMainFrame(CommandTarget* application, QWidget* parent)
     setCentralWidget(view);
 
     const FrameStartState start = StartFrameState();
+    SetCloseViewer3d(CloseViewer3d);
     LoadStrokeFont();
     m_mouseInfo = new CMouseInfo(this);
     m_mouseInfo->show();
@@ -251,6 +254,7 @@ CMainFrame::~CMainFrame() {
     PointListWindowFactory() = nullptr;
     UninstallBatchEditDialogs();
     UninstallLineNumberWindow();
+    UninstallTextFlagWindow();
     UninstallTunnelWindow();
     UninstallRouteWindows();
     UninstallSliceTableWindows();
@@ -606,6 +610,7 @@ void CMainFrame::RegisterFrameCommands() {
     InstallRasterTraceWindow(this);
     RegisterTinEditCommands(m_frameCommands);
     InstallVecCreateWindow(this);  // before the tool commands: 33025 comes with its window
+    InstallTextFlagWindow(this);   // and 32968 with its own
     RegisterToolCommands(m_frameCommands, [this] { return Conditions(); });
     RegisterAreaEditCommands(m_frameCommands);
     InstallPointListWindow(this);

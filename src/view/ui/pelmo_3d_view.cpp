@@ -51,6 +51,9 @@
 #include "view/view_painter.h"
 #include "view/view_state.h"
 #include "view/view_toggles.h"
+#include "view/text_flag_tool.h"
+#include "view/viewer_link.h"
+#include "view/display_flags.h"
 #include "volume/mesh_area_tool.h"
 
 namespace {
@@ -340,6 +343,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
     // which the full paint below replaces.
     if (g_redrawMask < 0) RefreshOverviewBeforeFullPaint(width(), height());
     g_viewPainting = -1;
+    const bool fullPaint = g_redrawMask < 0;
     QPainter painter(this);
     int32_t shown = 0;
     if (LockBackBuffer()) {
@@ -372,6 +376,7 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
         g_vecCreateDlg->DrawCursorMark(&canvas);
         g_vecCreateDlg->DrawRubberBand(&canvas);
     }
+    if (g_textFlagDlg) g_textFlagDlg->DrawOverlay(canvas);
     DrawAreaDialogOverlays(painter);
     DrawRubberBands(painter);
     int circleX = 0, circleY = 0, circleR = 0;
@@ -380,6 +385,8 @@ void CPelmo_3DView::paintEvent(QPaintEvent*) {
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(QPoint(circleX, circleY), circleR, circleR);
     }
+    // The external viewer follows the view.
+    if (g_viewer3dAutoUpdate && (fullPaint || g_pickedPoint != 0)) SendViewToViewer3d();
     g_redrawMask = 0;
     g_viewPainting = 0;
     RefreshHeightScaleBar();
