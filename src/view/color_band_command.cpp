@@ -17,7 +17,6 @@
 #include "view/view_transform.h"
 
 int32_t g_gcolSetColours[3] = {0x000000, 0x808080, 0xFFFFFF};
-int32_t g_colorBandTargetPick = 0;
 
 namespace {
 

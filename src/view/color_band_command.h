@@ -69,8 +69,6 @@ struct GcolSetAnswer {
 // Either way of closing computes the stripes and turns bands on.
 void CloseGcolSet(const GcolSetAnswer& answer);
 
-// マウス 目標点 (page 194): a click in the view aims the inclined plane at that point.
-extern int32_t g_colorBandTargetPick;
 // The open dialog shows the record again (after the gizmo moved the plane).
 void RefreshColorBandFields();
 void SetColorBandFieldsRefresher(std::function<void()> refresh);

@@ -23,6 +23,7 @@
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/ui/color_band_dialog.h"
+#include "view/ui/light_direction_widget.h"
 #include "view/ui/vertex_color_band_dialog.h"
 
 using namespace ui_driver;
@@ -99,8 +100,15 @@ private slots:
                 QWidget* page = dialog->Pages()->currentWidget();
                 QCOMPARE(page->objectName(), QString(s.pageName));
                 QVERIFY(page->isVisible());
-                // Pages 194 and 195 keep a place for the light-direction control.
-                QCOMPARE(page->findChild<QWidget*>("lightWidgetHost") != nullptr, s.page != 3);
+                // Pages 194 and 195 carry the light-direction control of the light dialog,
+                // showing the record's light.
+                auto* light = page->findChild<CLightDirectionWidget*>();
+                QCOMPARE(light != nullptr, s.page != 3);
+                if (light) {
+                    light->repaint();
+                    QCOMPARE(light->azimuth(), g_colorBandParams.lightAzimuth);
+                    QCOMPARE(light->elevation(), g_colorBandParams.lightElevation);
+                }
             }
             QCOMPARE(Control<QGroupBox>(dialog, 1247)->title(), QString::fromUtf8(s.title));
             QCOMPARE(Control<QCheckBox>(dialog, 1246)->isChecked(), s.shading);

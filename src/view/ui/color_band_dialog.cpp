@@ -18,8 +18,10 @@
 #include "model/document_services.h"
 #include "view/color_band_command.h"
 #include "view/color_band_edit.h"
+#include "view/color_band_gizmo.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/ui/light_direction_widget.h"
 #include "view/ui/vertex_color_band_dialog.h"
 
 namespace {
@@ -81,14 +83,10 @@ void CColorSwatch::Refresh() {
                       .arg(static_cast<unsigned>(c & 0xFFFFFF), 6, 16, QChar('0')));
 }
 
-QWidget* MakeLightWidgetHost(QWidget* parent) {
-    // The light-direction control is placed into this frame's layout.
-    auto* host = new QFrame(parent);
-    host->setObjectName("lightWidgetHost");
-    host->setFixedSize(120, 120);
-    auto* layout = new QVBoxLayout(host);
-    layout->setContentsMargins(0, 0, 0, 0);
-    return host;
+QWidget* MakeLightWidget(QWidget* parent) {
+    CLightDirectionWidget* widget = MakeColorBandLightWidget(parent);
+    widget->setFixedSize(120, 120);
+    return widget;
 }
 
 // ---- page 194 ----
@@ -106,7 +104,7 @@ CSlopePlaneDlg::CSlopePlaneDlg(QWidget* parent) : QWidget(parent) {
         colours->addWidget(m_swatches[k], 3 - k, 1);
     }
     layout->addLayout(colours);
-    layout->addWidget(MakeLightWidgetHost(this));
+    layout->addWidget(MakeLightWidget(this));
 
     auto* plane = new QGroupBox(U("傾斜面"), this);
     plane->setObjectName("planeGroup");
@@ -124,7 +122,7 @@ CSlopePlaneDlg::CSlopePlaneDlg(QWidget* parent) : QWidget(parent) {
         });
     }
     m_targetPick = Check("1131", "マウス 目標点", plane);
-    connect(m_targetPick, &QCheckBox::toggled, this, [](bool on) { g_colorBandTargetPick = on ? 1 : 0; });
+    connect(m_targetPick, &QCheckBox::toggled, this, [](bool on) { g_colorBandGizmo.targetOption = on; });
     grid->addWidget(m_targetPick, 6, 0, 1, 2);
     layout->addWidget(plane);
 }
@@ -136,7 +134,7 @@ void CSlopePlaneDlg::Sync() {
     for (int k = 0; k < 6; ++k)
         if (!m_fields[k]->hasFocus()) SetText(m_fields[k], *texts[k]);
     findChild<QGroupBox*>("planeGroup")->setEnabled(P().refInclined != 0);
-    SetChecked(m_targetPick, g_colorBandTargetPick != 0);
+    SetChecked(m_targetPick, g_colorBandGizmo.targetOption);
 }
 
 // ---- page 195 ----
@@ -153,7 +151,7 @@ CBirdsEyeColorDlg::CBirdsEyeColorDlg(QWidget* parent) : QWidget(parent) {
         colours->addWidget(m_swatches[k], k, 1);
     }
     layout->addLayout(colours);
-    layout->addWidget(MakeLightWidgetHost(this));
+    layout->addWidget(MakeLightWidget(this));
     layout->addStretch();
 }
 
@@ -474,6 +472,7 @@ CColorBandDlg::CColorBandDlg(QWidget* parent) : QDialog(parent) {
     connect(cancel, &QPushButton::clicked, this, &CColorBandDlg::reject);
 
     SetColorBandFieldsRefresher([this] { Sync(); });
+    SetColorBandGizmoChangedHandler(RefreshColorBandFields);
     Sync();
 }
 

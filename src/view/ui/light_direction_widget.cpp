@@ -5,6 +5,9 @@
 #include <cmath>
 
 #include "view/color_band_edit.h"
+#include "view/color_band_params.h"
+#include "shell/command_routing.h"
+#include "view/view_state.h"
 
 CLightDirectionWidget::CLightDirectionWidget(QWidget* parent) : QWidget(parent) {
     setObjectName("1256");
@@ -53,4 +56,29 @@ void CLightDirectionWidget::mouseReleaseEvent(QMouseEvent* event) {
         emit directionChanged(azimuth, elevation);
     }
     QWidget::mouseReleaseEvent(event);
+}
+
+namespace {
+class ColorBandLightWidget : public CLightDirectionWidget {
+public:
+    using CLightDirectionWidget::CLightDirectionWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        setDirection(g_colorBandParams.lightAzimuth, g_colorBandParams.lightElevation);
+        CLightDirectionWidget::paintEvent(event);
+    }
+};
+}  // namespace
+
+CLightDirectionWidget* MakeColorBandLightWidget(QWidget* parent) {
+    auto* widget = new ColorBandLightWidget(parent);
+    widget->setDirection(g_colorBandParams.lightAzimuth, g_colorBandParams.lightElevation);
+    QObject::connect(widget, &CLightDirectionWidget::directionChanged, widget, [](double azimuth, double elevation) {
+        g_colorBandParams.lightAzimuth = azimuth;
+        g_colorBandParams.lightElevation = elevation;
+        g_redrawMask = -1;
+        InvalidateAndUpdateView();
+    });
+    return widget;
 }

@@ -30,3 +30,8 @@ private:
     double m_elevation = 0;
     int m_radius = 0;
 };
+
+// The widget bound to the colour bands' light: it follows the record whenever it is
+// drawn (other windows and the settings file move the light too), and a click writes
+// the record and redraws the view.
+CLightDirectionWidget* MakeColorBandLightWidget(QWidget* parent);

@@ -19,30 +19,14 @@ CLightSourceDlg::CLightSourceDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8("光源設定"));
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    m_widget = new CLightDirectionWidget(this);
-    m_widget->setDirection(g_colorBandParams.lightAzimuth, g_colorBandParams.lightElevation);
-    // The colour-band dialogs and the settings file move the light too: the marker
-    // follows the record whenever it is drawn.
-    m_widget->installEventFilter(this);
+    m_widget = MakeColorBandLightWidget(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_widget, 1);
     resize(160, 160);
-    connect(m_widget, &CLightDirectionWidget::directionChanged, this, [](double azimuth, double elevation) {
-        g_colorBandParams.lightAzimuth = azimuth;
-        g_colorBandParams.lightElevation = elevation;
-        g_redrawMask = -1;
-        InvalidateAndUpdateView();
-    });
     SetToolWindow(ToolWindow::kLightSource, this);
 }
 
 CLightSourceDlg::~CLightSourceDlg() { ClearToolWindow(ToolWindow::kLightSource, this); }
-
-bool CLightSourceDlg::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_widget && event->type() == QEvent::Paint)
-        m_widget->setDirection(g_colorBandParams.lightAzimuth, g_colorBandParams.lightElevation);
-    return QDialog::eventFilter(watched, event);
-}
 
 void CLightSourceDlg::closeEvent(QCloseEvent* event) {
     ClearToolWindow(ToolWindow::kLightSource, this);

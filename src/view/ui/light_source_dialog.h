@@ -20,7 +20,6 @@ public:
     static void Install(QWidget* frame, FrameCommandTarget& commands);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
