@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,10 +19,15 @@
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/terrain_data.h"
+#include "platform/file_dialog.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_platform.h"
 #include "view/band_texture.h"
 #include "view/color_band_command.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/view_state.h"
 #include "view/ui/color_band_dialog.h"
 #include "view/ui/vertex_color_band_dialog.h"
 
@@ -32,6 +38,14 @@ namespace {
 constexpr int kColorBand = 32786;
 
 fs::path Grid() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
+
+// A button event through the application, where the program's button state sees it.
+void SendButton(QWidget* w, QEvent::Type type) {
+    const QPoint at(10, 10);
+    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
 
 // Types a value into an edit and leaves it, as the user does.
 void Type(QLineEdit* edit, const char* text) {
@@ -65,6 +79,10 @@ private slots:
     void initTestCase() {
         QVERIFY(m_root.isValid());
         UseProgramFolderIn(m_root.path());
+        // The program's key and button state, with the test's queued answers.
+        InstallQtPlatform(*qApp);
+        SetMessageHandler(nullptr);
+        SetFileDialogHandler(nullptr);
     }
 
     void bandsFromTheMenu() {
@@ -177,6 +195,34 @@ private slots:
         QVERIFY(Open(w.frame));
         Choose(w.frame, kColorBand);
         QTRY_VERIFY(!CColorBandDlg::Instance());
+    }
+
+    // A band edit made while the button is held repaints once it is let go; a button that
+    // stays down does not hold the view back for ever.
+    void redrawWaitsForTheRelease() {
+        QWidget widget;
+        widget.resize(100, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        int repaints = 0;
+        bool heldAtRepaint = true;
+        SetViewRepaintHandler([&] {
+            ++repaints;
+            heldAtRepaint = QtIsKeyDown(key::kMouseLeft);
+        });
+        SendButton(&widget, QEvent::MouseButtonPress);
+        QVERIFY(QtIsKeyDown(key::kMouseLeft));
+        QTimer::singleShot(30, &widget, [&] { SendButton(&widget, QEvent::MouseButtonRelease); });
+        RedrawAfterButtonRelease(0);
+        QCOMPARE(repaints, 1);
+        QVERIFY(!heldAtRepaint);
+
+        SendButton(&widget, QEvent::MouseButtonPress);
+        RedrawAfterButtonRelease(0);
+        QCOMPARE(repaints, 2);
+        QVERIFY(heldAtRepaint);
+        SendButton(&widget, QEvent::MouseButtonRelease);
+        SetViewRepaintHandler(nullptr);
     }
 
     void pointColoursWithoutTin() {
