@@ -3,6 +3,7 @@
 // Cancel putting the record back field by field, OK turning bands on. Without a TIN: the
 // point colour dialog colours the points.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -125,7 +126,36 @@ private slots:
             // The limits take input in the elevation modes only.
             QCOMPARE(Control<QLineEdit>(dialog, 1053)->isEnabled(), s.page <= 1);
             QCOMPARE(Control<QPushButton>(dialog, 1214)->isVisible(), s.page == 0);
+            QCOMPARE(Control<QCheckBox>(dialog, 1250)->isEnabled(), s.page == 2);
+            QCOMPARE(Control<QCheckBox>(dialog, 1251)->isEnabled(), s.page == 2);
         }
+
+        // The inclined reference: the plane's fields open up, the limits are relative.
+        auto* plane = dialog->findChild<CSlopePlaneDlg*>();
+        QVERIFY(!plane->findChild<QLineEdit*>("1082")->isEnabled());
+        dialog->findChild<QRadioButton*>("1086")->click();
+        QCOMPARE(g_colorBandParams.refInclined, 1);
+        QVERIFY(plane->findChild<QLineEdit*>("1082")->isEnabled());
+        QCOMPARE(Control<QLineEdit>(dialog, 1053)->text(), QString());
+        const double centre = g_colorBandParams.centre;
+        Type(Control<QLineEdit>(dialog, 1049), "5");
+        QCOMPARE(g_colorBandParams.highest, centre + 5);
+        QCOMPARE(g_colorBandParams.step, 0.0);
+        Type(plane->findChild<QLineEdit*>("1085"), "-90");
+        QCOMPARE(g_colorBandParams.refDirection, 270.0);
+        QCOMPARE(plane->findChild<QLineEdit*>("1085")->text(), QString(" 270.000"));
+        dialog->findChild<QRadioButton*>("1084")->click();
+        QCOMPARE(g_colorBandParams.refInclined, 0);
+
+        // A swatch takes the colour chosen in the colour chooser.
+        WhenModal([](QWidget* d) {
+            auto* chooser = qobject_cast<QColorDialog*>(d);
+            QVERIFY(chooser);
+            chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
+            chooser->accept();
+        });
+        dialog->findChild<CColorSwatch*>("c120")->click();
+        QCOMPARE(g_colorBandParams.stripeColours[19], 0x123456);
 
         // A preset: bands on, and the view shows the preset's colours (unshaded).
         Control<QCheckBox>(dialog, 1246)->click();
