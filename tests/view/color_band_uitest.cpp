@@ -3,8 +3,10 @@
 // Cancel putting the record back field by field, OK turning bands on. Without a TIN: the
 // point colour dialog colours the points.
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,10 +20,15 @@
 #include "../support/ui_driver.h"
 #include "../windows/window_test_main.h"
 #include "model/terrain_data.h"
+#include "platform/file_dialog.h"
+#include "platform/input.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_platform.h"
 #include "view/band_texture.h"
 #include "view/color_band_command.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/view_state.h"
 #include "view/ui/color_band_dialog.h"
 #include "view/ui/light_direction_widget.h"
 #include "view/ui/vertex_color_band_dialog.h"
@@ -33,6 +40,14 @@ namespace {
 constexpr int kColorBand = 32786;
 
 fs::path Grid() { return fs::path(NOSTREL_SOURCE_DIR) / "tests/data/plan_grid.RND"; }
+
+// A button event through the application, where the program's button state sees it.
+void SendButton(QWidget* w, QEvent::Type type) {
+    const QPoint at(10, 10);
+    QMouseEvent e(type, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::LeftButton,
+                  type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
 
 // Types a value into an edit and leaves it, as the user does.
 void Type(QLineEdit* edit, const char* text) {
@@ -66,6 +81,10 @@ private slots:
     void initTestCase() {
         QVERIFY(m_root.isValid());
         UseProgramFolderIn(m_root.path());
+        // The program's key and button state, with the test's queued answers.
+        InstallQtPlatform(*qApp);
+        SetMessageHandler(nullptr);
+        SetFileDialogHandler(nullptr);
     }
 
     void bandsFromTheMenu() {
@@ -115,7 +134,36 @@ private slots:
             // The limits take input in the elevation modes only.
             QCOMPARE(Control<QLineEdit>(dialog, 1053)->isEnabled(), s.page <= 1);
             QCOMPARE(Control<QPushButton>(dialog, 1214)->isVisible(), s.page == 0);
+            QCOMPARE(Control<QCheckBox>(dialog, 1250)->isEnabled(), s.page == 2);
+            QCOMPARE(Control<QCheckBox>(dialog, 1251)->isEnabled(), s.page == 2);
         }
+
+        // The inclined reference: the plane's fields open up, the limits are relative.
+        auto* plane = dialog->findChild<CSlopePlaneDlg*>();
+        QVERIFY(!plane->findChild<QLineEdit*>("1082")->isEnabled());
+        dialog->findChild<QRadioButton*>("1086")->click();
+        QCOMPARE(g_colorBandParams.refInclined, 1);
+        QVERIFY(plane->findChild<QLineEdit*>("1082")->isEnabled());
+        QCOMPARE(Control<QLineEdit>(dialog, 1053)->text(), QString());
+        const double centre = g_colorBandParams.centre;
+        Type(Control<QLineEdit>(dialog, 1049), "5");
+        QCOMPARE(g_colorBandParams.highest, centre + 5);
+        QCOMPARE(g_colorBandParams.step, 0.0);
+        Type(plane->findChild<QLineEdit*>("1085"), "-90");
+        QCOMPARE(g_colorBandParams.refDirection, 270.0);
+        QCOMPARE(plane->findChild<QLineEdit*>("1085")->text(), QString(" 270.000"));
+        dialog->findChild<QRadioButton*>("1084")->click();
+        QCOMPARE(g_colorBandParams.refInclined, 0);
+
+        // A swatch takes the colour chosen in the colour chooser.
+        WhenModal([](QWidget* d) {
+            auto* chooser = qobject_cast<QColorDialog*>(d);
+            QVERIFY(chooser);
+            chooser->setCurrentColor(QColor(0x12, 0x34, 0x56));
+            chooser->accept();
+        });
+        dialog->findChild<CColorSwatch*>("c120")->click();
+        QCOMPARE(g_colorBandParams.stripeColours[19], 0x123456);
 
         // A preset: bands on, and the view shows the preset's colours (unshaded).
         Control<QCheckBox>(dialog, 1246)->click();
@@ -185,6 +233,34 @@ private slots:
         QVERIFY(Open(w.frame));
         Choose(w.frame, kColorBand);
         QTRY_VERIFY(!CColorBandDlg::Instance());
+    }
+
+    // A band edit made while the button is held repaints once it is let go; a button that
+    // stays down does not hold the view back for ever.
+    void redrawWaitsForTheRelease() {
+        QWidget widget;
+        widget.resize(100, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        int repaints = 0;
+        bool heldAtRepaint = true;
+        SetViewRepaintHandler([&] {
+            ++repaints;
+            heldAtRepaint = QtIsKeyDown(key::kMouseLeft);
+        });
+        SendButton(&widget, QEvent::MouseButtonPress);
+        QVERIFY(QtIsKeyDown(key::kMouseLeft));
+        QTimer::singleShot(30, &widget, [&] { SendButton(&widget, QEvent::MouseButtonRelease); });
+        RedrawAfterButtonRelease(0);
+        QCOMPARE(repaints, 1);
+        QVERIFY(!heldAtRepaint);
+
+        SendButton(&widget, QEvent::MouseButtonPress);
+        RedrawAfterButtonRelease(0);
+        QCOMPARE(repaints, 2);
+        QVERIFY(heldAtRepaint);
+        SendButton(&widget, QEvent::MouseButtonRelease);
+        SetViewRepaintHandler(nullptr);
     }
 
     void pointColoursWithoutTin() {

@@ -1,5 +1,6 @@
 #include "view/ui/color_band_dialog.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "model/document_services.h"
@@ -56,6 +58,13 @@ void SetChecked(QCheckBox* c, bool on) {
 }
 
 ColorBandParams& P() { return g_colorBandParams; }
+
+// An edit is left when the user presses a button elsewhere: waiting for that button's
+// release inside the focus change would hand the release to the button before its
+// press. The redraw runs once the press has been delivered.
+void RedrawAfterEdit() {
+    QTimer::singleShot(0, qApp, [] { RedrawAfterButtonRelease(0); });
+}
 
 }  // namespace
 
@@ -118,7 +127,7 @@ CSlopePlaneDlg::CSlopePlaneDlg(QWidget* parent) : QWidget(parent) {
         connect(m_fields[k], &QLineEdit::editingFinished, this, [this, k] {
             if (!EditPlaneFieldText(P(), static_cast<PlaneField>(k), m_fields[k]->text().toStdString())) return;
             Sync();
-            RedrawAfterButtonRelease(0);
+            RedrawAfterEdit();
         });
     }
     m_targetPick = Check("1131", "マウス 目標点", plane);
@@ -182,7 +191,7 @@ CSlopeBandDlg::CSlopeBandDlg(QWidget* parent) : QWidget(parent) {
         std::string shown;
         if (!EditMaxSlopeText(P(), m_maxSlope->text().toStdString(), shown)) return;
         if (!shown.empty()) SetText(m_maxSlope, shown);
-        RedrawAfterButtonRelease(0);
+        RedrawAfterEdit();
     });
     m_twoColour = Check("1022", "２色表示", this);
     connect(m_twoColour, &QCheckBox::toggled, this, [](bool on) {
@@ -210,7 +219,7 @@ CSlopeBandDlg::CSlopeBandDlg(QWidget* parent) : QWidget(parent) {
             std::string shown;
             if (!EditSlopeAngleText(P().*field, edit->text().toStdString(), shown)) return;
             if (!shown.empty()) SetText(edit, shown);
-            RedrawAfterButtonRelease(0);
+            RedrawAfterEdit();
         });
     };
     angleEdit(m_steep, &ColorBandParams::steepSlope);
@@ -276,6 +285,7 @@ CColorBandDlg::CColorBandDlg(QWidget* parent) : QDialog(parent) {
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose, false);
     g_instance = this;
+    g_colorBandGizmo.targetOption = false;
     SetToolWindow(ToolWindow::kColorBand, this);
     OpenColorBandDialogState();
     DestroyLegendWindows();
@@ -386,7 +396,7 @@ CColorBandDlg::CColorBandDlg(QWidget* parent) : QDialog(parent) {
         double v;
         if (!ParseEditNumber(m_waterLevel->text().toStdString(), v)) return;
         P().waterLevel = v;
-        RedrawAfterButtonRelease(0);
+        RedrawAfterEdit();
     });
     top->addWidget(water);
     layout->addLayout(top);
@@ -518,7 +528,7 @@ void CColorBandDlg::SelectMode(int mode) {
 void CColorBandDlg::EditLimit(int which, QLineEdit* edit) {
     if (!EditBandLimitText(P(), static_cast<BandLimitEdit>(which), edit->text().toStdString())) return;
     Sync();
-    RedrawAfterButtonRelease(0);
+    RedrawAfterEdit();
 }
 
 void CColorBandDlg::Sync() {
