@@ -127,7 +127,6 @@ void DrawColorBandGizmo(OverlayCanvas& canvas) {
     };
     square(s.dirX, s.dirY, dragged == GizmoHandle::kDirection, Ref(255, 192, 0));
     if (g_birdsEyeOn) square(s.slopeX, s.slopeY, dragged == GizmoHandle::kSlope, Ref(0, 192, 255));
-    if (dragged == GizmoHandle::kReference) canvas.FillRect(s.refX - 4, s.refY - 4, s.refX + 5, s.refY + 5, Ref(255, 192, 255));
     if (g_colorBandGizmo.targetPicked) {
         int32_t tx, ty;
         Project(g_colorBandGizmo.target, tx, ty);
