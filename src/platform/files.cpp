@@ -41,48 +41,29 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// The files FindCompanion may take, best first.
+// The files FindCompanion may take, best first: the document's own base name byte for
+// byte, the extension in any case. A base name in another case may belong to another
+// document (one that is there, or was, or will be saved there), so it is never taken.
 std::vector<fs::path> CompanionCandidates(const fs::path& document, const std::string& extension) {
-    fs::path folder = document.parent_path();
+    const fs::path folder = document.parent_path();
     const fs::path listed = folder.empty() ? fs::path(".") : folder;
     const std::string stem = document.stem().string();
-    const std::string documentExtension = document.extension().string();
-    const std::string wanted = stem + extension;
 
-    std::vector<std::string> names;  // regular files of the folder
+    std::vector<std::string> found;
     std::error_code ec;
     for (fs::directory_iterator it(listed, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
+        if (!it->is_regular_file(typeError)) continue;
+        const fs::path name = it->path().filename();
+        if (name.stem().string() == stem && EqualsNoCase(name.extension().string(), extension))
+            found.push_back(name.string());
     }
-
-    // Another document owns a base name when a file of that exact base name carries the
-    // document's extension (in any case).
-    auto ownedByAnother = [&](const std::string& otherStem) {
-        for (const std::string& n : names) {
-            const fs::path p(n);
-            if (p.stem().string() == otherStem &&
-                EqualsNoCase(p.extension().string(), documentExtension))
-                return true;
-        }
-        return false;
-    };
-    auto rank = [&](const std::string& name) {
-        const fs::path p(name);
-        if (p.stem().string() != stem) return 2;
-        return p.extension().string() == Upper(extension) ? 0 : 1;
-    };
-
-    std::vector<std::string> found;
-    for (const std::string& n : names) {
-        if (!EqualsNoCase(n, wanted)) continue;
-        if (fs::path(n).stem().string() != stem && ownedByAnother(fs::path(n).stem().string()))
-            continue;
-        found.push_back(n);
-    }
+    // The extension in capitals, as companions are written, first.
+    const std::string capitals = Upper(extension);
     std::sort(found.begin(), found.end(), [&](const std::string& a, const std::string& b) {
-        const int ra = rank(a), rb = rank(b);
-        return ra != rb ? ra < rb : a < b;
+        const bool ca = fs::path(a).extension().string() == capitals;
+        const bool cb = fs::path(b).extension().string() == capitals;
+        return ca != cb ? ca : a < b;
     });
     std::vector<fs::path> paths;
     for (const std::string& n : found) paths.push_back(folder / n);
@@ -95,18 +76,9 @@ fs::path FindCompanion(const fs::path& document, const std::string& extension) {
     return candidates.empty() ? fs::path() : candidates.front();
 }
 
-namespace {
-// A file goes only when its base name is the document's own, byte for byte: a name in
-// another case may belong to a document that is not (or no longer) beside it.
-bool SameBase(const fs::path& candidate, const fs::path& document) {
-    return candidate.stem().string() == document.stem().string();
-}
-}  // namespace
-
 bool RemoveCompanion(const fs::path& document, const std::string& extension) {
     bool removed = true;
     for (const fs::path& p : CompanionCandidates(document, extension)) {
-        if (!SameBase(p, document)) continue;
         std::error_code ec;
         if (!fs::remove(p, ec)) removed = false;
     }
@@ -115,7 +87,7 @@ bool RemoveCompanion(const fs::path& document, const std::string& extension) {
 
 void RemoveStaleCompanions(const fs::path& document, const fs::path& written) {
     for (const fs::path& p : CompanionCandidates(document, written.extension().string())) {
-        if (p.filename() == written.filename() || !SameBase(p, document)) continue;
+        if (p.filename() == written.filename()) continue;
         std::error_code ec;
         fs::remove(p, ec);
     }

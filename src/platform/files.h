@@ -10,15 +10,13 @@ std::filesystem::path FindFileNoCase(const std::filesystem::path& wanted);
 // `path` with its extension replaced (extension given with its dot, e.g. ".TRI").
 std::filesystem::path WithExtension(const std::filesystem::path& path, const std::string& extension);
 
-// The companion of `document` with `extension`, found without regard to case. Of several
-// candidates, one with the document's own base name wins, the extension in capitals (as
-// companions are written) first. A file whose base name differs in case belongs to the
-// document of that name when one lies in the folder, and is then not taken.
+// The companion of `document` with `extension`: a file of the document's own base name,
+// byte for byte, with the extension in any case (in capitals, as companions are written,
+// first). A base name in another case is another document's and is never taken.
 std::filesystem::path FindCompanion(const std::filesystem::path& document, const std::string& extension);
 
-// Removes the files FindCompanion could take for this companion whose base name is the
-// document's exactly (the extension in any case): files named in another case stay.
-// True when none of those remains.
+// Removes every file FindCompanion could take for this companion, and only those: files
+// named in another case stay. True when none remains.
 bool RemoveCompanion(const std::filesystem::path& document, const std::string& extension);
 
 // The same, but keeps the companion named exactly as `written` (just saved), so that an

@@ -296,6 +296,15 @@ TEST_F(Document, SavingKeepsFilesNamedInAnotherCaseWithOrWithoutTheirDocument) {
         EXPECT_TRUE(fs::exists(folder / "site.rnd"));
         EXPECT_EQ(fs::exists(folder / "site.TRI"), c.tinAndOutline);
         for (const std::string& f : others) EXPECT_EQ(Read(folder / f), "other " + f) << f;
+
+        // Opened again, it has what it saved and takes nothing of theirs.
+        InitDataModel();
+        ClearRecordedMessages();
+        ASSERT_TRUE(doc.OpenDocument((folder / "site.rnd").string()));
+        EXPECT_EQ(g_tinEdgeCount, c.tinAndOutline ? 3 : 0);
+        EXPECT_EQ(g_outline.Count(), c.tinAndOutline ? 4 : 0);
+        EXPECT_EQ(g_drawingContoursLoaded, 0);
+        EXPECT_TRUE(RecordedMessages().empty());
     }
 }
 
