@@ -93,6 +93,7 @@ void DrawSimpleContours(const uint8_t* mask) {
         for (int32_t k = 0;; ++k) {
             const double level = first + k * step;
             if (level > zmax) break;
+            if (level < zmin) continue;  // cuts no edge
             double at[3][2];
             const int32_t n = SimpleContourCrossings(corners, level, at);
             if (n < 2) continue;

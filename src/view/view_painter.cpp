@@ -600,7 +600,9 @@ int32_t PaintView(const ViewClient* client) {
 
     int32_t trianglePassWanted = 0;
     if (g_tinPresent) {
-        if (g_showSlopeLines) trianglePassWanted = -1;
+        // One record per triangle for the layers that cut triangles: without the marks each
+        // triangle would be cut once per record that holds it.
+        if (g_showSlopeLines || g_showSimpleContours) trianglePassWanted = -1;
         // The background image is draped over the terrain in the bird's-eye view.
         if (g_bgImage.loaded && g_bgImage.blendMode && g_birdsEyeOn) trianglePassWanted = 1;
         if (!buttonHeld && g_colorBandOn) trianglePassWanted = 1;
