@@ -73,7 +73,7 @@ CColorDialog::CColorDialog(QWidget* mainWindow) : QDialog(mainWindow) {
         buttons->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, id = id] {
             if (id == 1188) {
-                close();
+                reject();
                 return;
             }
             if (id == 1025)
@@ -114,7 +114,7 @@ void CColorDialog::paintEvent(QPaintEvent* event) {
 
 void CColorDialog::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        close();
+        reject();
         return;
     }
     QDialog::mousePressEvent(event);
@@ -139,7 +139,12 @@ void CColorDialog::PaletteChanged() {
     InvalidateAndUpdateView();
 }
 
-void CColorDialog::reject() { close(); }
+// 閉じる, Esc and the right button end the window; the next 色設定 makes a new one.
+void CColorDialog::reject() {
+    ClearToolWindow(ToolWindow::kColor, this);
+    hide();
+    deleteLater();
+}
 
 void OpenColorDialog(QWidget* mainWindow) {
     if (g_colorDialogWnd) {

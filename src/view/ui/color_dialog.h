@@ -15,7 +15,7 @@ class CColorDialog : public QDialog, public ToolWindowHandle {
 public:
     explicit CColorDialog(QWidget* mainWindow);
     ~CColorDialog() override;
-    void CloseToolWindow() override { close(); }
+    void CloseToolWindow() override { reject(); }
     // The swatch rectangles (one pixel inside each swatch, dialog coordinates).
     std::array<SwatchRect, kColorSwatchCount> SwatchRects() const;
 

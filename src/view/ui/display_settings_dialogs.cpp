@@ -45,7 +45,7 @@ void PlaceAtViewBottom(QWidget* dialog) {
 // ---- 縦倍率 ----
 
 CHeightScaleBar::CHeightScaleBar(QWidget* frame)
-    : QWidget(frame, Qt::Tool | Qt::WindowDoesNotAcceptFocus), m_frame(frame) {
+    : QWidget(frame, Qt::Tool), m_frame(frame) {
     setObjectName("CHeightScaleBar");
     setWindowTitle(Utf8("縦倍率"));
     setAttribute(Qt::WA_ShowWithoutActivating);
