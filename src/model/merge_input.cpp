@@ -35,6 +35,7 @@ bool IsBlank(std::string_view line) {
 // Splits at CR LF, LF or a CR alone; a last line without an end counts.
 std::vector<std::string_view> SplitLines(const std::string& bytes) {
     std::vector<std::string_view> lines;
+    lines.reserve(bytes.size() / 60 + 8);
     size_t start = 0;
     const size_t size = bytes.size();
     while (start < size) {
@@ -55,6 +56,8 @@ bool ReadMergeInputFile(const fs::path& path, MergeInputFile& file) {
         return false;
     }
     const std::vector<std::string_view> all = SplitLines(file.bytes);
+    file.points.reserve(all.size());
+    file.lines.reserve(all.size());
     std::vector<int32_t> badLines;
     int32_t badCount = 0;
     bool badBeforePoint = false;

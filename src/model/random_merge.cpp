@@ -100,27 +100,48 @@ bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPat
     if (!ReadMergeInputFile(inputPath, input)) return false;
     const MergeOutlinePolygon polygon(outline);
 
+    // Written piece by piece: the merged file can be far larger than either survey.
+    TextFileWriter file;
+    if (!file.Open(outputPath)) {
+        ReportCannotCreate(outputPath);
+        return false;
+    }
     std::string out;
-    out.reserve(64 * (static_cast<size_t>(g_pointCount) + input.lines.size()) + 128);
+    out.reserve(1 << 17);
+    auto flush = [&](bool always) {
+        if (!always && out.size() < (1 << 16)) return;
+        file.WriteRaw(out);
+        out.clear();
+    };
     out += ZoneHeaderLine() + "\r\n";
     for (int i = 0; i < 4; ++i) out += std::string(kAsterisks) + "\r\n";
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         const RandomPoint& p = g_points[i];
         if (p.outside != 0) continue;
         if (!AppendMergeLine(out, p)) {
+            file.Close();
+            RemovePartialFile(outputPath);
             ShowMessage(FormatString("点 %d の座標値がファイルの桁数に収まらないため保存できません。\n"
                                      "X=%.4f Y=%.4f Z=%.3f",
                                      i, p.x, p.y, p.z),
                         "", msg::kOk | msg::kIconError);
             return false;
         }
+        flush(false);
     }
     for (size_t k = 0; k < input.lines.size(); ++k) {
         if (!polygon.Outside(input.points[k].x, input.points[k].y)) continue;
         out += input.lines[k];
         out += "\r\n";
+        flush(false);
     }
-    return WriteWholeFileOrReport(outputPath, out);
+    flush(true);
+    if (!file.Close()) {
+        ReportWriteFailed(outputPath);
+        RemovePartialFile(outputPath);
+        return false;
+    }
+    return true;
 }
 
 void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
