@@ -144,10 +144,10 @@ bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPat
     return true;
 }
 
-void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
-    if (outline.Count() <= 2) return;
+bool MergeRandomData(const IndexList& outline, const std::string& inputPath) {
+    if (outline.Count() <= 2) return false;
     MergeInputFile input;
-    if (!ReadMergeInputFile(inputPath, input)) return;
+    if (!ReadMergeInputFile(inputPath, input)) return false;
     OpenProgressWindow(progress::kRandomMerge, kProgressCaption);
     const MergeOutlinePolygon polygon(outline);
 
@@ -164,7 +164,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
         if (!RoomForMergedPoint()) {
             g_dataChanged = -1;
             CloseProgressWindow();
-            return;
+            return true;
         }
         RandomPoint p{};
         const size_t length =
@@ -186,7 +186,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
         CloseProgressWindow();
         ReportMergeTinStatus(status);
         RepaintNow(7);
-        return;
+        return true;
     }
     const int32_t fileEdges = static_cast<int32_t>(fields.size() / 4);
     const int64_t wanted = 2 * (static_cast<int64_t>(fileEdges) + g_tinEdgeCount);
@@ -198,7 +198,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
             CloseProgressWindow();
             ShowMessage(kNoTinMemoryText, "", msg::kOk | msg::kIconError);
             RepaintNow(7);
-            return;
+            return true;
         }
     }
     // The old TIN stays as holes: every vertex field turned negative.
@@ -226,6 +226,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
     g_tinPresent = -1;
     CloseProgressWindow();
     RepaintNow(7);
+    return true;
 }
 
 void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
@@ -286,11 +287,13 @@ void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
     }
 
     MarkPointsInPolygonRaster(g_outline, 0);
+    bool merged = false;
     if (values.choice == kMergeNewFile) {
         WriteMergedRandomData(g_outline, inputPath, outputPath);
     } else {
         g_viewPainting = -1;
-        MergeRandomData(g_outline, inputPath);
+        merged = MergeRandomData(g_outline, inputPath);
+        g_viewPainting = 0;
     }
 
     // Back in reverse, so a point that is a vertex twice ends with its own coordinates.
@@ -299,9 +302,9 @@ void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
         g_points[g_outline[k]].y = own[k - 1].second;
     }
 
-    if (values.choice == kMergeNewFile) return;
+    // An other file that could not be read changed nothing: the outline stays for another try.
+    if (values.choice == kMergeNewFile || !merged) return;
     ClearOutline();
-    g_viewPainting = 0;
     RepaintNow(-1);
     if (ShowMessage(kDoneQuestion, "", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes &&
         runAutoOutline)

@@ -20,6 +20,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "view/view_painter.h"
 
 namespace fs = std::filesystem;
 
@@ -256,6 +257,20 @@ TEST_F(RandomMergeTest, OpenOutlineStopsBeforeAnything) {
     EXPECT_EQ(RecordedMessages()[0].text, "外周を囲み閉じた状態にした後で実行してください");
     EXPECT_TRUE(RecordedFileDialogs().empty());
     EXPECT_EQ(g_pointCount, 9);
+}
+
+TEST_F(RandomMergeTest, UnreadableOtherFileKeepsTheOutline) {
+    MakeCurrentData();
+    std::string damaged = OtherFile();
+    damaged.insert(damaged.find("OTHER00002"), "garbage\r\n");
+    const fs::path input = Write("damaged.rnd", damaged);
+    const int autoOutlineRuns = RunCommand(kMergeAppend, 0, {input}, msg::kIdYes);
+    EXPECT_EQ(autoOutlineRuns, 0);
+    EXPECT_EQ(g_pointCount, 9);
+    EXPECT_EQ(g_outline.Count(), 4);
+    EXPECT_EQ(g_viewPainting, 0);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_NE(RecordedMessages().back().text.find("点データとして読めない行"), std::string::npos);
 }
 
 // Damaged input: a message, and the loaded data stay consistent.
