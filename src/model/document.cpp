@@ -270,6 +270,11 @@ void CPelmo_3DDoc::SetTitle(const std::string& title) {
     if (m_hooks.titleChanged) m_hooks.titleChanged();
 }
 
+void CPelmo_3DDoc::ForgetPathName() {
+    m_pathName.clear();
+    SetTitle("No_Name");
+}
+
 void CPelmo_3DDoc::SetPathName(const fs::path& path, bool addToRecent) {
     std::error_code ec;
     fs::path absolute = fs::absolute(path, ec);

@@ -73,6 +73,9 @@ public:
     // Path, title and (unless told otherwise) the recent-file list.
     void SetPathName(const std::filesystem::path& path, bool addToRecent = true);
     const std::filesystem::path& PathName() const { return m_pathName; }
+    // No file any more (its data were discarded): the title "No_Name", and a save asks
+    // for a name instead of writing over the file the data came from.
+    void ForgetPathName();
     void SetModifiedFlag(bool modified = true);
     // Saves under the document's name, or asks for one when it has none or the file is
     // read-only. False when nothing was saved.

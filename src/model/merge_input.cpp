@@ -19,6 +19,7 @@ namespace {
 constexpr const char* kDamagedLinesText =
     "点データとして読めない行があるため合成できません。\n%s\n行: %s";
 constexpr size_t kListedLines = 10;
+constexpr double kTolerance = 1e-6;
 constexpr const char* kTinMissingText =
     "合成したファイルの三角網ファイル (.TRI) がないため、点だけを合成しました。";
 constexpr const char* kTinDamagedText =
@@ -34,6 +35,7 @@ bool IsBlank(std::string_view line) {
 // Splits at CR LF, LF or a CR alone; a last line without an end counts.
 std::vector<std::string_view> SplitLines(const std::string& bytes) {
     std::vector<std::string_view> lines;
+    lines.reserve(bytes.size() / 60 + 8);
     size_t start = 0;
     const size_t size = bytes.size();
     while (start < size) {
@@ -54,6 +56,8 @@ bool ReadMergeInputFile(const fs::path& path, MergeInputFile& file) {
         return false;
     }
     const std::vector<std::string_view> all = SplitLines(file.bytes);
+    file.points.reserve(all.size());
+    file.lines.reserve(all.size());
     std::vector<int32_t> badLines;
     int32_t badCount = 0;
     bool badBeforePoint = false;
@@ -136,12 +140,71 @@ MergeOutlinePolygon::MergeOutlinePolygon(const IndexList& outline) {
     m_maxX = *std::max_element(m_xs.begin(), m_xs.end());
     m_minY = *std::min_element(m_ys.begin(), m_ys.end());
     m_maxY = *std::max_element(m_ys.begin(), m_ys.end());
+
+    const int32_t sides = Entries() - 1;
+    if (sides < 8 || !(m_maxX > m_minX) || !(m_maxY > m_minY)) return;
+    m_cells = std::clamp(static_cast<int32_t>(2 * std::sqrt(static_cast<double>(sides))), 8, 512);
+    m_cellX = (m_maxX - m_minX) / m_cells;
+    m_cellY = (m_maxY - m_minY) / m_cells;
+    m_state.assign(static_cast<size_t>(m_cells) * m_cells, kUnknown);
+    // Every cell that a point within the tolerance of a side can fall into. Rows and columns
+    // grow with X and Y, so the cells of a side's widened box hold all such points.
+    const double reach = 2 * kTolerance + 1e-12 * std::max({std::fabs(m_minX), std::fabs(m_maxX),
+                                                             std::fabs(m_minY), std::fabs(m_maxY)});
+    for (int32_t k = 0; k < sides; ++k) {
+        const int32_t r0 = Row(std::min(m_xs[k], m_xs[k + 1]) - reach);
+        const int32_t r1 = Row(std::max(m_xs[k], m_xs[k + 1]) + reach);
+        const int32_t c0 = Column(std::min(m_ys[k], m_ys[k + 1]) - reach);
+        const int32_t c1 = Column(std::max(m_ys[k], m_ys[k + 1]) + reach);
+        // A long slanted side would mark its whole box: mark along it instead, cell by cell.
+        if (static_cast<int64_t>(r1 - r0 + 1) * (c1 - c0 + 1) > 4 * (r1 - r0 + c1 - c0 + 2)) {
+            const double length = std::hypot((m_xs[k + 1] - m_xs[k]) / m_cellX, (m_ys[k + 1] - m_ys[k]) / m_cellY);
+            const int32_t steps = static_cast<int32_t>(std::ceil(length * 2)) + 1;
+            for (int32_t s = 0; s <= steps; ++s) {
+                const double t = static_cast<double>(s) / steps;
+                const double x = m_xs[k] + t * (m_xs[k + 1] - m_xs[k]);
+                const double y = m_ys[k] + t * (m_ys[k + 1] - m_ys[k]);
+                // Half a step along the side plus the reach: the neighbours cover it.
+                for (int32_t r = Row(x - reach) - 1; r <= Row(x + reach) + 1; ++r)
+                    for (int32_t c = Column(y - reach) - 1; c <= Column(y + reach) + 1; ++c)
+                        if (r >= 0 && r < m_cells && c >= 0 && c < m_cells)
+                            m_state[static_cast<size_t>(r) * m_cells + c] = kNearSide;
+            }
+            continue;
+        }
+        for (int32_t r = r0; r <= r1; ++r)
+            for (int32_t c = c0; c <= c1; ++c) m_state[static_cast<size_t>(r) * m_cells + c] = kNearSide;
+    }
+}
+
+int32_t MergeOutlinePolygon::Row(double x) const {
+    const double r = std::floor((x - m_minX) / m_cellX);
+    return r < 0 ? 0 : r >= m_cells ? m_cells - 1 : static_cast<int32_t>(r);
+}
+
+int32_t MergeOutlinePolygon::Column(double y) const {
+    const double c = std::floor((y - m_minY) / m_cellY);
+    return c < 0 ? 0 : c >= m_cells ? m_cells - 1 : static_cast<int32_t>(c);
+}
+
+bool MergeOutlinePolygon::OutsideByPolygonTest(double x, double y) const {
+    if (m_xs.empty()) return true;
+    if (x < m_minX || x > m_maxX || y < m_minY || y > m_maxY) return true;
+    int pointClass = 0;
+    ClassifyPointInPolygon(0, m_xs.data(), m_ys.data(), Entries(), x, y, kTolerance, &pointClass);
+    return pointClass == kPolygonOutside;
 }
 
 bool MergeOutlinePolygon::Outside(double x, double y) const {
     if (m_xs.empty()) return true;
     if (x < m_minX || x > m_maxX || y < m_minY || y > m_maxY) return true;
-    int pointClass = 0;
-    ClassifyPointInPolygon(0, m_xs.data(), m_ys.data(), Entries(), x, y, 1e-6, &pointClass);
-    return pointClass == kPolygonOutside;
+    if (m_cells == 0) return OutsideByPolygonTest(x, y);
+    CellState& state = m_state[static_cast<size_t>(Row(x)) * m_cells + Column(y)];
+    if (state == kNearSide) return OutsideByPolygonTest(x, y);
+    if (state == kUnknown) {
+        const int32_t r = Row(x), c = Column(y);
+        const double cx = m_minX + (r + 0.5) * m_cellX, cy = m_minY + (c + 0.5) * m_cellY;
+        state = OutsideByPolygonTest(cx, cy) ? kCellOutside : kCellNotOutside;
+    }
+    return state == kCellOutside;
 }

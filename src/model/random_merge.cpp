@@ -100,33 +100,54 @@ bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPat
     if (!ReadMergeInputFile(inputPath, input)) return false;
     const MergeOutlinePolygon polygon(outline);
 
+    // Written piece by piece: the merged file can be far larger than either survey.
+    TextFileWriter file;
+    if (!file.Open(outputPath)) {
+        ReportCannotCreate(outputPath);
+        return false;
+    }
     std::string out;
-    out.reserve(64 * (static_cast<size_t>(g_pointCount) + input.lines.size()) + 128);
+    out.reserve(1 << 17);
+    auto flush = [&](bool always) {
+        if (!always && out.size() < (1 << 16)) return;
+        file.WriteRaw(out);
+        out.clear();
+    };
     out += ZoneHeaderLine() + "\r\n";
     for (int i = 0; i < 4; ++i) out += std::string(kAsterisks) + "\r\n";
     for (int32_t i = 1; i <= g_pointCount; ++i) {
         const RandomPoint& p = g_points[i];
         if (p.outside != 0) continue;
         if (!AppendMergeLine(out, p)) {
+            file.Close();
+            RemovePartialFile(outputPath);
             ShowMessage(FormatString("点 %d の座標値がファイルの桁数に収まらないため保存できません。\n"
                                      "X=%.4f Y=%.4f Z=%.3f",
                                      i, p.x, p.y, p.z),
                         "", msg::kOk | msg::kIconError);
             return false;
         }
+        flush(false);
     }
     for (size_t k = 0; k < input.lines.size(); ++k) {
         if (!polygon.Outside(input.points[k].x, input.points[k].y)) continue;
         out += input.lines[k];
         out += "\r\n";
+        flush(false);
     }
-    return WriteWholeFileOrReport(outputPath, out);
+    flush(true);
+    if (!file.Close()) {
+        ReportWriteFailed(outputPath);
+        RemovePartialFile(outputPath);
+        return false;
+    }
+    return true;
 }
 
-void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
-    if (outline.Count() <= 2) return;
+bool MergeRandomData(const IndexList& outline, const std::string& inputPath) {
+    if (outline.Count() <= 2) return false;
     MergeInputFile input;
-    if (!ReadMergeInputFile(inputPath, input)) return;
+    if (!ReadMergeInputFile(inputPath, input)) return false;
     OpenProgressWindow(progress::kRandomMerge, kProgressCaption);
     const MergeOutlinePolygon polygon(outline);
 
@@ -143,7 +164,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
         if (!RoomForMergedPoint()) {
             g_dataChanged = -1;
             CloseProgressWindow();
-            return;
+            return true;
         }
         RandomPoint p{};
         const size_t length =
@@ -165,7 +186,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
         CloseProgressWindow();
         ReportMergeTinStatus(status);
         RepaintNow(7);
-        return;
+        return true;
     }
     const int32_t fileEdges = static_cast<int32_t>(fields.size() / 4);
     const int64_t wanted = 2 * (static_cast<int64_t>(fileEdges) + g_tinEdgeCount);
@@ -177,7 +198,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
             CloseProgressWindow();
             ShowMessage(kNoTinMemoryText, "", msg::kOk | msg::kIconError);
             RepaintNow(7);
-            return;
+            return true;
         }
     }
     // The old TIN stays as holes: every vertex field turned negative.
@@ -205,6 +226,7 @@ void MergeRandomData(const IndexList& outline, const std::string& inputPath) {
     g_tinPresent = -1;
     CloseProgressWindow();
     RepaintNow(7);
+    return true;
 }
 
 void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
@@ -265,11 +287,13 @@ void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
     }
 
     MarkPointsInPolygonRaster(g_outline, 0);
+    bool merged = false;
     if (values.choice == kMergeNewFile) {
         WriteMergedRandomData(g_outline, inputPath, outputPath);
     } else {
         g_viewPainting = -1;
-        MergeRandomData(g_outline, inputPath);
+        merged = MergeRandomData(g_outline, inputPath);
+        g_viewPainting = 0;
     }
 
     // Back in reverse, so a point that is a vertex twice ends with its own coordinates.
@@ -278,9 +302,9 @@ void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
         g_points[g_outline[k]].y = own[k - 1].second;
     }
 
-    if (values.choice == kMergeNewFile) return;
+    // An other file that could not be read changed nothing: the outline stays for another try.
+    if (values.choice == kMergeNewFile || !merged) return;
     ClearOutline();
-    g_viewPainting = 0;
     RepaintNow(-1);
     if (ShowMessage(kDoneQuestion, "", msg::kYesNo | msg::kIconQuestion) == msg::kIdYes &&
         runAutoOutline)

@@ -35,8 +35,9 @@ bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPat
 
 // Appends the other file's points and TIN to the loaded data: loaded points outside the
 // outline and the other file's points inside it become invalid, the old TIN edges become
-// hole edges. A missing or damaged .TRI leaves the TIN as it was (told).
-void MergeRandomData(const IndexList& outline, const std::string& inputPath);
+// hole edges. A missing or damaged .TRI leaves the TIN as it was (told). False, with
+// nothing changed, when the other file could not be read (told).
+bool MergeRandomData(const IndexList& outline, const std::string& inputPath);
 
 // The command: the dialog through `runDialog` (fills the values), the file dialogs, the
 // merge; after an append the question whether to run the automatic outline (`runAutoOutline`).

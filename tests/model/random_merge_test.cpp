@@ -11,6 +11,7 @@
 
 #include "file_test_support.h"
 #include "model/geodesy.h"
+#include "model/merge_input.h"
 #include "model/le_bytes.h"
 #include "model/point_in_outline.h"
 #include "model/progress.h"
@@ -19,6 +20,7 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_io.h"
+#include "view/view_painter.h"
 
 namespace fs = std::filesystem;
 
@@ -257,6 +259,20 @@ TEST_F(RandomMergeTest, OpenOutlineStopsBeforeAnything) {
     EXPECT_EQ(g_pointCount, 9);
 }
 
+TEST_F(RandomMergeTest, UnreadableOtherFileKeepsTheOutline) {
+    MakeCurrentData();
+    std::string damaged = OtherFile();
+    damaged.insert(damaged.find("OTHER00002"), "garbage\r\n");
+    const fs::path input = Write("damaged.rnd", damaged);
+    const int autoOutlineRuns = RunCommand(kMergeAppend, 0, {input}, msg::kIdYes);
+    EXPECT_EQ(autoOutlineRuns, 0);
+    EXPECT_EQ(g_pointCount, 9);
+    EXPECT_EQ(g_outline.Count(), 4);
+    EXPECT_EQ(g_viewPainting, 0);
+    ASSERT_FALSE(RecordedMessages().empty());
+    EXPECT_NE(RecordedMessages().back().text.find("点データとして読めない行"), std::string::npos);
+}
+
 // Damaged input: a message, and the loaded data stay consistent.
 TEST_F(RandomMergeTest, BadInputIsToldAndLeavesConsistentData) {
     struct Case {
@@ -416,4 +432,120 @@ TEST(RandomMergeDialogTest, WheelStepsByOneNeverBelowZero) {
     EXPECT_DOUBLE_EQ(v.width, 0.0);
 }
 
+}  // namespace
+
+// A real survey merged into another: the grid survey written outside the automatic outline
+// of the scattered one. CGAL's exact side test is the witness for every kept point.
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Polygon_2_algorithms.h>
+
+#include "model/auto_outline.h"
+
+namespace {
+using CgalKernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using CgalPoint = CgalKernel::Point_2;
+
+double DistanceToOutline(const std::vector<CgalPoint>& ring, double x, double y) {
+    double best = 1e300;
+    for (size_t k = 0; k < ring.size(); ++k) {
+        const CgalPoint& a = ring[k];
+        const CgalPoint& b = ring[(k + 1) % ring.size()];
+        const double ax = a.x(), ay = a.y(), bx = b.x(), by = b.y();
+        const double dx = bx - ax, dy = by - ay;
+        const double len2 = dx * dx + dy * dy;
+        double t = len2 > 0 ? ((x - ax) * dx + (y - ay) * dy) / len2 : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        best = std::min(best, std::hypot(x - (ax + t * dx), y - (ay + t * dy)));
+    }
+    return best;
+}
+
+TEST_F(RandomMergeTest, RealSurveysAgreeWithCgal) {
+    g_currentDataPath = Data("jacksboro_scatter20k.RND").string();
+    ASSERT_EQ(ReadRndDocument(), -1);
+    ASSERT_EQ(BuildAutoOutline(0), kAutoOutlineDone);
+    ASSERT_TRUE(g_outline.IsClosed());
+    OrientPolygonClockwise(g_outline);
+    MarkPointsInPolygonRaster(g_outline, 0);
+    // CGAL points (X, Y) as stored; the side test does not depend on the orientation.
+    std::vector<CgalPoint> ring;
+    for (int32_t k = 1; k <= g_outline.Count(); ++k)
+        ring.emplace_back(g_points[g_outline[k]].x, g_points[g_outline[k]].y);
+    auto side = [&](double x, double y) {
+        return CGAL::bounded_side_2(ring.begin(), ring.end(), CgalPoint(x, y), CgalKernel());
+    };
+
+    const fs::path output = Dir() / "merged.RND";
+    ASSERT_TRUE(WriteMergedRandomData(g_outline, Data("jacksboro_grid.RND").string(), output.string()));
+    int32_t keptCurrent = 0;
+    for (int32_t i = 1; i <= g_pointCount; ++i) keptCurrent += g_points[i].outside == 0;
+
+    MergeInputFile merged, grid;
+    ASSERT_TRUE(ReadMergeInputFile(output, merged));
+    ASSERT_TRUE(ReadMergeInputFile(Data("jacksboro_grid.RND"), grid));
+    ASSERT_GT(merged.points.size(), static_cast<size_t>(keptCurrent));
+    for (int32_t k = 0; k < keptCurrent; ++k) {
+        const RandomPoint& p = merged.points[k];
+        if (DistanceToOutline(ring, p.x, p.y) <= 1e-6) continue;
+        EXPECT_EQ(side(p.x, p.y), CGAL::ON_BOUNDED_SIDE) << k;
+    }
+    int32_t gridOutside = 0;
+    for (const RandomPoint& p : grid.points) {
+        if (DistanceToOutline(ring, p.x, p.y) <= 1e-6) continue;
+        gridOutside += side(p.x, p.y) == CGAL::ON_UNBOUNDED_SIDE;
+    }
+    int32_t keptOther = 0;
+    for (size_t k = keptCurrent; k < merged.points.size(); ++k) {
+        const RandomPoint& p = merged.points[k];
+        if (DistanceToOutline(ring, p.x, p.y) <= 1e-6) continue;
+        ++keptOther;
+        EXPECT_EQ(side(p.x, p.y), CGAL::ON_UNBOUNDED_SIDE) << k;
+    }
+    EXPECT_EQ(keptOther, gridOutside);
+    EXPECT_GT(keptOther, 0);
+}
+}  // namespace
+
+namespace {
+// The cells answer exactly as the polygon test: a star with sides long and short, slanted
+// and axis-parallel, against points everywhere, on its vertices and sides, and just off them.
+TEST_F(RandomMergeTest, OutlineCellsAnswerAsThePolygonTest) {
+    const int32_t corners = 40;
+    EnsurePointCapacity(corners + 1);
+    for (int32_t k = 0; k < corners; ++k) {
+        const double angle = 2 * M_PI * k / corners;
+        const double radius = k % 2 ? 30.0 : (k % 4 ? 100.0 : 70.0);
+        g_points[k + 1] = RandomPoint{};
+        g_points[k + 1].x = 5000.0 + radius * std::cos(angle);
+        g_points[k + 1].y = -300.0 + radius * std::sin(angle);
+        if (k == 10) g_points[k + 1].x = g_points[k].x;  // an axis-parallel side
+    }
+    g_pointCount = corners;
+    SetPointEndMarker();
+    for (int32_t k = 1; k <= corners; ++k) g_outline.Append(k);
+    g_outline.Close();
+    const MergeOutlinePolygon polygon(g_outline);
+
+    std::vector<std::pair<double, double>> probes;
+    uint64_t seed = 12345;
+    auto next = [&] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(seed >> 11) / 9007199254740992.0;
+    };
+    for (int i = 0; i < 20000; ++i) probes.emplace_back(4890 + 220 * next(), -410 + 220 * next());
+    for (int32_t k = 1; k <= corners; ++k) {
+        const RandomPoint& a = g_points[k];
+        const RandomPoint& b = g_points[k % corners + 1];
+        for (double t : {0.0, 0.25, 0.5, 1.0})
+            for (double off : {0.0, 5e-7, -5e-7, 2e-6, -2e-6})
+                probes.emplace_back(a.x + t * (b.x - a.x) + off, a.y + t * (b.y - a.y) - off);
+    }
+    int32_t outside = 0;
+    for (const auto& [x, y] : probes) {
+        ASSERT_EQ(polygon.Outside(x, y), polygon.OutsideByPolygonTest(x, y)) << x << " " << y;
+        outside += polygon.Outside(x, y);
+    }
+    EXPECT_GT(outside, 1000);
+    EXPECT_LT(outside, static_cast<int32_t>(probes.size()) - 1000);
+}
 }  // namespace

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "analysis/tunnel_command.h"
+#include "model/ui/data_clear_dialog.h"
 #include "analysis/simple_section.h"
 #include "analysis/flow_tool.h"
 #include "image/raster_trace.h"
@@ -278,6 +279,9 @@ CPelmo_3DView::CPelmo_3DView(QWidget* parent) : QWidget(parent) {
         QApplication::restoreOverrideCursor();
     });
     m_commands.SetUpdateRule(32886, [](CommandUpdate& u) { u.enabled = g_pointCount > 0; });
+
+    // データクリアー.
+    CDataClearDlg::Install(this, m_commands);
 
     // XY反転.
     m_commands.SetHandler(33033, [this] {
