@@ -109,12 +109,15 @@ void ClearChosenData(const DataClearValues& v, const std::function<void()>& forg
         GrowDxfBlockElementBlock(0);
         NoteDxfElementsChanged();
     }
+    // The copies beside the document stay on disk: its next save removes them.
     if (Chosen(v.contour)) {
+        MarkCompanionsStale({".ct1", ".ct2"});
         DeleteContourWorkFiles();
         g_drawingContoursLoaded = 0;
         g_showDrawingContours = 0;
     }
     if (Chosen(v.slice)) {
+        MarkCompanionsStale({".ct3", ".hlt"});
         g_sliceContoursLoaded = 0;
         g_showSliceContours = 0;
         ClearSliceLines();

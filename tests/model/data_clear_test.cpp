@@ -7,6 +7,7 @@
 
 #include "contour/contour_files.h"
 #include "contour/slice_store.h"
+#include "model/document_services.h"
 #include "file_test_support.h"
 #include "shell/work_files.h"
 #include "volume/mesh_data.h"
@@ -131,6 +132,9 @@ TEST_F(DataClearTest, ContourClearDeletesWorkFilesButNoCompanion) {
         EXPECT_EQ(g_sliceContoursLoaded, 0);
         EXPECT_EQ(g_showSliceContours, 0);
         EXPECT_EQ(g_pointCount, 4);  // nothing else went
+        // That document's next save takes them away.
+        WriteDocumentCompanions(g_currentDataPath);
+        for (const fs::path& companion : {ct1, ct2, ct3, hlt}) EXPECT_FALSE(fs::exists(companion)) << companion;
     }
 }
 
