@@ -9,6 +9,7 @@
 #include "shell/height_scale.h"
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
+#include "view/display_layers_settings.h"
 #include "view/view_state.h"
 
 namespace {
@@ -72,7 +73,7 @@ std::string LeaveSimpleContourField(const std::string& text) {
     const double a = std::atof(text.c_str());
     if (a > 0) {
         g_simpleContourInterval = a;
-        g_simpleContourIndexInterval = std::max(5 * a, 1.0);
+        g_simpleContourIndexInterval = SimpleContourIndexIntervalFor(a);
     } else if (a == 0) {
         g_simpleContourInterval = 0;
     }
@@ -82,12 +83,12 @@ std::string LeaveSimpleContourField(const std::string& text) {
 SlopeLineDialogValues OpenSlopeLineDialog() {
     ColorBandParams& p = g_colorBandParams;
     SlopeLineDialogValues v;
-    v.percent = (g_showSlopeLines & 4) != 0;
-    v.labels = (g_showSlopeLines & 6) != 0;
+    v.percent = (g_showSlopeLines & kSlopeLabelsPercent) != 0;
+    v.labels = SlopeLabelsWanted(g_showSlopeLines);
     v.gentle = AngleText(p.gentleSlope);
     v.steep = AngleText(p.steepSlope);
     v.decimals = FormatString(" %d", p.slopeLineSetting);
-    if ((g_showSlopeLines & 8) != 0) v.decimals += "%";
+    if ((g_showSlopeLines & kSlopeLabelsPercentSign) != 0) v.decimals += "%";
     g_colorBandParamsCopy.gentleSlope = p.gentleSlope;
     g_colorBandParamsCopy.steepSlope = p.steepSlope;
     g_colorBandParamsCopy.slopeLinesShown = g_showSlopeLines;
@@ -115,12 +116,12 @@ std::string LeaveSlopeDecimalsField(const std::string& text) {
 }
 
 void AcceptSlopeLineDialog(const SlopeLineDialogValues& values) {
-    g_showSlopeLines = 1;
+    g_showSlopeLines = kSlopeLinesOn;
     if (!values.labels) return;
     if (!values.percent)
-        g_showSlopeLines |= 2;
+        g_showSlopeLines |= kSlopeLabelsDegrees;
     else
-        g_showSlopeLines |= HasPercent(values.decimals) ? 12 : 4;
+        g_showSlopeLines |= kSlopeLabelsPercent | (HasPercent(values.decimals) ? kSlopeLabelsPercentSign : 0);
 }
 
 void CancelSlopeLineDialog() {

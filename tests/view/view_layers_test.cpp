@@ -272,12 +272,8 @@ TEST_F(LayerTest, SimpleContoursOfAPlaneMapBackToTheirLevels) {
 
 TEST_F(LayerTest, AnIntervalOfATenthMarksEveryMetreAsIndex) {
     OneTriangle({{{0, 0, 10}, {0, 40, 10}, {40, 0, 12}}});
-    ApplyDisplayLayersSettings([] {
-        DisplayLayersSettings s = CurrentDisplayLayersSettings();
-        s.simpleContourInterval = 0.1;
-        s.simpleContourIndexInterval = SimpleContourIndexIntervalFor(0.1);
-        return s;
-    }());
+    g_simpleContourInterval = 0.1;
+    g_simpleContourIndexInterval = SimpleContourIndexIntervalFor(0.1);
     g_viewScale = 2;
     g_viewCenterX = g_viewCenterY = 15;
     Project();
