@@ -502,3 +502,29 @@ TEST_F(HostFiles, MeshCommandsOnSavedData) {
     EXPECT_NE(Text(), "正常終了");
     EXPECT_FALSE(Text().empty());
 }
+
+// A ".Dxf" input is read as DXF, its X and Y exchanged on request like the text files'; an
+// empty base path saves nothing and names the data "NoName.RND".
+TEST_F(HostFiles, DxfAndTextInputsWithXYSwapAndNoBasePath) {
+    std::string dxf = "0\nSECTION\n2\nENTITIES\n";
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{{100, 200}, {100, 260}, {150, 260}, {150, 200}})
+        dxf += "0\nPOINT\n8\n0\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) + "\n30\n5\n";
+    dxf += "0\nENDSEC\n0\nEOF\n";
+    WriteFile("site.Dxf", dxf);
+    WriteFile("more.txt", "120,230,7\r\n");
+    Block().firstFileFlag = 1;
+    Block().extraFileCount = 1;
+    Block().xySwap = 1;
+    Block().noMeshFlag = 1;
+    SetPath(Block().firstInputFile, m_dir / "site.Dxf");
+    SetExtra(0, m_dir / "more.txt");
+    EXPECT_EQ(Run(1), "");
+    EXPECT_EQ(Text(), "正常終了");
+    EXPECT_EQ(g_currentDataPath, "NoName.RND");
+    ASSERT_EQ(g_pointCount, 5);
+    std::set<std::pair<double, double>> got;
+    for (int32_t i = 1; i <= g_pointCount; ++i) got.insert({g_points[i].x, g_points[i].y});
+    EXPECT_EQ(got, (std::set<std::pair<double, double>>{{200, 100}, {260, 100}, {260, 150}, {200, 150}, {230, 120}}));
+    EXPECT_GT(g_tinEdgeCount, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 2);  // nothing written
+}
