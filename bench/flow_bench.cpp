@@ -13,14 +13,7 @@
 namespace {
 bool PrepareTin() {
     static bool ready = false;
-    if (ready) return true;
-    if (!tin_bench::MakeJacksboroGrid()) return false;
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ready = g_tinEdgeCount > 0;
+    if (!ready) ready = tin_bench::MakeJacksboroGridTin();
     return ready;
 }
 

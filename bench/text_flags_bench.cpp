@@ -3,6 +3,8 @@
 // double-byte text spread over the grid. Aim: the flags add under 15 ms per frame.
 #include <benchmark/benchmark.h>
 
+#include "plan_frame_bench_support.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -28,56 +30,18 @@
 namespace fs = std::filesystem;
 
 namespace {
-constexpr int32_t kRows = 344;
-constexpr int32_t kColumns = 403;
-constexpr ViewClient kClient{1920, 1080};
 
-fs::path GridFile() { return SurveyFile("jacksboro_grid.RND"); }
+using plan_frame_bench::Frame;
+using plan_frame_bench::kClient;
 
-// The grid read as a document, the ring of its boundary nodes as the outline, the TIN
-// built; then the overall view of a 1920 x 1080 window. False when something is missing.
 bool LoadGridWithTin() {
-    static bool loaded = false;
-    if (loaded) return true;
-    const fs::path path = GridFile();
-    if (path.empty()) return false;
-    InitDataModel();
-    g_pointCapacity = static_cast<int32_t>(fs::file_size(path) / 63 + 1000);
-    if (GrowPointBlock(g_pointCapacity) != 0) return false;
-    g_currentDataPath = path.string();
-    if (ReadRndDocument() != -1 || g_pointCount != kRows * kColumns) return false;
-
-    auto node = [](int32_t r, int32_t c) { return r * kColumns + c + 1; };
-    g_outline.Reset();
-    for (int32_t c = 0; c < kColumns; ++c) g_outline.Append(node(0, c));
-    for (int32_t r = 1; r < kRows; ++r) g_outline.Append(node(r, kColumns - 1));
-    for (int32_t c = kColumns - 2; c >= 0; --c) g_outline.Append(node(kRows - 1, c));
-    for (int32_t r = kRows - 2; r >= 1; --r) g_outline.Append(node(r, 0));
-    g_outline.Close();
-    for (int32_t k = 1; k <= g_outline.Count(); ++k)
-        g_points[g_outline[k]].flags = kPointFlagOutline;
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ClearRecordedMessages();
-    if (LastTinBuildResult() != TinBuildResult::kComplete) return false;
-
-    LoadStrokeFont();
-    AllocateBackBuffer(kClient.width + 1, kClient.height + 1);
+    static bool ready = false;
+    if (ready) return true;
+    if (!plan_frame_bench::LoadGridWithTin()) return false;
     g_showTin = -1;
     g_showPoints = -1;
-    ShowAllKeepSettings();
-    loaded = true;
+    ready = true;
     return true;
-}
-
-void Frame(benchmark::State& state) {
-    LockBackBuffer();
-    g_redrawMask = -1;
-    if (PaintView(&kClient) != 1) state.SkipWithError("nothing painted");
-    UnlockBackBuffer();
 }
 
 // 500 flags on grid nodes spread over the survey, texts like "測点１２３ 盛土".

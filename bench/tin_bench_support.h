@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "model/point_in_outline.h"
 #include "model/rnd_file.h"
 #include "model/terrain_data.h"
+#include "model/tin_grid_builder.h"
+#include "platform/message_box.h"
 #include "../tests/support/survey_data.h"
 
 namespace tin_bench {
@@ -68,6 +71,21 @@ inline bool MakeJacksboroGrid() {
     for (int32_t c = columns - 2; c >= 0; --c) ring.push_back(node(rows - 1, c));
     for (int32_t r = rows - 2; r >= 1; --r) ring.push_back(node(r, 0));
     SetOutline(ring);
+    return true;
+}
+
+// The grid as above with the grid builder's TIN over it. False when the data is missing
+// or the TIN is not complete.
+inline bool MakeJacksboroGridTin() {
+    if (!MakeJacksboroGrid()) return false;
+    g_tinEdgeCapacity = 4 * g_pointCount;
+    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
+    OrientPolygonClockwise(g_outline);
+    MarkPointsOutsideOutline(g_outline);
+    BuildTinGrid();
+    ClearRecordedMessages();
+    if (LastTinBuildResult() != TinBuildResult::kComplete) return false;
+    g_tinPresent = -1;
     return true;
 }
 

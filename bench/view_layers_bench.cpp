@@ -3,6 +3,8 @@
 // lines. Reports milliseconds per frame; the aim is under 150 ms for both layers.
 #include <benchmark/benchmark.h>
 
+#include "plan_frame_bench_support.h"
+
 #include "contour/contour_dialog.h"
 #include "model/point_in_outline.h"
 #include "model/tin_grid_builder.h"
@@ -20,36 +22,20 @@
 #include "view/view_state.h"
 
 namespace {
-constexpr ViewClient kClient{1920, 1080};
+
+using plan_frame_bench::Frame;
+using plan_frame_bench::kClient;
 
 bool LoadGridWithTin() {
-    static bool loaded = false;
-    if (loaded) return true;
-    if (!tin_bench::MakeJacksboroGrid()) return false;
-    g_tinEdgeCapacity = 4 * g_pointCount;
-    if (GrowTinEdgeBlock(g_tinEdgeCapacity) != 0) return false;
-    OrientPolygonClockwise(g_outline);
-    MarkPointsOutsideOutline(g_outline);
-    BuildTinGrid();
-    ClearRecordedMessages();
-    if (LastTinBuildResult() != TinBuildResult::kComplete) return false;
-    g_tinPresent = -1;
-    LoadStrokeFont();
-    AllocateBackBuffer(kClient.width + 1, kClient.height + 1);
+    static bool ready = false;
+    if (ready) return true;
+    if (!plan_frame_bench::LoadGridWithTin()) return false;
     g_showTin = 0;
     g_showPoints = 0;
     InstallSimpleContourLayer();
     InstallSlopeLineLayer();
-    ShowAllKeepSettings();
-    loaded = true;
+    ready = true;
     return true;
-}
-
-void Frame(benchmark::State& state) {
-    LockBackBuffer();
-    g_redrawMask = -1;
-    if (PaintView(&kClient) != 1) state.SkipWithError("nothing painted");
-    UnlockBackBuffer();
 }
 
 // layers: bit 0 simple contours, bit 1 slope lines (with degree labels).

@@ -201,7 +201,7 @@ TEST_F(RandomMergeTest, AppendJoinsPointsAndTin) {
     SetTinEndRecord();
     g_tinPresent = -1;
     const fs::path input = Write("other.rnd", OtherFile());
-    Write("OTHER.TRI", TriBytes({{1, 2, kNoApex, 6},
+    Write("other.TRI", TriBytes({{1, 2, kNoApex, 6},
                                  {-2, 3, -7, 8},
                                  {0, 1, kNoApex, 2},     // 0 is no point of the file
                                  {1, 26, kNoApex, 2},    // beyond the file's 25 points
