@@ -49,7 +49,10 @@ protected:
     }
 
     void Install(const std::string& stem, const std::string& className) {
-        fs::copy_file(NOSTREL_SIBLING_STAND_IN, Dir() / "program" / stem, fs::copy_options::overwrite_existing);
+        // Copied once: an instance that has closed its window may still be running, and a
+        // running program's file cannot be written over.
+        const fs::path program = Dir() / "program" / stem;
+        if (!fs::exists(program)) fs::copy_file(NOSTREL_SIBLING_STAND_IN, program);
         std::ofstream(Dir() / "program" / (stem + ".class")) << className << '\n';
     }
     std::vector<std::string> Log() const {

@@ -55,7 +55,9 @@ protected:
     // The stand-in under the program's name (without ".exe", as on Linux).
     void Install(const std::string& program, const std::string& className, bool hangs = false) {
         std::string stem = program.substr(0, program.size() - 4);
-        fs::copy_file(NOSTREL_SIBLING_STAND_IN, Folder() / stem, fs::copy_options::overwrite_existing);
+        // Copied once: an instance that has closed its window may still be running, and a
+        // running program's file cannot be written over.
+        if (!fs::exists(Folder() / stem)) fs::copy_file(NOSTREL_SIBLING_STAND_IN, Folder() / stem);
         std::ofstream(Folder() / (stem + ".class")) << className << '\n' << (hangs ? "hang" : "") << '\n';
     }
 
