@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <png.h>
 #include <tiffio.h>
 
 #include "image/image_mapping.h"
@@ -239,6 +240,58 @@ bool WriteJpegFile(const std::string& path, int32_t width, int32_t height, int32
         ok = CompressJpeg(cinfo, failure, f, width, height, quality, rowFromTop, line.data());
     }
     jpeg_destroy_compress(&cinfo);
+    return Finish(f, ok, path);
+}
+
+namespace {
+
+struct PngWriteFailure {
+    std::jmp_buf jump;
+};
+
+void PngWriteError(png_structp png, png_const_charp) {
+    std::longjmp(static_cast<PngWriteFailure*>(png_get_error_ptr(png))->jump, 1);
+}
+void PngWriteWarning(png_structp, png_const_charp) {}
+
+// The part that may jump back on a library error: no objects with destructors.
+bool CompressPng(png_structp png, png_infop info, PngWriteFailure& failure, std::FILE* f, int32_t width,
+                 int32_t height, const PixelRowSource& rowFromTop, uint8_t* line) {
+    if (setjmp(failure.jump)) return false;
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < height; ++y) {
+        const uint32_t* src = rowFromTop(y);
+        if (!src) return false;
+        for (int32_t x = 0; x < width; ++x) {
+            line[3 * size_t(x)] = uint8_t(src[x] >> 16);
+            line[3 * size_t(x) + 1] = uint8_t(src[x] >> 8);
+            line[3 * size_t(x) + 2] = uint8_t(src[x]);
+        }
+        png_write_row(png, line);
+    }
+    png_write_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+bool WritePngFile(const std::string& path, int32_t width, int32_t height, const PixelRowSource& rowFromTop) {
+    if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
+    PngWriteFailure failure;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, PngWriteError, PngWriteWarning);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    std::FILE* f = info ? std::fopen(path.c_str(), "wb") : nullptr;
+    if (!f) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        return false;
+    }
+    std::vector<uint8_t> line(3 * size_t(width));
+    const bool ok = CompressPng(png, info, failure, f, width, height, rowFromTop, line.data());
+    png_destroy_write_struct(&png, &info);
     return Finish(f, ok, path);
 }
 

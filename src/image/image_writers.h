@@ -1,6 +1,6 @@
 #pragma once
 // Image writers: the active image as BMP or TIFF, the composition of all shown 1-bit
-// images, and plain 24-bit BMP and JPEG writers of 32-bit rows (the view export writes
+// images, and plain 24-bit BMP, JPEG and PNG writers of 32-bit rows (the view export writes
 // the back buffer through them). Every write is checked: a full disk is a failure.
 #include <cstdint>
 #include <functional>
@@ -23,6 +23,8 @@ bool WriteBmp24File(const std::string& path, int32_t width, int32_t height, cons
 // A baseline JPEG of the given quality (1 to 100); false on any failure.
 bool WriteJpegFile(const std::string& path, int32_t width, int32_t height, int32_t quality,
                    const PixelRowSource& rowFromTop);
+// An 8-bit RGB PNG; false on any failure.
+bool WritePngFile(const std::string& path, int32_t width, int32_t height, const PixelRowSource& rowFromTop);
 
 // The result record of ComposeImageSlots.
 struct ComposedImageInfo {

@@ -82,6 +82,10 @@ bool RunImageSaveDialog(ImageSaveValues& values) {
 }
 
 int32_t SaveBackBufferBmp(const std::string& path, int32_t width, int32_t height) {
+    if (!FitsBuffer(width, height)) {
+        ShowMessage("Failed in WriteFile!!", "Error", msg::kOk);
+        return 0;
+    }
     struct stat info {};
     // The read-only attribute is the owner's write bit (root could write regardless).
     if (::stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR) == 0) {
@@ -95,8 +99,7 @@ int32_t SaveBackBufferBmp(const std::string& path, int32_t width, int32_t height
             return 0;
         }
     }
-    if (!FitsBuffer(width, height) ||
-        !WriteBmp24File(path, width, height, [height](int32_t r) { return WindowRow(height - 1 - r); })) {
+    if (!WriteBmp24File(path, width, height, [height](int32_t r) { return WindowRow(height - 1 - r); })) {
         ShowMessage("Failed in WriteFile!!", "Error", msg::kOk);
         return 0;
     }
@@ -108,6 +111,11 @@ int32_t SaveBackBufferJpeg(const std::string& path, int32_t width, int32_t heigh
     return WriteJpegFile(path, width, height, std::clamp(quality, 1, 100), [](int32_t y) { return WindowRow(y); })
                ? 1
                : 0;
+}
+
+int32_t SaveBackBufferPng(const std::string& path, int32_t width, int32_t height) {
+    if (!FitsBuffer(width, height)) return 0;
+    return WritePngFile(path, width, height, [](int32_t y) { return WindowRow(y); }) ? 1 : 0;
 }
 
 PlacementCorners ViewExportCorners(double scale) {
@@ -124,7 +132,15 @@ bool IsJpegExportPath(const std::string& path) {
     return e == "JPG" || e == "JPE";
 }
 
+bool IsPngExportPath(const std::string& path) {
+    std::string e = Extension(path);
+    for (char& c : e) c = char(std::toupper(static_cast<unsigned char>(c)));
+    return e == "PNG";
+}
+
 bool SaveViewImageAs(const std::string& path, int32_t width, int32_t height, int32_t quality) {
+    width = std::clamp(width, 64, 4096);
+    height = std::clamp(height, 64, 4096);
     const int32_t rememberedX = g_bufferMaxX, rememberedY = g_bufferMaxY;
     const double rememberedScale = g_viewScale;
     const int32_t longest = std::max(rememberedX, rememberedY), chosen = std::max(width, height);
@@ -133,7 +149,7 @@ bool SaveViewImageAs(const std::string& path, int32_t width, int32_t height, int
     AllocateBackBuffer(width, height);
     SetViewport(0, 0, width, height - 1);
     bool written = false;
-    const bool jpeg = IsJpegExportPath(path);
+    const bool jpeg = IsJpegExportPath(path), png = IsPngExportPath(path);
     if (LockBackBuffer()) {
         g_rasterStatus = 0;
         const int32_t shown = PaintView(nullptr);
@@ -141,8 +157,13 @@ bool SaveViewImageAs(const std::string& path, int32_t width, int32_t height, int
             ShowMessage("Memory Error!!", "", msg::kOk);
         } else if (shown) {
             DrawFlowPaths();
-            written = jpeg ? SaveBackBufferJpeg(path, width, height, quality) != 0
-                           : SaveBackBufferBmp(path, width, height) != 0;
+            if (jpeg || png) {
+                written = (jpeg ? SaveBackBufferJpeg(path, width, height, quality)
+                                : SaveBackBufferPng(path, width, height)) != 0;
+                if (!written) ShowMessage("Failed in WriteFile!!", "Error", msg::kOk);
+            } else {
+                written = SaveBackBufferBmp(path, width, height) != 0;
+            }
         }
     } else {
         ShowMessage("Memory Error!!", "", msg::kOk);
@@ -186,7 +207,10 @@ bool OnSaveViewImage() {
     if (values.path.find("NOSTREL_DATA1") != std::string::npos) {
         // The program's start-up data set instead of an image.
         const std::filesystem::path folder = std::filesystem::path(values.path).parent_path();
-        WriteBackupFile(folder / "data1.VEW");
+        if (WriteBackupFile(folder / "data1.VEW") != 0) {
+            ShowMessage("data1.VEW を保存できません", "Error", msg::kOk);
+            return false;
+        }
         if (g_textFlagCount > 0) WriteTextFlagFile(folder / "data1.TFG");
         return false;
     }

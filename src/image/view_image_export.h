@@ -1,6 +1,6 @@
 #pragma once
-// ビットマップで保存: the view rendered again at a chosen pixel size and written as BMP or
-// JPEG; a plan-view BMP gets the position and world files that place it back as a
+// ビットマップで保存: the view rendered again at a chosen pixel size and written as BMP,
+// JPEG or PNG; a plan-view BMP or PNG gets the position and world files that place it back as a
 // background image. Also the values of the save dialog with its size lists and quality.
 #include <cstdint>
 #include <functional>
@@ -43,17 +43,20 @@ void SetImageSaveDialogRunner(ImageSaveDialogRunner runner);
 bool RunImageSaveDialog(ImageSaveValues& values);
 
 // The back buffer's picture of width x height pixels (the window rows from the top row of
-// the viewport down) as a 24-bit BMP or JPEG. The BMP writer reports failures in messages
-// ("Read Only File!", "Failed in OpenFile!", "Failed in WriteFile!!"); the JPEG writer
-// returns 0 silently.
+// the viewport down) as a 24-bit BMP, JPEG or PNG. The BMP writer reports failures in
+// messages ("Read Only File!", "Failed in OpenFile!", "Failed in WriteFile!!"); the JPEG and
+// PNG writers return 0 silently (the command tells the user).
 int32_t SaveBackBufferBmp(const std::string& path, int32_t width, int32_t height);
 int32_t SaveBackBufferJpeg(const std::string& path, int32_t width, int32_t height, int32_t quality);
+int32_t SaveBackBufferPng(const std::string& path, int32_t width, int32_t height);
 
 // The plan-view ground corners of a picture of the current viewport at scale `scale`.
 PlacementCorners ViewExportCorners(double scale);
 
 // True when the extension's first three letters, in any case, are JPG or JPE.
 bool IsJpegExportPath(const std::string& path);
+// True when the extension, in any case, is PNG (any other non-JPEG extension gets a BMP).
+bool IsPngExportPath(const std::string& path);
 
 // The command: dialog, rendering at the chosen size, writing, placement files, and the view
 // restored. True when an image was written.

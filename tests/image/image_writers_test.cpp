@@ -211,6 +211,18 @@ TEST_F(ImageWriters, JpegDecodedByGdalIsClose) {
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
             ASSERT_EQ(uint8_t(exact[(size_t(0) * h + y) * w + x]), (pixels[size_t(y) * w + x] >> 16) & 0xFF);
+
+    // A PNG of the same rows (top row first) reads back exactly, every band.
+    const fs::path png = dir / "view.png";
+    ASSERT_TRUE(WritePngFile(png.string(), w, h, [&](int32_t row) { return &pixels[size_t(row) * w]; }));
+    EXPECT_EQ(ReadBytes(png).substr(1, 3), "PNG");
+    const std::string lossless = GdalPixels(dir, png);
+    ASSERT_EQ(lossless.size(), size_t(3) * w * h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            for (int b = 0; b < 3; ++b)
+                ASSERT_EQ(uint8_t(lossless[(size_t(b) * h + y) * w + x]), (pixels[size_t(y) * w + x] >> (16 - 8 * b)) & 0xFF)
+                    << x << "," << y << " band " << b;
 }
 
 TEST_F(ImageWriters, WriteFailuresAreReported) {
@@ -233,6 +245,8 @@ TEST_F(ImageWriters, WriteFailuresAreReported) {
     const auto rows = [&](int32_t) { return row.data(); };
     EXPECT_FALSE(WriteJpegFile("/dev/full", 40, 30, 90, rows));
     EXPECT_FALSE(WriteBmp24File("/dev/full", 40, 30, rows));
+    EXPECT_FALSE(WritePngFile("/dev/full", 40, 30, rows));
+    EXPECT_FALSE(WritePngFile(noFolder, 40, 30, rows));
     EXPECT_TRUE(fs::exists("/dev/full"));
 }
 

@@ -9,6 +9,7 @@
 #include "image/image_slot.h"
 #include "image/view_image_export.h"
 #include "image_test_support.h"
+#include "model/backup_file.h"
 #include "model/terrain_data.h"
 #include "platform/message_box.h"
 #include "view/back_buffer.h"
@@ -44,11 +45,16 @@ TEST(ImageSaveDialogValues, SizeListsAndTypedSizes) {
 TEST(ViewImageExport, WriterByExtension) {
     struct Case {
         const char* path;
-        bool jpeg;
+        bool jpeg, png;
     };
-    const Case cases[] = {{"a.jpg", true}, {"a.JPEG", true}, {"a.Jpe", true}, {"a.bmp", false},
-                          {"a.png", false}, {"dir.jpg/a.bmp", false}, {"a", false}};
-    for (const Case& c : cases) EXPECT_EQ(IsJpegExportPath(c.path), c.jpeg) << c.path;
+    const Case cases[] = {{"a.jpg", true, false},         {"a.JPEG", true, false}, {"a.Jpe", true, false},
+                          {"a.bmp", false, false},        {"a.png", false, true},  {"a.PnG", false, true},
+                          {"a.pngx", false, false},       {"dir.png/a.bmp", false, false},
+                          {"dir.jpg/a.bmp", false, false}, {"a", false, false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsJpegExportPath(c.path), c.jpeg) << c.path;
+        EXPECT_EQ(IsPngExportPath(c.path), c.png) << c.path;
+    }
 }
 
 class ViewExport : public ::testing::Test {
@@ -80,6 +86,14 @@ TEST_F(ViewExport, CornersOfThePlanView) {
     const double left = 7000 - 0.5 * 500 - 0.25, right = 7000 + 0.5 * 500 - 0.25;
     const double want[8] = {top, left, top, right, bottom, left, bottom, right};
     for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(c.values[i], want[i]) << i;
+    // A small view worked by hand: centre (1000, 2000), 200 x 100 pixels at 2 per metre.
+    g_bufferMaxX = 200;
+    g_bufferMaxY = 100;
+    g_viewCenterX = 1000;
+    g_viewCenterY = 2000;
+    const PlacementCorners s = ViewExportCorners(2);
+    const double hand[8] = {1024.75, 1949.75, 1024.75, 2049.75, 974.75, 1949.75, 974.75, 2049.75};
+    for (int i = 0; i < 8; ++i) EXPECT_DOUBLE_EQ(s.values[i], hand[i]) << i;
 }
 
 // The view at twice its size: the scale doubles for the rendering, the files carry the
@@ -133,6 +147,50 @@ TEST_F(ViewExport, JpegGetsNoPlacementAndBirdsEyeBmpDropsStaleOnes) {
     EXPECT_FALSE(fs::exists(m_dir / "b.BPW"));
 }
 
+// A .png file holds a PNG with the very pixels of the BMP of the same view, and the same
+// placement files.
+TEST_F(ViewExport, PngHoldsTheSamePictureAsTheBmp) {
+    ASSERT_EQ(GrowPointBlock(16), 0);
+    g_pointCount = 1;
+    g_points[1].x = 3000;
+    g_points[1].y = 7000;
+    g_pointsPresent = -1;
+    ASSERT_TRUE(SaveViewImageAs((m_dir / "v.bmp").string(), 300, 200, 80));
+    ASSERT_TRUE(SaveViewImageAs((m_dir / "p.PNG").string(), 300, 200, 80));
+    EXPECT_EQ(ReadBytes(m_dir / "p.PNG").substr(0, 4), "\x89PNG");
+    EXPECT_EQ(ReadBytes(m_dir / "p.MPI"), ReadBytes(m_dir / "v.MPI"));
+    EXPECT_EQ(ReadBytes(m_dir / "p.BPW"), ReadBytes(m_dir / "v.BPW"));
+    ResetImageSlots();
+    ASSERT_TRUE(ReadImageFile((m_dir / "v.bmp").string(), kImageBmp, false));
+    const std::vector<uint8_t> bmp(g_bgImage.pixels, g_bgImage.pixels + size_t(g_bgImage.stride) * 200);
+    ASSERT_TRUE(ReadImageFile((m_dir / "p.PNG").string(), kImagePng, false));
+    ASSERT_EQ(g_bgImage.width, 300);
+    ASSERT_EQ(g_bgImage.height, 200);
+    const std::vector<uint8_t> png(g_bgImage.pixels, g_bgImage.pixels + size_t(g_bgImage.stride) * 200);
+    EXPECT_TRUE(bmp == png);
+}
+
+// A full disk under either writer: told, no placement files, the view as it was.
+TEST_F(ViewExport, FullDiskIsToldAndTheViewRestored) {
+    ASSERT_EQ(GrowPointBlock(16), 0);
+    g_pointCount = 1;
+    g_points[1].x = 3000;
+    g_points[1].y = 7000;
+    g_pointsPresent = -1;
+    for (const char* name : {"full.png", "full.jpg", "full.bmp"}) {
+        const fs::path link = m_dir / name;
+        fs::create_symlink("/dev/full", link);
+        ClearRecordedMessages();
+        EXPECT_FALSE(SaveViewImageAs(link.string(), 300, 200, 80)) << name;
+        ASSERT_EQ(RecordedMessages().size(), 1u) << name;
+        EXPECT_EQ(RecordedMessages()[0].text, "Failed in WriteFile!!") << name;
+        EXPECT_FALSE(fs::exists(m_dir / "full.MPI")) << name;
+        EXPECT_EQ(g_viewScale, 2) << name;
+        EXPECT_EQ(g_bufferMaxX, 1000) << name;
+        EXPECT_TRUE(fs::exists("/dev/full"));
+    }
+}
+
 TEST_F(ViewExport, ReadOnlyFileIsReportedAndKept) {
     const fs::path path = m_dir / "locked.bmp";
     imagetest::WriteBytes(path, "old");
@@ -178,6 +236,31 @@ TEST_F(ViewExport, DialogValuesAreRememberedAndTheStartUpSetIsStored) {
     EXPECT_EQ(g_viewImageFilterIndex, 2);
     EXPECT_TRUE(fs::exists(m_dir / "data1.VEW"));
     EXPECT_FALSE(fs::exists(m_dir / "NOSTREL_DATA1.BMP"));
+    g_jpegQuality = 90;
+    g_viewImageFilterIndex = 1;
+    // The set reads back as the data it was made of.
+    ReleaseDataModel();
+    InitDataModel();
+    ASSERT_EQ(ReadBackupFile(m_dir / "data1.VEW"), 0);
+    ASSERT_EQ(g_pointCount, 1);
+    EXPECT_EQ(g_points[1].x, 3000);
+    EXPECT_EQ(g_points[1].y, 7000);
+}
+
+TEST_F(ViewExport, StartUpSetThatCannotBeWrittenIsTold) {
+    ASSERT_EQ(GrowPointBlock(16), 0);
+    g_pointCount = 1;
+    g_pointsPresent = -1;
+    fs::create_directory(m_dir / "data1.VEW");  // in the way of the file
+    SetImageSaveDialogRunner([&](ImageSaveValues& v) {
+        v.path = (m_dir / "NOSTREL_DATA1.BMP").string();
+        return true;
+    });
+    EXPECT_FALSE(OnSaveViewImage());
+    SetImageSaveDialogRunner({});
+    ASSERT_EQ(RecordedMessages().size(), 1u);
+    EXPECT_EQ(RecordedMessages()[0].text, "data1.VEW を保存できません");
+    EXPECT_TRUE(fs::is_directory(m_dir / "data1.VEW"));
     g_jpegQuality = 90;
     g_viewImageFilterIndex = 1;
 }
