@@ -96,9 +96,13 @@ bool RandomMergeTextAccepted(const RandomMergeValues& values) {
 bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPath,
                            const std::string& outputPath) {
     if (outline.Count() < 3) return false;
+    return WriteMergedRandomData(MergeOutlinePolygon(outline), inputPath, outputPath);
+}
+
+bool WriteMergedRandomData(const MergeOutlinePolygon& polygon, const std::string& inputPath,
+                           const std::string& outputPath) {
     MergeInputFile input;
     if (!ReadMergeInputFile(inputPath, input)) return false;
-    const MergeOutlinePolygon polygon(outline);
 
     // Written piece by piece: the merged file can be far larger than either survey.
     TextFileWriter file;
@@ -286,20 +290,25 @@ void OnRandomDataMerge(const std::function<void(RandomMergeValues&)>& runDialog,
         }
     }
 
+    // Back in reverse, so a point that is a vertex twice ends with its own coordinates.
+    auto restoreVertices = [&] {
+        for (int32_t k = static_cast<int32_t>(own.size()); k >= 1; --k) {
+            g_points[g_outline[k]].x = own[k - 1].first;
+            g_points[g_outline[k]].y = own[k - 1].second;
+        }
+    };
     MarkPointsInPolygonRaster(g_outline, 0);
     bool merged = false;
     if (values.choice == kMergeNewFile) {
-        WriteMergedRandomData(g_outline, inputPath, outputPath);
+        // The widened outline chooses the lines; the vertex points are written where they were surveyed.
+        const MergeOutlinePolygon widened(g_outline);
+        restoreVertices();
+        WriteMergedRandomData(widened, inputPath, outputPath);
     } else {
         g_viewPainting = -1;
         merged = MergeRandomData(g_outline, inputPath);
         g_viewPainting = 0;
-    }
-
-    // Back in reverse, so a point that is a vertex twice ends with its own coordinates.
-    for (int32_t k = static_cast<int32_t>(own.size()); k >= 1; --k) {
-        g_points[g_outline[k]].x = own[k - 1].first;
-        g_points[g_outline[k]].y = own[k - 1].second;
+        restoreVertices();
     }
 
     // An other file that could not be read changed nothing: the outline stays for another try.

@@ -9,6 +9,8 @@
 
 #include "model/terrain_data.h"
 
+class MergeOutlinePolygon;
+
 // The dialog "ランダムデータの合成" (196): width edit 1082 and its two buttons, without cancel.
 constexpr int32_t kMergeAppend = 0;   // 現在のデータに追加
 constexpr int32_t kMergeNewFile = 1;  // 新規ファイルに保存
@@ -31,6 +33,9 @@ bool RandomMergeTextAccepted(const RandomMergeValues& values);
 // outside the outline to a new RND file. False after a message when a file cannot be
 // read or written (nothing is left of a failed output).
 bool WriteMergedRandomData(const IndexList& outline, const std::string& inputPath,
+                           const std::string& outputPath);
+// The same with the outline already made into a polygon.
+bool WriteMergedRandomData(const MergeOutlinePolygon& polygon, const std::string& inputPath,
                            const std::string& outputPath);
 
 // Appends the other file's points and TIN to the loaded data: loaded points outside the

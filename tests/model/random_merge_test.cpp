@@ -190,6 +190,22 @@ TEST_F(RandomMergeTest, WidenedOutlineTakesTheOtherPointsInAndGivesVerticesBack)
     EXPECT_EQ(text.find("FAR"), std::string::npos);
     EXPECT_DOUBLE_EQ(g_points[1].x, 12345.6789);
     EXPECT_DOUBLE_EQ(g_points[9].y, 520.0);
+    // The corner points are written where they were surveyed, not on the widened outline.
+    size_t at = text.find('\n');
+    for (int i = 0; i < 4; ++i) at = text.find('\n', at + 1);
+    int32_t written = 0;
+    for (size_t next; (next = text.find('\n', at + 1)) != std::string::npos; at = next) {
+        RandomPoint p{};
+        ASSERT_TRUE(ParseRndPointLine(std::string_view(text).substr(at + 1, next - at - 2), p));
+        for (int32_t i = 1; i <= 9; ++i)
+            // The name as the reader takes it: the start of the loaded one.
+            if (std::strncmp(p.name, g_points[i].name, std::strlen(p.name)) == 0) {
+                EXPECT_NEAR(p.x, g_points[i].x, 1e-4) << p.name;
+                EXPECT_NEAR(p.y, g_points[i].y, 1e-4) << p.name;
+                ++written;
+            }
+    }
+    EXPECT_EQ(written, 9) << text;
 }
 
 TEST_F(RandomMergeTest, AppendJoinsPointsAndTin) {
