@@ -1,5 +1,6 @@
 #include "model/bridge_tunnel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -155,6 +156,13 @@ int32_t MergeBridgeTunnelData(const std::string& path) {
 bool ParseTunnelStationLine(const std::string& line, TunnelStation& station) {
     station = TunnelStation();
     double code = 0;
+    const bool coded = line.size() > 64 && line.find_first_not_of(' ', 64) < std::min<size_t>(line.size(), 67);
+    if (!coded) {
+        // A plain station (the route-file writer's own lines end after Z): no tunnel here.
+        double z = 0;
+        return NumberField(line, 24, 39, station.x) && NumberField(line, 39, 54, station.y) &&
+               NumberField(line, 54, 64, z);
+    }
     if (!NumberField(line, 64, 67, code) || code != std::floor(code) || std::fabs(code) > 999) return false;
     station.code = static_cast<int32_t>(code);
     if (station.code != kTunnelPortal && station.code != kTunnelInside) return true;
@@ -205,7 +213,11 @@ int32_t GetTunnelPortalsFromRoute(const std::string& path) {
                                 (previous.code == kTunnelPortal || previous.code == kTunnelInside) &&
                                 !AppendOpening(current, previous, current, false);
         if (entryFailed || exitFailed) {
-            if (g_pointCount > before) g_dataChanged = -1;
+            // The openings so far stay, as points the views show.
+            if (g_pointCount > before) {
+                g_pointsPresent = -1;
+                g_dataChanged = -1;
+            }
             return 0;
         }
         previous = current;

@@ -296,6 +296,11 @@ TEST_F(BridgeTunnelTest, RouteGarbageIsRefusedBeforeAnyPoint) {
     // An empty file holds no portal.
     EXPECT_EQ(GetTunnelPortalsFromRoute(Write("empty.RUT", "").string()), 1);
     EXPECT_EQ(g_pointCount, 3);
+    // Nor does a route file as the route-file writer lays it out, without the tunnel columns.
+    ClearRecordedMessages();
+    EXPECT_EQ(GetTunnelPortalsFromRoute(NOSTREL_SOURCE_DIR "/tests/data/route/fixture.RUT"), 1);
+    EXPECT_EQ(g_pointCount, 3);
+    EXPECT_TRUE(RecordedMessages().empty());
 }
 
 TEST_F(BridgeTunnelTest, PortalCommandAsksForTheRouteFile) {
