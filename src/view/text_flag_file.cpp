@@ -75,7 +75,7 @@ void SetFlag(TextFlag& f, std::string_view line) {
     f.x = FieldDouble(fields, 0);
     f.y = FieldDouble(fields, 1);
     f.z = FieldDouble(fields, 2);
-    f.lineLength = FieldInt(fields, 3);
+    f.lineLength = fields.size() > 3 ? TextFlagLineLengthFromText(std::string(fields[3]).c_str()) : 0;
     f.sizeClass = FieldInt(fields, 4);
     f.colour = FieldInt(fields, 5);
     if (fields.size() > 6) CopyField(f.text, sizeof f.text, fields[6]);

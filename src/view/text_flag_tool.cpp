@@ -155,7 +155,7 @@ bool CTextFlagDlg::StoreFields(TextFlag& f) {
     f.x = std::atof(m_fields.x.c_str());
     f.y = std::atof(m_fields.y.c_str());
     f.z = std::atof(m_fields.z.c_str());
-    f.lineLength = std::atoi(m_fields.lineLength.c_str());
+    f.lineLength = TextFlagLineLengthFromText(m_fields.lineLength.c_str());
     f.colour = std::clamp(m_fields.colour, 1, 4);
     f.sizeClass = std::clamp(m_fields.sizeClass, 1, 3);
     return true;
@@ -299,7 +299,7 @@ std::string CTextFlagDlg::NumberLeft(const std::string& text) {
     return FormatString("%.3f", std::atof(text.c_str()));
 }
 std::string CTextFlagDlg::LineLengthLeft(const std::string& text) {
-    return m_fields.lineLength = FormatString("%d", std::atoi(text.c_str()));
+    return m_fields.lineLength = FormatString("%d", TextFlagLineLengthFromText(text.c_str()));
 }
 
 std::string CTextFlagDlg::SizeText() const {
@@ -327,7 +327,7 @@ std::string CTextFlagDlg::OnSizeClass(int32_t index) {
 std::string CTextFlagDlg::AllLineLengths(const std::string& text) {
     if (std::none_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return {};
-    const int32_t length = std::atoi(TrimLeft(text).c_str());
+    const int32_t length = TextFlagLineLengthFromText(TrimLeft(text).c_str());
     const int32_t count = std::min(g_textFlagCount, kMaxTextFlags);
     for (int32_t i = 1; i <= count; ++i) g_textFlags[i].lineLength = length;
     Repaint(true);

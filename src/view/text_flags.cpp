@@ -1,6 +1,8 @@
 #include "view/text_flags.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "model/terrain_data.h"
@@ -43,4 +45,9 @@ bool FormatColorCode(int32_t colour, char* text) {
     std::snprintf(text, 10, "#%02x%02x%02x%c", colour & 0xFF, (colour >> 8) & 0xFF,
                   (colour >> 16) & 0xFF, c);
     return true;
+}
+
+int32_t TextFlagLineLengthFromText(const char* text) {
+    const long long v = std::strtoll(text, nullptr, 10);
+    return static_cast<int32_t>(std::clamp<long long>(v, -kTextFlagLineLengthLimit, kTextFlagLineLengthLimit));
 }

@@ -19,6 +19,10 @@ struct TextFlag {
 };
 
 constexpr int32_t kMaxTextFlags = 500;
+// No pole is longer than a screen; the bound keeps the screen arithmetic in range.
+constexpr int32_t kTextFlagLineLengthLimit = 10000;
+// A pole length as typed or read: the leading integer, held within ±kTextFlagLineLengthLimit.
+int32_t TextFlagLineLengthFromText(const char* text);
 
 extern TextFlag g_textFlags[kMaxTextFlags + 1];
 extern int32_t g_textFlagCount;

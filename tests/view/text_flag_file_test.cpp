@@ -137,7 +137,8 @@ TEST_F(TextFlagFileTest, DamagedLinesGiveSafeRecords) {
         {"no text", "1,2,3,40,2,3", 1, 40, 2, 3, ""},
         {"text, no link", "1,2,3,40,2,3,abc", 1, 40, 2, 3, "abc"},
         {"garbage numbers", "x,y,z,q,w,e,t,l", 0, 0, 0, 0, "t"},
-        {"huge numbers", "1e400,0,0,99999999999,2,2,t,", 0, INT32_MAX, 2, 2, "t"},
+        {"huge numbers", "1e400,0,0,99999999999,2,2,t,", 0, kTextFlagLineLengthLimit, 2, 2, "t"},
+        {"pole far below", "0,0,0,-2147483648,1,1,t", 0, -kTextFlagLineLengthLimit, 1, 1, "t"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

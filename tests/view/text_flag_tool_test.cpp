@@ -257,6 +257,18 @@ TEST_F(TextFlagTool, LoadReplacingSetsClassOneToTwentyBeforeReading) {
     fs::remove(file);
 }
 
+// Pole lengths typed into the window stay within what the screen arithmetic can hold.
+TEST_F(TextFlagTool, PoleLengthsAreBounded) {
+    AddAt(500, 200, "a");
+    struct Case {
+        const char* typed;
+        const char* shown;
+    } cases[] = {{"75", "75"}, {"99999999999", "10000"}, {"-99999999999", "-10000"}, {"x", "0"}};
+    for (const Case& c : cases) EXPECT_EQ(m_dlg->LineLengthLeft(c.typed), c.shown) << c.typed;
+    EXPECT_EQ(m_dlg->AllLineLengths("4294967346"), "10000");
+    EXPECT_EQ(g_textFlags[1].lineLength, 10000);
+}
+
 TEST_F(TextFlagTool, LinksComeOnlyFromTheDataFolder) {
     const fs::path dir = fs::temp_directory_path() / "tool_links";
     fs::create_directories(dir / "sub");
