@@ -122,3 +122,4 @@ void SetGridIntervalDialogRunner(std::function<void()> run);
 bool Viewer3dLinkAvailable();
 void StartOrCloseViewer3d();
 void SendViewToViewer3d();
+void StoreViewForViewer3d();

@@ -94,8 +94,14 @@ RepaintTarget OnToggleGrid() {
 }
 
 void OnViewerLink() {
+    if (Viewer3dRunning()) {
+        StartOrCloseViewer3d();  // closes it: nothing more to tell
+        return;
+    }
     StartOrCloseViewer3d();
-    if (g_birdsEyeOn != 0) SendViewToViewer3d();
+    // The viewer just started has no window to tell yet (telling it would stop the automatic
+    // update); it finds the view in the shared block as it comes up.
+    if (g_birdsEyeOn != 0) StoreViewForViewer3d();
 }
 
 void OnViewerAutoUpdate() {

@@ -118,9 +118,13 @@ void WriteViewerParamBlock(unsigned char* block) {
     }
 }
 
-void SendViewToViewer3d() {
+void StoreViewForViewer3d() {
     if (g_simParamMapping.IsOpen() && g_simParamMapping.Size() >= kViewerParamBlockSize)
         WriteViewerParamBlock(static_cast<unsigned char*>(g_simParamMapping.Data()));
+}
+
+void SendViewToViewer3d() {
+    StoreViewForViewer3d();
     if (!FindWindowClass(kViewer3dWindowClass)) {
         g_viewer3dAutoUpdate = 0;
         g_viewer3dWindow = 0;

@@ -29,6 +29,8 @@ int32_t NearestPointTo(double x, double y);
 // Writes the current view into a block of kViewerParamBlockSize bytes.
 void WriteViewerParamBlock(unsigned char* block);
 
+// Writes the view into the shared block, where a viewer coming up reads it.
+void StoreViewForViewer3d();
 // Writes the block and tells the viewer (200); a viewer that is gone turns the automatic
 // update off.
 void SendViewToViewer3d();

@@ -24,6 +24,7 @@
 #include "shell/frame_lifecycle.h"
 #include "view/display_flags.h"
 #include "view/view_picking.h"
+#include "model/document_toggles.h"
 #include "view/viewer_link.h"
 #include "view_fixture.h"
 
@@ -289,6 +290,13 @@ TEST_F(ViewerLink, TheViewerStartsWithContourSwitchAndPathAsSeparateArguments) {
         ASSERT_EQ(got.substr(0, cwd.size()), cwd);
         EXPECT_EQ(got.substr(cwd.size()), c.expected);
     }
+    // 起動 in the bird's-eye view: the viewer is still coming up, the automatic update stays on.
+    fs::remove(args);
+    g_birdsEyeOn = 1;
+    OnViewerLink();
+    EXPECT_EQ(g_viewer3dAutoUpdate, -1);
+    g_birdsEyeOn = 0;
+    for (int i = 0; i < 200 && !fs::exists(args); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     g_showDrawingContours = 0;
     g_currentDataPath.clear();
     g_viewer3dAutoUpdate = 0;
