@@ -62,22 +62,29 @@ protected:
     ExternalCommandBlock& Block() { return *static_cast<ExternalCommandBlock*>(s_block.Data()); }
     std::string Text() { return Cp932ToUtf8(std::string(Block().resultText, strnlen(Block().resultText, 512))); }
 
-    // Sends the request and waits for the reply; false when none came.
+    // Sends the request and waits for the reply, then briefly for the request to bring this
+    // window forward (`m_raised`); false when no reply came.
     bool Request(int32_t command) {
         if (!PostWindowMessage("OVK_NOSTREL", kHostMessage, static_cast<int32_t>(s_host.Handle()), command))
             return false;
         bool replied = false;
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!replied && std::chrono::steady_clock::now() < end) {
+        m_raised = false;
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!(replied && m_raised) && std::chrono::steady_clock::now() < end) {
             s_host.Receive(
                 [&](const WindowMessage& m) {
-                    replied = m.message == kHostMessage && m.wParam == 0 && m.lParam == 0;
+                    if (m.message == kHostMessage && m.wParam == 0 && m.lParam == 0 && !replied) {
+                        replied = true;
+                        end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+                    }
+                    if (m.message == wm::kRaiseRequest) m_raised = replied;
                     return 0;
                 },
                 100);
         }
         return replied;
     }
+    bool m_raised = false;
     void Reset() {
         std::memset(s_block.Data(), 0, s_block.Size());
         Block().version = kHostBlockVersion;
@@ -109,6 +116,7 @@ TEST_F(HostEndToEnd, RequestsAreAnsweredThroughTheBlock) {
     ASSERT_TRUE(Request(0));
     EXPECT_EQ(Block().resultCode, 103);
     EXPECT_EQ(Text(), "正常終了");
+    EXPECT_TRUE(m_raised);  // after the reply
 
     Reset();
     ASSERT_TRUE(Request(4));

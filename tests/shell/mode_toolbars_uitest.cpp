@@ -17,6 +17,7 @@
 #include "shell/command_table.h"
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
+#include "shell/ui/highlight_toolbar.h"
 #include "shell/ui/main_frame.h"
 #include "view/display_flags.h"
 #include "view/view_state.h"
@@ -79,6 +80,8 @@ private slots:
 
         // The TIN and point editing bar with its buttons, each at least 65 x 16.
         QToolBar* points = frame.ModeToolBar(8);
+        // A bar whose checked buttons stand out on pale yellow.
+        QVERIFY(qobject_cast<MToolbar*>(points));
         QCOMPARE(ButtonIds(points),
                  (QList<int>{32858, 32831, 32832, 32833, 32834, 32835, 32836, 32837, 32862,
                              32955, 32954, 32956, 32957, 32802, 32842, 32843, 32844, 32845,

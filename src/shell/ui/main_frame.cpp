@@ -1,4 +1,5 @@
 #include "shell/ui/main_frame.h"
+#include "shell/ui/highlight_toolbar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -449,7 +450,7 @@ void CMainFrame::BuildModeToolBars() {
             m_modeToolBars[7] = m_modeToolBars[6];
             continue;
         }
-        auto* bar = new QToolBar(QString::fromUtf8(entry.title), this);
+        auto* bar = new MToolbar(QString::fromUtf8(entry.title), this);
         bar->setObjectName(QString("modeToolBar%1").arg(entry.code));
         bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
         for (int id : entry.buttons) {
@@ -755,7 +756,10 @@ int CMainFrame::OnExternalCommand(int32_t hostWindow, int32_t command) {
     UpdateFrameTitle();
     FullRedraw();
     RefreshCommandStates();
-    if (hostWindow != 0) PostWindowMessageToHandle(static_cast<uint32_t>(hostWindow), kHostMessage, 0, 0);
+    if (hostWindow != 0) {
+        PostWindowMessageToHandle(static_cast<uint32_t>(hostWindow), kHostMessage, 0, 0);
+        PostWindowMessageToHandle(static_cast<uint32_t>(hostWindow), wm::kRaiseRequest, 0, 0);
+    }
     return 0;
 }
 
