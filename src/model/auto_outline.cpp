@@ -408,6 +408,7 @@ void OpenAutoOutlineDialog(AutoOutlineDialogValues& values) {
     g_autoOutlineWnd = 1;
     g_autoOutlineDistance = DefaultAutoOutlineDistance(g_pointCount, g_extentSize);
     values.distanceText = FormatDistance("%3.3f", g_autoOutlineDistance);
+    RepaintView();  // the search circle shows from the start
 }
 
 void AutoOutlineDistanceLeft(AutoOutlineDialogValues& values) {

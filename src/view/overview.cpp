@@ -186,7 +186,7 @@ int32_t OverviewPickToView(const OverviewRect& r, int32_t width, int32_t height)
     const int32_t h = std::max(std::abs(r.bottom - r.top), std::abs(r.right - r.left));
     g_viewCenterX = g_extentCenterX - ((r.top + r.bottom - height) / 2) / f;
     g_viewCenterY = ((r.left + r.right - width) / 2) / f + g_extentCenterY;
-    if (h > 2) g_viewScale = f * std::max(g_bufferMaxX, g_bufferMaxY) / h;
+    if (h > 2) SetViewScale(f * std::max(g_bufferMaxX, g_bufferMaxY) / h);
     return -1;
 }
 

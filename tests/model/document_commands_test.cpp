@@ -165,13 +165,16 @@ TEST_F(DocumentSiblings, MeshProgramArgumentFollowsTheData) {
         {"modified, No", true, true, msg::kIdNo, false, false},
         {"modified, Yes", true, true, msg::kIdYes, true, true},
         {"saved before", true, false, 0, false, true},
+        {"modified, Yes, save fails", true, true, msg::kIdYes, false, false},
     };
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InitDataModel();
         ClearRecordedMessages();
-        const fs::path path = Dir() / ("mesh" + std::to_string(n++) + ".RND");
+        // The failing save goes to a folder that is not there.
+        const bool saveFails = c.answer == msg::kIdYes && !c.saved;
+        const fs::path path = Dir() / (saveFails ? "missing folder" : "") / ("mesh" + std::to_string(n++) + ".RND");
         if (c.points) {
             ModifiedPoints(path);
             if (!c.modified) doc.SetModifiedFlag(false);
@@ -179,7 +182,10 @@ TEST_F(DocumentSiblings, MeshProgramArgumentFollowsTheData) {
         Install("BELMORA", "OVK_BELMORA");
         if (c.answer) QueueMessageAnswer(c.answer);
         doc.OnCommand(32962);
-        EXPECT_EQ(Messages(), c.answer ? std::vector<std::string>{kAskSave} : std::vector<std::string>{});
+        std::vector<std::string> told;
+        if (c.answer) told.push_back(kAskSave);
+        if (saveFails) told.push_back("ファイルが作成できませんでした。\n" + path.string());
+        EXPECT_EQ(Messages(), told);
         EXPECT_EQ(fs::exists(path), c.saved);
         const std::string start = WaitFor("BELMORA start");
         ASSERT_NE(start, "");

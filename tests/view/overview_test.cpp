@@ -46,6 +46,13 @@ TEST_F(Overview, ADragSetsCentreAndScale) {
     // Centre (125, 75): 25 px right of and 5 px above the middle, at 2 px per metre.
     EXPECT_DOUBLE_EQ(g_viewCenterY, 2000 + 12.5);
     EXPECT_DOUBLE_EQ(g_viewCenterX, 1000 + 2.5);
+    // A view without a size yet keeps a usable scale.
+    const int32_t keptX = g_bufferMaxX, keptY = g_bufferMaxY;
+    g_bufferMaxX = g_bufferMaxY = 0;
+    OverviewPickToView({100, 60, 150, 90}, 200, 160);
+    EXPECT_DOUBLE_EQ(g_viewScale, 40);
+    g_bufferMaxX = keptX;
+    g_bufferMaxY = keptY;
 }
 
 TEST_F(Overview, ClicksAndSmallDragsRecentreAtTheSameScale) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QtTest>
+#include <cmath>
 #include <filesystem>
 
 #include "../support/ui_driver.h"
@@ -16,6 +17,9 @@
 #include "view/display_flags.h"
 #include "view/ui/light_direction_widget.h"
 #include "view/ui/light_source_dialog.h"
+#include "view/view_helpers.h"
+#include "view/view_state.h"
+#include "model/auto_outline.h"
 
 using namespace ui_driver;
 
@@ -88,6 +92,44 @@ private slots:
             QCOMPARE(g_gridInterval, 25.0);
             QVERIFY2(g_showGrid != 0, c.typed);
         }
+    }
+
+    // 自動外周: the search distance shows as a circle round the view centre while the dialog
+    // is open, and goes with it.
+    void autoOutlineSearchCircle() {
+        MainWindow window;
+        QVERIFY(Start(window, QSize(800, 600)));
+        CMainFrame* frame = window.frame;
+        OpenFile(frame, Fixture());
+        QVERIFY(g_pointCount > 0);
+        if (g_birdsEyeOn) Choose(frame, 32805);
+        QWidget* view = frame->ViewWidget();
+        // Red pixels at the circle's top and bottom, where nothing else is red.
+        auto onCircle = [view](int want) {
+            int cx = 0, cy = 0, r = 0;
+            const bool shown = AutoOutlineSearchCircle(cx, cy, r);
+            const QImage picture = view->grab().toImage();
+            int found = 0;
+            for (QPoint p : {QPoint(cx, cy - r), QPoint(cx, cy + r)})
+                found += picture.rect().contains(p) && Near(picture, p, qRgb(255, 0, 0));
+            return shown && found == want;
+        };
+        bool whileOpen = false;
+        WhenModal("autoOutlineDialog", [&](QWidget* dlg) {
+            // A radius of 100 pixels, typed and left.
+            auto* edit = Control<QLineEdit>(dlg, 1011);
+            edit->setText(QString::number(100 / g_viewScale, 'f', 3));
+            QFocusEvent left(QEvent::FocusOut);
+            QApplication::sendEvent(edit, &left);
+            QVERIFY(std::abs(g_autoOutlineDistance * g_viewScale - 100) < 1);
+            whileOpen = onCircle(2);
+            Press(dlg, "2");
+        });
+        Choose(frame, 32832);
+        QVERIFY(whileOpen);
+        QCOMPARE(g_autoOutlineWnd, 0);
+        int cx = 0, cy = 0, r = 0;
+        QVERIFY(!AutoOutlineSearchCircle(cx, cy, r));
     }
 
     void lightSourceClicks() {

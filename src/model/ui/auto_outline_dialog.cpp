@@ -74,7 +74,7 @@ bool CAutoOutlineDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CAutoOutlineDlg::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        g_autoOutlineWnd = 0;
+        CloseAutoOutlineDialog();
         QDialog::reject();
         return;
     }
