@@ -13,6 +13,7 @@
 #include "view/color_band_params.h"
 #include "view/display_flags.h"
 #include "view/triangle_pass.h"
+#include "view/view_transform.h"
 
 namespace {
 
