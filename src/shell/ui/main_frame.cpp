@@ -1,5 +1,4 @@
 #include "shell/ui/main_frame.h"
-#include "shell/ui/highlight_toolbar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -101,6 +100,7 @@
 #include "shell/tool_mode.h"
 #include "shell/tool_windows.h"
 #include "shell/ui/backup_reminder_dialog.h"
+#include "shell/ui/highlight_toolbar.h"
 #include "shell/ui/mouse_info.h"
 #include "shell/ui/recent_files.h"
 #include "shell/ui/plotter_file_dialog.h"
