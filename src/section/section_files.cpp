@@ -35,11 +35,11 @@ namespace {
 constexpr int32_t kMaxSidePoints = 50000;
 constexpr const char* kHeaderLine = "********************";
 
-// The companion as it lies on disk (any case), else the name with the extension given.
+// The companion as it lies on disk (the extension in any case), else the name with the
+// extension given.
 fs::path CompanionFile(const fs::path& path, const std::string& extension) {
-    const fs::path wanted = WithExtension(path, extension);
-    const fs::path found = FindFileNoCase(wanted);
-    return found.empty() ? wanted : found;
+    const fs::path found = FindCompanion(path, extension);
+    return found.empty() ? WithExtension(path, extension) : found;
 }
 
 bool ReadLines(const fs::path& file, std::vector<std::string>& lines) {
@@ -308,7 +308,7 @@ int32_t WriteQdnFile(const fs::path& path) {
 }
 
 int32_t ReadQdnFile(const fs::path& path) {
-    const fs::path file = FindFileNoCase(WithExtension(path, ".QDN"));
+    const fs::path file = FindCompanion(path, ".QDN");
     if (file.empty()) return 0;
     std::vector<std::string> lines;
     if (!ReadLines(file, lines)) return 0;

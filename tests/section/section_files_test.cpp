@@ -165,6 +165,11 @@ TEST_F(SectionFiles, OdnReadFailuresKeepTheSections) {
     std::filesystem::rename(WithExtension(Doc(), ".ODN"), WithExtension(Doc(), ".odn"));
     EXPECT_EQ(ReadOdnFile(Doc()), 0);
     EXPECT_STREQ(GetCrossSection(1)->name, "X");
+    // Of the extension only: a base name in another case is another document's.
+    std::filesystem::rename(WithExtension(Doc(), ".odn"), m_dir / "ROAD.ODN");
+    MakeSection(1, "KEEP", 0, 5);
+    EXPECT_EQ(ReadOdnFile(Doc()), -1);
+    EXPECT_STREQ(GetCrossSection(1)->name, "KEEP");
 }
 
 TEST_F(SectionFiles, SectionNumbersFrom1000AreWrittenAsZero) {
