@@ -10,6 +10,7 @@
 
 #include "platform/text_io.h"
 #include "pointedit/line_numbers.h"
+#include "shell/ui/dialog_keys.h"
 #include "view/view_navigation.h"
 
 namespace {
@@ -96,16 +97,7 @@ void CLineNumberWindow::EditLeft(QLineEdit* edit) {
 }
 
 bool CLineNumberWindow::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit && event->type() == QEvent::FocusOut) {
-        EditLeft(edit);
-    } else if (edit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            EditLeft(edit);
-            return true;
-        }
-    }
+    if (LineEditLeft(watched, event, [this](QLineEdit* edit) { EditLeft(edit); })) return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QWidget>
 
 DialogKeyFilter::DialogKeyFilter(QWidget* dialog) : QObject(dialog), m_dialog(dialog) {
@@ -53,3 +54,18 @@ DialogKeyFilter* InstallDialogKeyFilter(QWidget* dialog) { return new DialogKeyF
 
 void OnStartButton(QDialog* dialog) { dialog->done(kDialogStarted); }
 void OnAbortButton(QDialog* dialog) { dialog->done(kDialogAborted); }
+
+bool LineEditLeft(QObject* watched, QEvent* event, const std::function<void(QLineEdit*)>& left) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit) return false;
+    if (event->type() == QEvent::FocusOut) {
+        left(edit);
+    } else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            left(edit);
+            return true;
+        }
+    }
+    return false;
+}

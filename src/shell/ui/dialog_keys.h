@@ -6,8 +6,11 @@
 // "keepsEnter" is true gets its Enter as it is.
 #include <QObject>
 #include <QPointer>
+#include <functional>
 
 class QDialog;
+class QEvent;
+class QLineEdit;
 class QWidget;
 
 class DialogKeyFilter : public QObject {
@@ -41,6 +44,10 @@ private:
 };
 
 DialogKeyFilter* InstallDialogKeyFilter(QWidget* dialog);
+
+// For a window's event filter on its line edits: leaving an edit, by the focus or by Enter,
+// hands it to `left`. True when the event is taken (the Enter).
+bool LineEditLeft(QObject* watched, QEvent* event, const std::function<void(QLineEdit*)>& left);
 
 // Results of the start (run, decide) and abort (close) buttons of modal dialogs.
 constexpr int kDialogStarted = 1;

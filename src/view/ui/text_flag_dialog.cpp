@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "platform/encoding.h"
+#include "shell/ui/dialog_keys.h"
 #include "shell/tool_commands.h"
 #include "view/text_flag_tool.h"
 #include "view/view_navigation.h"
@@ -213,16 +214,7 @@ void CTextFlagWindow::EditLeft(QLineEdit* edit) {
 }
 
 bool CTextFlagWindow::eventFilter(QObject* watched, QEvent* event) {
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (edit && event->type() == QEvent::FocusOut) {
-        EditLeft(edit);
-    } else if (edit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            EditLeft(edit);
-            return true;
-        }
-    }
+    if (LineEditLeft(watched, event, [this](QLineEdit* edit) { EditLeft(edit); })) return true;
     return QDialog::eventFilter(watched, event);
 }
 
